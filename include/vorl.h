@@ -1,0 +1,69 @@
+/*
+ * Brimlow: release of gas from a long high-pressure pipeline after a breach.
+ *
+ * Flat C interface of the vorl library. A host creates a model (an opaque
+ * handle), sets its inputs, runs it, reads per-step branch results and
+ * pipe-level results, and deletes it. Every function is declared from the
+ * export table vorl_exports.inc, which also gives each one's ordinal in the
+ * Windows DLL, its arguments and their units.
+ *
+ * Failures never leave the library: a failing call logs a coded report (read
+ * it with VorlErrorLogCount/Code/Tag/Message or receive it through
+ * VorlErrorHandlerSet) and returns its null result (0, 0.0, false or a null
+ * handle).
+ *
+ * Units are SI throughout: K, Pa, m, s, kg, kg/s, kg/(m2 s); molecular weights
+ * in kg/kmol.
+ */
+#ifndef VORL_H
+#define VORL_H
+
+/* 32-bit Windows hosts call the library with __stdcall; every other platform
+ * uses its own default convention. */
+#if defined(_WIN32) && !defined(_WIN64)
+#define VORL_CALL __stdcall
+#else
+#define VORL_CALL
+#endif
+
+/* On Windows the module-definition file generated from the export table
+ * exports the functions under their plain names and fixed ordinals, so the
+ * library itself needs no dllexport. */
+#if defined(_WIN32)
+#if defined(VORL_BUILDING_LIBRARY)
+#define VORL_API
+#else
+#define VORL_API __declspec(dllimport)
+#endif
+#elif defined(__GNUC__)
+#define VORL_API __attribute__((visibility("default")))
+#else
+#define VORL_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Opaque model handle; null means no model. */
+typedef struct VorlModel* VorlHandle;
+
+/* One-byte boolean of the interface. Results are 0 or 1; an argument counts
+ * as true when it is non-zero (spreadsheet hosts pass -1 for true). */
+typedef unsigned char VorlBool;
+
+/* Host callback for every logged report (errors and warnings), called as the
+ * report is logged, on the thread that raised it. */
+typedef void(VORL_CALL* VorlErrorHandler)(int code, const char* tag, int level,
+                                          const char* message, void* user);
+
+#define VORL_EXPORT(ordinal, result, name, arguments) \
+  VORL_API result VORL_CALL name arguments;
+#include "vorl_exports.inc"
+#undef VORL_EXPORT
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VORL_H */

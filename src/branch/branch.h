@@ -1,0 +1,62 @@
+#pragma once
+
+#include "branch/gas_state.h"
+#include "companion/ambient.h"
+
+namespace vorl {
+
+// The fields of a branch state, by value; kept apart from GB so that GB's
+// assignment can copy them all and then restore the pointers it keeps.
+struct GBFields {
+  const AMBIENT* ambient = nullptr;  // the model's ambient values, not owned
+  GS upstream;                       // far end of the branch (away from the breach)
+  GS exit;                           // breach end of the branch
+  int branch = 0;                    // 1 branch A, 2 branch B, 3 the whole pipe
+  double time = 0.0;                 // s since the breach; 1e128 infinite or undefined
+  int phase = -1;                    // -1 steady, 1 front running, 2 far-end outflow decaying, 3 blow-down, 4 finished
+  double beta = 0.0;                 // s2/m3, friction parameter 2 f / (D a2)
+  double lengthDisturbed = 0.0;      // m, distance of the decompression front from the breach
+  double lengthToPressurePeak = 0.0; // m, from the breach to the pressure maximum
+  double length = 0.0;               // m, active length (a valve closure shortens it)
+  double lengthInitial = 0.0;        // m, length as constructed
+  double massPerUnitArea = 0.0;      // kg/m2 held in the active length
+  double massInflowPerUnitArea = 0.0;   // kg/m2 entered through the far end since the breach
+  double massTrappedPerUnitArea = 0.0;  // kg/m2 cut off behind closed valves
+  double fluxDensityInitial = 0.0;   // kg/(m2 s), G0 of the supply's steady inflow
+  bool choked = false;               // the breach flow was choked at the last step
+  double pressureAtBreachInitial = 0.0;  // Pa, pb0
+  double area = 0.0;                 // m2, bore
+  double orificeAperture = 0.0;      // orifice area / bore area
+  bool hasInflow = false;            // the far end is fed by the supply
+  bool interpolated = false;         // brought to a requested time by a lookup
+  bool phaseEnded = false;           // the front reached the far end in phase one
+  int constructionError = 0;         // code the whole-pipe constructor kept instead of raising
+};
+
+// The complete state of one branch of the pipe at one moment.
+class GB : public GBFields {
+ public:
+  // The whole pipe (branch 3): the steady flow of the intact line from the
+  // supply end, at upstreamPressure with inflow flux density G0, to the far
+  // end. Raises 207 or 206 "GBctor".
+  GB(const AMBIENT* ambient, const IIG* gas, double beta, double pipeLength, double area,
+     double upstreamPressure, double inflowFluxDensity);
+
+  GB(const GB&) = default;
+  // Copies every field but keeps this branch's ambient pointer and the gas
+  // pointers of its two records.
+  GB& operator=(const GB& other);
+
+  double a2() const noexcept { return upstream.a2(); }
+  double pa() const noexcept { return ambient->pressure; }
+  // q = sqrt(beta L) a2 G of the far-end record.
+  double q() const;
+
+  // Mass per unit bore area held in the branch (kg/m2), by phase.
+  double massPerUnitAreaOfBranch() const;
+
+ protected:
+  GB() = default;
+};
+
+}  // namespace vorl

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+
+namespace vorl {
+
+class KIV;
+
+// An error or warning report of the property library's family: an integer
+// code, a location tag naming the routine that raised it, the product that
+// raised it, a severity level and a one-line message in plain English.
+class MODELERROR {
+ public:
+  MODELERROR(int code, const char* tag, std::string message = {});
+  MODELERROR(const MODELERROR&) = default;
+  MODELERROR& operator=(const MODELERROR&) = default;
+  virtual ~MODELERROR();
+
+  int eError() const noexcept { return code_; }
+  const std::string& tag() const noexcept { return tag_; }
+  const std::string& product() const noexcept { return product_; }
+  int level() const noexcept { return level_; }
+  // The full one-line report, "<product> <code> <tag>: <what went wrong>".
+  std::string eGetErrorString() const;
+
+  // Appends the report to the process-wide error log, hands it to the host's
+  // handler and, on Windows, shows a message box when its level reaches the
+  // warning level. The property object is accepted for the library's own
+  // reporting context and may be null.
+  void eLogError(const KIV* properties) const;
+
+  // Process-wide message-box warning level; 0 (the default) shows no boxes.
+  static void eMessageBoxWarningLevelSet(int level) noexcept;
+  static int eMessageBoxWarningLevel() noexcept;
+
+ protected:
+  void setProduct(const char* product) { product_ = product; }
+  void setLevel(int level) noexcept { level_ = level; }
+
+ private:
+  int code_;
+  std::string tag_;
+  std::string product_;
+  int level_ = 1;
+  std::string message_;
+};
+
+// Plain-English text for a code, used when a report carries no message of its own.
+const char* defaultMessageForCode(int code) noexcept;
+
+}  // namespace vorl

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <exception>
+#include <new>
+#include <utility>
+
+#include "interface/vorl_error.h"
+#include "model/vorl.h"
+#include "vorl.h"
+
+namespace vorl {
+
+// The frame every export runs in. No failure leaves the C interface: a
+// VORLERROR is logged with its code and tag, anything else the library could
+// throw (out of memory, a standard-library failure) is logged as code 1, and
+// the export returns its null result.
+
+void reportUnexpected(const std::exception* error) noexcept;
+
+template <class Result, class Operation>
+Result guarded(Result nullResult, Operation&& operation) noexcept {
+  try {
+    return std::forward<Operation>(operation)();
+  } catch (const MODELERROR& error) {
+    reportError(error);
+  } catch (const std::exception& error) {
+    reportUnexpected(&error);
+  } catch (...) {
+    reportUnexpected(nullptr);
+  }
+  return nullResult;
+}
+
+template <class Operation>
+void guarded(Operation&& operation) noexcept {
+  guarded(0, [&] {
+    std::forward<Operation>(operation)();
+    return 0;
+  });
+}
+
+inline VORL* modelOf(VorlHandle handle) noexcept { return reinterpret_cast<VORL*>(handle); }
+inline VorlHandle handleOf(VORL* model) noexcept { return reinterpret_cast<VorlHandle>(model); }
+
+// Reports a null handle: code 2, no tag.
+void reportNullHandle() noexcept;
+
+// The null-handle rule, then the frame: a null handle is reported and gives
+// the null result without touching any model.
+template <class Result, class Operation>
+Result withModel(VorlHandle handle, Result nullResult, Operation&& operation) noexcept {
+  if (handle == nullptr) {
+    reportNullHandle();
+    return nullResult;
+  }
+  VORL& model = *modelOf(handle);
+  return guarded(nullResult, [&] { return std::forward<Operation>(operation)(model); });
+}
+
+template <class Operation>
+void withModel(VorlHandle handle, Operation&& operation) noexcept {
+  withModel(handle, 0, [&](VORL& model) {
+    std::forward<Operation>(operation)(model);
+    return 0;
+  });
+}
+
+inline VorlBool toVorlBool(bool value) noexcept { return value ? 1 : 0; }
+
+}  // namespace vorl

@@ -1,0 +1,78 @@
+// Process-wide switches and the error log of the C interface.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "companion/error_log.h"
+#include "interface/export_frame.h"
+#include "model/process_settings.h"
+
+using namespace vorl;
+
+namespace {
+
+// Copies text into the host's buffer, NUL-terminated and cut to fit; returns
+// the text's full length.
+int copyText(const std::string& text, char* buffer, int size) noexcept {
+  if (buffer != nullptr && size > 0) {
+    const std::size_t room = static_cast<std::size_t>(size) - 1;
+    const std::size_t n = std::min(room, text.size());
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+  }
+  return static_cast<int>(text.size());
+}
+
+// Entry i of the log, or false when i is out of range.
+bool logEntry(int index, ErrorLogEntry* out) {
+  return index >= 0 && errorlog::entry(static_cast<std::size_t>(index), out);
+}
+
+}  // namespace
+
+extern "C" {
+
+VORL_API void VORL_CALL VorlSetBrimlowMessageBoxWarningLevel(int level) {
+  MODELERROR::eMessageBoxWarningLevelSet(level);
+}
+
+VORL_API void VORL_CALL VorlChokeModelAllow(VorlBool allow) { chokeModelAllowed = allow != 0; }
+
+VORL_API void VORL_CALL VorlError(int code, const char* tag) {
+  guarded([&] { reportError(VORLERROR(code, tag)); });
+}
+
+VORL_API int VORL_CALL VorlErrorLogCount(void) {
+  return guarded(0, [] { return static_cast<int>(errorlog::count()); });
+}
+
+VORL_API int VORL_CALL VorlErrorLogCode(int index) {
+  return guarded(0, [&] {
+    ErrorLogEntry entry;
+    return logEntry(index, &entry) ? entry.code : 0;
+  });
+}
+
+VORL_API int VORL_CALL VorlErrorLogTag(int index, char* buffer, int size) {
+  return guarded(-1, [&] {
+    ErrorLogEntry entry;
+    return logEntry(index, &entry) ? copyText(entry.tag, buffer, size) : -1;
+  });
+}
+
+VORL_API int VORL_CALL VorlErrorLogMessage(int index, char* buffer, int size) {
+  return guarded(-1, [&] {
+    ErrorLogEntry entry;
+    return logEntry(index, &entry) ? copyText(entry.message, buffer, size) : -1;
+  });
+}
+
+VORL_API void VORL_CALL VorlErrorLogClear(void) {
+  guarded([] { errorlog::clear(); });
+}
+
+VORL_API void VORL_CALL VorlErrorHandlerSet(VorlErrorHandler handler, void* user) {
+  guarded([&] { errorlog::setHandler(handler, user); });
+}
+
+}  // extern "C"

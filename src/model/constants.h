@@ -1,0 +1,17 @@
+#pragma once
+
+namespace vorl {
+
+// 1e128 stands for an infinite time or an undefined value (a flux, a Mach
+// number, a ratio); a value strictly above the threshold counts as infinite.
+constexpr double kInfinite = 1e128;
+constexpr double kInfiniteThreshold = 0.9 * 1e128;
+
+inline bool isInfinite(double value) noexcept { return value > kInfiniteThreshold; }
+
+// A breach closer to an end than this fraction of the pipe counts as at the end.
+constexpr double kAlmostOne = 1.0 - 1e-5;
+
+constexpr double kUniversalGasConstant = 8314.34;  // J/(kmol K)
+
+}  // namespace vorl

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <atomic>
+
+namespace vorl {
+
+// The process-wide switches shared by every model. They are atomics, so that
+// models running on several threads read and set them safely.
+
+// The breach outflow may choke at the orifice (true when the library loads).
+inline std::atomic<bool> chokeModelAllowed{true};
+
+// Flow-sequence sizes count only the records before the first infinite time
+// (switched on for good by the one-call entry).
+inline std::atomic<bool> truncateAtInfinite{false};
+
+}  // namespace vorl

@@ -1,0 +1,206 @@
+#include "model/vorl.h"
+
+#include <atomic>
+#include <cmath>
+#include <mutex>
+
+#include "companion/property_library.h"
+#include "interface/vorl_error.h"
+#include "model/constants.h"
+
+namespace vorl {
+namespace {
+
+// The property-library object shared by all models: created by the first
+// model, deleted with the last. Guarded, so that models may be created and
+// deleted on several threads.
+std::mutex sharedPropertiesMutex;
+std::unique_ptr<KIV> sharedKiv;
+int kivUsers = 0;
+std::atomic<const KIV*> sharedKivView{nullptr};
+
+// One pure component: the first fraction 1, the other fifteen 0.
+constexpr double kPureComposition[16] = {1.0};
+
+}  // namespace
+
+const KIV* VORL::sharedProperties() noexcept { return sharedKivView.load(); }
+
+int VORL::sharedPropertyUsers() noexcept {
+  std::lock_guard<std::mutex> lock(sharedPropertiesMutex);
+  return kivUsers;
+}
+
+void VORL::acquireSharedProperties() {
+  std::lock_guard<std::mutex> lock(sharedPropertiesMutex);
+  if (!sharedKiv) {
+    sharedKiv = std::make_unique<KIV>("VORL");
+    kivUsers = 1;
+    sharedKivView = sharedKiv.get();
+  } else {
+    ++kivUsers;
+  }
+  holdsSharedProperties_ = true;
+}
+
+void VORL::releaseSharedProperties() noexcept {
+  std::lock_guard<std::mutex> lock(sharedPropertiesMutex);
+  --kivUsers;
+  if (kivUsers < 1) {
+    sharedKivView = nullptr;
+    sharedKiv.reset();
+    kivUsers = 0;
+  }
+}
+
+VORL::VORL(int material) : gasId_(material) {
+  acquireSharedProperties();
+  try {
+    const double molecularWeight =
+        sharedProperties()->kivMusPrp(material, kPropMolarMass, 0.0, 0.0, kPureComposition, 0);
+    if (!(molecularWeight >= 0.5)) {
+      throw VORLERROR(15, "VORLCTOR", "material " + std::to_string(material) + " is not in the property library");
+    }
+    finishConstruction(molecularWeight);
+  } catch (...) {
+    // A constructor that raises runs no destructor: give back the shared object here.
+    releaseSharedProperties();
+    throw;
+  }
+}
+
+VORL::VORL(SimpleGas simple) : gasId_(0) {
+  acquireSharedProperties();
+  try {
+    finishConstruction(simple.molecularWeight);
+  } catch (...) {
+    releaseSharedProperties();
+    throw;
+  }
+}
+
+void VORL::finishConstruction(double molecularWeight) {
+  gas_ = std::make_unique<IIG>(molecularWeight, ambient_.temperature);
+  gasTemperature_ = ambient_.temperature;
+  atmosExpansion_.MolarMassSet(molecularWeight);
+  Recompute();
+  timeDivision_ = 100;
+}
+
+VORL::~VORL() {
+  gas_.reset();
+  if (holdsSharedProperties_) releaseSharedProperties();
+  wholePipe_.reset();
+}
+
+void VORL::ambientTemperatureSet(double value) {
+  ambient_.temperature = value;
+  Recompute();
+}
+
+void VORL::pipeDiameterSet(double value) {
+  pipeInterior_.DiameterSet(value);
+  Recompute();
+}
+
+void VORL::pipeRoughnessSet(double value) {
+  pipeInterior_.RoughnessSet(value);
+  Recompute();
+}
+
+// The whole-pipe branch carries the length it was built with, so a new length
+// rebuilds it: branches are never built on a stale length.
+void VORL::pipeLengthSet(double value) {
+  pipeSet_.length = value;
+  if (pipeSet_.breachLocation > value) pipeSet_.breachLocation = value;
+  if (pipeSet_.breachAtEnd) pipeSet_.breachLocation = value;
+  Recompute();
+}
+
+void VORL::breachLocationSet(double value) {
+  double x = value;
+  if (x < 0.0 || std::isnan(x)) {
+    x = 0.0;
+    reportWarning(1001, "BLSet", "breach location " + numberText(value) + " m is below 0; 0 is used");
+  } else if (x > pipeSet_.length) {
+    x = pipeSet_.length;
+    reportWarning(1001, "BLSet", "breach location " + numberText(value) + " m is beyond the pipe length " +
+                                     numberText(pipeSet_.length) + " m; the pipe end is used");
+  }
+  pipeSet_.breachLocation = x;
+  pipeSet_.breachAtEnd = false;
+}
+
+void VORL::totalInflowSet(double value) {
+  pipeSet_.totalInflow = value;
+  Recompute();
+}
+
+void VORL::upstreamPressureSet(double value) {
+  pipeSet_.upstreamPressure = value;
+  Recompute();
+}
+
+void VORL::gasTemperatureSet(double value) {
+  gasTemperature_ = value;
+  gas_->temperatureSet(value);
+  Recompute();
+}
+
+void VORL::Recompute() {
+  wholePipe_.reset();
+  const double p = pipeSet_.upstreamPressure;
+  const double Q = pipeSet_.totalInflow;
+  const double L = pipeSet_.length;
+  const double A = pipeInterior_.Area();
+  const double G = Q / A;
+  const double beta = Beta();
+  wholePipe_ = std::make_unique<GB>(&ambient_, gas_.get(), beta, L, A, p, G);
+}
+
+double VORL::Beta() const {
+  if (!gas_) throw VORLERROR(5, "vlBeta", "the model has no gas");
+  const double f = pipeInterior_.Fanning();
+  const double D = pipeInterior_.Diameter();
+  const double a2 = gas_->a2();
+  // A value that is not a number counts as equal to 0 here.
+  if (a2 == 0.0 || std::isnan(a2) || D == 0.0 || std::isnan(D)) {
+    throw VORLERROR(13, "vlBeta", "the friction parameter needs a non-zero gas constant, temperature and bore "
+                                  "diameter (diameter " + numberText(D) + " m)");
+  }
+  return 2.0 * f / (a2 * D);
+}
+
+BranchLayoutKind VORL::BranchLayout() const noexcept {
+  const double L = pipeSet_.length;
+  const double x = pipeSet_.effectiveBreachLocation();
+  if (1e-5 * L > x) return BranchLayoutKind::kSingleBranchB;
+  if (kAlmostOne * L < x || std::isnan(x)) return BranchLayoutKind::kSingleBranchA;
+  return BranchLayoutKind::kDoubleBranch;
+}
+
+bool VORL::isSingleBranchA() const noexcept {
+  return pipeSet_.length > 0.0 && BranchLayout() == BranchLayoutKind::kSingleBranchA;
+}
+
+bool VORL::isSingleBranchB() const noexcept {
+  return pipeSet_.length > 0.0 && BranchLayout() == BranchLayoutKind::kSingleBranchB;
+}
+
+bool VORL::isDoubleBranch() const noexcept {
+  return pipeSet_.length > 0.0 && BranchLayout() == BranchLayoutKind::kDoubleBranch;
+}
+
+double VORL::SaturationPressure(double temperature) const {
+  const KIV* properties = sharedProperties();
+  if (gasId_ == 0 || properties == nullptr) return 0.0;
+  return std::exp(properties->kivMusPrp(gasId_, kPropLnSaturationPressure, temperature, 0.0, kPureComposition, 0));
+}
+
+double VORL::SaturationTemperature(double pressure) const {
+  const KIV* properties = sharedProperties();
+  if (gasId_ == 0 || properties == nullptr) return 0.0;
+  return properties->kivMusPrp(gasId_, kPropSaturationTemperature, 0.0, pressure, kPureComposition, 0);
+}
+
+}  // namespace vorl

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <memory>
+
+#include "branch/branch.h"
+#include "companion/ambient.h"
+#include "companion/atmos_expansion.h"
+#include "companion/pipe_interior.h"
+#include "model/ideal_gas.h"
+#include "model/pipeset.h"
+
+namespace vorl {
+
+class KIV;
+
+enum class BranchLayoutKind : int { kSingleBranchA = 1, kSingleBranchB = 2, kDoubleBranch = 3 };
+
+// The model: one release case with its ambient air, gas, pipe, breach,
+// valves, post-flash settings and the results of its last run. It keeps the
+// whole-pipe branch (the steady flow of the intact line) up to date.
+class VORL {
+ public:
+  // Library variant: a material of the property library by its number.
+  // Raises 15 "VORLCTOR" for a material the library does not know.
+  explicit VORL(int material);
+  // Simple variant: an ideal gas of the given molecular weight (kg/kmol).
+  // Raises 13 "IGCTOR" unless it is above 0.
+  struct SimpleGas { double molecularWeight; };
+  explicit VORL(SimpleGas simple);
+  ~VORL();
+  VORL(const VORL&) = delete;
+  VORL& operator=(const VORL&) = delete;
+
+  // ---- setters ----
+  void ambientTemperatureSet(double value);
+  void ambientPressureSet(double value) noexcept { ambient_.pressure = value; }
+  void ambientHumiditySet(double value) noexcept { ambient_.relativeHumidity = value; }
+  void ambientMolecularWeightSet(double value) noexcept { ambient_.molecularWeight = value; }
+  void pipeDiameterSet(double value);
+  void pipeRoughnessSet(double value);
+  void pipeLengthSet(double value);
+  void orificeApertureSet(double value) noexcept { pipeSet_.orificeAperture = value; }
+  void breachLocationSet(double value);
+  void totalInflowSet(double value);
+  void upstreamPressureSet(double value);
+  void gasTemperatureSet(double value);
+
+  // ---- derived quantities ----
+  // Rebuilds the whole-pipe branch from the current parameters; on a raise
+  // the model has no whole-pipe branch until the next successful rebuild.
+  void Recompute();
+  // Friction parameter 2 f / (D a2) (s2/m3).
+  double Beta() const;
+  BranchLayoutKind BranchLayout() const noexcept;
+  bool isSingleBranchA() const noexcept;
+  bool isSingleBranchB() const noexcept;
+  bool isDoubleBranch() const noexcept;
+  bool branchAExists() const noexcept { return isSingleBranchA() || isDoubleBranch(); }
+  bool branchBExists() const noexcept { return isSingleBranchB() || isDoubleBranch(); }
+
+  // Saturation pressure (Pa) at T and temperature (K) at p of the material;
+  // 0 for a gas without a material number.
+  double SaturationPressure(double temperature) const;
+  double SaturationTemperature(double pressure) const;
+
+  // ---- members read by the rest of the library ----
+  int gasId() const noexcept { return gasId_; }
+  const IIG* gas() const noexcept { return gas_.get(); }
+  const AMBIENT& ambient() const noexcept { return ambient_; }
+  const PIPEINTERIOR& pipeInterior() const noexcept { return pipeInterior_; }
+  ATMOSEXPANSION& atmosExpansion() noexcept { return atmosExpansion_; }
+  const ATMOSEXPANSION& atmosExpansion() const noexcept { return atmosExpansion_; }
+  PIPESET& pipeSet() noexcept { return pipeSet_; }
+  const PIPESET& pipeSet() const noexcept { return pipeSet_; }
+  const GB* wholePipe() const noexcept { return wholePipe_.get(); }
+  int timeDivision() const noexcept { return timeDivision_; }
+  double gasTemperature() const noexcept { return gasTemperature_; }
+
+  // The property-library object shared by all models; null while none exists.
+  static const KIV* sharedProperties() noexcept;
+  // Models holding the shared property object (for tests and diagnostics).
+  static int sharedPropertyUsers() noexcept;
+
+ private:
+  void acquireSharedProperties();
+  static void releaseSharedProperties() noexcept;
+  void finishConstruction(double molecularWeight);
+
+  int gasId_ = 0;
+  std::unique_ptr<IIG> gas_;
+  AMBIENT ambient_;
+  PIPEINTERIOR pipeInterior_{0.154};
+  ATMOSEXPANSION atmosExpansion_;
+  PIPESET pipeSet_;
+  std::unique_ptr<GB> wholePipe_;
+  int timeDivision_ = 100;
+  double gasTemperature_ = 0.0;
+  bool holdsSharedProperties_ = false;
+};
+
+}  // namespace vorl
