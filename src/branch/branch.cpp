@@ -1,9 +1,12 @@
 #include "branch/branch.h"
 
 #include <cmath>
+#include <string>
 
+#include "branch/choke.h"
 #include "branch/flow_relations.h"
 #include "interface/vorl_error.h"
+#include "model/constants.h"
 #include "model/process_settings.h"
 
 namespace vorl {
@@ -56,22 +59,127 @@ GB& GB::operator=(const GB& other) {
   return *this;
 }
 
+double GB::soundSpeed() const noexcept { return std::sqrt(a2()); }
+
 double GB::q() const { return GFq(upstream, beta, length); }
 
-double GB::massPerUnitAreaOfBranch() const {
-  const double p0 = upstream.p;
-  const double pe = exit.p;
-  const double L = length;
-  double pressureIntegral = 0.0;
-  switch (phase) {
-    case -1:  // steady flow: p^2 linear along the branch
-      pressureIntegral = (2.0 / 3.0) * L * (p0 * p0 + p0 * pe + pe * pe) / (p0 + pe);
-      break;
-    default:
-      pressureIntegral = 0.0;
-      break;
+double GB::qSquared() const noexcept {
+  const double g = a2() * upstream.G;
+  return g * g * beta * length;
+}
+
+double GB::steadyPressureAt(double x) const { return GBpu(upstream.p, q(), x / length); }
+
+double GB::breachFlux(double G, double P, double pe, double lam) const {
+  if (G > 0.0) return G + bfdG(G, P, pe, lam, beta, a2());
+  return bfGe5(P, pe, lam, beta, a2());
+}
+
+double GB::breachFluxWithoutInflow(double P, double pe, double lam) const {
+  return bfGe5(P, pe, lam, beta, a2());
+}
+
+namespace {
+
+void checkBreachLocation(double x, double wholeLength) {
+  if (x < 0.0 || x > wholeLength) {
+    throw VORLERROR(202, "GBctor", "breach location " + numberText(x) + " m lies outside the pipe [0, " +
+                                       numberText(wholeLength) + "] m");
   }
-  return pressureIntegral / a2();
+}
+
+[[noreturn]] void throwUnknownBranch(int branchNumber) {
+  throw VORLERROR(7, "GBctor", "branch " + std::to_string(branchNumber) + " is neither 1 (A) nor 2 (B)");
+}
+
+}  // namespace
+
+GB GB::preBreach(const GB& wholePipe, int branchNumber, double x) {
+  GB state(wholePipe);
+  if (wholePipe.constructionError != 0) {
+    throw VORLERROR(wholePipe.constructionError, "GBctor",
+                    "the steady flow of the whole pipe could not be set up (error " +
+                        std::to_string(wholePipe.constructionError) + ")");
+  }
+  state.branch = branchNumber;
+  const double wholeLength = wholePipe.lengthInitial;
+  checkBreachLocation(x, wholeLength);
+  if (wholePipe.exit.p > wholePipe.upstream.p) {
+    throw VORLERROR(204, "GBctor", "the steady far-end pressure " + numberText(wholePipe.exit.p) +
+                                       " Pa is above the upstream pressure " + numberText(wholePipe.upstream.p) +
+                                       " Pa");
+  }
+  const double pb = wholePipe.steadyPressureAt(x);
+
+  if (branchNumber == 1) {
+    // Branch A runs from the supply end, which stays its far end, to the breach.
+    state.time = 0.0;
+    state.lengthToPressurePeak = x;
+    state.length = state.lengthInitial = x;
+    state.massInflowPerUnitArea = state.massTrappedPerUnitArea = 0.0;
+    state.pressureAtBreachInitial = pb;
+    state.exit = GS(state.upstream.gas, pb, state.fluxDensityInitial);
+    state.massPerUnitArea = state.massPerUnitAreaOfBranch();
+  } else if (branchNumber == 2) {
+    // Branch B is seen from the pipe's outlet back to the breach: its steady
+    // flow runs away from the breach, so its fluxes are negative.
+    state.time = 0.0;
+    state.lengthToPressurePeak = 0.0;
+    state.length = state.lengthInitial = wholeLength - x;
+    state.massInflowPerUnitArea = state.massTrappedPerUnitArea = 0.0;
+    state.pressureAtBreachInitial = pb;
+    state.upstream.copyValues(wholePipe.exit);
+    state.upstream.reverse();
+    state.exit = GS(state.upstream.gas, pb, state.fluxDensityInitial);
+    state.exit.reverse();
+    state.massPerUnitArea = state.massPerUnitAreaOfBranch();
+  } else {
+    throwUnknownBranch(branchNumber);
+  }
+  return state;
+}
+
+GB GB::breachStart(const GB& wholePipe, int branchNumber, double pa, double x, double ar) {
+  GB state(wholePipe);
+  state.branch = branchNumber;
+  const double wholeLength = wholePipe.lengthInitial;
+  checkBreachLocation(x, wholeLength);
+  const double pb = wholePipe.steadyPressureAt(x);
+
+  if (branchNumber == 1) {
+    // The supply goes on feeding branch A at its far end.
+    state.time = 0.0;
+    state.phase = 1;
+    state.lengthDisturbed = 0.0;
+    state.lengthToPressurePeak = x;
+    state.length = state.lengthInitial = x;
+    state.massInflowPerUnitArea = state.massTrappedPerUnitArea = 0.0;
+    state.choked = false;
+    state.pressureAtBreachInitial = pb;
+    state.orificeAperture = ar;
+    state.exit = GS(state.upstream.gas, pa, kInfinite);  // breach at ambient, flux not yet known
+  } else if (branchNumber == 2) {
+    state.time = 0.0;
+    state.phase = 1;
+    state.lengthDisturbed = 0.0;
+    state.lengthToPressurePeak = 0.0;
+    state.length = state.lengthInitial = wholeLength - x;
+    state.massInflowPerUnitArea = state.massTrappedPerUnitArea = 0.0;
+    state.fluxDensityInitial = 0.0;
+    state.choked = false;
+    state.pressureAtBreachInitial = pb;
+    state.orificeAperture = ar;
+    state.hasInflow = false;
+    state.upstream.copyValues(wholePipe.exit);
+    state.upstream.reverse();
+    state.exit = GS(state.upstream.gas, pa, kInfinite);
+  } else {
+    throwUnknownBranch(branchNumber);
+  }
+
+  if (chokeModelAllowed) state.choked = chokeCheck(state.exit, pb, ar);
+  state.massPerUnitArea = state.massPerUnitAreaOfBranch();
+  return state;
 }
 
 }  // namespace vorl

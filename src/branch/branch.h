@@ -42,18 +42,44 @@ class GB : public GBFields {
   GB(const AMBIENT* ambient, const IIG* gas, double beta, double pipeLength, double area,
      double upstreamPressure, double inflowFluxDensity);
 
+  // The steady flow before the breach restricted to branch A (supply end to
+  // the breach at x, m from the upstream end) or branch B (far end back to
+  // the breach), in phase -1. Raises the whole pipe's kept construction
+  // error, 202, 204 or 7 "GBctor".
+  static GB preBreach(const GB& wholePipe, int branchNumber, double x);
+  // The same branch at the instant of the breach, in phase 1, with the breach
+  // end at ambient pressure pa (or choked) through aperture ar. Raises 202 or
+  // 7 "GBctor".
+  static GB breachStart(const GB& wholePipe, int branchNumber, double pa, double x, double ar);
+
   GB(const GB&) = default;
   // Copies every field but keeps this branch's ambient pointer and the gas
   // pointers of its two records.
   GB& operator=(const GB& other);
 
   double a2() const noexcept { return upstream.a2(); }
+  double soundSpeed() const noexcept;
   double pa() const noexcept { return ambient->pressure; }
   // q = sqrt(beta L) a2 G of the far-end record.
   double q() const;
 
+  // q^2 = (a2 G)^2 beta L of the far-end record, without q's domain test.
+  double qSquared() const noexcept;
+
+  // Pressure of the steady flow at distance x from the far end.
+  double steadyPressureAt(double x) const;
+
+  // Flux density leaving through the breach when the flux rises linearly
+  // from G at the front (pressure P ahead of it) over the disturbed length
+  // lam to the breach at pressure pe: G + bfdG when G > 0, else bfGe5.
+  double breachFlux(double G, double P, double pe, double lam) const;
+  double breachFluxWithoutInflow(double P, double pe, double lam) const;
+
   // Mass per unit bore area held in the branch (kg/m2), by phase.
   double massPerUnitAreaOfBranch() const;
+  // Integral of the pressure (Pa m) from s (m from the far end) to the
+  // breach, for the profile of the branch's phase; 0 when s is not below L.
+  double massIntegralFrom(double s) const;
 
  protected:
   GB() = default;

@@ -22,6 +22,42 @@ double GBpu(double p, double q, double s) {
   return std::sqrt(squared);
 }
 
+double interpolateInPSquared(double a, double b, double s) noexcept {
+  return std::sqrt(a * a + (b * b - a * a) * s);
+}
+
+double interpolateLinear(double a, double b, double s) noexcept { return (b - a) * s + a; }
+
+double bfdG(double G, double P, double pe, double lam, double beta, double a2) {
+  if (!(G > 0.0)) {
+    throw VORLERROR(13, "bfdG", "breach flux with inflow: inflow flux " + numberText(G) + " is not above 0");
+  }
+  const double g = G * a2;
+  const double K = g * g * beta * lam;
+  if (!(K > 0.0)) {
+    throw VORLERROR(13, "bfdG", "breach flux with inflow: (G a2)^2 beta lam = " + numberText(K) + " is not above 0");
+  }
+  const double D = 6.0 * (P * P - pe * pe) / K - 3.0;
+  if (!(D >= 0.0)) {
+    throw VORLERROR(201, "bfdG", "breach flux: 6 (P^2 - pe^2)/K - 3 = " + numberText(D) + " is negative");
+  }
+  // Ge = G + result is the positive root of Ge^2 + G Ge + G^2 = 3 (P^2 - pe^2) / (2 beta lam a2^2).
+  return G * (std::sqrt(D) - 3.0) / 2.0;
+}
+
+double bfGe5(double P, double pe, double lam, double beta, double a2) {
+  const double K = beta * lam;
+  if (K == 0.0 || std::isnan(K)) {
+    throw VORLERROR(13, "bfGe5", "breach flux without inflow: beta lam = " + numberText(K) + " is zero");
+  }
+  const double D = 1.5 * (P - pe) * (P + pe) / K;
+  if (!(D >= 0.0)) {
+    throw VORLERROR(14, "bfGe5", "breach flux without inflow: 1.5 (P^2 - pe^2)/(beta lam) = " + numberText(D) +
+                                     " is negative");
+  }
+  return std::sqrt(D) / a2;
+}
+
 double orificeVelocity(const GS& record, double ar) noexcept {
   if (isInfinite(record.G)) return kInfinite;
   if (ar == 0.0) return 0.0;

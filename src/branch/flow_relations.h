@@ -17,6 +17,24 @@ double GFq(const GS& record, double b1, double b2);
 // exceeds the available pressure.
 double GBpu(double p, double q, double s);
 
+// Pressure at fraction s of the way from a to b when the square of the
+// pressure is linear along the way (the steady friction law).
+double interpolateInPSquared(double a, double b, double s) noexcept;
+// The plain linear form (b - a) s + a.
+double interpolateLinear(double a, double b, double s) noexcept;
+
+// Increment of the breach flux over the inflow flux G when the flux rises
+// linearly across the disturbed length lam from G at the front (pressure P
+// ahead of it) to the breach (pressure pe): G (sqrt(D) - 3) / 2 with
+// D = 6 (P^2 - pe^2) / ((G a2)^2 beta lam) - 3. Raises 13 "bfdG" unless G > 0
+// and (G a2)^2 beta lam > 0, and 201 "bfdG" unless D >= 0.
+double bfdG(double G, double P, double pe, double lam, double beta, double a2);
+
+// Breach flux with no inflow: sqrt(1.5 (P^2 - pe^2) / (beta lam)) / a2.
+// Raises 13 "bfGe5" when beta lam is 0 or not a number, 14 "bfGe5" when the
+// radicand is negative or not a number.
+double bfGe5(double P, double pe, double lam, double beta, double a2);
+
 // Velocity of the record's flow through an opening of aperture ar (fraction
 // of the bore): G v / ar; 1e128 when G is undefined, 0 when ar is 0.
 double orificeVelocity(const GS& record, double ar) noexcept;

@@ -1,0 +1,106 @@
+#include <cmath>
+
+#include "branch/branch.h"
+#include "branch/flow_relations.h"
+
+namespace vorl {
+
+// The mass a branch holds is the integral of the density, p / a2, over its
+// length. Each phase assumes its own pressure profile: p^2 linear in the
+// steady flow and ahead of the decompression front, p quadratic inside the
+// disturbed zone and in phases 2 and 3, p linear once the branch is finished.
+
+double GB::massPerUnitAreaOfBranch() const {
+  const double p0 = upstream.p;
+  const double pe = exit.p;
+  const double L = length;
+  double pressureIntegral = 0.0;
+  switch (phase) {
+    case -1:  // steady flow
+      pressureIntegral = (2.0 / 3.0) * L * (p0 * p0 + p0 * pe + pe * pe) / (p0 + pe);
+      break;
+    case 1:  // front running: steady part ahead of it, disturbed zone behind
+      pressureIntegral = massIntegralFrom(0.0);
+      break;
+    case 2:  // far end still delivering away from the breach
+      pressureIntegral = L * (4.0 * p0 + 2.0 * pe + qSquared() / p0) / 6.0;
+      break;
+    case 3:  // blow-down
+      pressureIntegral = L * (4.0 * p0 + 2.0 * pe - qSquared() / p0) / 6.0;
+      break;
+    case 4:  // finished
+      pressureIntegral = L * (p0 + pe) / 2.0;
+      break;
+    default:
+      pressureIntegral = 0.0;
+      break;
+  }
+  return pressureIntegral / a2();
+}
+
+namespace {
+
+// Position u (0 to 1) of s within the zone of the profile that contains it.
+double positionInZone(int phase, double s, double L, double d, double lam) {
+  switch (phase) {
+    case 1:
+      return s <= d ? s / d : (s - d) / lam;
+    case 2:
+    case 3:
+      return s / L;
+    default:
+      return 0.0;
+  }
+}
+
+}  // namespace
+
+double GB::massIntegralFrom(double s) const {
+  const double L = length;
+  if (!(s < L)) return 0.0;
+  const bool isA = branch == 1;
+  const bool isB = branch == 2;
+  if (!isA && !isB) return 0.0;
+
+  const double lam = lengthDisturbed;
+  const double d = L - lam;  // undisturbed length ahead of the front
+  const double u = positionInZone(phase, s, L, d, lam);
+  const double w = 1.0 - u;
+  const double p0 = upstream.p;
+  const double pe = exit.p;
+  const double pb0 = pressureAtBreachInitial;
+
+  switch (phase) {
+    case 1: {
+      const double Pf = interpolateInPSquared(p0, pb0, d / L);  // steady pressure just ahead of the front
+      const double Ps = interpolateInPSquared(p0, pb0, s / L);  // steady pressure at s
+      if (s <= d) {
+        const double U = (Pf * Ps + Pf * Pf + Ps * Ps) / (Pf + Ps);
+        if (isA) {
+          return (2.0 / 3.0) * (d - s) * U + (lam / 6.0) * (4.0 * Pf + 2.0 * pe - (Pf * Pf - pb0 * pb0) / (2.0 * Pf));
+        }
+        return (2.0 / 3.0) * (d - s) * U + (lam / 6.0) * (3.0 * Pf + 2.0 * pe + pb0);
+      }
+      const double h = isA ? -((p0 * p0 - pb0 * pb0) / (2.0 * Pf)) * ((L - s) / L)
+                           : ((pb0 * pb0 - p0 * p0) / (pb0 + Pf)) * ((L - s) / L);
+      return ((L - s) / 6.0) * (2.0 * Pf * w * (2.0 + u) + 2.0 * pe * (1.0 + u + u * u) + h * (1.0 + 2.0 * u));
+    }
+    case 2: {
+      if (isA) return 0.0;  // branch A never enters phase 2
+      return ((L - s) / 6.0) *
+             (2.0 * p0 * w * (2.0 + u) + 2.0 * pe * (1.0 + u + u * u) + (qSquared() / p0) * w * (1.0 + 2.0 * u));
+    }
+    case 3:
+      return ((L - s) / 6.0) *
+             (2.0 * p0 * w * (2.0 + u) + 2.0 * pe * (1.0 + u + u * u) - (qSquared() / p0) * w * (1.0 + 2.0 * u));
+    case 4: {
+      // Finished: p linear from p0 at the far end to pe at the breach.
+      const double ps = p0 + (pe - p0) * s / L;
+      return (L - s) * (ps + pe) / 2.0;
+    }
+    default:
+      return 0.0;
+  }
+}
+
+}  // namespace vorl

@@ -1,0 +1,160 @@
+#include "branch/phase_three.h"
+
+#include <cmath>
+
+#include "branch/choke.h"
+#include "branch/phase_dispatch.h"
+#include "model/constants.h"
+#include "model/process_settings.h"
+
+namespace vorl {
+
+// Phase three: the whole branch blows down. Its far end is closed or fed by a
+// constant inflow; the far-end pressure p0 falls by each step toward the
+// lowest value it can reach, and the time of a step follows from the
+// friction-dominated outflow.
+
+namespace {
+
+// Relative margins: a step smaller than this fraction of p0 is negligible, a
+// pressure within it of a limit counts as on the limit.
+constexpr double kNegligible = 1e-13;
+
+double acoshByLog(double z) { return std::log(z + std::sqrt(z * z - 1.0)); }
+
+}  // namespace
+
+double lowestFarEndPressure(double Gu, double q, double pe) noexcept {
+  if (Gu == 0.0) return pe;
+  return std::sqrt(2.0 * q * q + pe * pe);
+}
+
+bool preparePhaseThreeStep(const GB& branch, double dp, PhaseThreePreparation& prepared) {
+  prepared.dp = dp;
+  prepared.newPhase = branch.phase;
+  prepared.exit = branch.exit;
+  prepared.finishing = false;
+  prepared.choked = false;
+
+  const double p0 = branch.upstream.p;
+  const double pe0 = branch.exit.p;
+  if (!(p0 > pe0)) return false;  // nothing left to drive the outflow
+
+  const double Gu = branch.upstream.G;
+  const double q = branch.q();
+  const double Plim = lowestFarEndPressure(Gu, q, pe0);
+  const double limitWithMargin = Plim * (1.0 + kNegligible);
+
+  // A negligible step that still lowers p0 and stays above the limit keeps
+  // the old breach record. Any other step is prepared in full, so that a step
+  // too small to move p0 cannot repeat one state without end.
+  if (p0 * kNegligible > std::fabs(dp) && p0 + dp < p0 && p0 + dp > limitWithMargin) return true;
+
+  double p1 = p0 + dp;
+  if (!(p1 > limitWithMargin)) {
+    if (Gu != 0.0 && 1.01 * Plim < p0) {
+      p1 = (Plim + p0) / 2.0;  // approach the inflow's limit by halving the distance
+    } else {
+      p1 = Plim;
+      if (!(branch.pa() * (1.0 + kNegligible) < pe0) && !branch.choked) {
+        prepared.finishing = true;
+        prepared.newPhase = 4;
+      }
+    }
+    dp = p1 - p0;
+  }
+
+  const double Ge = branch.breachFlux(Gu, p1, branch.pa(), branch.length);
+  prepared.exit.setFluxAndPressure(branch.pa(), Ge);
+  if (chokeModelAllowed) prepared.choked = chokeCheck(prepared.exit, p1, branch.orificeAperture);
+
+  // A step that cannot lower the far-end pressure ends the blow-down.
+  if (!(dp < 0.0) || !(p0 + dp < p0)) prepared.newPhase = 4;
+  prepared.dp = dp;
+  return true;
+}
+
+double frictionIntegralFactor(double p, double pe, double q) noexcept {
+  const double D = 6.0 * (p - pe) * (p + pe) - 3.0 * q * q;
+  if (!(D > 0.0)) return kInfinite;
+  const double r = std::sqrt(D) - 3.0 * q;
+  if (!(r > 0.0)) return kInfinite;
+  return (4.0 * p * p + q * q) / r / (p * p);
+}
+
+double closedEndTime(const GB& branch, double p0, double pe0, double p1, double pe1, double& dt) noexcept {
+  const double x = p0 / pe0;
+  double y = p1 / pe1;
+  if (!(y > 1.0)) y = 1.0;
+  const double L = branch.length;
+  dt = std::sqrt(0.2962962962962963) * std::sqrt(branch.beta * L) * L * (acoshByLog(x) - acoshByLog(y));
+  return branch.time + dt;
+}
+
+double phaseThreeStepTime(const GB& branch, double p0, double pe0, double p1, double pe1, double q, double dp,
+                          bool finishing, int& newPhase, double& dt) noexcept {
+  if (!(q > 0.0) && !branch.choked) return closedEndTime(branch, p0, pe0, p1, pe1, dt);
+
+  const double R0 = frictionIntegralFactor(p0, pe0, q);
+  const double R1 = frictionIntegralFactor(p1, pe1, q);
+  if (finishing || !(R1 < kInfiniteThreshold)) {
+    newPhase = 4;
+    if (q == 0.0) return closedEndTime(branch, p0, pe0, p1, pe1, dt);
+    dt = kInfinite;
+    return kInfinite;
+  }
+  const double L = branch.length;
+  dt = -(std::sqrt(branch.beta * L) * L / 3.0) * (R0 + R1) * dp / 2.0;
+  return branch.time + dt;
+}
+
+bool evolv3(GB& branch, double& dp) {
+  PhaseThreePreparation prepared;
+  if (!preparePhaseThreeStep(branch, dp, prepared)) {
+    branch.phase = prepared.newPhase;
+    return false;
+  }
+
+  const double p0 = branch.upstream.p;
+  const double p1 = p0 + prepared.dp;
+  const double pe0 = branch.exit.p;
+  const double pe1 = prepared.exit.p;
+  const double q = branch.q();
+  const double Gu = branch.upstream.G;
+  const bool dechoked = branch.choked && !prepared.choked;
+
+  int newPhase = prepared.newPhase;
+  double dt = 0.0;
+  const double newTime = phaseThreeStepTime(branch, p0, pe0, p1, pe1, q, prepared.dp, prepared.finishing,
+                                            newPhase, dt);
+  GS newUpstream = branch.upstream;
+  newUpstream.setPressure(p1);
+
+  // Nothing is written before this point, so a raise leaves the branch as it was.
+  branch.time = newTime;
+  branch.phase = newPhase;
+  branch.upstream = newUpstream;
+  branch.exit.copyValues(prepared.exit);
+  branch.massPerUnitArea = branch.massPerUnitAreaOfBranch();
+  if (branch.hasInflow) {
+    if (isInfinite(branch.time)) {
+      branch.massInflowPerUnitArea = kInfinite;
+    } else {
+      branch.massInflowPerUnitArea += Gu * dt;
+    }
+  }
+  branch.choked = prepared.choked;
+
+  // When the breach has just stopped choking the outflow changes quickly:
+  // take the next step no longer than a tenth of the distance to the limit.
+  double next = prepared.dp;
+  if (dechoked) {
+    const double limit = lowestFarEndPressure(Gu, q, pe1);
+    const double dd = p1 - limit;
+    if (dd > 0.0 && std::fabs(10.0 * next) > dd) next = -dd / 10.0;
+  }
+  dp = next;
+  return true;
+}
+
+}  // namespace vorl

@@ -1,0 +1,92 @@
+#include <cmath>
+
+#include "branch/choke.h"
+#include "branch/flow_relations.h"
+#include "branch/phase_dispatch.h"
+#include "interface/vorl_error.h"
+#include "model/constants.h"
+#include "model/process_settings.h"
+
+namespace vorl {
+
+// Phase two (branch B only): the front has reached the outlet, where the gas
+// still flows away from the breach. The far-end outflow, carried as
+// q = sqrt(beta L) a2 G (negative), decays to rest; the pressure peak inside
+// the branch moves out to the far end as it does.
+
+namespace {
+
+struct PressurePeak {
+  double distanceFromBreach;
+  double pressure;
+};
+
+// Peak of the quadratic profile for a far-end outflow with q^2 = Q.
+PressurePeak peakForOutflow(double L, double p0, double pe, double Q) {
+  const double W = (p0 - pe) * p0 + Q;
+  const double dl = L * Q / (2.0 * W);  // distance of the peak from the far end
+  return {L - dl, Q * Q / (4.0 * p0 * W) + p0};
+}
+
+}  // namespace
+
+bool evolv2(GB& branch, double dq) {
+  const double L = branch.length;
+  const double q = GFq(branch.upstream, branch.beta, L);
+  if (q > 0.0) return false;
+  if (std::fabs(q) * 1e-13 > std::fabs(dq)) return false;  // negligible step
+  double q1 = q + dq;
+  if (!(q1 < 0.0)) {
+    // The far-end flow comes to rest within this step: end exactly there.
+    q1 = 0.0;
+    dq = -q;
+    branch.phase = 3;
+  }
+
+  const double p0 = branch.upstream.p;
+  const double pa = branch.pa();
+  if (p0 < pa) {
+    throw VORLERROR(1003, "evolv2", "far-end pressure " + numberText(p0) + " Pa is below the ambient pressure " +
+                                        numberText(pa) + " Pa");
+  }
+  const double pe = pa;
+  const PressurePeak peak = peakForOutflow(L, p0, pe, q1 * q1);
+
+  GS S(branch.upstream.gas, pa, branch.breachFluxWithoutInflow(peak.pressure, pa, peak.distanceFromBreach));
+  bool choked = false;
+  if (chokeModelAllowed) choked = chokeCheck(S, peak.pressure, branch.orificeAperture);
+  const double Ge = S.G;
+
+  // Outflow at the breach less outflow at the far end, in units of a2 G.
+  const double a2 = branch.a2();
+  const double s = std::sqrt(branch.beta * L);
+  const double f0 = q / s;
+  const double f1 = q1 / s;
+  const double E0 = a2 * branch.exit.G - f0;
+  const double E1 = a2 * Ge - f1;
+  const double Gu0 = f0 / a2;
+  const double Gu1 = f1 / a2;
+
+  const double H = (q + q1) * dq;  // q1^2 - q^2
+  double dt = kInfinite;
+  if (E1 > 0.0 && E0 > 0.0) {
+    dt = -(H / 2.0) * (1.0 / E0 + 1.0 / E1) * L / (6.0 * p0);
+    branch.time += dt;
+  } else {
+    branch.time = kInfinite;
+  }
+
+  branch.upstream.G = Gu1;
+  branch.exit.copyValues(S);
+  branch.lengthToPressurePeak = peak.distanceFromBreach;
+  branch.massPerUnitArea = branch.massPerUnitAreaOfBranch();
+  if (isInfinite(branch.time)) {
+    branch.massInflowPerUnitArea = -kInfinite;
+  } else {
+    branch.massInflowPerUnitArea += (Gu0 + Gu1) * dt / 2.0;
+  }
+  branch.choked = choked;
+  return true;
+}
+
+}  // namespace vorl

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "branch/branch.h"
+#include "companion/ambient.h"
+#include "interface/vorl_error.h"
+#include "model/ideal_gas.h"
+#include "model/process_settings.h"
+
+namespace vorl::testing {
+
+// A gas constant of exactly 1 J/(kg K) at 160000 K: a2 = 1.6e5, a = 400 m/s,
+// so that hand-worked numbers come out round.
+constexpr double kA2 = 1.6e5;
+constexpr double kA = 400.0;
+constexpr double kBeta = 1e-7;
+
+// Sets the choke model for the guard's life; always restores the default.
+struct ChokeModelSwitch {
+  explicit ChokeModelSwitch(bool allowed) { chokeModelAllowed = allowed; }
+  ~ChokeModelSwitch() { chokeModelAllowed = true; }
+};
+
+// A line in ambient air at 1 bar.
+struct TestLine {
+  AMBIENT ambient;
+  IIG gas{8314.34, 160000.0};
+  GB wholePipe(double p0, double G0, double length = 2000.0) const {
+    return GB(&ambient, &gas, kBeta, length, 0.2, p0, G0);
+  }
+};
+
+template <class F>
+void expectVorlError(F&& f, int code, const std::string& tag) {
+  try {
+    f();
+    ADD_FAILURE() << "expected error " << code << " " << tag;
+  } catch (const VORLERROR& error) {
+    EXPECT_EQ(error.eError(), code) << error.eGetErrorString();
+    EXPECT_EQ(error.tag(), tag);
+  }
+}
+
+inline void expectSameState(const GB& a, const GB& b) {
+  EXPECT_EQ(a.upstream.p, b.upstream.p);
+  EXPECT_EQ(a.upstream.G, b.upstream.G);
+  EXPECT_EQ(a.exit.p, b.exit.p);
+  EXPECT_EQ(a.exit.G, b.exit.G);
+  EXPECT_EQ(a.time, b.time);
+  EXPECT_EQ(a.phase, b.phase);
+  EXPECT_EQ(a.lengthDisturbed, b.lengthDisturbed);
+  EXPECT_EQ(a.massPerUnitArea, b.massPerUnitArea);
+  EXPECT_EQ(a.phaseEnded, b.phaseEnded);
+}
+
+}  // namespace vorl::testing
