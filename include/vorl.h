@@ -41,6 +41,11 @@
 #define VORL_API
 #endif
 
+/* wchar_t of VorlString, for C hosts. */
+#if defined(_WIN32)
+#include <stddef.h>
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -52,10 +57,22 @@ typedef struct VorlModel* VorlHandle;
  * as true when it is non-zero (spreadsheet hosts pass -1 for true). */
 typedef unsigned char VorlBool;
 
+/* Owned text returned by the library (Author): on Windows a BSTR, the system
+ * string of wide characters; elsewhere a UTF-8 string. Free it with
+ * VorlStringFree. */
+#if defined(_WIN32)
+typedef wchar_t* VorlString;
+#else
+typedef char* VorlString;
+#endif
+
 /* Host callback for every logged report (errors and warnings), called as the
  * report is logged, on the thread that raised it. */
 typedef void(VORL_CALL* VorlErrorHandler)(int code, const char* tag, int level,
                                           const char* message, void* user);
+
+/* Host callback for the progress lines of a run. */
+typedef void(VORL_CALL* VorlDebugSink)(const char* line, void* user);
 
 #define VORL_EXPORT(ordinal, result, name, arguments) \
   VORL_API result VORL_CALL name arguments;

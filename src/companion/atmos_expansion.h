@@ -1,9 +1,28 @@
 #pragma once
 
+#include "companion/ambient.h"
+
 namespace vorl {
 
+class KIV;
+
+// State of the released jet after it has expanded to ambient pressure. The
+// first three fields are what the post-flash queries read.
+struct ATMOSEXPDATA {
+  double d0 = 0.0;  // velocity after the expansion, m/s
+  double d1 = 0.0;  // temperature after the expansion (K) when > 0; otherwise
+                    // minus the liquid fraction of a two-phase state
+  double d2 = 0.0;  // drop size (m) of a two-phase state, 0 otherwise
+  // Further results; density and area ratio are 0 when nothing expanded (no
+  // flow, undefined velocity).
+  double density = 0.0;            // kg/m3 of the expanded jet, liquid and vapour together
+  double areaRatio = 0.0;          // expanded jet area over exit area, from mass conservation
+  double vapourTemperature = 0.0;  // K the jet would reach staying vapour (d1 when single-phase)
+};
+
 // Settings of the expansion of the released jet from its exit state to
-// ambient pressure (the post-flash state). One per model.
+// ambient pressure (the post-flash state), and the calculation itself. One
+// per model.
 class ATMOSEXPANSION {
  public:
   enum Method : int { kConservation = 0, kIsentropic = 1, kMomentumIsothermal = 2 };
@@ -31,6 +50,27 @@ class ATMOSEXPANSION {
   double pipeDiameter() const noexcept { return pipeDiameter_; }
   double aperture() const noexcept { return aperture_; }
   double molarMass() const noexcept { return molarMass_; }
+  // Diameter of the orifice (m): its area is the aperture times the bore area.
+  double orificeDiameter() const noexcept;
+
+  // Expands a jet leaving the orifice at `pressure` (Pa), `temperature` (K)
+  // and `velocity` (m/s) to the ambient pressure, by the method set:
+  //   0 conservation of mass, momentum and energy across the expansion zone;
+  //   1 isentropic expansion;
+  //   2 momentum conserved with the jet held at the exit temperature.
+  // The gas is a vapour at the exit (phase flag 1; every other flag value is
+  // taken as 1, the only exit state an ideal-gas pipe flow can deliver). A
+  // material of the property library that the expansion cools below its
+  // saturation temperature at ambient pressure ends two-phase (methods 0 and
+  // 1); a gas without a material (number not in the library, or no property
+  // object) is an ideal gas of the set molar mass with cp/cv 1.3 that never
+  // condenses. Special exits: no flow (velocity not above 0, or not a number)
+  // gives velocity 0 at the exit temperature; an undefined velocity (above
+  // 9e127) gives velocity 1e128 at the exit temperature; neither has liquid.
+  // Raises 5 "atmexCalc" when the gas has no molar mass, 13 "atmexCalc" for a
+  // method other than 0, 1, 2 or an exit temperature not above 0.
+  void atmexCalc(const AMBIENT& ambient, const KIV* properties, double pressure, double temperature,
+                 double velocity, int material, ATMOSEXPDATA& result) const;
 
  private:
   int method_ = kConservation;

@@ -90,7 +90,41 @@ void VORL::finishConstruction(double molecularWeight) {
 VORL::~VORL() {
   gas_.reset();
   if (holdsSharedProperties_) releaseSharedProperties();
+  sequenceA_.reset();
+  sequenceB_.reset();
   wholePipe_.reset();
+}
+
+GBSQ* VORL::sequenceOf(int branch) noexcept {
+  if (branch == kBranchA) return sequenceA_.get();
+  if (branch == kBranchB) return sequenceB_.get();
+  return nullptr;
+}
+
+const GBSQ* VORL::sequenceOf(int branch) const noexcept {
+  return const_cast<VORL*>(this)->sequenceOf(branch);
+}
+
+GBSQ& VORL::requireSequence(int branch) {
+  GBSQ* sequence = sequenceOf(branch);
+  if (sequence == nullptr) throw VORLERROR(3, "BAFH", "no results for this branch: the model has not been run");
+  return *sequence;
+}
+
+const GBSQ& VORL::requireSequence(int branch) const { return const_cast<VORL*>(this)->requireSequence(branch); }
+
+void VORL::resetSequences() {
+  for (std::unique_ptr<GBSQ>* sequence : {&sequenceA_, &sequenceB_}) {
+    if (*sequence) {
+      (*sequence)->clear();
+    } else {
+      *sequence = std::make_unique<GBSQ>();
+    }
+  }
+}
+
+void VORL::appendToSequence(const GB& state) {
+  if (GBSQ* sequence = sequenceOf(state.branch)) sequence->append(state);
 }
 
 void VORL::ambientTemperatureSet(double value) {

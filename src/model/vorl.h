@@ -8,6 +8,9 @@
 #include "companion/pipe_interior.h"
 #include "model/ideal_gas.h"
 #include "model/pipeset.h"
+#include "results/flow_sequence.h"
+#include "results/pipe_time_state.h"
+#include "run/output_grid.h"
 
 namespace vorl {
 
@@ -44,6 +47,10 @@ class VORL {
   void totalInflowSet(double value);
   void upstreamPressureSet(double value);
   void gasTemperatureSet(double value);
+  // A division of 1 or less leaves the time division unchanged.
+  void timeDivisionSet(int value) noexcept {
+    if (value > 1) timeDivision_ = value;
+  }
 
   // ---- derived quantities ----
   // Rebuilds the whole-pipe branch from the current parameters; on a raise
@@ -74,6 +81,23 @@ class VORL {
   const PIPESET& pipeSet() const noexcept { return pipeSet_; }
   const GB* wholePipe() const noexcept { return wholePipe_.get(); }
   int timeDivision() const noexcept { return timeDivision_; }
+  OutputTimes& outputTimes() noexcept { return outputTimes_; }
+  const OutputTimes& outputTimes() const noexcept { return outputTimes_; }
+  PipeTimeState& pipeTimeState() noexcept { return pipeTimeState_; }
+  const PipeTimeState& pipeTimeState() const noexcept { return pipeTimeState_; }
+
+  // ---- results of the last run ----
+  // The flow sequence of branch 1 (A) or 2 (B); null before the first run.
+  GBSQ* sequenceOf(int branch) noexcept;
+  const GBSQ* sequenceOf(int branch) const noexcept;
+  // The same, raising 3 "BAFH" when no run has made it.
+  GBSQ& requireSequence(int branch);
+  const GBSQ& requireSequence(int branch) const;
+  // Makes both sequences exist and empties them, for a new run.
+  void resetSequences();
+  // Stores a copy of a branch state in the sequence of its branch; a state
+  // of another branch number (the whole pipe) is not stored.
+  void appendToSequence(const GB& state);
   double gasTemperature() const noexcept { return gasTemperature_; }
 
   // The property-library object shared by all models; null while none exists.
@@ -93,6 +117,10 @@ class VORL {
   ATMOSEXPANSION atmosExpansion_;
   PIPESET pipeSet_;
   std::unique_ptr<GB> wholePipe_;
+  std::unique_ptr<GBSQ> sequenceA_;
+  std::unique_ptr<GBSQ> sequenceB_;
+  OutputTimes outputTimes_;
+  PipeTimeState pipeTimeState_;
   int timeDivision_ = 100;
   double gasTemperature_ = 0.0;
   bool holdsSharedProperties_ = false;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "branch/branch.h"
+
+namespace vorl {
+
+// Operations that bring a branch to a requested time or cut it at a valve.
+
+// The earlier branch brought to time t toward the later stored state: first
+// by re-evolving it with the phase steps until its time falls inside a window
+// around t (the tolerance, or 5 % of the interval), else by interpolating
+// linearly in time. True when the earlier branch now holds the state at t.
+bool stateAtIntermediateTime(GB& earlier, const GB& later, double t, double tolerance);
+
+// Re-evolution alone; on failure the earlier branch is exactly as on entry.
+// The loop is bounded: after kMaxReintegrationPasses passes it gives up.
+constexpr int kMaxReintegrationPasses = 10000;
+bool reintegrateToTime(GB& earlier, const GB& later, double t, double tolerance);
+
+// Linear interpolation in time between the two states.
+bool interpolateToTime(GB& earlier, const GB& later, double t);
+
+// A valve at distance x from the breach shuts: the branch becomes a closed
+// branch of length x in phase three holding the gas between valve and
+// breach; the gas beyond is counted as trapped. False when x lies outside
+// the branch.
+bool valveCut(GB& branch, double x);
+
+// A branch fed by the supply carried on with its inflow to time tn.
+bool extendWithInflow(GB& branch, double tn);
+
+// Marks the branch finished at time t.
+void finishAtTime(GB& branch, double t) noexcept;
+
+// The front has reached the far end (phases 2, 3 and 4).
+inline bool pastPhaseOne(const GB& branch) noexcept {
+  return branch.phase != -1 && branch.phase != 0 && branch.phase != 1;
+}
+bool inflowInfinite(const GB& branch) noexcept;
+bool timeUndefined(const GB& branch) noexcept;
+
+}  // namespace vorl

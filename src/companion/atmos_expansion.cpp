@@ -1,0 +1,219 @@
+#include "companion/atmos_expansion.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "companion/property_library.h"
+#include "interface/vorl_error.h"
+#include "model/constants.h"
+
+namespace vorl {
+namespace {
+
+constexpr double kPureComposition[16] = {1.0};
+
+// A gas without material data is a generic ideal gas: cp/cv 1.3 lies between
+// the values of methane (1.30) and of the heavier hydrocarbons and CO2.
+constexpr double kSimpleGasHeatCapacityRatio = 1.3;
+
+// The ideal-gas energy balance reaches 0 K exactly at the expansion-to-vacuum
+// velocity. A single-phase jet is kept at or above this fraction of its exit
+// temperature, its velocity lowered to match: the model has no meaning that
+// close to absolute zero, and the temperature must stay positive.
+constexpr double kFinalTemperatureFloor = 0.01;
+
+constexpr double kWaterMolarMass = 18.01528;  // kg/kmol
+constexpr double kCelsiusZero = 273.15;       // K
+
+// Saturation pressure of water over liquid water (Pa): Buck (1981), in the
+// coefficients of his 1996 revision; t in degrees Celsius. Relative humidity
+// is quoted over water also below 0 C, so the liquid branch serves throughout.
+double waterSaturationPressure(double temperature) noexcept {
+  const double t = temperature - kCelsiusZero;
+  return 611.21 * std::exp((18.678 - t / 234.5) * (t / (257.14 + t)));
+}
+
+// Density of the ambient air (kg/m3), an ideal-gas mixture of dry air and the
+// water vapour of its humidity: vapour mole fraction = relative humidity times
+// water's saturation pressure over the ambient pressure.
+double humidAirDensity(const AMBIENT& air) noexcept {
+  double vapour = air.relativeHumidity * waterSaturationPressure(air.temperature) / air.pressure;
+  if (!(vapour > 0.0)) vapour = 0.0;
+  if (vapour > 1.0) vapour = 1.0;
+  const double molarMass = vapour * kWaterMolarMass + (1.0 - vapour) * air.molecularWeight;
+  return air.pressure * molarMass / (kUniversalGasConstant * air.temperature);
+}
+
+// What the expansion needs to know of the released gas.
+struct JetGas {
+  double molarMass = 0.0;     // kg/kmol
+  double gasConstant = 0.0;   // J/(kg K)
+  double cp = 0.0;            // J/(kg K), ideal gas
+  double gamma = 0.0;         // cp/cv
+  bool condensable = false;
+  // Of a condensable gas, at ambient pressure:
+  double saturationTemperature = 0.0;  // K
+  // Latent heat and surface tension are the library's values at the normal
+  // boiling point, used at the saturation temperature of the ambient
+  // pressure: exact at 1 atm, a fair approximation over the 0.5 to 1.2 bar of
+  // possible ambient pressures.
+  double latentHeat = 0.0;      // J/kg
+  double liquidDensity = 0.0;   // kg/m3
+  double surfaceTension = 0.0;  // N/m
+};
+
+JetGas jetGasOf(const KIV* properties, int material, double molarMassSet, double ambientPressure) {
+  const auto property = [&](int code, double x1, double x2) {
+    return properties->kivMusPrp(material, code, x1, x2, kPureComposition, 0);
+  };
+  JetGas gas;
+  const double libraryMolarMass = properties != nullptr ? property(kPropMolarMass, 0.0, 0.0) : 0.0;
+  if (libraryMolarMass > 0.0) {
+    gas.molarMass = libraryMolarMass;
+    gas.gasConstant = kUniversalGasConstant / gas.molarMass;
+    gas.cp = property(kPropIdealGasCp, 0.0, 0.0);
+    gas.gamma = property(kPropHeatCapacityRatio, 0.0, 0.0);
+    gas.saturationTemperature = property(kPropSaturationTemperature, 0.0, ambientPressure);
+    gas.latentHeat = property(kPropLatentHeatAtBoiling, 0.0, 0.0);
+    gas.liquidDensity = property(kPropLiquidDensityAtBoiling, 0.0, 0.0);
+    gas.surfaceTension = property(kPropSurfaceTensionAtBoiling, 0.0, 0.0);
+    // No saturation temperature: the ambient pressure is above the critical
+    // pressure, and nothing can condense.
+    gas.condensable = gas.saturationTemperature > 0.0 && gas.latentHeat > 0.0;
+    return gas;
+  }
+  if (!(molarMassSet > 0.0)) {
+    throw VORLERROR(5, "atmexCalc",
+                    "the expansion has no molar mass for material " + std::to_string(material));
+  }
+  gas.molarMass = molarMassSet;
+  gas.gasConstant = kUniversalGasConstant / gas.molarMass;
+  gas.gamma = kSimpleGasHeatCapacityRatio;
+  gas.cp = gas.gamma / (gas.gamma - 1.0) * gas.gasConstant;
+  return gas;
+}
+
+double square(double x) noexcept { return x * x; }
+
+}  // namespace
+
+double ATMOSEXPANSION::orificeDiameter() const noexcept { return pipeDiameter_ * std::sqrt(aperture_); }
+
+void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, double pressure,
+                               double temperature, double velocity, int material,
+                               ATMOSEXPDATA& result) const {
+  result = ATMOSEXPDATA{};
+  result.d1 = temperature;
+  result.vapourTemperature = temperature;
+  // No flow expands nothing.
+  if (!(velocity > 0.0)) return;
+  // An undefined velocity stays undefined.
+  if (isInfinite(velocity)) {
+    result.d0 = kInfinite;
+    return;
+  }
+  if (method_ != kConservation && method_ != kIsentropic && method_ != kMomentumIsothermal) {
+    throw VORLERROR(13, "atmexCalc",
+                    "expansion method " + std::to_string(method_) + " is not 0, 1 or 2");
+  }
+  if (!(temperature > 0.0) || !std::isfinite(temperature)) {
+    throw VORLERROR(13, "atmexCalc",
+                    "exit temperature " + numberText(temperature) + " K is not above 0");
+  }
+  const JetGas gas = jetGasOf(properties, material, molarMass_, ambient.pressure);
+
+  const double pa = ambient.pressure;
+  // A jet that leaves at or below ambient pressure has no pressure to shed.
+  const double pe = pressure > pa ? pressure : pa;
+  const double te = temperature;
+  const double ue = velocity;
+  const double rhoE = pe * gas.molarMass / (kUniversalGasConstant * te);
+  // Converting all of the exit enthalpy into motion (expansion to vacuum)
+  // bounds every expansion's velocity.
+  const double ceiling = std::sqrt(square(ue) + 2.0 * gas.cp * te);
+
+  // The path of the jet as an ideal vapour.
+  double uf = 0.0;
+  double tf = 0.0;
+  if (method_ == kIsentropic) {
+    tf = te * std::pow(pa / pe, (gas.gamma - 1.0) / gas.gamma);
+    uf = std::sqrt(square(ue) + 2.0 * gas.cp * (te - tf));
+  } else {
+    // Momentum across the expansion zone: the pressure excess at the exit
+    // accelerates the jet (Yuceil & Otugen 2002; Birch et al. 1987).
+    uf = std::fmin(ue + (pe - pa) / (rhoE * ue), ceiling);
+    // Energy: h + u^2/2 kept, or the temperature held (method 2).
+    tf = method_ == kConservation ? te + (square(ue) - square(uf)) / (2.0 * gas.cp) : te;
+  }
+  const double temperatureFloor = kFinalTemperatureFloor * te;
+  double ufVapour = uf;
+  double tfVapour = tf;
+  if (tfVapour < temperatureFloor) {
+    tfVapour = temperatureFloor;
+    ufVapour = std::sqrt(square(ue) + 2.0 * gas.cp * (te - tfVapour));
+  }
+  result.vapourTemperature = tfVapour;
+
+  const bool twoPhase = gas.condensable && method_ != kMomentumIsothermal && tf < gas.saturationTemperature;
+  if (!twoPhase) {
+    result.d0 = ufVapour;
+    result.d1 = tfVapour;
+    result.d2 = 0.0;
+    result.density = pa * gas.molarMass / (kUniversalGasConstant * tfVapour);
+    result.areaRatio = rhoE * ue / (result.density * ufVapour);
+    return;
+  }
+
+  // Homogeneous equilibrium: the jet ends as vapour and liquid at the
+  // saturation temperature ts of the ambient pressure. Enthalpies are counted
+  // from the saturated vapour at ts: the exit vapour holds cp (te - ts), and
+  // every kilogram of liquid formed gives up the latent heat.
+  const double ts = gas.saturationTemperature;
+  const double latent = gas.latentHeat;
+  const double exitEnthalpy = gas.cp * (te - ts);
+  double liquid = 0.0;
+  if (method_ == kIsentropic) {
+    // Entropy of the exit vapour relative to saturated vapour at (ts, pa),
+    // cp ln(te/ts) - R ln(pe/pa), is taken up by condensing x L / ts.
+    liquid = ts * (gas.cp * std::log(ts / te) - gas.gasConstant * std::log(pa / pe)) / latent;
+    uf = std::sqrt(std::fmax(0.0, square(ue) + 2.0 * (exitEnthalpy + liquid * latent)));
+    if (uf > ceiling) {
+      uf = ceiling;
+      liquid = -(exitEnthalpy + (square(ue) - square(uf)) / 2.0) / latent;
+    }
+  } else {
+    // Energy: h_f = h_e + (ue^2 - uf^2) / 2 = -x L at the momentum velocity.
+    liquid = -(exitEnthalpy + (square(ue) - square(uf)) / 2.0) / latent;
+  }
+  if (liquid > 1.0) {
+    // All liquid: the energy left over would subcool the liquid, which this
+    // model does not follow; the velocity takes what the energy balance gives.
+    liquid = 1.0;
+    uf = std::sqrt(std::fmax(0.0, square(ue) + 2.0 * (exitEnthalpy + latent)));
+  }
+
+  const double vapourDensity = pa * gas.molarMass / (kUniversalGasConstant * ts);
+  const double specificVolume =
+      (1.0 - liquid) / vapourDensity + (gas.liquidDensity > 0.0 ? liquid / gas.liquidDensity : 0.0);
+
+  // Drops break up until the air's dynamic pressure on them balances their
+  // surface tension at the critical Weber number (Hinze 1955; Pilch & Erdman
+  // 1987): d = We sigma / (rho_air u^2). Clamped to the set sizes (the
+  // largest wins should they cross), and no drop is wider than the hole.
+  const double inertia = humidAirDensity(ambient) * square(uf);
+  double drop = inertia > 0.0 ? weberNumber_ * gas.surfaceTension / inertia
+                              : std::numeric_limits<double>::infinity();
+  if (!(drop >= minDropSize_)) drop = minDropSize_;
+  if (drop > maxDropSize_) drop = maxDropSize_;
+  const double hole = orificeDiameter();
+  if (hole > 0.0 && drop > hole) drop = hole;
+
+  result.d0 = uf;
+  result.d1 = -liquid;
+  result.d2 = drop;
+  result.density = 1.0 / specificVolume;
+  result.areaRatio = uf > 0.0 ? rhoE * ue / (result.density * uf) : kInfinite;
+}
+
+}  // namespace vorl

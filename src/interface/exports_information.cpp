@@ -1,0 +1,92 @@
+// Information exports that need no model: the About text, the author text and
+// the analytic depressurisation curve.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "interface/export_frame.h"
+#include "model/ideal_gas.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <oleauto.h>
+#endif
+
+#ifndef VORL_VERSION_TEXT
+#error "VORL_VERSION_TEXT must hold the project version (set by the build)"
+#endif
+
+using namespace vorl;
+
+namespace {
+
+constexpr const char* kAboutCaption = "Brimlow";
+constexpr const char* kAboutText =
+    "Brimlow " VORL_VERSION_TEXT " (library vorl)\n"
+    "Gas release from a breached long pipeline (Fannelop-Ryhming 1982 model)";
+constexpr const char* kAuthor = "Peter Orrin";
+
+// acosh, taken as 0 below 1 (a pressure below ambient has nothing left to
+// release) and for a ratio that is not a number.
+double acoshOrZero(double x) noexcept {
+  if (!(x >= 1.0)) return 0.0;
+  return std::log(x + std::sqrt(x * x - 1.0));
+}
+
+}  // namespace
+
+extern "C" {
+
+VORL_API void VORL_CALL AboutBrimlow(void) {
+#if defined(_WIN32)
+  // No owner window: the box belongs to no host window and blocks only this call.
+  MessageBoxA(nullptr, kAboutText, kAboutCaption, MB_ICONINFORMATION | MB_OK);
+#else
+  std::printf("%s\n%s\n", kAboutCaption, kAboutText);
+  std::fflush(stdout);
+#endif
+}
+
+#if defined(_WIN32)
+VORL_API VorlString VORL_CALL Author(void) { return SysAllocString(L"Peter Orrin"); }
+
+// A BSTR of Author; SysFreeString, as a host would call itself.
+VORL_API void VORL_CALL VorlStringFree(VorlString text) { SysFreeString(text); }
+#else
+VORL_API VorlString VORL_CALL Author(void) {
+  const std::size_t size = std::strlen(kAuthor) + 1;
+  char* text = static_cast<char*>(std::malloc(size));
+  if (text != nullptr) std::memcpy(text, kAuthor, size);
+  return text;
+}
+
+VORL_API void VORL_CALL VorlStringFree(VorlString text) { std::free(text); }
+#endif
+
+// Closed-form pressure history of a friction-dominated isothermal blow-down:
+// with beta = 2 f / (T R D) and the time scale s = L sqrt(8 beta L / 27), the
+// pipe pressure falls from p0 to p at t = s (acosh(p0/pa) - acosh(p/pa)).
+VORL_API void VORL_CALL AnalyticComparison(double length, double temperature, double fanning,
+                                           double diameter, double molecularWeight,
+                                           double initialPressure, double ambientPressure,
+                                           double* pressures, double* times, int count) {
+  guarded([&] {
+    if (count < 2) return;
+    const IG gas(molecularWeight);
+    const double beta = 2.0 * fanning / (temperature * gas.gasConstant() * diameter);
+    const double timeScale = length * std::sqrt(8.0 * beta * length / 27.0);
+    if (pressures == nullptr || times == nullptr) {
+      throw VORLERROR(5, "AnalyticComparison", "an output array is null");
+    }
+    const double c0 = acoshOrZero(initialPressure / ambientPressure);
+    for (int i = 0; i < count; ++i) {
+      const double p = initialPressure -
+                       (initialPressure - ambientPressure) * static_cast<double>(i) / (count - 1);
+      pressures[i] = p;
+      times[i] = (c0 - acoshOrZero(p / ambientPressure)) * timeScale;
+    }
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,73 @@
+// Run, time division, valves and progress output of the C interface.
+#include "interface/export_frame.h"
+#include "run/debug_output.h"
+#include "run/output_grid.h"
+#include "run/run_driver.h"
+
+using namespace vorl;
+
+extern "C" {
+
+VORL_API int VORL_CALL VorlRun(VorlHandle model) {
+  return withModel(model, 0, [](VORL& m) { return runModel(m); });
+}
+
+VORL_API void VORL_CALL VorlTimeDivisionSet(VorlHandle model, int division) {
+  withModel(model, [&](VORL& m) { m.timeDivisionSet(division); });
+}
+
+VORL_API void VORL_CALL VorlValveAdd(VorlHandle model, double position, double closureTime) {
+  withModel(model, [&](VORL& m) { m.pipeSet().valves.valves.emplace_back(position, closureTime); });
+}
+
+VORL_API void VORL_CALL VorlValvesActivate(VorlHandle model, VorlBool active) {
+  withModel(model, [&](VORL& m) { m.pipeSet().valvesActive = active != 0; });
+}
+
+VORL_API void VORL_CALL VorlValvesDelete(VorlHandle model) {
+  withModel(model, [](VORL& m) { m.pipeSet().valves.valves.clear(); });
+}
+
+VORL_API void VORL_CALL VorlDebugOutputSet(VorlDebugSink sink, void* user) {
+  guarded([&] { setDebugSink(sink, user); });
+}
+
+}  // extern "C"
+
+// ---- Output time grid ----
+
+extern "C" {
+
+VORL_API void VORL_CALL VorlPipeOutputTimesDefine(VorlHandle model, int mode, int count) {
+  withModel(model, [&](VORL& m) { defineOutputTimes(m, mode, count); });
+}
+
+VORL_API int VORL_CALL VorlPipeOutputSteps(VorlHandle model) {
+  return withModel(model, 0, [](VORL& m) { return m.outputTimes().count(); });
+}
+
+VORL_API double VORL_CALL VorlPipeOutputTime(VorlHandle model, int index) {
+  return withModel(model, 0.0, [&](VORL& m) { return outputTime(m.outputTimes(), index); });
+}
+
+VORL_API double VORL_CALL VorlPipeOutputTimeTolerance(VorlHandle model, int index) {
+  return withModel(model, 0.0, [&](VORL& m) { return outputTimeTolerance(m.outputTimes(), index); });
+}
+
+VORL_API double VORL_CALL VorlPipeOutputTmax(VorlHandle model) {
+  return withModel(model, 0.0, [](VORL& m) { return m.outputTimes().tmax; });
+}
+
+VORL_API void VORL_CALL VorlPipeOutputTmaxSet(VorlHandle model, double tmax) {
+  withModel(model, [&](VORL& m) { m.outputTimes().tmax = tmax; });
+}
+
+VORL_API int VORL_CALL VorlPipeOutputMaxSteps(VorlHandle model) {
+  return withModel(model, 0, [](VORL& m) { return m.outputTimes().outputMaxSteps; });
+}
+
+VORL_API void VORL_CALL VorlPipeOutputMaxStepsSet(VorlHandle model, int maxSteps) {
+  withModel(model, [&](VORL& m) { m.outputTimes().outputMaxSteps = maxSteps; });
+}
+
+}  // extern "C"

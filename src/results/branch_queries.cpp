@@ -1,0 +1,121 @@
+// Results of the stored steps of branch A and branch B. The two families are
+// twins: every rule below is written once and gives both exports.
+#include "branch/flow_relations.h"
+#include "interface/export_frame.h"
+#include "model/constants.h"
+#include "results/record_quantities.h"
+
+using namespace vorl;
+
+namespace {
+
+// One range-tested read of element `index` of the branch's sequence, then the
+// rule. Raises 3 "BAFH" before any run and 4 "GBSQ[]" for a bad index.
+template <class Result, class Rule>
+Result recordQuery(VorlHandle model, int branch, int index, Result nullResult, Rule rule) {
+  return withModel(model, nullResult, [&](VORL& m) { return rule(m.requireSequence(branch)[index]); });
+}
+
+// A query of the whole history: no run yet gives the null result, no report.
+template <class Rule>
+double historyQuery(VorlHandle model, int branch, Rule rule) {
+  return withModel(model, 0.0, [&](VORL& m) {
+    const GBSQ* sequence = m.sequenceOf(branch);
+    return sequence != nullptr ? rule(*sequence) : 0.0;
+  });
+}
+
+// Gas expelled through the breach since the breach, from the mass balance of
+// the branch: what it held plus what flowed in, less what it holds and what
+// valves trapped.
+double massExpelled(VorlHandle model, int branch, int index) {
+  return withModel(model, 0.0, [&](VORL& m) {
+    const GBSQ& sequence = m.requireSequence(branch);
+    const GB& element = sequence[index];
+    const GB& first = sequence[0];
+    return (massOf(first) + inflowMassOf(element)) - (massOf(element) + trappedMassOf(element));
+  });
+}
+
+}  // namespace
+
+// Both families of an indexed query from one rule on the element `e`.
+#define VORL_RECORD_QUERY(Name, Result, NullResult, Rule)                                   \
+  VORL_API Result VORL_CALL VorlBranchA##Name(VorlHandle model, int index) {                 \
+    return recordQuery(model, kBranchA, index, Result(NullResult), [](const GB& e) { return Result(Rule); }); \
+  }                                                                                          \
+  VORL_API Result VORL_CALL VorlBranchB##Name(VorlHandle model, int index) {                 \
+    return recordQuery(model, kBranchB, index, Result(NullResult), [](const GB& e) { return Result(Rule); }); \
+  }
+
+#define VORL_HISTORY_QUERY(Name, Scan)                                                       \
+  VORL_API double VORL_CALL VorlBranchA##Name(VorlHandle model) {                            \
+    return historyQuery(model, kBranchA, [](const GBSQ& s) { return s.Scan(); });            \
+  }                                                                                          \
+  VORL_API double VORL_CALL VorlBranchB##Name(VorlHandle model) {                            \
+    return historyQuery(model, kBranchB, [](const GBSQ& s) { return s.Scan(); });            \
+  }
+
+extern "C" {
+
+VORL_API int VORL_CALL VorlBranchAFlowSequenceSize(VorlHandle model) {
+  return withModel(model, 0, [](VORL& m) {
+    const GBSQ* sequence = m.sequenceOf(kBranchA);
+    return sequence != nullptr ? sequence->reportedSize() : 0;
+  });
+}
+
+VORL_API int VORL_CALL VorlBranchBFlowSequenceSize(VorlHandle model) {
+  return withModel(model, 0, [](VORL& m) {
+    const GBSQ* sequence = m.sequenceOf(kBranchB);
+    return sequence != nullptr ? sequence->reportedSize() : 0;
+  });
+}
+
+VORL_HISTORY_QUERY(TimeToDechoke, timeToDechoke)
+VORL_HISTORY_QUERY(TimeToDepressurise, timeToDepressurise)
+VORL_HISTORY_QUERY(TimeToDisturbEntireFlow, timeToDisturbEntireFlow)
+
+VORL_API double VORL_CALL VorlBranchBTimeToFlowReversal(VorlHandle model) {
+  return historyQuery(model, kBranchB, [](const GBSQ& s) { return s.timeToFlowReversal(); });
+}
+
+VORL_RECORD_QUERY(UpstreamFlux, double, 0.0, e.upstream.G * e.area)
+VORL_RECORD_QUERY(UpstreamFluxDensity, double, 0.0, e.upstream.G)
+VORL_RECORD_QUERY(UpstreamPressure, double, 0.0, e.upstream.p)
+VORL_RECORD_QUERY(UpstreamVelocity, double, 0.0, orificeVelocity(e.upstream, 1.0))
+VORL_RECORD_QUERY(ExitFluxDensity, double, 0.0, e.exit.G)
+VORL_RECORD_QUERY(ExitPressure, double, 0.0, e.exit.p)
+VORL_RECORD_QUERY(ExitVelocity, double, 0.0, orificeVelocity(e.exit, 1.0))
+VORL_RECORD_QUERY(OrificeFluxDensity, double, 0.0, orificeFluxDensity(e.exit, e.orificeAperture))
+VORL_RECORD_QUERY(OrificeVelocity, double, 0.0, orificeVelocity(e.exit, e.orificeAperture))
+VORL_RECORD_QUERY(OrificeFlux, double, 0.0, e.exit.G * e.area)
+VORL_RECORD_QUERY(LengthToPressurePeak, double, 0.0, e.lengthToPressurePeak)
+VORL_RECORD_QUERY(LengthDisturbed, double, 0.0, e.lengthDisturbed)
+VORL_RECORD_QUERY(Mass, double, 0.0, massOf(e))
+VORL_RECORD_QUERY(MassExpelledIsInfinite, VorlBool, 0, e.hasInflow && isInfinite(e.time))
+VORL_RECORD_QUERY(Time, double, 0.0, e.time)
+VORL_RECORD_QUERY(TimeIsInfinite, VorlBool, 0, isInfinite(e.time))
+VORL_RECORD_QUERY(MassTrapped, double, 0.0, trappedMassOf(e))
+VORL_RECORD_QUERY(MassInPipe, double, 0.0, massOf(e) + trappedMassOf(e))
+VORL_RECORD_QUERY(Regime, int, -1, e.phase)
+
+// Branch A reports an undefined breach flux as infinite; branch B passes it on.
+VORL_API double VORL_CALL VorlBranchAExitFlux(VorlHandle model, int index) {
+  return recordQuery(model, kBranchA, index, 0.0,
+                     [](const GB& e) { return isInfinite(e.exit.G) ? kInfinite : e.exit.G * e.area; });
+}
+
+VORL_API double VORL_CALL VorlBranchBExitFlux(VorlHandle model, int index) {
+  return recordQuery(model, kBranchB, index, 0.0, [](const GB& e) { return e.exit.G * e.area; });
+}
+
+VORL_API double VORL_CALL VorlBranchAMassExpelled(VorlHandle model, int index) {
+  return massExpelled(model, kBranchA, index);
+}
+
+VORL_API double VORL_CALL VorlBranchBMassExpelled(VorlHandle model, int index) {
+  return massExpelled(model, kBranchB, index);
+}
+
+}  // extern "C"

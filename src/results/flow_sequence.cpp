@@ -1,0 +1,94 @@
+#include "results/flow_sequence.h"
+
+#include "branch/interpolation.h"
+#include "interface/vorl_error.h"
+#include "model/constants.h"
+#include "model/process_settings.h"
+
+namespace vorl {
+
+void GBSQ::checkIndex(int i) const {
+  if (i < 0 || i >= size()) {
+    throw VORLERROR(4, "GBSQ[]", "record index " + std::to_string(i) + " is outside the " +
+                                     std::to_string(size()) + " stored records");
+  }
+}
+
+const GB& GBSQ::operator[](int i) const {
+  checkIndex(i);
+  return elements_[static_cast<std::size_t>(i)];
+}
+
+GB& GBSQ::operator[](int i) {
+  checkIndex(i);
+  return elements_[static_cast<std::size_t>(i)];
+}
+
+int GBSQ::reportedSize() const noexcept {
+  if (!truncateAtInfinite) return size();
+  for (int k = 0; k < size(); ++k) {
+    if (isInfinite(elements_[static_cast<std::size_t>(k)].time)) return k;
+  }
+  return size();
+}
+
+bool GBSQ::lastIsInfinite() const noexcept { return !empty() && isInfinite(elements_.back().time); }
+
+GB GBSQ::stateAt(double t, double tolerance, int* indexFound) const {
+  const int last = size() - 1;
+  int i = last;
+  while ((*this)[i].time > t && i > 0) --i;
+  GB result = (*this)[i];
+  if (indexFound != nullptr) *indexFound = i;
+
+  if (result.time == t) {
+    result.interpolated = true;
+  } else if (result.time < t && i < last) {
+    stateAtIntermediateTime(result, (*this)[i + 1], t, tolerance);
+  } else if (result.time < t) {
+    result.phase = 4;  // t lies beyond the history: the branch has finished
+    result.time = t;
+    result.interpolated = true;
+  } else {
+    return (*this)[0];
+  }
+  return result;
+}
+
+namespace {
+
+// Time of the first element from `first` on that meets the condition.
+template <class Condition>
+double firstTimeWhere(const std::vector<GB>& elements, std::size_t first, double none, Condition condition) {
+  for (std::size_t k = first; k < elements.size(); ++k) {
+    if (condition(elements[k])) return elements[k].time;
+  }
+  return none;
+}
+
+}  // namespace
+
+double GBSQ::timeToDechoke() const noexcept {
+  const double none = size() > 1 ? kInfinite : 0.0;
+  return firstTimeWhere(elements_, 1, none, [](const GB& e) { return !e.choked; });
+}
+
+double GBSQ::timeToDisturbEntireFlow() const noexcept {
+  return firstTimeWhere(elements_, 0, kInfinite, pastPhaseOne);
+}
+
+double GBSQ::timeToDepressurise() const noexcept {
+  return firstTimeWhere(elements_, 0, kInfinite, [](const GB& e) { return e.phase == 4; });
+}
+
+// The far end's flow reverses (moves toward the breach) once it has been seen
+// flowing away from it and the branch then blows down.
+double GBSQ::timeToFlowReversal() const noexcept {
+  bool flowedAway = false;
+  return firstTimeWhere(elements_, 0, kInfinite, [&flowedAway](const GB& e) {
+    if (e.upstream.G < 0.0) flowedAway = true;
+    return flowedAway && e.phase == 3;
+  });
+}
+
+}  // namespace vorl

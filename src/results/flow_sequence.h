@@ -1,0 +1,46 @@
+#pragma once
+
+#include <vector>
+
+#include "branch/branch.h"
+
+namespace vorl {
+
+// The stored history of one branch: a copy of the branch after every stored
+// step, in time order. Element 0 is the steady flow before the breach, element
+// 1 the branch at the instant of the breach.
+class GBSQ {
+ public:
+  void append(const GB& element) { elements_.push_back(element); }
+  void clear() noexcept { elements_.clear(); }
+  int size() const noexcept { return static_cast<int>(elements_.size()); }
+  bool empty() const noexcept { return elements_.empty(); }
+
+  // Element i; raises 4 "GBSQ[]" unless 0 <= i < size.
+  const GB& operator[](int i) const;
+  GB& operator[](int i);
+
+  // Number of elements a host is told of: with the process-wide truncation
+  // switched on, only those before the first element of infinite time.
+  int reportedSize() const noexcept;
+  bool lastIsInfinite() const noexcept;
+
+  // The branch at time t: the last stored state not later than t, advanced to
+  // t toward the next stored state (re-evolved within the tolerance window,
+  // else interpolated linearly); past the last state, the last state marked
+  // finished at t; before the first, the first state as stored.
+  // indexFound, when given, receives the index of the stored state used.
+  GB stateAt(double t, double tolerance, int* indexFound = nullptr) const;
+
+  // Times of events in the history (s); 1e128 when the event never happens.
+  double timeToDechoke() const noexcept;
+  double timeToDisturbEntireFlow() const noexcept;
+  double timeToDepressurise() const noexcept;
+  double timeToFlowReversal() const noexcept;
+
+ private:
+  void checkIndex(int i) const;
+  std::vector<GB> elements_;
+};
+
+}  // namespace vorl

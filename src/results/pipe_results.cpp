@@ -1,0 +1,142 @@
+#include "results/pipe_results.h"
+
+#include "interface/vorl_error.h"
+#include "model/constants.h"
+
+namespace vorl {
+namespace {
+
+// Visits branch A, then branch B, of a time state (const or not).
+template <class State, class Visit>
+void forEachBranch(State& state, Visit visit) {
+  visit(kBranchA, state.a);
+  visit(kBranchB, state.b);
+}
+
+// Marks which branches the model's layout has and forgets the indices of the
+// last setting.
+void startSetting(VORL& model, double requestedTime) {
+  PipeTimeState& state = model.pipeTimeState();
+  state.requestedTime = requestedTime;
+  state.a.indexFound = -1;
+  state.b.indexFound = -1;
+  state.a.present = model.isSingleBranchA() || model.isDoubleBranch();
+  state.b.present = model.isSingleBranchB() || model.isDoubleBranch();
+}
+
+// A branch whose looked-up state has finished without inflow no longer
+// drives the pipe's time.
+bool activeAfterLookup(const GB& record) { return !(record.phase == 4 && !record.hasInflow); }
+
+}  // namespace
+
+double pipeTimeSet(VORL& model, double t, double tolerance) {
+  startSetting(model, t);
+  PipeTimeState& state = model.pipeTimeState();
+  double endTime[2] = {0.0, 0.0};
+  double keptTime[2] = {0.0, 0.0};
+  bool active[2] = {false, false};
+  forEachBranch(state, [&](int number, PipeTimeState::Branch& branch) {
+    if (!branch.present) return;
+    const int k = number == kBranchA ? 0 : 1;
+    branch.currentRecord.reset();
+    const GBSQ& sequence = model.requireSequence(number);
+    if (sequence.empty()) throw VORLERROR(3, "vlt", "the run stored no state for this branch");
+    endTime[k] = sequence[sequence.size() - 1].time;
+    int found = -1;
+    GB record = sequence.stateAt(t, tolerance, &found);
+    branch.indexFound = found;
+    branch.currentRecord = record;
+    keptTime[k] = record.time;
+    active[k] = activeAfterLookup(record);
+  });
+  // When both branches have finished, the one that lasted longer stands for the pipe.
+  if (!active[0] && !active[1]) {
+    if (endTime[0] >= endTime[1] && state.a.present) {
+      active[0] = true;
+    } else if (endTime[0] < endTime[1] && state.b.present) {
+      active[1] = true;
+    }
+  }
+  if (active[0] && active[1]) return (keptTime[0] + keptTime[1]) / 2.0;
+  if (active[0]) return keptTime[0];
+  if (active[1]) return keptTime[1];
+  return 0.0;
+}
+
+void pipeTimeSetToStart(VORL& model) {
+  startSetting(model, 0.0);
+  PipeTimeState& state = model.pipeTimeState();
+  forEachBranch(state, [&](int number, PipeTimeState::Branch& branch) {
+    if (!branch.present) return;
+    branch.currentRecord.reset();
+    const GBSQ& sequence = model.requireSequence(number);
+    if (sequence.empty()) throw VORLERROR(3, "vlt0", "the run stored no state for this branch");
+    branch.currentRecord = sequence[0];
+    state.requestedTime = sequence[0].time;
+    branch.indexFound = 0;
+  });
+}
+
+namespace {
+
+// Time of the last stored state of finite time among those reported.
+double lastFiniteTime(const GBSQ* sequence) {
+  if (sequence == nullptr) return 0.0;
+  int k = sequence->reportedSize() - 1;
+  while (k >= 0 && isInfinite((*sequence)[k].time)) --k;
+  return k < 0 ? 0.0 : (*sequence)[k].time;
+}
+
+}  // namespace
+
+double pipeTimeMax(const VORL& model) {
+  const double tA = model.branchAExists() ? lastFiniteTime(model.sequenceOf(kBranchA)) : 0.0;
+  const double tB = model.branchBExists() ? lastFiniteTime(model.sequenceOf(kBranchB)) : 0.0;
+  return tB > tA ? tB : tA;
+}
+
+double exitFluxDensityMean(const PipeTimeState& state) {
+  const double gA = state.a.contributes() ? state.a.currentRecord->exit.G : 0.0;
+  const double gB = state.b.contributes() ? state.b.currentRecord->exit.G : 0.0;
+  return (gA + gB) / 2.0;
+}
+
+double fluxWeightedMean(const PipeTimeState& state, double valueA, double valueB) {
+  double weighted = 0.0;
+  double weights = 0.0;
+  const PipeTimeState::Branch* branches[2] = {&state.a, &state.b};
+  const double values[2] = {valueA, valueB};
+  for (int k = 0; k < 2; ++k) {
+    if (!branches[k]->contributes()) continue;
+    const double G = branches[k]->currentRecord->exit.G;
+    if (G > 0.0) {
+      weighted += G * values[k];
+      weights += G;
+    }
+  }
+  return weights > 0.0 ? weighted / weights : 0.0;
+}
+
+double pipeMassInitial(const VORL& model) {
+  double sum = 0.0;
+  forEachBranch(model.pipeTimeState(), [&](int number, const PipeTimeState::Branch& branch) {
+    if (!branch.present || branch.indexFound < 0) return;
+    const GB& first = model.requireSequence(number)[0];
+    sum += first.massPerUnitArea * first.area;
+  });
+  return sum;
+}
+
+bool pipeMassExpelledIsInfinite(const VORL& model) {
+  // Branch B is examined only while the answer is still false.
+  bool infinite = false;
+  forEachBranch(model.pipeTimeState(), [&](int number, const PipeTimeState::Branch& branch) {
+    if (infinite || !branch.present || branch.indexFound < 1) return;
+    const GB& found = model.requireSequence(number)[branch.indexFound];
+    infinite = found.hasInflow && isInfinite(found.time);
+  });
+  return infinite;
+}
+
+}  // namespace vorl

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/vorl.h"
+
+namespace vorl {
+
+// Pipe-level results: the states of both branches at the time last set,
+// combined. The states are held in the model's PipeTimeState.
+
+// Looks each present branch up at time t; returns the time the kept states
+// belong to. Raises 3 "BAFH" before any run, 3 "vlt" for an empty sequence.
+double pipeTimeSet(VORL& model, double t, double tolerance);
+// Keeps the first stored state of each present branch. Raises 3 "BAFH" or 3 "vlt0".
+void pipeTimeSetToStart(VORL& model);
+// Last finite time of the run's history (s).
+double pipeTimeMax(const VORL& model);
+
+// Sum of a per-record quantity over the contributing branches.
+template <class Quantity>
+double sumOverBranches(const PipeTimeState& state, Quantity quantity) {
+  double sum = 0.0;
+  for (const PipeTimeState::Branch* branch : {&state.a, &state.b}) {
+    if (branch->contributes()) sum += quantity(*branch->currentRecord);
+  }
+  return sum;
+}
+
+// (G of A + G of B) / 2 at the exit; a missing branch counts as 0 and the
+// divisor is 2 even for a single branch.
+double exitFluxDensityMean(const PipeTimeState& state);
+// Weighted by the strictly positive exit flux densities; 0 when none flows.
+double fluxWeightedMean(const PipeTimeState& state, double valueA, double valueB);
+
+double pipeMassInitial(const VORL& model);
+bool pipeMassExpelledIsInfinite(const VORL& model);
+
+}  // namespace vorl

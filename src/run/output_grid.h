@@ -1,0 +1,34 @@
+#pragma once
+
+#include <vector>
+
+namespace vorl {
+
+class VORL;
+
+// The model's grid of output times, at which hosts read pipe-level results.
+struct OutputTimes {
+  double tmax = 0.0;          // s, the caller's end time; 0 means none
+  std::vector<double> times;  // s
+  int outputMaxSteps = 0;     // cap on a single-branch grid of the run's own times
+
+  int count() const noexcept { return static_cast<int>(times.size()); }
+};
+
+// Grid modes: evenly spaced to the end of the run (0); the same, then the
+// caller's end time for a fed branch A that never finishes (1); the run's own
+// stored times, thinned to n (2), or for a single branch to outputMaxSteps (3).
+// Modes 0 and 1 choose between themselves. Any other mode leaves the grid.
+void defineOutputTimes(VORL& model, int mode, int n);
+
+// Time of grid entry i (s); -1 when there is none.
+double outputTime(const OutputTimes& grid, int i) noexcept;
+// 5 % of the smaller gap to a neighbouring entry (s); -1 when there is none.
+double outputTimeTolerance(const OutputTimes& grid, int i) noexcept;
+
+// Removes entries from a list of times until it holds `target` of them
+// (at least 4): never the first two nor the last two; every second interior
+// entry while more than half must go, then evenly spaced ones centred in the list.
+void thinTimes(std::vector<double>& times, int target);
+
+}  // namespace vorl

@@ -1,0 +1,144 @@
+#include "run/run_driver.h"
+
+#include "branch/phase_dispatch.h"
+#include "interface/vorl_error.h"
+#include "model/vorl.h"
+#include "run/debug_output.h"
+#include "run/valve_events.h"
+
+namespace vorl {
+namespace {
+
+// Warns when the upstream pressure would condense the gas at its temperature.
+void prepareRun(VORL& model) {
+  model.pipeSet().valves.valvesBranchInfoSet(model.pipeSet().length, model.pipeSet().effectiveBreachLocation());
+  const GB* wholePipe = model.wholePipe();
+  if (wholePipe == nullptr || model.gas() == nullptr) return;
+  const double p = wholePipe->upstream.p;
+  const double saturation = model.SaturationPressure(model.gas()->temperature());
+  if (saturation != 0.0 && p > saturation) {
+    reportWarning(1002, "vlInit", "upstream pressure " + numberText(p) + " Pa is above the saturation pressure " +
+                                      numberText(saturation) + " Pa at the gas temperature: the gas may condense");
+  }
+}
+
+// The steps each phase advances by: the disturbed length in phase one (m),
+// the scaled far-end flux q in phase two, the far-end pressure in phase three (Pa).
+struct StepSizes {
+  double dl = 0.0;
+  double dq = 0.0;
+  double dp = 0.0;
+
+  StepSizes(const GB& state, double pa, double divisor, double multiplier)
+      : dl(multiplier * (state.lengthInitial / divisor)),
+        dq(multiplier * (-state.q() / divisor)),
+        dp(multiplier * (-(state.upstream.p - pa) / divisor)) {}
+};
+
+char branchLetter(int branch) { return branch == kBranchA ? 'A' : 'B'; }
+
+double qForDebugLine(const GB& state) noexcept {
+  try {
+    return state.q();
+  } catch (...) {
+    return 0.0;
+  }
+}
+
+// One pass of the loop: a step of the current phase, with its progress line.
+bool stepOnce(VORL& model, GB& current, StepSizes& steps) {
+  const char letter = branchLetter(current.branch);
+  bool advanced = false;
+  switch (current.phase) {
+    case 1: {
+      double step = steps.dl;
+      advanced = phaseStep(current, step);
+      debugLine("%c1 t=%f Lambda=%f\n", letter, current.time, current.lengthDisturbed);
+      break;
+    }
+    case 2: {
+      double step = steps.dq;
+      advanced = phaseStep(current, step);
+      if (debugOutputWanted()) debugLine("%c2 t=%f q0=%f\n", letter, current.time, qForDebugLine(current));
+      break;
+    }
+    case 3:
+      advanced = phaseStep(current, steps.dp);
+      if (!advanced) advanced = valveExtension(model, current);
+      debugLine("%c3 t=%f p0=%f\n", letter, current.time, current.upstream.p);
+      break;
+    default:
+      debugLine("%c finished. t=%f\n", letter, current.time);
+      break;
+  }
+  return advanced;
+}
+
+}  // namespace
+
+int branchRun(VORL& model, int branch, int maxPasses) {
+  if (branch != kBranchA && branch != kBranchB) return 0;
+  model.requireSequence(branch).clear();
+  const double pa = model.ambient().pressure;
+  const double breach = model.pipeSet().effectiveBreachLocation();
+  const double aperture = model.pipeSet().orificeAperture;
+  const GB* wholePipe = model.wholePipe();
+  if (wholePipe == nullptr) {
+    throw VORLERROR(5, "vlRunB", "the steady flow of the pipe could not be built: correct the pipe inputs first");
+  }
+
+  int count = 0;
+  model.appendToSequence(GB::preBreach(*wholePipe, branch, breach));
+  count = 1;
+  const GB start = GB::breachStart(*wholePipe, branch, pa, breach, aperture);
+  const int division = model.timeDivision();
+  if (division == 0) throw VORLERROR(13, "vlRunB", "the time division is 0");
+
+  // The first steps are coarser: branch A over n - 5 divisions times 2,
+  // branch B over n divisions times 3.
+  int n = division;
+  if (branch == kBranchA && n > 20) n -= 5;
+  StepSizes steps(start, pa, n, branch == kBranchA ? 2.0 : 3.0);
+
+  GB current = start;
+  model.appendToSequence(current);
+  for (int passes = 1;; ++passes) {
+    if (passes > maxPasses) {
+      throw VORLERROR(16, "vlRunB", "branch " + std::string(1, branchLetter(branch)) + " did not finish within " +
+                                        std::to_string(maxPasses) + " steps");
+    }
+    if (!stepOnce(model, current, steps)) break;
+    model.appendToSequence(current);
+    ++count;
+    const int cut = valveEvents(model, current);
+    count += cut;
+    if (cut != 0) steps = StepSizes(current, pa, division, 1.0);
+    if (current.phaseEnded) {
+      endOfPhaseOne(current);
+      model.appendToSequence(current);
+      ++count;
+    }
+  }
+  return count;
+}
+
+namespace {
+
+int runBranches(VORL& model, std::initializer_list<int> branches) {
+  model.resetSequences();
+  prepareRun(model);
+  int count = 0;
+  for (int branch : branches) count += branchRun(model, branch);
+  return count;
+}
+
+}  // namespace
+
+int runModel(VORL& model) {
+  if (model.isSingleBranchA()) return runBranches(model, {kBranchA});
+  if (model.isSingleBranchB()) return runBranches(model, {kBranchB});
+  if (model.isDoubleBranch()) return runBranches(model, {kBranchA, kBranchB});
+  return 0;
+}
+
+}  // namespace vorl

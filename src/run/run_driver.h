@@ -1,0 +1,22 @@
+#pragma once
+
+namespace vorl {
+
+class VORL;
+
+// A run of the whole release: single branch A, single branch B or both, from
+// the breach location. Each branch is stepped through its phases to the end
+// and stored after every step. Returns the records stored less one per
+// branch, summed; a failure raises (the sequences keep what was stored).
+int runModel(VORL& model);
+
+// Safety bound on the passes of one branch's time loop, so that no input can
+// hang a host; a valid case stays far below it.
+constexpr int kMaxBranchLoopPasses = 1000000;
+
+// One branch (1 or 2) run from the whole-pipe steady flow; 0 for any other
+// branch. Raises 16 "vlRunB" when the loop reaches maxPasses; the records
+// stored so far stay.
+int branchRun(VORL& model, int branch, int maxPasses = kMaxBranchLoopPasses);
+
+}  // namespace vorl

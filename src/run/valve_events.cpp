@@ -1,0 +1,46 @@
+#include "run/valve_events.h"
+
+#include "branch/interpolation.h"
+#include "model/vorl.h"
+
+namespace vorl {
+
+bool valvesRemainToShut(const VORL& model, int branch) {
+  return model.pipeSet().valvesActive && model.pipeSet().valves.valvesRemainToShut(branch);
+}
+
+int valveEvents(VORL& model, GB& working) {
+  const int branch = working.branch;
+  if (!valvesRemainToShut(model, branch)) return 0;
+  VALVESET& valves = model.pipeSet().valves;
+  VALVE* valve = valves.valveEvent(branch, working.time);
+  if (valve == nullptr) return 0;
+  GBSQ* sequence = model.sequenceOf(branch);
+  if (sequence == nullptr || sequence->size() < 2) return 0;
+
+  GB atClosure = sequence->stateAt(valve->valveClosureTime(), 0.0);
+  if (!atClosure.interpolated) return 0;  // offered again after the next step
+  const double distance = valve->valveDistanceFromBreach();
+  if (atClosure.length < distance) return 0;  // beyond the part still open
+
+  // The history now ends at the closure time with the state just before it.
+  (*sequence)[sequence->size() - 1] = atClosure;
+  valveCut(atClosure, distance);
+  working = atClosure;
+  sequence->append(working);
+  valves.valveClose(*valve);
+  return 1;
+}
+
+bool valveExtension(VORL& model, GB& working) {
+  if (working.branch != kBranchA || !(working.upstream.G > 0.0)) return false;
+  if (!valvesRemainToShut(model, kBranchA)) return false;
+  const double t = working.time;
+  const VALVE* valve = model.pipeSet().valves.valveEventNext(kBranchA, t);
+  if (valve == nullptr) return false;
+  const double closure = valve->valveClosureTime();
+  if (closure < t) return false;
+  return extendWithInflow(working, closure);
+}
+
+}  // namespace vorl

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "branch/branch.h"
+
+namespace vorl {
+
+class VORL;
+
+// Valves take part in a run while they are active and one of the branch is open.
+bool valvesRemainToShut(const VORL& model, int branch);
+
+// After a step has been stored: when a valve of the branch has shut by the
+// step's time, the stored record is replaced by the branch at the closure
+// time, the branch is cut at the valve and the cut state is stored and
+// continued. Returns 1 when that happened, else 0.
+int valveEvents(VORL& model, GB& working);
+
+// Branch A fed by the supply, its blow-down over: carried on with its inflow
+// to the next valve closure. True when it was.
+bool valveExtension(VORL& model, GB& working);
+
+}  // namespace vorl
