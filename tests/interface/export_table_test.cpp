@@ -62,12 +62,20 @@ TEST(ExportTable, OrdinalsAndNamesAreUniqueAndInTheirRanges) {
   }
 }
 
+TEST(ExportTable, HoldsTheWholeOriginalInterfaceAndItsAdditions) {
+  int original = 0;
+  for (const Export& e : tableExports()) original += e.ordinal < 700;
+  EXPECT_EQ(original, 117);
+}
+
 TEST(ExportTable, FixedOrdinalsOfTheOriginalInterface) {
   const std::map<std::string, int> fixed = {
       {"VorlSetBrimlowMessageBoxWarningLevel", 12}, {"VorlChokeModelAllow", 20},
       {"VorlModelCreateZel", 100}, {"VorlModelCreateSimple", 101}, {"VorlModelDelete", 102},
       {"VorlError", 103}, {"VorlPipeRoughnessSet", 213}, {"VorlAtmosExpanPhaseFlagSet", 222},
-      {"VorlFanning", 301}, {"VorlIsSingleBranchB", 307}};
+      {"VorlFanning", 301}, {"VorlIsSingleBranchB", 307}, {"Author", 10}, {"AboutBrimlow", 11},
+      {"AnalyticComparison", 14}, {"VorlGenericZel", 60}, {"VorlRun", 150}, {"VorlBranchARegime", 472},
+      {"VorlBranchBTimeToFlowReversal", 508}, {"VorlPipePostFlash", 612}, {"VorlPipeOrificeVelocity", 673}};
   for (const Export& e : tableExports()) {
     auto it = fixed.find(e.name);
     if (it != fixed.end()) {

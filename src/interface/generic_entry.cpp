@@ -1,0 +1,239 @@
+// The one-call entry: a whole release case from arrays, for hosts that cannot
+// keep a model between calls. It creates a model, checks and sets every
+// input, runs it, copies both branch histories and a pipe-level table at the
+// output times into the host's arrays, and deletes the model.
+#include <algorithm>
+
+#include "interface/export_frame.h"
+#include "interface/input_validation.h"
+#include "model/process_settings.h"
+
+using namespace vorl;
+
+namespace {
+
+// The host's arrays of one branch, in the order of the argument list.
+struct BranchArrays {
+  double* time;
+  double* upstreamFlux;
+  double* upstreamPressure;
+  double* upstreamVelocity;
+  double* orificeFlux;
+  double* orificeVelocity;
+  double* exitPressure;
+  double* mass;
+  double* massInPipe;
+  double* massExpelled;
+  double* lengthDisturbed;
+  double* lengthToPressurePeak;  // branch B only
+  double* postFlash[4];
+};
+
+struct PipeArrays {
+  double* time;
+  double* postFlashTemperature;  // second output of the pipe post-flash
+  double* postFlashVelocity;     // first output
+  double* postFlashLiquid;
+  double* postFlashDrop;
+  double* mass;
+  double* massInPipe;
+  double* massExpelled;
+  double* exitFlux;
+};
+
+// The exports that read one branch, so that the copy is written once for A and B.
+struct BranchQueries {
+  int(VORL_CALL* size)(VorlHandle);
+  double(VORL_CALL* record[11])(VorlHandle, int);
+  void(VORL_CALL* postFlash)(VorlHandle, int, double*, double*, double*, double*);
+};
+
+const BranchQueries kBranchAQueries = {
+    VorlBranchAFlowSequenceSize,
+    {VorlBranchATime, VorlBranchAUpstreamFlux, VorlBranchAUpstreamPressure, VorlBranchAUpstreamVelocity,
+     VorlBranchAOrificeFlux, VorlBranchAOrificeVelocity, VorlBranchAExitPressure, VorlBranchAMass,
+     VorlBranchAMassInPipe, VorlBranchAMassExpelled, VorlBranchALengthDisturbed},
+    VorlBranchAPostFlash};
+
+const BranchQueries kBranchBQueries = {
+    VorlBranchBFlowSequenceSize,
+    {VorlBranchBTime, VorlBranchBUpstreamFlux, VorlBranchBUpstreamPressure, VorlBranchBUpstreamVelocity,
+     VorlBranchBOrificeFlux, VorlBranchBOrificeVelocity, VorlBranchBExitPressure, VorlBranchBMass,
+     VorlBranchBMassInPipe, VorlBranchBMassExpelled, VorlBranchBLengthDisturbed},
+    VorlBranchBPostFlash};
+
+// Copies the first n records of a branch.
+void copyBranch(VorlHandle model, const BranchQueries& queries, const BranchArrays& out, int n) {
+  double* const columns[11] = {out.time,         out.upstreamFlux,    out.upstreamPressure, out.upstreamVelocity,
+                               out.orificeFlux,  out.orificeVelocity, out.exitPressure,     out.mass,
+                               out.massInPipe,   out.massExpelled,    out.lengthDisturbed};
+  for (int i = 0; i < n; ++i) {
+    for (int c = 0; c < 11; ++c) columns[c][i] = queries.record[c](model, i);
+    if (out.lengthToPressurePeak != nullptr) out.lengthToPressurePeak[i] = VorlBranchBLengthToPressurePeak(model, i);
+    queries.postFlash(model, i, &out.postFlash[0][i], &out.postFlash[1][i], &out.postFlash[2][i],
+                      &out.postFlash[3][i]);
+  }
+}
+
+// The pipe-level table at the output times of the grid mode: at most maxSteps
+// rows (a grid thinned below four entries still holds four).
+void OutputTableFill(VorlHandle model, int mode, int a, int b, int maxSteps, const PipeArrays& out) {
+  VorlPipeOutputTmaxSet(model, 900000.0);
+  VorlPipeOutputTimesDefine(model, mode, std::min(a, b));
+  const int n = VorlPipeOutputSteps(model);
+  const int sizeA = VorlBranchAFlowSequenceSize(model);
+  const int sizeB = VorlBranchBFlowSequenceSize(model);
+  if (n <= 2) return;
+  if (sizeA <= 0 && sizeB <= 0) return;
+  const int rows = std::min(n, maxSteps);
+  for (int i = 0; i < rows; ++i) {
+    double t = 0.0;
+    if (i == 0) {
+      VorlPipeTimeSetToStart(model);
+    } else {
+      t = VorlPipeTimeSet(model, VorlPipeOutputTime(model, i), VorlPipeOutputTimeTolerance(model, i));
+    }
+    out.time[i] = t;
+    out.mass[i] = VorlPipeMass(model);
+    out.massInPipe[i] = VorlPipeMassInPipe(model);
+    out.massExpelled[i] = VorlPipeMassExpelled(model);
+    out.exitFlux[i] = VorlPipeExitFlux(model);
+    VorlPipePostFlash(model, &out.postFlashVelocity[i], &out.postFlashTemperature[i], &out.postFlashLiquid[i],
+                      &out.postFlashDrop[i]);
+  }
+}
+
+// Sets every input on the model, in a fixed order; a failure is raised.
+void setInputs(VORL& m, const int* flags, const double* inputs, int valveCount, const double* valveFirst,
+               const double* valveSecond, int timeDivision, int maxSteps) {
+  m.outputTimes().outputMaxSteps = maxSteps;
+  m.ambientTemperatureSet(inputs[0]);
+  m.ambientPressureSet(inputs[1]);
+  m.ambientHumiditySet(inputs[2]);
+  m.ambientMolecularWeightSet(inputs[10]);
+  m.pipeDiameterSet(inputs[8]);
+  m.pipeRoughnessSet(inputs[9]);
+  m.pipeLengthSet(inputs[3]);
+  m.totalInflowSet(inputs[4]);
+  m.upstreamPressureSet(inputs[5]);
+  m.gasTemperatureSet(inputs[15]);
+  m.breachLocationSet(inputs[6]);
+  m.orificeApertureSet(inputs[7]);
+  m.pipeSet().valvesActive = flags[0] != 0;
+  ATMOSEXPANSION& expansion = m.atmosExpansion();
+  expansion.ExpMethodSet(flags[1]);
+  expansion.WeberNumSet(inputs[11]);
+  expansion.MaxVelocitySet(inputs[12]);
+  expansion.MinDropSizeSet(inputs[13]);
+  expansion.MaxDropSizeSet(inputs[14]);
+  expansion.HoleDiameterSet(inputs[8], inputs[7]);
+  expansion.InitialPhaseFlagSet(1);
+  for (int i = 0; i < valveCount; ++i) m.pipeSet().valves.valves.emplace_back(valveFirst[i], valveSecond[i]);
+  m.timeDivisionSet(timeDivision);
+}
+
+bool anyNull(std::initializer_list<const void*> pointers) {
+  return std::any_of(pointers.begin(), pointers.end(), [](const void* p) { return p == nullptr; });
+}
+
+}  // namespace
+
+extern "C" {
+
+VORL_API void VORL_CALL VorlGenericZel(
+    const int* flags, const double* inputs, const int* material, const int* valveCount, const double* valveFirst,
+    const double* valveSecond, const int* timeDivision, const int* maxSteps, double* fanning,
+    double* aTimeToDechoke, double* aTimeToDisturbEntireFlow, double* aTimeToDepressurise, int* recordsA,
+    double* aTime, double* aUpstreamFlux, double* aUpstreamPressure, double* aUpstreamVelocity,
+    double* aOrificeFlux, double* aOrificeVelocity, double* aExitPressure, double* aMass, double* aMassInPipe,
+    double* aMassExpelled, double* aLengthDisturbed, double* aPostFlash1, double* aPostFlash2,
+    double* aPostFlash3, double* aPostFlash4, double* bTimeToDechoke, double* bTimeToDisturbEntireFlow,
+    double* bTimeToFlowReversal, double* bTimeToDepressurise, int* recordsB, double* bTime,
+    double* bUpstreamFlux, double* bUpstreamPressure, double* bUpstreamVelocity, double* bOrificeFlux,
+    double* bOrificeVelocity, double* bExitPressure, double* bMass, double* bMassInPipe, double* bMassExpelled,
+    double* bLengthDisturbed, double* bLengthToPressurePeak, double* bPostFlash1, double* bPostFlash2,
+    double* bPostFlash3, double* bPostFlash4, int* outputSteps, double* pipeTime,
+    double* pipePostFlashTemperature, double* pipePostFlashVelocity, double* pipePostFlashLiquid,
+    double* pipePostFlashDrop, double* pipeMass, double* pipeMassInPipe, double* pipeMassExpelled,
+    double* pipeExitFlux) {
+  // Every value is read through a pointer: a host that passes none gets a
+  // report and no results, never a crash.
+  if (anyNull({flags, inputs, material, valveCount, timeDivision, maxSteps, fanning, aTimeToDechoke,
+               aTimeToDisturbEntireFlow, aTimeToDepressurise, recordsA, aTime, aUpstreamFlux, aUpstreamPressure,
+               aUpstreamVelocity, aOrificeFlux, aOrificeVelocity, aExitPressure, aMass, aMassInPipe,
+               aMassExpelled, aLengthDisturbed, aPostFlash1, aPostFlash2, aPostFlash3, aPostFlash4,
+               bTimeToDechoke, bTimeToDisturbEntireFlow, bTimeToFlowReversal, bTimeToDepressurise, recordsB,
+               bTime, bUpstreamFlux, bUpstreamPressure, bUpstreamVelocity, bOrificeFlux, bOrificeVelocity,
+               bExitPressure, bMass, bMassInPipe, bMassExpelled, bLengthDisturbed, bLengthToPressurePeak,
+               bPostFlash1, bPostFlash2, bPostFlash3, bPostFlash4, outputSteps, pipeTime,
+               pipePostFlashTemperature, pipePostFlashVelocity, pipePostFlashLiquid, pipePostFlashDrop, pipeMass,
+               pipeMassInPipe, pipeMassExpelled, pipeExitFlux})) {
+    guarded([] { throw VORLERROR(5, "VorlGenericZel", "an argument pointer is null"); });
+    if (recordsA != nullptr) *recordsA = 0;
+    if (recordsB != nullptr) *recordsB = 0;
+    return;
+  }
+  const int materialNumber = *material;
+  const int valves = *valveCount;
+  const int division = *timeDivision;
+  const int steps = *maxSteps;
+
+  truncateAtInfinite = true;
+  VorlHandle model = VorlModelCreateZel(materialNumber);
+
+  if (model != nullptr) {
+    const bool checked = guarded(false, [&] {
+      VorlCheckInput(flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount);
+      return true;
+    });
+    if (!checked) VorlModelDelete(&model);
+  }
+  if (model != nullptr) {
+    const bool set = withModel(model, false, [&](VORL& m) {
+      setInputs(m, flags, inputs, valves, valveFirst, valveSecond, division, steps);
+      return true;
+    });
+    if (!set) VorlModelDelete(&model);
+  }
+  if (model == nullptr) {
+    *recordsA = 0;
+    *recordsB = 0;
+    return;
+  }
+
+  VorlRun(model);
+
+  guarded([&] {
+    *fanning = VorlFanning(model);
+    const int nA = std::min(kBranchAQueries.size(model), steps);
+    *recordsA = nA;
+    *aTimeToDechoke = VorlBranchATimeToDechoke(model);
+    *aTimeToDisturbEntireFlow = VorlBranchATimeToDisturbEntireFlow(model);
+    *aTimeToDepressurise = VorlBranchATimeToDepressurise(model);
+    copyBranch(model, kBranchAQueries,
+               {aTime, aUpstreamFlux, aUpstreamPressure, aUpstreamVelocity, aOrificeFlux, aOrificeVelocity,
+                aExitPressure, aMass, aMassInPipe, aMassExpelled, aLengthDisturbed, nullptr,
+                {aPostFlash1, aPostFlash2, aPostFlash3, aPostFlash4}},
+               nA);
+
+    const int nB = std::min(kBranchBQueries.size(model), steps);
+    *recordsB = nB;
+    *bTimeToDechoke = VorlBranchBTimeToDechoke(model);
+    *bTimeToDisturbEntireFlow = VorlBranchBTimeToDisturbEntireFlow(model);
+    *bTimeToDepressurise = VorlBranchBTimeToDepressurise(model);
+    *bTimeToFlowReversal = VorlBranchBTimeToFlowReversal(model);
+    copyBranch(model, kBranchBQueries,
+               {bTime, bUpstreamFlux, bUpstreamPressure, bUpstreamVelocity, bOrificeFlux, bOrificeVelocity,
+                bExitPressure, bMass, bMassInPipe, bMassExpelled, bLengthDisturbed, bLengthToPressurePeak,
+                {bPostFlash1, bPostFlash2, bPostFlash3, bPostFlash4}},
+               nB);
+
+    OutputTableFill(model, 3, division, steps, steps,
+                    {pipeTime, pipePostFlashTemperature, pipePostFlashVelocity, pipePostFlashLiquid,
+                     pipePostFlashDrop, pipeMass, pipeMassInPipe, pipeMassExpelled, pipeExitFlux});
+    *outputSteps = std::min(VorlPipeOutputSteps(model), steps);
+  });
+  VorlModelDelete(&model);
+}
+
+}  // extern "C"
