@@ -6,14 +6,15 @@
 
 namespace vorl {
 
-CEquationSolver::CEquationSolver(std::function<double(double)> function, double lo, double hi)
-    : function_(std::move(function)), lo_(lo), hi_(hi) {}
+CEquationSolver::CEquationSolver(std::function<double(double)> function, double lo, double hi,
+                                 double relativeTolerance)
+    : function_(std::move(function)), lo_(lo), hi_(hi), relativeTolerance_(relativeTolerance) {}
 
 bool CEquationSolver::Solve() {
   solved_ = false;
   iterations_ = 0;
   const double eps = std::numeric_limits<double>::epsilon();
-  const double t = kRelativeTolerance * std::fabs(hi_);
+  const double t = relativeTolerance_ * std::fabs(hi_);
 
   double a = lo_, b = hi_;
   double fa = function_(a), fb = function_(b);

@@ -14,7 +14,8 @@ class CEquationSolver {
   static constexpr int kMaxIterations = 200;
   static constexpr double kRelativeTolerance = 1e-9;  // times the bracket's upper end
 
-  CEquationSolver(std::function<double(double)> function, double lo, double hi);
+  CEquationSolver(std::function<double(double)> function, double lo, double hi,
+                  double relativeTolerance = kRelativeTolerance);
 
   // Runs the method; false when the bracket holds no sign change, the
   // function gives a value that is not a number, or the iterations run out.
@@ -27,6 +28,7 @@ class CEquationSolver {
   std::function<double(double)> function_;
   double lo_;
   double hi_;
+  double relativeTolerance_;
   double root_ = 0.0;
   bool solved_ = false;
   int iterations_ = 0;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "companion/equation_solver.h"
+
 namespace vorl {
 namespace {
 
@@ -148,7 +150,6 @@ constexpr double kCo2SublimationA3 = -5.3061778;
 
 // Root finding: relative width of the final bracket, and an iteration bound.
 constexpr double kRootRelativeTolerance = 1e-14;
-constexpr int kRootMaxIterations = 200;
 constexpr int kBracketMaxHalvings = 64;
 
 bool isFinitePositive(double x) noexcept { return std::isfinite(x) && x > 0.0; }
@@ -202,56 +203,6 @@ double lnSaturationPressure(const Material& m, double temperature) noexcept {
 double condensationLimitPressure(const Material& m) noexcept {
   const double ancillaryEnd = std::exp(lnAncillaryPressure(m, condensationLimitTemperature(m)));
   return std::min(m.criticalPressure, ancillaryEnd);
-}
-
-// Root of f on [a, b], f(a) and f(b) of opposite signs, by Brent's method
-// (Brent 1973, procedure `zero`): inverse quadratic interpolation or secant
-// steps, replaced by bisection whenever they would not shrink the bracket
-// fast enough. Always converges; bounded here by an iteration count.
-template <typename Function>
-double brentRoot(const Function& f, double a, double b) noexcept {
-  constexpr double kEps = std::numeric_limits<double>::epsilon();
-  double fa = f(a);
-  double fb = f(b);
-  double c = a, fc = fa, d = b - a, e = d;
-  for (int iteration = 0; iteration < kRootMaxIterations; ++iteration) {
-    if (std::fabs(fc) < std::fabs(fb)) {  // b is the best estimate so far
-      a = b, b = c, c = a;
-      fa = fb, fb = fc, fc = fa;
-    }
-    const double tol = 2.0 * kEps * std::fabs(b) + 0.5 * kRootRelativeTolerance * std::fabs(b);
-    const double m = 0.5 * (c - b);
-    if (std::fabs(m) <= tol || fb == 0.0) return b;
-    if (std::fabs(e) < tol || std::fabs(fa) <= std::fabs(fb)) {
-      d = e = m;
-    } else {
-      double s = fb / fa, p, q;
-      if (a == c) {  // secant
-        p = 2.0 * m * s;
-        q = 1.0 - s;
-      } else {  // inverse quadratic interpolation
-        const double qa = fa / fc, r = fb / fc;
-        p = s * (2.0 * m * qa * (qa - r) - (b - a) * (r - 1.0));
-        q = (qa - 1.0) * (r - 1.0) * (s - 1.0);
-      }
-      if (p > 0.0) q = -q; else p = -p;
-      s = e;
-      e = d;
-      if (2.0 * p < 3.0 * m * q - std::fabs(tol * q) && p < std::fabs(0.5 * s * q)) {
-        d = p / q;
-      } else {
-        d = e = m;
-      }
-    }
-    a = b, fa = fb;
-    b += std::fabs(d) > tol ? d : (m > 0.0 ? tol : -tol);
-    fb = f(b);
-    if ((fb > 0.0) == (fc > 0.0)) {  // keep the root between b and c
-      c = a, fc = fa;
-      d = e = b - a;
-    }
-  }
-  return b;
 }
 
 // A temperature at which the saturation pressure is below the target: half
@@ -354,7 +305,15 @@ double saturationTemperature(const Material& material, double pressure) noexcept
   };
   const double low = lowerBracketTemperature(material, lnPressure);
   if (excess(low) >= 0.0) return low;  // not reached with the tabulated curves
-  return brentRoot(excess, low, condensationLimitTemperature(material));
+  try {
+    CEquationSolver solver(excess, low, condensationLimitTemperature(material), kRootRelativeTolerance);
+    double root = 0.0;
+    if (solver.Solve() && solver.GetResult(root)) return root;
+  } catch (...) {
+    // The solver holds the closure in a std::function, whose allocation may
+    // throw; the property query itself never does.
+  }
+  return 0.0;
 }
 
 KIV::KIV(const char* productId) : productId_(productId ? productId : "") {}
