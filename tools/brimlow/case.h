@@ -1,0 +1,95 @@
+// A release case: every input of one run, and the one table of the case-file
+// keys (name, unit, default, meaning) from which the defaults, the parsers,
+// the value check, --help and the documentation are all derived.
+#ifndef BRIMLOW_CASE_H
+#define BRIMLOW_CASE_H
+
+#include <string>
+#include <vector>
+
+namespace brimlow {
+
+struct Valve {
+  double position = 0.0;     // m from the upstream end
+  double closureTime = 0.0;  // s after the breach
+};
+
+struct Case {
+  std::string name;  // a label, shown in outputs only
+  // The gas: a material of the library by number, or an ideal gas of a
+  // molar mass.
+  int material = 0;
+  bool idealGas = false;
+  double molarMass = 0.0;  // kg/kmol, for an ideal gas
+  // Scalar inputs, reached through the key table.
+  double ambientTemperature = 0.0;
+  double ambientPressure = 0.0;
+  double ambientHumidity = 0.0;
+  double airMolarMass = 0.0;
+  double gasTemperature = 0.0;
+  double pipeLength = 0.0;
+  double pipeDiameter = 0.0;
+  double pipeRoughness = 0.0;
+  double upstreamPressure = 0.0;
+  double inflow = 0.0;
+  double breachLocation = 0.0;
+  double aperture = 0.0;
+  double valvesActive = 0.0;  // 0 or 1
+  double expansionMethod = 0.0;
+  double weberNumber = 0.0;
+  double maxVelocity = 0.0;
+  double minDropSize = 0.0;
+  double maxDropSize = 0.0;
+  double timeDivision = 0.0;
+  double outputSteps = 0.0;
+  std::vector<Valve> valves;
+};
+
+enum class KeyKind {
+  kText,       // a string
+  kMaterial,   // a material name, a CAS number "74-82-8" or a material number
+  kMolarMass,  // a positive number, or absent
+  kNumber,     // a real number
+  kInteger,    // a whole number
+  kFlag,       // true or false
+  kValves,     // a list of {position_m, closure_time_s}
+};
+
+// Where the library's input check reads a value (VorlCheckInputs).
+enum class CheckSlot { kNone, kInputs, kFlags, kTimeDivision, kMaxSteps, kValves };
+
+struct CaseKey {
+  const char* name;
+  KeyKind kind;
+  const char* unit;         // "" when the value has none
+  const char* defaultText;  // keys without a field; the others show defaultValue
+  const char* meaning;
+  double Case::*field;      // scalar keys; null for the others
+  double defaultValue;
+  CheckSlot slot;
+  int slotIndex;
+  int belowCode;  // codes of VorlCheckInputs for this value; 0: none
+  int aboveCode;
+};
+
+const std::vector<CaseKey>& caseKeys();
+const CaseKey* findCaseKey(const std::string& name);
+// The key whose value VorlCheckInputs refused with this code, or null.
+const CaseKey* caseKeyForCheckCode(int code);
+
+// The sub-keys of one valve.
+extern const char* const kValvePositionKey;
+extern const char* const kValveClosureKey;
+
+// The default of a key as documented: "288.15", "7000000", "true", "methane".
+std::string defaultText(const CaseKey& key);
+
+// The default case: every key at its default.
+Case defaultCase();
+
+// The material of a case for people: "methane (74828)", "ideal gas of 16.04 kg/kmol".
+std::string gasText(const Case& c);
+
+}  // namespace brimlow
+
+#endif

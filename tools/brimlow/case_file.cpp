@@ -1,0 +1,378 @@
+#include "case_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <set>
+
+#include "materials.h"
+#include "numbers.h"
+
+namespace brimlow {
+namespace {
+
+using nlohmann::json;
+
+std::string lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string trimmed(const std::string& text) {
+  const std::size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return "";
+  return text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
+}
+
+std::size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string unknownKeyProblem(const std::string& what, const std::string& name) {
+  std::string problem = what + " '" + name + "'";
+  const std::string near = closestKey(name);
+  if (!near.empty()) problem += " (did you mean '" + near + "'?)";
+  return problem;
+}
+
+const char* kindText(KeyKind kind) {
+  switch (kind) {
+    case KeyKind::kText: return "a string";
+    case KeyKind::kMaterial: return "a material name, CAS number or material number";
+    case KeyKind::kMolarMass:
+    case KeyKind::kNumber: return "a number";
+    case KeyKind::kInteger: return "a whole number";
+    case KeyKind::kFlag: return "true or false";
+    case KeyKind::kValves: return "a list of valves";
+  }
+  return "a value";
+}
+
+bool isWhole(double value) { return std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 2e9; }
+
+std::string materialProblem(const std::string& text) {
+  return "material: unknown material '" + text + "' (brimlow materials lists them)";
+}
+
+// ---- JSON ----
+
+void readValveJson(const json& item, std::size_t index, std::vector<Valve>& valves,
+                   std::vector<std::string>& problems) {
+  const std::string where = "valves[" + std::to_string(index) + "]";
+  if (!item.is_object()) {
+    problems.push_back(where + ": must be an object {\"" + kValvePositionKey + "\": ..., \"" + kValveClosureKey +
+                       "\": ...}");
+    return;
+  }
+  Valve valve;
+  bool complete = true;
+  for (const char* key : {kValvePositionKey, kValveClosureKey}) {
+    const auto found = item.find(key);
+    if (found == item.end() || found->is_null()) {
+      problems.push_back(where + "." + key + ": missing");
+      complete = false;
+    } else if (!found->is_number()) {
+      problems.push_back(where + "." + key + ": must be a number, not " + found->dump());
+      complete = false;
+    } else {
+      (key == kValvePositionKey ? valve.position : valve.closureTime) = found->get<double>();
+    }
+  }
+  for (const auto& entry : item.items()) {
+    if (entry.key() != kValvePositionKey && entry.key() != kValveClosureKey) {
+      problems.push_back(where + ": unknown key '" + entry.key() + "' (a valve has " + kValvePositionKey + " and " +
+                         kValveClosureKey + ")");
+      complete = false;
+    }
+  }
+  if (complete) valves.push_back(valve);
+}
+
+void readJsonValue(const CaseKey& key, const json& value, Case& c, std::vector<std::string>& problems) {
+  const std::string name = key.name;
+  const auto wrongType = [&] {
+    problems.push_back(name + ": must be " + kindText(key.kind) + ", not " + value.dump());
+  };
+  switch (key.kind) {
+    case KeyKind::kText:
+      if (!value.is_string()) return wrongType();
+      c.name = value.get<std::string>();
+      return;
+    case KeyKind::kMaterial:
+      if (value.is_number_integer() || value.is_number_unsigned()) {
+        const auto number = value.get<long long>();
+        if (number <= 0 || number > 2147483647LL) {
+          problems.push_back(name + ": " + value.dump() + " is not a material number");
+          return;
+        }
+        c.material = static_cast<int>(number);
+      } else if (value.is_string()) {
+        const Material* material = findMaterial(value.get<std::string>());
+        if (material == nullptr) return problems.push_back(materialProblem(value.get<std::string>()));
+        c.material = material->number;
+      } else {
+        wrongType();
+      }
+      return;
+    case KeyKind::kMolarMass:
+      if (!value.is_number()) return wrongType();
+      c.idealGas = true;
+      c.molarMass = value.get<double>();  // the library refuses a molar mass not above 0
+      return;
+    case KeyKind::kNumber:
+      if (!value.is_number()) return wrongType();
+      c.*key.field = value.get<double>();
+      return;
+    case KeyKind::kInteger:
+      if (!value.is_number() || !isWhole(value.get<double>())) return wrongType();
+      c.*key.field = value.get<double>();
+      return;
+    case KeyKind::kFlag:
+      // 0 and 1 pass as well; other numbers go on to the library's check.
+      if (value.is_boolean()) {
+        c.*key.field = value.get<bool>() ? 1.0 : 0.0;
+      } else if (value.is_number() && isWhole(value.get<double>())) {
+        c.*key.field = value.get<double>();
+      } else {
+        wrongType();
+      }
+      return;
+    case KeyKind::kValves:
+      if (!value.is_array()) return wrongType();
+      c.valves.clear();
+      for (std::size_t i = 0; i < value.size(); ++i) readValveJson(value[i], i, c.valves, problems);
+      return;
+  }
+}
+
+// ---- batch cells ----
+
+bool readValveCell(const std::string& text, std::vector<Valve>& valves, std::string& problem) {
+  valves.clear();
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = text.find(';', start);
+    const std::string pair = trimmed(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (!pair.empty()) {
+      const std::size_t colon = pair.find(':');
+      Valve valve;
+      if (colon == std::string::npos || !parseNumber(pair.substr(0, colon), valve.position) ||
+          !parseNumber(pair.substr(colon + 1), valve.closureTime)) {
+        problem = "'" + pair + "' is not position_m:closure_time_s";
+        return false;
+      }
+      valves.push_back(valve);
+    }
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return true;
+}
+
+void readCell(const CaseKey& key, const std::string& raw, Case& c, std::vector<std::string>& problems) {
+  const std::string text = trimmed(raw);
+  if (text.empty()) return;  // a blank cell keeps the default
+  const std::string name = key.name;
+  const auto wrongType = [&] { problems.push_back(name + ": must be " + kindText(key.kind) + ", not '" + text + "'"); };
+  double number = 0.0;
+  switch (key.kind) {
+    case KeyKind::kText:
+      c.name = text;
+      return;
+    case KeyKind::kMaterial: {
+      const Material* material = findMaterial(text);
+      if (material != nullptr) {
+        c.material = material->number;
+      } else if (std::all_of(text.begin(), text.end(), [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); }) &&
+                 text.size() < 10) {
+        c.material = std::stoi(text);
+      } else {
+        problems.push_back(materialProblem(text));
+      }
+      return;
+    }
+    case KeyKind::kMolarMass:
+      if (!parseNumber(text, number)) return wrongType();
+      c.idealGas = true;
+      c.molarMass = number;
+      return;
+    case KeyKind::kNumber:
+      if (!parseNumber(text, number)) return wrongType();
+      c.*key.field = number;
+      return;
+    case KeyKind::kInteger:
+      if (!parseNumber(text, number) || !isWhole(number)) return wrongType();
+      c.*key.field = number;
+      return;
+    case KeyKind::kFlag: {
+      const std::string word = lower(text);
+      if (word == "true" || word == "yes") {
+        c.*key.field = 1.0;
+      } else if (word == "false" || word == "no") {
+        c.*key.field = 0.0;
+      } else if (parseNumber(text, number) && isWhole(number)) {
+        c.*key.field = number;
+      } else {
+        wrongType();
+      }
+      return;
+    }
+    case KeyKind::kValves: {
+      std::string problem;
+      if (!readValveCell(text, c.valves, problem)) problems.push_back(name + ": " + problem);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+std::string closestKey(const std::string& name) {
+  std::string best;
+  std::size_t bestDistance = 4;  // farther than three edits is no suggestion
+  for (const CaseKey& key : caseKeys()) {
+    const std::size_t distance = editDistance(lower(name), lower(key.name));
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = key.name;
+    }
+  }
+  return best;
+}
+
+bool caseFromJson(const std::string& text, Case& out, std::vector<std::string>& problems) {
+  out = defaultCase();
+  json document;
+  try {
+    document = json::parse(text, nullptr, true, /*ignore_comments=*/true);
+  } catch (const json::parse_error& error) {
+    // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
+    std::string message = error.what();
+    const std::size_t start = message.find("parse error");
+    problems.push_back("not valid JSON: " + (start == std::string::npos ? message : message.substr(start)));
+    return false;
+  }
+  if (!document.is_object()) {
+    problems.push_back("the case must be a JSON object of keys and values, not " + std::string(document.type_name()));
+    return false;
+  }
+  const std::size_t before = problems.size();
+  bool hasMaterial = false, hasMolarMass = false;
+  for (const auto& entry : document.items()) {
+    const CaseKey* key = findCaseKey(entry.key());
+    if (key == nullptr) {
+      problems.push_back(unknownKeyProblem("unknown key", entry.key()));
+      continue;
+    }
+    if (entry.value().is_null()) continue;  // null keeps the default
+    if (key->kind == KeyKind::kMaterial) hasMaterial = true;
+    if (key->kind == KeyKind::kMolarMass) hasMolarMass = true;
+    readJsonValue(*key, entry.value(), out, problems);
+  }
+  if (hasMaterial && hasMolarMass) {
+    problems.push_back("material and molar_mass_kg_per_kmol: give one of them, not both");
+  }
+  return problems.size() == before;
+}
+
+std::vector<std::string> headerProblems(const std::vector<std::string>& header) {
+  std::vector<std::string> problems;
+  std::set<std::string> seen;
+  for (const std::string& raw : header) {
+    const std::string name = trimmed(raw);
+    if (findCaseKey(name) == nullptr) {
+      problems.push_back(unknownKeyProblem("unknown column", name));
+    } else if (!seen.insert(name).second) {
+      problems.push_back("column '" + name + "' appears twice");
+    }
+  }
+  return problems;
+}
+
+bool caseFromRow(const std::vector<std::string>& header, const std::vector<std::string>& cells, Case& out,
+                 std::vector<std::string>& problems) {
+  out = defaultCase();
+  const std::size_t before = problems.size();
+  if (cells.size() > header.size()) {
+    problems.push_back("the row has " + std::to_string(cells.size()) + " cells, the header " +
+                       std::to_string(header.size()) + " columns");
+    return false;
+  }
+  bool hasMaterial = false, hasMolarMass = false;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const CaseKey* key = findCaseKey(trimmed(header[i]));
+    if (key == nullptr) continue;  // the header was checked before
+    if (trimmed(cells[i]).empty()) continue;
+    if (key->kind == KeyKind::kMaterial) hasMaterial = true;
+    if (key->kind == KeyKind::kMolarMass) hasMolarMass = true;
+    readCell(*key, cells[i], out, problems);
+  }
+  if (hasMaterial && hasMolarMass) {
+    problems.push_back("material and molar_mass_kg_per_kmol: give one of them, not both");
+  }
+  return problems.size() == before;
+}
+
+nlohmann::ordered_json caseToJson(const Case& c) {
+  nlohmann::ordered_json out;
+  for (const CaseKey& key : caseKeys()) {
+    switch (key.kind) {
+      case KeyKind::kText:
+        out[key.name] = c.name;
+        break;
+      case KeyKind::kMaterial: {
+        const Material* material = findMaterialByNumber(c.material);
+        if (c.idealGas) {
+          out[key.name] = nullptr;
+        } else if (material != nullptr) {
+          out[key.name] = material->name;
+        } else {
+          out[key.name] = c.material;
+        }
+        break;
+      }
+      case KeyKind::kMolarMass:
+        if (c.idealGas) {
+          out[key.name] = c.molarMass;
+        } else {
+          out[key.name] = nullptr;
+        }
+        break;
+      case KeyKind::kNumber:
+        out[key.name] = c.*key.field;
+        break;
+      case KeyKind::kInteger:
+        out[key.name] = static_cast<long long>(c.*key.field);
+        break;
+      case KeyKind::kFlag:
+        if (c.*key.field == 0.0 || c.*key.field == 1.0) {
+          out[key.name] = c.*key.field != 0.0;
+        } else {
+          out[key.name] = static_cast<long long>(c.*key.field);
+        }
+        break;
+      case KeyKind::kValves: {
+        nlohmann::ordered_json valves = nlohmann::ordered_json::array();
+        for (const Valve& valve : c.valves) {
+          valves.push_back({{kValvePositionKey, valve.position}, {kValveClosureKey, valve.closureTime}});
+        }
+        out[key.name] = valves;
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace brimlow

@@ -1,0 +1,294 @@
+#include "help.h"
+
+#include <cstdio>
+
+#include "case.h"
+#include "run_case.h"
+#include "status.h"
+#include "writers.h"
+
+namespace brimlow {
+namespace {
+
+// Words of text laid out in lines of at most width columns, each indented.
+std::string wrapped(const std::string& text, std::size_t indent, std::size_t width = 78) {
+  std::string out, line;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+      out += std::string(indent, ' ') + line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    start = end + 1;
+  }
+  if (!line.empty()) out += std::string(indent, ' ') + line + "\n";
+  return out;
+}
+
+std::string keysText() {
+  std::string text;
+  for (const CaseKey& key : caseKeys()) {
+    std::string head = std::string("  ") + key.name + " = " + defaultText(key);
+    if (key.unit[0] != '\0') head += "  (" + std::string(key.unit) + ")";
+    text += head + "\n" + wrapped(key.meaning, 6);
+  }
+  return text;
+}
+
+std::string columnsText(const std::vector<Column>& columns) {
+  std::string text;
+  for (const Column& column : columns) {
+    text += std::string("  ") + column.name + "\n" + wrapped(column.meaning, 6);
+  }
+  return text;
+}
+
+const char* const kExitText =
+    "EXIT STATUS\n"
+    "  0  success\n"
+    "  1  an output could not be written, or gnuplot failed\n"
+    "  2  the command line is wrong\n"
+    "  3  the case file is missing, unreadable, not JSON, or has unknown keys or values\n"
+    "     of the wrong type (every such problem is reported)\n"
+    "  4  a value is out of its allowed range, or the library refused the case (the\n"
+    "     key, the value and the allowed range are reported)\n"
+    "  5  the run itself failed\n"
+    "  6  batch: one or more cases failed; each failed row says why\n";
+
+std::string mainHelp() {
+  return std::string(
+             "NAME\n"
+             "  brimlow - gas release from a long high-pressure pipeline after a breach\n"
+             "\n"
+             "SYNOPSIS\n"
+             "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]]\n"
+             "  brimlow batch CASES.csv [--jobs N] [--shard K/N] [--out FILE]\n"
+             "  brimlow materials\n"
+             "  brimlow keys [--markdown]\n"
+             "  brimlow COMMAND --help\n"
+             "  brimlow --version\n"
+             "\n"
+             "DESCRIPTION\n") +
+         wrapped("brimlow runs the release model of the vorl library: an ideal gas at one temperature in "
+                 "isothermal, friction-dominated flow, in a pipe breached at a given distance from its "
+                 "supply end. The breach splits the pipe into branch A (upstream, still fed by the supply) "
+                 "and branch B (downstream). A case gives the pipe, the gas, the supply, the breach, the "
+                 "valves and the ambient air; every input left out takes its default.",
+                 2) +
+         "\n"
+         "COMMANDS\n"
+         "  run        run one case (the built-in default case without a file) and show\n"
+         "             its summary; write its tables, JSON document and plot\n"
+         "  batch      run many cases from a CSV file in parallel, one summary row each\n"
+         "  materials  list the built-in materials with their numbers and properties\n"
+         "  keys       list the case-file keys with their units and defaults\n"
+         "\n" +
+         kExitText +
+         "\n"
+         "EXAMPLES\n"
+         "  brimlow run\n"
+         "  brimlow run examples/cases/valves.json --out results --plot\n"
+         "  brimlow run case.json --json > result.json\n"
+         "  brimlow batch examples/cases/sweep.csv --jobs 4 --out sweep-results.csv\n";
+}
+
+std::string runHelp() {
+  return std::string(
+             "NAME\n"
+             "  brimlow run - run one release case\n"
+             "\n"
+             "SYNOPSIS\n"
+             "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]]\n"
+             "\n"
+             "DESCRIPTION\n") +
+         wrapped("Reads the case file (JSON; '-' reads standard input), or takes the built-in default case "
+                 "when none is given: a 100 km methane line of 0.5 m bore at 70 bar, fed by a supply of "
+                 "20 kg/s, breached at 30 km. The file's form is checked first and every problem of it "
+                 "reported; then its values, with the library's own check, which names the first value out "
+                 "of range and its allowed range. A case with a problem writes nothing and exits non-zero. "
+                 "Warnings of the library are shown on standard error.",
+                 2) +
+         "\n" +
+         wrapped("The summary gives the release rate at the breach instant, the times to dechoke, to disturb "
+                 "the entire branch, to flow reversal and to depressurise of each branch, the mass released "
+                 "after 1 min, 10 min and 1 h and at the end of the finite history (a branch fed by the "
+                 "supply never ends), and the state of the outflow after expansion to ambient pressure.",
+                 2) +
+         "\n"
+         "OPTIONS\n"
+         "  --out DIR, -o DIR\n" +
+         wrapped(std::string("Write the tables ") + kBranchAFile + ", " + kBranchBFile + " and " + kPipeFile +
+                     " into DIR (made if missing), and the plot when asked for.",
+                 6) +
+         "  --json\n" +
+         wrapped("Print the whole result as one JSON document on standard output in place of the summary: "
+                 "the case with every key, the layout, the warnings, the summary and the three tables (each "
+                 "an object of columns). Infinite times and values that do not exist are null.",
+                 6) +
+         "  --plot[=png|svg]\n" +
+         wrapped("Draw release rate and mass released against time into release.png (or release.svg) in "
+                 "DIR, or in the current directory without --out. Needs gnuplot (Debian: gnuplot-nox).",
+                 6) +
+         "  --help, -h\n"
+         "      Show this text.\n"
+         "\n"
+         "CASE FILE\n" +
+         wrapped("A JSON object of the keys below, in any order; a key left out, or null, takes its default. "
+                 "Comments (// and /* */) are allowed. Units are in the names: K, Pa, m, s, kg/s, kg/kmol.",
+                 2) +
+         "\n" + keysText() +
+         "\n"
+         "OUTPUT TABLES\n" +
+         wrapped(std::string(kBranchAFile) + " and " + kBranchBFile +
+                     ": one row per stored step of the branch (empty but for the header when the branch does "
+                     "not exist; inf for an infinite time):",
+                 2) +
+         columnsText(branchColumns()) + "\n" +
+         wrapped(std::string(kPipeFile) +
+                     ": the pipe as a whole at its output times (the run's own times thinned to the smaller of "
+                     "time_division and output_steps; a branch fed by the supply carries the table on to "
+                     "900000 s):",
+                 2) +
+         columnsText(pipeColumns()) + "\n" + kExitText +
+         "\n"
+         "EXAMPLES\n"
+         "  brimlow run\n"
+         "      The default case.\n"
+         "  brimlow run examples/cases/valves.json --out valves --plot\n"
+         "      A case with isolation valves; tables and valves/release.png.\n"
+         "  echo '{\"breach_location_m\": 50000, \"aperture\": 0.5}' | brimlow run - --json\n"
+         "      The default case breached at 50 km through half the bore, as JSON.\n";
+}
+
+std::string batchHelp() {
+  std::string fields;
+  for (const Column& field : summaryFields()) {
+    fields += std::string("  ") + field.name + "\n" + wrapped(field.meaning, 6);
+  }
+  return std::string(
+             "NAME\n"
+             "  brimlow batch - run many cases, one summary row each\n"
+             "\n"
+             "SYNOPSIS\n"
+             "  brimlow batch CASES.csv [--jobs N] [--shard K/N] [--out FILE]\n"
+             "\n"
+             "DESCRIPTION\n") +
+         wrapped("CASES.csv has a header row of case keys (the keys of a case file, see brimlow keys) and "
+                 "one case per row after it; a blank cell takes the default. Valves are written as "
+                 "position_m:closure_time_s pairs separated by ';', for example \"20000:600;80000:900\". "
+                 "Lines starting with '#' and blank lines are skipped. '-' reads standard input.",
+                 2) +
+         "\n" +
+         wrapped("The cases run in parallel, each on its own model; the results are the same as running "
+                 "each case alone, whatever the number of threads. The output is CSV: a column row, the "
+                 "row number (the case's place among the data rows, from 1), the case's cells as given, its "
+                 "status (ok or failed), the reason of a failure, the library's warnings and the summary "
+                 "fields below. A failed case is reported in its row and the others go on. On a terminal a "
+                 "progress bar is drawn on standard error.",
+                 2) +
+         "\n"
+         "OPTIONS\n"
+         "  --jobs N, -j N\n"
+         "      Run on N threads (default: one per hardware thread).\n"
+         "  --shard K/N\n" +
+         wrapped("Run only the rows whose row number is K modulo N (0 <= K < N), so that the nodes of a job "
+                 "scheduler can share a sweep. The outputs of the N shards, each sorted in after the one "
+                 "column row by row number, are the output of the whole file: see docs/batch.md.",
+                 6) +
+         "  --out FILE, -o FILE\n"
+         "      Write the rows to FILE instead of standard output.\n"
+         "  --help, -h\n"
+         "      Show this text.\n"
+         "\n"
+         "SUMMARY FIELDS\n" +
+         fields + "\n" + kExitText +
+         "\n"
+         "EXAMPLES\n"
+         "  brimlow batch examples/cases/sweep.csv --jobs 4 --out sweep-results.csv\n"
+         "  brimlow batch sweep.csv --shard 2/8 --out part-2.csv\n";
+}
+
+std::string materialsHelp() {
+  return std::string(
+             "NAME\n"
+             "  brimlow materials - the built-in materials\n"
+             "\n"
+             "SYNOPSIS\n"
+             "  brimlow materials\n"
+             "\n"
+             "DESCRIPTION\n") +
+         wrapped("Lists the materials of the library's property data: name, material number (the CAS "
+                 "registry number without hyphens), CAS number, and the properties the flow model uses, "
+                 "read back through the library: the gas constant, the molar mass and the isothermal sound "
+                 "speed at 288.15 K. A case names its gas by any of name, CAS number or material number "
+                 "(key material), or gives an ideal gas by its molar mass (key molar_mass_kg_per_kmol).",
+                 2) +
+         "\n" + kExitText;
+}
+
+std::string keysHelp() {
+  return std::string(
+             "NAME\n"
+             "  brimlow keys - the keys of a case file\n"
+             "\n"
+             "SYNOPSIS\n"
+             "  brimlow keys [--markdown]\n"
+             "\n"
+             "DESCRIPTION\n") +
+         wrapped("Lists every key of a case file (and column of a batch file) with its default and unit; "
+                 "--markdown prints the same as the table of the documentation.",
+                 2) +
+         "\n" + kExitText;
+}
+
+std::string escapedCell(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '|') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string helpText(const std::string& command) {
+  if (command == "run") return runHelp();
+  if (command == "batch") return batchHelp();
+  if (command == "materials") return materialsHelp();
+  if (command == "keys") return keysHelp();
+  return mainHelp();
+}
+
+std::string keysMarkdown() {
+  std::string text = "| Key | Unit | Default | Meaning |\n|---|---|---|---|\n";
+  for (const CaseKey& key : caseKeys()) {
+    text += std::string("| `") + key.name + "` | " + key.unit + " | " + escapedCell(defaultText(key)) + " | " +
+            escapedCell(key.meaning) + " |\n";
+  }
+  return text;
+}
+
+int keysCommand(const std::vector<std::string>& arguments) {
+  bool markdown = false;
+  for (const std::string& argument : arguments) {
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(helpText("keys").c_str(), stdout);
+      return kExitOk;
+    }
+    if (argument == "--markdown") {
+      markdown = true;
+      continue;
+    }
+    std::fprintf(stderr, "brimlow keys: unexpected argument '%s' (see brimlow keys --help)\n", argument.c_str());
+    return kExitUsage;
+  }
+  std::fputs(markdown ? keysMarkdown().c_str() : keysText().c_str(), stdout);
+  return kExitOk;
+}
+
+}  // namespace brimlow

@@ -1,0 +1,39 @@
+// Number text shared by the writers and the summary.
+#ifndef BRIMLOW_NUMBERS_H
+#define BRIMLOW_NUMBERS_H
+
+#include <string>
+
+namespace brimlow {
+
+// The library's marker of an infinite time or an undefined value is 1e128;
+// anything above 0.9e128 counts as infinite.
+constexpr double kLibraryInfinite = 9e127;
+
+// The library's value with its infinity marker turned into +infinity.
+double fromLibrary(double value);
+
+// Shortest text that reads back as the same double; "inf" for infinity, ""
+// for not-a-number (a value that does not exist, such as the times of an
+// absent branch).
+std::string exactText(double value);
+
+// Like exactText, but whole numbers below 1e15 in full: 7000000, not 7e+06.
+std::string plainText(double value);
+
+// Parses a whole cell or string as a number (leading and trailing blanks
+// allowed); false when anything else is in it.
+bool parseNumber(const std::string& text, double& value);
+
+// An input as people write it: up to six significant figures, "%g".
+std::string shortText(double value);
+
+// Compact text for people: about `digits` significant figures.
+std::string roundedText(double value, int digits = 4);
+
+// A duration for people: "268.9 s (4.5 min)", "never" for infinity.
+std::string durationText(double seconds);
+
+}  // namespace brimlow
+
+#endif

@@ -1,0 +1,63 @@
+// Running one case through the library: value check, model set-up, run, and
+// the results read back (summary, branch histories, pipe-level table).
+#ifndef BRIMLOW_RUN_CASE_H
+#define BRIMLOW_RUN_CASE_H
+
+#include <string>
+#include <vector>
+
+#include "case.h"
+#include "reports.h"
+
+namespace brimlow {
+
+// A column of a results table or a summary field: its name (with the unit in
+// it, as the case keys have), unit and meaning.
+struct Column {
+  const char* name;
+  const char* unit;
+  const char* meaning;
+  bool integer;
+};
+
+const std::vector<Column>& branchColumns();
+const std::vector<Column>& pipeColumns();
+const std::vector<Column>& summaryFields();
+
+// Rows of values in the order of their columns. Infinite values (the
+// library's 1e128) are +infinity; values that do not exist are NaN.
+struct Table {
+  std::vector<std::vector<double>> rows;
+};
+
+struct CaseFailure {
+  int status = 0;       // kExitCaseValue or kExitRunFailed
+  std::string key;      // the case key at fault, "" when none is known
+  std::string message;  // the library's report
+  std::string text() const { return key.empty() ? message : key + ": " + message; }
+};
+
+struct CaseResult {
+  bool ok = false;
+  CaseFailure failure;
+  std::vector<Report> reports;  // every report of the case; warnings among them
+  std::string layout;           // "double branch", "single branch A", "single branch B"
+  bool hasA = false, hasB = false;
+  std::vector<double> summary;  // by summaryFields()
+  Table branchA, branchB, pipe; // filled when tables are asked for
+};
+
+// The summary value of a field by name (NaN when unknown).
+double summaryValue(const CaseResult& result, const std::string& name);
+
+// Checks the values with the library's own check, naming the failing key;
+// false with the failure filled.
+bool checkCaseValues(const Case& c, CaseFailure& failure);
+
+// Runs the case. Tables are read only when asked for; the summary is the same
+// either way.
+CaseResult runCase(const Case& c, bool withTables);
+
+}  // namespace brimlow
+
+#endif

@@ -1,0 +1,165 @@
+#include "writers.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include "case_file.h"
+#include "numbers.h"
+
+namespace brimlow {
+
+const char* const kBranchAFile = "branch_a.csv";
+const char* const kBranchBFile = "branch_b.csv";
+const char* const kPipeFile = "pipe.csv";
+
+namespace {
+
+nlohmann::ordered_json jsonNumber(double value, bool integer) {
+  if (!std::isfinite(value)) return nullptr;
+  if (integer) return static_cast<long long>(value);
+  return value;
+}
+
+nlohmann::ordered_json tableJson(const std::vector<Column>& columns, const Table& table) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::object();
+  for (std::size_t j = 0; j < columns.size(); ++j) {
+    nlohmann::ordered_json values = nlohmann::ordered_json::array();
+    for (const auto& row : table.rows) values.push_back(jsonNumber(row[j], columns[j].integer));
+    out[columns[j].name] = values;
+  }
+  return out;
+}
+
+std::string line(const std::string& label, const std::string& value) {
+  char text[256];
+  std::snprintf(text, sizeof text, "  %-34s %s\n", label.c_str(), value.c_str());
+  return text;
+}
+
+std::string quantity(double value, const char* unit, int digits = 4) {
+  if (std::isnan(value)) return "-";
+  if (std::isinf(value)) return "without end";
+  return roundedText(value, digits) + " " + unit;
+}
+
+std::string massText(double kilograms) {
+  if (std::isnan(kilograms)) return "-";
+  if (std::isinf(kilograms)) return "without end";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.4g t", kilograms / 1000.0);
+  return text;
+}
+
+}  // namespace
+
+std::string tableCsv(const std::vector<Column>& columns, const Table& table) {
+  std::string text;
+  for (std::size_t j = 0; j < columns.size(); ++j) {
+    if (j > 0) text += ',';
+    text += columns[j].name;
+  }
+  text += '\n';
+  for (const auto& row : table.rows) {
+    for (std::size_t j = 0; j < row.size(); ++j) {
+      if (j > 0) text += ',';
+      text += exactText(row[j]);
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+bool writeFile(const std::string& path, const std::string& text, std::string& problem) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  out.close();
+  if (!out) {
+    problem = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+bool writeTables(const std::string& dir, const CaseResult& result, std::string& problem) {
+  const std::string prefix = dir.empty() ? "" : dir + "/";
+  return writeFile(prefix + kBranchAFile, tableCsv(branchColumns(), result.branchA), problem) &&
+         writeFile(prefix + kBranchBFile, tableCsv(branchColumns(), result.branchB), problem) &&
+         writeFile(prefix + kPipeFile, tableCsv(pipeColumns(), result.pipe), problem);
+}
+
+nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
+  nlohmann::ordered_json out;
+  out["brimlow_version"] = BRIMLOW_VERSION;
+  out["case"] = caseToJson(c);
+  out["layout"] = result.layout;
+  nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
+  for (const std::string& warning : warningLines(result.reports)) warnings.push_back(warning);
+  out["warnings"] = warnings;
+  nlohmann::ordered_json summary = nlohmann::ordered_json::object();
+  for (std::size_t i = 0; i < summaryFields().size(); ++i) {
+    summary[summaryFields()[i].name] = jsonNumber(result.summary[i], summaryFields()[i].integer);
+  }
+  out["summary"] = summary;
+  out["branch_a"] = tableJson(branchColumns(), result.branchA);
+  out["branch_b"] = tableJson(branchColumns(), result.branchB);
+  out["pipe"] = tableJson(pipeColumns(), result.pipe);
+  return out;
+}
+
+std::string summaryText(const Case& c, const CaseResult& r, const std::string& origin) {
+  const auto v = [&](const char* name) { return summaryValue(r, name); };
+  std::string text = "brimlow: " + origin + (c.name.empty() ? "" : " \"" + c.name + "\"") + "\n\n";
+  text += "Case\n";
+  text += line("gas", gasText(c) + " at " + shortText(c.gasTemperature) + " K");
+  text += line("pipe", shortText(c.pipeLength) + " m long, bore " + shortText(c.pipeDiameter) + " m, roughness " +
+                           shortText(c.pipeRoughness) + " m");
+  text += line("supply", shortText(c.upstreamPressure / 1e5) + " bar upstream, inflow " + shortText(c.inflow) +
+                             " kg/s");
+  text += line("breach", "at " + shortText(c.breachLocation) + " m, aperture " + shortText(c.aperture) + " (" +
+                             r.layout + ")");
+  if (!c.valves.empty()) {
+    std::string valves;
+    for (const Valve& valve : c.valves) {
+      if (!valves.empty()) valves += ", ";
+      valves += shortText(valve.position) + " m shut at " + shortText(valve.closureTime) + " s";
+    }
+    text += line(c.valvesActive != 0.0 ? "valves" : "valves (inactive)", valves);
+  }
+
+  text += "\nRelease\n";
+  text += line("gas in the pipe before the breach", massText(v("initial_mass_kg")));
+  text += line("initial release rate", quantity(v("initial_release_rate_kg_per_s"), "kg/s"));
+  text += line("mass released after 1 min", massText(v("mass_released_1min_kg")));
+  text += line("mass released after 10 min", massText(v("mass_released_10min_kg")));
+  text += line("mass released after 1 h", massText(v("mass_released_1h_kg")));
+  text += line("end of the finite history", durationText(v("end_time_s")));
+  text += line("mass released by then", massText(v("mass_released_end_kg")));
+  if (v("mass_trapped_end_kg") > 0.0) text += line("gas held behind shut valves", massText(v("mass_trapped_end_kg")));
+
+  char row[256];
+  const auto branchLine = [&](const char* label, const char* a, const char* b) {
+    const std::string aText = a == nullptr || !r.hasA ? "-" : durationText(v(a));
+    const std::string bText = b == nullptr || !r.hasB ? "-" : durationText(v(b));
+    std::snprintf(row, sizeof row, "  %-34s %-22s %s\n", label, aText.c_str(), bText.c_str());
+    text += row;
+  };
+  text += "\nBranches                             A (upstream)           B (downstream)\n";
+  branchLine("time to dechoke", "a_time_to_dechoke_s", "b_time_to_dechoke_s");
+  branchLine("time to disturb the entire branch", "a_time_to_disturb_entire_branch_s",
+             "b_time_to_disturb_entire_branch_s");
+  branchLine("time to flow reversal", nullptr, "b_time_to_flow_reversal_s");
+  branchLine("time to depressurise", "a_time_to_depressurise_s", "b_time_to_depressurise_s");
+  if (r.hasA && std::isinf(v("a_time_to_depressurise_s")) && c.inflow > 0.0) {
+    text += "  (branch A is fed by the supply: it never finishes, and its outflow tends to the inflow)\n";
+  }
+
+  text += "\nOutflow at the breach instant after expansion to ambient pressure\n";
+  text += line("temperature", quantity(v("postflash_temperature_K"), "K"));
+  text += line("velocity", quantity(v("postflash_velocity_m_per_s"), "m/s"));
+  text += line("liquid mass fraction", roundedText(v("postflash_liquid_fraction"), 3));
+  text += line("drop size", quantity(v("postflash_drop_size_m"), "m", 3));
+  return text;
+}
+
+}  // namespace brimlow

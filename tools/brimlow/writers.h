@@ -1,0 +1,37 @@
+// The outputs of a run: CSV tables, the JSON document and the terminal summary.
+#ifndef BRIMLOW_WRITERS_H
+#define BRIMLOW_WRITERS_H
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "case.h"
+#include "run_case.h"
+
+namespace brimlow {
+
+// Names of the files that `run --out DIR` writes.
+extern const char* const kBranchAFile;
+extern const char* const kBranchBFile;
+extern const char* const kPipeFile;
+
+// A table as CSV: a header row of column names (each with its unit in the
+// name), then one line per row; "inf" for infinity.
+std::string tableCsv(const std::vector<Column>& columns, const Table& table);
+
+// Writes the three tables into dir (which must exist); false with a problem.
+bool writeTables(const std::string& dir, const CaseResult& result, std::string& problem);
+
+// The whole result as one JSON document; infinity and missing values are null.
+nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result);
+
+// The summary for the terminal; origin names where the case came from.
+std::string summaryText(const Case& c, const CaseResult& result, const std::string& origin);
+
+// Writes text to a file; false with a problem.
+bool writeFile(const std::string& path, const std::string& text, std::string& problem);
+
+}  // namespace brimlow
+
+#endif
