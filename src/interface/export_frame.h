@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "interface/fp_guard.h"
 #include "interface/vorl_error.h"
 #include "model/vorl.h"
 #include "vorl.h"
@@ -19,6 +20,7 @@ void reportUnexpected(const std::exception* error) noexcept;
 
 template <class Result, class Operation>
 Result guarded(Result nullResult, Operation&& operation) noexcept {
+  const FpGuard floatingPoint;  // the host's FP control state is kept and restored
   try {
     return std::forward<Operation>(operation)();
   } catch (const MODELERROR& error) {

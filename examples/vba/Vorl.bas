@@ -1,0 +1,425 @@
+Attribute VB_Name = "Vorl"
+' Declarations of the vorl library (vorl.dll) for VBA, 32-bit and 64-bit Office.
+' Generated from include/vorl_exports.inc by cmake/VorlVbaModule.cmake. Do not edit:
+' change the export table, build, and build the target vorl_vba_module_update.
+'
+' Import this file into a VBA project (File > Import File). vorl.dll must match the
+' bitness of Office (x86 for 32-bit, x64 for 64-bit) and be found by Windows: put it
+' in the folder of the document and make that folder current (ChDir), or in a folder
+' on PATH.
+'
+' Conventions: a model handle is a LongPtr (a Long before VBA7), 0 means no model.
+' VorlBool results and arguments are a Byte: 0 false, 1 true (any non-zero counts
+' as true when passed in). A text buffer is a String of the needed length
+' (String$(n, vbNullChar)) passed with its length. An array is passed as its first
+' element, ByRef. A callback is passed with AddressOf. Units are SI throughout.
+' A failing call returns its null result (0, 0#, False or a 0 handle) and logs a
+' report: read it with VorlErrorLogCount, VorlErrorLogCode and VorlErrorLogMessage.
+
+Option Explicit
+
+#If VBA7 Then
+Public Declare PtrSafe Function Author Lib "vorl.dll" () As LongPtr
+Public Declare PtrSafe Sub AboutBrimlow Lib "vorl.dll" ()
+Public Declare PtrSafe Sub AnalyticComparison Lib "vorl.dll" (ByVal length As Double, _
+        ByVal temperature As Double, ByVal fanning As Double, ByVal diameter As Double, _
+        ByVal molecularWeight As Double, ByVal initialPressure As Double, _
+        ByVal ambientPressure As Double, ByRef pressures As Double, ByRef times As Double, _
+        ByVal count As Long)
+Public Declare PtrSafe Sub VorlSetBrimlowMessageBoxWarningLevel Lib "vorl.dll" (ByVal level As Long)
+Public Declare PtrSafe Sub VorlChokeModelAllow Lib "vorl.dll" (ByVal allow As Byte)
+Public Declare PtrSafe Sub VorlGenericZel Lib "vorl.dll" (ByRef flags As Long, _
+        ByRef inputs As Double, ByRef material As Long, ByRef valveCount As Long, _
+        ByRef valveFirst As Double, ByRef valveSecond As Double, ByRef timeDivision As Long, _
+        ByRef maxSteps As Long, ByRef fanning As Double, ByRef aTimeToDechoke As Double, _
+        ByRef aTimeToDisturbEntireFlow As Double, ByRef aTimeToDepressurise As Double, _
+        ByRef recordsA As Long, ByRef aTime As Double, ByRef aUpstreamFlux As Double, _
+        ByRef aUpstreamPressure As Double, ByRef aUpstreamVelocity As Double, _
+        ByRef aOrificeFlux As Double, ByRef aOrificeVelocity As Double, _
+        ByRef aExitPressure As Double, ByRef aMass As Double, ByRef aMassInPipe As Double, _
+        ByRef aMassExpelled As Double, ByRef aLengthDisturbed As Double, _
+        ByRef aPostFlash1 As Double, ByRef aPostFlash2 As Double, ByRef aPostFlash3 As Double, _
+        ByRef aPostFlash4 As Double, ByRef bTimeToDechoke As Double, _
+        ByRef bTimeToDisturbEntireFlow As Double, ByRef bTimeToFlowReversal As Double, _
+        ByRef bTimeToDepressurise As Double, ByRef recordsB As Long, ByRef bTime As Double, _
+        ByRef bUpstreamFlux As Double, ByRef bUpstreamPressure As Double, _
+        ByRef bUpstreamVelocity As Double, ByRef bOrificeFlux As Double, _
+        ByRef bOrificeVelocity As Double, ByRef bExitPressure As Double, ByRef bMass As Double, _
+        ByRef bMassInPipe As Double, ByRef bMassExpelled As Double, _
+        ByRef bLengthDisturbed As Double, ByRef bLengthToPressurePeak As Double, _
+        ByRef bPostFlash1 As Double, ByRef bPostFlash2 As Double, ByRef bPostFlash3 As Double, _
+        ByRef bPostFlash4 As Double, ByRef outputSteps As Long, ByRef pipeTime As Double, _
+        ByRef pipePostFlashTemperature As Double, ByRef pipePostFlashVelocity As Double, _
+        ByRef pipePostFlashLiquid As Double, ByRef pipePostFlashDrop As Double, _
+        ByRef pipeMass As Double, ByRef pipeMassInPipe As Double, ByRef pipeMassExpelled As Double, _
+        ByRef pipeExitFlux As Double)
+Public Declare PtrSafe Function VorlModelCreateZel Lib "vorl.dll" (ByVal material As Long) As LongPtr
+Public Declare PtrSafe Function VorlModelCreateSimple Lib "vorl.dll" (ByVal molecularWeight As Double) As LongPtr
+Public Declare PtrSafe Sub VorlModelDelete Lib "vorl.dll" (ByRef handle As LongPtr)
+Public Declare PtrSafe Sub VorlError Lib "vorl.dll" (ByVal code As Long, ByVal tag As String)
+Public Declare PtrSafe Function VorlRun Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Sub VorlAmbientTemperatureSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal temperature As Double)
+Public Declare PtrSafe Sub VorlAmbientPressureSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal pressure As Double)
+Public Declare PtrSafe Sub VorlPipeDiameterSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal diameter As Double)
+Public Declare PtrSafe Sub VorlPipeLengthSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal length As Double)
+Public Declare PtrSafe Sub VorlTimeDivisionSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal division As Long)
+Public Declare PtrSafe Sub VorlOrificeApertureSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal aperture As Double)
+Public Declare PtrSafe Sub VorlTotalInflowSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal inflow As Double)
+Public Declare PtrSafe Sub VorlPipeBreachLocationSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal location As Double)
+Public Declare PtrSafe Sub VorlUpstreamPressureSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal pressure As Double)
+Public Declare PtrSafe Sub VorlValveAdd Lib "vorl.dll" (ByVal model As LongPtr, ByVal position As Double, ByVal closureTime As Double)
+Public Declare PtrSafe Sub VorlValvesActivate Lib "vorl.dll" (ByVal model As LongPtr, ByVal active As Byte)
+Public Declare PtrSafe Sub VorlValvesDelete Lib "vorl.dll" (ByVal model As LongPtr)
+Public Declare PtrSafe Sub VorlPipeRoughnessSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal roughness As Double)
+Public Declare PtrSafe Sub VorlAmbientHumiditySet Lib "vorl.dll" (ByVal model As LongPtr, ByVal humidity As Double)
+Public Declare PtrSafe Sub VorlAmbientMolecularWeightSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal molecularWeight As Double)
+Public Declare PtrSafe Sub VorlAtmosExpanMethodSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal method As Long)
+Public Declare PtrSafe Sub VorlAtmosExpanWeNumSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal weberNumber As Double)
+Public Declare PtrSafe Sub VorlAtmosExpanMaxVelSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal velocity As Double)
+Public Declare PtrSafe Sub VorlAtmosExpanMinDropSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal size As Double)
+Public Declare PtrSafe Sub VorlAtmosExpanMaxDropSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal size As Double)
+Public Declare PtrSafe Sub VorlAtmosExpanHoleSizeSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal diameter As Double, ByVal aperture As Double)
+Public Declare PtrSafe Sub VorlAtmosExpanPhaseFlagSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal flag As Long)
+Public Declare PtrSafe Function VorlFanning Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeLength Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeBreachLocation Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlIsDoubleBranch Lib "vorl.dll" (ByVal model As LongPtr) As Byte
+Public Declare PtrSafe Function VorlIsSingleBranchA Lib "vorl.dll" (ByVal model As LongPtr) As Byte
+Public Declare PtrSafe Function VorlIsSingleBranchB Lib "vorl.dll" (ByVal model As LongPtr) As Byte
+Public Declare PtrSafe Function VorlBranchAFlowSequenceSize Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Function VorlBranchATimeToDechoke Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlBranchATimeToDepressurise Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlBranchATimeToDisturbEntireFlow Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlBranchAUpstreamFlux Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAUpstreamFluxDensity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAUpstreamPressure Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAUpstreamVelocity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAExitFlux Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAExitFluxDensity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAExitPressure Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAExitVelocity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Sub VorlBranchAPostFlash Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal index As Long, ByRef temperature As Double, ByRef velocity As Double, _
+        ByRef liquidFraction As Double, ByRef dropSize As Double)
+Public Declare PtrSafe Function VorlBranchAOrificeFluxDensity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAOrificeVelocity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAOrificeFlux Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchALengthToPressurePeak Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchALengthDisturbed Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAMass Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAMassExpelled Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAMassExpelledIsInfinite Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Byte
+Public Declare PtrSafe Function VorlBranchATime Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchATimeIsInfinite Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Byte
+Public Declare PtrSafe Function VorlBranchAMassTrapped Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchAMassInPipe Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchARegime Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlBranchBFlowSequenceSize Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Function VorlBranchBTimeToDechoke Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlBranchBTimeToDepressurise Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlBranchBTimeToDisturbEntireFlow Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlBranchBTimeToFlowReversal Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlBranchBUpstreamFlux Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBUpstreamFluxDensity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBUpstreamPressure Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBUpstreamVelocity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBExitFlux Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBExitFluxDensity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBExitPressure Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBExitVelocity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Sub VorlBranchBPostFlash Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal index As Long, ByRef temperature As Double, ByRef velocity As Double, _
+        ByRef liquidFraction As Double, ByRef dropSize As Double)
+Public Declare PtrSafe Function VorlBranchBOrificeFluxDensity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBOrificeVelocity Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBOrificeFlux Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBLengthToPressurePeak Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBLengthDisturbed Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBMass Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBMassExpelled Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBMassExpelledIsInfinite Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Byte
+Public Declare PtrSafe Function VorlBranchBTime Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBTimeIsInfinite Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Byte
+Public Declare PtrSafe Function VorlBranchBMassTrapped Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBMassInPipe Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlBranchBRegime Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlPipeTimeMax Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeTimeSet Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal timeValue As Double, ByVal tolerance As Double) As Double
+Public Declare PtrSafe Sub VorlPipeTimeSetToStart Lib "vorl.dll" (ByVal model As LongPtr)
+Public Declare PtrSafe Function VorlPipeBranchAverage Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal valueA As Double, ByVal valueB As Double) As Double
+Public Declare PtrSafe Sub VorlPipeOutputTimesDefine Lib "vorl.dll" (ByVal model As LongPtr, ByVal mode As Long, ByVal count As Long)
+Public Declare PtrSafe Function VorlPipeOutputSteps Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Function VorlPipeOutputTime Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlPipeOutputTimeTolerance Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlPipeOutputTmax Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Sub VorlPipeOutputTmaxSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal tmax As Double)
+Public Declare PtrSafe Function VorlPipeExitFlux Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeExitVelocity Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Sub VorlPipePostFlash Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef velocity As Double, ByRef temperature As Double, ByRef liquidFraction As Double, _
+        ByRef dropSize As Double)
+Public Declare PtrSafe Function VorlPipeOutputMaxSteps Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Sub VorlPipeOutputMaxStepsSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal maxSteps As Long)
+Public Declare PtrSafe Function VorlPipeMass Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeMassInPipe Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeMassExpelled Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeMassTrapped Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeMassPerUnitArea Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeMassInitial Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeMassExpelledIsInfinite Lib "vorl.dll" (ByVal model As LongPtr) As Byte
+Public Declare PtrSafe Function VorlPipeOrificeArea Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeOrificeFluxDensity Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlPipeOrificeVelocity Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Function VorlErrorLogCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlErrorLogCode Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlErrorLogTag Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlErrorLogMessage Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Sub VorlErrorLogClear Lib "vorl.dll" ()
+Public Declare PtrSafe Sub VorlErrorHandlerSet Lib "vorl.dll" (ByVal handler As LongPtr, ByVal user As LongPtr)
+Public Declare PtrSafe Sub VorlDebugOutputSet Lib "vorl.dll" (ByVal sink As LongPtr, ByVal user As LongPtr)
+Public Declare PtrSafe Sub VorlStringFree Lib "vorl.dll" (ByVal textValue As LongPtr)
+Public Declare PtrSafe Sub VorlGasTemperatureSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal temperature As Double)
+Public Declare PtrSafe Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As Long, _
+        ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
+        ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Long
+#Else
+Public Declare Function Author Lib "vorl.dll" () As Long
+Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
+Public Declare Sub AnalyticComparison Lib "vorl.dll" (ByVal length As Double, _
+        ByVal temperature As Double, ByVal fanning As Double, ByVal diameter As Double, _
+        ByVal molecularWeight As Double, ByVal initialPressure As Double, _
+        ByVal ambientPressure As Double, ByRef pressures As Double, ByRef times As Double, _
+        ByVal count As Long)
+Public Declare Sub VorlSetBrimlowMessageBoxWarningLevel Lib "vorl.dll" (ByVal level As Long)
+Public Declare Sub VorlChokeModelAllow Lib "vorl.dll" (ByVal allow As Byte)
+Public Declare Sub VorlGenericZel Lib "vorl.dll" (ByRef flags As Long, ByRef inputs As Double, _
+        ByRef material As Long, ByRef valveCount As Long, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByRef timeDivision As Long, ByRef maxSteps As Long, _
+        ByRef fanning As Double, ByRef aTimeToDechoke As Double, _
+        ByRef aTimeToDisturbEntireFlow As Double, ByRef aTimeToDepressurise As Double, _
+        ByRef recordsA As Long, ByRef aTime As Double, ByRef aUpstreamFlux As Double, _
+        ByRef aUpstreamPressure As Double, ByRef aUpstreamVelocity As Double, _
+        ByRef aOrificeFlux As Double, ByRef aOrificeVelocity As Double, _
+        ByRef aExitPressure As Double, ByRef aMass As Double, ByRef aMassInPipe As Double, _
+        ByRef aMassExpelled As Double, ByRef aLengthDisturbed As Double, _
+        ByRef aPostFlash1 As Double, ByRef aPostFlash2 As Double, ByRef aPostFlash3 As Double, _
+        ByRef aPostFlash4 As Double, ByRef bTimeToDechoke As Double, _
+        ByRef bTimeToDisturbEntireFlow As Double, ByRef bTimeToFlowReversal As Double, _
+        ByRef bTimeToDepressurise As Double, ByRef recordsB As Long, ByRef bTime As Double, _
+        ByRef bUpstreamFlux As Double, ByRef bUpstreamPressure As Double, _
+        ByRef bUpstreamVelocity As Double, ByRef bOrificeFlux As Double, _
+        ByRef bOrificeVelocity As Double, ByRef bExitPressure As Double, ByRef bMass As Double, _
+        ByRef bMassInPipe As Double, ByRef bMassExpelled As Double, _
+        ByRef bLengthDisturbed As Double, ByRef bLengthToPressurePeak As Double, _
+        ByRef bPostFlash1 As Double, ByRef bPostFlash2 As Double, ByRef bPostFlash3 As Double, _
+        ByRef bPostFlash4 As Double, ByRef outputSteps As Long, ByRef pipeTime As Double, _
+        ByRef pipePostFlashTemperature As Double, ByRef pipePostFlashVelocity As Double, _
+        ByRef pipePostFlashLiquid As Double, ByRef pipePostFlashDrop As Double, _
+        ByRef pipeMass As Double, ByRef pipeMassInPipe As Double, ByRef pipeMassExpelled As Double, _
+        ByRef pipeExitFlux As Double)
+Public Declare Function VorlModelCreateZel Lib "vorl.dll" (ByVal material As Long) As Long
+Public Declare Function VorlModelCreateSimple Lib "vorl.dll" (ByVal molecularWeight As Double) As Long
+Public Declare Sub VorlModelDelete Lib "vorl.dll" (ByRef handle As Long)
+Public Declare Sub VorlError Lib "vorl.dll" (ByVal code As Long, ByVal tag As String)
+Public Declare Function VorlRun Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Sub VorlAmbientTemperatureSet Lib "vorl.dll" (ByVal model As Long, ByVal temperature As Double)
+Public Declare Sub VorlAmbientPressureSet Lib "vorl.dll" (ByVal model As Long, ByVal pressure As Double)
+Public Declare Sub VorlPipeDiameterSet Lib "vorl.dll" (ByVal model As Long, ByVal diameter As Double)
+Public Declare Sub VorlPipeLengthSet Lib "vorl.dll" (ByVal model As Long, ByVal length As Double)
+Public Declare Sub VorlTimeDivisionSet Lib "vorl.dll" (ByVal model As Long, ByVal division As Long)
+Public Declare Sub VorlOrificeApertureSet Lib "vorl.dll" (ByVal model As Long, ByVal aperture As Double)
+Public Declare Sub VorlTotalInflowSet Lib "vorl.dll" (ByVal model As Long, ByVal inflow As Double)
+Public Declare Sub VorlPipeBreachLocationSet Lib "vorl.dll" (ByVal model As Long, ByVal location As Double)
+Public Declare Sub VorlUpstreamPressureSet Lib "vorl.dll" (ByVal model As Long, ByVal pressure As Double)
+Public Declare Sub VorlValveAdd Lib "vorl.dll" (ByVal model As Long, ByVal position As Double, ByVal closureTime As Double)
+Public Declare Sub VorlValvesActivate Lib "vorl.dll" (ByVal model As Long, ByVal active As Byte)
+Public Declare Sub VorlValvesDelete Lib "vorl.dll" (ByVal model As Long)
+Public Declare Sub VorlPipeRoughnessSet Lib "vorl.dll" (ByVal model As Long, ByVal roughness As Double)
+Public Declare Sub VorlAmbientHumiditySet Lib "vorl.dll" (ByVal model As Long, ByVal humidity As Double)
+Public Declare Sub VorlAmbientMolecularWeightSet Lib "vorl.dll" (ByVal model As Long, ByVal molecularWeight As Double)
+Public Declare Sub VorlAtmosExpanMethodSet Lib "vorl.dll" (ByVal model As Long, ByVal method As Long)
+Public Declare Sub VorlAtmosExpanWeNumSet Lib "vorl.dll" (ByVal model As Long, ByVal weberNumber As Double)
+Public Declare Sub VorlAtmosExpanMaxVelSet Lib "vorl.dll" (ByVal model As Long, ByVal velocity As Double)
+Public Declare Sub VorlAtmosExpanMinDropSet Lib "vorl.dll" (ByVal model As Long, ByVal size As Double)
+Public Declare Sub VorlAtmosExpanMaxDropSet Lib "vorl.dll" (ByVal model As Long, ByVal size As Double)
+Public Declare Sub VorlAtmosExpanHoleSizeSet Lib "vorl.dll" (ByVal model As Long, ByVal diameter As Double, ByVal aperture As Double)
+Public Declare Sub VorlAtmosExpanPhaseFlagSet Lib "vorl.dll" (ByVal model As Long, ByVal flag As Long)
+Public Declare Function VorlFanning Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeLength Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeBreachLocation Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlIsDoubleBranch Lib "vorl.dll" (ByVal model As Long) As Byte
+Public Declare Function VorlIsSingleBranchA Lib "vorl.dll" (ByVal model As Long) As Byte
+Public Declare Function VorlIsSingleBranchB Lib "vorl.dll" (ByVal model As Long) As Byte
+Public Declare Function VorlBranchAFlowSequenceSize Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Function VorlBranchATimeToDechoke Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlBranchATimeToDepressurise Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlBranchATimeToDisturbEntireFlow Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlBranchAUpstreamFlux Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAUpstreamFluxDensity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAUpstreamPressure Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAUpstreamVelocity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAExitFlux Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAExitFluxDensity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAExitPressure Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAExitVelocity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Sub VorlBranchAPostFlash Lib "vorl.dll" (ByVal model As Long, ByVal index As Long, _
+        ByRef temperature As Double, ByRef velocity As Double, ByRef liquidFraction As Double, _
+        ByRef dropSize As Double)
+Public Declare Function VorlBranchAOrificeFluxDensity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAOrificeVelocity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAOrificeFlux Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchALengthToPressurePeak Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchALengthDisturbed Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAMass Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAMassExpelled Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAMassExpelledIsInfinite Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Byte
+Public Declare Function VorlBranchATime Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchATimeIsInfinite Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Byte
+Public Declare Function VorlBranchAMassTrapped Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchAMassInPipe Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchARegime Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Long
+Public Declare Function VorlBranchBFlowSequenceSize Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Function VorlBranchBTimeToDechoke Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlBranchBTimeToDepressurise Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlBranchBTimeToDisturbEntireFlow Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlBranchBTimeToFlowReversal Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlBranchBUpstreamFlux Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBUpstreamFluxDensity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBUpstreamPressure Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBUpstreamVelocity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBExitFlux Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBExitFluxDensity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBExitPressure Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBExitVelocity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Sub VorlBranchBPostFlash Lib "vorl.dll" (ByVal model As Long, ByVal index As Long, _
+        ByRef temperature As Double, ByRef velocity As Double, ByRef liquidFraction As Double, _
+        ByRef dropSize As Double)
+Public Declare Function VorlBranchBOrificeFluxDensity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBOrificeVelocity Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBOrificeFlux Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBLengthToPressurePeak Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBLengthDisturbed Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBMass Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBMassExpelled Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBMassExpelledIsInfinite Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Byte
+Public Declare Function VorlBranchBTime Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBTimeIsInfinite Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Byte
+Public Declare Function VorlBranchBMassTrapped Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBMassInPipe Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlBranchBRegime Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Long
+Public Declare Function VorlPipeTimeMax Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeTimeSet Lib "vorl.dll" (ByVal model As Long, ByVal timeValue As Double, ByVal tolerance As Double) As Double
+Public Declare Sub VorlPipeTimeSetToStart Lib "vorl.dll" (ByVal model As Long)
+Public Declare Function VorlPipeBranchAverage Lib "vorl.dll" (ByVal model As Long, ByVal valueA As Double, ByVal valueB As Double) As Double
+Public Declare Sub VorlPipeOutputTimesDefine Lib "vorl.dll" (ByVal model As Long, ByVal mode As Long, ByVal count As Long)
+Public Declare Function VorlPipeOutputSteps Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Function VorlPipeOutputTime Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlPipeOutputTimeTolerance Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlPipeOutputTmax Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Sub VorlPipeOutputTmaxSet Lib "vorl.dll" (ByVal model As Long, ByVal tmax As Double)
+Public Declare Function VorlPipeExitFlux Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeExitVelocity Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Sub VorlPipePostFlash Lib "vorl.dll" (ByVal model As Long, ByRef velocity As Double, _
+        ByRef temperature As Double, ByRef liquidFraction As Double, ByRef dropSize As Double)
+Public Declare Function VorlPipeOutputMaxSteps Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Sub VorlPipeOutputMaxStepsSet Lib "vorl.dll" (ByVal model As Long, ByVal maxSteps As Long)
+Public Declare Function VorlPipeMass Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeMassInPipe Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeMassExpelled Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeMassTrapped Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeMassPerUnitArea Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeMassInitial Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeMassExpelledIsInfinite Lib "vorl.dll" (ByVal model As Long) As Byte
+Public Declare Function VorlPipeOrificeArea Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeOrificeFluxDensity Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlPipeOrificeVelocity Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Function VorlErrorLogCount Lib "vorl.dll" () As Long
+Public Declare Function VorlErrorLogCode Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlErrorLogTag Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlErrorLogMessage Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Sub VorlErrorLogClear Lib "vorl.dll" ()
+Public Declare Sub VorlErrorHandlerSet Lib "vorl.dll" (ByVal handler As Long, ByVal user As Long)
+Public Declare Sub VorlDebugOutputSet Lib "vorl.dll" (ByVal sink As Long, ByVal user As Long)
+Public Declare Sub VorlStringFree Lib "vorl.dll" (ByVal textValue As Long)
+Public Declare Sub VorlGasTemperatureSet Lib "vorl.dll" (ByVal model As Long, ByVal temperature As Double)
+Public Declare Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As Long, ByRef inputs As Double, _
+        ByRef valveFirst As Double, ByRef valveSecond As Double, ByRef timeDivision As Long, _
+        ByRef maxSteps As Long, ByRef valveCount As Long) As Long
+#End If
+
+' The author text as a VBA String. Author returns a system string (BSTR) of wide
+' characters, which a Declare cannot return As String: it is copied, then freed.
+#If VBA7 Then
+Private Declare PtrSafe Function SysReAllocString Lib "oleaut32.dll" (ByVal target As LongPtr, _
+        ByVal source As LongPtr) As Long
+#Else
+Private Declare Function SysReAllocString Lib "oleaut32.dll" (ByVal target As Long, _
+        ByVal source As Long) As Long
+#End If
+
+Public Function VorlAuthorText() As String
+#If VBA7 Then
+    Dim bstr As LongPtr
+#Else
+    Dim bstr As Long
+#End If
+    Dim copy As String
+    bstr = Author()
+    If bstr = 0 Then Exit Function
+    SysReAllocString VarPtr(copy), bstr
+    VorlStringFree bstr
+    VorlAuthorText = copy
+End Function
+
+' Message of the newest report of the error log, "" when the log is empty.
+Public Function VorlLastMessage() As String
+    Dim count As Long, length As Long, buffer As String
+    count = VorlErrorLogCount()
+    If count = 0 Then Exit Function
+    buffer = String$(512, vbNullChar)
+    length = VorlErrorLogMessage(count - 1, buffer, Len(buffer))
+    If length < 0 Then Exit Function
+    If length > Len(buffer) - 1 Then length = Len(buffer) - 1
+    VorlLastMessage = Left$(buffer, length)
+End Function
+
+' Example: a methane line of 100 km and 0.5 m bore at 100 bar, fed with 200 kg/s,
+' breached 30 km from its upstream end. Prints to the Immediate window (Ctrl+G).
+Public Sub VorlExample()
+#If VBA7 Then
+    Dim model As LongPtr
+#Else
+    Dim model As Long
+#End If
+    Dim i As Long
+
+    model = VorlModelCreateZel(74828)   ' methane, CAS 74-82-8
+    If model = 0 Then
+        Debug.Print "No model: " & VorlLastMessage()
+        Exit Sub
+    End If
+    VorlPipeLengthSet model, 100000#         ' m
+    VorlPipeDiameterSet model, 0.5           ' m
+    VorlUpstreamPressureSet model, 10000000# ' Pa
+    VorlTotalInflowSet model, 200#           ' kg/s
+    VorlPipeBreachLocationSet model, 30000#  ' m from the upstream end
+    Debug.Print "Fanning friction factor:", VorlFanning(model)
+    Debug.Print "Double branch:", VorlIsDoubleBranch(model) <> 0
+
+    If VorlRun(model) = 0 Then
+        Debug.Print "Run failed"
+    Else
+        Debug.Print "Branch A: time (s), outflow (kg/s)"
+        For i = 0 To VorlBranchAFlowSequenceSize(model) - 1
+            Debug.Print VorlBranchATime(model, i), VorlBranchAExitFlux(model, i)
+        Next i
+        Debug.Print "Branch B: time (s), outflow (kg/s)"
+        For i = 0 To VorlBranchBFlowSequenceSize(model) - 1
+            Debug.Print VorlBranchBTime(model, i), VorlBranchBExitFlux(model, i)
+        Next i
+    End If
+
+    VorlModelDelete model   ' deletes the model and sets model to 0
+End Sub
