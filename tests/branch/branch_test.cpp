@@ -1,10 +1,14 @@
+// The branch states and the flow relations they are built from.
 #include "branch/branch.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "branch/branch_test_support.h"
+#include "branch/choke.h"
+#include "branch/flow_relations.h"
 #include "model/constants.h"
 
 namespace vorl {
@@ -17,10 +21,8 @@ class BranchTest : public ::testing::Test {
  protected:
   TestLine line;
   GB whole = line.wholePipe(2e6, 20.0);
-  static double steadyAt(double x) { return std::sqrt(4e12 - 2.0 * 2.048e9 * x / 2000.0); }
-  static double steadyMass(double L, double a, double b) {
-    return (2.0 / 3.0) * L * (a * a + a * b + b * b) / (a + b) / kA2;
-  }
+  const double ps = 3.2e5;  // v = 0.5: Mach = G v / (ar a) = G / (800 ar)
+  GS at(double G) const { return GS(&line.gas, ps, G); }
   // A 1 km branch set into a phase by hand.
   GB branchIn(int phase, int number, double p0, double pe, double Gu = 0.0, double lam = 0.0) const {
     GB b = line.wholePipe(p0, 0.0, 1000.0);
@@ -33,28 +35,109 @@ class BranchTest : public ::testing::Test {
     return b;
   }
 };
+using FlowRelation = BranchTest;
+
+TEST_F(FlowRelation, WorkedByHand) {
+  EXPECT_DOUBLE_EQ(GFq(at(0.5), 4.0, 25.0), 8e5);          // sqrt(100) 1.6e5 0.5
+  EXPECT_DOUBLE_EQ(GBpu(5.0, 2.0, 0.5), std::sqrt(21.0));     // 25 - 2 4 0.5
+  EXPECT_EQ(GBpu(4.0, 2.0, 2.0), 0.0);                        // 16 - 2 4 2, exactly
+  EXPECT_DOUBLE_EQ(interpolateInPSquared(3.0, 5.0, 0.5), std::sqrt(17.0));  // 9 + 16 0.5
+  EXPECT_EQ(interpolateLinear(3.0, 5.0, 0.25), 3.5);
+  // G = 2, a2 = 3, beta = 0.5, lam = 2: K = 36; P = 13, pe = 1: D = 6 168 / 36 - 3 = 25,
+  // increment 2 (5 - 3) / 2 = 2; Ge = 4 solves Ge^2 + 2 Ge + 4 = 3 168 / (2 0.5 2 9) = 28.
+  EXPECT_DOUBLE_EQ(bfdG(2.0, 13.0, 1.0, 2.0, 0.5, 3.0), 2.0);
+  EXPECT_DOUBLE_EQ(bfGe5(5.0, 3.0, 2.0, 0.75, 2.0), 2.0);  // sqrt(1.5 16 / 1.5) / 2
+  EXPECT_EQ(bfGe5(5.0, 5.0, 2.0, 0.75, 2.0), 0.0);
+  // A branch picks bfGe5 without inflow: sqrt(1.5 1.6e11 / (1e-7 240)) / 1.6e5 = 625. With
+  // inflow bfdG applies, even below G: G = 625 gives D = 1 and Ge = 0.
+  const GB pipe = line.wholePipe(2e6, 0.0, 1000.0);
+  EXPECT_DOUBLE_EQ(pipe.breachFlux(0.0, 5e5, 3e5, 240.0), 625.0);
+  EXPECT_NEAR(pipe.breachFlux(625.0, 5e5, 3e5, 240.0), 0.0, 1e-9);
+}
+
+TEST_F(FlowRelation, RaisesWithCodeAndTag) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  expectVorlError([&] { GFq(at(0.5), -1.0, 25.0); }, 14, "GFq");
+  expectVorlError([&] { GFq(at(0.5), nan, 25.0); }, 14, "GFq");
+  expectVorlError([] { GBpu(std::nextafter(4.0, 0.0), 2.0, 2.0); }, 205, "GBpu");
+  expectVorlError([&] { GBpu(nan, 2.0, 2.0); }, 205, "GBpu");
+  expectVorlError([] { bfdG(2.0, 7.0, 7.0, 2.0, 0.5, 3.0); }, 201, "bfdG");  // P = pe: D = -3
+  expectVorlError([&] { bfdG(2.0, nan, 7.0, 2.0, 0.5, 3.0); }, 201, "bfdG");
+  expectVorlError([] { bfdG(0.0, 13.0, 1.0, 2.0, 0.5, 3.0); }, 13, "bfdG");
+  expectVorlError([&] { bfdG(nan, 13.0, 1.0, 2.0, 0.5, 3.0); }, 13, "bfdG");
+  expectVorlError([] { bfdG(2.0, 13.0, 1.0, 0.0, 0.5, 3.0); }, 13, "bfdG");
+  expectVorlError([] { bfGe5(5.0, 3.0, 0.0, 0.75, 2.0); }, 13, "bfGe5");
+  expectVorlError([&] { bfGe5(5.0, 3.0, nan, 0.75, 2.0); }, 13, "bfGe5");
+  expectVorlError([] { bfGe5(3.0, 5.0, 2.0, 0.75, 2.0); }, 14, "bfGe5");
+  expectVorlError([&] { bfGe5(nan, 5.0, 2.0, 0.75, 2.0); }, 14, "bfGe5");
+  // Undefined flux: F(y) = (P - y) / 2 - y stays positive up to 99999 ps when P = 1e6 ps.
+  double farEnd = 0.0, y = 0.0;
+  expectVorlError([&] { SlvChk(at(kInfinite), 1e6 * ps, 1.0, farEnd, y); }, 209, "SlvChk");
+}
+
+TEST_F(FlowRelation, OrificeMachAndChoking) {
+  EXPECT_EQ(orificeVelocity(at(100.0), 0.25), 200.0);
+  EXPECT_EQ(orificeFluxDensity(at(100.0), 0.25), 400.0);
+  EXPECT_EQ(orificeMachNumber(at(100.0), 0.25), 0.5);
+  EXPECT_EQ(orificeMachNumber(at(100.0), 0.0), 0.0);
+  EXPECT_EQ(orificeFluxDensity(at(100.0), 0.0), 0.0);
+  // An undefined flux is infinite before the zero-aperture rule.
+  EXPECT_EQ(orificeVelocity(at(kInfinite), 0.0), kInfinite);
+  EXPECT_TRUE(isChoked(at(kInfinite), 0.0));
+  ASSERT_EQ(orificeMachNumber(at(400.0), 0.5), 1.0);
+  EXPECT_FALSE(isChoked(at(400.0), 0.5));  // exactly 1 is not choked
+  EXPECT_TRUE(isChoked(at(std::nextafter(400.0, 1e3)), 0.5));
+}
+
+TEST_F(FlowRelation, ChokedPressureLimitsAndCheck) {
+  // Mach 2, P = 3 ps: P ps / sqrt(ps^2 + 8 ps^2 / 4) = P / sqrt 3.
+  EXPECT_DOUBLE_EQ(chokedPressure(at(1600.0), 3.0 * ps, 1.0), 3.0 * ps / std::sqrt(3.0));
+  EXPECT_EQ(chokedPressure(at(1600.0), 0.5 * ps, 1.0), ps);
+  EXPECT_EQ(chokedPressure(at(1600.0), 3.0 * ps, 0.0), 0.0);
+  EXPECT_EQ(chokedPressure(at(kInfinite), 3.0 * ps, 1.0), 3.0 * ps);
+  EXPECT_NEAR(chokedPressure(at(800.0 * (1 + 1e-9)), 3.0 * ps, 1.0), ps, 1e-6 * ps);  // M -> 1
+  EXPECT_NEAR(chokedPressure(at(800.0 * 1e9), 3.0 * ps, 1.0), 3.0 * ps, 1e-6 * ps);  // M large
+
+  GS record = at(1600.0);
+  EXPECT_TRUE(chokeCheck(record, 3.0 * ps, 1.0));
+  EXPECT_DOUBLE_EQ(record.p, 3.0 * ps / std::sqrt(3.0));
+  EXPECT_DOUBLE_EQ(record.G, record.p / kA);  // ar pc / a
+  record = at(400.0);
+  EXPECT_FALSE(chokeCheck(record, 3.0 * ps, 0.5));
+  EXPECT_EQ(record.p, ps);
+}
+
+TEST_F(FlowRelation, ChokedClosedEndSolve) {
+  double farEnd = 0.0, y = 0.0;
+  EXPECT_FALSE(SlvChk(at(100.0), 2e6, 1.0, farEnd, y));
+  EXPECT_EQ(y, ps);
+  EXPECT_EQ(farEnd, (2e6 - ps) / 2.0);
+  // Mach 2, X = (P - y) / 2: y = X ps / sqrt(ps^2 + (X^2 - ps^2) / 4), so y^2 (3 ps^2 + X^2) = 4 X^2 ps^2.
+  EXPECT_TRUE(SlvChk(at(1600.0), 1e7, 1.0, farEnd, y));
+  EXPECT_EQ(farEnd, (1e7 - y) / 2.0);
+  EXPECT_NEAR(y * y * (3.0 * ps * ps + farEnd * farEnd) / (4.0 * farEnd * farEnd * ps * ps), 1.0, 1e-7);
+  // Undefined flux, P = 6 ps: the root lies exactly on the first trial 2 ps.
+  EXPECT_TRUE(SlvChk(at(kInfinite), 6.0 * ps, 1.0, farEnd, y));
+  EXPECT_EQ(y, 2.0 * ps);
+}
 
 TEST_F(BranchTest, PreBreachStatesSplitTheSteadyFlow) {
   const GB a = GB::preBreach(whole, 1, 500.0);
   const GB b = GB::preBreach(whole, 2, 500.0);
   EXPECT_EQ(a.length, 500.0);
-  EXPECT_EQ(a.lengthToPressurePeak, 500.0);
-  EXPECT_NEAR(a.exit.p, steadyAt(500.0), 1e-6);
+  EXPECT_NEAR(a.exit.p, std::sqrt(4e12 - 2.048e9 / 2.0), 1e-6);  // p^2 falls by 2 q^2 x / L
   EXPECT_EQ(a.exit.G, 20.0);
-  EXPECT_NEAR(a.massPerUnitArea, steadyMass(500.0, 2e6, steadyAt(500.0)), 1e-9);
   // Branch B looks back from the outlet: its fluxes are reversed.
   EXPECT_EQ(b.length, 1500.0);
-  EXPECT_NEAR(b.upstream.p, steadyAt(2000.0), 1e-6);
+  EXPECT_NEAR(b.upstream.p, std::sqrt(4e12 - 2.0 * 2.048e9), 1e-6);
   EXPECT_EQ(b.upstream.G, -20.0);
   EXPECT_EQ(b.exit.G, -20.0);
-  EXPECT_EQ(b.fluxDensityInitial, 20.0);
-  EXPECT_EQ(b.phase, -1);
   EXPECT_NEAR(a.massPerUnitArea + b.massPerUnitArea, whole.massPerUnitArea, 1e-10 * whole.massPerUnitArea);
+  EXPECT_EQ(GB::preBreach(whole, 1, 0.0).length, 0.0);  // both ends are inside
 }
 
 TEST_F(BranchTest, BreachStartStates) {
   const GB a = GB::breachStart(whole, 1, 1e5, 500.0, 0.5);  // choke model on
-  EXPECT_EQ(a.phase, 1);
   EXPECT_TRUE(a.choked);
   EXPECT_EQ(a.exit.p, a.pressureAtBreachInitial);
   EXPECT_DOUBLE_EQ(a.exit.G, 0.5 * a.pressureAtBreachInitial / kA);  // ar pb0 / a
@@ -68,8 +151,7 @@ TEST_F(BranchTest, BreachStartStates) {
   EXPECT_EQ(b.fluxDensityInitial, 0.0);
   EXPECT_FALSE(b.hasInflow);
   EXPECT_EQ(b.upstream.G, -20.0);
-  EXPECT_EQ(GB::breachStart(whole, 1, 1e5, 2000.0, 1.0).length, 2000.0);  // both ends are inside
-  EXPECT_EQ(GB::preBreach(whole, 1, 0.0).length, 0.0);
+  EXPECT_EQ(GB::breachStart(whole, 1, 1e5, 2000.0, 1.0).length, 2000.0);
 }
 
 TEST_F(BranchTest, ConstructorRefusalsInOrder) {
@@ -107,14 +189,11 @@ TEST_F(BranchTest, MassIntegralFromAPosition) {
   EXPECT_NEAR(branchIn(3, 1, 3e5, 1e5).massIntegralFrom(500.0), 1.5e8 - 2e5 * 875.0 / 3.0, 1e-6);
   const GB phaseTwo = branchIn(2, 2, 3e5, 1e5, -50.0);
   EXPECT_NEAR(phaseTwo.massIntegralFrom(0.0), phaseTwo.massPerUnitAreaOfBranch() * kA2, 1e-6);
-  // Finished: p linear, p(400) = 2.2e5, (600)(2.2e5 + 1e5) / 2; cut there, the 600 m left
-  // hold a far-end pressure (3 I / 600 - pa) / 2 = 1.9e5 above ambient.
+  // Finished (a valve cut of a blown-down branch): p linear, p(400) = 2.2e5, 600 (2.2e5 + 1e5) / 2.
   EXPECT_DOUBLE_EQ(branchIn(4, 1, 3e5, 1e5).massIntegralFrom(400.0), 9.6e7);
   EXPECT_DOUBLE_EQ(branchIn(4, 2, 3e5, 1e5).massIntegralFrom(0.0), 2e8);
-}
-
-TEST_F(BranchTest, MassIntegralInPhaseOne) {
-  // lam = 400, s = 800: u = 0.5, Pf = sqrt(6e10); A: h = -(5e10 / (2 Pf)) 0.2; B: h = (-5e10 / (2e5 + Pf)) 0.2.
+  // Phase one, lam = 400, s = 800: u = 0.5, Pf = sqrt(6e10); A: h = -(5e10 / (2 Pf)) 0.2;
+  // B: h = (-5e10 / (2e5 + Pf)) 0.2.
   EXPECT_NEAR(branchIn(1, 1, 3e5, 1e5, 0.0, 400.0).massIntegralFrom(800.0), 30718253.554980278, 1e-5);
   EXPECT_NEAR(branchIn(1, 2, 3e5, 1e5, 0.0, 400.0).massIntegralFrom(800.0), 30580782.047249228, 1e-5);
   for (int number : {1, 2}) {  // continuous across the front at d = 600

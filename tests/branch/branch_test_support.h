@@ -45,15 +45,19 @@ void expectVorlError(F&& f, int code, const std::string& tag) {
 }
 
 inline void expectSameState(const GB& a, const GB& b) {
-  EXPECT_EQ(a.upstream.p, b.upstream.p);
-  EXPECT_EQ(a.upstream.G, b.upstream.G);
-  EXPECT_EQ(a.exit.p, b.exit.p);
-  EXPECT_EQ(a.exit.G, b.exit.G);
-  EXPECT_EQ(a.time, b.time);
+  const double x[] = {a.upstream.p, a.upstream.G, a.exit.p, a.exit.G, a.time, a.lengthDisturbed, a.massPerUnitArea};
+  const double y[] = {b.upstream.p, b.upstream.G, b.exit.p, b.exit.G, b.time, b.lengthDisturbed, b.massPerUnitArea};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(x[i], y[i]) << "field " << i;
   EXPECT_EQ(a.phase, b.phase);
-  EXPECT_EQ(a.lengthDisturbed, b.lengthDisturbed);
-  EXPECT_EQ(a.massPerUnitArea, b.massPerUnitArea);
   EXPECT_EQ(a.phaseEnded, b.phaseEnded);
+}
+
+// A raise must leave the branch exactly as it was: nothing is written before it.
+template <class F>
+void expectRaiseKeeps(const GB& branch, F&& f, int code, const std::string& tag) {
+  const GB before = branch;
+  expectVorlError(f, code, tag);
+  expectSameState(branch, before);
 }
 
 }  // namespace vorl::testing

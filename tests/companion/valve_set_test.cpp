@@ -1,26 +1,23 @@
-#include <gtest/gtest.h>
-
 #include "companion/valve_set.h"
 
-namespace {
+#include <gtest/gtest.h>
 
-using vorl::kBranchA;
-using vorl::kBranchB;
-using vorl::VALVE;
-using vorl::VALVESET;
+namespace vorl {
+namespace {
 
 // A 100 km pipe breached at 30 km: valves at 10 km and 25 km lie on branch A,
 // at 30 km (the breach itself) on A, at 60 km and 90 km on branch B.
-VALVESET pipeWithValves() {
+class ValveSet : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    set.valves = {VALVE(10000.0, 300.0), VALVE(25000.0, 600.0), VALVE(60000.0, 300.0), VALVE(90000.0, 120.0),
+                  VALVE(30000.0, 900.0)};
+    set.valvesBranchInfoSet(100000.0, 30000.0);
+  }
   VALVESET set;
-  set.valves = {VALVE(10000.0, 300.0), VALVE(25000.0, 600.0), VALVE(60000.0, 300.0),
-                VALVE(90000.0, 120.0), VALVE(30000.0, 900.0)};
-  set.valvesBranchInfoSet(100000.0, 30000.0);
-  return set;
-}
+};
 
-TEST(ValveSet, AssignsBranchAndDistanceFromTheBreach) {
-  const VALVESET set = pipeWithValves();
+TEST_F(ValveSet, AssignsBranchAndDistanceFromTheBreach) {
   const struct { int branch; double distance; } expected[] = {
       {kBranchA, 20000.0}, {kBranchA, 5000.0}, {kBranchB, 30000.0}, {kBranchB, 60000.0}, {kBranchA, 0.0}};
   for (std::size_t i = 0; i < set.valves.size(); ++i) {
@@ -29,50 +26,39 @@ TEST(ValveSet, AssignsBranchAndDistanceFromTheBreach) {
   }
 }
 
-TEST(ValveSet, EventIsTheEarliestClosureReachedOnTheBranch) {
-  VALVESET set = pipeWithValves();
+TEST_F(ValveSet, EventsAreTheEarliestClosuresReachedOrToCome) {
+  // The earliest closure reached by t, and the earliest at or after t.
   EXPECT_EQ(set.valveEvent(kBranchA, 299.0), nullptr);
   EXPECT_EQ(set.valveEvent(kBranchA, 300.0), &set.valves[0]);
   EXPECT_EQ(set.valveEvent(kBranchA, 10000.0), &set.valves[0]);
   EXPECT_EQ(set.valveEvent(kBranchB, 500.0), &set.valves[3]);
-}
-
-TEST(ValveSet, NextEventIsTheEarliestClosureAtOrAfterATime) {
-  VALVESET set = pipeWithValves();
   EXPECT_EQ(set.valveEventNext(kBranchA, 0.0), &set.valves[0]);
   EXPECT_EQ(set.valveEventNext(kBranchA, 300.0), &set.valves[0]);
   EXPECT_EQ(set.valveEventNext(kBranchA, 301.0), &set.valves[1]);
   EXPECT_EQ(set.valveEventNext(kBranchA, 901.0), nullptr);
-}
-
-TEST(ValveSet, TiesGoToTheValveAddedFirst) {
-  VALVESET set;
+  // Ties go to the valve added first.
   set.valves = {VALVE(10.0, 50.0), VALVE(20.0, 50.0)};
   set.valvesBranchInfoSet(100.0, 90.0);
   EXPECT_EQ(set.valveEvent(kBranchA, 60.0), &set.valves[0]);
   EXPECT_EQ(set.valveEventNext(kBranchA, 0.0), &set.valves[0]);
 }
 
-TEST(ValveSet, ClosingAValveIsolatesTheValvesBeyondIt) {
-  VALVESET set = pipeWithValves();
+TEST_F(ValveSet, ClosingAValveIsolatesTheValvesBeyondItUntilPlacedAgain) {
   // The valve 5 km from the breach shuts first: the one 20 km away is cut off
   // from the breach for good, though its own closure time has not come.
   set.valveClose(set.valves[1]);
   EXPECT_FALSE(set.valves[1].valveIsOpen());
   EXPECT_FALSE(set.valves[0].valveIsOpen());
-  EXPECT_TRUE(set.valves[4].valveIsOpen());   // nearer the breach
-  EXPECT_TRUE(set.valves[2].valveIsOpen());   // other branch
+  EXPECT_TRUE(set.valves[4].valveIsOpen());  // nearer the breach
+  EXPECT_TRUE(set.valves[2].valveIsOpen());  // other branch
   EXPECT_TRUE(set.valvesRemainToShut(kBranchA));
   set.valveClose(set.valves[4]);
   EXPECT_FALSE(set.valvesRemainToShut(kBranchA));
   EXPECT_TRUE(set.valvesRemainToShut(kBranchB));
-}
-
-TEST(ValveSet, PlacingForANewRunReopensEveryValve) {
-  VALVESET set = pipeWithValves();
-  set.valveClose(set.valves[2]);
+  // Placing for a new run reopens every valve.
   set.valvesBranchInfoSet(100000.0, 30000.0);
   for (const VALVE& valve : set.valves) EXPECT_TRUE(valve.valveIsOpen());
 }
 
 }  // namespace
+}  // namespace vorl

@@ -2,12 +2,26 @@
 #ifndef BRIMLOW_TOOL_RUNNER_H
 #define BRIMLOW_TOOL_RUNNER_H
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 namespace brimlow_test {
+
+// Ordered: the columns of a table keep the order of the document.
+using Json = nlohmann::ordered_json;
+using CsvRows = std::vector<std::vector<std::string>>;
 
 struct ToolRun {
   int status = -1;  // exit status of brimlow
@@ -15,46 +29,121 @@ struct ToolRun {
   std::string err;  // standard error
 };
 
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline void writeFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A file of the source tree: "examples/cases/default.json".
+inline std::string sourcePath(const std::string& relative) {
+  return std::string(BRIMLOW_SOURCE_DIR) + "/" + relative;
+}
+
 // A fresh directory, removed with everything in it at the end of the scope.
 class TempDir {
  public:
-  TempDir();
-  ~TempDir();
+  TempDir() : path_((std::filesystem::temp_directory_path() / "brimlow-checks-XXXXXX").string()) {
+    if (mkdtemp(path_.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-  // Names of the entries in the directory (or in a subdirectory of it).
-  std::vector<std::string> entries(const std::string& sub = "") const;
+  std::size_t entryCount() const {
+    const std::filesystem::directory_iterator entries(path_);
+    return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
+  }
 
  private:
   std::string path_;
 };
 
-// Runs `brimlow <arguments>` (each argument quoted for the shell), with
-// standard input from stdinText, in the directory workDir ("" for the
-// current one); environment settings such as "PATH=/nowhere" go first.
-ToolRun runTool(const std::vector<std::string>& arguments, const std::string& stdinText = "",
-                const std::string& workDir = "", const std::string& environment = "");
+inline std::string shellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
 
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& text);
-bool fileExists(const std::string& path);
+// Runs `brimlow <arguments>` with standard input from stdinText, in the
+// directory workDir ("" for the current one); environment settings such as
+// "PATH=/nowhere" go first.
+inline ToolRun runTool(const std::vector<std::string>& arguments, const std::string& stdinText = "",
+                       const std::string& workDir = "", const std::string& environment = "") {
+  TempDir io;
+  writeFile(io / "stdin", stdinText);
+  std::string command;
+  if (!workDir.empty()) command += "cd " + shellQuoted(workDir) + " && ";
+  if (!environment.empty()) command += "env " + environment + " ";
+  command += shellQuoted(BRIMLOW_PROGRAM);
+  for (const std::string& argument : arguments) command += " " + shellQuoted(argument);
+  command += " < " + shellQuoted(io / "stdin") + " > " + shellQuoted(io / "stdout") + " 2> " +
+             shellQuoted(io / "stderr");
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(io / "stdout"), readFile(io / "stderr")};
+}
 
-// A file of the source tree: "examples/cases/default.json".
-std::string sourcePath(const std::string& relative);
+// The JSON document of a run that must succeed (arguments end in --json).
+inline Json runJson(const std::vector<std::string>& arguments, const std::string& stdinText = "") {
+  const ToolRun run = runTool(arguments, stdinText);
+  EXPECT_EQ(run.status, 0) << run.err;
+  return Json::parse(run.out);
+}
 
 // CSV rows of cells (quoted fields allowed).
-std::vector<std::vector<std::string>> parseCsv(const std::string& text);
+inline CsvRows parseCsv(const std::string& text) {
+  CsvRows rows;
+  std::vector<std::string> row;
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+      field += text[++i];
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (quoted || (c != ',' && c != '\n')) {
+      field += c;
+    } else {
+      row.push_back(std::exchange(field, {}));
+      if (c == '\n') rows.push_back(std::exchange(row, {}));
+    }
+  }
+  if (!row.empty() || !field.empty()) {
+    row.push_back(field);
+    rows.push_back(row);
+  }
+  return rows;
+}
 
 // A cell as a double: "inf" is infinity, "" NaN.
-double cellValue(const std::string& cell);
+inline double cellValue(const std::string& cell) {
+  if (cell.empty()) return std::numeric_limits<double>::quiet_NaN();
+  if (cell == "inf") return std::numeric_limits<double>::infinity();
+  std::size_t used = 0;
+  const double value = std::stod(cell, &used);
+  if (used != cell.size()) throw std::runtime_error("not a number: " + cell);
+  return value;
+}
+
+// Index of a named column in a header row (header.size() when absent).
+inline std::size_t columnOf(const std::vector<std::string>& header, const std::string& name) {
+  return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+}
 
 // A JSON number equal to value, or null for an infinite or missing value.
-template <class Json>
-bool sameValue(const Json& json, double value) {
+inline bool sameValue(const Json& json, double value) {
   if (json.is_null()) return !(value - value == 0.0);  // infinity or NaN
-  return json.is_number() && json.template get<double>() == value;
+  return json.is_number() && json.get<double>() == value;
 }
 
 }  // namespace brimlow_test

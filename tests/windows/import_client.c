@@ -1,7 +1,7 @@
 /* A C program linked against vorl.dll through its import library, as a
  * compiled host links: it refers to every export of the table, so that the
  * import library must resolve each one (on x86 the decorated __stdcall name)
- * to the DLL's plain name. Run, it checks that the loader bound them all. */
+ * to the DLL's plain name. check_dll_exports.cmake reads its import table. */
 #include <stdio.h>
 
 #include "vorl.h"
@@ -15,13 +15,10 @@ int main(void) {
 #undef VORL_EXPORT
   };
   const int count = (int)(sizeof exports / sizeof exports[0]);
-  int i;
-  for (i = 0; i < count; ++i) {
-    if (exports[i] == NULL) {
-      fprintf(stderr, "export %d of the table is not bound\n", i);
-      return 1;
-    }
-  }
-  printf("import client: %d exports bound through the import library\n", count);
-  return 0;
+  int bound = 0, i;
+  /* Each address is read from the import table: reading them all keeps every
+   * import, which the optimiser would drop from an array that is not read. */
+  for (i = 0; i < count; ++i) bound += exports[i] != NULL;
+  printf("import client: %d of %d exports bound\n", bound, count);
+  return bound == count ? 0 : 1;
 }

