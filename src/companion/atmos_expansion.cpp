@@ -63,7 +63,7 @@ struct JetGas {
   double surfaceTension = 0.0;  // N/m
 };
 
-JetGas jetGasOf(const KIV* properties, int material, double molarMassSet, double ambientPressure) {
+JetGas jetGasOf(const KIV* properties, int material, double molarMassSet, double saturationTemperature) {
   const auto property = [&](int code, double x1, double x2) {
     return properties->kivMusPrp(material, code, x1, x2, kPureComposition, 0);
   };
@@ -74,7 +74,7 @@ JetGas jetGasOf(const KIV* properties, int material, double molarMassSet, double
     gas.gasConstant = kUniversalGasConstant / gas.molarMass;
     gas.cp = property(kPropIdealGasCp, 0.0, 0.0);
     gas.gamma = property(kPropHeatCapacityRatio, 0.0, 0.0);
-    gas.saturationTemperature = property(kPropSaturationTemperature, 0.0, ambientPressure);
+    gas.saturationTemperature = saturationTemperature;
     gas.latentHeat = property(kPropLatentHeatAtBoiling, 0.0, 0.0);
     gas.liquidDensity = property(kPropLiquidDensityAtBoiling, 0.0, 0.0);
     gas.surfaceTension = property(kPropSurfaceTensionAtBoiling, 0.0, 0.0);
@@ -121,7 +121,9 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
     throw VORLERROR(13, "atmexCalc",
                     "exit temperature " + numberText(temperature) + " K is not above 0");
   }
-  const JetGas gas = jetGasOf(properties, material, molarMass_, ambient.pressure);
+  const double saturation =
+      properties != nullptr ? saturationTemperatureAt(properties, material, ambient.pressure) : 0.0;
+  const JetGas gas = jetGasOf(properties, material, molarMass_, saturation);
 
   const double pa = ambient.pressure;
   // A jet that leaves at or below ambient pressure has no pressure to shed.
@@ -214,6 +216,15 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
   result.d2 = drop;
   result.density = 1.0 / specificVolume;
   result.areaRatio = uf > 0.0 ? rhoE * ue / (result.density * uf) : kInfinite;
+}
+
+double ATMOSEXPANSION::saturationTemperatureAt(const KIV* properties, int material, double pressure) const {
+  SaturationCache& cache = saturationCache_;
+  if (!(cache.valid && cache.properties == properties && cache.material == material && cache.pressure == pressure)) {
+    cache.temperature = properties->kivMusPrp(material, kPropSaturationTemperature, 0.0, pressure, kPureComposition, 0);
+    cache = SaturationCache{true, properties, material, pressure, cache.temperature};
+  }
+  return cache.temperature;
 }
 
 }  // namespace vorl

@@ -82,6 +82,20 @@ class ATMOSEXPANSION {
   double pipeDiameter_ = 0.154;   // m
   double aperture_ = 1.0;         // orifice area / bore area
   double molarMass_ = 0.0;        // kg/kmol
+
+  // The saturation temperature at the ambient pressure is the dearest part of
+  // an expansion (a root solve) and is the same for every exit state of a
+  // model: it is kept between calls for the last material, property object and
+  // ambient pressure. A model's expansions run on one thread at a time.
+  double saturationTemperatureAt(const KIV* properties, int material, double pressure) const;
+  struct SaturationCache {
+    bool valid = false;
+    const KIV* properties = nullptr;
+    int material = 0;
+    double pressure = 0.0;
+    double temperature = 0.0;
+  };
+  mutable SaturationCache saturationCache_;
 };
 
 }  // namespace vorl

@@ -1,7 +1,9 @@
 #include "run/output_grid.h"
 
 #include <algorithm>
+#include <string>
 
+#include "interface/vorl_error.h"
 #include "model/constants.h"
 #include "model/vorl.h"
 #include "results/pipe_results.h"
@@ -84,11 +86,19 @@ std::vector<double> runTimes(const VORL& model, double tu) {
 
 int sizeOf(const GBSQ* sequence) { return sequence != nullptr ? sequence->size() : 0; }
 
-// Removes the entries at the given indices (ascending) of the current list.
+// Removes the entries at the given indices (ascending) of the current list,
+// moving the kept ones forward in one pass.
 void removeIndices(std::vector<double>& times, const std::vector<int>& indices) {
-  for (auto it = indices.rbegin(); it != indices.rend(); ++it) {
-    times.erase(times.begin() + *it);
+  std::size_t kept = 0;
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < times.size(); ++i) {
+    if (next < indices.size() && static_cast<std::size_t>(indices[next]) == i) {
+      ++next;
+      continue;
+    }
+    times[kept++] = times[i];
   }
+  times.resize(kept);
 }
 
 }  // namespace
@@ -127,6 +137,13 @@ void thinTimes(std::vector<double>& times, int target) {
 
 void defineOutputTimes(VORL& model, int mode, int n) {
   OutputTimes& grid = model.outputTimes();
+  // An even grid is allocated at the size asked for: a garbage count must
+  // get a report, not an allocation that can take the host process down.
+  if ((mode == 0 || mode == 1) && n > kMaxEvenGridSize) {
+    grid.times.clear();
+    throw VORLERROR(13, "vlOutT", "an output grid of " + std::to_string(n) + " times is larger than the " +
+                                      std::to_string(kMaxEvenGridSize) + " a grid may hold");
+  }
   const double tu = grid.tmax;
   const double tr = pipeTimeMax(model);
   const GBSQ* sequenceA = model.sequenceOf(kBranchA);
