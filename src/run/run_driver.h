@@ -11,8 +11,12 @@ class VORL;
 int runModel(VORL& model);
 
 // Safety bound on the passes of one branch's time loop, so that no input can
-// hang a host; a valid case stays far below it.
-constexpr int kMaxBranchLoopPasses = 1000000;
+// hang a host; a valid case stays far below it. A build may lower it (the
+// fuzzer does, to keep each input quick under its sanitizers).
+#ifndef VORL_MAX_BRANCH_LOOP_PASSES
+#define VORL_MAX_BRANCH_LOOP_PASSES 1000000
+#endif
+constexpr int kMaxBranchLoopPasses = VORL_MAX_BRANCH_LOOP_PASSES;
 
 // One branch (1 or 2) run from the whole-pipe steady flow; 0 for any other
 // branch. Raises 16 "vlRunB" when the loop reaches maxPasses; the records

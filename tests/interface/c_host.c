@@ -5,13 +5,8 @@
 
 #include "vorl.h"
 
-#define CHECK(condition)                                          \
-  do {                                                            \
-    if (!(condition)) {                                           \
-      fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #condition); \
-      return 1;                                                   \
-    }                                                             \
-  } while (0)
+#define CHECK(condition) \
+  do { if (!(condition)) { fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #condition); return 1; } } while (0)
 
 int main(void) {
   char tag[32];

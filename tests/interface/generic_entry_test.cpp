@@ -2,81 +2,78 @@
 // process-wide counting mode it switches on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "model/process_settings.h"
-#include "support/release_cases.h"
+#include "support/run_line.h"
 
 namespace {
 
-using vorl::test::lastReport;
-using vorl::test::methaneLine;
-using vorl::test::ModelHandle;
+using namespace vorl::test;
 
 constexpr double kUntouched = -7.25;
 
-// Every argument of one call, with arrays of maxSteps entries filled with a marker.
+// Every argument of one call, with arrays of maxSteps + 8 entries filled with a marker.
 struct GenericCall {
   std::array<int, 2> flags{0, 0};
   std::array<double, 16> inputs{288.15, 101325.0, 0.7, 100000.0, 0.0, 7.0e6, 30000.0, 1.0,
                                 0.5,    5e-5,     28.966, 12.5, 1000.0, 1e-6, 0.01, 288.15};
-  int material = vorl::test::kMethane;
-  std::vector<double> valveFirst, valveSecond;
-  int timeDivision = 100;
-  int maxSteps;
-  double scalars[8];  // fanning, A times (3), B times (4)
+  int material = kMethane, valves = 0, timeDivision = 100, maxSteps;
+  double scalars[8];  // fanning and the A times (arguments 8..11), the B times (28..31)
   int recordsA = -1, recordsB = -1, outputSteps = -1;
-  std::vector<std::vector<double>> arrays;  // the 46 arrays in argument order
+  // The 46 arrays in argument order: 15 of branch A (arguments 13..27), 16 of
+  // branch B (33..48), 9 of the pipe (50..58).
+  std::vector<std::vector<double>> arrays;
+  int nullArgument = -1;  // the argument passed as a null pointer
 
   explicit GenericCall(int steps) : maxSteps(steps), arrays(46, std::vector<double>(steps + 8, kUntouched)) {
-    for (double& s : scalars) s = kUntouched;
+    std::fill(std::begin(scalars), std::end(scalars), kUntouched);
   }
-
-  double* a(int k) { return arrays[static_cast<std::size_t>(k)].data(); }
-  // Arrays by argument position: 13..27 branch A, 33..48 branch B, 50..58 pipe.
+  template <class T>
+  T* at(int position, T* pointer) const { return position == nullArgument ? nullptr : pointer; }
+  double* scalar(int position) { return at(position, &scalars[position < 28 ? position - 8 : position - 24]); }
   double* argument(int position) {
-    if (position >= 13 && position <= 27) return a(position - 13);
-    if (position >= 33 && position <= 48) return a(15 + position - 33);
-    return a(31 + position - 50);
+    const int k = position <= 27 ? position - 13 : position <= 48 ? position - 18 : position - 19;
+    return at(position, arrays[static_cast<std::size_t>(k)].data());
   }
 
+  template <std::size_t... S, std::size_t... A, std::size_t... B, std::size_t... P>
+  void call(std::index_sequence<S...>, std::index_sequence<A...>, std::index_sequence<B...>,
+            std::index_sequence<P...>) {
+    VorlGenericZel(at(0, flags.data()), at(1, inputs.data()), at(2, &material), at(3, &valves), nullptr, nullptr,
+                   at(6, &timeDivision), at(7, &maxSteps), scalar(8 + S)..., at(12, &recordsA), argument(13 + A)...,
+                   scalar(28 + S)..., at(32, &recordsB), argument(33 + B)..., at(49, &outputSteps),
+                   argument(50 + P)...);
+  }
   void operator()() {
-    const int valves = static_cast<int>(valveFirst.size());
-    VorlGenericZel(flags.data(), inputs.data(), &material, &valves, valveFirst.data(), valveSecond.data(),
-                   &timeDivision, &maxSteps, &scalars[0], &scalars[1], &scalars[2], &scalars[3], &recordsA,
-                   argument(13), argument(14), argument(15), argument(16), argument(17), argument(18),
-                   argument(19), argument(20), argument(21), argument(22), argument(23), argument(24),
-                   argument(25), argument(26), argument(27), &scalars[4], &scalars[5], &scalars[6], &scalars[7],
-                   &recordsB, argument(33), argument(34), argument(35), argument(36), argument(37),
-                   argument(38), argument(39), argument(40), argument(41), argument(42), argument(43),
-                   argument(44), argument(45), argument(46), argument(47), argument(48), &outputSteps,
-                   argument(50), argument(51), argument(52), argument(53), argument(54), argument(55),
-                   argument(56), argument(57), argument(58));
+    call(std::make_index_sequence<4>{}, std::make_index_sequence<15>{}, std::make_index_sequence<16>{},
+         std::make_index_sequence<9>{});
   }
 
-  bool allArraysUntouched() const {
-    for (const auto& column : arrays)
-      for (double v : column)
-        if (v != kUntouched) return false;
+  // No entry written from `from` on in arrays first..last (by index).
+  bool untouchedFrom(int from, std::size_t first = 0, std::size_t last = 45) const {
+    for (std::size_t k = first; k <= last; ++k)
+      for (std::size_t i = static_cast<std::size_t>(from); i < arrays[k].size(); ++i)
+        if (arrays[k][i] != kUntouched) return false;
     return true;
   }
-  bool arrayUntouchedFrom(int position, int from) {
-    const double* column = argument(position);
-    for (int i = from; i < maxSteps + 8; ++i)
-      if (column[i] != kUntouched) return false;
-    return true;
+  bool onlyCountsWritten() const {
+    const bool scalarsUntouched =
+        std::all_of(std::begin(scalars), std::end(scalars), [](double s) { return s == kUntouched; });
+    return recordsA == (nullArgument == 12 ? -1 : 0) && recordsB == (nullArgument == 32 ? -1 : 0) &&
+           outputSteps == -1 && scalarsUntouched && untouchedFrom(0);
   }
 };
 
-class GenericEntry : public ::testing::Test {
+// The one-call entry switches the counting mode on for the whole process:
+// each test puts it back.
+class GenericEntry : public LogClearedTest {
  protected:
-  void SetUp() override {
-    VorlErrorLogClear();
-    truncationBefore_ = vorl::truncateAtInfinite;
-  }
   void TearDown() override { vorl::truncateAtInfinite = truncationBefore_; }
-  bool truncationBefore_ = false;
+  const bool truncationBefore_ = vorl::truncateAtInfinite;
 };
 
 TEST_F(GenericEntry, AFullCaseMatchesTheHandleInterface) {
@@ -93,15 +90,21 @@ TEST_F(GenericEntry, AFullCaseMatchesTheHandleInterface) {
   EXPECT_EQ(call.scalars[1], VorlBranchATimeToDechoke(model));
   EXPECT_EQ(call.scalars[6], VorlBranchBTimeToFlowReversal(model));
   EXPECT_EQ(call.scalars[7], VorlBranchBTimeToDepressurise(model));
+  // Record columns, post-flash ones (temperature first for a branch) included.
   for (int i = 0; i < call.recordsA; ++i) {
-    EXPECT_EQ(call.argument(13)[i], VorlBranchATime(model, i));
-    EXPECT_EQ(call.argument(22)[i], VorlBranchAMassExpelled(model, i));
+    double t, u, l, d;
+    VorlBranchAPostFlash(model, i, &t, &u, &l, &d);
+    EXPECT_TRUE(call.argument(13)[i] == VorlBranchATime(model, i) &&
+                call.argument(22)[i] == VorlBranchAMassExpelled(model, i) && call.argument(24)[i] == t &&
+                call.argument(25)[i] == u)
+        << i;
   }
   for (int i = 0; i < call.recordsB; ++i) {
-    EXPECT_EQ(call.argument(39)[i], VorlBranchBExitPressure(model, i));
-    EXPECT_EQ(call.argument(44)[i], VorlBranchBLengthToPressurePeak(model, i));
+    EXPECT_TRUE(call.argument(39)[i] == VorlBranchBExitPressure(model, i) &&
+                call.argument(44)[i] == VorlBranchBLengthToPressurePeak(model, i))
+        << i;
   }
-  EXPECT_TRUE(call.arrayUntouchedFrom(13, call.recordsA));
+  EXPECT_TRUE(call.untouchedFrom(call.recordsA, 0, 14));
 
   // The pipe table: the run's own times from 0, masses that balance.
   ASSERT_GT(call.outputSteps, 2);
@@ -118,59 +121,52 @@ TEST_F(GenericEntry, AFullCaseMatchesTheHandleInterface) {
   EXPECT_EQ(call.argument(51)[0], t);
 }
 
-TEST_F(GenericEntry, RecordsAreCappedAtTheMaximumSteps) {
-  GenericCall call(50);
-  call();
-  EXPECT_EQ(call.recordsA, 50);
-  EXPECT_EQ(call.recordsB, 50);
-  EXPECT_TRUE(call.arrayUntouchedFrom(13, 50));
-  EXPECT_TRUE(call.arrayUntouchedFrom(48, 50));
-  EXPECT_LE(call.outputSteps, 50);
+TEST_F(GenericEntry, NoArrayIsWrittenBeyondTheMaximumSteps) {
+  // With 3, a grid thinned to its least of four entries still fits only three.
+  for (int steps : {3, 50}) {
+    GenericCall call(steps);
+    call();
+    EXPECT_EQ(call.recordsA, steps);
+    EXPECT_EQ(call.recordsB, steps);
+    EXPECT_EQ(call.outputSteps, steps);
+    EXPECT_TRUE(call.untouchedFrom(steps)) << steps;
+  }
 }
 
-TEST_F(GenericEntry, NoArrayIsWrittenBeyondATinyMaximum) {
-  // A grid thinned below four entries still holds four; only three fit.
-  GenericCall call(3);
-  call();
-  EXPECT_EQ(call.recordsA, 3);
-  EXPECT_EQ(call.outputSteps, 3);
-  for (int position : {50, 51, 52, 55, 58}) EXPECT_TRUE(call.arrayUntouchedFrom(position, 3)) << position;
-}
-
-TEST_F(GenericEntry, AnUnknownMaterialWritesOnlyTheRecordCounts) {
-  GenericCall call(100);
-  call.material = 999;
-  call();
-  EXPECT_EQ(lastReport().code, 15);
-  EXPECT_EQ(call.recordsA, 0);
-  EXPECT_EQ(call.recordsB, 0);
-  EXPECT_EQ(call.outputSteps, -1);
-  EXPECT_EQ(call.scalars[0], kUntouched);
-  EXPECT_TRUE(call.allArraysUntouched());
-}
-
-TEST_F(GenericEntry, AnInputOutOfRangeWritesOnlyTheRecordCounts) {
-  GenericCall call(100);
-  call.inputs[0] = 199.0;
-  call();
-  EXPECT_EQ(lastReport().code, 301);
-  EXPECT_EQ(lastReport().tag, "VorlCheckInput");
-  EXPECT_EQ(call.recordsA, 0);
-  EXPECT_TRUE(call.allArraysUntouched());
-}
-
-TEST_F(GenericEntry, AFailureWhileSettingInputsWritesOnlyTheRecordCounts) {
-  GenericCall call(100);
-  // 2 kg/s through a 1 cm bore leaves the far end above the speed of sound.
-  call.inputs[8] = 0.01;
-  call.inputs[3] = 10.0;
-  call.inputs[6] = 5.0;
-  call.inputs[4] = 2.0;
-  call();
-  EXPECT_EQ(lastReport().code, 207);
-  EXPECT_EQ(call.recordsA, 0);
-  EXPECT_EQ(call.recordsB, 0);
-  EXPECT_TRUE(call.allArraysUntouched());
+TEST_F(GenericEntry, EveryFailureRowWritesOnlyTheRecordCounts) {
+  const struct {
+    void (*spoil)(GenericCall&);
+    int code;
+    const char* tag;
+  } rows[] = {
+      {[](GenericCall& c) { c.material = 999; }, 15, "VORLCTOR"},
+      {[](GenericCall& c) { c.inputs[0] = 199.0; }, 301, "VorlCheckInput"},
+      // 2 kg/s through a 1 cm bore leaves the far end above the speed of sound.
+      {[](GenericCall& c) {
+         c.inputs[3] = 10.0;  // length
+         c.inputs[4] = 2.0;   // inflow
+         c.inputs[6] = 5.0;   // breach
+         c.inputs[8] = 0.01;  // bore
+       },
+       207, "GBctor"},
+  };
+  for (const auto& row : rows) {
+    GenericCall call(100);
+    row.spoil(call);
+    call();
+    EXPECT_TRUE(reported(row.code, row.tag));
+    EXPECT_TRUE(call.onlyCountsWritten()) << row.code;
+  }
+  // A null pointer anywhere (but the valve arrays, unread without valves) is
+  // reported before anything is read or written.
+  for (int position = 0; position < 59; ++position) {
+    if (position == 4 || position == 5) continue;
+    GenericCall call(10);
+    call.nullArgument = position;
+    call();
+    EXPECT_EQ(lastReport().code, 5) << position;
+    EXPECT_TRUE(call.onlyCountsWritten()) << position;
+  }
 }
 
 TEST_F(GenericEntry, ABreachAtTheFarEndLeavesBranchBUntouched) {
@@ -179,32 +175,18 @@ TEST_F(GenericEntry, ABreachAtTheFarEndLeavesBranchBUntouched) {
   call();
   EXPECT_GT(call.recordsA, 2);
   EXPECT_EQ(call.recordsB, 0);
-  for (int position = 33; position <= 48; ++position) EXPECT_TRUE(call.arrayUntouchedFrom(position, 0));
+  EXPECT_TRUE(call.untouchedFrom(0, 15, 30));
 }
 
 TEST_F(GenericEntry, CountingModeStaysOnForEveryLaterModel) {
   GenericCall call(10);
   call();
   EXPECT_TRUE(vorl::truncateAtInfinite);
-  ModelHandle model(methaneLine(20.0));
-  VorlRun(model);
-  const int reported = VorlBranchAFlowSequenceSize(model);
+  const RunLine line(20.0);
+  const int counted = VorlBranchAFlowSequenceSize(line);
   // The last stored record of a fed branch has infinite time and is not counted.
-  EXPECT_EQ(VorlBranchATimeIsInfinite(model, reported), 1);
-  EXPECT_EQ(VorlBranchATimeIsInfinite(model, reported - 1), 0);
-}
-
-TEST_F(GenericEntry, NullArgumentsAreReportedNotDereferenced) {
-  int recordsA = -1, recordsB = -1;
-  VorlGenericZel(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                 nullptr, &recordsA, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                 &recordsB, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_EQ(lastReport().code, 5);
-  EXPECT_EQ(recordsA, 0);
-  EXPECT_EQ(recordsB, 0);
+  EXPECT_EQ(VorlBranchATimeIsInfinite(line, counted), 1);
+  EXPECT_EQ(VorlBranchATimeIsInfinite(line, counted - 1), 0);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The exports that need no model: About text, author text, analytic comparison.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
-#include <regex>
 #include <string>
 
 #include "support/error_log_helpers.h"
@@ -13,26 +13,20 @@ namespace {
 using vorl::test::lastReport;
 
 #if !defined(_WIN32)
-TEST(AboutBrimlow, PrintsTheCaptionThenTheLibraryVersionAndModel) {
+TEST(Information, AboutShowsTheCaptionThenTheVersionAndModel) {
   testing::internal::CaptureStdout();
   AboutBrimlow();
   const std::string shown = testing::internal::GetCapturedStdout();
   ASSERT_EQ(shown.rfind("Brimlow\n", 0), 0u) << shown;  // the caption first
-  const std::string text = shown.substr(8);
-  EXPECT_NE(text.find("Brimlow " VORL_VERSION_TEXT), std::string::npos) << text;
-  EXPECT_TRUE(std::regex_search(text, std::regex("[0-9]+\\.[0-9]+\\.[0-9]+"))) << text;
-  EXPECT_NE(text.find("Gas release from a breached long pipeline (Fannelop-Ryhming 1982 model)"),
-            std::string::npos)
-      << text;
+  EXPECT_NE(shown.find("Brimlow " VORL_VERSION_TEXT, 8), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Gas release from a breached long pipeline (Fannelop-Ryhming 1982 model)"), std::string::npos);
 }
 
-TEST(Author, GivesANewStringEachCallThatTheHostFrees) {
+TEST(Information, AuthorGivesANewStringEachCallThatTheHostFrees) {
   VorlString first = Author();
   VorlString second = Author();
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
-  EXPECT_STREQ(first, "Peter Orrin");
-  EXPECT_STREQ(second, "Peter Orrin");
   EXPECT_NE(first, second);
   first[0] = 'X';  // the host owns its copy
   EXPECT_STREQ(second, "Peter Orrin");
@@ -42,92 +36,55 @@ TEST(Author, GivesANewStringEachCallThatTheHostFrees) {
 }
 #endif
 
+using Points = std::array<double, 4>;
 constexpr double kMarker = -7.25;
+constexpr Points kUntouched = {kMarker, kMarker, kMarker, kMarker};
 
 // The worked case: a 100 km line of 0.5 m bore with methane at 288.15 K,
-// Fanning factor 0.003, from 100 bar down to 1 bar.
+// Fanning factor 0.003, from 100 bar down to 1 bar; four places to write to.
 struct Comparison {
-  double pressures[4] = {kMarker, kMarker, kMarker, kMarker};
-  double times[4] = {kMarker, kMarker, kMarker, kMarker};
-
-  void run(int count, double initialPressure = 10000000.0, double ambientPressure = 100000.0,
-           double molecularWeight = 16.043) {
-    AnalyticComparison(100000.0, 288.15, 0.003, 0.5, molecularWeight, initialPressure, ambientPressure,
-                       pressures, times, count);
-  }
-  bool untouched() const {
-    for (int i = 0; i < 4; ++i) {
-      if (pressures[i] != kMarker || times[i] != kMarker) return false;
-    }
-    return true;
+  Points pressures = kUntouched, times = kUntouched;
+  explicit Comparison(int count, double initialPressure = 1e7, double molecularWeight = 16.043) {
+    VorlErrorLogClear();
+    AnalyticComparison(100000.0, 288.15, 0.003, 0.5, molecularWeight, initialPressure, 100000.0, pressures.data(),
+                       times.data(), count);
   }
 };
 
-class AnalyticComparisonTest : public ::testing::Test {
- protected:
-  void SetUp() override { VorlErrorLogClear(); }
-  void TearDown() override { VorlErrorLogClear(); }
-};
-
-TEST_F(AnalyticComparisonTest, ReproducesTheWorkedCase) {
-  Comparison c;
-  c.run(3);
-  EXPECT_EQ(c.pressures[0], 10000000.0);
-  EXPECT_EQ(c.pressures[1], 5050000.0);
-  EXPECT_EQ(c.pressures[2], 100000.0);
+TEST(AnalyticComparison, ReproducesTheWorkedCase) {
+  const Comparison c(3);
+  EXPECT_EQ(c.pressures, (Points{1e7, 5050000.0, 100000.0, kMarker}));  // nothing beyond count
   EXPECT_EQ(c.times[0], 0.0);
   EXPECT_NEAR(c.times[1], 3334.0, 0.1);
   EXPECT_NEAR(c.times[2], 25852.9, 0.1);
-  EXPECT_EQ(c.pressures[3], kMarker);  // nothing beyond count
+  EXPECT_EQ(c.times[3], kMarker);
+  // The last time is the time scale L sqrt(8 beta L / 27) times acosh(100).
+  EXPECT_NEAR(c.times[2] / std::acosh(100.0), 4879.48, 0.01);
   EXPECT_EQ(VorlErrorLogCount(), 0);
 }
 
-TEST_F(AnalyticComparisonTest, TwoPointsSpanTheWholeBlowDownOnItsTimeScale) {
-  Comparison c;
-  c.run(2);
-  EXPECT_EQ(c.pressures[0], 10000000.0);
-  EXPECT_EQ(c.pressures[1], 100000.0);
-  EXPECT_EQ(c.times[0], 0.0);
-  // The last time is the time scale s times acosh(100).
-  const double timeScale = c.times[1] / std::acosh(100.0);
-  EXPECT_NEAR(timeScale, 4879.48, 0.01);
-  // s = L sqrt(8 beta L / 27): the friction parameter 2 f / (T R D) behind it.
-  const double beta = 27.0 * (timeScale / 100000.0) * (timeScale / 100000.0) / (8.0 * 100000.0);
-  EXPECT_NEAR(beta, 8.0356e-8, 0.0001e-8);
-  EXPECT_EQ(c.pressures[2], kMarker);
+TEST(AnalyticComparison, PressuresBelowAmbientCountAsNothingLeftToRelease) {
+  const Comparison c(3, 50000.0);
+  EXPECT_EQ(c.pressures, (Points{50000.0, 75000.0, 100000.0, kMarker}));
+  EXPECT_EQ(c.times, (Points{0.0, 0.0, 0.0, kMarker}));
 }
 
-TEST_F(AnalyticComparisonTest, FewerThanTwoPointsWriteNothing) {
-  for (int count : {1, 0, -4}) {
-    Comparison c;
-    c.run(count);
-    EXPECT_TRUE(c.untouched()) << count;
+TEST(AnalyticComparison, BadArgumentsWriteNothing) {
+  for (int count : {1, 0, -4}) {  // fewer than two points: nothing to report either
+    const Comparison c(count);
+    EXPECT_TRUE(c.pressures == kUntouched && c.times == kUntouched) << count;
+    EXPECT_EQ(VorlErrorLogCount(), 0) << count;
   }
-  EXPECT_EQ(VorlErrorLogCount(), 0);
-}
-
-TEST_F(AnalyticComparisonTest, PressuresBelowAmbientCountAsNothingLeftToRelease) {
-  Comparison c;
-  c.run(3, 50000.0, 100000.0);
-  EXPECT_EQ(c.pressures[0], 50000.0);
-  EXPECT_EQ(c.pressures[1], 75000.0);
-  EXPECT_EQ(c.pressures[2], 100000.0);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(c.times[i], 0.0) << i;
-}
-
-TEST_F(AnalyticComparisonTest, AMolecularWeightNotAboveZeroIsLoggedAndWritesNothing) {
   for (double molecularWeight : {0.0, -16.0}) {
-    Comparison c;
-    c.run(3, 10000000.0, 100000.0, molecularWeight);
-    EXPECT_TRUE(c.untouched());
+    const Comparison c(3, 1e7, molecularWeight);
+    EXPECT_TRUE(c.pressures == kUntouched && c.times == kUntouched) << molecularWeight;
     EXPECT_EQ(lastReport().code, 13);
     EXPECT_EQ(lastReport().tag, "IGCTOR");
   }
-}
-
-TEST_F(AnalyticComparisonTest, NullArraysAreReportedNotWritten) {
+  VorlErrorLogClear();
   AnalyticComparison(100000.0, 288.15, 0.003, 0.5, 16.043, 1e7, 1e5, nullptr, nullptr, 3);
   EXPECT_EQ(lastReport().code, 5);
+  VorlErrorLogClear();
 }
 
 }  // namespace

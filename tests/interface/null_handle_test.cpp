@@ -3,6 +3,7 @@
 // check walks the export table, so every later export is covered as well.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <type_traits>
 
@@ -18,7 +19,7 @@ using vorl::test::lastReport;
 double gOutputs[8][16];
 
 template <class T>
-T nullCallArgument(int position) {
+T nullCallArgument(std::size_t position) {
   if constexpr (std::is_pointer_v<T>) {
     return reinterpret_cast<T>(gOutputs[position]);
   } else {
@@ -26,6 +27,7 @@ T nullCallArgument(int position) {
   }
 }
 
+// The regime queries give -1 (no regime); every other export 0.
 template <class Result>
 Result expectedNullResult(const std::string& name) {
   if constexpr (std::is_same_v<Result, int>) {
@@ -36,18 +38,16 @@ Result expectedNullResult(const std::string& name) {
 }
 
 template <class Result, class... Rest, std::size_t... I>
-void callWithNullHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), const std::string& name,
+bool callWithNullHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), const std::string& name,
                         std::index_sequence<I...>) {
-  for (auto& buffer : gOutputs)
-    for (double& value : buffer) value = 7.5;
+  for (auto& buffer : gOutputs) std::fill(std::begin(buffer), std::end(buffer), 7.5);
   VorlErrorLogClear();
   if constexpr (std::is_void_v<Result>) {
-    function(nullptr, nullCallArgument<Rest>(static_cast<int>(I))...);
+    function(nullptr, nullCallArgument<Rest>(I)...);
   } else {
-    const Result result = function(nullptr, nullCallArgument<Rest>(static_cast<int>(I))...);
-    EXPECT_EQ(result, expectedNullResult<Result>(name)) << name;
+    EXPECT_EQ(function(nullptr, nullCallArgument<Rest>(I)...), expectedNullResult<Result>(name)) << name;
   }
-  ASSERT_EQ(VorlErrorLogCount(), 1) << name;
+  EXPECT_EQ(VorlErrorLogCount(), 1) << name;
   EXPECT_EQ(lastReport().code, 2) << name;
   EXPECT_EQ(lastReport().tag, "") << name;
 
@@ -61,12 +61,12 @@ void callWithNullHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), const 
     const double expected = postFlash && pointersSeen++ < 2 ? 0.0 : 7.5;
     EXPECT_EQ(gOutputs[position][0], expected) << name << " output " << position;
   }
+  return true;
 }
 
 template <class Result, class... Rest>
 bool checkNullHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), const std::string& name) {
-  callWithNullHandle(function, name, std::index_sequence_for<Rest...>{});
-  return true;
+  return callWithNullHandle(function, name, std::index_sequence_for<Rest...>{});
 }
 
 // Exports without a handle are not part of this check.
@@ -84,16 +84,12 @@ TEST(NullHandle, EveryHandleExportReportsCode2AndReturnsItsNullResult) {
   VorlErrorLogClear();
 }
 
-TEST(NullHandle, DeletingANullVariableOnlyWritesNullAgain) {
+TEST(NullHandle, DeletingANullVariableWritesNullAgainAndANullAddressIsReported) {
   VorlHandle handle = nullptr;
   VorlErrorLogClear();
   VorlModelDelete(&handle);
   EXPECT_EQ(handle, nullptr);
   EXPECT_EQ(VorlErrorLogCount(), 0);
-}
-
-TEST(NullHandle, DeleteGivenANullAddressReportsInsteadOfCrashing) {
-  VorlErrorLogClear();
   VorlModelDelete(nullptr);
   EXPECT_EQ(lastReport().code, 2);
 }

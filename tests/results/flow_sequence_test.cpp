@@ -16,133 +16,94 @@ class FlowSequence : public ::testing::Test {
  protected:
   vorl::test::BranchFixture fixture;
 
-  GBSQ sequenceOfTimes(std::initializer_list<double> times, int phase = 3) {
+  // Steady-branch states at the given times, of one phase, choked or not.
+  GBSQ sequenceOf(std::initializer_list<double> times, int phase = 3, bool choked = false) {
     GBSQ sequence;
-    for (double t : times) sequence.append(fixture.state(t, phase));
+    for (double t : times) sequence.append(fixture.state(t, phase, choked));
     return sequence;
   }
 };
 
 TEST_F(FlowSequence, IndexOutsideTheStoredElementsRaisesCode4) {
-  GBSQ sequence = sequenceOfTimes({0.0, 1.0});
+  GBSQ sequence = sequenceOf({0.0, 1.0});
   for (int bad : {-1, 2, 1000}) {
     try {
       (void)sequence[bad];
       ADD_FAILURE() << bad;
     } catch (const vorl::VORLERROR& e) {
-      EXPECT_EQ(e.eError(), 4);
-      EXPECT_EQ(e.tag(), "GBSQ[]");
+      EXPECT_TRUE(e.eError() == 4 && e.tag() == "GBSQ[]") << bad;
     }
   }
   EXPECT_THROW(GBSQ().stateAt(1.0, 0.0), vorl::VORLERROR);
 }
 
-TEST_F(FlowSequence, LookupAtAStoredTimeMarksThatElement) {
-  GBSQ sequence = sequenceOfTimes({0.0, 5.0, 10.0});
+TEST_F(FlowSequence, LookupAtBeforeAndBeyondTheStoredTimes) {
+  GBSQ sequence = sequenceOf({2.0, 5.0, 5.0, 10.0});
+  // At a stored time: that element, the last of equal times, marked.
   int index = -1;
-  const GB found = sequence.stateAt(5.0, 0.0, &index);
-  EXPECT_EQ(index, 1);
-  EXPECT_EQ(found.time, 5.0);
-  EXPECT_TRUE(found.interpolated);
+  GB found = sequence.stateAt(5.0, 0.0, &index);
+  EXPECT_TRUE(index == 2 && found.time == 5.0 && found.interpolated);
+  // Before the first: the first as stored.
+  found = sequence.stateAt(1.0, 0.0);
+  EXPECT_TRUE(found.time == 2.0 && !found.interpolated);
+  // Beyond the last: the branch has finished there.
+  found = sequence.stateAt(50.0, 0.0);
+  EXPECT_TRUE(found.time == 50.0 && found.phase == 4 && found.interpolated);
+  EXPECT_EQ(found.upstream.p, sequence[3].upstream.p);
 }
 
-TEST_F(FlowSequence, LookupStopsAtTheLastOfEqualTimes) {
-  GBSQ sequence = sequenceOfTimes({0.0, 5.0, 5.0, 10.0});
-  int index = -1;
-  (void)sequence.stateAt(5.0, 0.0, &index);
-  EXPECT_EQ(index, 2);
-}
-
-TEST_F(FlowSequence, LookupBeforeTheFirstGivesTheFirstAsStored) {
-  GBSQ sequence = sequenceOfTimes({2.0, 5.0});
-  const GB found = sequence.stateAt(1.0, 0.0);
-  EXPECT_EQ(found.time, 2.0);
-  EXPECT_FALSE(found.interpolated);
-}
-
-TEST_F(FlowSequence, LookupBeyondTheLastFinishesTheBranchThere) {
-  GBSQ sequence = sequenceOfTimes({0.0, 5.0});
-  const GB found = sequence.stateAt(50.0, 0.0);
-  EXPECT_EQ(found.time, 50.0);
-  EXPECT_EQ(found.phase, 4);
-  EXPECT_TRUE(found.interpolated);
-  EXPECT_EQ(found.upstream.p, sequence[1].upstream.p);
-}
-
-TEST_F(FlowSequence, LookupBetweenElementsInterpolatesInTime) {
-  GBSQ sequence;
-  GB first = fixture.state(0.0, 4);
+TEST_F(FlowSequence, LookupBetweenElementsInterpolatesInTimeAndAnInfiniteTimeLiesAfterAll) {
+  GBSQ sequence = sequenceOf({0.0}, 4);
   GB second = fixture.state(10.0, 4);
-  second.massPerUnitArea = first.massPerUnitArea - 30.0;
-  sequence.append(first);
+  second.massPerUnitArea = sequence[0].massPerUnitArea - 30.0;
   sequence.append(second);
-  const GB found = sequence.stateAt(2.5, 0.0);
-  EXPECT_EQ(found.time, 2.5);
-  EXPECT_DOUBLE_EQ(found.massPerUnitArea, first.massPerUnitArea - 7.5);
-  EXPECT_TRUE(found.interpolated);
-}
-
-TEST_F(FlowSequence, AnInfiniteLastTimeLiesAfterEveryFiniteTime) {
-  GBSQ sequence = sequenceOfTimes({0.0, 5.0}, 4);
   GB endless = fixture.state(1e128, 4);
   endless.fluxDensityInitial = 2.0;  // a fed branch that never finishes
   sequence.append(endless);
+
+  GB found = sequence.stateAt(2.5, 0.0);
+  EXPECT_TRUE(found.time == 2.5 && found.interpolated);
+  EXPECT_DOUBLE_EQ(found.massPerUnitArea, sequence[0].massPerUnitArea - 7.5);
   int index = -1;
-  const GB found = sequence.stateAt(1e6, 0.0, &index);
-  EXPECT_EQ(index, 1);
-  EXPECT_EQ(found.time, 1e6);
+  found = sequence.stateAt(1e6, 0.0, &index);
+  EXPECT_TRUE(index == 1 && found.time == 1e6);
   // Toward a state of undefined time the inflow goes on at the supply's rate.
-  EXPECT_EQ(found.massInflowPerUnitArea, 2.0 * (1e6 - 5.0));
+  EXPECT_EQ(found.massInflowPerUnitArea, 2.0 * (1e6 - 10.0));
 }
 
 TEST_F(FlowSequence, ReportedSizeStopsAtTheFirstInfiniteTimeWhenTruncating) {
-  GBSQ sequence = sequenceOfTimes({0.0, 5.0, 1e128});
+  GBSQ sequence = sequenceOf({0.0, 5.0, 1e128});
   EXPECT_TRUE(sequence.lastIsInfinite());
   const bool before = vorl::truncateAtInfinite;
   vorl::truncateAtInfinite = false;
   EXPECT_EQ(sequence.reportedSize(), 3);
   vorl::truncateAtInfinite = true;
   EXPECT_EQ(sequence.reportedSize(), 2);
-  EXPECT_EQ(sequenceOfTimes({1e128, 1.0}).reportedSize(), 0);
+  EXPECT_EQ(sequenceOf({1e128, 1.0}).reportedSize(), 0);
   vorl::truncateAtInfinite = before;
 }
 
-TEST_F(FlowSequence, TimeToDechokeIsTheFirstUnchokedStateAfterTheFirst) {
-  GBSQ one;
-  one.append(fixture.state(0.0, -1, true));
-  EXPECT_EQ(one.timeToDechoke(), 0.0);
-
-  GBSQ choked;
-  for (double t : {0.0, 1.0, 2.0}) choked.append(fixture.state(t, 1, true));
-  EXPECT_EQ(choked.timeToDechoke(), 1e128);
-
-  GBSQ dechoking;
-  dechoking.append(fixture.state(0.0, -1, false));  // skipped: before the breach
+TEST_F(FlowSequence, EventTimes) {
+  // Dechoking: the first unchoked state after the first; 0 for a lone state.
+  EXPECT_EQ(sequenceOf({0.0}, -1, true).timeToDechoke(), 0.0);
+  EXPECT_EQ(sequenceOf({0.0, 1.0, 2.0}, 1, true).timeToDechoke(), 1e128);
+  GBSQ dechoking = sequenceOf({0.0}, -1);  // skipped: before the breach
   dechoking.append(fixture.state(0.0, 1, true));
   dechoking.append(fixture.state(7.0, 1, false));
   EXPECT_EQ(dechoking.timeToDechoke(), 7.0);
-}
 
-TEST_F(FlowSequence, PhaseEventTimes) {
-  GBSQ sequence;
-  const int phases[] = {-1, 1, 1, 2, 3, 3, 4};
+  // Past phase one, and the start of phase four.
+  GBSQ phases;
   double t = 0.0;
-  for (int phase : phases) sequence.append(fixture.state(t++, phase));
-  EXPECT_EQ(sequence.timeToDisturbEntireFlow(), 3.0);
-  EXPECT_EQ(sequence.timeToDepressurise(), 6.0);
-  EXPECT_EQ(sequenceOfTimes({0.0, 1.0}, 1).timeToDepressurise(), 1e128);
-}
+  for (int phase : {-1, 1, 1, 2, 3, 3, 4}) phases.append(fixture.state(t++, phase));
+  EXPECT_EQ(phases.timeToDisturbEntireFlow(), 3.0);
+  EXPECT_EQ(phases.timeToDepressurise(), 6.0);
+  EXPECT_EQ(sequenceOf({0.0, 1.0}, 1).timeToDepressurise(), 1e128);
 
-TEST_F(FlowSequence, FlowReversalNeedsOutflowAtTheFarEndFirst) {
-  GBSQ sequence;
-  GB state = fixture.state(0.0, 3);
-  sequence.append(state);  // blow-down with the far end never flowing away: no reversal
-  EXPECT_EQ(sequence.timeToFlowReversal(), 1e128);
-
-  GBSQ reversing;
-  GB away = fixture.state(1.0, 2);
-  away.upstream.G = -3.0;
-  reversing.append(away);
+  // Flow reversal needs outflow at the far end before the blow-down.
+  EXPECT_EQ(sequenceOf({0.0}, 3).timeToFlowReversal(), 1e128);
+  GBSQ reversing = sequenceOf({1.0}, 2);
+  reversing[0].upstream.G = -3.0;
   reversing.append(fixture.state(4.0, 3));
   EXPECT_EQ(reversing.timeToFlowReversal(), 4.0);
 }

@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 #include "run/output_grid.h"
-#include "support/release_cases.h"
+#include "support/run_line.h"
 
 namespace {
 
-using vorl::test::methaneLine;
-using vorl::test::ModelHandle;
+using namespace vorl::test;
 
 std::vector<double> grid(VorlHandle model) {
   std::vector<double> times;
@@ -20,43 +20,38 @@ std::vector<double> grid(VorlHandle model) {
 }
 
 std::vector<double> indexList(int n) {
-  std::vector<double> list;
-  for (int i = 0; i < n; ++i) list.push_back(i);
+  std::vector<double> list(static_cast<std::size_t>(n));
+  std::iota(list.begin(), list.end(), 0.0);
   return list;
 }
 
-std::vector<double> withoutIndices(std::vector<double> list, int from, int to, int step) {
+// The list without the entries at from, from + step, ... up to `to`.
+std::vector<double> withoutIndices(const std::vector<double>& list, int from, int to, int step) {
   std::vector<double> kept;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    const int index = static_cast<int>(i);
-    const bool removed = index >= from && index <= to && (index - from) % step == 0;
-    if (!removed) kept.push_back(list[i]);
+  for (int i = 0; i < static_cast<int>(list.size()); ++i) {
+    if (i < from || i > to || (i - from) % step != 0) kept.push_back(list[static_cast<std::size_t>(i)]);
   }
   return kept;
 }
 
-TEST(OutputGridThinning, HundredToSixtyRemovesEverySecondCentredEntry) {
+TEST(OutputGridThinning, HundredToSixtyAndHundredToThirtyRemoveExactlyTheseEntries) {
+  // To 60: every second entry, centred in the list.
   std::vector<double> times = indexList(100);
   vorl::thinTimes(times, 60);
   EXPECT_EQ(times, withoutIndices(indexList(100), 10, 88, 2));
-}
-
-TEST(OutputGridThinning, HundredToThirtyFirstHalvesThenSpaces) {
-  std::vector<double> times = indexList(100);
+  // To 30: first every second interior entry, then evenly spaced ones.
+  times = indexList(100);
   vorl::thinTimes(times, 30);
   const std::vector<double> halved = withoutIndices(indexList(100), 2, 96, 2);
   ASSERT_EQ(halved.size(), 52u);
   EXPECT_EQ(times, withoutIndices(halved, 4, 46, 2));
 }
 
-TEST(OutputGridThinning, KeepsTheEndsAndNeverGoesBelowFour) {
+TEST(OutputGridThinning, KeepsTheEndsReachesItsTargetAndNeverGoesBelowFour) {
   for (int target : {3, 1, 0, -5}) {
     std::vector<double> times = indexList(9);
     vorl::thinTimes(times, target);
-    ASSERT_EQ(times.size(), 4u) << target;
-    EXPECT_EQ(times.front(), 0.0);
-    EXPECT_EQ(times[1], 1.0);
-    EXPECT_EQ(times.back(), 8.0);
+    EXPECT_EQ(times, (std::vector<double>{0.0, 1.0, 7.0, 8.0})) << target;  // the first two and the last two
   }
   for (int n = 5; n < 40; ++n) {
     for (int k = 4; k < n; ++k) {
@@ -67,28 +62,15 @@ TEST(OutputGridThinning, KeepsTheEndsAndNeverGoesBelowFour) {
   }
 }
 
-TEST(OutputGrid, BeforeAnyRunEvenGridsAreZeroAndTheRunTimesAreOneZero) {
+TEST(OutputGrid, EvenGridToTheEndOfTheRunAndBeforeAnyRun) {
+  // Before any run even grids are zeros and the run's times one zero.
   ModelHandle model(methaneLine());
   VorlPipeOutputTimesDefine(model, 0, 5);
   EXPECT_EQ(grid(model), std::vector<double>(5, 0.0));
   VorlPipeOutputTimesDefine(model, 2, 5);
   EXPECT_EQ(grid(model), std::vector<double>{0.0});
-  EXPECT_EQ(VorlPipeOutputTimeTolerance(model, 0), 0.0);
-}
+  EXPECT_EQ(VorlPipeOutputTimeTolerance(model, 0), 0.0);  // a single entry has no gap
 
-TEST(OutputGrid, TooFewEntriesForAnEvenGridGiveZeros) {
-  ModelHandle model(methaneLine());
-  VorlRun(model);
-  VorlPipeOutputTimesDefine(model, 0, 2);
-  EXPECT_EQ(grid(model), std::vector<double>(2, 0.0));
-  VorlPipeOutputTimesDefine(model, 0, -3);
-  EXPECT_EQ(VorlPipeOutputSteps(model), 0);
-  VorlPipeOutputTimesDefine(model, 7, 10);  // no such mode: grid unchanged
-  EXPECT_EQ(VorlPipeOutputSteps(model), 0);
-}
-
-TEST(OutputGrid, EvenGridToTheEndOfTheRun) {
-  ModelHandle model(methaneLine());
   VorlRun(model);
   const double tr = VorlPipeTimeMax(model);
   VorlPipeOutputTimesDefine(model, 0, 5);
@@ -98,14 +80,21 @@ TEST(OutputGrid, EvenGridToTheEndOfTheRun) {
   EXPECT_EQ(VorlPipeOutputTimeTolerance(model, 1), 0.0);
   EXPECT_DOUBLE_EQ(VorlPipeOutputTimeTolerance(model, 2), 0.05 * tr / 3);
   EXPECT_DOUBLE_EQ(VorlPipeOutputTimeTolerance(model, 4), 0.05 * tr / 3);
-  EXPECT_EQ(VorlPipeOutputTime(model, 5), -1.0);
-  EXPECT_EQ(VorlPipeOutputTime(model, -1), -1.0);
-  EXPECT_EQ(VorlPipeOutputTimeTolerance(model, 5), -1.0);
+  for (int outside : {5, -1}) {
+    EXPECT_EQ(VorlPipeOutputTime(model, outside), -1.0);
+    EXPECT_EQ(VorlPipeOutputTimeTolerance(model, outside), -1.0);
+  }
+  // Too few entries for an even grid give zeros; no such mode leaves the grid.
+  VorlPipeOutputTimesDefine(model, 0, -3);
+  EXPECT_EQ(VorlPipeOutputSteps(model), 0);
+  VorlPipeOutputTimesDefine(model, 0, 2);
+  EXPECT_EQ(grid(model), std::vector<double>(2, 0.0));
+  VorlPipeOutputTimesDefine(model, 7, 10);
+  EXPECT_EQ(grid(model), std::vector<double>(2, 0.0));
 }
 
 TEST(OutputGrid, AFedBranchThatNeverFinishesEndsOnTheCallersEndTime) {
-  ModelHandle model(methaneLine(20.0, 100000.0));
-  VorlRun(model);
+  const RunLine model(20.0, 100000.0);
   const double tr = VorlPipeTimeMax(model);
   VorlPipeOutputTmaxSet(model, 10.0 * tr);
   EXPECT_EQ(VorlPipeOutputTmax(model), 10.0 * tr);
@@ -113,9 +102,8 @@ TEST(OutputGrid, AFedBranchThatNeverFinishesEndsOnTheCallersEndTime) {
   EXPECT_EQ(grid(model), (std::vector<double>{0.0, 0.0, tr / 3, 2 * tr / 3, 3 * tr / 3, 10.0 * tr}));
 }
 
-TEST(OutputGrid, RunTimesOfADoubleRunAreDistinctIncreasingAndThinned) {
-  ModelHandle model(methaneLine());
-  VorlRun(model);
+TEST(OutputGrid, RunTimesOfADoubleRunAreDistinctIncreasingThinnedAndStopAtTheEndTime) {
+  const RunLine model;
   for (int mode : {2, 3}) {
     VorlPipeOutputTimesDefine(model, mode, 50);
     const auto times = grid(model);
@@ -125,41 +113,25 @@ TEST(OutputGrid, RunTimesOfADoubleRunAreDistinctIncreasingAndThinned) {
     for (std::size_t i = 2; i < times.size(); ++i) EXPECT_GT(times[i], times[i - 1]);
     EXPECT_EQ(times.back(), VorlPipeTimeMax(model));
   }
-}
-
-TEST(OutputGrid, RunTimesStopAtTheCallersEndTime) {
-  ModelHandle model(methaneLine());
-  VorlRun(model);
   VorlPipeOutputTmaxSet(model, 1000.0);
   VorlPipeOutputTimesDefine(model, 2, 10000);
   const auto times = grid(model);
-  EXPECT_LE(times.back(), 1000.0);
-  EXPECT_NE(times.back(), 1000.0);
+  EXPECT_LT(times.back(), 1000.0);
   // Every stored time of branch A up to the end time is on the grid.
   for (int i = 2; i < VorlBranchAFlowSequenceSize(model); ++i) {
     const double t = VorlBranchATime(model, i);
-    if (t <= 1000.0) {
-      EXPECT_NE(std::find(times.begin(), times.end(), t), times.end()) << t;
-    }
+    EXPECT_TRUE(t > 1000.0 || std::find(times.begin(), times.end(), t) != times.end()) << t;
   }
 }
 
 TEST(OutputGrid, SingleBranchRunTimesAreCappedByTheMaximumSteps) {
-  ModelHandle model(methaneLine(0.0, 100000.0));
-  VorlRun(model);
+  const RunLine model(0.0, 100000.0);
   VorlPipeOutputMaxStepsSet(model, 20);
   EXPECT_EQ(VorlPipeOutputMaxSteps(model), 20);
   VorlPipeOutputTimesDefine(model, 3, 5);
   EXPECT_EQ(VorlPipeOutputSteps(model), 20);
   VorlPipeOutputTimesDefine(model, 2, 5);
   EXPECT_EQ(VorlPipeOutputSteps(model), 5);
-}
-
-TEST(OutputGrid, ASingleEntryHasZeroTolerance) {
-  vorl::OutputTimes one;
-  one.times = {42.0};
-  EXPECT_EQ(vorl::outputTimeTolerance(one, 0), 0.0);
-  EXPECT_EQ(vorl::outputTimeTolerance(one, 1), -1.0);
 }
 
 }  // namespace

@@ -1,0 +1,595 @@
+// libFuzzer target of the C interface. The input bytes are read as a sequence
+// of calls: each call names an export of the export table and is followed by
+// the bytes its arguments are drawn from. Every export of the table takes
+// part, through the table itself, so a new export is fuzzed as soon as it is
+// listed. The layout of an input is described in tests/fuzz/make_corpus.py,
+// which writes the seed corpus.
+//
+// What a finding is: anything the sanitizers report (memory errors, leaks,
+// undefined behaviour), a crash, a hang, and a broken interface promise that
+// the harness checks after a call (record counts within their bounds, text
+// copies cut to fit, a report handed to the handler being the newest entry of
+// the log).
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "model/process_settings.h"
+#include "vorl.h"
+
+namespace {
+
+// ---- Bounds on the work of one input ----
+
+constexpr int kPoolSize = 3;             // live models an input may hold at once
+constexpr int kMaxCallsPerInput = 64;    // calls made for one input
+constexpr int kMaxRunsPerInput = 2;      // VorlRun and one-call entries per input
+// The time division (and the one-call entry's) a run may get: a drawn value
+// above it becomes it. A run takes a number of steps proportional to the
+// division; 1001, just above the validated range, still takes part.
+constexpr int kMaxTimeDivision = 1001;
+// The one-call entry's *maxSteps: arrays of that many doubles are handed to
+// it; 10001, just above the validated range, still takes part.
+constexpr int kMaxGenericSteps = 10001;
+constexpr int kMaxValves = 6;
+constexpr int kMaxTextBuffer = 300;
+constexpr int kMaxComparisonCount = 4096;
+
+// VORL_FUZZ_TRACE=1 lists the calls of each input and their results on
+// standard error, to read a finding.
+const bool kTrace = std::getenv("VORL_FUZZ_TRACE") != nullptr;
+
+[[noreturn]] void broken(const char* what, const char* exportName) {
+  std::fprintf(stderr, "vorl_fuzzer: broken promise: %s (%s)\n", what, exportName);
+  std::abort();
+}
+
+// ---- The input bytes ----
+
+class Bytes {
+ public:
+  Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  bool empty() const { return position_ >= size_; }
+  // Past the end every byte reads as 0, which draws the nominal value.
+  std::uint8_t byte() { return position_ < size_ ? data_[position_++] : 0; }
+  std::uint16_t u16() { return static_cast<std::uint16_t>(byte() | (byte() << 8)); }
+  std::uint32_t u32() { return static_cast<std::uint32_t>(u16()) | (static_cast<std::uint32_t>(u16()) << 16); }
+  std::uint64_t u64() { return static_cast<std::uint64_t>(u32()) | (static_cast<std::uint64_t>(u32()) << 32); }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t position_ = 0;
+};
+
+// A double from the input around a nominal value: the nominal value itself,
+// multiples of it, and the values a host may pass by mistake.
+double drawDouble(Bytes& in, double nominal) {
+  constexpr double kFactors[] = {1.0, 1.0, 0.5, 2.0, 0.1, 10.0, 0.999, 1.001};
+  const std::uint8_t tag = in.byte() % 32;
+  switch (tag) {
+    case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7:
+      return nominal * kFactors[tag];
+    case 8: return nominal * (in.u16() / 32767.5);
+    case 9: return std::numeric_limits<double>::quiet_NaN();
+    case 10: return std::numeric_limits<double>::infinity();
+    case 11: return -std::numeric_limits<double>::infinity();
+    case 12: return 0.0;
+    case 13: return -0.0;
+    case 14: return -nominal;
+    case 15: return std::numeric_limits<double>::denorm_min();
+    case 16: return std::numeric_limits<double>::min();
+    case 17: return std::numeric_limits<double>::max();
+    case 18: return -std::numeric_limits<double>::max();
+    case 19: return 1e128;  // the library's infinity marker
+    case 20: return 9e127;
+    case 21: return 1e300;
+    case 22: return 1e-300;
+    case 23: {
+      const std::uint64_t bits = in.u64();
+      double value;
+      std::memcpy(&value, &bits, sizeof value);
+      return value;
+    }
+    case 24: return nominal * 1e6;
+    case 25: return nominal * 1e-6;
+    case 26: return 1.0;
+    case 27: return -1.0;
+    case 28: return nominal + static_cast<std::int8_t>(in.byte());
+    default: return nominal;
+  }
+}
+
+// An int from the input: small counts and indices, the bounds of the
+// validated ranges, and the extremes.
+int drawInt(Bytes& in, int nominal, int lastSize) {
+  const std::uint8_t tag = in.byte() % 16;
+  switch (tag) {
+    case 0: return nominal;
+    case 1: return in.byte();
+    case 2: return static_cast<std::int8_t>(in.byte());
+    case 3: return 0;
+    case 4: return 1;
+    case 5: return -1;
+    case 6: return 2;
+    case 7: return std::numeric_limits<int>::max();
+    case 8: return std::numeric_limits<int>::min();
+    case 9: return static_cast<int>(in.u32());
+    case 10: return 1000;
+    case 11: return 1001;
+    case 12: return 10000;
+    case 13: return 10001;
+    case 14: return lastSize - 1 + in.byte() % 3;  // around the end of the last size read
+    default: return 3;
+  }
+}
+
+// ---- Nominal values: what a sensible host would pass ----
+
+// A realistic case: a 100 km methane line of 0.5 m bore at 70 bar, breached at
+// 30 km; drawn values scatter around these.
+struct Nominal {
+  const char* nameContains;
+  int position;  // argument position, -1 for any
+  double value;
+};
+
+constexpr Nominal kNominals[] = {
+    {"AmbientTemperature", -1, 288.15},
+    {"AmbientPressure", -1, 101325.0},
+    {"AmbientHumidity", -1, 0.6},
+    {"AmbientMolecularWeight", -1, 28.96},
+    {"GasTemperature", -1, 288.15},
+    {"PipeDiameter", -1, 0.5},
+    {"PipeLength", -1, 100000.0},
+    {"OrificeAperture", -1, 1.0},
+    {"TotalInflow", -1, 20.0},
+    {"BreachLocation", -1, 30000.0},
+    {"UpstreamPressure", -1, 7.0e6},
+    {"PipeRoughness", -1, 5e-5},
+    {"ValveAdd", 1, 20000.0},
+    {"ValveAdd", 2, 60.0},
+    {"WeNum", -1, 12.0},
+    {"MaxVel", -1, 500.0},
+    {"MinDrop", -1, 1e-6},
+    {"MaxDrop", -1, 1e-3},
+    {"HoleSize", 1, 0.5},
+    {"HoleSize", 2, 1.0},
+    {"PipeTimeSet", 1, 600.0},
+    {"PipeTimeSet", 2, 1.0},
+    {"BranchAverage", -1, 2.0},
+    {"OutputTmaxSet", -1, 3600.0},
+    {"CreateSimple", -1, 16.043},
+    // The closed-form blow-down: length, temperature, Fanning factor,
+    // diameter, molecular weight, initial and ambient pressure.
+    {"AnalyticComparison", 0, 100000.0},
+    {"AnalyticComparison", 1, 288.15},
+    {"AnalyticComparison", 2, 0.003},
+    {"AnalyticComparison", 3, 0.5},
+    {"AnalyticComparison", 4, 16.043},
+    {"AnalyticComparison", 5, 1.0e7},
+    {"AnalyticComparison", 6, 101325.0},
+};
+
+double nominalDouble(std::string_view name, int position) {
+  for (const Nominal& entry : kNominals) {
+    if (name.find(entry.nameContains) != std::string_view::npos &&
+        (entry.position < 0 || entry.position == position)) {
+      return entry.value;
+    }
+  }
+  return 1.0;
+}
+
+// Materials of the property library, and numbers it does not know.
+constexpr int kMaterials[] = {74828,   74840,   74986,  106978,  75285,   74851,     115071, 7782505,
+                              7727379, 7782447, 1333740, 124389, 630080, 7783064,   7664417, 132259100,
+                              0,       -1,      999,     74829};
+
+// The validated range of each of the one-call entry's sixteen inputs, and a
+// value inside it.
+struct Range {
+  double low, high, nominal;
+};
+constexpr Range kGenericInputs[16] = {
+    {200.0, 350.0, 288.15},    {50000.0, 120000.0, 101325.0}, {0.0, 1.0, 0.6},       {10.0, 2e6, 100000.0},
+    {0.0, 1e5, 20.0},          {50000.0, 1e9, 7.0e6},         {1.0, 1e6, 30000.0},   {0.2, 1.0, 1.0},
+    {0.01, 2.0, 0.5},          {1e-8, 1e-3, 5e-5},            {10.0, 100.0, 28.96},  {1.0, 50.0, 12.0},
+    {0.01, 1000.0, 500.0},     {0.0, 0.01, 1e-6},             {0.0, 1.0, 1e-3},      {150.0, 350.0, 288.15},
+};
+
+// ---- Callbacks a host may install ----
+
+int gHandlerCalls = 0;
+int gSinkLines = 0;
+
+// A handler that reads the log back while it is told of a report: the report
+// must be the newest entry.
+void VORL_CALL readingHandler(int code, const char* tag, int /*level*/, const char* message, void* user) {
+  ++gHandlerCalls;
+  if (user != &gHandlerCalls) broken("handler got another user pointer", "VorlErrorHandlerSet");
+  if (tag == nullptr || message == nullptr) broken("handler got a null text", "VorlErrorHandlerSet");
+  const int count = VorlErrorLogCount();
+  if (count < 1 || VorlErrorLogCode(count - 1) != code) broken("reported code is not the newest entry", "handler");
+  char buffer[16];
+  VorlErrorLogMessage(count - 1, buffer, sizeof buffer);
+}
+
+void VORL_CALL quietHandler(int, const char*, int, const char*, void*) { ++gHandlerCalls; }
+
+void VORL_CALL countingSink(const char* line, void* user) {
+  ++gSinkLines;
+  if (line == nullptr || user != &gSinkLines) broken("sink got a null line or another user", "VorlDebugOutputSet");
+  if (std::strlen(line) > 255) broken("progress line longer than 255 characters", "VorlDebugOutputSet");
+}
+
+// ---- One call ----
+
+// Argument buffers of one call. Each has exactly the room the export may use,
+// on the heap, so that AddressSanitizer sees a write one past its end.
+class Buffers {
+ public:
+  template <class T>
+  T* make(std::size_t count) {
+    const std::size_t bytes = std::max<std::size_t>(count, 1) * sizeof(T);
+    storage_.push_back(std::make_unique<unsigned char[]>(bytes));
+    std::memset(storage_.back().get(), 0xA5, bytes);  // a marker, not zeros
+    return reinterpret_cast<T*>(storage_.back().get());
+  }
+
+ private:
+  std::vector<std::unique_ptr<unsigned char[]>> storage_;
+};
+
+// What a call of one export needs beyond the generic argument rules.
+struct CallPlan {
+  std::string_view name;
+  int count = 0;                        // element count an int argument carries (text size, comparison count)
+  int countPosition = -1;               // position of that int argument
+  std::size_t pointerElements = 1;      // room of every pointer argument, in elements
+  bool pointersFixed = false;           // every pointer argument is taken from fixedPointers
+  std::vector<void*> fixedPointers;     // pointer arguments made before the call, by position
+};
+
+struct Session {
+  Bytes in;
+  VorlHandle pool[kPoolSize] = {};
+  int lastSize = 0;
+  int runs = 0;
+  int logSeen = 0;  // log entries already traced
+
+  explicit Session(Bytes bytes) : in(bytes) {}
+
+  VorlHandle handle() {
+    const int slot = in.byte() % (kPoolSize + 1);
+    return slot == kPoolSize ? nullptr : pool[slot];
+  }
+
+  void store(VorlHandle created) {
+    VorlHandle& slot = pool[in.byte() % kPoolSize];
+    if (slot != nullptr) VorlModelDelete(&slot);
+    slot = created;
+  }
+
+  void deleteAll() {
+    for (VorlHandle& slot : pool) VorlModelDelete(&slot);
+  }
+};
+
+template <class T>
+T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
+  Bytes& in = s.in;
+  if constexpr (std::is_same_v<T, VorlHandle>) {
+    return s.handle();
+  } else if constexpr (std::is_same_v<T, VorlHandle*>) {
+    const int slot = in.byte() % (kPoolSize + 4);
+    return slot == kPoolSize ? nullptr : &s.pool[slot % kPoolSize];
+  } else if constexpr (std::is_same_v<T, VorlBool>) {
+    const std::uint8_t value = in.byte();
+    return static_cast<VorlBool>(value < 128 ? value % 2 : value);  // mostly 0 and 1, also 2 to 255
+  } else if constexpr (std::is_same_v<T, int>) {
+    if (position == plan.countPosition) return plan.count;
+    if (plan.name == "VorlTimeDivisionSet") return std::min(drawInt(in, 100, s.lastSize), kMaxTimeDivision);
+    if (plan.name == "VorlModelCreateZel") {
+      const std::uint8_t pick = in.byte();
+      return pick < 240 ? kMaterials[pick % std::size(kMaterials)] : static_cast<int>(in.u32());
+    }
+    return drawInt(in, 0, s.lastSize);
+  } else if constexpr (std::is_same_v<T, double>) {
+    return drawDouble(in, nominalDouble(plan.name, position));
+  } else if constexpr (std::is_same_v<T, const char*>) {
+    // A tag: absent, or a short text from the input.
+    const int length = in.byte() % 40;
+    if (length == 0) return nullptr;
+    char* text = buffers.make<char>(static_cast<std::size_t>(length) + 1);
+    for (int i = 0; i < length; ++i) text[i] = static_cast<char>(in.byte() | 1);
+    text[length] = '\0';
+    return text;
+  } else if constexpr (std::is_same_v<T, VorlErrorHandler>) {
+    const std::uint8_t pick = in.byte() % 3;
+    return pick == 0 ? nullptr : pick == 1 ? &readingHandler : &quietHandler;
+  } else if constexpr (std::is_same_v<T, VorlDebugSink>) {
+    return in.byte() % 2 == 0 ? nullptr : &countingSink;
+  } else if constexpr (std::is_same_v<T, void*>) {
+    return plan.name == "VorlDebugOutputSet" ? static_cast<void*>(&gSinkLines) : static_cast<void*>(&gHandlerCalls);
+  } else if constexpr (std::is_pointer_v<T>) {
+    using Element = std::remove_const_t<std::remove_pointer_t<T>>;
+    if (plan.name == "VorlStringFree") return nullptr;  // replaced by a text of the library's
+    if (plan.pointersFixed) return static_cast<T>(plan.fixedPointers.at(static_cast<std::size_t>(position)));
+    // Now and then a host passes no buffer at all: the export must refuse it.
+    if (in.byte() % 16 == 15) return nullptr;
+    return buffers.make<Element>(plan.pointerElements);
+  } else {
+    static_assert(sizeof(T) == 0, "an argument type of the export table the fuzzer does not know");
+  }
+}
+
+// The one-call entry: its eight inputs drawn mostly inside their validated
+// ranges (so that most calls run), its outputs as arrays of *maxSteps.
+void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
+  Bytes& in = s.in;
+  const std::uint8_t mode = in.byte() % 8;  // 0-5 all valid, 6 one value off, 7 anything
+  const int offIndex = in.byte() % 16;
+
+  int* flags = buffers.make<int>(2);
+  flags[0] = mode == 7 ? drawInt(in, 0, 0) : in.byte() % 2;
+  flags[1] = mode == 7 ? drawInt(in, 0, 0) : in.byte() % 3;
+  double* inputs = buffers.make<double>(16);
+  for (int i = 0; i < 16; ++i) {
+    const Range& range = kGenericInputs[i];
+    if (mode == 7 || (mode == 6 && i == offIndex)) {
+      inputs[i] = drawDouble(in, range.nominal);
+    } else {
+      // Anywhere in the range, the bounds included.
+      const double u = in.u16() / 65535.0;
+      inputs[i] = in.byte() % 4 == 0 ? range.nominal : range.low + u * (range.high - range.low);
+    }
+  }
+  int* material = buffers.make<int>(1);
+  const std::uint8_t pick = in.byte();
+  *material = pick < 200 ? 74828 : kMaterials[pick % std::size(kMaterials)];
+  int* valveCount = buffers.make<int>(1);
+  *valveCount = static_cast<int>(in.byte() % (kMaxValves + 3)) - 2;  // -2 to kMaxValves
+  const std::size_t valves = static_cast<std::size_t>(std::max(*valveCount, 0));
+  double* valveFirst = buffers.make<double>(valves);
+  double* valveSecond = buffers.make<double>(valves);
+  for (std::size_t i = 0; i < valves; ++i) {
+    valveFirst[i] = drawDouble(in, 20000.0);
+    valveSecond[i] = drawDouble(in, 60.0);
+  }
+  int* timeDivision = buffers.make<int>(1);
+  *timeDivision = std::min(drawInt(in, 100, 0), kMaxTimeDivision);
+  int* maxSteps = buffers.make<int>(1);
+  *maxSteps = std::min(drawInt(in, 1000, 0), kMaxGenericSteps);
+
+  // The outputs: arrays of *maxSteps doubles (at least 16), scalars alike.
+  const std::size_t room = static_cast<std::size_t>(std::max(*maxSteps, 16));
+  plan.fixedPointers = {flags, inputs, material, valveCount, valveFirst, valveSecond, timeDivision, maxSteps};
+  while (plan.fixedPointers.size() < static_cast<std::size_t>(arity)) {
+    plan.fixedPointers.push_back(buffers.make<double>(room));
+  }
+  // Now and then one argument is null, as a host may pass by mistake.
+  if (in.byte() % 32 == 31) plan.fixedPointers[in.byte() % plan.fixedPointers.size()] = nullptr;
+  plan.pointersFixed = true;
+  if (kTrace) {
+    std::fprintf(stderr, "  flags %d %d material %d valves %d division %d maxSteps %d\n  inputs", flags[0], flags[1],
+                 *material, *valveCount, *timeDivision, *maxSteps);
+    for (int i = 0; i < 16; ++i) std::fprintf(stderr, " %.17g", inputs[i]);
+    for (std::size_t i = 0; i < valves; ++i) std::fprintf(stderr, "\n  valve %.17g %.17g", valveFirst[i], valveSecond[i]);
+    std::fprintf(stderr, "\n");
+  }
+}
+
+// VorlCheckInputs: the same inputs, and a null pointer now and then (it
+// answers code 5).
+void planInputCheck(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
+  Bytes& in = s.in;
+  int* flags = buffers.make<int>(2);
+  flags[0] = drawInt(in, 0, 0);
+  flags[1] = drawInt(in, 1, 0);
+  double* inputs = buffers.make<double>(16);
+  for (int i = 0; i < 16; ++i) inputs[i] = drawDouble(in, kGenericInputs[i].nominal);
+  int* valveCount = buffers.make<int>(1);
+  *valveCount = static_cast<int>(in.byte() % (kMaxValves + 3)) - 2;
+  const std::size_t valves = static_cast<std::size_t>(std::max(*valveCount, 0));
+  double* valveFirst = buffers.make<double>(valves);
+  double* valveSecond = buffers.make<double>(valves);
+  for (std::size_t i = 0; i < valves; ++i) {
+    valveFirst[i] = drawDouble(in, 20000.0);
+    valveSecond[i] = drawDouble(in, 60.0);
+  }
+  int* timeDivision = buffers.make<int>(1);
+  *timeDivision = drawInt(in, 100, 0);
+  int* maxSteps = buffers.make<int>(1);
+  *maxSteps = drawInt(in, 1000, 0);
+  plan.fixedPointers = {flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount};
+  for (void*& pointer : plan.fixedPointers) {
+    if (in.byte() % 16 == 15) pointer = nullptr;
+  }
+  plan.fixedPointers.resize(static_cast<std::size_t>(arity), nullptr);
+  plan.pointersFixed = true;
+}
+
+void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
+  Bytes& in = s.in;
+  const std::string_view name = plan.name;
+  if (name == "VorlGenericZel") {
+    planGenericEntry(s, plan, buffers, arity);
+  } else if (name == "VorlCheckInputs") {
+    planInputCheck(s, plan, buffers, arity);
+  } else if (name == "AnalyticComparison") {
+    plan.count = std::clamp(drawInt(in, 16, 0), -2, kMaxComparisonCount);
+    plan.countPosition = arity - 1;
+    plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
+  } else if (name == "VorlErrorLogTag" || name == "VorlErrorLogMessage") {
+    plan.count = std::clamp(drawInt(in, 64, 0), -2, kMaxTextBuffer);
+    plan.countPosition = arity - 1;
+    plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
+  } else if (name.find("PostFlash") != std::string_view::npos) {
+    plan.pointerElements = 1;
+  }
+}
+
+// What a call returned: a new model goes into the pool, an owned text is
+// freed, a size is kept for the indices of later calls.
+template <class Result>
+void keepResult(Session& s, const CallPlan& plan, Result result) {
+  if constexpr (std::is_same_v<Result, VorlHandle>) {
+    s.store(result);
+  } else if constexpr (std::is_same_v<Result, VorlString>) {
+    VorlStringFree(result);
+  } else if constexpr (std::is_same_v<Result, int>) {
+    if (plan.name.find("Size") != std::string_view::npos || plan.name.find("Steps") != std::string_view::npos ||
+        plan.name.find("Count") != std::string_view::npos) {
+      s.lastSize = result;
+    }
+  }
+}
+
+// Promises of the interface checked after a call.
+template <class Tuple>
+void checkAfterCall(const CallPlan& plan, const Tuple& arguments, int result) {
+  const std::string_view name = plan.name;
+  if (VorlErrorLogCount() > 1000) broken("error log holds more than 1000 entries", name.data());
+  if constexpr (std::is_same_v<Tuple, std::tuple<int, char*, int>>) {
+    // The text copies of the log: an entry that exists is copied cut to fit
+    // and NUL-terminated.
+    const char* buffer = std::get<1>(arguments);
+    const int size = std::get<2>(arguments);
+    if (result >= 0 && buffer != nullptr && size > 0 &&
+        std::memchr(buffer, '\0', static_cast<std::size_t>(size)) == nullptr) {
+      broken("text copy not terminated within its buffer", name.data());
+    }
+    if (result < -1) broken("negative text length other than -1", name.data());
+  }
+}
+
+template <class Tuple>
+void checkGenericEntry(const CallPlan& plan, const Tuple& arguments) {
+  if constexpr (std::tuple_size_v<Tuple> > 49) {
+    if (plan.fixedPointers[7] == nullptr || std::get<12>(arguments) == nullptr || std::get<32>(arguments) == nullptr ||
+        std::get<49>(arguments) == nullptr) {
+      return;  // a null argument: nothing to check beyond the absence of a crash
+    }
+    const int maxSteps = *static_cast<const int*>(plan.fixedPointers[7]);
+    const int recordsA = *std::get<12>(arguments);
+    const int recordsB = *std::get<32>(arguments);
+    if (kTrace) std::fprintf(stderr, "  records %d %d, output steps %d\n", recordsA, recordsB, *std::get<49>(arguments));
+    const int limit = std::max(maxSteps, 0);
+    if (recordsA < 0 || recordsA > limit || recordsB < 0 || recordsB > limit) {
+      broken("a record count outside 0 to *maxSteps", "VorlGenericZel");
+    }
+  }
+}
+
+template <class Result, class... Args, std::size_t... I>
+void callWith(Result(VORL_CALL* function)(Args...), Session& s, CallPlan& plan, std::index_sequence<I...>) {
+  Buffers buffers;
+  makePlan(s, plan, buffers, static_cast<int>(sizeof...(Args)));
+  // Braces: the arguments are drawn from the input left to right.
+  std::tuple<Args...> arguments{argument<Args>(s, plan, buffers, static_cast<int>(I))...};
+  if (plan.name == "VorlStringFree") {
+    // Only a text the library handed out, or null, may be freed.
+    if constexpr (std::is_same_v<std::tuple<Args...>, std::tuple<VorlString>>) {
+      std::get<0>(arguments) = s.in.byte() % 2 == 0 ? nullptr : Author();
+    }
+  }
+  int intResult = 0;
+  if constexpr (std::is_void_v<Result>) {
+    std::apply(function, arguments);
+  } else {
+    const Result result = std::apply(function, arguments);
+    if constexpr (std::is_same_v<Result, int>) intResult = result;
+    if constexpr (std::is_arithmetic_v<Result>) {
+      if (kTrace) std::fprintf(stderr, "  -> %.17g\n", static_cast<double>(result));
+    }
+    keepResult(s, plan, result);
+  }
+  checkAfterCall(plan, arguments, intResult);
+  if (plan.name == "VorlGenericZel") checkGenericEntry(plan, arguments);
+  if (kTrace) {
+    for (int i = s.logSeen, n = VorlErrorLogCount(); i < n; ++i) std::fprintf(stderr, "  log %d\n", VorlErrorLogCode(i));
+    s.logSeen = VorlErrorLogCount();
+  }
+}
+
+using Caller = void (*)(Session&, std::string_view);
+
+// The export table as a list of callers, in ordinal order.
+struct Export {
+  int ordinal;
+  const char* name;
+  Caller caller;
+};
+
+template <class Result, class... Args>
+constexpr std::size_t arityOf(Result(VORL_CALL*)(Args...)) {
+  return sizeof...(Args);
+}
+
+template <auto Function>
+void callExport(Session& s, std::string_view name) {
+  CallPlan plan;
+  plan.name = name;
+  callWith(Function, s, plan, std::make_index_sequence<arityOf(Function)>{});
+}
+
+const Export kExports[] = {
+#define VORL_EXPORT(ordinal, result, name, arguments) {ordinal, #name, &callExport<&name>},
+#include "vorl_exports.inc"
+#undef VORL_EXPORT
+};
+constexpr std::size_t kExportCount = std::size(kExports);
+
+// Which export a call names: the high bit clear, an ordinal (the first export
+// at or above it, so that written inputs keep their meaning as exports are
+// added); set, an index into the table.
+const Export& chooseExport(Bytes& in) {
+  const std::uint16_t word = in.u16();
+  if (word & 0x8000u) return kExports[(word & 0x7fffu) % kExportCount];
+  for (const Export& entry : kExports) {
+    if (entry.ordinal >= word) return entry;
+  }
+  return kExports[0];
+}
+
+bool isRun(std::string_view name) { return name == "VorlRun" || name == "VorlGenericZel"; }
+
+// The process-wide settings back to their defaults, so that each input
+// starts from the same state and a finding replays alone.
+void resetProcessState() {
+  VorlChokeModelAllow(1);
+  VorlSetBrimlowMessageBoxWarningLevel(0);
+  VorlErrorHandlerSet(nullptr, nullptr);
+  VorlDebugOutputSet(nullptr, nullptr);
+  VorlErrorLogClear();
+  vorl::truncateAtInfinite = false;  // set for good by the one-call entry
+}
+
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  resetProcessState();
+  Session session{Bytes(data, size)};
+  for (int calls = 0; calls < kMaxCallsPerInput && !session.in.empty(); ++calls) {
+    const Export& chosen = chooseExport(session.in);
+    if (isRun(chosen.name) && ++session.runs > kMaxRunsPerInput) continue;
+    if (kTrace) std::fprintf(stderr, "call %d: %s\n", calls, chosen.name);
+    chosen.caller(session, chosen.name);
+  }
+  session.deleteAll();
+  resetProcessState();
+  return 0;
+}
