@@ -95,7 +95,8 @@ TEST(Batch, RowsOfTheExampleSweepAreTheSummariesOfSingleRuns) {
     for (const char* key : {"breach_location_m", "aperture", "upstream_pressure_Pa"}) {
       single[key] = cellValue(rows[r][columnOf(header, key)]);
     }
-    for (const auto& [key, value] : runJson({"run", "-", "--json"}, single.dump())["summary"].items()) {
+    const Json result = runJson({"run", "-", "--json"}, single.dump());
+    for (const auto& [key, value] : result["summary"].items()) {
       const std::size_t column = columnOf(header, key);
       ASSERT_LT(column, header.size()) << key;
       EXPECT_TRUE(sameValue(value, cellValue(rows[r][column]))) << "row " << r << " " << key;
