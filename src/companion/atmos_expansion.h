@@ -72,6 +72,12 @@ class ATMOSEXPANSION {
   void atmexCalc(const AMBIENT& ambient, const KIV* properties, double pressure, double temperature,
                  double velocity, int material, ATMOSEXPDATA& result) const;
 
+  // The saturation temperature at the ambient pressure is the dearest part of
+  // an expansion (a root solve) and is the same for every exit state of a
+  // model: it is kept between calls for the last material, property object and
+  // ambient pressure. A model's expansions run on one thread at a time.
+  double saturationTemperatureAt(const KIV* properties, int material, double pressure) const;
+
  private:
   int method_ = kConservation;
   int phaseFlag_ = 1;             // vapour at the exit
@@ -83,11 +89,6 @@ class ATMOSEXPANSION {
   double aperture_ = 1.0;         // orifice area / bore area
   double molarMass_ = 0.0;        // kg/kmol
 
-  // The saturation temperature at the ambient pressure is the dearest part of
-  // an expansion (a root solve) and is the same for every exit state of a
-  // model: it is kept between calls for the last material, property object and
-  // ambient pressure. A model's expansions run on one thread at a time.
-  double saturationTemperatureAt(const KIV* properties, int material, double pressure) const;
   struct SaturationCache {
     bool valid = false;
     const KIV* properties = nullptr;

@@ -24,8 +24,12 @@ PostFlashState expandOutflow(const VORL& model, double exitPressure, double orif
   if (data.d1 > 0.0) {
     state.temperature = data.d1;
   } else {
-    // Two-phase: the jet sits at the saturation temperature at ambient pressure.
-    state.temperature = model.SaturationTemperature(model.ambient().pressure);
+    // Two-phase: the jet sits at the saturation temperature at ambient
+    // pressure, which the expansion has just worked out and kept.
+    const KIV* properties = VORL::sharedProperties();
+    state.temperature = model.gasId() != 0 && properties != nullptr
+                            ? expansion.saturationTemperatureAt(properties, model.gasId(), model.ambient().pressure)
+                            : 0.0;
     state.liquidFraction = -data.d1;
     state.dropSize = data.d2;
   }
