@@ -97,7 +97,10 @@ double phaseThreeStepTime(const GB& branch, double p0, double pe0, double p1, do
 
   const double R0 = frictionIntegralFactor(p0, pe0, q);
   const double R1 = frictionIntegralFactor(p1, pe1, q);
-  if (finishing || !(R1 < kInfiniteThreshold)) {
+  // A fed branch that ends its blow-down holds its limit state for ever: the
+  // supply keeps it flowing, so it never finishes at a finite time.
+  const bool fedBranchEnds = newPhase == 4 && q > 0.0;
+  if (finishing || fedBranchEnds || !(R1 < kInfiniteThreshold)) {
     newPhase = 4;
     if (q == 0.0) return closedEndTime(branch, p0, pe0, p1, pe1, dt);
     dt = kInfinite;

@@ -94,6 +94,51 @@ TEST_F(RunDriver, AFedBranchNeverFinishesAndReportsAnInfiniteEnd) {
   EXPECT_EQ(VorlBranchBMassExpelledIsInfinite(line, VorlBranchBFlowSequenceSize(line) - 1), 0);
 }
 
+// A fed branch whose blow-down reaches its limit while the orifice is still
+// choked: the step that cannot lower the far-end pressure any more ends the
+// history at infinite time, like any other fed branch, and the pipe goes on
+// releasing what the supply delivers after the last finite record.
+TEST_F(RunDriver, AFedBranchAtItsChokedLimitHoldsItForEver) {
+  struct Gas {
+    int material;
+    double molecularWeight;
+  };
+  for (const Gas gas : {Gas{kMethane, 0.0}, Gas{0, 16.04}, Gas{0, 17.4}}) {
+    for (double aperture : {0.2, 0.3}) {
+      ModelHandle model(gas.material != 0 ? VorlModelCreateZel(gas.material)
+                                          : VorlModelCreateSimple(gas.molecularWeight));
+      VorlPipeDiameterSet(model, 0.5);
+      VorlPipeRoughnessSet(model, 5e-5);
+      VorlPipeLengthSet(model, 100000.0);
+      VorlUpstreamPressureSet(model, 4.0e6);
+      VorlTotalInflowSet(model, 20.0);
+      VorlPipeBreachLocationSet(model, 5000.0);
+      VorlOrificeApertureSet(model, aperture);
+      ASSERT_GT(VorlRun(model), 0);
+      const std::string label = std::to_string(gas.molecularWeight) + " " + std::to_string(aperture);
+
+      const int last = VorlBranchAFlowSequenceSize(model) - 1;
+      EXPECT_EQ(VorlBranchATimeIsInfinite(model, last), 1) << label;
+      EXPECT_EQ(VorlBranchARegime(model, last), 4) << label;
+      EXPECT_EQ(VorlBranchATimeToDepressurise(model), 1e128) << label;
+      // At the limit the outflow stands near what the supply delivers (the
+      // limit state keeps the choked flux of its last step).
+      EXPECT_NEAR(VorlBranchAExitFlux(model, last), 20.0, 20.0 * 0.1) << label;
+
+      // After the end of the finite history the pipe goes on releasing what
+      // the supply delivers: the expelled mass grows at the inflow rate.
+      const double end = VorlPipeTimeMax(model);
+      VorlPipeTimeSet(model, end, 0.0);
+      const double releasedAtEnd = VorlPipeMassExpelled(model);
+      const double hour = 3600.0;
+      VorlPipeTimeSet(model, end + hour, 0.0);
+      EXPECT_EQ(VorlPipeMassExpelledIsInfinite(model), 0) << label;
+      EXPECT_NEAR(VorlPipeMassExpelled(model) - releasedAtEnd, 20.0 * hour, 1e-6 * 20.0 * hour) << label;
+      EXPECT_NEAR(VorlPipeExitFlux(model), 20.0, 20.0 * 0.1) << label;
+    }
+  }
+}
+
 TEST_F(RunDriver, FailuresReturnZeroWithTheirCodeAndTag) {
   const RunLine line;
   VorlPipeDiameterSet(line, 0.0);  // leaves the model without a steady flow
