@@ -1,0 +1,73 @@
+#include "reference/steady_profile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace vorl::reference {
+namespace {
+
+// Longest Runge-Kutta step, m: the profile varies over kilometres.
+constexpr double kLongestStep = 10.0;
+
+// The density and the mass integrated so far along the line.
+struct ProfilePoint {
+  double density;
+  double mass;
+};
+
+class SteadyEquation {
+ public:
+  SteadyEquation(const GasLaw& gas, double fanning, double bore, double massFlux)
+      : gas_(gas), frictionPerLength_(2.0 * fanning / bore), massFlux_(massFlux) {}
+
+  // (c^2 - G^2/rho^2) drho/dx = -(2 f / D) G^2 / rho, and dm/dx = rho.
+  ProfilePoint slope(const ProfilePoint& point) const {
+    const double rho = point.density;
+    const double velocity = massFlux_ / rho;
+    const double subsonic = gas_.soundSpeedSquared(rho) - velocity * velocity;
+    if (!(rho > 0.0) || !(subsonic > 0.0))
+      throw std::invalid_argument("the intact line's steady flow chokes within the line: inflow too large");
+    return ProfilePoint{-frictionPerLength_ * massFlux_ * velocity / subsonic, rho};
+  }
+
+  ProfilePoint step(const ProfilePoint& p, double h) const {
+    const ProfilePoint k1 = slope(p);
+    const ProfilePoint k2 = slope(ProfilePoint{p.density + 0.5 * h * k1.density, p.mass + 0.5 * h * k1.mass});
+    const ProfilePoint k3 = slope(ProfilePoint{p.density + 0.5 * h * k2.density, p.mass + 0.5 * h * k2.mass});
+    const ProfilePoint k4 = slope(ProfilePoint{p.density + h * k3.density, p.mass + h * k3.mass});
+    return ProfilePoint{p.density + h / 6.0 * (k1.density + 2.0 * k2.density + 2.0 * k3.density + k4.density),
+                        p.mass + h / 6.0 * (k1.mass + 2.0 * k2.mass + 2.0 * k3.mass + k4.mass)};
+  }
+
+ private:
+  const GasLaw& gas_;
+  double frictionPerLength_;
+  double massFlux_;
+};
+
+}  // namespace
+
+SteadyFlow steadyFlow(const GasLaw& gas, double fanning, double bore, double upstreamPressure, double massFlux,
+                      const std::vector<double>& faces) {
+  const SteadyEquation equation(gas, fanning, bore, massFlux);
+  SteadyFlow flow;
+  const std::size_t cells = faces.size() - 1;
+  flow.cellMass.resize(cells);
+  flow.cellMomentum.resize(cells);
+  ProfilePoint point{gas.density(upstreamPressure), 0.0};
+  for (std::size_t i = 0; i < cells; ++i) {
+    const double width = faces[i + 1] - faces[i];
+    const int steps = std::max(2, static_cast<int>(std::ceil(width / kLongestStep)));
+    // Each cell's mass integral starts from zero, so that no rounding of the
+    // running total enters the cell masses.
+    point.mass = 0.0;
+    for (int s = 0; s < steps; ++s) point = equation.step(point, width / steps);
+    flow.cellMass[i] = point.mass;
+    flow.cellMomentum[i] = massFlux * width;
+  }
+  flow.downstreamPressure = gas.pressure(point.density);
+  return flow;
+}
+
+}  // namespace vorl::reference
