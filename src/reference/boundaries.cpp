@@ -10,10 +10,17 @@ namespace {
 
 // Tolerance of the end densities solved for, in ln(rho).
 constexpr double kLogDensityTolerance = 1e-13;
-// The characteristic speed w + c taken no lower than this fraction of c in
-// the friction increment: an end is never reached by an inflow faster than
-// sound here, and this keeps the travel time finite if one were.
-constexpr double kSlowestCharacteristic = 0.1;
+// Below this k M^2 h the steady profile over the end cell is flat.
+constexpr double kNegligibleFriction = 1e-12;
+// Tolerance of the relative density rise across the end cell.
+constexpr double kRelativeTolerance = 1e-14;
+// The friction increment is settled to this fraction of the sound speed, in
+// at most this many passes (a choked end needs one: its profile scales with
+// the end density).
+constexpr double kInvariantTolerance = 1e-13;
+constexpr int kMaxFrictionPasses = 8;
+// First step down in ln(rho) from rest in search of the sonic point.
+constexpr double kSonicSearchStep = 2.0;
 
 }  // namespace
 
@@ -29,20 +36,64 @@ EndConditions::EndConditions(const GasLaw& gas, double fanning, double bore, dou
       sinkPressure_(sinkPressure),
       sinkDensity_(sinkPressure > 0.0 ? gas.density(sinkPressure) : 0.0) {}
 
-double EndConditions::frictionIncrement(const EndCell& cell, double velocity, double soundSpeed) const {
-  const double characteristicSpeed = std::fmax(velocity + soundSpeed, kSlowestCharacteristic * soundSpeed);
-  return frictionPerLength_ * cell.halfWidth * velocity * std::fabs(velocity) / characteristicSpeed;
+// The steady flow with friction of the end state's mass flux G, followed
+// from the end into the pipe across the cell with the sound speed of the end
+// state: with rho / rhoE = 1 + e, M the end's Mach number and s the sign of
+// G, the distance from the end is d where
+//   g(e) = e (2 + e) / 2 - M^2 ln(1 + e) = s k M^2 d,   k = 2 f / D,
+// and the mean density over the cell (e at d = its width) is rhoE R with
+//   R = e ((e^2 + 3 e + 3) / 3 - M^2) / g(e),
+// its mean velocity G / (rhoE R). The increment is the invariant of that mean
+// state less the invariant at the end. The steady profile steepens without
+// bound towards a sonic end; taken from the cell centre with the friction at
+// the centre and at the end instead, a breach cell as long as the friction
+// length D / (4 f) would deliver several per cent too little.
+double EndConditions::steadyProfileIncrement(const EndCell& cell, const EndState& end) const {
+  const double c = std::sqrt(gas_.soundSpeedSquared(end.density));
+  const double mach = end.outwardVelocity / c;
+  const double mach2 = mach * mach;
+  const double target = frictionPerLength_ * cell.width * mach2 * (mach > 0.0 ? 1.0 : -1.0);
+  if (std::fabs(target) < kNegligibleFriction) return 0.0;
+  const auto g = [mach2](double e) { return 0.5 * e * (2.0 + e) - mach2 * std::log1p(e); };
+  const auto excess = [&](double e) { return g(e) - target; };
+  const auto slope = [mach2](double e) { return 1.0 + e - mach2 / (1.0 + e); };
+  // g rises from its least value at e = |M| - 1 (where the flow would turn
+  // sonic) through g(0) = 0: outflow (target > 0) lies above 0, inflow
+  // below, and no supply here comes near the sonic bound, at which it is held.
+  const double start = target / (1.0 - std::fmin(mach2, 0.5));
+  double e;
+  if (target > 0.0) {
+    const auto [lo, hi] = bracketBeyond(excess, 0.0, std::sqrt(target) + target);
+    e = safeguardedNewton(excess, slope, lo, hi, std::fmin(start, hi), kRelativeTolerance);
+  } else {
+    const double deepest = std::fabs(mach) - 1.0;
+    e = excess(deepest) >= 0.0 ? deepest
+                               : safeguardedNewton(excess, slope, deepest, 0.0, std::fmax(start, deepest),
+                                                   kRelativeTolerance);
+  }
+  const double ratio = e * ((e * e + 3.0 * e + 3.0) / 3.0 - mach2) / g(e);
+  return (end.outwardVelocity / ratio - end.outwardVelocity) + c * std::log(ratio);
 }
 
+// The end state depends on the friction increment, and the increment on the
+// end state: a fixed point, found by the secant method from no friction.
 template <class Solve>
 EndState EndConditions::withFriction(const EndCell& cell, Solve&& solve) const {
-  const double cellSoundSpeed = std::sqrt(gas_.soundSpeedSquared(cell.density));
-  const double atCell = frictionIncrement(cell, cell.outwardVelocity, cellSoundSpeed);
-  if (atCell == 0.0) return solve(Characteristic{cell.density, cell.outwardVelocity});
-  const EndState first = solve(Characteristic{cell.density, cell.outwardVelocity - atCell});
-  const double atEnd =
-      frictionIncrement(cell, first.outwardVelocity, std::sqrt(gas_.soundSpeedSquared(first.density)));
-  return solve(Characteristic{cell.density, cell.outwardVelocity - 0.5 * (atCell + atEnd)});
+  EndState end = solve(Characteristic{cell.density, cell.outwardVelocity});
+  if (frictionPerLength_ == 0.0) return end;
+  double shift = 0.0, mismatch = steadyProfileIncrement(cell, end);
+  double previousShift = shift, previousMismatch = mismatch;
+  shift = mismatch;
+  for (int pass = 0; pass < kMaxFrictionPasses; ++pass) {
+    end = solve(Characteristic{cell.density, cell.outwardVelocity - shift});
+    mismatch = steadyProfileIncrement(cell, end) - shift;
+    if (std::fabs(mismatch) <= kInvariantTolerance * std::sqrt(gas_.soundSpeedSquared(end.density))) break;
+    const double secant = (mismatch - previousMismatch) / (shift - previousShift);
+    previousShift = shift;
+    previousMismatch = mismatch;
+    shift -= secant != 0.0 && std::isfinite(secant) ? mismatch / secant : -mismatch;
+  }
+  return end;
 }
 
 EndState EndConditions::wall(const EndCell& cell) const {
@@ -64,13 +115,18 @@ EndState EndConditions::wallOn(const Characteristic& ch) const {
 }
 
 // Along the characteristic the outward velocity rises as the density falls,
-// faster than the sound speed changes: one sonic point below the rest density.
+// faster than the sound speed changes: one sonic point below the rest
+// density, where w - c falls with slope about -c in ln(rho) (exactly for the
+// ideal gas, whose sonic point lies at rest density / e).
 double EndConditions::sonicDensityOn(const Characteristic& ch, double restDensity) const {
   const auto excess = [&](double y) {
     const double rho = std::exp(y);
     return ch.velocityAt(gas_, rho) - std::sqrt(gas_.soundSpeedSquared(rho));
   };
-  return std::exp(rootBeyond(excess, std::log(restDensity), -0.5, kLogDensityTolerance));
+  const auto slope = [&](double y) { return -std::sqrt(gas_.soundSpeedSquared(std::exp(y))); };
+  const double yRest = std::log(restDensity);
+  const auto [lo, hi] = bracketBeyond(excess, yRest, -kSonicSearchStep);
+  return std::exp(safeguardedNewton(excess, slope, lo, hi, yRest - 1.0, kLogDensityTolerance));
 }
 
 double EndConditions::orificeMassFlux(double density, double outwardVelocity) const {
@@ -108,7 +164,8 @@ EndState EndConditions::breachOn(const Characteristic& ch) const {
 }
 
 // Inflow (outward velocity negative) lies above the rest density, where the
-// outward mass flux falls steadily below zero.
+// outward mass flux rho w falls steadily below zero with slope rho (w - c)
+// in ln(rho).
 EndState EndConditions::supplyOn(const Characteristic& ch) const {
   const EndState rest = wallOn(ch);
   if (supplyMassFlux_ == 0.0) return rest;
@@ -116,9 +173,14 @@ EndState EndConditions::supplyOn(const Characteristic& ch) const {
     const double rho = std::exp(y);
     return rho * ch.velocityAt(gas_, rho) + supplyMassFlux_;
   };
-  const double firstStep =
-      supplyMassFlux_ / (rest.density * std::sqrt(gas_.soundSpeedSquared(rest.density))) + 1e-12;
-  const double rho = std::exp(rootBeyond(surplus, std::log(rest.density), firstStep, kLogDensityTolerance));
+  const auto slope = [&](double y) {
+    const double rho = std::exp(y);
+    return rho * (ch.velocityAt(gas_, rho) - std::sqrt(gas_.soundSpeedSquared(rho)));
+  };
+  const double yRest = std::log(rest.density);
+  const double firstStep = supplyMassFlux_ / (rest.density * std::sqrt(gas_.soundSpeedSquared(rest.density)));
+  const auto [lo, hi] = bracketBeyond(surplus, yRest, 2.0 * firstStep + kLogDensityTolerance);
+  const double rho = std::exp(safeguardedNewton(surplus, slope, lo, hi, yRest + firstStep, kLogDensityTolerance));
   return EndState{rho, -supplyMassFlux_ / rho, gas_.pressure(rho)};
 }
 

@@ -12,22 +12,23 @@ struct EndState {
   double outwardMassFlux() const noexcept { return density * outwardVelocity; }  // kg/(m2 s)
 };
 
-// The cell next to a pipe end: its average density, its velocity towards the
-// end and the distance from its centre to the end.
+// The cell next to a pipe end: its mean density, its mean velocity (momentum
+// over mass) towards the end and its width.
 struct EndCell {
   double density = 0.0;          // kg/m3
   double outwardVelocity = 0.0;  // m/s
-  double halfWidth = 0.0;        // m
+  double width = 0.0;            // m
 };
 
 // What each kind of pipe end does with the gas arriving at it. Each end
 // state lies on the outgoing characteristic from the end cell: the Riemann
-// invariant w + integral(c/rho drho) carried from the cell centre to the end,
-// less what wall friction takes from it on the way (it changes at the rate
-// -(2 f / D) w |w| along the characteristic, which travels at w + c, so the
-// change over the half cell is -(2 f / D) (h/2) w|w| / (w + c), taken as the
-// mean of its values at the centre and at the end). Without friction this is
-// exact in a simple wave. Solved by bracketed root finding.
+// invariant w + integral(c/rho drho) of the cell's mean state, less the
+// change of the invariant that wall friction makes across the cell. That
+// change is taken from the steady flow with friction of the end's mass flux
+// across the cell (the invariant of its mean state less the invariant at the
+// end), which the cell holds once the flow near the end has settled; it
+// vanishes without friction, where the relation is exact in a simple wave.
+// Solved by bracketed root finding.
 class EndConditions {
  public:
   // fanning: Fanning factor; bore (m); aperture: orifice area / bore area;
@@ -70,7 +71,7 @@ class EndConditions {
   EndState supplyOn(const Characteristic& ch) const;
   EndState sinkOn(const Characteristic& ch) const;
   double sonicDensityOn(const Characteristic& ch, double restDensity) const;
-  double frictionIncrement(const EndCell& cell, double velocity, double soundSpeed) const;
+  double steadyProfileIncrement(const EndCell& cell, const EndState& end) const;
 
   const GasLaw& gas_;
   double frictionPerLength_;  // 2 f / D

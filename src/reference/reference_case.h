@@ -19,7 +19,7 @@ struct IsolationValve {
 // grid twice as fine everywhere at every time.
 struct ReferenceNumerics {
   double refinement = 1.0;
-  double courantNumber = 0.6;
+  double courantNumber = 0.8;
   // Cell size at the breach when it opens, m; 0: the bore.
   double initialBreachCell = 0.0;
   // Away from the breach a cell is this fraction of its distance from it.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 namespace vorl::reference {
 
@@ -67,28 +68,58 @@ double brentRoot(Function&& f, double lo, double hi, double fLo, double fHi, dou
   return b;
 }
 
-// Widens a bracket from `start` by steps that double from `step` (negative to
-// search downwards) until f changes sign from its value at `start`, then
-// solves by Brent's method. For monotone f with a root on that side.
+// A bracket of a sign change of f: from `start` in steps that double from
+// `step` (negative to search downwards) until f changes sign from its value
+// at `start`. Returns the bracket ordered low to high.
 template <class Function>
-double rootBeyond(Function&& f, double start, double step, double tolerance) {
+std::pair<double, double> bracketBeyond(Function&& f, double start, double step) {
   constexpr int kMaxWidenings = 80;
   const double fStart = f(start);
-  if (fStart == 0.0) return start;
-  double previous = start, fPrevious = fStart;
+  if (fStart == 0.0) return {start, start};
+  double previous = start;
   for (int widening = 0; widening < kMaxWidenings; ++widening) {
     const double next = previous + step;
     const double fNext = f(next);
-    if (!std::isfinite(fNext)) throw std::runtime_error("rootBeyond: the function left its domain");
-    if ((fNext > 0.0) != (fStart > 0.0) || fNext == 0.0) {
-      return step > 0.0 ? brentRoot(f, previous, next, fPrevious, fNext, tolerance)
-                        : brentRoot(f, next, previous, fNext, fPrevious, tolerance);
-    }
+    if (!std::isfinite(fNext)) throw std::runtime_error("bracketBeyond: the function left its domain");
+    if ((fNext > 0.0) != (fStart > 0.0) || fNext == 0.0)
+      return step > 0.0 ? std::make_pair(previous, next) : std::make_pair(next, previous);
     previous = next;
-    fPrevious = fNext;
     step *= 2.0;
   }
-  throw std::runtime_error("rootBeyond: no sign change found");
+  throw std::runtime_error("bracketBeyond: no sign change found");
+}
+
+// The root beyond `start` (see bracketBeyond) by Brent's method, for a
+// monotone f with a root on that side.
+template <class Function>
+double rootBeyond(Function&& f, double start, double step, double tolerance) {
+  const auto [lo, hi] = bracketBeyond(f, start, step);
+  if (lo == hi) return lo;
+  return brentRoot(f, lo, hi, f(lo), f(hi), tolerance);
+}
+
+// Newton's method kept inside a bracket [lo, hi] across which f changes
+// sign: a step that would leave the bracket, or not shrink the residual
+// enough, is replaced by bisection. `slope(x)` may be an estimate of f'(x)
+// of the right sign; with the exact slope of a linear f one step lands.
+template <class Function, class Slope>
+double safeguardedNewton(Function&& f, Slope&& slope, double lo, double hi, double start, double tolerance) {
+  constexpr int kMaxIterations = 200;
+  double fLo = f(lo);
+  if (fLo == 0.0) return lo;
+  const bool risingFromLo = fLo < 0.0;
+  double x = std::fmin(std::fmax(start, lo), hi);
+  for (int iteration = 0; iteration < kMaxIterations; ++iteration) {
+    const double fx = f(x);
+    if (fx == 0.0) return x;
+    if ((fx < 0.0) == risingFromLo) lo = x; else hi = x;
+    const double d = slope(x);
+    double next = x - fx / d;
+    if (!(next > lo && next < hi) || !std::isfinite(next)) next = 0.5 * (lo + hi);
+    if (std::fabs(next - x) <= tolerance || hi - lo <= tolerance) return next;
+    x = next;
+  }
+  return x;
 }
 
 }  // namespace vorl::reference

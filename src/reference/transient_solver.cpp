@@ -328,13 +328,14 @@ void TransientSolver::evaluate(const std::vector<double>& mass, const std::vecto
 
 // The end states of a boundary face for the cells beside it: their fluxes,
 // the face values the reconstruction takes as those cells' outer neighbours,
-// and the flows and pressures recorded.
+// and the flows and pressures recorded (at the line's ends and the breach;
+// a shut valve passes nothing).
 void TransientSolver::evaluateBoundary(const BoundaryFace& face, BoundaryFlows& flows) {
   const std::size_t f = face.index;
   if (face.left != EndKind::None) {
     const std::size_t cell = f - 1;
     const EndState end =
-        endState(face.left, EndCell{cells_.density[cell], cells_.velocity[cell], 0.5 * grid_.width(cell)});
+        endState(face.left, EndCell{cells_.density[cell], cells_.velocity[cell], grid_.width(cell)});
     const double outward = end.outwardMassFlux();
     fluxes_.massSeenByLeft[f] = outward;
     fluxes_.momentumSeenByLeft[f] = outward * end.outwardVelocity + end.pressure;
@@ -343,7 +344,7 @@ void TransientSolver::evaluateBoundary(const BoundaryFace& face, BoundaryFlows& 
     if (face.left == EndKind::Breach) {
       flows.outOfUpstreamBranch = outward;
       flows.upstreamBreachPressure = end.pressure;
-    } else {
+    } else if (f == grid_.cellCount()) {
       flows.outOfDownstreamEnd = outward;
       flows.downstreamEndPressure = end.pressure;
     }
@@ -351,7 +352,7 @@ void TransientSolver::evaluateBoundary(const BoundaryFace& face, BoundaryFlows& 
   if (face.right != EndKind::None) {
     const std::size_t cell = f;
     const EndState end =
-        endState(face.right, EndCell{cells_.density[cell], -cells_.velocity[cell], 0.5 * grid_.width(cell)});
+        endState(face.right, EndCell{cells_.density[cell], -cells_.velocity[cell], grid_.width(cell)});
     const double outward = end.outwardMassFlux();
     fluxes_.massSeenByRight[f] = -outward;
     fluxes_.momentumSeenByRight[f] = outward * end.outwardVelocity + end.pressure;
@@ -360,7 +361,7 @@ void TransientSolver::evaluateBoundary(const BoundaryFace& face, BoundaryFlows& 
     if (face.right == EndKind::Breach) {
       flows.outOfDownstreamBranch = outward;
       flows.downstreamBreachPressure = end.pressure;
-    } else {
+    } else if (f == 0) {
       flows.intoUpstreamEnd = -outward;
       flows.upstreamEndPressure = end.pressure;
     }
