@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "reference/gas_law.h"
 
 namespace vorl::reference {
@@ -29,11 +31,23 @@ class PengRobinsonGas final : public GasLaw {
   double molarPressure(double n) const noexcept;
   double molarPressureSlope(double n) const noexcept;       // dp/dn
   double soundSpeed(double density) const;                   // throws on the two-phase region
+  // Integral of c d(ln rho) over [y0, y1] by Gauss-Legendre panels.
+  double integrateSoundSpeed(double y0, double y1) const;
+  // The Riemann variable from the table by cubic Hermite interpolation, or
+  // NaN outside it.
+  double tabulatedRiemannVariable(double y) const noexcept;
+  void tabulateRiemannVariable();
 
   double molarMass_;
   double rt_;  // R T, J/kmol
   double a_;   // aT, Pa m6/kmol2
   double b_;   // m3/kmol
+  // The Riemann variable integral(c d ln rho) and its slope c at
+  // ln(rho) = tableStart_ + k tableStep_: the boundaries ask for it many
+  // times per step, and a table makes it as cheap as for the ideal gas.
+  double tableStart_ = 0.0;
+  double tableStep_ = 0.0;
+  std::vector<double> tableVariable_, tableSlope_;
 };
 
 }  // namespace vorl::reference

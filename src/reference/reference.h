@@ -22,4 +22,17 @@ using ProgressCallback = std::function<bool(double fractionDone)>;
 // gas branch), std::runtime_error if the solution fails.
 ReferenceResult runReference(const ReferenceCase& input, const ProgressCallback& progress = {});
 
+// A state of the line to start from instead of the intact line's steady
+// flow: pressure (Pa, positive) and velocity (m/s) as functions of the
+// distance from the upstream end (m). With inflow, the sink is held at the
+// profile's pressure at the downstream end.
+struct InitialProfile {
+  std::function<double(double position)> pressure;
+  std::function<double(double position)> velocity;
+};
+
+// Runs the case from the given state.
+ReferenceResult runReference(const ReferenceCase& input, const InitialProfile& start,
+                             const ProgressCallback& progress = {});
+
 }  // namespace vorl::reference

@@ -19,7 +19,7 @@
 #include "reference/grid.h"
 #include "reference/reference.h"
 #include "reference/riemann.h"
-#include "reference/steady_profile.h"
+#include "reference/initial_state.h"
 
 namespace vorl::reference {
 namespace {
@@ -109,7 +109,8 @@ Resolution resolutionOf(const ReferenceCase& c, double soundSpeed) {
 
 class TransientSolver {
  public:
-  explicit TransientSolver(const ReferenceCase& input);
+  // Starts from the profile when given, else from the intact line's steady flow.
+  TransientSolver(const ReferenceCase& input, const InitialProfile* start);
   ReferenceResult run(const ProgressCallback& progress);
 
  private:
@@ -159,7 +160,7 @@ class TransientSolver {
   std::vector<double> stageMass_, stageMomentum_, nextMass_, nextMomentum_;
 };
 
-TransientSolver::TransientSolver(const ReferenceCase& input)
+TransientSolver::TransientSolver(const ReferenceCase& input, const InitialProfile* start)
     : input_(input),
       gas_(makeGasLaw(input.molarMass, input.temperature, input.realGas)),
       area_(0.25 * kPi * input.bore * input.bore),
@@ -168,11 +169,12 @@ TransientSolver::TransientSolver(const ReferenceCase& input)
       grid_(input.length, input.breachLocation, pinnedFaces(),
             CellSizeTarget{resolution_.initialBreachCell, resolution_.grading, resolution_.largestCell}),
       lastBreachCellTarget_(resolution_.initialBreachCell) {
-  const SteadyFlow steady = steadyFlow(*gas_, input.fanning, input.bore, input.upstreamPressure,
-                                       input.inflow / area_, grid_.faces());
-  grid_.mass = steady.cellMass;
-  grid_.momentum = steady.cellMomentum;
-  const double sinkPressure = input.inflow > 0.0 ? steady.downstreamPressure : 0.0;
+  const LineState initial = start ? profileState(*gas_, *start, grid_.faces())
+                                  : steadyFlow(*gas_, input.fanning, input.bore, input.upstreamPressure,
+                                               input.inflow / area_, grid_.faces());
+  grid_.mass = initial.cellMass;
+  grid_.momentum = initial.cellMomentum;
+  const double sinkPressure = input.inflow > 0.0 ? initial.downstreamPressure : 0.0;
   ends_.emplace(*gas_, input.fanning, input.bore, input.aperture, input.ambientPressure, input.inflow / area_,
                 sinkPressure);
   statistics_.initialCells = grid_.cellCount();
@@ -496,7 +498,13 @@ ReferenceResult TransientSolver::run(const ProgressCallback& progress) {
 
 ReferenceResult runReference(const ReferenceCase& input, const ProgressCallback& progress) {
   validateCase(input);
-  TransientSolver solver(input);
+  TransientSolver solver(input, nullptr);
+  return solver.run(progress);
+}
+
+ReferenceResult runReference(const ReferenceCase& input, const InitialProfile& start, const ProgressCallback& progress) {
+  validateCase(input);
+  TransientSolver solver(input, &start);
   return solver.run(progress);
 }
 

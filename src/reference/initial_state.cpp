@@ -1,4 +1,4 @@
-#include "reference/steady_profile.h"
+#include "reference/initial_state.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,10 +48,10 @@ class SteadyEquation {
 
 }  // namespace
 
-SteadyFlow steadyFlow(const GasLaw& gas, double fanning, double bore, double upstreamPressure, double massFlux,
-                      const std::vector<double>& faces) {
+LineState steadyFlow(const GasLaw& gas, double fanning, double bore, double upstreamPressure, double massFlux,
+                     const std::vector<double>& faces) {
   const SteadyEquation equation(gas, fanning, bore, massFlux);
-  SteadyFlow flow;
+  LineState flow;
   const std::size_t cells = faces.size() - 1;
   flow.cellMass.resize(cells);
   flow.cellMomentum.resize(cells);
@@ -68,6 +68,37 @@ SteadyFlow steadyFlow(const GasLaw& gas, double fanning, double bore, double ups
   }
   flow.downstreamPressure = gas.pressure(point.density);
   return flow;
+}
+
+LineState profileState(const GasLaw& gas, const InitialProfile& profile, const std::vector<double>& faces) {
+  // Four-point Gauss-Legendre rule on [-1, 1].
+  constexpr double kNodes[4] = {-0.8611363115940526, -0.3399810435848563, 0.3399810435848563, 0.8611363115940526};
+  constexpr double kWeights[4] = {0.3478548451374538, 0.6521451548625461, 0.6521451548625461, 0.3478548451374538};
+  if (!profile.pressure || !profile.velocity) throw std::invalid_argument("the initial profile needs a pressure and a velocity");
+  const auto densityAt = [&](double x) {
+    const double p = profile.pressure(x);
+    if (!(p > 0.0) || !std::isfinite(p)) throw std::invalid_argument("the initial profile's pressure must be positive");
+    return gas.density(p);
+  };
+  LineState state;
+  const std::size_t cells = faces.size() - 1;
+  state.cellMass.resize(cells);
+  state.cellMomentum.resize(cells);
+  for (std::size_t i = 0; i < cells; ++i) {
+    const double centre = 0.5 * (faces[i] + faces[i + 1]), half = 0.5 * (faces[i + 1] - faces[i]);
+    double mass = 0.0, momentum = 0.0;
+    for (int k = 0; k < 4; ++k) {
+      const double x = centre + half * kNodes[k];
+      const double rho = densityAt(x), u = profile.velocity(x);
+      if (!std::isfinite(u)) throw std::invalid_argument("the initial profile's velocity must be finite");
+      mass += kWeights[k] * rho;
+      momentum += kWeights[k] * rho * u;
+    }
+    state.cellMass[i] = half * mass;
+    state.cellMomentum[i] = half * momentum;
+  }
+  state.downstreamPressure = gas.pressure(densityAt(faces.back()));
+  return state;
 }
 
 }  // namespace vorl::reference

@@ -3,13 +3,13 @@
 #include <vector>
 
 #include "reference/gas_law.h"
+#include "reference/reference.h"
 
 namespace vorl::reference {
 
-// The intact line's steady flow on a grid: per cell the integrals of the
-// density and of the mass flux (kg/m2, kg/(m s)), and the pressure at the
-// downstream end.
-struct SteadyFlow {
+// The state of the line on a grid: per cell the integrals of the density and
+// of the mass flux (kg/m2, kg/(m s)), and the pressure at the downstream end.
+struct LineState {
   std::vector<double> cellMass;
   std::vector<double> cellMomentum;
   double downstreamPressure = 0.0;  // Pa
@@ -27,7 +27,13 @@ struct SteadyFlow {
 // changes p^2 by the fraction 2 M^2 ln(p / p_up) of it, M the Mach number:
 // in the default case (M about 0.006 at the supply) 3e-6 at the downstream
 // end, a pressure difference of about 10 Pa in 67 bar.
-SteadyFlow steadyFlow(const GasLaw& gas, double fanning, double bore, double upstreamPressure, double massFlux,
-                      const std::vector<double>& faces);
+LineState steadyFlow(const GasLaw& gas, double fanning, double bore, double upstreamPressure, double massFlux,
+                     const std::vector<double>& faces);
+
+// A given profile on a grid: the cell integrals of the density at the
+// profile's pressure and of the mass flux, by four-point Gauss-Legendre
+// quadrature per cell. Throws std::invalid_argument where the profile's
+// pressure is not positive or its velocity not finite.
+LineState profileState(const GasLaw& gas, const InitialProfile& profile, const std::vector<double>& faces);
 
 }  // namespace vorl::reference
