@@ -54,7 +54,9 @@ struct ReferenceCase {
   double breachLocation = 30000.0;   // m from the upstream end, 0 to length
   double aperture = 1.0;             // orifice area / bore area, in (0, 1]
   double ambientPressure = 101325.0;  // Pa
-  double breachOpeningTime = 0.0;    // s: the line runs intact until then
+  // s: the line runs intact until then, on the grid fine at the breach
+  // (so an intact phase costs as much per second as the first after opening)
+  double breachOpeningTime = 0.0;
 
   std::vector<IsolationValve> valves;
 

@@ -1,14 +1,14 @@
 // The time loop of the reference solution: second-order strong-stability-
 // preserving Runge-Kutta steps (Heun's form) of the finite-volume update,
 // wall friction implicit in each stage, the time step set by the Courant
-// number on the current grid, the grid coarsened as the breach cells are
-// allowed to grow, events (breach opening, valve closures, reports) met
+// number on the current grid, the grid near the breach laid out anew and
+// coarser as its cells are allowed to grow, events (breach opening, valve
+// closures, reports) met
 // exactly, and the mass crossing each boundary accumulated with the same
 // weights as the update so that the mass balance closes to rounding.
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -17,9 +17,9 @@
 #include "reference/boundaries.h"
 #include "reference/gas_law.h"
 #include "reference/grid.h"
+#include "reference/initial_state.h"
 #include "reference/reference.h"
 #include "reference/riemann.h"
-#include "reference/initial_state.h"
 
 namespace vorl::reference {
 namespace {
@@ -30,14 +30,17 @@ constexpr int kUpstreamEndTag = 1;
 constexpr int kDownstreamEndTag = 2;
 constexpr int kBreachTag = 3;
 constexpr int kValveTag = 10;
-// The breach cells are coarsened again once their target size has grown by
-// this factor since the last coarsening.
-constexpr double kCoarseningStep = 1.05;
+// The grid near the breach is laid out again once the breach cells' target
+// size has grown by this factor since the last time: each regrid changes the
+// cells by a few per cent, so that the release barely feels it.
+constexpr double kRegridGrowth = 1.05;
 // A step that loses positivity is repeated with half the time step, at most
 // this many times.
 constexpr int kMaxHalvings = 20;
 // The progress callback is called each time this fraction of the run is done.
 constexpr double kProgressInterval = 1e-3;
+// Most cells a run may lay out (about 1 GB of work arrays).
+constexpr double kMostCells = 1e7;
 
 // What a pipe end does; None where a face has no cell on that side.
 enum class EndKind { None, Wall, Breach, Supply, Sink };
@@ -104,6 +107,10 @@ Resolution resolutionOf(const ReferenceCase& c, double soundSpeed) {
   r.initialBreachCell = std::fmin(initial / n.refinement, r.latestBreachCell);
   r.grading = n.grading / n.refinement;
   r.breachCellGrowth = n.coarseningRate * soundSpeed / n.refinement;
+  const CellSizeTarget target{r.initialBreachCell, r.grading, r.largestCell};
+  const double cells = target.spacingIntegral(c.breachLocation) + target.spacingIntegral(c.length - c.breachLocation);
+  if (!(cells <= kMostCells))
+    throw std::invalid_argument("reference case: the resolution asks for more than 1e7 cells");
   return r;
 }
 
@@ -120,7 +127,7 @@ class TransientSolver {
   EndKind upstreamEndKind() const;
   EndKind downstreamEndKind() const;
   void applyEvents();
-  void coarsenIfDue();
+  void regridIfDue();
   double breachCellTarget() const;
   double nextEventTime(const std::vector<double>& reports, std::size_t nextReport) const;
   void evaluate(const std::vector<double>& mass, const std::vector<double>& momentum, BoundaryFlows& flows);
@@ -270,10 +277,10 @@ double TransientSolver::breachCellTarget() const {
                     resolution_.latestBreachCell);
 }
 
-void TransientSolver::coarsenIfDue() {
+void TransientSolver::regridIfDue() {
   if (!breachOpen_) return;
   const double target = breachCellTarget();
-  const bool grown = target >= kCoarseningStep * lastBreachCellTarget_;
+  const bool grown = target >= kRegridGrowth * lastBreachCellTarget_;
   const bool reachedLatest = target == resolution_.latestBreachCell && lastBreachCellTarget_ < target;
   if (!grown && !reachedLatest) return;
   lastBreachCellTarget_ = target;
@@ -454,7 +461,7 @@ ReferenceResult TransientSolver::run(const ProgressCallback& progress) {
   result.initialMass = area_ * initialMass;
   for (;;) {
     applyEvents();
-    coarsenIfDue();
+    regridIfDue();
     evaluate(grid_.mass, grid_.momentum, flows);
     while (nextReport < reports.size() && reports[nextReport] <= time_) {
       appendSample(result, sampleAt(flows));

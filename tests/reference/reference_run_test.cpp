@@ -194,6 +194,7 @@ TEST(ReferenceRun, RefusesInputOutOfRange) {
   refuses([](ReferenceCase& c) { c.valves = {{100.0, 0.0}}; });
   refuses([](ReferenceCase& c) { c.inflow = -1.0; });
   refuses([](ReferenceCase& c) { c.numerics.courantNumber = 1.5; });
+  refuses([](ReferenceCase& c) { c.numerics.refinement = 1e6; });  // 1e10 cells
   // A supply the line cannot carry: the steady flow would choke.
   refuses([](ReferenceCase& c) { c.inflow = 5000.0; });
 }
