@@ -17,7 +17,7 @@ constexpr double kRelativeTolerance = 1e-14;
 // The friction increment is settled to this fraction of the sound speed, in
 // at most this many passes (a choked end needs one: its profile scales with
 // the end density).
-constexpr double kInvariantTolerance = 1e-13;
+constexpr double kInvariantTolerance = 1e-10;
 constexpr int kMaxFrictionPasses = 8;
 // First step down in ln(rho) from rest in search of the sonic point.
 constexpr double kSonicSearchStep = 2.0;
