@@ -8,7 +8,8 @@
 namespace vorl::reference {
 
 // An isolation valve that shuts, becoming a closed wall, at a time after the
-// breach opens.
+// breach opens. A valve at a line end or at the breach isolates nothing and
+// is left out; valves at one position shut with the earliest of them.
 struct IsolationValve {
   double position = 0.0;     // m from the upstream end
   double closureTime = 0.0;  // s after the breach opens
@@ -51,7 +52,9 @@ struct ReferenceCase {
   double inflow = 20.0;           // kg/s fed at the upstream end; 0: a closed end
 
   // Breach
-  double breachLocation = 30000.0;   // m from the upstream end, 0 to length
+  // m from the upstream end, 0 to length. A breach at an end leaves one
+  // branch and cuts that end's supply or sink off from the line.
+  double breachLocation = 30000.0;
   double aperture = 1.0;             // orifice area / bore area, in (0, 1]
   double ambientPressure = 101325.0;  // Pa
   // s: the line runs intact until then, on the grid fine at the breach
