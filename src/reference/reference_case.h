@@ -1,0 +1,82 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "reference/gas_law.h"
+
+namespace vorl::reference {
+
+// An isolation valve that shuts, becoming a closed wall, at a time after the
+// breach opens. A valve at a line end or at the breach isolates nothing and
+// is left out; valves at one position shut with the earliest of them.
+struct IsolationValve {
+  double position = 0.0;     // m from the upstream end
+  double closureTime = 0.0;  // s after the breach opens
+};
+
+// Resolution of the finite-volume solution. Every cell size, and the rate at
+// which the breach cells grow, is divided by `refinement`, so that 2 gives a
+// grid twice as fine everywhere at every time.
+struct ReferenceNumerics {
+  double refinement = 1.0;
+  double courantNumber = 0.8;
+  // Cell size at the breach when it opens, m; 0: the bore.
+  double initialBreachCell = 0.0;
+  // Away from the breach a cell is this fraction of its distance from it.
+  double grading = 0.05;
+  // Largest cell anywhere, as a fraction of the line length.
+  double largestCellFraction = 0.01;
+  // Largest breach cell, as a fraction of the longer side of the breach.
+  double latestBreachCellFraction = 0.002;
+  // The breach cells grow as this fraction of the distance a sound wave has
+  // travelled since the breach opened (a t), up to the largest breach cell.
+  double coarseningRate = 0.002;
+};
+
+// A breached line: the inputs of one reference run. The defaults are the
+// default case: a 100 km methane line of 0.5 m bore at 70 bar fed by
+// 20 kg/s and breached at full bore 30 km from its upstream end.
+struct ReferenceCase {
+  // Gas: an ideal gas unless the critical constants are given, which select
+  // the Peng-Robinson equation of state.
+  double molarMass = 16.0428;    // kg/kmol
+  double temperature = 288.15;   // K, the gas temperature of the isothermal flow
+  std::optional<CriticalConstants> realGas;
+
+  // Line
+  double length = 100000.0;       // m
+  double bore = 0.5;              // m
+  double fanning = 0.0029950;     // Fanning friction factor (0.5 m bore, 5e-5 m roughness)
+  double upstreamPressure = 7.0e6;  // Pa at the supply end in the intact line's steady flow
+  double inflow = 20.0;           // kg/s fed at the upstream end; 0: a closed end
+
+  // Breach
+  // m from the upstream end, 0 to length. A breach at an end leaves one
+  // branch and cuts that end's supply or sink off from the line.
+  double breachLocation = 30000.0;
+  double aperture = 1.0;             // orifice area / bore area, in (0, 1]
+  double ambientPressure = 101325.0;  // Pa
+  // s: the line runs intact until then, on the grid fine at the breach
+  // (so an intact phase costs as much per second as the first after opening)
+  double breachOpeningTime = 0.0;
+
+  std::vector<IsolationValve> valves;
+
+  // Time: the run ends at endTime (s from the start of the run) and reports
+  // at the reportTimes given (ascending, 0 to endTime) or, when there are
+  // none, every reportInterval seconds from 0 up to endTime.
+  double endTime = 14400.0;
+  std::vector<double> reportTimes;
+  double reportInterval = 60.0;
+
+  ReferenceNumerics numerics;
+};
+
+// Throws std::invalid_argument naming the first input out of its range.
+void validateCase(const ReferenceCase& input);
+
+// The report times of a case: the given ones, or the interval's multiples.
+std::vector<double> reportTimesOf(const ReferenceCase& input);
+
+}  // namespace vorl::reference
