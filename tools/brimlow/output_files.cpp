@@ -1,0 +1,128 @@
+#include "output_files.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace brimlow {
+namespace {
+
+std::string reasonText(int error) { return std::strerror(error != 0 ? error : EIO); }
+
+// The mode a file made by fopen would have: read and write for all, less the
+// process's umask (mkstemp makes it private).
+mode_t ordinaryFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<mode_t>(0666 & ~mask);
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+bool CheckedStream::write(const std::string& text) {
+  if (error_ != 0) return false;
+  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
+    error_ = errno != 0 ? errno : EIO;
+    return false;
+  }
+  return true;
+}
+
+bool CheckedStream::flush() {
+  if (error_ != 0) return false;
+  errno = 0;
+  if (std::fflush(file_) != 0 || std::ferror(file_)) {
+    error_ = errno != 0 ? errno : EIO;
+    return false;
+  }
+  return true;
+}
+
+std::string CheckedStream::problem() const { return "cannot write " + name_ + " (" + reasonText(error_) + ")"; }
+
+bool writeStandardOutput(const std::string& text, std::string& problem) {
+  CheckedStream out(stdout, "standard output");
+  if (out.write(text) && out.flush()) return true;
+  problem = out.problem();
+  return false;
+}
+
+StagedFile::~StagedFile() {
+  if (file_ != nullptr) std::fclose(file_);
+  if (!staging_.empty() && !committed_) ::unlink(staging_.c_str());
+}
+
+bool StagedFile::create(const std::string& path, std::string& problem) {
+  std::error_code error;
+  // A link is written through, as opening the path would: the file it names
+  // is replaced.
+  path_ = path;
+  target_ = std::filesystem::is_symlink(path, error) ? std::filesystem::weakly_canonical(path, error).string() : path;
+  if (target_.empty()) target_ = path;
+  if (isDirectory(target_)) {
+    problem = path + " is a directory";
+    return false;
+  }
+  const std::filesystem::path final(target_);
+  const std::string directory = final.parent_path().string();
+  std::string name = (directory.empty() ? "" : directory + "/") + "." + final.filename().string() + ".tmp-XXXXXX";
+  const int descriptor = ::mkstemp(name.data());
+  if (descriptor < 0) {
+    problem = "cannot write " + path + " (" + reasonText(errno) + ")";
+    return false;
+  }
+  staging_ = name;
+  ::fchmod(descriptor, ordinaryFileMode());
+  file_ = ::fdopen(descriptor, "wb");
+  if (file_ == nullptr) {
+    problem = "cannot write " + path + " (" + reasonText(errno) + ")";
+    ::close(descriptor);
+    return false;
+  }
+  stream_ = std::make_unique<CheckedStream>(file_, path);
+  return true;
+}
+
+bool StagedFile::writeAll(const std::string& text, std::string& problem) {
+  if (stream_->write(text)) return true;
+  problem = stream_->problem();
+  return false;
+}
+
+bool StagedFile::close(std::string& problem) {
+  if (file_ == nullptr) return true;
+  const bool flushed = stream_->flush();
+  const int closed = std::fclose(file_);
+  const int closeError = errno;
+  file_ = nullptr;
+  if (!flushed) {
+    problem = stream_->problem();
+    return false;
+  }
+  if (closed != 0) {
+    problem = "cannot write " + path_ + " (" + reasonText(closeError) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool StagedFile::commit(std::string& problem) {
+  if (!close(problem)) return false;
+  if (::rename(staging_.c_str(), target_.c_str()) != 0) {
+    problem = errno == EISDIR ? path_ + " is a directory"
+                              : "cannot write " + path_ + " (" + reasonText(errno) + ")";
+    return false;
+  }
+  committed_ = true;
+  return true;
+}
+
+}  // namespace brimlow
