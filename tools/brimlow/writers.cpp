@@ -92,6 +92,8 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
   nlohmann::ordered_json out;
   out["brimlow_version"] = BRIMLOW_VERSION;
   out["case"] = caseToJson(c);
+  // The breach where the library put it: one beyond the pipe is at its end.
+  out["case"]["breach_location_m"] = result.breachLocation;
   out["layout"] = result.layout;
   nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
   for (const std::string& warning : warningLines(result.reports)) warnings.push_back(warning);
@@ -116,7 +118,7 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
                            shortText(c.pipeRoughness) + " m");
   text += line("supply", shortText(c.upstreamPressure / 1e5) + " bar upstream, inflow " + shortText(c.inflow) +
                              " kg/s");
-  text += line("breach", "at " + shortText(c.breachLocation) + " m, aperture " + shortText(c.aperture) + " (" +
+  text += line("breach", "at " + shortText(r.breachLocation) + " m, aperture " + shortText(c.aperture) + " (" +
                              r.layout + ")");
   if (!c.valves.empty()) {
     std::string valves;
