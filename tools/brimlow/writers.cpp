@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 #include "case_file.h"
 #include "numbers.h"
@@ -70,22 +69,10 @@ std::string tableCsv(const std::vector<Column>& columns, const Table& table) {
   return text;
 }
 
-bool writeFile(const std::string& path, const std::string& text, std::string& problem) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-  out.close();
-  if (!out) {
-    problem = "cannot write " + path;
-    return false;
-  }
-  return true;
-}
-
-bool writeTables(const std::string& dir, const CaseResult& result, std::string& problem) {
-  const std::string prefix = dir.empty() ? "" : dir + "/";
-  return writeFile(prefix + kBranchAFile, tableCsv(branchColumns(), result.branchA), problem) &&
-         writeFile(prefix + kBranchBFile, tableCsv(branchColumns(), result.branchB), problem) &&
-         writeFile(prefix + kPipeFile, tableCsv(pipeColumns(), result.pipe), problem);
+std::vector<NamedText> tableFiles(const CaseResult& result) {
+  return {{kBranchAFile, tableCsv(branchColumns(), result.branchA)},
+          {kBranchBFile, tableCsv(branchColumns(), result.branchB)},
+          {kPipeFile, tableCsv(pipeColumns(), result.pipe)}};
 }
 
 nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
