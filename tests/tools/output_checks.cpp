@@ -69,6 +69,20 @@ TEST(Outputs, EveryWriteIsCheckedAndAFailedRunLeavesNoFiles) {
   ASSERT_EQ(batch.status, 0) << batch.err;
   EXPECT_EQ(parseCsv(readFile(dir / "results.csv")).size(), 3u);
   EXPECT_EQ(dir.entryCount(), 3u) << "cases.csv, tables/ and results.csv, nothing else";
+
+  // A pipe or a link is written through, never replaced by a file: a FIFO
+  // read by cat, and a link to a file elsewhere.
+  const std::string command = "cd " + shellQuoted(dir.path()) +
+                              " && mkfifo rows.fifo && ln -s results.csv link.csv && "
+                              "{ cat rows.fifo > piped.csv & " +
+                              shellQuoted(BRIMLOW_PROGRAM) +
+                              " batch cases.csv --out rows.fifo && " + shellQuoted(BRIMLOW_PROGRAM) +
+                              " batch cases.csv --jobs 1 --out link.csv; status=$?; wait; exit $status; }";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(std::filesystem::status(dir / "rows.fifo").type(), std::filesystem::file_type::fifo);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv"));
+  EXPECT_EQ(readFile(dir / "piped.csv"), readFile(dir / "results.csv"));
+  EXPECT_EQ(parseCsv(readFile(dir / "link.csv")).size(), 3u);
 }
 
 }  // namespace

@@ -20,9 +20,13 @@ mode_t ordinaryFileMode() {
   return static_cast<mode_t>(0666 & ~mask);
 }
 
-bool isDirectory(const std::string& path) {
+enum class PathKind { kMissing, kRegular, kDirectory, kOther };
+
+PathKind kindOf(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  if (::stat(path.c_str(), &info) != 0) return PathKind::kMissing;
+  if (S_ISREG(info.st_mode)) return PathKind::kRegular;
+  return S_ISDIR(info.st_mode) ? PathKind::kDirectory : PathKind::kOther;
 }
 
 }  // namespace
@@ -61,30 +65,29 @@ StagedFile::~StagedFile() {
 }
 
 bool StagedFile::create(const std::string& path, std::string& problem) {
-  std::error_code error;
-  // A link is written through, as opening the path would: the file it names
-  // is replaced.
   path_ = path;
-  target_ = std::filesystem::is_symlink(path, error) ? std::filesystem::weakly_canonical(path, error).string() : path;
-  if (target_.empty()) target_ = path;
-  if (isDirectory(target_)) {
+  const PathKind kind = kindOf(path);
+  if (kind == PathKind::kDirectory) {
     problem = path + " is a directory";
     return false;
   }
-  const std::filesystem::path final(target_);
-  const std::string directory = final.parent_path().string();
-  std::string name = (directory.empty() ? "" : directory + "/") + "." + final.filename().string() + ".tmp-XXXXXX";
-  const int descriptor = ::mkstemp(name.data());
-  if (descriptor < 0) {
-    problem = "cannot write " + path + " (" + reasonText(errno) + ")";
-    return false;
+  std::error_code error;
+  if (kind == PathKind::kOther || std::filesystem::is_symlink(path, error)) {
+    file_ = std::fopen(path.c_str(), "wb");
+  } else {
+    const std::filesystem::path final(path);
+    const std::string directory = final.parent_path().string();
+    std::string name = (directory.empty() ? "" : directory + "/") + "." + final.filename().string() + ".tmp-XXXXXX";
+    const int descriptor = ::mkstemp(name.data());
+    if (descriptor >= 0) {
+      staging_ = name;
+      ::fchmod(descriptor, ordinaryFileMode());
+      file_ = ::fdopen(descriptor, "wb");
+      if (file_ == nullptr) ::close(descriptor);
+    }
   }
-  staging_ = name;
-  ::fchmod(descriptor, ordinaryFileMode());
-  file_ = ::fdopen(descriptor, "wb");
   if (file_ == nullptr) {
     problem = "cannot write " + path + " (" + reasonText(errno) + ")";
-    ::close(descriptor);
     return false;
   }
   stream_ = std::make_unique<CheckedStream>(file_, path);
@@ -116,12 +119,42 @@ bool StagedFile::close(std::string& problem) {
 
 bool StagedFile::commit(std::string& problem) {
   if (!close(problem)) return false;
-  if (::rename(staging_.c_str(), target_.c_str()) != 0) {
+  if (staging_.empty()) return true;  // written directly
+  if (::rename(staging_.c_str(), path_.c_str()) != 0) {
     problem = errno == EISDIR ? path_ + " is a directory"
                               : "cannot write " + path_ + " (" + reasonText(errno) + ")";
     return false;
   }
   committed_ = true;
+  return true;
+}
+
+ScratchFile::~ScratchFile() {
+  if (!path_.empty()) ::unlink(path_.c_str());
+}
+
+bool ScratchFile::create(const std::string& stem, const std::string& text, std::string& problem) {
+  std::error_code error;
+  const std::filesystem::path directory = std::filesystem::temp_directory_path(error);
+  std::string name = ((error ? std::filesystem::path("/tmp") : directory) / (stem + "-XXXXXX")).string();
+  const int descriptor = ::mkstemp(name.data());
+  if (descriptor < 0) {
+    problem = "cannot write a temporary file in " + directory.string() + " (" + reasonText(errno) + ")";
+    return false;
+  }
+  path_ = name;
+  std::FILE* file = ::fdopen(descriptor, "wb");
+  if (file == nullptr) {
+    problem = "cannot write " + path_ + " (" + reasonText(errno) + ")";
+    ::close(descriptor);
+    return false;
+  }
+  CheckedStream stream(file, path_);
+  const bool written = stream.write(text) && stream.flush();
+  if (std::fclose(file) != 0 || !written) {
+    problem = stream.problem();
+    return false;
+  }
   return true;
 }
 

@@ -34,7 +34,10 @@ class CheckedStream {
 bool writeStandardOutput(const std::string& text, std::string& problem);
 
 // A file written under a temporary name in the directory of its final path.
-// Unless committed, the temporary file is removed when the object goes.
+// Unless committed, the temporary file is removed when the object goes. A
+// path that names a device or a pipe (/dev/null, a FIFO) or is a symbolic
+// link (/dev/stdout) is written directly, through the link: none of them may
+// be replaced by a file of the same name.
 class StagedFile {
  public:
   StagedFile() = default;
@@ -46,8 +49,9 @@ class StagedFile {
   // "cannot write X (reason)").
   bool create(const std::string& path, std::string& problem);
   const std::string& path() const { return path_; }
-  // The temporary file's path, for a program that writes it itself.
-  const std::string& stagingPath() const { return staging_; }
+  // The path that receives the writes, for a program that writes it itself:
+  // the temporary file, or the device or pipe written directly.
+  const std::string& writtenPath() const { return staging_.empty() ? path_ : staging_; }
   CheckedStream& stream() { return *stream_; }
   // Writes all of text; false with a problem.
   bool writeAll(const std::string& text, std::string& problem);
@@ -58,12 +62,29 @@ class StagedFile {
   bool commit(std::string& problem);
 
  private:
-  std::string path_;     // as given, for messages
-  std::string target_;   // the file replaced at the end (a link's target)
-  std::string staging_;  // the temporary file
+  std::string path_;
+  std::string staging_;  // the temporary file; "" when written directly
   std::FILE* file_ = nullptr;
   std::unique_ptr<CheckedStream> stream_;
   bool committed_ = false;
+};
+
+// A private file of the system's temporary directory holding text for
+// another program, removed when the object goes.
+class ScratchFile {
+ public:
+  ScratchFile() = default;
+  ~ScratchFile();
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  // Makes the file (named after stem) with the text in it; false with a
+  // problem.
+  bool create(const std::string& stem, const std::string& text, std::string& problem);
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
 };
 
 }  // namespace brimlow

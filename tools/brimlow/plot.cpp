@@ -175,15 +175,11 @@ bool writePlot(const std::string& gnuplot, const std::string& outputPath, const 
     problem = "no output times to plot";
     return false;
   }
-  // The script goes to gnuplot as a file beside the plot, removed afterwards.
-  StagedFile script;
-  if (!script.create(outputPath + ".gp", problem) || !script.writeAll(plotScript(format, result), problem) ||
-      !script.close(problem)) {
-    return false;
-  }
+  ScratchFile script;
+  if (!script.create("brimlow-plot", plotScript(format, result), problem)) return false;
   std::string messages;
   int status = 0;
-  if (!runGnuplot(gnuplot, {"-c", script.stagingPath(), plotTitle(c, result), outputPath}, messages, status)) {
+  if (!runGnuplot(gnuplot, {"-c", script.path(), plotTitle(c, result), outputPath}, messages, status)) {
     problem = "cannot start " + gnuplot;
     return false;
   }
@@ -193,7 +189,7 @@ bool writePlot(const std::string& gnuplot, const std::string& outputPath, const 
     return false;
   }
   struct stat info {};
-  if (::stat(outputPath.c_str(), &info) != 0 || info.st_size == 0) {
+  if (::stat(outputPath.c_str(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0)) {
     problem = "gnuplot wrote no " + shownPath;
     return false;
   }

@@ -89,7 +89,7 @@ bool stagePlot(StagedFiles& files, const std::string& gnuplot, const std::string
   files.push_back(std::make_unique<StagedFile>());
   StagedFile& plot = *files.back();
   return plot.create(path, problem) && plot.close(problem) &&
-         writePlot(gnuplot, plot.stagingPath(), path, options.plotFormat, c, result, problem);
+         writePlot(gnuplot, plot.writtenPath(), path, options.plotFormat, c, result, problem);
 }
 
 // Every output is written under a temporary name first and renamed into
