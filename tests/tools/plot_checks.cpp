@@ -43,6 +43,10 @@ TEST(Plot, TextOfTheCaseIsDataToGnuplotAndItsOutputStaysOffTheTerminal) {
   const std::string drawing = readFile(dir / "out/release.svg");
   EXPECT_NE(drawing.find("x'\" system \"touch " + marker + "\" ! touch"), std::string::npos) << "no title in the SVG";
   EXPECT_NE(drawing.find("a_b^{c} end"), std::string::npos) << "enhanced-text markup or the tab was not shown";
+  // So does the summary's title on the terminal.
+  const ToolRun summary = runTool({"run", "hostile.json"}, "", dir.path());
+  const std::string title = summary.out.substr(0, summary.out.find("\n\n"));
+  EXPECT_EQ(title.find_first_of("\t\n"), std::string::npos) << title;
 
   // A directory where the plot goes: a short message, no image bytes on the
   // terminal, and none of the run's files left behind.

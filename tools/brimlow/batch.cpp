@@ -284,18 +284,18 @@ class RowPipeline {
 };
 
 // A bar on standard error, redrawn in place: "[#####.....] 57 cases, 1
-// failed". The bar is the part of the file written; an input of unknown size
-// (a pipe) shows the count alone.
+// failed". The bar is the part of the file written (all of it when last); an
+// input of unknown size (a pipe) shows the count alone.
 void drawProgress(std::uint64_t done, std::uint64_t failed, std::uint64_t offset, std::uint64_t size, bool last) {
   constexpr std::uint64_t kWidth = 30;
   std::fputc('\r', stderr);
   if (size > 0) {
-    const std::uint64_t filled = std::min(kWidth, offset * kWidth / size);
+    const std::uint64_t filled = last ? kWidth : std::min(kWidth, offset * kWidth / size);
     std::string bar(static_cast<std::size_t>(filled), '#');
     bar.append(static_cast<std::size_t>(kWidth - filled), '.');
     std::fprintf(stderr, "[%s] ", bar.c_str());
   }
-  std::fprintf(stderr, "%llu cases", static_cast<unsigned long long>(done));
+  std::fprintf(stderr, "%llu case%s", static_cast<unsigned long long>(done), done == 1 ? "" : "s");
   if (failed > 0) std::fprintf(stderr, ", %llu failed", static_cast<unsigned long long>(failed));
   std::fprintf(stderr, last ? "\n" : " ");
   std::fflush(stderr);

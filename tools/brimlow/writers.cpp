@@ -5,6 +5,7 @@
 
 #include "case_file.h"
 #include "numbers.h"
+#include "text.h"
 
 namespace brimlow {
 
@@ -98,7 +99,9 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
 
 std::string summaryText(const Case& c, const CaseResult& r, const std::string& origin) {
   const auto v = [&](const char* name) { return summaryValue(r, name); };
-  std::string text = "brimlow: " + origin + (c.name.empty() ? "" : " \"" + c.name + "\"") + "\n\n";
+  // The name is a title on a terminal: no control character of it reaches one.
+  const std::string name = withoutControlCharacters(c.name);
+  std::string text = "brimlow: " + origin + (name.empty() ? "" : " \"" + name + "\"") + "\n\n";
   text += "Case\n";
   text += line("gas", gasText(c) + " at " + shortText(c.gasTemperature) + " K");
   text += line("pipe", shortText(c.pipeLength) + " m long, bore " + shortText(c.pipeDiameter) + " m, roughness " +
