@@ -49,6 +49,10 @@ const BadInput kBadInputs[] = {
      {"unknown material 'Methan' (did you mean 'methane'?"}},
     {"misspelt CAS number", R"({"material": "74-82-9"})", kForm, {"did you mean '74-82-8' (methane)?"}},
     {"far from any material", R"({"material": "xyz"})", kForm, {"unknown material 'xyz' (brimlow materials"}},
+    // Text of the file quoted in a message reaches the terminal as text only.
+    {"escapes in a key", R"({"x\u001b[2J\u009b1m\n": 1})", kForm, {"unknown key 'x\\x1b[2J\\xc2\\x9b1m\\n'"}},
+    {"bytes that are no text in a column", "name,col\xff\n", kForm, {"unknown column 'col\\xff'"},
+     {"batch", "input"}},
     // Values, by the library's check: the key in the file's terms, its value
     // and its allowed range.
     {"ambient temperature", R"({"ambient_temperature_K": 150})", kValue,

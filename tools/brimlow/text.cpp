@@ -7,9 +7,33 @@
 namespace brimlow {
 namespace {
 
-bool isControl(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7f;
+// The length of the valid UTF-8 sequence that starts at text[i], 0 when
+// none does (a stray continuation byte, a sequence cut short, an overlong
+// form).
+std::size_t sequenceLength(const std::string& text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  std::size_t length = 0;
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+  else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+  else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+  else return 0;
+  if (i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  }
+  if ((lead == 0xE0 && byte(i + 1) < 0xA0) || (lead == 0xF0 && byte(i + 1) < 0x90)) return 0;  // overlong
+  return length;
+}
+
+// Whether the sequence at text[i] of this length is a control character: C0
+// (below a blank), DEL, or C1 (U+0080 to U+009F, which some terminals obey
+// as escapes).
+bool isControlAt(const std::string& text, std::size_t i, std::size_t length) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (length == 1) return lead < 0x20 || lead == 0x7f;
+  return length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
 }
 
 std::string lower(std::string text) {
@@ -34,16 +58,32 @@ std::string escaped(char c) {
 
 std::string shownText(const std::string& text, std::size_t most) {
   std::string out;
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size();) {
     if (out.size() >= most) return out + "...";
-    out += isControl(c) ? escaped(c) : std::string(1, c);
+    const std::size_t length = sequenceLength(text, i);
+    if (length == 0 || isControlAt(text, i, length)) {
+      // Escape every byte of it: a control character, or bytes that are no text.
+      for (std::size_t k = 0; k < std::max<std::size_t>(length, 1); ++k) out += escaped(text[i + k]);
+      i += std::max<std::size_t>(length, 1);
+    } else {
+      out.append(text, i, length);
+      i += length;
+    }
   }
   return out;
 }
 
 std::string withoutControlCharacters(const std::string& text) {
-  std::string out = text;
-  std::replace_if(out.begin(), out.end(), isControl, ' ');
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = std::max<std::size_t>(sequenceLength(text, i), 1);
+    if (isControlAt(text, i, length)) {
+      out += ' ';
+    } else {
+      out.append(text, i, length);
+    }
+    i += length;
+  }
   return out;
 }
 

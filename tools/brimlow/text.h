@@ -9,12 +9,14 @@
 
 namespace brimlow {
 
-// User text quoted in a message: control characters shown as escapes
-// ("\n", "\x1b"), and cut to about `most` bytes with "..." so that a cell of
-// a megabyte does not become a message of a megabyte.
+// User text quoted in a message: control characters (C0, DEL, C1) and bytes
+// that are no UTF-8 shown as escapes ("\n", "\x1b"), and cut to about `most`
+// bytes with "..." so that a cell of a megabyte does not become a message of
+// a megabyte.
 std::string shownText(const std::string& text, std::size_t most = 80);
 
-// A title for a plot: every control character turned into a blank.
+// A title for a plot or the terminal: every control character (C0, DEL, C1)
+// turned into a blank.
 std::string withoutControlCharacters(const std::string& text);
 
 // Levenshtein distance: insertions, deletions and substitutions.
