@@ -338,6 +338,39 @@ class ProgressBar {
   std::thread thread_;
 };
 
+struct BatchTotals {
+  std::uint64_t written = 0, failed = 0;
+};
+
+// Reads the data rows, runs those of the shard and writes their rows to out
+// in the order of the file; stops early when a read or a write fails (the
+// reader and out then tell why). inputSize is that of a regular file, for
+// the progress bar on a terminal.
+BatchTotals runRows(CsvReader& reader, const std::vector<std::string>& header, const BatchOptions& options,
+                    CheckedStream& out, std::uint64_t inputSize) {
+  unsigned jobs = options.jobs;
+  if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
+  RowPipeline pipeline(header, jobs, out);
+  std::unique_ptr<ProgressBar> progress;
+  if (isatty(STDERR_FILENO) != 0) progress = std::make_unique<ProgressBar>(pipeline, inputSize);
+
+  CsvRow row;
+  std::uint64_t number = 0;
+  std::uint64_t rowStart = reader.offset();
+  const auto shardCount = static_cast<std::uint64_t>(options.shardCount);
+  const auto shardIndex = static_cast<std::uint64_t>(options.shardIndex);
+  while (reader.next(row)) {
+    const std::uint64_t rowEnd = reader.offset();
+    const auto bytes = static_cast<std::size_t>(rowEnd - rowStart);
+    rowStart = rowEnd;
+    if (++number % shardCount != shardIndex) continue;
+    if (!pipeline.submit(std::move(row), number, bytes, rowEnd)) break;
+  }
+  pipeline.finish();
+  if (progress) progress->stop();
+  return {pipeline.rowsWritten(), pipeline.rowsFailed()};
+}
+
 int inputProblem(const std::string& name, const std::string& problem) {
   std::fprintf(stderr, "brimlow batch: %s: %s\n", name.c_str(), problem.c_str());
   return kExitCaseForm;
@@ -391,35 +424,13 @@ int batchCommand(const std::vector<std::string>& arguments) {
   CheckedStream standardOutput(stdout, "standard output");
   CheckedStream& out = staged ? staged->stream() : standardOutput;
   out.write(columnRow(header));
-  unsigned jobs = options.jobs;
-  if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
-  RowPipeline pipeline(header, jobs, out);
-  std::unique_ptr<ProgressBar> progress;
-  if (isatty(STDERR_FILENO) != 0) progress = std::make_unique<ProgressBar>(pipeline, input.regularSize());
-
-  CsvRow row;
-  std::uint64_t number = 0;
-  std::uint64_t rowStart = reader.offset();
-  while (reader.next(row)) {
-    const std::uint64_t rowEnd = reader.offset();
-    const auto bytes = static_cast<std::size_t>(rowEnd - rowStart);
-    rowStart = rowEnd;
-    ++number;
-    if (number % static_cast<std::uint64_t>(options.shardCount) != static_cast<std::uint64_t>(options.shardIndex)) {
-      continue;
-    }
-    if (!pipeline.submit(std::move(row), number, bytes, rowEnd)) break;
-  }
-  pipeline.finish();
-  if (progress) progress->stop();
-
+  const BatchTotals totals = runRows(reader, header, options, out, input.regularSize());
   if (!out.flush()) return outputProblem(out.problem());
   if (!reader.problem().empty()) return inputProblem(options.input, reader.problem());
   if (staged && !staged->commit(problem)) return outputProblem(problem);
-  const std::uint64_t failures = pipeline.rowsFailed();
-  if (failures > 0) {
+  if (totals.failed > 0) {
     std::fprintf(stderr, "brimlow batch: %llu of %llu cases failed (status \"failed\" in their rows)\n",
-                 static_cast<unsigned long long>(failures), static_cast<unsigned long long>(pipeline.rowsWritten()));
+                 static_cast<unsigned long long>(totals.failed), static_cast<unsigned long long>(totals.written));
     return kExitCasesFailed;
   }
   return kExitOk;
