@@ -202,7 +202,8 @@ std::size_t significantFigures(const std::string& number) {
 TEST(CaseFiles, WarningsShowFourSignificantFigures) {
   // Propane condenses at 288 K below 70 bar: the library warns with the
   // pressure and the saturation pressure written in full.
-  const ToolRun run = runTool({"run", "-", "--json"}, R"({"material": "propane", "upstream_pressure_Pa": 7123456.789})");
+  const ToolRun run =
+      runTool({"run", "-", "--json"}, R"({"material": "propane", "upstream_pressure_Pa": 7123456.789})");
   ASSERT_EQ(run.status, 0) << run.err;
   const Json warnings = Json::parse(run.out)["warnings"];
   ASSERT_EQ(warnings.size(), 1u);

@@ -84,8 +84,8 @@ void readValveJson(const json& item, std::size_t index, std::vector<Valve>& valv
   }
   for (const auto& entry : item.items()) {
     if (entry.key() != kValvePositionKey && entry.key() != kValveClosureKey) {
-      problems.push_back(where + ": unknown key '" + shownText(entry.key()) + "' (a valve has " + kValvePositionKey + " and " +
-                         kValveClosureKey + ")");
+      problems.push_back(where + ": unknown key '" + shownText(entry.key()) + "' (a valve has " +
+                         kValvePositionKey + " and " + kValveClosureKey + ")");
       complete = false;
     }
   }

@@ -12,9 +12,12 @@ namespace {
 
 std::string reasonText(int error) { return std::strerror(error != 0 ? error : EIO); }
 
-// The mode a file made by fopen would have: read and write for all, less the
-// process's umask (mkstemp makes it private).
-mode_t ordinaryFileMode() {
+// The mode the file at path will have: that of the file it replaces, or for
+// a new one what fopen would give, read and write for all less the process's
+// umask (mkstemp makes the temporary file private).
+mode_t replacementMode(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) return static_cast<mode_t>(info.st_mode & 07777);
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return static_cast<mode_t>(0666 & ~mask);
@@ -81,7 +84,7 @@ bool StagedFile::create(const std::string& path, std::string& problem) {
     const int descriptor = ::mkstemp(name.data());
     if (descriptor >= 0) {
       staging_ = name;
-      ::fchmod(descriptor, ordinaryFileMode());
+      ::fchmod(descriptor, replacementMode(path));
       file_ = ::fdopen(descriptor, "wb");
       if (file_ == nullptr) ::close(descriptor);
     }
