@@ -117,7 +117,8 @@ namespace {
 constexpr std::size_t kMessagesKept = 4096;
 
 // Runs gnuplot with the arguments, its standard input and output on
-// /dev/null and its standard error read here; false with a problem.
+// /dev/null and its standard error read into messages; false when it could
+// not be started or waited for.
 bool runGnuplot(const std::string& gnuplot, const std::vector<std::string>& arguments, std::string& messages,
                 int& status) {
   int pipeEnds[2];
