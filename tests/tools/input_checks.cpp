@@ -33,6 +33,26 @@ const BadInput kBadInputs[] = {
     {"an array", "[1, 2]", kForm, {"must be a JSON object"}},
     {"both gases", R"({"material": "ethane", "molar_mass_kg_per_kmol": 30})", kForm, {"give one of them, not both"}},
     {"missing case file", nullptr, kForm, {"absent.json: cannot read the file"}, {"run", "absent.json", "--out", "r"}},
+    {"a directory for a case file", nullptr, kForm, {"brimlow run: .: is a directory"}, {"run", ".", "--json"}},
+    // What nlohmann's parser alone would take or abort on.
+    {"number beyond a double", R"({"pipe_length_m": 5000, "aperture": 1e999})", kForm,
+     {"aperture: the number 1e999 is beyond the range of a double"}},
+    {"negative number beyond a double", R"({"valves": [{"position_m": 5, "closure_time_s": -1e400}]})", kForm,
+     {"valves[0].closure_time_s: the number -1e400 is beyond the range of a double"}},
+    {"keys given twice",
+     R"({"aperture": 0.5, "valves": [{"position_m": 1, "position_m": 2, "closure_time_s": 3}], "aperture": 0.6,
+         "pipe_lenght_m": 1})",
+     kForm,
+     {"aperture: the key is given twice", "valves[0].position_m: the key is given twice",
+      "unknown key 'pipe_lenght_m'"}},
+    {"misspelt material", R"({"material": "Methan"})", kForm,
+     {"unknown material 'Methan' (did you mean 'methane'?"}},
+    {"misspelt CAS number", R"({"material": "74-82-9"})", kForm, {"did you mean '74-82-8' (methane)?"}},
+    {"far from any material", R"({"material": "xyz"})", kForm, {"unknown material 'xyz' (brimlow materials"}},
+    // Text of the file quoted in a message reaches the terminal as text only.
+    {"escapes in a key", R"({"x\u001b[2J\u009b1m\n": 1})", kForm, {"unknown key 'x\\x1b[2J\\xc2\\x9b1m\\n'"}},
+    {"bytes that are no text in a column", "name,col\xff\n", kForm, {"unknown column 'col\\xff'"},
+     {"batch", "input"}},
     // Values, by the library's check: the key in the file's terms, its value
     // and its allowed range.
     {"ambient temperature", R"({"ambient_temperature_K": 150})", kValue,
@@ -48,11 +68,23 @@ const BadInput kBadInputs[] = {
     {"first valve's position", R"({"valves": [{"position_m": -5, "closure_time_s": 60}]})", kValue,
      {"valves[0].position_m: ", "-5"}},
     {"material number", R"({"material": 999})", kValue, {"material: ", "999"}},
+    {"valve beyond the pipe's end",
+     R"({"pipe_length_m": 50000, "breach_location_m": 20000,
+         "valves": [{"position_m": 10000, "closure_time_s": 60}, {"position_m": 50000.5, "closure_time_s": 60}]})",
+     kValue, {"valves[1].position_m: valve 2 position 50000.5 m is beyond the pipe end at 50000 m"}},
     {"molar mass", R"({"material": null, "molar_mass_kg_per_kmol": -3})", kValue, {"molar_mass_kg_per_kmol: "}},
     // A batch file it cannot read.
     {"batch column", "breach_location_m,apperture\n1000,0.5\n", kForm,
      {"unknown column 'apperture' (did you mean 'aperture'?)"}, {"batch", "input", "--out", "results.csv"}},
     {"missing batch file", nullptr, kForm, {"absent.csv: cannot read"}, {"batch", "absent.csv", "--out", "r.csv"}},
+    {"a directory for a batch file", nullptr, kForm, {"brimlow batch: .: is a directory"}, {"batch", "."}},
+    {"a quote left open", "name,aperture\n\"open,0.5\n", kForm, {"line 2: a quoted field is not closed"},
+     {"batch", "input", "--out", "results.csv"}},
+    {"batch output onto its input", "name\nx\n", kUsage, {"--out input is the cases file itself"},
+     {"batch", "input", "--out", "input"}},
+    {"batch output a directory", "name\nx\n", kOutput, {"brimlow batch: . is a directory"},
+     {"batch", "input", "--out", "."}},
+    {"run output a file", "{}", kOutput, {"brimlow run: input is not a directory"}, {"run", "input", "--out", "input"}},
     // The command line.
     {"no command", nullptr, kUsage, {"usage: brimlow"}, {}},
     {"unknown command", nullptr, kUsage, {"unknown command 'frobnicate'"}, {"frobnicate"}},
@@ -81,6 +113,58 @@ TEST(BadInput, GivesItsMessageAndStatusAndWritesNothing) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(dir.entryCount(), bad.input != nullptr ? 1u : 0u) << "something beside the input was written";
   }
+}
+
+constexpr std::size_t kMebibyte = std::size_t{1} << 20;
+
+// n arrays nested under a key of the case: {"key": [[[...]]]}.
+std::string nestedUnder(const std::string& key, std::size_t n) {
+  return "{\"" + key + "\": " + std::string(n, '[') + std::string(n, ']') + "}";
+}
+
+// The documented limits hold on input of any size or shape: a case file
+// larger than 32 MiB (or endless) is refused before it is read, nesting
+// deeper than 64 levels before anything recurses into it, a batch row longer
+// than 1 MiB when it is reached.
+TEST(BadInput, LimitsHoldWhateverTheSizeOrShapeOfTheInput) {
+  TempDir dir;
+  const auto refusedCase = [&](const std::string& file, const std::string& message) {
+    SCOPED_TRACE(file);
+    const ToolRun run = runTool({"run", file, "--json"}, "", dir.path());
+    EXPECT_EQ(run.status, kForm) << run.err;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  };
+  // A sparse file: its size is known without reading it.
+  { std::ofstream(dir / "huge.json"); }
+  std::filesystem::resize_file(dir / "huge.json", 33 * kMebibyte);
+  refusedCase("huge.json", "huge.json: is larger than 32 MiB, the limit of a case file");
+  refusedCase("/dev/zero", "/dev/zero: is larger than 32 MiB");
+
+  // A case of just under 32 MiB (blanks around it) is read.
+  writeFile(dir / "padded.json", "{\"aperture\": 0.5}" + std::string(32 * kMebibyte - 20, ' '));
+  EXPECT_EQ(runTool({"run", "padded.json", "--json"}, "", dir.path()).status, 0);
+
+  // 64 levels in all are read (and the unknown key found); 65 are not, nor
+  // a hundred thousand, which would overflow the stack of a recursive reader.
+  writeFile(dir / "deep63.json", nestedUnder("bogus", 63));
+  refusedCase("deep63.json", "unknown key 'bogus'");
+  writeFile(dir / "deep64.json", nestedUnder("bogus", 64));
+  refusedCase("deep64.json", "bogus: nested deeper than 64 levels");
+  writeFile(dir / "deeper.json", nestedUnder("aperture", 100000));
+  refusedCase("deeper.json", "aperture: nested deeper than 64 levels");
+
+  // Batch: a row longer than 1 MiB stops the batch; with --out nothing is
+  // written. So does an endless input without line breaks.
+  TempDir batch;
+  writeFile(batch / "cases.csv", "name,aperture\nfirst,0.5\n" + std::string(kMebibyte + 1, 'x') + ",0.5\nlast,1\n");
+  const ToolRun longRow = runTool({"batch", "cases.csv", "--out", "results.csv"}, "", batch.path());
+  EXPECT_EQ(longRow.status, kForm);
+  EXPECT_NE(longRow.err.find("cases.csv: line 3: a row longer than 1 MiB"), std::string::npos) << longRow.err;
+  EXPECT_EQ(batch.entryCount(), 1u) << "a stopped batch left its output";
+  const ToolRun endless = runTool({"batch", "/dev/zero"});
+  EXPECT_EQ(endless.status, kForm);
+  EXPECT_NE(endless.err.find("line 1: a row longer than 1 MiB"), std::string::npos) << endless.err.substr(0, 300);
 }
 
 }  // namespace

@@ -45,5 +45,45 @@ TEST(Outputs, CsvTablesAndJsonAgree) {
   }
 }
 
+// A full disk under standard output fails the command; a run that fails so
+// leaves none of its files behind, not even the ones it could write.
+TEST(Outputs, EveryWriteIsCheckedAndAFailedRunLeavesNoFiles) {
+  TempDir dir;
+  const std::string cases = dir / "cases.csv";
+  writeFile(cases, "name,aperture\na,0.5\nb,1\n");
+  const std::vector<std::vector<std::string>> commands = {
+      {"run", "--json"}, {"run"}, {"run", "--out", dir / "tables", "--json"}, {"batch", cases}, {"materials"},
+      {"keys", "--markdown"}, {"run", "--help"}};
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command.back());
+    const MeasuredRun full = runToolMeasured(command, "/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("cannot write standard output (No space left on device)"), std::string::npos)
+        << full.err;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "tables")) << "the tables of a failed run were left";
+
+  // The output of a batch is complete or absent: on success it holds every
+  // row, and no temporary file is left beside it.
+  const ToolRun batch = runTool({"batch", cases, "--out", dir / "results.csv"});
+  ASSERT_EQ(batch.status, 0) << batch.err;
+  EXPECT_EQ(parseCsv(readFile(dir / "results.csv")).size(), 3u);
+  EXPECT_EQ(dir.entryCount(), 3u) << "cases.csv, tables/ and results.csv, nothing else";
+
+  // A pipe or a link is written through, never replaced by a file: a FIFO
+  // read by cat, and a link to a file elsewhere.
+  const std::string command = "cd " + shellQuoted(dir.path()) +
+                              " && mkfifo rows.fifo && ln -s results.csv link.csv && "
+                              "{ cat rows.fifo > piped.csv & " +
+                              shellQuoted(BRIMLOW_PROGRAM) +
+                              " batch cases.csv --out rows.fifo && " + shellQuoted(BRIMLOW_PROGRAM) +
+                              " batch cases.csv --jobs 1 --out link.csv; status=$?; wait; exit $status; }";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(std::filesystem::status(dir / "rows.fifo").type(), std::filesystem::file_type::fifo);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv"));
+  EXPECT_EQ(readFile(dir / "piped.csv"), readFile(dir / "results.csv"));
+  EXPECT_EQ(parseCsv(readFile(dir / "link.csv")).size(), 3u);
+}
+
 }  // namespace
 }  // namespace brimlow_test

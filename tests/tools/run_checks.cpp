@@ -170,15 +170,75 @@ TEST(CaseFiles, IdealGasAndABreachBeyondTheEnd) {
 
   // The library moves a breach beyond the end to the end, with a warning that
   // is shown while the run goes on: branch A alone, branch B's table empty.
+  // Summary and document give the breach where the library put it.
   const ToolRun end = runTool({"run", "-", "--json"}, R"({"breach_location_m": 200000})");
   ASSERT_EQ(end.status, 0) << end.err;
-  EXPECT_NE(end.err.find("warning: breach location 200000 m is beyond the pipe length"), std::string::npos)
+  EXPECT_NE(end.err.find("warning: breach location 200000 m is beyond the pipe length 100000 m"), std::string::npos)
       << end.err;
   const Json e = Json::parse(end.out);
   EXPECT_EQ(e["layout"], "single branch A");
+  EXPECT_EQ(e["case"]["breach_location_m"], e["case"]["pipe_length_m"]);
   EXPECT_TRUE(e["branch_b"]["time_s"].empty());
   EXPECT_TRUE(e["summary"]["b_time_to_flow_reversal_s"].is_null());
   EXPECT_FALSE(e["branch_a"]["time_s"].empty());
+  const ToolRun summary = runTool({"run", "-"}, R"({"breach_location_m": 200000})");
+  EXPECT_NE(summary.out.find("at 100000 m, aperture 1 (single branch A)"), std::string::npos) << summary.out;
+}
+
+// The significant figures of a number as written: "7.123e+06" has 4,
+// "200000" 1 (its zeros only place it), "0.01235" 4.
+std::size_t significantFigures(const std::string& number) {
+  std::string digits;
+  for (char c : number.substr(0, number.find_first_of("eE"))) {
+    if (c >= '0' && c <= '9') digits += c;
+  }
+  const std::size_t first = digits.find_first_not_of('0');
+  if (first == std::string::npos) return 1;
+  digits.erase(0, first);
+  if (number.find('.') == std::string::npos) digits.erase(digits.find_last_not_of('0') + 1);
+  return digits.size();
+}
+
+TEST(CaseFiles, WarningsShowFourSignificantFigures) {
+  // Propane condenses at 288 K below 70 bar: the library warns with the
+  // pressure and the saturation pressure written in full.
+  const ToolRun run =
+      runTool({"run", "-", "--json"}, R"({"material": "propane", "upstream_pressure_Pa": 7123456.789})");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Json warnings = Json::parse(run.out)["warnings"];
+  ASSERT_EQ(warnings.size(), 1u);
+  const std::string warning = warnings[0];
+  EXPECT_EQ(warning.rfind("upstream pressure 7.123e+06 Pa is above the saturation pressure ", 0), 0u) << warning;
+  EXPECT_NE(run.err.find("warning: " + warning), std::string::npos) << "terminal and document differ";
+  for (std::size_t i = warning.find_first_of("0123456789"); i != std::string::npos;
+       i = warning.find_first_of("0123456789", i)) {
+    const std::size_t end = warning.find(' ', i);
+    const std::string number = warning.substr(i, end - i);
+    EXPECT_LE(significantFigures(number), 4u) << number << " in " << warning;
+    i = end;
+  }
+}
+
+TEST(CaseFiles, TheBadValveAmongManyIsNamed) {
+  // 20,000 valves, all within range but the ones marked: the first one out of
+  // range is named, wherever it is, also when another follows it.
+  const auto valvesWithBad = [](std::vector<std::size_t> bad) {
+    Json valves = Json::array();
+    for (std::size_t i = 0; i < 20000; ++i) {
+      const bool isBad = std::find(bad.begin(), bad.end(), i) != bad.end();
+      valves.push_back({{"position_m", 1000.0 + i}, {"closure_time_s", isBad ? 0.0 : 600.0}});
+    }
+    return Json{{"valves", valves}}.dump();
+  };
+  const std::pair<std::vector<std::size_t>, const char*> cases[] = {
+      {{0}, "valves[0].closure_time_s: valve 1 closure time 0 s"},
+      {{12344, 17000}, "valves[12344].closure_time_s: valve 12345 closure time 0 s"},
+      {{19999}, "valves[19999].closure_time_s: valve 20000 closure time 0 s"}};
+  for (const auto& [bad, message] : cases) {
+    const ToolRun run = runTool({"run", "-"}, valvesWithBad(bad));
+    EXPECT_EQ(run.status, 4);
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  }
 }
 
 TEST(CaseFiles, ValvesShutAndHoldGasBack) {

@@ -2,8 +2,11 @@
 #ifndef BRIMLOW_TOOL_RUNNER_H
 #define BRIMLOW_TOOL_RUNNER_H
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -90,6 +93,53 @@ inline ToolRun runTool(const std::vector<std::string>& arguments, const std::str
              shellQuoted(io / "stderr");
   const int raw = std::system(command.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(io / "stdout"), readFile(io / "stderr")};
+}
+
+// Runs `brimlow <arguments>` as a child of this process itself (no shell),
+// with standard output into stdoutPath ("/dev/full" for a full disk), and
+// gives its peak resident memory in kilobytes as well.
+struct MeasuredRun {
+  int status = -1;
+  std::string err;
+  long peakKilobytes = 0;
+};
+
+inline MeasuredRun runToolMeasured(const std::vector<std::string>& arguments, const std::string& stdoutPath,
+                                   const std::string& workDir = "") {
+  TempDir io;
+  const std::string errPath = io / "stderr";
+  std::vector<std::string> words = {BRIMLOW_PROGRAM};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  // Under AddressSanitizer freed memory waits in a quarantine of up to 256 MB,
+  // which a measure of the tool's own memory must not count.
+  const char* sanitizerOptions = std::getenv("ASAN_OPTIONS");
+  const std::string measuredOptions = std::string(sanitizerOptions != nullptr ? sanitizerOptions : "") +
+                                      ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
+  const pid_t child = fork();
+  if (child == 0) {
+    setenv("ASAN_OPTIONS", measuredOptions.c_str(), 1);
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || (!workDir.empty() && chdir(workDir.c_str()) != 0)) _exit(127);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  MeasuredRun run;
+  int status = 0;
+  struct rusage usage {};
+  if (child > 0 && wait4(child, &status, 0, &usage) == child) {
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.peakKilobytes = usage.ru_maxrss;
+  }
+  run.err = readFile(errPath);
+  return run;
 }
 
 // The JSON document of a run that must succeed (arguments end in --json).

@@ -4,22 +4,22 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
+#include <deque>
+#include <memory>
 #include <mutex>
-#include <sstream>
 #include <thread>
 #include <unistd.h>
 
 #include "case_file.h"
 #include "csv.h"
 #include "help.h"
+#include "input_files.h"
 #include "numbers.h"
+#include "output_files.h"
 #include "run_case.h"
 #include "status.h"
-#include "writers.h"
 
 namespace brimlow {
 namespace {
@@ -32,7 +32,7 @@ struct BatchOptions {
 };
 
 struct RowOutcome {
-  int row = 0;  // data row number, from 1
+  std::uint64_t row = 0;  // data row number, from 1
   std::vector<std::string> cells;
   bool ok = false;
   std::string message;
@@ -102,19 +102,6 @@ bool parseOptions(const std::vector<std::string>& arguments, BatchOptions& optio
   return true;
 }
 
-bool readInput(const std::string& name, std::string& text) {
-  if (name == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return true;
-  }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return true;
-}
-
 std::string joined(const std::vector<std::string>& parts) {
   std::string text;
   for (const std::string& part : parts) {
@@ -124,7 +111,7 @@ std::string joined(const std::vector<std::string>& parts) {
   return text;
 }
 
-RowOutcome runRow(const std::vector<std::string>& header, const CsvRow& row, int number) {
+RowOutcome runRow(const std::vector<std::string>& header, const CsvRow& row, std::uint64_t number) {
   RowOutcome outcome;
   outcome.row = number;
   outcome.cells = row.cells;
@@ -146,69 +133,252 @@ RowOutcome runRow(const std::vector<std::string>& header, const CsvRow& row, int
   return outcome;
 }
 
-// A bar on standard error, redrawn in place: "[#####.....] 57/200 cases, 1 failed".
-void drawProgress(int done, int total, int failed, bool last) {
-  constexpr int kWidth = 30;
-  const int filled = total > 0 ? done * kWidth / total : kWidth;
-  std::string bar(static_cast<std::size_t>(filled), '#');
-  bar.append(static_cast<std::size_t>(kWidth - filled), '.');
-  std::fprintf(stderr, "\r[%s] %d/%d cases", bar.c_str(), done, total);
-  if (failed > 0) std::fprintf(stderr, ", %d failed", failed);
-  std::fprintf(stderr, last ? "\n" : " ");
-  std::fflush(stderr);
-}
-
-std::vector<RowOutcome> runRows(const std::vector<std::string>& header, const std::vector<const CsvRow*>& rows,
-                                const std::vector<int>& numbers, unsigned jobs, bool progress) {
-  std::vector<RowOutcome> outcomes(rows.size());
-  std::atomic<std::size_t> next{0};
-  std::atomic<int> done{0}, failed{0};
-  std::mutex mutex;
-  std::condition_variable finished;
-
-  const auto work = [&] {
-    for (std::size_t i = next++; i < rows.size(); i = next++) {
-      outcomes[i] = runRow(header, *rows[i], numbers[i]);
-      if (!outcomes[i].ok) ++failed;
-      if (++done == static_cast<int>(rows.size())) {
-        std::lock_guard<std::mutex> lock(mutex);
-        finished.notify_all();
-      }
-    }
-  };
-  const unsigned threads = std::max(1u, std::min<unsigned>(jobs, static_cast<unsigned>(rows.size())));
-  std::vector<std::thread> pool;
-  for (unsigned t = 0; t < threads; ++t) pool.emplace_back(work);
-  if (progress) {
-    std::unique_lock<std::mutex> lock(mutex);
-    const int total = static_cast<int>(rows.size());
-    while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return done.load() == total; })) {
-      drawProgress(done, total, failed, false);
-    }
-    drawProgress(done, total, failed, true);
-  }
-  for (std::thread& thread : pool) thread.join();
-  return outcomes;
-}
-
-std::string outputText(const std::vector<std::string>& header, const std::vector<RowOutcome>& outcomes) {
+std::string columnRow(const std::vector<std::string>& header) {
   std::vector<std::string> names = {"row"};
   for (const std::string& column : header) names.push_back(column);
   for (const char* name : {"status", "message", "warnings"}) names.push_back(name);
   for (const Column& field : summaryFields()) names.push_back(field.name);
-  std::string text = csvLine(names);
-  for (const RowOutcome& outcome : outcomes) {
-    std::vector<std::string> fields = {std::to_string(outcome.row)};
-    fields.insert(fields.end(), outcome.cells.begin(), outcome.cells.end());
-    fields.push_back(outcome.ok ? "ok" : "failed");
-    fields.push_back(outcome.message);
-    fields.push_back(outcome.warnings);
-    for (std::size_t i = 0; i < summaryFields().size(); ++i) {
-      fields.push_back(outcome.ok ? exactText(outcome.summary[i]) : "");
-    }
-    text += csvLine(fields);
+  return csvLine(names);
+}
+
+std::string outcomeRow(const RowOutcome& outcome) {
+  std::vector<std::string> fields = {std::to_string(outcome.row)};
+  fields.insert(fields.end(), outcome.cells.begin(), outcome.cells.end());
+  fields.push_back(outcome.ok ? "ok" : "failed");
+  fields.push_back(outcome.message);
+  fields.push_back(outcome.warnings);
+  for (std::size_t i = 0; i < summaryFields().size(); ++i) {
+    fields.push_back(outcome.ok ? exactText(outcome.summary[i]) : "");
   }
-  return text;
+  return csvLine(fields);
+}
+
+// Rows read but not yet written: at most this many per thread, and at most
+// this many bytes of cells, however long the file. A slow case holds back the
+// writing of the rows after it; the window lets the other threads go on
+// meanwhile.
+constexpr std::size_t kWindowRowsPerThread = 256;
+constexpr std::size_t kWindowRowsMost = 16384;
+constexpr std::size_t kWindowBytes = std::size_t{64} << 20;
+
+// Runs the rows handed to it on worker threads and writes their lines in
+// the order handed over: each result waits in a window of slots (a ring
+// indexed by the row's sequence) until every row before it is written, and a
+// row is handed over only while the window has room.
+class RowPipeline {
+ public:
+  RowPipeline(const std::vector<std::string>& header, unsigned threads, CheckedStream& out)
+      : header_(header),
+        out_(out),
+        window_(std::min(kWindowRowsMost, kWindowRowsPerThread * std::max(1u, threads))) {
+    for (unsigned t = 0; t < std::max(1u, threads); ++t) workers_.emplace_back([this] { work(); });
+  }
+  ~RowPipeline() { finish(); }
+  RowPipeline(const RowPipeline&) = delete;
+  RowPipeline& operator=(const RowPipeline&) = delete;
+
+  // Hands a row over; false once a write has failed (reading stops). When
+  // the window is full it waits until half of it is free again, so that the
+  // reader wakes once per half window rather than once per row.
+  bool submit(CsvRow row, std::uint64_t number, std::size_t bytes, std::uint64_t endOffset) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const std::uint64_t waiting = handedOver_ - nextToWrite_;
+    if (waiting >= window_.size() || (bytesWaiting_ + bytes > kWindowBytes && waiting > 0)) {
+      roomFreed_.wait(lock, [&] { return stopped_ || halfFree(bytes); });
+    }
+    if (stopped_) return false;
+    bytesWaiting_ += bytes;
+    queue_.push_back(Job{handedOver_++, number, bytes, endOffset, std::move(row)});
+    workAvailable_.notify_one();
+    return true;
+  }
+
+  // Waits until every row handed over is written (or writing failed).
+  void finish() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      inputDone_ = true;
+    }
+    workAvailable_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+    workers_.clear();
+  }
+
+  std::uint64_t rowsWritten() const { return written_; }
+  std::uint64_t rowsFailed() const { return failed_; }
+  // The input consumed up to the end of the last row written.
+  std::uint64_t offsetWritten() const { return offsetWritten_; }
+
+ private:
+  struct Job {
+    std::uint64_t sequence;
+    std::uint64_t number;
+    std::size_t bytes;
+    std::uint64_t endOffset;
+    CsvRow row;
+  };
+  struct Slot {
+    bool ready = false;
+    std::string line;
+    std::size_t bytes = 0;
+    std::uint64_t endOffset = 0;
+  };
+
+  void work() {
+    for (;;) {
+      Job job;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        workAvailable_.wait(lock, [&] { return stopped_ || inputDone_ || !queue_.empty(); });
+        if (stopped_ || queue_.empty()) return;
+        job = std::move(queue_.front());
+        queue_.pop_front();
+      }
+      const RowOutcome outcome = runRow(header_, job.row, job.number);
+      Slot done{true, outcomeRow(outcome), job.bytes, job.endOffset};
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!outcome.ok) ++failed_;
+      window_[job.sequence % window_.size()] = std::move(done);
+      writeReadyRows();
+    }
+  }
+
+  // With the lock held: writes the rows that are next in order and done.
+  void writeReadyRows() {
+    bool freed = false;
+    for (Slot* slot = &window_[nextToWrite_ % window_.size()]; slot->ready && !stopped_;
+         slot = &window_[nextToWrite_ % window_.size()]) {
+      if (!out_.write(slot->line)) {
+        stopped_ = true;  // the reader and the workers stop; the caller reports it
+        workAvailable_.notify_all();
+        break;
+      }
+      bytesWaiting_ -= slot->bytes;
+      offsetWritten_ = slot->endOffset;
+      *slot = Slot{};
+      ++nextToWrite_;
+      ++written_;
+      freed = true;
+    }
+    if (stopped_ || (freed && halfFree(0))) roomFreed_.notify_all();
+  }
+
+  // With the lock held: whether half the window (in rows and in bytes) is
+  // free for a row of this many bytes; an empty window takes any row.
+  bool halfFree(std::size_t bytes) const {
+    const std::uint64_t waiting = handedOver_ - nextToWrite_;
+    return waiting == 0 || (waiting <= window_.size() / 2 && bytesWaiting_ + bytes <= kWindowBytes / 2);
+  }
+
+  const std::vector<std::string>& header_;
+  CheckedStream& out_;
+  std::mutex mutex_;
+  std::condition_variable workAvailable_, roomFreed_;
+  std::deque<Job> queue_;
+  std::vector<Slot> window_;
+  std::uint64_t handedOver_ = 0, nextToWrite_ = 0;
+  std::size_t bytesWaiting_ = 0;
+  bool inputDone_ = false, stopped_ = false;
+  std::atomic<std::uint64_t> written_{0}, failed_{0}, offsetWritten_{0};
+  std::vector<std::thread> workers_;
+};
+
+// A bar on standard error, redrawn in place: "[#####.....] 57 cases, 1
+// failed". The bar is the part of the file written (all of it when last); an
+// input of unknown size (a pipe) shows the count alone.
+void drawProgress(std::uint64_t done, std::uint64_t failed, std::uint64_t offset, std::uint64_t size, bool last) {
+  constexpr std::uint64_t kWidth = 30;
+  std::fputc('\r', stderr);
+  if (size > 0) {
+    const std::uint64_t filled = last ? kWidth : std::min(kWidth, offset * kWidth / size);
+    std::string bar(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(kWidth - filled), '.');
+    std::fprintf(stderr, "[%s] ", bar.c_str());
+  }
+  std::fprintf(stderr, "%llu case%s", static_cast<unsigned long long>(done), done == 1 ? "" : "s");
+  if (failed > 0) std::fprintf(stderr, ", %llu failed", static_cast<unsigned long long>(failed));
+  std::fprintf(stderr, last ? "\n" : " ");
+  std::fflush(stderr);
+}
+
+// Redraws the progress of a pipeline every tenth of a second until stopped.
+class ProgressBar {
+ public:
+  ProgressBar(const RowPipeline& pipeline, std::uint64_t size) : pipeline_(pipeline), size_(size) {
+    thread_ = std::thread([this] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      while (!stop_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stopped_; })) draw(false);
+    });
+  }
+  ~ProgressBar() { stop(); }
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
+
+  void stop() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopped_ = true;
+    }
+    stop_.notify_all();
+    thread_.join();
+    draw(true);
+  }
+
+ private:
+  void draw(bool last) const {
+    drawProgress(pipeline_.rowsWritten(), pipeline_.rowsFailed(), pipeline_.offsetWritten(), size_, last);
+  }
+
+  const RowPipeline& pipeline_;
+  std::uint64_t size_;
+  std::mutex mutex_;
+  std::condition_variable stop_;
+  bool stopped_ = false;
+  std::thread thread_;
+};
+
+struct BatchTotals {
+  std::uint64_t written = 0, failed = 0;
+};
+
+// Reads the data rows, runs those of the shard and writes their rows to out
+// in the order of the file; stops early when a read or a write fails (the
+// reader and out then tell why). inputSize is that of a regular file, for
+// the progress bar on a terminal.
+BatchTotals runRows(CsvReader& reader, const std::vector<std::string>& header, const BatchOptions& options,
+                    CheckedStream& out, std::uint64_t inputSize) {
+  unsigned jobs = options.jobs;
+  if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
+  RowPipeline pipeline(header, jobs, out);
+  std::unique_ptr<ProgressBar> progress;
+  if (isatty(STDERR_FILENO) != 0) progress = std::make_unique<ProgressBar>(pipeline, inputSize);
+
+  CsvRow row;
+  std::uint64_t number = 0;
+  std::uint64_t rowStart = reader.offset();
+  const auto shardCount = static_cast<std::uint64_t>(options.shardCount);
+  const auto shardIndex = static_cast<std::uint64_t>(options.shardIndex);
+  while (reader.next(row)) {
+    const std::uint64_t rowEnd = reader.offset();
+    const auto bytes = static_cast<std::size_t>(rowEnd - rowStart);
+    rowStart = rowEnd;
+    if (++number % shardCount != shardIndex) continue;
+    if (!pipeline.submit(std::move(row), number, bytes, rowEnd)) break;
+  }
+  pipeline.finish();
+  if (progress) progress->stop();
+  return {pipeline.rowsWritten(), pipeline.rowsFailed()};
+}
+
+int inputProblem(const std::string& name, const std::string& problem) {
+  std::fprintf(stderr, "brimlow batch: %s: %s\n", name.c_str(), problem.c_str());
+  return kExitCaseForm;
+}
+
+int outputProblem(const std::string& problem) {
+  std::fprintf(stderr, "brimlow batch: %s\n", problem.c_str());
+  return kExitOutput;
 }
 
 }  // namespace
@@ -226,54 +396,41 @@ int batchCommand(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "brimlow batch: %s (see brimlow batch --help)\n", problem.c_str());
     return kExitUsage;
   }
-  std::string text;
-  if (!readInput(options.input, text)) {
-    std::fprintf(stderr, "brimlow batch: %s: cannot read the file\n", options.input.c_str());
-    return kExitCaseForm;
+  InputFile input;
+  if (!input.open(options.input, "cases file", problem)) return inputProblem(options.input, problem);
+  std::unique_ptr<StagedFile> staged;
+  if (!options.output.empty()) {
+    if (options.input != "-" && input.isSameFileAs(options.output)) {
+      std::fprintf(stderr, "brimlow batch: --out %s is the cases file itself (see brimlow batch --help)\n",
+                   options.output.c_str());
+      return kExitUsage;
+    }
+    staged = std::make_unique<StagedFile>();
+    if (!staged->create(options.output, problem)) return outputProblem(problem);
   }
-  // A spreadsheet may start its CSV with a byte-order mark.
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-  std::vector<CsvRow> rows;
-  if (!readCsv(text, rows, problem)) {
-    std::fprintf(stderr, "brimlow batch: %s: %s\n", options.input.c_str(), problem.c_str());
-    return kExitCaseForm;
+
+  CsvReader reader(input, kCsvRowLimit);
+  CsvRow headerRow;
+  if (!reader.next(headerRow)) {
+    return inputProblem(options.input, reader.problem().empty() ? "no header row of case keys" : reader.problem());
   }
-  if (rows.empty()) {
-    std::fprintf(stderr, "brimlow batch: %s: no header row of case keys\n", options.input.c_str());
-    return kExitCaseForm;
-  }
-  const std::vector<std::string> header = rows.front().cells;
+  const std::vector<std::string> header = headerRow.cells;
   const std::vector<std::string> problems = headerProblems(header);
   if (!problems.empty()) {
-    for (const std::string& p : problems) std::fprintf(stderr, "brimlow batch: %s: %s\n", options.input.c_str(), p.c_str());
+    for (const std::string& p : problems) inputProblem(options.input, p);
     return kExitCaseForm;
   }
 
-  std::vector<const CsvRow*> selected;
-  std::vector<int> numbers;
-  for (std::size_t i = 1; i < rows.size(); ++i) {
-    const int number = static_cast<int>(i);
-    if (number % options.shardCount != options.shardIndex) continue;
-    selected.push_back(&rows[i]);
-    numbers.push_back(number);
-  }
-  unsigned jobs = options.jobs;
-  if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
-  const bool progress = isatty(STDERR_FILENO) != 0 && !selected.empty();
-  const std::vector<RowOutcome> outcomes = runRows(header, selected, numbers, jobs, progress);
-
-  const std::string output = outputText(header, outcomes);
-  if (options.output.empty()) {
-    std::fwrite(output.data(), 1, output.size(), stdout);
-    std::fflush(stdout);
-  } else if (!writeFile(options.output, output, problem)) {
-    std::fprintf(stderr, "brimlow batch: %s\n", problem.c_str());
-    return kExitOutput;
-  }
-  const auto failures = std::count_if(outcomes.begin(), outcomes.end(), [](const RowOutcome& o) { return !o.ok; });
-  if (failures > 0) {
-    std::fprintf(stderr, "brimlow batch: %ld of %zu cases failed (status \"failed\" in their rows)\n",
-                 static_cast<long>(failures), outcomes.size());
+  CheckedStream standardOutput(stdout, "standard output");
+  CheckedStream& out = staged ? staged->stream() : standardOutput;
+  out.write(columnRow(header));
+  const BatchTotals totals = runRows(reader, header, options, out, input.regularSize());
+  if (!out.flush()) return outputProblem(out.problem());
+  if (!reader.problem().empty()) return inputProblem(options.input, reader.problem());
+  if (staged && !staged->commit(problem)) return outputProblem(problem);
+  if (totals.failed > 0) {
+    std::fprintf(stderr, "brimlow batch: %llu of %llu cases failed (status \"failed\" in their rows)\n",
+                 static_cast<unsigned long long>(totals.failed), static_cast<unsigned long long>(totals.written));
     return kExitCasesFailed;
   }
   return kExitOk;

@@ -5,8 +5,10 @@
 #include <cmath>
 #include <set>
 
+#include "json_reader.h"
 #include "materials.h"
 #include "numbers.h"
+#include "text.h"
 
 namespace brimlow {
 namespace {
@@ -24,23 +26,8 @@ std::string trimmed(const std::string& text) {
   return text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
 }
 
-std::size_t editDistance(const std::string& a, const std::string& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 std::string unknownKeyProblem(const std::string& what, const std::string& name) {
-  std::string problem = what + " '" + name + "'";
+  std::string problem = what + " '" + shownText(name) + "'";
   const std::string near = closestKey(name);
   if (!near.empty()) problem += " (did you mean '" + near + "'?)";
   return problem;
@@ -62,8 +49,14 @@ const char* kindText(KeyKind kind) {
 bool isWhole(double value) { return std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 2e9; }
 
 std::string materialProblem(const std::string& text) {
-  return "material: unknown material '" + text + "' (brimlow materials lists them)";
+  std::string problem = "material: unknown material '" + shownText(text) + "' (";
+  const std::string near = materialSuggestion(text);
+  if (!near.empty()) problem += "did you mean " + near + "? ";
+  return problem + "brimlow materials lists them)";
 }
+
+// A value of the wrong type as the message shows it: its JSON, cut short.
+std::string shownJson(const json& value) { return shownText(value.dump()); }
 
 // ---- JSON ----
 
@@ -83,7 +76,7 @@ void readValveJson(const json& item, std::size_t index, std::vector<Valve>& valv
       problems.push_back(where + "." + key + ": missing");
       complete = false;
     } else if (!found->is_number()) {
-      problems.push_back(where + "." + key + ": must be a number, not " + found->dump());
+      problems.push_back(where + "." + key + ": must be a number, not " + shownJson(*found));
       complete = false;
     } else {
       (key == kValvePositionKey ? valve.position : valve.closureTime) = found->get<double>();
@@ -91,8 +84,8 @@ void readValveJson(const json& item, std::size_t index, std::vector<Valve>& valv
   }
   for (const auto& entry : item.items()) {
     if (entry.key() != kValvePositionKey && entry.key() != kValveClosureKey) {
-      problems.push_back(where + ": unknown key '" + entry.key() + "' (a valve has " + kValvePositionKey + " and " +
-                         kValveClosureKey + ")");
+      problems.push_back(where + ": unknown key '" + shownText(entry.key()) + "' (a valve has " +
+                         kValvePositionKey + " and " + kValveClosureKey + ")");
       complete = false;
     }
   }
@@ -102,7 +95,7 @@ void readValveJson(const json& item, std::size_t index, std::vector<Valve>& valv
 void readJsonValue(const CaseKey& key, const json& value, Case& c, std::vector<std::string>& problems) {
   const std::string name = key.name;
   const auto wrongType = [&] {
-    problems.push_back(name + ": must be " + kindText(key.kind) + ", not " + value.dump());
+    problems.push_back(name + ": must be " + kindText(key.kind) + ", not " + shownJson(value));
   };
   switch (key.kind) {
     case KeyKind::kText:
@@ -113,7 +106,7 @@ void readJsonValue(const CaseKey& key, const json& value, Case& c, std::vector<s
       if (value.is_number_integer() || value.is_number_unsigned()) {
         const auto number = value.get<long long>();
         if (number <= 0 || number > 2147483647LL) {
-          problems.push_back(name + ": " + value.dump() + " is not a material number");
+          problems.push_back(name + ": " + shownJson(value) + " is not a material number");
           return;
         }
         c.material = static_cast<int>(number);
@@ -169,7 +162,7 @@ bool readValveCell(const std::string& text, std::vector<Valve>& valves, std::str
       Valve valve;
       if (colon == std::string::npos || !parseNumber(pair.substr(0, colon), valve.position) ||
           !parseNumber(pair.substr(colon + 1), valve.closureTime)) {
-        problem = "'" + pair + "' is not position_m:closure_time_s";
+        problem = "'" + shownText(pair) + "' is not position_m:closure_time_s";
         return false;
       }
       valves.push_back(valve);
@@ -184,7 +177,9 @@ void readCell(const CaseKey& key, const std::string& raw, Case& c, std::vector<s
   const std::string text = trimmed(raw);
   if (text.empty()) return;  // a blank cell keeps the default
   const std::string name = key.name;
-  const auto wrongType = [&] { problems.push_back(name + ": must be " + kindText(key.kind) + ", not '" + text + "'"); };
+  const auto wrongType = [&] {
+    problems.push_back(name + ": must be " + kindText(key.kind) + ", not '" + shownText(text) + "'");
+  };
   double number = 0.0;
   switch (key.kind) {
     case KeyKind::kText:
@@ -239,35 +234,24 @@ void readCell(const CaseKey& key, const std::string& raw, Case& c, std::vector<s
 }  // namespace
 
 std::string closestKey(const std::string& name) {
-  std::string best;
-  std::size_t bestDistance = 4;  // farther than three edits is no suggestion
-  for (const CaseKey& key : caseKeys()) {
-    const std::size_t distance = editDistance(lower(name), lower(key.name));
-    if (distance < bestDistance) {
-      bestDistance = distance;
-      best = key.name;
-    }
-  }
-  return best;
+  constexpr std::size_t kMostEdits = 3;  // farther than three edits is no suggestion
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> all;
+    for (const CaseKey& key : caseKeys()) all.emplace_back(key.name);
+    return all;
+  }();
+  return nearestWord(name, names, kMostEdits);
 }
 
 bool caseFromJson(const std::string& text, Case& out, std::vector<std::string>& problems) {
   out = defaultCase();
+  const std::size_t before = problems.size();
   json document;
-  try {
-    document = json::parse(text, nullptr, true, /*ignore_comments=*/true);
-  } catch (const json::parse_error& error) {
-    // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
-    std::string message = error.what();
-    const std::size_t start = message.find("parse error");
-    problems.push_back("not valid JSON: " + (start == std::string::npos ? message : message.substr(start)));
-    return false;
-  }
+  if (!readJson(text, document, problems)) return false;
   if (!document.is_object()) {
     problems.push_back("the case must be a JSON object of keys and values, not " + std::string(document.type_name()));
     return false;
   }
-  const std::size_t before = problems.size();
   bool hasMaterial = false, hasMolarMass = false;
   for (const auto& entry : document.items()) {
     const CaseKey* key = findCaseKey(entry.key());
@@ -304,7 +288,7 @@ bool caseFromRow(const std::vector<std::string>& header, const std::vector<std::
                  std::vector<std::string>& problems) {
   out = defaultCase();
   const std::size_t before = problems.size();
-  if (cells.size() > header.size()) {
+  if (cells.size() != header.size()) {
     problems.push_back("the row has " + std::to_string(cells.size()) + " cells, the header " +
                        std::to_string(header.size()) + " columns");
     return false;

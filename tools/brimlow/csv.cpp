@@ -2,61 +2,98 @@
 
 namespace brimlow {
 
-bool readCsv(const std::string& text, std::vector<CsvRow>& rows, std::string& problem) {
-  rows.clear();
-  std::size_t i = 0;
-  int line = 1;
-  const std::size_t n = text.size();
-  while (i < n) {
+int CsvReader::peek() {
+  if (position_ == filled_) {
+    if (!problem_.empty()) return kEnd;
+    filled_ = input_.read(buffer_.data(), buffer_.size());
+    position_ = 0;
+    if (filled_ == 0) {
+      problem_ = input_.readProblem();
+      return kEnd;
+    }
+  }
+  return static_cast<unsigned char>(buffer_[position_]);
+}
+
+int CsvReader::take() {
+  const int c = peek();
+  if (c != kEnd) {
+    ++position_;
+    ++consumed_;
+  }
+  return c;
+}
+
+// A spreadsheet may start its CSV with a byte-order mark.
+void CsvReader::skipByteOrderMark() {
+  static const unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
+  for (unsigned char byte : kMark) {
+    if (peek() != byte) return;  // a partial mark (no text either) is dropped too
+    take();
+  }
+}
+
+bool CsvReader::next(CsvRow& row) {
+  if (!started_) {
+    started_ = true;
+    skipByteOrderMark();
+  }
+  row.cells.clear();
+  for (;;) {
     // Skip blank and comment lines.
-    if (text[i] == '\n' || text[i] == '\r') {
-      if (text[i] == '\n') ++line;
-      ++i;
+    const int c = peek();
+    if (c == kEnd) return false;
+    if (c == '\n' || c == '\r') {
+      if (c == '\n') ++line_;
+      take();
       continue;
     }
-    if (text[i] == '#') {
-      while (i < n && text[i] != '\n') ++i;
-      continue;
-    }
-    CsvRow row;
-    row.line = line;
-    std::string field;
-    bool quoted = false;
-    bool wasQuoted = false;
-    for (; i < n; ++i) {
-      const char c = text[i];
-      if (quoted) {
-        if (c == '"') {
-          if (i + 1 < n && text[i + 1] == '"') {
-            field += '"';
-            ++i;
-          } else {
-            quoted = false;
-          }
-        } else {
-          if (c == '\n') ++line;
-          field += c;
-        }
-      } else if (c == '"' && field.empty() && !wasQuoted) {
-        quoted = true;
-        wasQuoted = true;
-      } else if (c == ',') {
-        row.cells.push_back(field);
-        field.clear();
-        wasQuoted = false;
-      } else if (c == '\n' || c == '\r') {
-        break;
-      } else {
-        field += c;
-      }
-    }
-    if (quoted) {
-      problem = "line " + std::to_string(row.line) + ": a quoted field is not closed";
+    if (c != '#') break;
+    while (peek() != kEnd && peek() != '\n') take();
+  }
+  row.line = line_;
+  const std::uint64_t start = consumed_;
+  std::string field;
+  bool quoted = false;
+  bool wasQuoted = false;
+  for (int c = peek(); c != kEnd; c = peek()) {
+    if (consumed_ - start >= rowLimit_) {
+      problem_ = "line " + std::to_string(row.line) + ": a row longer than " + sizeText(rowLimit_) +
+                 " (the limit of a row; a quote left open makes the rest of the file one field)";
       return false;
     }
-    row.cells.push_back(field);
-    rows.push_back(std::move(row));
+    if (!quoted && (c == '\n' || c == '\r')) break;
+    take();
+    const char ch = static_cast<char>(c);
+    if (quoted) {
+      if (ch == '"') {
+        if (peek() == '"') {
+          field += '"';
+          take();
+        } else {
+          quoted = false;
+        }
+      } else {
+        if (ch == '\n') ++line_;
+        field += ch;
+      }
+    } else if (ch == '"' && field.empty() && !wasQuoted) {
+      quoted = true;
+      wasQuoted = true;
+    } else if (ch == ',') {
+      row.cells.push_back(std::move(field));
+      field.clear();
+      wasQuoted = false;
+    } else {
+      field += ch;
+    }
   }
+  if (!problem_.empty()) return false;  // a failed read
+  if (quoted) {
+    problem_ = "line " + std::to_string(row.line) + ": a quoted field is not closed";
+    return false;
+  }
+  row.cells.push_back(std::move(field));
   return true;
 }
 

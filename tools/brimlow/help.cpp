@@ -3,6 +3,9 @@
 #include <cstdio>
 
 #include "case.h"
+#include "csv.h"
+#include "input_files.h"
+#include "json_reader.h"
 #include "run_case.h"
 #include "status.h"
 #include "writers.h"
@@ -47,17 +50,25 @@ std::string columnsText(const std::vector<Column>& columns) {
   return text;
 }
 
-const char* const kExitText =
-    "EXIT STATUS\n"
-    "  0  success\n"
-    "  1  an output could not be written, or gnuplot failed\n"
-    "  2  the command line is wrong\n"
-    "  3  the case file is missing, unreadable, not JSON, or has unknown keys or values\n"
-    "     of the wrong type (every such problem is reported)\n"
-    "  4  a value is out of its allowed range, or the library refused the case (the\n"
-    "     key, the value and the allowed range are reported)\n"
-    "  5  the run itself failed\n"
-    "  6  batch: one or more cases failed; each failed row says why\n";
+std::string exitText() {
+  return "EXIT STATUS\n"
+         "  0  success\n"
+         "  1  an output could not be written (standard output included), or gnuplot\n"
+         "     failed; a failed run leaves none of its files\n"
+         "  2  the command line is wrong\n"
+         "  3  the case file is missing, unreadable, larger than " +
+         sizeText(kCaseFileLimit) + " (a batch row: " + sizeText(kCsvRowLimit) +
+         "),\n"
+         "     nested deeper than " +
+         std::to_string(kJsonMaxDepth) +
+         " levels, not JSON, or has unknown or repeated keys or\n"
+         "     values of the wrong type (every such problem is reported)\n"
+         "  4  a value is out of its allowed range, a valve lies beyond the pipe's end, or\n"
+         "     the library refused the case (the key, the value and the allowed range are\n"
+         "     reported)\n"
+         "  5  the run itself failed\n"
+         "  6  batch: one or more cases failed; each failed row says why\n";
+}
 
 std::string mainHelp() {
   return std::string(
@@ -87,7 +98,7 @@ std::string mainHelp() {
          "  materials  list the built-in materials with their numbers and properties\n"
          "  keys       list the case-file keys with their units and defaults\n"
          "\n" +
-         kExitText +
+         exitText() +
          "\n"
          "EXAMPLES\n"
          "  brimlow run\n"
@@ -131,7 +142,7 @@ std::string runHelp() {
                  6) +
          "  --plot[=png|svg]\n" +
          wrapped("Draw release rate and mass released against time into release.png (or release.svg) in "
-                 "DIR, or in the current directory without --out. Needs gnuplot (Debian: gnuplot-nox).",
+                 "DIR, or in the current directory without --out. Needs gnuplot 5 or later (Debian: gnuplot-nox).",
                  6) +
          "  --help, -h\n"
          "      Show this text.\n"
@@ -153,7 +164,7 @@ std::string runHelp() {
                      "time_division and output_steps; a branch fed by the supply carries the table on to "
                      "900000 s):",
                  2) +
-         columnsText(pipeColumns()) + "\n" + kExitText +
+         columnsText(pipeColumns()) + "\n" + exitText() +
          "\n"
          "EXAMPLES\n"
          "  brimlow run\n"
@@ -184,11 +195,15 @@ std::string batchHelp() {
                  2) +
          "\n" +
          wrapped("The cases run in parallel, each on its own model; the results are the same as running "
-                 "each case alone, whatever the number of threads. The output is CSV: a column row, the "
+                 "each case alone, whatever the number of threads. The rows stream through: each is read, run "
+                 "and written in the order of the file, so that memory does not grow with the number of rows "
+                 "(a row may be up to " + sizeText(kCsvRowLimit) + "). The output is CSV: a column row, the "
                  "row number (the case's place among the data rows, from 1), the case's cells as given, its "
                  "status (ok or failed), the reason of a failure, the library's warnings and the summary "
-                 "fields below. A failed case is reported in its row and the others go on. On a terminal a "
-                 "progress bar is drawn on standard error.",
+                 "fields below. A failed case is reported in its row and the others go on; a row with more "
+                 "or fewer cells than the header fails so. A fault of the file itself (a quote left open, a "
+                 "row too long) stops the batch with status 3. On a terminal a progress bar is drawn on "
+                 "standard error.",
                  2) +
          "\n"
          "OPTIONS\n"
@@ -199,13 +214,15 @@ std::string batchHelp() {
                  "scheduler can share a sweep. The outputs of the N shards, each sorted in after the one "
                  "column row by row number, are the output of the whole file: see docs/batch.md.",
                  6) +
-         "  --out FILE, -o FILE\n"
-         "      Write the rows to FILE instead of standard output.\n"
+         "  --out FILE, -o FILE\n" +
+         wrapped("Write the rows to FILE instead of standard output: under a temporary name beside it, "
+                 "renamed to FILE when the batch is complete. FILE may not be the cases file.",
+                 6) +
          "  --help, -h\n"
          "      Show this text.\n"
          "\n"
          "SUMMARY FIELDS\n" +
-         fields + "\n" + kExitText +
+         fields + "\n" + exitText() +
          "\n"
          "EXAMPLES\n"
          "  brimlow batch examples/cases/sweep.csv --jobs 4 --out sweep-results.csv\n"
@@ -227,7 +244,7 @@ std::string materialsHelp() {
                  "speed at 288.15 K. A case names its gas by any of name, CAS number or material number "
                  "(key material), or gives an ideal gas by its molar mass (key molar_mass_kg_per_kmol).",
                  2) +
-         "\n" + kExitText;
+         "\n" + exitText();
 }
 
 std::string keysHelp() {
@@ -242,7 +259,7 @@ std::string keysHelp() {
          wrapped("Lists every key of a case file (and column of a batch file) with its default and unit; "
                  "--markdown prints the same as the table of the documentation.",
                  2) +
-         "\n" + kExitText;
+         "\n" + exitText();
 }
 
 std::string escapedCell(const std::string& text) {

@@ -6,19 +6,26 @@
 #include "batch.h"
 #include "help.h"
 #include "materials.h"
+#include "output_files.h"
 #include "reports.h"
 #include "run_command.h"
 #include "status.h"
 
-int main(int argc, char** argv) {
-  using namespace brimlow;
-  std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (arguments.empty()) {
-    std::fputs("usage: brimlow run|batch|materials|keys ... (brimlow --help tells more)\n", stderr);
-    return kExitUsage;
+namespace {
+
+// What a command printed is flushed and checked here, so that no command
+// ends with success when its output was lost (a full disk, a closed pipe).
+int withOutputChecked(int status) {
+  std::string problem;
+  if (!brimlow::writeStandardOutput("", problem) && status == brimlow::kExitOk) {
+    std::fprintf(stderr, "brimlow: %s\n", problem.c_str());
+    return brimlow::kExitOutput;
   }
-  const std::string command = arguments.front();
-  arguments.erase(arguments.begin());
+  return status;
+}
+
+int dispatch(const std::string& command, const std::vector<std::string>& arguments) {
+  using namespace brimlow;
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(helpText(arguments.empty() ? "brimlow" : arguments.front()).c_str(), stdout);
     return kExitOk;
@@ -34,4 +41,22 @@ int main(int argc, char** argv) {
   if (command == "keys") return keysCommand(arguments);
   std::fprintf(stderr, "brimlow: unknown command '%s' (brimlow --help lists them)\n", command.c_str());
   return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace brimlow;
+  // Fully buffered, and large enough for any help or table, so that a write
+  // that fails does so in the final flush, which tells why.
+  static char outputBuffer[std::size_t{64} << 10];
+  std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (arguments.empty()) {
+    std::fputs("usage: brimlow run|batch|materials|keys ... (brimlow --help tells more)\n", stderr);
+    return kExitUsage;
+  }
+  const std::string command = arguments.front();
+  arguments.erase(arguments.begin());
+  return withOutputChecked(dispatch(command, arguments));
 }

@@ -1,12 +1,14 @@
 #include "materials.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 
 #include "help.h"
-#include "status.h"
 #include "reports.h"
+#include "status.h"
+#include "text.h"
 #include "vorl.h"
 
 namespace brimlow {
@@ -39,6 +41,18 @@ std::string simplified(const std::string& text) {
     out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   return out;
+}
+
+// The other names of a material: "butane|C4H10" -> {"butane", "C4H10"}.
+std::vector<std::string> splitAliases(const std::string& aliases) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (start < aliases.size()) {
+    const std::size_t bar = std::min(aliases.find('|', start), aliases.size());
+    if (bar > start) names.push_back(aliases.substr(start, bar - start));
+    start = bar + 1;
+  }
+  return names;
 }
 
 bool allDigits(const std::string& text) {
@@ -110,17 +124,33 @@ const Material* findMaterial(const std::string& text) {
   const std::string wanted = simplified(text);
   for (const Material& material : kMaterials) {
     if (simplified(material.name) == wanted) return &material;
-    std::string aliases = material.aliases;
-    std::size_t start = 0;
-    while (start <= aliases.size()) {
-      const std::size_t bar = aliases.find('|', start);
-      const std::string alias = aliases.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
-      if (!alias.empty() && simplified(alias) == wanted) return &material;
-      if (bar == std::string::npos) break;
-      start = bar + 1;
+    for (const std::string& alias : splitAliases(material.aliases)) {
+      if (simplified(alias) == wanted) return &material;
     }
   }
   return nullptr;
+}
+
+std::string materialSuggestion(const std::string& text) {
+  // A third of the word may be wrong, at least one letter and at most three,
+  // so that "xyz" is not taken for "CO".
+  const std::size_t mostEdits = std::max<std::size_t>(1, std::min<std::size_t>(3, text.size() / 3));
+  std::vector<std::string> words;
+  std::vector<const Material*> owners;
+  for (const Material& material : kMaterials) {
+    for (const std::string& word : splitAliases(material.aliases)) {
+      words.push_back(word);
+      owners.push_back(&material);
+    }
+    words.emplace_back(material.name);
+    owners.push_back(&material);
+    words.push_back(casText(material.number));
+    owners.push_back(&material);
+  }
+  const std::string near = nearestWord(text, words, mostEdits);
+  if (near.empty()) return "";
+  const Material* owner = owners[static_cast<std::size_t>(std::find(words.begin(), words.end(), near) - words.begin())];
+  return "'" + near + "'" + (near == owner->name ? "" : std::string(" (") + owner->name + ")");
 }
 
 std::string casText(int number) {

@@ -23,6 +23,11 @@ const std::vector<Material>& materials();
 const Material* findMaterial(const std::string& text);
 const Material* findMaterialByNumber(int number);
 
+// A suggestion for a misspelt material: the nearest name, alias or CAS number
+// quoted, with the material's name when that is not what matched
+// ("'methane'", "'74-82-8' (methane)"); "" when none is near.
+std::string materialSuggestion(const std::string& text);
+
 // The CAS registry form of a material number: 74828 -> "74-82-8".
 std::string casText(int number);
 

@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -70,6 +71,65 @@ std::string roundedText(double value, int digits) {
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
   }
   return text;
+}
+
+std::string significantText(double value, int digits) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
+  const double shown = std::strtod(text, nullptr);
+  constexpr double kLargestPlainWhole = 1e15;
+  if (shown == value && value == std::floor(value) && std::fabs(value) < kLargestPlainWhole) {
+    std::snprintf(text, sizeof text, "%.0f", value);
+  }
+  return text;
+}
+
+namespace {
+
+bool isWordCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The length of the number that starts at text[i] ("-12.5e+03"), 0 when none
+// does: digits with an optional sign, point, fraction and exponent, not
+// inside a word.
+std::size_t numberLength(const std::string& text, std::size_t i) {
+  if (i > 0 && isWordCharacter(text[i - 1])) return 0;
+  std::size_t end = i;
+  if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
+  const std::size_t digitsStart = end;
+  while (end < text.size() && isDigit(text[end])) ++end;
+  if (end < text.size() && text[end] == '.' && end + 1 < text.size() && isDigit(text[end + 1])) {
+    ++end;
+    while (end < text.size() && isDigit(text[end])) ++end;
+  }
+  if (end == digitsStart) return 0;
+  if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+    std::size_t exponent = end + 1;
+    if (exponent < text.size() && (text[exponent] == '-' || text[exponent] == '+')) ++exponent;
+    if (exponent < text.size() && isDigit(text[exponent])) {
+      end = exponent;
+      while (end < text.size() && isDigit(text[end])) ++end;
+    }
+  }
+  if (end < text.size() && isWordCharacter(text[end]) && text[end] != '.') return 0;
+  return end - i;
+}
+
+}  // namespace
+
+std::string withSignificantNumbers(const std::string& text, int digits) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t length = numberLength(text, i);
+    if (length == 0) {
+      out += text[i++];
+      continue;
+    }
+    out += significantText(std::strtod(text.substr(i, length).c_str(), nullptr), digits);
+    i += length;
+  }
+  return out;
 }
 
 std::string durationText(double seconds) {

@@ -31,6 +31,16 @@ std::string shortText(double value);
 // Compact text for people: about `digits` significant figures.
 std::string roundedText(double value, int digits = 4);
 
+// A number with at most `digits` significant figures, as "%g" writes it
+// (7.123e+06, 0.01235); a whole number that this would only abbreviate is
+// written in full (200000, not 2e+05).
+std::string significantText(double value, int digits = 4);
+
+// Every number of a message written by significantText: "saturation pressure
+// 731434.0334761585 Pa" -> "saturation pressure 7.314e+05 Pa". Digits inside
+// words ("C4H10") are no numbers.
+std::string withSignificantNumbers(const std::string& text, int digits = 4);
+
 // A duration for people: "268.9 s (4.5 min)", "never" for infinity.
 std::string durationText(double seconds);
 

@@ -1,38 +1,25 @@
 #include "plot.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 #include "numbers.h"
+#include "output_files.h"
+#include "text.h"
+
+extern char** environ;
 
 namespace brimlow {
 namespace {
-
-// A string for gnuplot: single quotes, a quote inside doubled.
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += '\'';
-    out += c;
-  }
-  return out + "'";
-}
-
-// A word for the shell: single quotes, a quote inside as '\''.
-std::string shellQuoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
-  return out + "'";
-}
 
 std::size_t columnIndex(const char* name) {
   const auto& columns = pipeColumns();
@@ -62,7 +49,13 @@ std::string findGnuplot() {
   return "";
 }
 
-std::string plotScript(const std::string& path, const std::string& format, const Case& c, const CaseResult& r) {
+std::string plotTitle(const Case& c, const CaseResult& r) {
+  std::string title = c.name.empty() ? gasText(c) : withoutControlCharacters(c.name) + ": " + gasText(c);
+  return title + ", " + shortText(c.pipeLength / 1000.0) + " km x " + shortText(c.pipeDiameter) + " m at " +
+         shortText(c.upstreamPressure / 1e5) + " bar, breach at " + shortText(r.breachLocation / 1000.0) + " km";
+}
+
+std::string plotScript(const std::string& format, const CaseResult& r) {
   const std::size_t timeColumn = columnIndex("time_s");
   const std::size_t rateColumn = columnIndex("exit_flux_kg_per_s");
   const std::size_t massColumn = columnIndex("mass_expelled_kg");
@@ -83,19 +76,16 @@ std::string plotScript(const std::string& path, const std::string& format, const
     data += line;
   }
 
-  std::string title = c.name.empty() ? gasText(c) : c.name + ": " + gasText(c);
-  title += ", " + shortText(c.pipeLength / 1000.0) + " km x " + shortText(c.pipeDiameter) + " m at " +
-           shortText(c.upstreamPressure / 1e5) + " bar, breach at " + shortText(c.breachLocation / 1000.0) + " km";
-
   std::string s;
   if (format == "svg") {
     s += "set terminal svg size 900,700 dynamic font 'sans,12' background rgb 'white'\n";
   } else {
     s += "set terminal pngcairo size 1000,760 font 'sans,11'\n";
   }
-  s += "set output " + quoted(path) + "\n";
+  s += "set output ARG2\n";
   s += "$release << EOD\n" + data + "EOD\n";
-  s += "set multiplot layout 2,1 title " + quoted(title) + "\n";
+  // The title is text to show, not markup: noenhanced keeps ^, _ and braces.
+  s += "set multiplot layout 2,1 title ARG1 noenhanced\n";
   s += "set grid xtics ytics mytics lc rgb '#d0d0d0'\n";
   s += "set key off\n";
   // Both panels on the same time axis, ending with the history.
@@ -107,7 +97,7 @@ std::string plotScript(const std::string& path, const std::string& format, const
     s += "set xrange [0:*]\n";
   }
   s += "set lmargin 12\n";
-  s += "set xlabel " + quoted(hours ? "time since the breach (h)" : "time since the breach (min)") + "\n";
+  s += std::string("set xlabel ") + (hours ? "'time since the breach (h)'" : "'time since the breach (min)'") + "\n";
   s += "set ylabel 'release rate (kg/s)'\n";
   s += "set logscale y\n";
   s += "set format y '%g'\n";
@@ -121,29 +111,87 @@ std::string plotScript(const std::string& path, const std::string& format, const
   return s;
 }
 
-bool writePlot(const std::string& gnuplot, const std::string& path, const std::string& format, const Case& c,
-               const CaseResult& result, std::string& problem) {
+namespace {
+
+// The most of gnuplot's messages kept for a report of its failure.
+constexpr std::size_t kMessagesKept = 4096;
+
+// Runs gnuplot with the arguments, its standard input and output on
+// /dev/null and its standard error read into messages; false when it could
+// not be started or waited for.
+bool runGnuplot(const std::string& gnuplot, const std::vector<std::string>& arguments, std::string& messages,
+                int& status) {
+  int pipeEnds[2];
+  if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
+  std::vector<char*> argv;
+  std::vector<std::string> words = {gnuplot};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, gnuplot.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeEnds[1]);
+  if (spawned != 0) {
+    ::close(pipeEnds[0]);
+    return false;
+  }
+  char chunk[4096];
+  for (;;) {
+    const ssize_t got = ::read(pipeEnds[0], chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    messages.append(chunk, static_cast<std::size_t>(got));
+    if (messages.size() > kMessagesKept) messages.resize(kMessagesKept);
+  }
+  ::close(pipeEnds[0]);
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+// The first line of gnuplot's messages that says something, as data.
+std::string firstMessage(const std::string& messages) {
+  std::size_t start = 0;
+  while (start < messages.size()) {
+    const std::size_t end = std::min(messages.find('\n', start), messages.size());
+    const std::string line = messages.substr(start, end - start);
+    if (line.find_first_not_of(" \t\r^") != std::string::npos) return shownText(line, 200);
+    start = end + 1;
+  }
+  return "";
+}
+
+}  // namespace
+
+bool writePlot(const std::string& gnuplot, const std::string& outputPath, const std::string& shownPath,
+               const std::string& format, const Case& c, const CaseResult& result, std::string& problem) {
   if (result.pipe.rows.size() < 3) {
     problem = "no output times to plot";
     return false;
   }
-  // gnuplot's own messages go to standard error, never among the results.
-  const std::string command = shellQuoted(gnuplot) + " 1>&2";
-  FILE* pipe = popen(command.c_str(), "w");
-  if (pipe == nullptr) {
+  ScratchFile script;
+  if (!script.create("brimlow-plot", plotScript(format, result), problem)) return false;
+  std::string messages;
+  int status = 0;
+  if (!runGnuplot(gnuplot, {"-c", script.path(), plotTitle(c, result), outputPath}, messages, status)) {
     problem = "cannot start " + gnuplot;
     return false;
   }
-  const std::string script = plotScript(path, format, c, result);
-  std::fwrite(script.data(), 1, script.size(), pipe);
-  const int status = pclose(pipe);
-  if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    problem = "gnuplot failed to draw " + path;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    const std::string message = firstMessage(messages);
+    problem = "gnuplot failed to draw " + shownPath + (message.empty() ? "" : ": " + message);
     return false;
   }
   struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || info.st_size == 0) {
-    problem = "gnuplot wrote no " + path;
+  if (::stat(outputPath.c_str(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0)) {
+    problem = "gnuplot wrote no " + shownPath;
     return false;
   }
   return true;

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "numbers.h"
 #include "vorl.h"
 
 namespace brimlow {
@@ -54,7 +55,7 @@ std::vector<std::string> warningLines(const std::vector<Report>& reports) {
   std::vector<std::string> lines;
   for (int code : order) {
     const auto& entry = byCode[code];
-    std::string line = entry.first;
+    std::string line = withSignificantNumbers(entry.first);
     if (entry.second > 1) line += " (" + std::to_string(entry.second) + " times)";
     lines.push_back(line);
   }

@@ -42,7 +42,8 @@ class ReportCapture {
 };
 
 // Warnings gathered into one line each: "message (N times)" for repeats of a
-// code, keeping the first message of each code.
+// code, keeping the first message of each code, its numbers written with four
+// significant figures (the library writes them in full).
 std::vector<std::string> warningLines(const std::vector<Report>& reports);
 
 }  // namespace brimlow

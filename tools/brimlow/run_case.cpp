@@ -130,14 +130,17 @@ int runCheck(const CheckArrays& a, int valveCount) {
 }
 
 // The check stops at the first valve with a value out of range, after all
-// valves before it passed: the first count of valves at which the check gives
-// a valve's code names that valve.
+// valves before it passed: a check of the first n valves gives that valve's
+// code exactly when n reaches past it. That is monotonic in n, so the valve
+// is found by bisection, in a few dozen checks however many valves there are.
 std::size_t failingValve(const CheckArrays& a, int code) {
   ReportCapture quiet;  // these repeated checks report again; not shown
-  for (int count = 1; count <= a.valveCount; ++count) {
-    if (runCheck(a, count) == code) return static_cast<std::size_t>(count - 1);
+  int passing = 0, failing = a.valveCount;  // the check of `failing` valves gives the code
+  while (failing - passing > 1) {
+    const int middle = passing + (failing - passing) / 2;
+    (runCheck(a, middle) == code ? failing : passing) = middle;
   }
-  return 0;
+  return static_cast<std::size_t>(failing - 1);
 }
 
 std::string valveKey(const CheckArrays& a, int code, const CaseKey& key) {
@@ -145,6 +148,22 @@ std::string valveKey(const CheckArrays& a, int code, const CaseKey& key) {
   const bool position = code == key.belowCode || code == key.belowCode + 1;  // 322, 323
   return std::string(key.name) + "[" + std::to_string(index) + "]." +
          (position ? kValvePositionKey : kValveClosureKey);
+}
+
+// The library's check bounds a valve's position without knowing the pipe:
+// a valve beyond the pipe's end is refused here, in the same terms.
+bool valvesWithinPipe(const Case& c, CaseFailure& failure) {
+  for (std::size_t i = 0; i < c.valves.size(); ++i) {
+    const double position = c.valves[i].position;
+    if (position <= c.pipeLength) continue;
+    const std::string length = plainText(c.pipeLength) + " m";
+    failure.status = kExitCaseValue;
+    failure.key = std::string(findCaseKey("valves")->name) + "[" + std::to_string(i) + "]." + kValvePositionKey;
+    failure.message = "valve " + std::to_string(i + 1) + " position " + plainText(position) +
+                      " m is beyond the pipe end at " + length + " (allowed 0 to " + length + ")";
+    return false;
+  }
+  return true;
 }
 
 // ---- set-up ----
@@ -378,7 +397,7 @@ bool checkCaseValues(const Case& c, CaseFailure& failure) {
   ReportCapture capture;
   const CheckArrays arrays = checkArraysOf(c);
   const int code = runCheck(arrays, arrays.valveCount);
-  if (code == 0) return true;
+  if (code == 0) return valvesWithinPipe(c, failure);
   const Report* report = capture.firstErrorSince(0);
   const CaseKey* key = caseKeyForCheckCode(code);
   failure.status = kExitCaseValue;
@@ -409,6 +428,7 @@ CaseResult runCase(const Case& c, bool withTables) {
   }
   std::size_t mark = capture.reports().size();
   setInputs(model, c);
+  result.breachLocation = VorlPipeBreachLocation(model);
   if (!failed(capture, mark, kExitCaseValue, "", result)) {
     mark = capture.reports().size();
     VorlRun(model);

@@ -42,6 +42,7 @@ struct CaseResult {
   CaseFailure failure;
   std::vector<Report> reports;  // every report of the case; warnings among them
   std::string layout;           // "double branch", "single branch A", "single branch B"
+  double breachLocation = 0.0;  // m, where the library put the breach (one beyond the pipe: its end)
   bool hasA = false, hasB = false;
   std::vector<double> summary;  // by summaryFields()
   Table branchA, branchB, pipe; // filled when tables are asked for
@@ -50,8 +51,9 @@ struct CaseResult {
 // The summary value of a field by name (NaN when unknown).
 double summaryValue(const CaseResult& result, const std::string& name);
 
-// Checks the values with the library's own check, naming the failing key;
-// false with the failure filled.
+// Checks the values with the library's own check, naming the failing key,
+// and that no valve lies beyond the pipe's end; false with the failure
+// filled.
 bool checkCaseValues(const Case& c, CaseFailure& failure);
 
 // Runs the case. Tables are read only when asked for; the summary is the same

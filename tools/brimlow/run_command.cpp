@@ -1,16 +1,13 @@
 #include "run_command.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
+#include <memory>
 
 #include "case_file.h"
 #include "help.h"
+#include "input_files.h"
+#include "output_files.h"
 #include "plot.h"
 #include "reports.h"
 #include "run_case.h"
@@ -63,24 +60,60 @@ bool parseOptions(const std::vector<std::string>& arguments, RunOptions& options
   return true;
 }
 
-bool readCaseText(const std::string& name, std::string& text, std::string& problem) {
-  if (name == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return true;
-  }
+// DIR of --out, made when missing; false with a problem.
+bool prepareDirectory(const std::string& dir, std::string& problem) {
   std::error_code error;
-  if (std::filesystem::is_directory(name, error)) {
-    problem = "is a directory, not a case file";
+  if (std::filesystem::exists(dir, error) && !std::filesystem::is_directory(dir, error)) {
+    problem = dir + " is not a directory";
     return false;
   }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) {
-    problem = std::string("cannot read the file (") + std::strerror(errno) + ")";
+  std::filesystem::create_directories(dir, error);
+  if (error) {
+    problem = "cannot make " + dir + " (" + error.message() + ")";
     return false;
   }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
+  return true;
+}
+
+// A file of the run staged under a temporary name (see output_files.h).
+using StagedFiles = std::vector<std::unique_ptr<StagedFile>>;
+
+bool stageText(StagedFiles& files, const std::string& path, const std::string& text, std::string& problem) {
+  files.push_back(std::make_unique<StagedFile>());
+  return files.back()->create(path, problem) && files.back()->writeAll(text, problem) &&
+         files.back()->close(problem);
+}
+
+bool stagePlot(StagedFiles& files, const std::string& gnuplot, const std::string& path, const RunOptions& options,
+               const Case& c, const CaseResult& result, std::string& problem) {
+  files.push_back(std::make_unique<StagedFile>());
+  StagedFile& plot = *files.back();
+  return plot.create(path, problem) && plot.close(problem) &&
+         writePlot(gnuplot, plot.writtenPath(), path, options.plotFormat, c, result, problem);
+}
+
+// Every output is written under a temporary name first and renamed into
+// place only when all of them, standard output included, were written: a
+// run that fails leaves none of its files. False with a problem.
+bool writeOutputs(const RunOptions& options, const std::string& gnuplot, const Case& c, const CaseResult& result,
+                  const std::string& origin, std::string& problem) {
+  StagedFiles files;
+  const std::string prefix = options.outDir.empty() ? "" : options.outDir + "/";
+  if (!options.outDir.empty()) {
+    if (!prepareDirectory(options.outDir, problem)) return false;
+    for (const NamedText& table : tableFiles(result)) {
+      if (!stageText(files, prefix + table.name, table.text, problem)) return false;
+    }
+  }
+  if (!options.plotFormat.empty() &&
+      !stagePlot(files, gnuplot, prefix + "release." + options.plotFormat, options, c, result, problem)) {
+    return false;
+  }
+  const std::string text = options.json ? resultJson(c, result).dump(2) + "\n" : summaryText(c, result, origin);
+  if (!writeStandardOutput(text, problem)) return false;
+  for (auto& file : files) {
+    if (!file->commit(problem)) return false;
+  }
   return true;
 }
 
@@ -107,7 +140,7 @@ int runCommand(const std::vector<std::string>& arguments) {
   Case c = defaultCase();
   if (!options.caseFile.empty()) {
     std::string text;
-    if (!readCaseText(options.caseFile, text, problem)) {
+    if (!readCaseFile(options.caseFile, kCaseFileLimit, text, problem)) {
       std::fprintf(stderr, "brimlow run: %s: %s\n", origin.c_str(), problem.c_str());
       return kExitCaseForm;
     }
@@ -137,28 +170,9 @@ int runCommand(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "brimlow run: warning: %s\n", warning.c_str());
   }
 
-  if (!options.outDir.empty()) {
-    std::error_code error;
-    std::filesystem::create_directories(options.outDir, error);
-    if (error || !writeTables(options.outDir, result, problem)) {
-      if (error) problem = "cannot make " + options.outDir + " (" + error.message() + ")";
-      std::fprintf(stderr, "brimlow run: %s\n", problem.c_str());
-      return kExitOutput;
-    }
-  }
-  if (!options.plotFormat.empty()) {
-    const std::string path = (options.outDir.empty() ? std::string() : options.outDir + "/") + "release." +
-                             options.plotFormat;
-    if (!writePlot(gnuplot, path, options.plotFormat, c, result, problem)) {
-      std::fprintf(stderr, "brimlow run: %s\n", problem.c_str());
-      return kExitOutput;
-    }
-  }
-
-  if (options.json) {
-    std::fputs((resultJson(c, result).dump(2) + "\n").c_str(), stdout);
-  } else {
-    std::fputs(summaryText(c, result, origin).c_str(), stdout);
+  if (!writeOutputs(options, gnuplot, c, result, origin, problem)) {
+    std::fprintf(stderr, "brimlow run: %s\n", problem.c_str());
+    return kExitOutput;
   }
   return kExitOk;
 }

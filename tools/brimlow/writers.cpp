@@ -2,10 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 #include "case_file.h"
 #include "numbers.h"
+#include "text.h"
 
 namespace brimlow {
 
@@ -70,28 +70,18 @@ std::string tableCsv(const std::vector<Column>& columns, const Table& table) {
   return text;
 }
 
-bool writeFile(const std::string& path, const std::string& text, std::string& problem) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-  out.close();
-  if (!out) {
-    problem = "cannot write " + path;
-    return false;
-  }
-  return true;
-}
-
-bool writeTables(const std::string& dir, const CaseResult& result, std::string& problem) {
-  const std::string prefix = dir.empty() ? "" : dir + "/";
-  return writeFile(prefix + kBranchAFile, tableCsv(branchColumns(), result.branchA), problem) &&
-         writeFile(prefix + kBranchBFile, tableCsv(branchColumns(), result.branchB), problem) &&
-         writeFile(prefix + kPipeFile, tableCsv(pipeColumns(), result.pipe), problem);
+std::vector<NamedText> tableFiles(const CaseResult& result) {
+  return {{kBranchAFile, tableCsv(branchColumns(), result.branchA)},
+          {kBranchBFile, tableCsv(branchColumns(), result.branchB)},
+          {kPipeFile, tableCsv(pipeColumns(), result.pipe)}};
 }
 
 nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
   nlohmann::ordered_json out;
   out["brimlow_version"] = BRIMLOW_VERSION;
   out["case"] = caseToJson(c);
+  // The breach where the library put it: one beyond the pipe is at its end.
+  out["case"]["breach_location_m"] = result.breachLocation;
   out["layout"] = result.layout;
   nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
   for (const std::string& warning : warningLines(result.reports)) warnings.push_back(warning);
@@ -109,14 +99,16 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
 
 std::string summaryText(const Case& c, const CaseResult& r, const std::string& origin) {
   const auto v = [&](const char* name) { return summaryValue(r, name); };
-  std::string text = "brimlow: " + origin + (c.name.empty() ? "" : " \"" + c.name + "\"") + "\n\n";
+  // The name is a title on a terminal: no control character of it reaches one.
+  const std::string name = withoutControlCharacters(c.name);
+  std::string text = "brimlow: " + origin + (name.empty() ? "" : " \"" + name + "\"") + "\n\n";
   text += "Case\n";
   text += line("gas", gasText(c) + " at " + shortText(c.gasTemperature) + " K");
   text += line("pipe", shortText(c.pipeLength) + " m long, bore " + shortText(c.pipeDiameter) + " m, roughness " +
                            shortText(c.pipeRoughness) + " m");
   text += line("supply", shortText(c.upstreamPressure / 1e5) + " bar upstream, inflow " + shortText(c.inflow) +
                              " kg/s");
-  text += line("breach", "at " + shortText(c.breachLocation) + " m, aperture " + shortText(c.aperture) + " (" +
+  text += line("breach", "at " + shortText(r.breachLocation) + " m, aperture " + shortText(c.aperture) + " (" +
                              r.layout + ")");
   if (!c.valves.empty()) {
     std::string valves;

@@ -3,6 +3,7 @@
 #define BRIMLOW_WRITERS_H
 
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -20,17 +21,18 @@ extern const char* const kPipeFile;
 // name), then one line per row; "inf" for infinity.
 std::string tableCsv(const std::vector<Column>& columns, const Table& table);
 
-// Writes the three tables into dir (which must exist); false with a problem.
-bool writeTables(const std::string& dir, const CaseResult& result, std::string& problem);
+// The files of `run --out`: each file's name and its text.
+struct NamedText {
+  std::string name;
+  std::string text;
+};
+std::vector<NamedText> tableFiles(const CaseResult& result);
 
 // The whole result as one JSON document; infinity and missing values are null.
 nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result);
 
 // The summary for the terminal; origin names where the case came from.
 std::string summaryText(const Case& c, const CaseResult& result, const std::string& origin);
-
-// Writes text to a file; false with a problem.
-bool writeFile(const std::string& path, const std::string& text, std::string& problem);
 
 }  // namespace brimlow
 
