@@ -7,6 +7,7 @@
 #include "interface/export_frame.h"
 #include "interface/input_validation.h"
 #include "model/process_settings.h"
+#include "run/run_driver.h"
 
 using namespace vorl;
 
@@ -171,6 +172,7 @@ VORL_API void VORL_CALL VorlGenericZel(
     guarded([] { throw VORLERROR(5, "VorlGenericZel", "an argument pointer is null"); });
     if (recordsA != nullptr) *recordsA = 0;
     if (recordsB != nullptr) *recordsB = 0;
+    if (outputSteps != nullptr) *outputSteps = 0;
     return;
   }
   const int materialNumber = *material;
@@ -195,13 +197,21 @@ VORL_API void VORL_CALL VorlGenericZel(
     });
     if (!set) VorlModelDelete(&model);
   }
+  // A failed run gives no results at all: records of a history cut short
+  // by a failure would read as the release.
+  if (model != nullptr) {
+    const bool ran = withModel(model, false, [](VORL& m) {
+      runModel(m);
+      return true;
+    });
+    if (!ran) VorlModelDelete(&model);
+  }
   if (model == nullptr) {
     *recordsA = 0;
     *recordsB = 0;
+    *outputSteps = 0;
     return;
   }
-
-  VorlRun(model);
 
   guarded([&] {
     *fanning = VorlFanning(model);
