@@ -1,18 +1,16 @@
 // Model lifecycle, setters and simple queries of the C interface.
-#include <new>
-
 #include "interface/export_frame.h"
 
 using namespace vorl;
 
 namespace {
 
-// Allocates and constructs a model; a failed construction is logged and gives
-// a null handle with nothing kept.
+// Allocates and constructs a model; a failed allocation (code 1) or
+// construction is logged and gives a null handle with nothing kept.
 template <class Argument>
 VorlHandle createModel(Argument argument) noexcept {
   return guarded(VorlHandle{nullptr}, [&] {
-    VORL* model = new (std::nothrow) VORL(argument);
+    VORL* model = new VORL(argument);
     return handleOf(model);
   });
 }

@@ -186,10 +186,15 @@ void checkModelInputs(const VORL& model, InputUse use, const char* tag) {
 
 void checkArgument(int code, double value, const char* tag) {
   for (const ArgumentCheck& row : kArguments) {
-    if (row.code != code) continue;
-    if (!row.accepts(value)) refuse(row.code, row.name, value, row.unit, row.validRange, tag);
-    return;
+    if (row.code == code && !row.accepts(value)) refuseArgument(code, value, tag);
   }
+}
+
+void refuseArgument(int code, double value, const char* tag) {
+  for (const ArgumentCheck& row : kArguments) {
+    if (row.code == code) refuse(row.code, row.name, value, row.unit, row.validRange, tag);
+  }
+  throw VORLERROR(code, tag);
 }
 
 double smallestResolvedInflow(const VORL& model) {

@@ -60,6 +60,9 @@ void checkModelInputs(const VORL& model, InputUse use, const char* tag);
 
 // Checks one argument by the code of its row; raises when it is refused.
 void checkArgument(int code, double value, const char* tag);
+// Raises the refusal of an argument that a caller has found outside the
+// valid range of its row.
+[[noreturn]] void refuseArgument(int code, double value, const char* tag);
 
 // Codes of the argument rows.
 enum ArgumentCode : int {

@@ -5,11 +5,13 @@
 #include "branch/flow_relations.h"
 #include "companion/atmos_expansion.h"
 #include "interface/export_frame.h"
+#include "model/input_checks.h"
 #include "results/pipe_results.h"
 
 namespace vorl {
 
 PostFlashState expandOutflow(const VORL& model, double exitPressure, double orificeVelocity) {
+  checkModelInputs(model, kCheckedByExpansion, "vlAtmosExp");
   const ATMOSEXPANSION& expansion = model.atmosExpansion();
   const double maximum = expansion.GetMaximumVelocity();
   if (orificeVelocity > maximum) {
@@ -135,6 +137,7 @@ VORL_API void VORL_CALL VorlPipePostFlash(VorlHandle model, double* velocity, do
   *velocity = 0.0;
   *temperature = 0.0;
   withModel(model, [&](VORL& m) {
+    requireTimeSetting(m);
     PostFlashState state;
     if (!pipePostFlash(m, state)) return;
     *velocity = state.velocity;

@@ -161,4 +161,14 @@ TEST_F(RunGuard, AValveClosingBeforeTheBreachIsRefusedNotSteppedForEver) {
   EXPECT_EQ(lastReport().code, 363);
 }
 
+TEST_F(RunGuard, ATimeDivisionTheSetterIgnoresIsReported) {
+  const RunLine line;
+  for (int division : {1, 0, -5}) {
+    VorlErrorLogClear();
+    VorlTimeDivisionSet(line, division);
+    EXPECT_TRUE(reported(364, "VorlTimeDivisionSet")) << division;
+  }
+  EXPECT_EQ(VorlRun(line), line.count);  // still the default division
+}
+
 }  // namespace
