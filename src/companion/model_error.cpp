@@ -43,7 +43,9 @@ std::string MODELERROR::eGetErrorString() const {
 
 void MODELERROR::eLogError(const KIV* /*properties*/) const {
   const std::string line = eGetErrorString();
-  errorlog::append(ErrorLogEntry{product_, level_, code_, tag_, line});
+  ErrorLogEntry entry{product_, level_, code_, tag_, line};
+  entry.warning = warning_;
+  errorlog::append(std::move(entry));
   showMessageBoxIfDue(*this, line);
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "companion/error_log.h"
 #include "interface/fp_guard.h"
 #include "interface/vorl_error.h"
 #include "model/vorl.h"
@@ -20,7 +21,8 @@ void reportUnexpected(const std::exception* error) noexcept;
 
 template <class Result, class Operation>
 Result guarded(Result nullResult, Operation&& operation) noexcept {
-  const FpGuard floatingPoint;  // the host's FP control state is kept and restored
+  const errorlog::CallScope call;  // repeated warnings of one call are logged once
+  const FpGuard floatingPoint;     // the host's FP control state is kept and restored
   try {
     return std::forward<Operation>(operation)();
   } catch (const MODELERROR& error) {
@@ -51,6 +53,7 @@ void reportNullHandle() noexcept;
 // the null result without touching any model.
 template <class Result, class Operation>
 Result withModel(VorlHandle handle, Result nullResult, Operation&& operation) noexcept {
+  const errorlog::CallScope call;
   if (handle == nullptr) {
     reportNullHandle();
     return nullResult;

@@ -157,6 +157,7 @@ VORL_API void VORL_CALL VorlGenericZel(
     double* pipePostFlashTemperature, double* pipePostFlashVelocity, double* pipePostFlashLiquid,
     double* pipePostFlashDrop, double* pipeMass, double* pipeMassInPipe, double* pipeMassExpelled,
     double* pipeExitFlux) {
+  const errorlog::CallScope call;  // one call: a warning of every record is logged once
   // Every value is read through a pointer: a host that passes none gets a
   // report and no results, never a crash.
   if (anyNull({flags, inputs, material, valveCount, timeDivision, maxSteps, fanning, aTimeToDechoke,

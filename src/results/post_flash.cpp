@@ -85,6 +85,7 @@ bool outputsGiven(const double* a, const double* b, const double* c, const doubl
 // u = 0 and pe = 0 is written, as the one-call entry expects of every record.
 void branchPostFlash(VorlHandle model, int branch, int index, double* temperature, double* velocity,
                      double* liquidFraction, double* dropSize) {
+  const errorlog::CallScope call;
   if (!outputsGiven(temperature, velocity, liquidFraction, dropSize)) return;
   const auto writeNull = [&] {
     *temperature = 0.0;
@@ -133,6 +134,7 @@ VORL_API void VORL_CALL VorlBranchBPostFlash(VorlHandle model, int index, double
 // Velocity first and temperature second, unlike the branch queries.
 VORL_API void VORL_CALL VorlPipePostFlash(VorlHandle model, double* velocity, double* temperature,
                                           double* liquidFraction, double* dropSize) {
+  const errorlog::CallScope call;
   if (!outputsGiven(velocity, temperature, liquidFraction, dropSize)) return;
   *velocity = 0.0;
   *temperature = 0.0;
