@@ -1,4 +1,6 @@
 // Model lifecycle, setters and simple queries of the C interface.
+#include <memory>
+
 #include "interface/export_frame.h"
 
 using namespace vorl;
@@ -9,10 +11,7 @@ namespace {
 // construction is logged and gives a null handle with nothing kept.
 template <class Argument>
 VorlHandle createModel(Argument argument) noexcept {
-  return guarded(VorlHandle{nullptr}, [&] {
-    VORL* model = new VORL(argument);
-    return handleOf(model);
-  });
+  return guarded(VorlHandle{nullptr}, [&] { return handles::add(std::make_unique<VORL>(argument)); });
 }
 
 }  // namespace
@@ -30,7 +29,10 @@ VORL_API void VORL_CALL VorlModelDelete(VorlHandle* handle) {
     reportNullHandle();
     return;
   }
-  guarded([&] { delete modelOf(*handle); });
+  // A copy of a deleted model's handle is refused like any stale handle.
+  guarded([&] {
+    if (*handle != nullptr && !handles::remove(*handle)) reportNullHandle(*handle);
+  });
   *handle = nullptr;
 }
 

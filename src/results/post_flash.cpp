@@ -91,12 +91,13 @@ void branchPostFlash(VorlHandle model, int branch, int index, double* temperatur
     *temperature = 0.0;
     *velocity = 0.0;
   };
-  if (model == nullptr) {
-    reportNullHandle();
+  const handles::Lease lease = handles::acquire(model);
+  if (!lease) {
+    reportNullHandle(model);
     writeNull();
     return;
   }
-  VORL& m = *modelOf(model);
+  VORL& m = lease.model();
   const double u = guarded(0.0, [&] {
     const GB& e = m.requireSequence(branch)[index];
     return orificeVelocity(e.exit, e.orificeAperture);

@@ -8,6 +8,7 @@
 
 #include "model/process_settings.h"
 #include "model/vorl.h"
+#include "support/model_behind.h"
 #include "support/error_log_helpers.h"
 #include "vorl.h"
 
@@ -21,7 +22,7 @@ class ModelTest : public ::testing::Test {
  protected:
   void SetUp() override { VorlErrorLogClear(); }
   ModelHandle model_{VorlModelCreateZel(kMethane)};
-  const vorl::VORL& m = *reinterpret_cast<vorl::VORL*>(model_.get());
+  const vorl::VORL& m = vorl::test::modelBehind(model_.get());
 };
 
 TEST_F(ModelTest, NewModelHasItsDefaults) {
@@ -144,8 +145,8 @@ TEST(ModelCreation, FailuresLeaveANullHandleAndAReport) {
 
 TEST(ModelCreation, OnlyTheLibraryVariantHasSaturationProperties) {
   ModelHandle simple(VorlModelCreateSimple(16.043)), methane(VorlModelCreateZel(kMethane));
-  const vorl::VORL& s = *reinterpret_cast<vorl::VORL*>(simple.get());
-  const vorl::VORL& m = *reinterpret_cast<vorl::VORL*>(methane.get());
+  const vorl::VORL& s = vorl::test::modelBehind(simple.get());
+  const vorl::VORL& m = vorl::test::modelBehind(methane.get());
   EXPECT_EQ(s.gasId(), 0);
   EXPECT_EQ(s.SaturationPressure(150.0), 0.0);
   EXPECT_EQ(s.SaturationTemperature(101325.0), 0.0);

@@ -13,6 +13,7 @@
 #include "interface/vorl_error.h"
 #include "model/vorl.h"
 #include "run/run_driver.h"
+#include "support/model_behind.h"
 #include "support/run_line.h"
 
 namespace {
@@ -151,7 +152,7 @@ TEST_F(RunDriver, FailuresReturnZeroWithTheirCodeAndTag) {
 TEST_F(RunDriver, ABranchThatWouldNotFinishStopsAtTheSafetyBoundKeepingItsRecords) {
   ModelHandle model(methaneLine());
   VorlTimeDivisionSet(model, 1000);
-  vorl::VORL& m = *reinterpret_cast<vorl::VORL*>(model.get());
+  vorl::VORL& m = vorl::test::modelBehind(model.get());
   m.resetSequences();
   try {
     vorl::branchRun(m, 2, 50);
