@@ -239,7 +239,9 @@ void VORL_CALL readingHandler(int code, const char* tag, int /*level*/, const ch
   liveContext(user, "VorlErrorHandlerSet");
   if (tag == nullptr || message == nullptr) broken("handler got a null text", "VorlErrorHandlerSet");
   const int count = VorlErrorLogCount();
-  if (count < 1) broken("a reported code is not in the log", "handler");
+  int newest = count - 1;
+  while (newest >= 0 && VorlErrorLogCode(newest) != code) --newest;
+  if (newest < 0) broken("a reported code is not in the log", "handler");
   char buffer[16];
   VorlErrorLogMessage(count - 1, buffer, sizeof buffer);
 }

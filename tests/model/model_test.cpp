@@ -50,13 +50,21 @@ TEST_F(ModelTest, BreachFollowsTheFarEndUntilSetAndIsClampedWithWarning1001) {
   EXPECT_EQ(VorlPipeBreachLocation(model_), 200.0);
   EXPECT_EQ(VorlErrorLogCount(), 0);
 
-  for (double outside : {-5.0, 2000.0, std::numeric_limits<double>::quiet_NaN()}) {
+  for (double outside : {-5.0, 2000.0}) {
     VorlPipeBreachLocationSet(model_, outside);
     EXPECT_EQ(VorlPipeBreachLocation(model_), outside > 0.0 ? 1000.0 : 0.0) << outside;
     EXPECT_EQ(lastReport().code, 1001);
     EXPECT_EQ(lastReport().tag, "BLSet");
   }
-  EXPECT_EQ(VorlErrorLogCount(), 3);
+  EXPECT_EQ(VorlErrorLogCount(), 2);
+  // Not a place at all: kept, and the run refuses it.
+  for (double nowhere : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+    VorlErrorLogClear();
+    VorlPipeBreachLocationSet(model_, nowhere);
+    EXPECT_EQ(VorlErrorLogCount(), 0);
+    EXPECT_EQ(VorlRun(model_), 0);
+    EXPECT_EQ(lastReport().code, 360);
+  }
 }
 
 TEST_F(ModelTest, LayoutBoundsAreStrictFractionsOfTheLength) {
