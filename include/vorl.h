@@ -50,7 +50,9 @@
 extern "C" {
 #endif
 
-/* Opaque model handle; null means no model. */
+/* Opaque model handle; null means no model. It names an entry of the
+ * library's registry of live models, not the model's address: once the model
+ * is deleted, every copy of its handle is refused (code 2). */
 typedef struct VorlModel* VorlHandle;
 
 /* One-byte boolean of the interface. Results are 0 or 1; an argument counts

@@ -184,6 +184,7 @@ Public Declare PtrSafe Sub VorlGasTemperatureSet Lib "vorl.dll" (ByVal model As 
 Public Declare PtrSafe Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As Long, _
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Long
+Public Declare PtrSafe Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -347,6 +348,7 @@ Public Declare Sub VorlGasTemperatureSet Lib "vorl.dll" (ByVal model As Long, By
 Public Declare Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As Long, ByRef inputs As Double, _
         ByRef valveFirst As Double, ByRef valveSecond As Double, ByRef timeDivision As Long, _
         ByRef maxSteps As Long, ByRef valveCount As Long) As Long
+Public Declare Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

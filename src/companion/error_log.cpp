@@ -1,7 +1,10 @@
 #include "companion/error_log.h"
 
+#include <atomic>
 #include <deque>
 #include <mutex>
+
+#include "companion/host_callback.h"
 
 namespace vorl::errorlog {
 namespace {
@@ -9,8 +12,7 @@ namespace {
 struct Log {
   std::mutex mutex;
   std::deque<ErrorLogEntry> entries;
-  ErrorHandler handler = nullptr;
-  void* user = nullptr;
+  HostCallback<ErrorHandler> handler;
 };
 
 Log& theLog() {
@@ -18,23 +20,64 @@ Log& theLog() {
   return log;
 }
 
+// The calling thread's current library call: a thread number given once per
+// thread, and a count of its outermost calls.
+std::atomic<std::uint64_t> threadsSeen{0};
+thread_local std::uint64_t threadNumber = 0;
+thread_local std::uint64_t callNumber = 0;
+thread_local int callDepth = 0;
+
+bool sameReport(const ErrorLogEntry& a, const ErrorLogEntry& b) {
+  return a.warning && a.call != 0 && a.call == b.call && a.thread == b.thread && a.code == b.code && a.tag == b.tag;
+}
+
+// The earlier report of the same warning in the same call, or null.
+ErrorLogEntry* earlierReport(std::deque<ErrorLogEntry>& entries, const ErrorLogEntry& entry) {
+  if (!entry.warning || entry.call == 0) return nullptr;
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    if (sameReport(*it, entry)) return &*it;
+  }
+  return nullptr;
+}
+
+// Room for one more entry: the oldest warning goes, or else the oldest entry.
+void makeRoom(std::deque<ErrorLogEntry>& entries) {
+  for (auto it = entries.begin(); it != entries.end(); ++it) {
+    if (it->warning) {
+      entries.erase(it);
+      return;
+    }
+  }
+  entries.pop_front();
+}
+
 }  // namespace
+
+CallScope::CallScope() noexcept {
+  if (callDepth++ > 0) return;
+  if (threadNumber == 0) threadNumber = ++threadsSeen;
+  ++callNumber;
+}
+
+CallScope::~CallScope() { --callDepth; }
 
 void append(ErrorLogEntry entry) {
   Log& log = theLog();
-  ErrorHandler handler;
-  void* user;
+  if (callDepth > 0) {
+    entry.thread = threadNumber;
+    entry.call = callNumber;
+  }
   {
     std::lock_guard<std::mutex> lock(log.mutex);
-    handler = log.handler;
-    user = log.user;
-    log.entries.push_back(entry);
-    if (log.entries.size() > kCapacity) log.entries.pop_front();
+    if (ErrorLogEntry* earlier = earlierReport(log.entries, entry)) {
+      ++earlier->repeats;
+    } else {
+      if (log.entries.size() >= kCapacity) makeRoom(log.entries);
+      log.entries.push_back(entry);
+    }
   }
   // The handler runs outside the lock, so that it may read the log itself.
-  if (handler != nullptr) {
-    handler(entry.code, entry.tag.c_str(), entry.level, entry.message.c_str(), user);
-  }
+  log.handler.call(entry.code, entry.tag.c_str(), entry.level, entry.message.c_str());
 }
 
 std::size_t count() {
@@ -57,11 +100,6 @@ void clear() {
   log.entries.clear();
 }
 
-void setHandler(ErrorHandler handler, void* user) {
-  Log& log = theLog();
-  std::lock_guard<std::mutex> lock(log.mutex);
-  log.handler = handler;
-  log.user = handler != nullptr ? user : nullptr;
-}
+void setHandler(ErrorHandler handler, void* user) { theLog().handler.set(handler, user); }
 
 }  // namespace vorl::errorlog

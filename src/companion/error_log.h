@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace vorl {
@@ -12,6 +13,12 @@ struct ErrorLogEntry {
   int code = 0;
   std::string tag;
   std::string message;
+  bool warning = false;  // the work went on after it
+  int repeats = 1;       // reports this entry stands for (a repeated warning is kept once)
+  // The outermost library call that logged it (0: none), within which a
+  // warning of the same code and tag counts as a repeat.
+  std::uint64_t thread = 0;
+  std::uint64_t call = 0;
 };
 
 // Host callback: code, tag, level, message, user pointer. The calling
@@ -25,6 +32,14 @@ using ErrorHandler = void (*)(int, const char*, int, const char*, void*);
 // The process-wide error log: the newest entries, oldest first, guarded by a
 // mutex so that models on several threads may report at once. Nothing is
 // printed; hosts read the log or install a handler.
+//
+// A warning repeated with the same code and tag within one library call (a
+// run, a one-call entry, a query) is kept once, with its count of repeats and
+// the message of its first report. When the log is full the oldest warning
+// makes room before any error does, so warnings never push an error out.
+// The handler is called for every report, repeats included, on the thread
+// that made it; a report made while that thread is inside the handler is
+// logged but not handed to the handler again.
 namespace errorlog {
 
 constexpr std::size_t kCapacity = 1000;
@@ -34,7 +49,19 @@ std::size_t count();
 // Copies entry i into *out; false when i is out of range.
 bool entry(std::size_t index, ErrorLogEntry* out);
 void clear();
+// Once it returns, the previous handler is never called again, on any thread
+// (calls already running elsewhere are waited for; a handler may call it).
 void setHandler(ErrorHandler handler, void* user);
+
+// Marks one library call on the calling thread, from the outermost export
+// to its return; nested scopes belong to the outermost.
+class CallScope {
+ public:
+  CallScope() noexcept;
+  ~CallScope();
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+};
 
 }  // namespace errorlog
 }  // namespace vorl

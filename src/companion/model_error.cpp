@@ -43,7 +43,9 @@ std::string MODELERROR::eGetErrorString() const {
 
 void MODELERROR::eLogError(const KIV* /*properties*/) const {
   const std::string line = eGetErrorString();
-  errorlog::append(ErrorLogEntry{product_, level_, code_, tag_, line});
+  ErrorLogEntry entry{product_, level_, code_, tag_, line};
+  entry.warning = warning_;
+  errorlog::append(std::move(entry));
   showMessageBoxIfDue(*this, line);
 }
 
@@ -53,6 +55,7 @@ int MODELERROR::eMessageBoxWarningLevel() noexcept { return messageBoxWarningLev
 
 const char* defaultMessageForCode(int code) noexcept {
   if (code >= 301 && code <= 343) return "an input is outside its allowed range";
+  if (code >= 350 && code <= 391) return "an input is outside its valid range";
   switch (code) {
     case 1: return "internal failure";
     case 2: return "no model: the handle is null";

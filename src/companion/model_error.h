@@ -20,6 +20,9 @@ class MODELERROR {
   const std::string& tag() const noexcept { return tag_; }
   const std::string& product() const noexcept { return product_; }
   int level() const noexcept { return level_; }
+  // A warning: the work goes on after it (the log keeps errors before warnings).
+  bool isWarning() const noexcept { return warning_; }
+  void markWarning() noexcept { warning_ = true; }
   // The full one-line report, "<product> <code> <tag>: <what went wrong>".
   std::string eGetErrorString() const;
 
@@ -43,6 +46,7 @@ class MODELERROR {
   std::string product_;
   int level_ = 1;
   std::string message_;
+  bool warning_ = false;
 };
 
 // Plain-English text for a code, used when a report carries no message of its own.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace vorl {
@@ -34,14 +35,21 @@ class VALVE {
 };
 
 // The valves of the pipe, in the order added.
+//
+// Each run places the valves on their branches and orders each branch's
+// valves once, by closure time and by distance from the breach, so that every
+// question a step asks costs at most a logarithm of the number of valves and
+// every valve is shut at most once: a run with many valves costs
+// (steps + valves) times a logarithm, not steps times valves.
 class VALVESET {
  public:
   std::vector<VALVE> valves;
 
   // Reopens every valve and assigns it to a branch: at or upstream of the
   // breach, branch A at distance breach - position; downstream, branch B at
-  // distance position - breach. Reopening makes repeated runs of one model agree.
-  void valvesBranchInfoSet(double pipeLength, double breachLocation) noexcept;
+  // distance position - breach. Reopening makes repeated runs of one model
+  // agree. The questions below hold for the valves placed by the last call.
+  void valvesBranchInfoSet(double pipeLength, double breachLocation);
 
   // Among the open valves of the branch whose closure time has come by t, the
   // earliest closing (ties: the first added); null when there is none.
@@ -57,6 +65,27 @@ class VALVESET {
   // Left open, such a valve would lie beyond the branch's open length and be
   // offered first at every later step, hiding nearer valves that close later.
   void valveClose(VALVE& valve) noexcept;
+  // Shuts a valve that can never act (it lies beyond the branch's open
+  // length, which only shrinks), without touching the others.
+  void valveSkip(VALVE& valve) noexcept;
+
+ private:
+  // One branch's valves, ordered once per run.
+  struct BranchOrder {
+    std::vector<std::size_t> byClosure;   // valve indices by closure time, ties in order added
+    std::vector<std::size_t> nextOpen;    // skip links over byClosure: a shut valve points past itself
+    std::vector<std::size_t> byDistance;  // valve indices by distance from the breach, nearest first
+    std::size_t farthestUnshut = 0;       // byDistance from here on is shut (or has no distance)
+    std::size_t open = 0;                 // open valves of the branch
+  };
+  BranchOrder* orderOf(int branch) noexcept;
+  const BranchOrder* orderOf(int branch) const noexcept;
+  // The first open valve at or after place p of the closure order.
+  std::size_t firstOpenFrom(BranchOrder& order, std::size_t p) noexcept;
+  void shut(std::size_t valve) noexcept;
+
+  BranchOrder orders_[2];
+  std::vector<std::size_t> closureRank_;  // place of each valve in its branch's closure order
 };
 
 }  // namespace vorl

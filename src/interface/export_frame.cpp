@@ -16,9 +16,14 @@ void reportUnexpected(const std::exception* error) noexcept {
   }
 }
 
-void reportNullHandle() noexcept {
+void reportNullHandle(VorlHandle handle) noexcept {
   try {
-    reportError(VORLERROR(2, nullptr));
+    if (handle == nullptr) {
+      reportError(VORLERROR(2, nullptr));
+    } else {
+      reportError(VORLERROR(2, nullptr, "no model: the handle is not that of a live model (deleted, or not made "
+                                        "by this library)"));
+    }
   } catch (...) {
   }
 }

@@ -4,7 +4,9 @@
 #include <new>
 #include <utility>
 
+#include "companion/error_log.h"
 #include "interface/fp_guard.h"
+#include "interface/handle_registry.h"
 #include "interface/vorl_error.h"
 #include "model/vorl.h"
 #include "vorl.h"
@@ -20,7 +22,8 @@ void reportUnexpected(const std::exception* error) noexcept;
 
 template <class Result, class Operation>
 Result guarded(Result nullResult, Operation&& operation) noexcept {
-  const FpGuard floatingPoint;  // the host's FP control state is kept and restored
+  const errorlog::CallScope call;  // repeated warnings of one call are logged once
+  const FpGuard floatingPoint;     // the host's FP control state is kept and restored
   try {
     return std::forward<Operation>(operation)();
   } catch (const MODELERROR& error) {
@@ -41,22 +44,22 @@ void guarded(Operation&& operation) noexcept {
   });
 }
 
-inline VORL* modelOf(VorlHandle handle) noexcept { return reinterpret_cast<VORL*>(handle); }
-inline VorlHandle handleOf(VORL* model) noexcept { return reinterpret_cast<VorlHandle>(model); }
+// Reports a handle without a live model: code 2, no tag; the message tells
+// a null handle from a stale or made-up one.
+void reportNullHandle(VorlHandle handle = nullptr) noexcept;
 
-// Reports a null handle: code 2, no tag.
-void reportNullHandle() noexcept;
-
-// The null-handle rule, then the frame: a null handle is reported and gives
-// the null result without touching any model.
+// The handle rule, then the frame: a handle without a live model (null,
+// deleted, never made) is reported and gives the null result without
+// touching any model; a live model is held for the length of the call.
 template <class Result, class Operation>
 Result withModel(VorlHandle handle, Result nullResult, Operation&& operation) noexcept {
-  if (handle == nullptr) {
-    reportNullHandle();
+  const errorlog::CallScope call;
+  const handles::Lease lease = handles::acquire(handle);
+  if (!lease) {
+    reportNullHandle(handle);
     return nullResult;
   }
-  VORL& model = *modelOf(handle);
-  return guarded(nullResult, [&] { return std::forward<Operation>(operation)(model); });
+  return guarded(nullResult, [&] { return std::forward<Operation>(operation)(lease.model()); });
 }
 
 template <class Operation>

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "interface/export_frame.h"
+#include "model/input_checks.h"
 #include "model/ideal_gas.h"
 
 #if defined(_WIN32)
@@ -49,7 +50,11 @@ VORL_API void VORL_CALL AboutBrimlow(void) {
 }
 
 #if defined(_WIN32)
-VORL_API VorlString VORL_CALL Author(void) { return SysAllocString(L"Peter Orrin"); }
+VORL_API VorlString VORL_CALL Author(void) {
+  VorlString text = SysAllocString(L"Peter Orrin");
+  if (text == nullptr) reportError(VORLERROR(1, "Author", "out of memory for the author text"));
+  return text;
+}
 
 // A BSTR of Author; SysFreeString, as a host would call itself.
 VORL_API void VORL_CALL VorlStringFree(VorlString text) { SysFreeString(text); }
@@ -57,7 +62,11 @@ VORL_API void VORL_CALL VorlStringFree(VorlString text) { SysFreeString(text); }
 VORL_API VorlString VORL_CALL Author(void) {
   const std::size_t size = std::strlen(kAuthor) + 1;
   char* text = static_cast<char*>(std::malloc(size));
-  if (text != nullptr) std::memcpy(text, kAuthor, size);
+  if (text == nullptr) {
+    reportError(VORLERROR(1, "Author", "out of memory for the author text"));
+    return nullptr;
+  }
+  std::memcpy(text, kAuthor, size);
   return text;
 }
 
@@ -72,13 +81,21 @@ VORL_API void VORL_CALL AnalyticComparison(double length, double temperature, do
                                            double initialPressure, double ambientPressure,
                                            double* pressures, double* times, int count) {
   guarded([&] {
-    if (count < 2) return;
-    const IG gas(molecularWeight);
+    constexpr const char* kTag = "AnalyticComparison";
+    checkArgument(kCodeComparisonCount, count, kTag);
+    if (pressures == nullptr || times == nullptr) throw VORLERROR(5, kTag, "an output array is null");
+    checkArgument(kCodeComparisonLength, length, kTag);
+    checkArgument(kCodeComparisonTemperature, temperature, kTag);
+    checkArgument(kCodeComparisonFanning, fanning, kTag);
+    checkArgument(kCodeComparisonDiameter, diameter, kTag);
+    const IG gas(molecularWeight);  // 13 "IGCTOR" unless above 0
+    if (!std::isfinite(molecularWeight)) {
+      throw VORLERROR(13, "IGCTOR", "molecular weight " + numberText(molecularWeight) + " kg/kmol is not finite");
+    }
+    checkArgument(kCodeComparisonInitialPressure, initialPressure, kTag);
+    checkArgument(kCodeComparisonAmbientPressure, ambientPressure, kTag);
     const double beta = 2.0 * fanning / (temperature * gas.gasConstant() * diameter);
     const double timeScale = length * std::sqrt(8.0 * beta * length / 27.0);
-    if (pressures == nullptr || times == nullptr) {
-      throw VORLERROR(5, "AnalyticComparison", "an output array is null");
-    }
     const double c0 = acoshOrZero(initialPressure / ambientPressure);
     for (int i = 0; i < count; ++i) {
       const double p = initialPressure -

@@ -1,5 +1,5 @@
 // Model lifecycle, setters and simple queries of the C interface.
-#include <new>
+#include <memory>
 
 #include "interface/export_frame.h"
 
@@ -7,14 +7,11 @@ using namespace vorl;
 
 namespace {
 
-// Allocates and constructs a model; a failed construction is logged and gives
-// a null handle with nothing kept.
+// Allocates and constructs a model; a failed allocation (code 1) or
+// construction is logged and gives a null handle with nothing kept.
 template <class Argument>
 VorlHandle createModel(Argument argument) noexcept {
-  return guarded(VorlHandle{nullptr}, [&] {
-    VORL* model = new (std::nothrow) VORL(argument);
-    return handleOf(model);
-  });
+  return guarded(VorlHandle{nullptr}, [&] { return handles::add(std::make_unique<VORL>(argument)); });
 }
 
 }  // namespace
@@ -32,7 +29,10 @@ VORL_API void VORL_CALL VorlModelDelete(VorlHandle* handle) {
     reportNullHandle();
     return;
   }
-  guarded([&] { delete modelOf(*handle); });
+  // A copy of a deleted model's handle is refused like any stale handle.
+  guarded([&] {
+    if (*handle != nullptr && !handles::remove(*handle)) reportNullHandle(*handle);
+  });
   *handle = nullptr;
 }
 

@@ -67,6 +67,13 @@ VORL_API int VORL_CALL VorlErrorLogMessage(int index, char* buffer, int size) {
   });
 }
 
+VORL_API int VORL_CALL VorlErrorLogRepeatCount(int index) {
+  return guarded(0, [&] {
+    ErrorLogEntry entry;
+    return logEntry(index, &entry) ? entry.repeats : 0;
+  });
+}
+
 VORL_API void VORL_CALL VorlErrorLogClear(void) {
   guarded([] { errorlog::clear(); });
 }

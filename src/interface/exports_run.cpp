@@ -1,4 +1,6 @@
 // Run, time division, valves and progress output of the C interface.
+#include <string>
+
 #include "interface/export_frame.h"
 #include "run/debug_output.h"
 #include "run/output_grid.h"
@@ -13,7 +15,14 @@ VORL_API int VORL_CALL VorlRun(VorlHandle model) {
 }
 
 VORL_API void VORL_CALL VorlTimeDivisionSet(VorlHandle model, int division) {
-  withModel(model, [&](VORL& m) { m.timeDivisionSet(division); });
+  withModel(model, [&](VORL& m) {
+    if (division <= 1) {
+      throw VORLERROR(364, "VorlTimeDivisionSet", "time division " + std::to_string(division) +
+                                                      " is ignored (valid: 2 or more); the division stays " +
+                                                      std::to_string(m.timeDivision()));
+    }
+    m.timeDivisionSet(division);
+  });
 }
 
 VORL_API void VORL_CALL VorlValveAdd(VorlHandle model, double position, double closureTime) {
@@ -36,6 +45,17 @@ VORL_API void VORL_CALL VorlDebugOutputSet(VorlDebugSink sink, void* user) {
 
 // ---- Output time grid ----
 
+namespace {
+
+// An output time that does not exist answers -1.0, and says why.
+void reportIfNoOutputTime(const OutputTimes& grid, int index) {
+  if (index >= 0 && index < grid.count()) return;
+  reportError(VORLERROR(4, "vlOutT", "output time index " + std::to_string(index) + " is outside the " +
+                                         std::to_string(grid.count()) + " output times"));
+}
+
+}  // namespace
+
 extern "C" {
 
 VORL_API void VORL_CALL VorlPipeOutputTimesDefine(VorlHandle model, int mode, int count) {
@@ -47,11 +67,17 @@ VORL_API int VORL_CALL VorlPipeOutputSteps(VorlHandle model) {
 }
 
 VORL_API double VORL_CALL VorlPipeOutputTime(VorlHandle model, int index) {
-  return withModel(model, 0.0, [&](VORL& m) { return outputTime(m.outputTimes(), index); });
+  return withModel(model, 0.0, [&](VORL& m) {
+    reportIfNoOutputTime(m.outputTimes(), index);
+    return outputTime(m.outputTimes(), index);
+  });
 }
 
 VORL_API double VORL_CALL VorlPipeOutputTimeTolerance(VorlHandle model, int index) {
-  return withModel(model, 0.0, [&](VORL& m) { return outputTimeTolerance(m.outputTimes(), index); });
+  return withModel(model, 0.0, [&](VORL& m) {
+    reportIfNoOutputTime(m.outputTimes(), index);
+    return outputTimeTolerance(m.outputTimes(), index);
+  });
 }
 
 VORL_API double VORL_CALL VorlPipeOutputTmax(VorlHandle model) {

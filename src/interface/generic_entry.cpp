@@ -7,6 +7,7 @@
 #include "interface/export_frame.h"
 #include "interface/input_validation.h"
 #include "model/process_settings.h"
+#include "run/run_driver.h"
 
 using namespace vorl;
 
@@ -156,6 +157,7 @@ VORL_API void VORL_CALL VorlGenericZel(
     double* pipePostFlashTemperature, double* pipePostFlashVelocity, double* pipePostFlashLiquid,
     double* pipePostFlashDrop, double* pipeMass, double* pipeMassInPipe, double* pipeMassExpelled,
     double* pipeExitFlux) {
+  const errorlog::CallScope call;  // one call: a warning of every record is logged once
   // Every value is read through a pointer: a host that passes none gets a
   // report and no results, never a crash.
   if (anyNull({flags, inputs, material, valveCount, timeDivision, maxSteps, fanning, aTimeToDechoke,
@@ -171,6 +173,7 @@ VORL_API void VORL_CALL VorlGenericZel(
     guarded([] { throw VORLERROR(5, "VorlGenericZel", "an argument pointer is null"); });
     if (recordsA != nullptr) *recordsA = 0;
     if (recordsB != nullptr) *recordsB = 0;
+    if (outputSteps != nullptr) *outputSteps = 0;
     return;
   }
   const int materialNumber = *material;
@@ -195,13 +198,21 @@ VORL_API void VORL_CALL VorlGenericZel(
     });
     if (!set) VorlModelDelete(&model);
   }
+  // A failed run gives no results at all: records of a history cut short
+  // by a failure would read as the release.
+  if (model != nullptr) {
+    const bool ran = withModel(model, false, [](VORL& m) {
+      runModel(m);
+      return true;
+    });
+    if (!ran) VorlModelDelete(&model);
+  }
   if (model == nullptr) {
     *recordsA = 0;
     *recordsB = 0;
+    *outputSteps = 0;
     return;
   }
-
-  VorlRun(model);
 
   guarded([&] {
     *fanning = VorlFanning(model);

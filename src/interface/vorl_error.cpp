@@ -24,7 +24,9 @@ void reportError(const MODELERROR& error) noexcept {
 
 void reportWarning(int code, const char* tag, std::string message) noexcept {
   try {
-    reportError(VORLERROR(code, tag, std::move(message)));
+    VORLERROR warning(code, tag, std::move(message));
+    warning.markWarning();
+    reportError(warning);
   } catch (...) {
   }
 }

@@ -153,7 +153,9 @@ void VORL::pipeLengthSet(double value) {
 
 void VORL::breachLocationSet(double value) {
   double x = value;
-  if (x < 0.0 || std::isnan(x)) {
+  if (!std::isfinite(x)) {
+    // Not a place on the pipe at all: kept as given, and the run refuses it.
+  } else if (x < 0.0) {
     x = 0.0;
     reportWarning(1001, "BLSet", "breach location " + numberText(value) + " m is below 0; 0 is used");
   } else if (x > pipeSet_.length) {

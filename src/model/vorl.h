@@ -43,6 +43,8 @@ class VORL {
   void pipeRoughnessSet(double value);
   void pipeLengthSet(double value);
   void orificeApertureSet(double value) noexcept { pipeSet_.orificeAperture = value; }
+  // Clamped to [0, length] with warning 1001; a value that is not finite is
+  // kept as given, and the run refuses it (360).
   void breachLocationSet(double value);
   void totalInflowSet(double value);
   void upstreamPressureSet(double value);

@@ -16,13 +16,10 @@ Result recordQuery(VorlHandle model, int branch, int index, Result nullResult, R
   return withModel(model, nullResult, [&](VORL& m) { return rule(m.requireSequence(branch)[index]); });
 }
 
-// A query of the whole history: no run yet gives the null result, no report.
+// A query of the whole history. Raises 3 "BAFH" before any run.
 template <class Rule>
 double historyQuery(VorlHandle model, int branch, Rule rule) {
-  return withModel(model, 0.0, [&](VORL& m) {
-    const GBSQ* sequence = m.sequenceOf(branch);
-    return sequence != nullptr ? rule(*sequence) : 0.0;
-  });
+  return withModel(model, 0.0, [&](VORL& m) { return rule(m.requireSequence(branch)); });
 }
 
 // Gas expelled through the breach since the breach, from the mass balance of

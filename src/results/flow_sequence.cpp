@@ -1,5 +1,8 @@
 #include "results/flow_sequence.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "branch/interpolation.h"
 #include "interface/vorl_error.h"
 #include "model/constants.h"
@@ -19,25 +22,45 @@ const GB& GBSQ::operator[](int i) const {
   return elements_[static_cast<std::size_t>(i)];
 }
 
-GB& GBSQ::operator[](int i) {
-  checkIndex(i);
-  return elements_[static_cast<std::size_t>(i)];
+void GBSQ::append(const GB& element) {
+  if (std::isnan(element.time) || (!elements_.empty() && element.time < elements_.back().time)) ordered_ = false;
+  elements_.push_back(element);
+}
+
+void GBSQ::replaceLast(const GB& element) {
+  checkIndex(size() - 1);
+  const std::size_t last = elements_.size() - 1;
+  if (std::isnan(element.time) || (last > 0 && element.time < elements_[last - 1].time)) ordered_ = false;
+  elements_[last] = element;
 }
 
 int GBSQ::reportedSize() const noexcept {
   if (!truncateAtInfinite) return size();
-  for (int k = 0; k < size(); ++k) {
-    if (isInfinite(elements_[static_cast<std::size_t>(k)].time)) return k;
+  const auto finite = [](const GB& e) { return !isInfinite(e.time); };
+  if (ordered_) {
+    // In time order the infinite times are the last ones.
+    return static_cast<int>(std::partition_point(elements_.begin(), elements_.end(), finite) - elements_.begin());
   }
-  return size();
+  return static_cast<int>(std::find_if_not(elements_.begin(), elements_.end(), finite) - elements_.begin());
+}
+
+int GBSQ::lastNotAfter(double t) const noexcept {
+  if (ordered_) {
+    const auto after = std::upper_bound(elements_.begin(), elements_.end(), t,
+                                        [](double time, const GB& e) { return time < e.time; });
+    return std::max(static_cast<int>(after - elements_.begin()) - 1, 0);
+  }
+  int i = size() - 1;
+  while (i > 0 && elements_[static_cast<std::size_t>(i)].time > t) --i;
+  return i;
 }
 
 bool GBSQ::lastIsInfinite() const noexcept { return !empty() && isInfinite(elements_.back().time); }
 
 GB GBSQ::stateAt(double t, double tolerance, int* indexFound) const {
   const int last = size() - 1;
-  int i = last;
-  while ((*this)[i].time > t && i > 0) --i;
+  checkIndex(last);  // an empty sequence raises 4
+  const int i = lastNotAfter(t);
   GB result = (*this)[i];
   if (indexFound != nullptr) *indexFound = i;
 

@@ -11,14 +11,19 @@ namespace vorl {
 // 1 the branch at the instant of the breach.
 class GBSQ {
  public:
-  void append(const GB& element) { elements_.push_back(element); }
-  void clear() noexcept { elements_.clear(); }
+  void append(const GB& element);
+  // Overwrites the last element (the valve cut rewrites the step that passed
+  // the closure time); the sequence must not be empty.
+  void replaceLast(const GB& element);
+  void clear() noexcept {
+    elements_.clear();
+    ordered_ = true;
+  }
   int size() const noexcept { return static_cast<int>(elements_.size()); }
   bool empty() const noexcept { return elements_.empty(); }
 
   // Element i; raises 4 "GBSQ[]" unless 0 <= i < size.
   const GB& operator[](int i) const;
-  GB& operator[](int i);
 
   // Number of elements a host is told of: with the process-wide truncation
   // switched on, only those before the first element of infinite time.
@@ -30,6 +35,9 @@ class GBSQ {
   // else interpolated linearly); past the last state, the last state marked
   // finished at t; before the first, the first state as stored.
   // indexFound, when given, receives the index of the stored state used.
+  // The stored state is found by bisection while the times are in order (as
+  // a run stores them), else by a scan back from the end; both find the
+  // same one.
   GB stateAt(double t, double tolerance, int* indexFound = nullptr) const;
 
   // Times of events in the history (s); 1e128 when the event never happens.
@@ -40,7 +48,12 @@ class GBSQ {
 
  private:
   void checkIndex(int i) const;
+  // The last element whose time is not greater than t; 0 when none is.
+  int lastNotAfter(double t) const noexcept;
   std::vector<GB> elements_;
+  // The times never decrease and none is not a number: bisection finds what
+  // the scan back from the end would.
+  bool ordered_ = true;
 };
 
 }  // namespace vorl

@@ -11,7 +11,7 @@ using namespace vorl;
 namespace {
 
 double exitVelocityMean(const VORL& m) {
-  const PipeTimeState& state = m.pipeTimeState();
+  const PipeTimeState& state = requireTimeSetting(m);
   const double vA = state.a.contributes() ? orificeVelocity(state.a.currentRecord->exit, 1.0) : 0.0;
   const double vB = state.b.contributes() ? orificeVelocity(state.b.currentRecord->exit, 1.0) : 0.0;
   return fluxWeightedMean(state, vA, vB);
@@ -22,7 +22,7 @@ double perOrificeArea(double value, double aperture) { return aperture == 0.0 ? 
 
 template <class Quantity>
 double pipeSum(VorlHandle model, Quantity quantity) {
-  return withModel(model, 0.0, [&](VORL& m) { return sumOverBranches(m.pipeTimeState(), quantity); });
+  return withModel(model, 0.0, [&](VORL& m) { return sumOverBranches(requireTimeSetting(m), quantity); });
 }
 
 }  // namespace
@@ -42,12 +42,12 @@ VORL_API void VORL_CALL VorlPipeTimeSetToStart(VorlHandle model) {
 }
 
 VORL_API double VORL_CALL VorlPipeBranchAverage(VorlHandle model, double valueA, double valueB) {
-  return withModel(model, 0.0, [&](VORL& m) { return fluxWeightedMean(m.pipeTimeState(), valueA, valueB); });
+  return withModel(model, 0.0, [&](VORL& m) { return fluxWeightedMean(requireTimeSetting(m), valueA, valueB); });
 }
 
 VORL_API double VORL_CALL VorlPipeExitFlux(VorlHandle model) {
   return withModel(model, 0.0, [](VORL& m) {
-    return 2.0 * exitFluxDensityMean(m.pipeTimeState()) * m.pipeInterior().Area();
+    return 2.0 * exitFluxDensityMean(requireTimeSetting(m)) * m.pipeInterior().Area();
   });
 }
 
@@ -63,7 +63,7 @@ VORL_API double VORL_CALL VorlPipeMassInPipe(VorlHandle model) {
 
 VORL_API double VORL_CALL VorlPipeMassExpelled(VorlHandle model) {
   return withModel(model, 0.0, [](VORL& m) {
-    const PipeTimeState& state = m.pipeTimeState();
+    const PipeTimeState& state = requireTimeSetting(m);
     return (pipeMassInitial(m) + sumOverBranches(state, inflowMassOf)) -
            (sumOverBranches(state, massOf) + sumOverBranches(state, trappedMassOf));
   });
@@ -76,11 +76,17 @@ VORL_API double VORL_CALL VorlPipeMassPerUnitArea(VorlHandle model) {
 }
 
 VORL_API double VORL_CALL VorlPipeMassInitial(VorlHandle model) {
-  return withModel(model, 0.0, [](VORL& m) { return pipeMassInitial(m); });
+  return withModel(model, 0.0, [](VORL& m) {
+    requireTimeSetting(m);
+    return pipeMassInitial(m);
+  });
 }
 
 VORL_API VorlBool VORL_CALL VorlPipeMassExpelledIsInfinite(VorlHandle model) {
-  return withModel(model, VorlBool{0}, [](VORL& m) { return toVorlBool(pipeMassExpelledIsInfinite(m)); });
+  return withModel(model, VorlBool{0}, [](VORL& m) {
+    requireTimeSetting(m);
+    return toVorlBool(pipeMassExpelledIsInfinite(m));
+  });
 }
 
 VORL_API double VORL_CALL VorlPipeOrificeArea(VorlHandle model) {
@@ -92,7 +98,7 @@ VORL_API double VORL_CALL VorlPipeOrificeArea(VorlHandle model) {
 
 VORL_API double VORL_CALL VorlPipeOrificeFluxDensity(VorlHandle model) {
   return withModel(model, 0.0, [](VORL& m) {
-    return perOrificeArea(exitFluxDensityMean(m.pipeTimeState()), m.pipeSet().orificeAperture);
+    return perOrificeArea(exitFluxDensityMean(requireTimeSetting(m)), m.pipeSet().orificeAperture);
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include "interface/vorl_error.h"
 #include "model/constants.h"
+#include "model/input_checks.h"
 
 namespace vorl {
 namespace {
@@ -31,6 +32,8 @@ bool activeAfterLookup(const GB& record) { return !(record.phase == 4 && !record
 }  // namespace
 
 double pipeTimeSet(VORL& model, double t, double tolerance) {
+  checkArgument(kCodePipeTime, t, "vlt");
+  checkArgument(kCodeLookupTolerance, tolerance, "vlt");
   startSetting(model, t);
   PipeTimeState& state = model.pipeTimeState();
   double endTime[2] = {0.0, 0.0};
@@ -91,9 +94,18 @@ double lastFiniteTime(const GBSQ* sequence) {
 }  // namespace
 
 double pipeTimeMax(const VORL& model) {
-  const double tA = model.branchAExists() ? lastFiniteTime(model.sequenceOf(kBranchA)) : 0.0;
-  const double tB = model.branchBExists() ? lastFiniteTime(model.sequenceOf(kBranchB)) : 0.0;
+  const double tA = model.branchAExists() ? lastFiniteTime(&model.requireSequence(kBranchA)) : 0.0;
+  const double tB = model.branchBExists() ? lastFiniteTime(&model.requireSequence(kBranchB)) : 0.0;
   return tB > tA ? tB : tA;
+}
+
+const PipeTimeState& requireTimeSetting(const VORL& model) {
+  const PipeTimeState& state = model.pipeTimeState();
+  if (!state.holdsAState()) {
+    throw VORLERROR(3, "vlt", "no branch state is set for the pipe-level queries: run the model, then call "
+                              "VorlPipeTimeSet or VorlPipeTimeSetToStart");
+  }
+  return state;
 }
 
 double exitFluxDensityMean(const PipeTimeState& state) {

@@ -8,12 +8,18 @@ namespace vorl {
 // combined. The states are held in the model's PipeTimeState.
 
 // Looks each present branch up at time t; returns the time the kept states
-// belong to. Raises 3 "BAFH" before any run, 3 "vlt" for an empty sequence.
+// belong to. Raises 380 or 381 for a time or tolerance that is negative or
+// not finite, 3 "BAFH" before any run, 3 "vlt" for an empty sequence.
 double pipeTimeSet(VORL& model, double t, double tolerance);
 // Keeps the first stored state of each present branch. Raises 3 "BAFH" or 3 "vlt0".
 void pipeTimeSetToStart(VORL& model);
-// Last finite time of the run's history (s).
+// Last finite time of the run's history (s). Raises 3 "BAFH" before any run.
 double pipeTimeMax(const VORL& model);
+
+// The states kept by the last time setting; raises 3 "vlt" when no branch
+// state is kept (no setting since the last run, or a setting that failed
+// for every branch): the pipe-level queries then have nothing to answer from.
+const PipeTimeState& requireTimeSetting(const VORL& model);
 
 // Sum of a per-record quantity over the contributing branches.
 template <class Quantity>

@@ -20,6 +20,8 @@ struct PipeTimeState {
   double requestedTime = -1.0;
   Branch a;
   Branch b;
+  // A time setting (or part of one) has kept a branch state to answer from.
+  bool holdsAState() const noexcept { return a.contributes() || b.contributes(); }
 };
 
 }  // namespace vorl

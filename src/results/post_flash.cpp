@@ -5,11 +5,13 @@
 #include "branch/flow_relations.h"
 #include "companion/atmos_expansion.h"
 #include "interface/export_frame.h"
+#include "model/input_checks.h"
 #include "results/pipe_results.h"
 
 namespace vorl {
 
 PostFlashState expandOutflow(const VORL& model, double exitPressure, double orificeVelocity) {
+  checkModelInputs(model, kCheckedByExpansion, "vlAtmosExp");
   const ATMOSEXPANSION& expansion = model.atmosExpansion();
   const double maximum = expansion.GetMaximumVelocity();
   if (orificeVelocity > maximum) {
@@ -83,17 +85,19 @@ bool outputsGiven(const double* a, const double* b, const double* c, const doubl
 // u = 0 and pe = 0 is written, as the one-call entry expects of every record.
 void branchPostFlash(VorlHandle model, int branch, int index, double* temperature, double* velocity,
                      double* liquidFraction, double* dropSize) {
+  const errorlog::CallScope call;
   if (!outputsGiven(temperature, velocity, liquidFraction, dropSize)) return;
   const auto writeNull = [&] {
     *temperature = 0.0;
     *velocity = 0.0;
   };
-  if (model == nullptr) {
-    reportNullHandle();
+  const handles::Lease lease = handles::acquire(model);
+  if (!lease) {
+    reportNullHandle(model);
     writeNull();
     return;
   }
-  VORL& m = *modelOf(model);
+  VORL& m = lease.model();
   const double u = guarded(0.0, [&] {
     const GB& e = m.requireSequence(branch)[index];
     return orificeVelocity(e.exit, e.orificeAperture);
@@ -131,10 +135,12 @@ VORL_API void VORL_CALL VorlBranchBPostFlash(VorlHandle model, int index, double
 // Velocity first and temperature second, unlike the branch queries.
 VORL_API void VORL_CALL VorlPipePostFlash(VorlHandle model, double* velocity, double* temperature,
                                           double* liquidFraction, double* dropSize) {
+  const errorlog::CallScope call;
   if (!outputsGiven(velocity, temperature, liquidFraction, dropSize)) return;
   *velocity = 0.0;
   *temperature = 0.0;
   withModel(model, [&](VORL& m) {
+    requireTimeSetting(m);
     PostFlashState state;
     if (!pipePostFlash(m, state)) return;
     *velocity = state.velocity;

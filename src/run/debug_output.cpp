@@ -3,7 +3,8 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
-#include <mutex>
+
+#include "companion/host_callback.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -12,18 +13,17 @@
 namespace vorl {
 namespace {
 
-std::mutex sinkMutex;
-DebugSink currentSink = nullptr;
-void* currentUser = nullptr;
+HostCallback<DebugSink>& theSink() {
+  static HostCallback<DebugSink> sink;
+  return sink;
+}
 std::atomic<bool> sinkSet{false};
 
 }  // namespace
 
 void setDebugSink(DebugSink sink, void* user) noexcept {
-  std::lock_guard<std::mutex> lock(sinkMutex);
-  currentSink = sink;
-  currentUser = sink != nullptr ? user : nullptr;
   sinkSet = sink != nullptr;
+  theSink().set(sink, user);
 }
 
 bool debugOutputWanted() noexcept {
@@ -44,14 +44,7 @@ void debugLine(const char* format, ...) noexcept {
 #if defined(_WIN32)
   OutputDebugStringA(line);
 #endif
-  DebugSink sink;
-  void* user;
-  {
-    std::lock_guard<std::mutex> lock(sinkMutex);
-    sink = currentSink;
-    user = currentUser;
-  }
-  if (sink != nullptr) sink(line, user);
+  theSink().call(static_cast<const char*>(line));
 }
 
 }  // namespace vorl

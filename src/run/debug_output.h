@@ -13,6 +13,7 @@ using DebugSink = void(__stdcall*)(const char* line, void* user);
 using DebugSink = void (*)(const char* line, void* user);
 #endif
 
+// Once it returns the previous sink is never called again (see HostCallback).
 void setDebugSink(DebugSink sink, void* user) noexcept;
 bool debugOutputWanted() noexcept;
 // printf-style; writes nothing when debugOutputWanted() is false.

@@ -5,6 +5,7 @@
 
 #include "interface/vorl_error.h"
 #include "model/constants.h"
+#include "model/input_checks.h"
 #include "model/vorl.h"
 #include "results/pipe_results.h"
 
@@ -137,6 +138,8 @@ void thinTimes(std::vector<double>& times, int target) {
 
 void defineOutputTimes(VORL& model, int mode, int n) {
   OutputTimes& grid = model.outputTimes();
+  checkArgument(kCodeOutputGridMode, mode, "vlOutT");
+  checkArgument(kCodeOutputEndTime, grid.tmax, "vlOutT");
   // An even grid is allocated at the size asked for: a garbage count must
   // get a report, not an allocation that can take the host process down.
   if ((mode == 0 || mode == 1) && n > kMaxEvenGridSize) {
@@ -149,7 +152,12 @@ void defineOutputTimes(VORL& model, int mode, int n) {
   const GBSQ* sequenceA = model.sequenceOf(kBranchA);
   const bool infiniteA = sequenceA != nullptr && sequenceA->lastIsInfinite();
 
-  if (mode == 0 || mode == 1) mode = (infiniteA && tu > tr) ? 1 : 0;
+  if (mode == 0 || mode == 1) {
+    mode = (infiniteA && tu > tr) ? 1 : 0;
+    // An even grid needs its two leading zeros and one time more (and the
+    // end time too when it ends on it): fewer would be a grid of zeros.
+    if (n < (mode == 1 ? 4 : 3)) refuseArgument(kCodeOutputGridCount, n, "vlOutT");
+  }
   switch (mode) {
     case 0:
       grid.times = evenToEndOfRun(n, tr);

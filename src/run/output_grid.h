@@ -21,9 +21,11 @@ constexpr int kMaxEvenGridSize = 1000000;
 // Grid modes: evenly spaced to the end of the run (0); the same, then the
 // caller's end time for a fed branch A that never finishes (1); the run's own
 // stored times, thinned to n (2), or for a single branch to outputMaxSteps (3).
-// Modes 0 and 1 choose between themselves. Any other mode leaves the grid.
-// An even grid larger than kMaxEvenGridSize is refused (13 "vlOutT") and
-// leaves the grid empty, as a failed allocation would.
+// Modes 0 and 1 choose between themselves. Refused, leaving the grid as it
+// was: another mode (382), an even grid of fewer than 3 times, 4 when it ends
+// on the end time (383), an end time negative or not finite (384), and any
+// grid before a run (3 "BAFH"). An even grid larger than kMaxEvenGridSize is
+// refused (13 "vlOutT") and leaves the grid empty, as a failed allocation would.
 void defineOutputTimes(VORL& model, int mode, int n);
 
 // Time of grid entry i (s); -1 when there is none.

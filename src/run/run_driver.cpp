@@ -2,6 +2,7 @@
 
 #include "branch/phase_dispatch.h"
 #include "interface/vorl_error.h"
+#include "model/input_checks.h"
 #include "model/vorl.h"
 #include "run/debug_output.h"
 #include "run/valve_events.h"
@@ -125,7 +126,6 @@ int branchRun(VORL& model, int branch, int maxPasses) {
 namespace {
 
 int runBranches(VORL& model, std::initializer_list<int> branches) {
-  model.resetSequences();
   prepareRun(model);
   int count = 0;
   for (int branch : branches) count += branchRun(model, branch);
@@ -135,6 +135,11 @@ int runBranches(VORL& model, std::initializer_list<int> branches) {
 }  // namespace
 
 int runModel(VORL& model) {
+  // A new run replaces the history, and with it the states the last time
+  // setting kept: nothing of an earlier run may read as a result of this one.
+  model.resetSequences();
+  model.pipeTimeState() = PipeTimeState{};
+  checkModelInputs(model, kCheckedByRun, "VorlRun");
   if (model.isSingleBranchA()) return runBranches(model, {kBranchA});
   if (model.isSingleBranchB()) return runBranches(model, {kBranchB});
   if (model.isDoubleBranch()) return runBranches(model, {kBranchA, kBranchB});

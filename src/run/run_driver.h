@@ -7,7 +7,10 @@ class VORL;
 // A run of the whole release: single branch A, single branch B or both, from
 // the breach location. Each branch is stepped through its phases to the end
 // and stored after every step. Returns the records stored less one per
-// branch, summed; a failure raises (the sequences keep what was stored).
+// branch, summed. It first empties both sequences and checks every input
+// the run uses (codes 350 and up, src/model/input_checks.cpp): a refused
+// input raises before anything is computed and leaves the sequences empty;
+// a failure of the run itself raises and the sequences keep what was stored.
 int runModel(VORL& model);
 
 // Safety bound on the passes of one branch's time loop, so that no input can

@@ -11,25 +11,30 @@ bool valvesRemainToShut(const VORL& model, int branch) {
 
 int valveEvents(VORL& model, GB& working) {
   const int branch = working.branch;
-  if (!valvesRemainToShut(model, branch)) return 0;
   VALVESET& valves = model.pipeSet().valves;
-  VALVE* valve = valves.valveEvent(branch, working.time);
-  if (valve == nullptr) return 0;
   GBSQ* sequence = model.sequenceOf(branch);
   if (sequence == nullptr || sequence->size() < 2) return 0;
-
-  GB atClosure = sequence->stateAt(valve->valveClosureTime(), 0.0);
-  if (!atClosure.interpolated) return 0;  // offered again after the next step
-  const double distance = valve->valveDistanceFromBreach();
-  if (atClosure.length < distance) return 0;  // beyond the part still open
-
-  // The history now ends at the closure time with the state just before it.
-  (*sequence)[sequence->size() - 1] = atClosure;
-  valveCut(atClosure, distance);
-  working = atClosure;
-  sequence->append(working);
-  valves.valveClose(*valve);
-  return 1;
+  while (valvesRemainToShut(model, branch)) {
+    VALVE* valve = valves.valveEvent(branch, working.time);
+    if (valve == nullptr) return 0;
+    GB atClosure = sequence->stateAt(valve->valveClosureTime(), 0.0);
+    if (!atClosure.interpolated) return 0;  // offered again after the next step
+    const double distance = valve->valveDistanceFromBreach();
+    if (atClosure.length < distance) {
+      // Beyond the part still open, which only shrinks: it never acts, and
+      // the next valve due is looked at in its place.
+      valves.valveSkip(*valve);
+      continue;
+    }
+    // The history now ends at the closure time with the state just before it.
+    sequence->replaceLast(atClosure);
+    valveCut(atClosure, distance);
+    working = atClosure;
+    sequence->append(working);
+    valves.valveClose(*valve);
+    return 1;
+  }
+  return 0;
 }
 
 bool valveExtension(VORL& model, GB& working) {

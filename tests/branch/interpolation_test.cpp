@@ -5,6 +5,7 @@
 #include "branch/branch_test_support.h"
 #include "branch/interpolation.h"
 #include "model/vorl.h"
+#include "support/model_behind.h"
 #include "support/release_cases.h"
 
 namespace vorl {
@@ -17,7 +18,7 @@ using vorl::test::ModelHandle;
 class BranchOperations : public ::testing::Test {
  protected:
   void SetUp() override { VorlRun(model_); }
-  const GBSQ& history(int branch) const { return reinterpret_cast<VORL*>(model_.get())->requireSequence(branch); }
+  const GBSQ& history(int branch) const { return vorl::test::modelBehind(model_.get()).requireSequence(branch); }
   GB firstInPhase(int branch, int phase) const {
     const GBSQ& h = history(branch);
     int i = 0;
@@ -113,7 +114,7 @@ TEST_F(BranchOperations, ExtendingWithInflowNeedsAFedFarEnd) {
 
   ModelHandle fed(methaneLine(20.0));
   VorlRun(fed);
-  GB branch = reinterpret_cast<VORL*>(fed.get())->requireSequence(1)[20];
+  GB branch = vorl::test::modelBehind(fed.get()).requireSequence(1)[20];
   const double t0 = branch.time, inflow0 = branch.massInflowPerUnitArea;
   EXPECT_FALSE(extendWithInflow(branch, t0 - 1.0));
   ASSERT_TRUE(extendWithInflow(branch, t0 + 100.0));

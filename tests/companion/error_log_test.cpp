@@ -1,6 +1,7 @@
 // The process-wide error log as a host sees it through the C interface.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,6 +84,72 @@ TEST_F(ErrorLog, HandlerReceivesEveryReportUntilRemoved) {
   EXPECT_EQ(received.codes, (std::vector<int>{13, 2}));
   EXPECT_EQ(received.lastLevel, 2);
   EXPECT_EQ(VorlErrorLogCount(), 3);
+}
+
+// ---- Repeated warnings and a full log ----
+
+// The default line through the one-call entry at division 1000, with a
+// maximum velocity every outflow exceeds: each copied record and each row of
+// the table warns 1004.
+int oneCallWithAWarningPerRecord() {
+  const int flags[2] = {0, 0};
+  const double inputs[16] = {288.15, 101325.0, 0.7, 100000.0, 20.0, 7.0e6, 30000.0, 1.0,
+                             0.5,    5e-5,     28.966, 12.5, 0.01, 1e-6, 0.01, 288.15};
+  const int material = vorl::test::kMethane, valves = 0, division = 1000, steps = 2000;
+  std::vector<std::vector<double>> out(59, std::vector<double>(steps));
+  std::vector<int> counts(3);
+  const auto d = [&](int i) { return out[static_cast<std::size_t>(i)].data(); };
+  VorlGenericZel(flags, inputs, &material, &valves, nullptr, nullptr, &division, &steps, d(8), d(9), d(10), d(11),
+                 &counts[0], d(13), d(14), d(15), d(16), d(17), d(18), d(19), d(20), d(21), d(22), d(23), d(24),
+                 d(25), d(26), d(27), d(28), d(29), d(30), d(31), &counts[1], d(33), d(34), d(35), d(36), d(37),
+                 d(38), d(39), d(40), d(41), d(42), d(43), d(44), d(45), d(46), d(47), d(48), &counts[2], d(50),
+                 d(51), d(52), d(53), d(54), d(55), d(56), d(57), d(58));
+  return counts[0] + counts[1] + counts[2];
+}
+
+TEST_F(ErrorLog, AWarningRepeatedInOneCallIsKeptOnceWithItsCountAndNoErrorIsLost) {
+  VorlError(13, "first");
+  const int expansions = oneCallWithAWarningPerRecord();
+  ASSERT_GT(expansions, 1000);  // enough reports to have filled the log before
+  ASSERT_EQ(VorlErrorLogCount(), 2);
+  EXPECT_EQ(VorlErrorLogCode(0), 13);
+  EXPECT_EQ(VorlErrorLogRepeatCount(0), 1);
+  EXPECT_EQ(VorlErrorLogCode(1), 1004);
+  // One expansion per copied record and per table row (the pipe's rows
+  // expand both branches while both flow, so at least one each).
+  EXPECT_GE(VorlErrorLogRepeatCount(1), expansions);
+  EXPECT_EQ(VorlErrorLogRepeatCount(2), 0);  // out of range
+  // The next call's warnings are an entry of their own.
+  oneCallWithAWarningPerRecord();
+  EXPECT_EQ(VorlErrorLogCount(), 3);
+}
+
+TEST_F(ErrorLog, WhenFullTheOldestWarningGoesBeforeAnyError) {
+  vorl::test::ModelHandle model(VorlModelCreateZel(vorl::test::kMethane));
+  VorlError(13, "kept");
+  // Each call warns once (breach clamped to the pipe): separate entries.
+  for (int i = 0; i < 1500; ++i) VorlPipeBreachLocationSet(model, -1.0);
+  VorlError(14, "newest");
+  ASSERT_EQ(VorlErrorLogCount(), 1000);
+  EXPECT_EQ(VorlErrorLogCode(0), 13);
+  EXPECT_EQ(VorlErrorLogCode(999), 14);
+  for (int i = 1; i < 999; ++i) ASSERT_EQ(VorlErrorLogCode(i), 1001) << i;
+  // Errors alone still keep the newest thousand.
+  VorlErrorLogClear();
+  for (int i = 0; i < 1001; ++i) VorlError(100 + i, "e");
+  EXPECT_EQ(VorlErrorLogCode(0), 101);
+}
+
+TEST_F(ErrorLog, TheHandlerHearsEveryRepeat) {
+  Received received;
+  VorlErrorHandlerSet(&collect, &received);
+  VorlAtmosExpanMaxVelSet(nullptr, 1.0);
+  const int expansions = oneCallWithAWarningPerRecord();
+  VorlErrorHandlerSet(nullptr, nullptr);
+  EXPECT_EQ(VorlErrorLogCount(), 2);
+  const auto warnings = std::count(received.codes.begin(), received.codes.end(), 1004);
+  EXPECT_EQ(warnings, VorlErrorLogRepeatCount(1));
+  EXPECT_GE(warnings, expansions);
 }
 
 }  // namespace

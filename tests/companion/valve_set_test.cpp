@@ -60,5 +60,58 @@ TEST_F(ValveSet, ClosingAValveIsolatesTheValvesBeyondItUntilPlacedAgain) {
   for (const VALVE& valve : set.valves) EXPECT_TRUE(valve.valveIsOpen());
 }
 
+TEST_F(ValveSet, ASkippedValveIsSetAsideAloneAndTheNextOneDueComesUp) {
+  // Valve 3 (branch B, 120 s) can never act: skipping it leaves valve 2,
+  // farther out but due later, open and next.
+  set.valveSkip(set.valves[3]);
+  EXPECT_FALSE(set.valves[3].valveIsOpen());
+  EXPECT_TRUE(set.valves[2].valveIsOpen());
+  EXPECT_EQ(set.valveEvent(kBranchB, 500.0), &set.valves[2]);
+  EXPECT_EQ(set.valveEventNext(kBranchB, 0.0), &set.valves[2]);
+  set.valveSkip(set.valves[2]);
+  EXPECT_FALSE(set.valvesRemainToShut(kBranchB));
+  EXPECT_EQ(set.valveEvent(kBranchB, 1e9), nullptr);
+}
+
+TEST_F(ValveSet, ManyValvesAnswerLikeAScanOfThemAll) {
+  // 2000 valves with repeated closure times and distances: every answer is
+  // the one a scan over all valves gives, as valves shut one by one.
+  set.valves.clear();
+  for (int i = 0; i < 2000; ++i) set.valves.emplace_back((i * 7919) % 30000, (i * 104729) % 500);
+  set.valvesBranchInfoSet(100000.0, 30000.0);
+  const auto scanDue = [&](double t) {
+    const VALVE* best = nullptr;
+    for (const VALVE& v : set.valves) {
+      if (v.valveIsOpen() && v.valveClosureTime() <= t && (best == nullptr || v.valveClosureTime() < best->valveClosureTime())) best = &v;
+    }
+    return best;
+  };
+  const auto scanNext = [&](double t) {
+    const VALVE* best = nullptr;
+    for (const VALVE& v : set.valves) {
+      if (v.valveIsOpen() && v.valveClosureTime() >= t && (best == nullptr || v.valveClosureTime() < best->valveClosureTime())) best = &v;
+    }
+    return best;
+  };
+  for (int round = 0; round < 300 && set.valvesRemainToShut(kBranchA); ++round) {
+    const double t = (round * 37) % 520;
+    ASSERT_EQ(set.valveEvent(kBranchA, t), scanDue(t)) << round;
+    ASSERT_EQ(set.valveEventNext(kBranchA, t), scanNext(t)) << round;
+    VALVE* due = set.valveEvent(kBranchA, 1e9);
+    ASSERT_NE(due, nullptr);
+    // Shutting one shuts all farther from the breach; skipping only itself.
+    const double distance = due->valveDistanceFromBreach();
+    if (round % 3 == 0) {
+      set.valveSkip(*due);
+    } else {
+      set.valveClose(*due);
+      for (const VALVE& v : set.valves) ASSERT_FALSE(v.valveIsOpen() && v.valveDistanceFromBreach() > distance);
+    }
+    int open = 0;
+    for (const VALVE& v : set.valves) open += v.valveIsOpen();
+    ASSERT_EQ(set.valvesRemainToShut(kBranchA), open > 0);
+  }
+}
+
 }  // namespace
 }  // namespace vorl

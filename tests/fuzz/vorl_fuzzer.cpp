@@ -9,7 +9,8 @@
 // undefined behaviour), a crash, a hang, and a broken interface promise that
 // the harness checks after a call (record counts within their bounds, text
 // copies cut to fit, a report handed to the handler being the newest entry of
-// the log).
+// the log, a removed handler or sink never called again, a deleted model's
+// handle refused with code 2).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -107,6 +108,7 @@ double drawDouble(Bytes& in, double nominal) {
     case 26: return 1.0;
     case 27: return -1.0;
     case 28: return nominal + static_cast<std::int8_t>(in.byte());
+    case 29: return nominal * 1e-12;  // below what a run resolves (an inflow)
     default: return nominal;
   }
 }
@@ -211,26 +213,55 @@ constexpr Range kGenericInputs[16] = {
 
 // ---- Callbacks a host may install ----
 
-int gHandlerCalls = 0;
-int gSinkLines = 0;
+// A host's context of a callback: alive from the set that installs it until
+// the set that replaces it returns; a call after that is a broken promise.
+struct CallbackContext {
+  bool alive = false;
+  int calls = 0;
+};
+CallbackContext gHandlerContexts[2];
+CallbackContext gSinkContexts[2];
+int gNextContext = 0;
 
-// A handler that reads the log back while it is told of a report: the report
-// must be the newest entry.
+CallbackContext& liveContext(void* user, const char* what) {
+  auto* context = static_cast<CallbackContext*>(user);
+  const bool known = context == &gHandlerContexts[0] || context == &gHandlerContexts[1] ||
+                     context == &gSinkContexts[0] || context == &gSinkContexts[1];
+  if (!known) broken("callback got another user pointer", what);
+  if (!context->alive) broken("a removed callback was called", what);
+  ++context->calls;
+  return *context;
+}
+
+// A handler that reads the log back while it is told of a report: a new
+// report is the newest entry, a repeat counts in one.
 void VORL_CALL readingHandler(int code, const char* tag, int /*level*/, const char* message, void* user) {
-  ++gHandlerCalls;
-  if (user != &gHandlerCalls) broken("handler got another user pointer", "VorlErrorHandlerSet");
+  liveContext(user, "VorlErrorHandlerSet");
   if (tag == nullptr || message == nullptr) broken("handler got a null text", "VorlErrorHandlerSet");
   const int count = VorlErrorLogCount();
-  if (count < 1 || VorlErrorLogCode(count - 1) != code) broken("reported code is not the newest entry", "handler");
+  int newest = count - 1;
+  while (newest >= 0 && VorlErrorLogCode(newest) != code) --newest;
+  if (newest < 0) broken("a reported code is not in the log", "handler");
   char buffer[16];
   VorlErrorLogMessage(count - 1, buffer, sizeof buffer);
 }
 
-void VORL_CALL quietHandler(int, const char*, int, const char*, void*) { ++gHandlerCalls; }
+void VORL_CALL quietHandler(int, const char*, int, const char*, void* user) {
+  liveContext(user, "VorlErrorHandlerSet");
+}
+
+// A handler that calls the library from inside: it reports (logged, not
+// handed back to it), and installs itself again (which must not wait for
+// itself).
+void VORL_CALL reentrantHandler(int, const char*, int, const char*, void* user) {
+  liveContext(user, "VorlErrorHandlerSet");
+  VorlError(1, "fuzz handler");
+  VorlErrorHandlerSet(&reentrantHandler, user);
+}
 
 void VORL_CALL countingSink(const char* line, void* user) {
-  ++gSinkLines;
-  if (line == nullptr || user != &gSinkLines) broken("sink got a null line or another user", "VorlDebugOutputSet");
+  liveContext(user, "VorlDebugOutputSet");
+  if (line == nullptr) broken("sink got a null line", "VorlDebugOutputSet");
   if (std::strlen(line) > 255) broken("progress line longer than 255 characters", "VorlDebugOutputSet");
 }
 
@@ -260,20 +291,48 @@ struct CallPlan {
   std::size_t pointerElements = 1;      // room of every pointer argument, in elements
   bool pointersFixed = false;           // every pointer argument is taken from fixedPointers
   std::vector<void*> fixedPointers;     // pointer arguments made before the call, by position
+  void* newContext = nullptr;           // the context a callback set installs
 };
+
+// After a callback set has returned, only the context it installed may be
+// called; the one it replaced is dead.
+void settleCallbacks(const CallPlan& plan) {
+  CallbackContext* contexts = plan.name == "VorlDebugOutputSet" ? gSinkContexts : gHandlerContexts;
+  for (int k = 0; k < 2; ++k) contexts[k].alive = &contexts[k] == plan.newContext;
+}
 
 struct Session {
   Bytes in;
   VorlHandle pool[kPoolSize] = {};
+  // Copies of handles whose models were deleted, as a careless host keeps them.
+  VorlHandle stale[kPoolSize] = {};
   int lastSize = 0;
   int runs = 0;
   int logSeen = 0;  // log entries already traced
 
   explicit Session(Bytes bytes) : in(bytes) {}
 
+  // A live model, none, a deleted model's handle or a value no model ever had.
   VorlHandle handle() {
-    const int slot = in.byte() % (kPoolSize + 1);
-    return slot == kPoolSize ? nullptr : pool[slot];
+    const int pick = in.byte() % (2 * kPoolSize + 2);
+    if (pick < kPoolSize) return pool[pick];
+    if (pick == kPoolSize) return nullptr;
+    if (pick < 2 * kPoolSize + 1) return stale[pick - kPoolSize - 1];
+    return reinterpret_cast<VorlHandle>(static_cast<std::uintptr_t>(in.u32()) | 1U);
+  }
+
+  // After a call: a pool model that went away leaves its handle stale, and a
+  // stale handle must be refused.
+  void noteDeleted(const VorlHandle (&before)[kPoolSize]) {
+    for (int k = 0; k < kPoolSize; ++k) {
+      if (before[k] == nullptr || pool[k] == before[k]) continue;
+      stale[k] = before[k];
+      if (VorlPipeLength(stale[k]) != 0.0) broken("a deleted model's handle was answered", "VorlModelDelete");
+      // The refusal is among the newest entries (a handler may have logged after it).
+      const int count = VorlErrorLogCount();
+      const bool refused = (count >= 1 && VorlErrorLogCode(count - 1) == 2) || (count >= 2 && VorlErrorLogCode(count - 2) == 2);
+      if (!refused) broken("a deleted model's handle was not refused", "VorlModelDelete");
+    }
   }
 
   void store(VorlHandle created) {
@@ -293,7 +352,8 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   if constexpr (std::is_same_v<T, VorlHandle>) {
     return s.handle();
   } else if constexpr (std::is_same_v<T, VorlHandle*>) {
-    const int slot = in.byte() % (kPoolSize + 4);
+    const int slot = in.byte() % (kPoolSize + 5);
+    if (slot == kPoolSize + 4) return &s.stale[in.byte() % kPoolSize];  // deleting twice
     return slot == kPoolSize ? nullptr : &s.pool[slot % kPoolSize];
   } else if constexpr (std::is_same_v<T, VorlBool>) {
     const std::uint8_t value = in.byte();
@@ -317,12 +377,18 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     text[length] = '\0';
     return text;
   } else if constexpr (std::is_same_v<T, VorlErrorHandler>) {
-    const std::uint8_t pick = in.byte() % 3;
-    return pick == 0 ? nullptr : pick == 1 ? &readingHandler : &quietHandler;
+    const std::uint8_t pick = in.byte() % 4;
+    return pick == 0 ? nullptr : pick == 1 ? &readingHandler : pick == 2 ? &quietHandler : &reentrantHandler;
   } else if constexpr (std::is_same_v<T, VorlDebugSink>) {
     return in.byte() % 2 == 0 ? nullptr : &countingSink;
   } else if constexpr (std::is_same_v<T, void*>) {
-    return plan.name == "VorlDebugOutputSet" ? static_cast<void*>(&gSinkLines) : static_cast<void*>(&gHandlerCalls);
+    // A context of its own for each installation: the one it replaces dies
+    // when the set returns (settleCallbacks).
+    CallbackContext* contexts = plan.name == "VorlDebugOutputSet" ? gSinkContexts : gHandlerContexts;
+    CallbackContext* next = &contexts[gNextContext++ % 2];
+    next->alive = true;
+    plan.newContext = next;
+    return static_cast<void*>(next);
   } else if constexpr (std::is_pointer_v<T>) {
     using Element = std::remove_const_t<std::remove_pointer_t<T>>;
     if (plan.name == "VorlStringFree") return nullptr;  // replaced by a text of the library's
@@ -518,6 +584,7 @@ void callWith(Result(VORL_CALL* function)(Args...), Session& s, CallPlan& plan, 
   }
   checkAfterCall(plan, arguments, intResult);
   if (plan.name == "VorlGenericZel") checkGenericEntry(plan, arguments);
+  if (plan.name == "VorlErrorHandlerSet" || plan.name == "VorlDebugOutputSet") settleCallbacks(plan);
   if (kTrace) {
     for (int i = s.logSeen, n = VorlErrorLogCount(); i < n; ++i) std::fprintf(stderr, "  log %d\n", VorlErrorLogCode(i));
     s.logSeen = VorlErrorLogCount();
@@ -573,6 +640,8 @@ void resetProcessState() {
   VorlSetBrimlowMessageBoxWarningLevel(0);
   VorlErrorHandlerSet(nullptr, nullptr);
   VorlDebugOutputSet(nullptr, nullptr);
+  for (CallbackContext& context : gHandlerContexts) context.alive = false;
+  for (CallbackContext& context : gSinkContexts) context.alive = false;
   VorlErrorLogClear();
   vorl::truncateAtInfinite = false;  // set for good by the one-call entry
 }
@@ -587,7 +656,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Export& chosen = chooseExport(session.in);
     if (isRun(chosen.name) && ++session.runs > kMaxRunsPerInput) continue;
     if (kTrace) std::fprintf(stderr, "call %d: %s\n", calls, chosen.name);
+    VorlHandle before[kPoolSize];
+    std::copy(std::begin(session.pool), std::end(session.pool), before);
     chosen.caller(session, chosen.name);
+    session.noteDeleted(before);
   }
   session.deleteAll();
   resetProcessState();

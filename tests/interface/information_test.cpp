@@ -3,14 +3,17 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "support/error_log_helpers.h"
+#include "support/run_line.h"
 #include "vorl.h"
 
 namespace {
 
 using vorl::test::lastReport;
+using vorl::test::reported;
 
 #if !defined(_WIN32)
 TEST(Information, AboutShowsTheCaptionThenTheVersionAndModel) {
@@ -69,17 +72,35 @@ TEST(AnalyticComparison, PressuresBelowAmbientCountAsNothingLeftToRelease) {
   EXPECT_EQ(c.times, (Points{0.0, 0.0, 0.0, kMarker}));
 }
 
-TEST(AnalyticComparison, BadArgumentsWriteNothing) {
-  for (int count : {1, 0, -4}) {  // fewer than two points: nothing to report either
+TEST(AnalyticComparison, BadArgumentsAreReportedAndWriteNothing) {
+  for (int count : {1, 0, -4}) {  // fewer than two points
+    VorlErrorLogClear();
     const Comparison c(count);
     EXPECT_TRUE(c.pressures == kUntouched && c.times == kUntouched) << count;
-    EXPECT_EQ(VorlErrorLogCount(), 0) << count;
+    EXPECT_EQ(lastReport().code, 391) << count;
   }
-  for (double molecularWeight : {0.0, -16.0}) {
+  for (double molecularWeight : {0.0, -16.0, std::numeric_limits<double>::quiet_NaN()}) {
     const Comparison c(3, 1e7, molecularWeight);
     EXPECT_TRUE(c.pressures == kUntouched && c.times == kUntouched) << molecularWeight;
     EXPECT_EQ(lastReport().code, 13);
     EXPECT_EQ(lastReport().tag, "IGCTOR");
+  }
+  // Each other input that is not a number has its own code.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  double p[3], t[3];
+  const struct {
+    double values[7];
+    int code;
+  } rows[] = {{{nan, 288.15, 0.003, 0.5, 16.043, 1e7, 1e5}, 385}, {{1e5, nan, 0.003, 0.5, 16.043, 1e7, 1e5}, 386},
+              {{1e5, 288.15, nan, 0.5, 16.043, 1e7, 1e5}, 387},   {{1e5, 288.15, 0.003, nan, 16.043, 1e7, 1e5}, 388},
+              {{1e5, 288.15, 0.003, 0.5, 16.043, nan, 1e5}, 389}, {{1e5, 288.15, 0.003, 0.5, 16.043, 1e7, nan}, 390},
+              {{1e5, 288.15, 0.003, 0.5, 16.043, 1e7, -1.0}, 390}};
+  for (const auto& row : rows) {
+    VorlErrorLogClear();
+    const double* v = row.values;
+    AnalyticComparison(v[0], v[1], v[2], v[3], v[4], v[5], v[6], p, t, 3);
+    EXPECT_EQ(VorlErrorLogCount(), 1) << row.code;
+    EXPECT_TRUE(reported(row.code, "AnalyticComparison")) << row.code;
   }
   VorlErrorLogClear();
   AnalyticComparison(100000.0, 288.15, 0.003, 0.5, 16.043, 1e7, 1e5, nullptr, nullptr, 3);

@@ -1,9 +1,12 @@
-// Every export that takes a model handle, called with a null handle, reports
-// code 2 without a tag, returns its null result and touches no memory. The
-// check walks the export table, so every later export is covered as well.
+// Every export that takes a model handle, called with a null handle or with a
+// copy of a deleted model's handle, reports code 2 without a tag, returns its
+// null result and touches no memory. The check walks the export table, so
+// every later export is covered as well.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 #include <string>
 #include <type_traits>
 
@@ -38,14 +41,14 @@ Result expectedNullResult(const std::string& name) {
 }
 
 template <class Result, class... Rest, std::size_t... I>
-bool callWithNullHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), const std::string& name,
-                        std::index_sequence<I...>) {
+bool callWithHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), VorlHandle handle, const std::string& name,
+                    std::index_sequence<I...>) {
   for (auto& buffer : gOutputs) std::fill(std::begin(buffer), std::end(buffer), 7.5);
   VorlErrorLogClear();
   if constexpr (std::is_void_v<Result>) {
-    function(nullptr, nullCallArgument<Rest>(I)...);
+    function(handle, nullCallArgument<Rest>(I)...);
   } else {
-    EXPECT_EQ(function(nullptr, nullCallArgument<Rest>(I)...), expectedNullResult<Result>(name)) << name;
+    EXPECT_EQ(function(handle, nullCallArgument<Rest>(I)...), expectedNullResult<Result>(name)) << name;
   }
   EXPECT_EQ(VorlErrorLogCount(), 1) << name;
   EXPECT_EQ(lastReport().code, 2) << name;
@@ -65,19 +68,19 @@ bool callWithNullHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), const 
 }
 
 template <class Result, class... Rest>
-bool checkNullHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), const std::string& name) {
-  return callWithNullHandle(function, name, std::index_sequence_for<Rest...>{});
+bool checkHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), VorlHandle handle, const std::string& name) {
+  return callWithHandle(function, handle, name, std::index_sequence_for<Rest...>{});
 }
 
 // Exports without a handle are not part of this check.
 template <class Function>
-bool checkNullHandle(Function, const std::string&) {
+bool checkHandle(Function, VorlHandle, const std::string&) {
   return false;
 }
 
 TEST(NullHandle, EveryHandleExportReportsCode2AndReturnsItsNullResult) {
   int checked = 0;
-#define VORL_EXPORT(ordinal, result, name, arguments) checked += checkNullHandle(&name, #name);
+#define VORL_EXPORT(ordinal, result, name, arguments) checked += checkHandle(&name, nullptr, #name);
 #include "vorl_exports.inc"
 #undef VORL_EXPORT
   EXPECT_GT(checked, 20);
@@ -92,6 +95,62 @@ TEST(NullHandle, DeletingANullVariableWritesNullAgainAndANullAddressIsReported) 
   EXPECT_EQ(VorlErrorLogCount(), 0);
   VorlModelDelete(nullptr);
   EXPECT_EQ(lastReport().code, 2);
+}
+
+// A run model, deleted; a copy of its handle kept, as a host may keep one.
+VorlHandle deletedModelsHandle() {
+  VorlHandle model = VorlModelCreateZel(vorl::test::kMethane);
+  VorlRun(model);
+  VorlPipeTimeSet(model, 10.0, 0.0);
+  const VorlHandle copy = model;
+  VorlModelDelete(&model);
+  EXPECT_EQ(model, nullptr);
+  return copy;
+}
+
+TEST(StaleHandle, EveryHandleExportRefusesACopyOfADeletedModelsHandle) {
+  const VorlHandle stale = deletedModelsHandle();
+  int checked = 0;
+#define VORL_EXPORT(ordinal, result, name, arguments) checked += checkHandle(&name, stale, #name);
+#include "vorl_exports.inc"
+#undef VORL_EXPORT
+  EXPECT_GT(checked, 20);
+  VorlErrorLogClear();
+}
+
+TEST(StaleHandle, DeletingTwiceIsRefusedAndAMadeUpHandleToo) {
+  VorlHandle copy = deletedModelsHandle();
+  VorlErrorLogClear();
+  VorlModelDelete(&copy);
+  EXPECT_EQ(copy, nullptr);
+  ASSERT_EQ(VorlErrorLogCount(), 1);
+  EXPECT_EQ(lastReport().code, 2);
+  EXPECT_NE(lastReport().message.find("not that of a live model"), std::string::npos);
+  for (std::uintptr_t madeUp : {std::uintptr_t{1}, std::uintptr_t{0x1234}, ~std::uintptr_t{0}}) {
+    VorlErrorLogClear();
+    EXPECT_EQ(VorlPipeLength(reinterpret_cast<VorlHandle>(madeUp)), 0.0);
+    EXPECT_EQ(lastReport().code, 2);
+  }
+  VorlErrorLogClear();
+}
+
+TEST(StaleHandle, AStaleCopyNeverReachesALaterModelInTheSameSlot) {
+  // Thousands of models one after another: slots are used again, and the
+  // models' memory too, yet no old handle reaches a new model.
+  std::vector<VorlHandle> stale;
+  for (int i = 0; i < 3000; ++i) {
+    VorlHandle model = VorlModelCreateSimple(16.0);
+    VorlPipeLengthSet(model, 1000.0 + i);
+    for (VorlHandle old : stale) ASSERT_NE(old, model);
+    if (i % 100 == 0) {
+      VorlErrorLogClear();
+      for (VorlHandle old : stale) ASSERT_EQ(VorlPipeLength(old), 0.0);
+      EXPECT_EQ(VorlErrorLogCount(), std::min(static_cast<int>(stale.size()), 1000));
+    }
+    stale.push_back(model);
+    VorlModelDelete(&model);
+  }
+  VorlErrorLogClear();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // time, the reported size and the event-time scans.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "interface/vorl_error.h"
 #include "model/process_settings.h"
 #include "results/flow_sequence.h"
@@ -102,10 +104,34 @@ TEST_F(FlowSequence, EventTimes) {
 
   // Flow reversal needs outflow at the far end before the blow-down.
   EXPECT_EQ(sequenceOf({0.0}, 3).timeToFlowReversal(), 1e128);
-  GBSQ reversing = sequenceOf({1.0}, 2);
-  reversing[0].upstream.G = -3.0;
+  GBSQ reversing;
+  GB away = fixture.state(1.0, 2);
+  away.upstream.G = -3.0;
+  reversing.append(away);
   reversing.append(fixture.state(4.0, 3));
   EXPECT_EQ(reversing.timeToFlowReversal(), 4.0);
+}
+
+TEST_F(FlowSequence, TheLookupFindsTheRecordAScanBackFromTheEndFinds) {
+  // Repeated times, an infinite end, and times before, between, on and after
+  // the records; then the same once a rewrite has put the times out of order.
+  GBSQ history;
+  for (double t : {0.0, 0.0, 1.0, 2.0, 2.0, 2.0, 5.0, 9.0, 1e128}) history.append(fixture.state(t, 3));
+  const auto scanBack = [](const GBSQ& s, double t) {
+    int i = s.size() - 1;
+    while (s[i].time > t && i > 0) --i;
+    return i;
+  };
+  const double probes[] = {-1.0, 0.0, 0.5, 1.0, 2.0, 3.0, 5.0, 8.9, 9.0, 10.0, 1e128, 2e128,
+                           std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()};
+  for (int pass = 0; pass < 2; ++pass) {
+    for (double t : probes) {
+      int found = -2;
+      history.stateAt(t, 0.0, &found);
+      EXPECT_EQ(found, scanBack(history, t)) << pass << " " << t;
+    }
+    history.replaceLast(fixture.state(3.0, 3));  // now 9.0 is followed by 3.0
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // branches at that time.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "support/run_line.h"
 
 namespace {
@@ -11,16 +13,54 @@ using PipeResults = LogClearedTest;
 
 constexpr double kBoreArea = 0.19634954084936207;  // pi 0.5^2 / 4
 
-TEST_F(PipeResults, NothingBeforeARunOrATimeSetting) {
+TEST_F(PipeResults, NothingBeforeARunOrATimeSettingAndEachQuerySaysSo) {
   ModelHandle model(methaneLine());
   EXPECT_EQ(VorlPipeTimeSet(model, 10.0, 0.0), 0.0);
   EXPECT_TRUE(reported(3, "BAFH"));
-  const RunLine unset;
   VorlErrorLogClear();
-  EXPECT_EQ(VorlPipeMass(unset), 0.0);
-  EXPECT_EQ(VorlPipeExitVelocity(unset), 0.0);
-  EXPECT_EQ(VorlPipeMassInitial(unset), 0.0);
+  EXPECT_EQ(VorlPipeTimeMax(model), 0.0);
+  EXPECT_TRUE(reported(3, "BAFH"));
+  EXPECT_EQ(VorlBranchATimeToDechoke(model), 0.0);
+  EXPECT_TRUE(reported(3, "BAFH"));
+
+  // Run, but no time set: every query that combines the kept states refuses.
+  const RunLine unset;
+  using Query = double (*)(VorlHandle);
+  const Query queries[] = {VorlPipeMass, VorlPipeMassInPipe, VorlPipeMassExpelled, VorlPipeMassTrapped,
+                           VorlPipeMassPerUnitArea, VorlPipeMassInitial, VorlPipeExitFlux, VorlPipeExitVelocity,
+                           VorlPipeOrificeFluxDensity, VorlPipeOrificeVelocity};
+  for (Query query : queries) {
+    VorlErrorLogClear();
+    EXPECT_EQ(query(unset), 0.0);
+    EXPECT_TRUE(reported(3, "vlt"));
+  }
+  VorlErrorLogClear();
+  EXPECT_EQ(VorlPipeBranchAverage(unset, 1.0, 2.0), 0.0);
+  EXPECT_EQ(VorlPipeMassExpelledIsInfinite(unset), 0);
+  EXPECT_EQ(VorlErrorLogCount(), 2);
+  // The orifice area needs no time.
+  VorlErrorLogClear();
+  EXPECT_EQ(VorlPipeOrificeArea(unset), 2.0 * kBoreArea);
   EXPECT_EQ(VorlErrorLogCount(), 0);
+}
+
+TEST_F(PipeResults, ATimeOrToleranceThatIsNegativeOrNotFiniteIsRefused) {
+  const RunLine line;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const struct {
+    double time, tolerance;
+    int code;
+  } refused[] = {{nan, 0.0, 380}, {-1.0, 0.0, 380}, {std::numeric_limits<double>::infinity(), 0.0, 380},
+                 {600.0, nan, 381}, {600.0, -0.5, 381}};
+  VorlPipeTimeSet(line, 600.0, 0.0);
+  const double kept = VorlPipeMass(line);
+  for (const auto& r : refused) {
+    VorlErrorLogClear();
+    EXPECT_EQ(VorlPipeTimeSet(line, r.time, r.tolerance), 0.0);
+    EXPECT_TRUE(reported(r.code, "vlt")) << r.time << " " << r.tolerance;
+    // The states of the last setting stay.
+    EXPECT_EQ(VorlPipeMass(line), kept);
+  }
 }
 
 TEST_F(PipeResults, SingleBranchFluxAndTheMeanThatAlwaysDividesByTwo) {

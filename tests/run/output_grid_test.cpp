@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -62,35 +63,47 @@ TEST(OutputGridThinning, KeepsTheEndsReachesItsTargetAndNeverGoesBelowFour) {
   }
 }
 
-TEST(OutputGrid, EvenGridToTheEndOfTheRunAndBeforeAnyRun) {
-  // Before any run even grids are zeros and the run's times one zero.
+TEST(OutputGrid, EvenGridToTheEndOfTheRunAndRefusalsThatKeepTheGrid) {
+  // Before any run there is no end of the run to reach: refused, no grid.
   ModelHandle model(methaneLine());
+  VorlErrorLogClear();
   VorlPipeOutputTimesDefine(model, 0, 5);
-  EXPECT_EQ(grid(model), std::vector<double>(5, 0.0));
-  VorlPipeOutputTimesDefine(model, 2, 5);
-  EXPECT_EQ(grid(model), std::vector<double>{0.0});
-  EXPECT_EQ(VorlPipeOutputTimeTolerance(model, 0), 0.0);  // a single entry has no gap
+  EXPECT_TRUE(reported(3, "BAFH"));
+  EXPECT_EQ(VorlPipeOutputSteps(model), 0);
 
   VorlRun(model);
   const double tr = VorlPipeTimeMax(model);
   VorlPipeOutputTimesDefine(model, 0, 5);
-  EXPECT_EQ(grid(model), (std::vector<double>{0.0, 0.0, 1 * tr / 3, 2 * tr / 3, 3 * tr / 3}));
+  const std::vector<double> even{0.0, 0.0, 1 * tr / 3, 2 * tr / 3, 3 * tr / 3};
+  EXPECT_EQ(grid(model), even);
   // The two leading zeros have no tolerance; the others 5 % of their gap.
   EXPECT_EQ(VorlPipeOutputTimeTolerance(model, 0), 0.0);
   EXPECT_EQ(VorlPipeOutputTimeTolerance(model, 1), 0.0);
   EXPECT_DOUBLE_EQ(VorlPipeOutputTimeTolerance(model, 2), 0.05 * tr / 3);
   EXPECT_DOUBLE_EQ(VorlPipeOutputTimeTolerance(model, 4), 0.05 * tr / 3);
+  // An entry that does not exist answers -1 and says so.
   for (int outside : {5, -1}) {
+    VorlErrorLogClear();
     EXPECT_EQ(VorlPipeOutputTime(model, outside), -1.0);
     EXPECT_EQ(VorlPipeOutputTimeTolerance(model, outside), -1.0);
+    EXPECT_EQ(VorlErrorLogCount(), 2);
+    EXPECT_TRUE(reported(4, "vlOutT"));
   }
-  // Too few entries for an even grid give zeros; no such mode leaves the grid.
-  VorlPipeOutputTimesDefine(model, 0, -3);
-  EXPECT_EQ(VorlPipeOutputSteps(model), 0);
-  VorlPipeOutputTimesDefine(model, 0, 2);
-  EXPECT_EQ(grid(model), std::vector<double>(2, 0.0));
-  VorlPipeOutputTimesDefine(model, 7, 10);
-  EXPECT_EQ(grid(model), std::vector<double>(2, 0.0));
+  // Too few entries for an even grid, no such mode, a bad end time: each
+  // refused with its code, and the grid stays as it was.
+  const struct {
+    int mode, count;
+    double endTime;
+    int code;
+  } refused[] = {{0, -3, 0.0, 383}, {0, 2, 0.0, 383}, {7, 10, 0.0, 382}, {-1, 10, 0.0, 382},
+                 {2, 10, -1.0, 384}, {0, 10, std::numeric_limits<double>::quiet_NaN(), 384}};
+  for (const auto& r : refused) {
+    VorlPipeOutputTmaxSet(model, r.endTime);
+    VorlErrorLogClear();
+    VorlPipeOutputTimesDefine(model, r.mode, r.count);
+    EXPECT_TRUE(reported(r.code, "vlOutT")) << r.mode << " " << r.count;
+    EXPECT_EQ(grid(model), even) << r.mode << " " << r.count;
+  }
 }
 
 TEST(OutputGrid, AFedBranchThatNeverFinishesEndsOnTheCallersEndTime) {

@@ -82,7 +82,7 @@ GasProperties gasPropertiesOf(int number) {
   ReportCapture capture;  // a pressure above saturation would warn; not shown here
   VorlHandle model = VorlModelCreateZel(number);
   if (model == nullptr) return properties;
-  const double length = 1000.0, diameter = 0.5, pressure = 100000.0;
+  const double length = 1000.0, diameter = 0.5, pressure = 150000.0;  // above the default ambient pressure
   VorlPipeDiameterSet(model, diameter);
   VorlPipeLengthSet(model, length);
   VorlTotalInflowSet(model, 0.0);
