@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -21,15 +24,317 @@ extern char** environ;
 namespace brimlow {
 namespace {
 
-std::size_t columnIndex(const char* name) {
-  const auto& columns = pipeColumns();
+std::size_t columnIndex(const std::vector<Column>& columns, const char* name) {
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (std::string(columns[i].name) == name) return i;
   }
   return 0;
 }
 
+// Gnuplot's name of the SVG document (an identifier), replaced by the title.
+constexpr const char* kSvgName = "brimlow_release";
+
+// Colours of the curves: one per branch and one for the pipe as a whole.
+constexpr const char* kColourA = "#1f5fa8";
+constexpr const char* kColourB = "#d35400";
+constexpr const char* kColourTotal = "#202020";
+
+// The time axis is logarithmic, where the release is fastest in the first
+// seconds and slow for hours. It starts at the decade below the first
+// stored time after the breach, but spans no more than six decades: a very
+// short branch finishes in microseconds and would squeeze the rest.
+constexpr double kDecade = 10.0;
+constexpr double kTimeSpan = 1e6;
+
+// A logarithmic rate axis spans at most this ratio below its highest rate:
+// a rate that falls toward zero is drawn down to the axis rather than
+// stretching it over decades of nothing.
+constexpr double kRateSpan = 1e4;
+
+// A straight line between two times is a curve on a logarithmic axis: a
+// branch carried on at a steady rate is drawn through this many points a
+// decade.
+constexpr double kPointsPerDecade = 10.0;
+
+constexpr double kKilogramsPerTonne = 1000.0;
+
+// Records of a time within this fraction of the end belong to the plot.
+constexpr double kEndTolerance = 1e-9;
+
+// The curves of one branch, or of the pipe as a whole.
+struct History {
+  std::vector<PlotPoint> rate;  // kg/s
+  std::vector<PlotPoint> mass;  // t released
+  double carriedFrom = INFINITY;  // s: the last record of a fed branch carried on from there
+};
+
+// Carries a history from its last record to the end at its last rate, as
+// the library's own look-up beyond the last record does: a finished branch
+// stays at zero; a branch fed by the supply (its last record at the
+// infinite time) goes on at its last rate, the gas in it as it was, so that
+// what it releases grows by what the supply feeds in (feed, kg/s).
+void carryToEnd(History& h, double end, double feed) {
+  if (h.rate.empty() || h.rate.back().x >= end) return;
+  const PlotPoint lastRate = h.rate.back();
+  if (feed > 0.0) h.carriedFrom = lastRate.x;
+  const double lastMass = h.mass.back().y;
+  const double step = std::pow(kDecade, 1.0 / kPointsPerDecade);
+  for (double t = lastRate.x * step; t < end; t *= step) {
+    h.rate.push_back({t, lastRate.y});
+    h.mass.push_back({t, lastMass + feed * (t - lastRate.x) / kKilogramsPerTonne});
+  }
+  h.rate.push_back({end, lastRate.y});
+  h.mass.push_back({end, lastMass + feed * (end - lastRate.x) / kKilogramsPerTonne});
+}
+
+// Adds a record after the breach to a history; false once past the end.
+bool addRecord(History& h, double time, double rate, double mass, double end) {
+  if (time > end * (1.0 + kEndTolerance)) return false;
+  if (time > 0.0 && std::isfinite(rate) && std::isfinite(mass)) {
+    h.rate.push_back({time, rate});
+    h.mass.push_back({time, mass / kKilogramsPerTonne});
+  }
+  return true;
+}
+
+// A branch's records after the breach up to the end, carried to the end.
+History branchHistory(const Table& table, double end) {
+  const std::size_t time = columnIndex(branchColumns(), "time_s");
+  const std::size_t rate = columnIndex(branchColumns(), "exit_flux_kg_per_s");
+  const std::size_t mass = columnIndex(branchColumns(), "mass_expelled_kg");
+  const std::size_t inflow = columnIndex(branchColumns(), "upstream_flux_kg_per_s");
+  History h;
+  double feed = 0.0;
+  for (std::size_t i = 1; i < table.rows.size(); ++i) {  // row 0: before the breach
+    const auto& row = table.rows[i];
+    if (std::isinf(row[time])) {
+      feed = std::max(table.rows[i - 1][inflow], 0.0);
+      break;
+    }
+    if (!addRecord(h, row[time], row[rate], row[mass], end)) break;
+  }
+  carryToEnd(h, end, feed);
+  return h;
+}
+
+// The pipe as a whole at its output times after the breach, up to the end:
+// the library's own sum of the branches.
+History totalHistory(const Table& table, double end) {
+  const std::size_t time = columnIndex(pipeColumns(), "time_s");
+  const std::size_t rate = columnIndex(pipeColumns(), "exit_flux_kg_per_s");
+  const std::size_t mass = columnIndex(pipeColumns(), "mass_expelled_kg");
+  History h;
+  for (const auto& row : table.rows) {
+    if (!addRecord(h, row[time], row[rate], row[mass], end)) break;
+  }
+  return h;
+}
+
+// The end of the plot: the end of the finite history, or the last output
+// time when the run gives none.
+double endTime(const CaseResult& r) {
+  const double end = summaryValue(r, "end_time_s");
+  if (std::isfinite(end) && end > 0.0) return end;
+  double last = 0.0;
+  for (const auto& row : r.pipe.rows) {
+    if (std::isfinite(row[0])) last = std::max(last, row[0]);
+  }
+  return last;
+}
+
+double startTime(const std::vector<const History*>& histories, double end) {
+  double first = end;
+  for (const History* h : histories) {
+    if (!h->rate.empty()) first = std::min(first, h->rate.front().x);
+  }
+  const double start = std::pow(kDecade, std::floor(std::log10(std::max(first, end / kTimeSpan))));
+  return start < end ? start : end / kDecade;
+}
+
+// The value of a curve at time t: that of its first point at t, or between
+// the points around it.
+double valueAt(const std::vector<PlotPoint>& points, double t) {
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (points[i].x < t) continue;
+    if (points[i].x == t || i == 0) return points[i].y;
+    const PlotPoint& a = points[i - 1];
+    const PlotPoint& b = points[i];
+    return a.y + (b.y - a.y) * (t - a.x) / (b.x - a.x);
+  }
+  return points.empty() ? 0.0 : points.back().y;
+}
+
+// A time for a legend: seconds, minutes or hours as people say it.
+std::string timeText(double seconds) {
+  char text[32];
+  if (seconds < 120.0) {
+    std::snprintf(text, sizeof text, "%.3g s", seconds);
+  } else if (seconds < 7200.0) {
+    std::snprintf(text, sizeof text, "%.1f min", seconds / 60.0);
+  } else {
+    std::snprintf(text, sizeof text, "%.2f h", seconds / 3600.0);
+  }
+  return text;
+}
+
+// An event of a branch: when, what, and gnuplot's symbol for it.
+struct Event {
+  double time;
+  std::string what;
+  const char* marker;
+};
+
+// Events at the same time sit on each other: open symbols around smaller
+// filled ones keep each in sight.
+constexpr const char* kValveMarker = "pt 4 ps 2.2";          // open square
+constexpr const char* kDisturbedMarker = "pt 8 ps 1.7";      // open triangle
+constexpr const char* kReversalMarker = "pt 13 ps 1.2";      // filled diamond
+constexpr const char* kDechokeMarker = "pt 7 ps 1.3";        // filled circle
+constexpr const char* kDepressuriseMarker = "pt 11 ps 1.5";  // filled triangle, point down
+
+// The valve of the case on this side of the breach whose closure time is
+// nearest to t; null when there is none.
+const Valve* valveNear(const Case& c, double breach, bool upstream, double t) {
+  const Valve* nearest = nullptr;
+  for (const Valve& valve : c.valves) {
+    const bool onThisSide = upstream ? valve.position <= breach : valve.position >= breach;
+    if (onThisSide &&
+        (nearest == nullptr || std::abs(valve.closureTime - t) < std::abs(nearest->closureTime - t))) {
+      nearest = &valve;
+    }
+  }
+  return nearest;
+}
+
+// The valves that shut on a branch: a closure cuts the branch at the valve,
+// and the gas beyond it is trapped from that record on. Only a valve that
+// acted is shown (one beyond the open part of the branch never does).
+std::vector<Event> valveClosures(const Case& c, const CaseResult& r, bool upstream) {
+  const Table& table = upstream ? r.branchA : r.branchB;
+  const std::size_t time = columnIndex(branchColumns(), "time_s");
+  const std::size_t trapped = columnIndex(branchColumns(), "mass_trapped_kg");
+  std::vector<Event> events;
+  for (std::size_t i = 2; i < table.rows.size(); ++i) {
+    const double t = table.rows[i][time];
+    if (!(table.rows[i][trapped] > table.rows[i - 1][trapped]) || !std::isfinite(t)) continue;
+    const Valve* valve = valveNear(c, r.breachLocation, upstream, t);
+    events.push_back(
+        {t, valve == nullptr ? "valve shut" : "valve at " + shortText(valve->position / 1000.0) + " km shut",
+         kValveMarker});
+  }
+  return events;
+}
+
+// Every event of a branch in the order of time; those that never happen
+// have an infinite time.
+std::vector<Event> branchEvents(const Case& c, const CaseResult& r, bool upstream) {
+  const std::string prefix = upstream ? "a_" : "b_";
+  const auto timeOf = [&](const char* field) { return summaryValue(r, prefix + field); };
+  std::vector<Event> events = valveClosures(c, r, upstream);
+  events.push_back({timeOf("time_to_disturb_entire_branch_s"), "whole branch disturbed", kDisturbedMarker});
+  if (!upstream) events.push_back({timeOf("time_to_flow_reversal_s"), "flow reversed at the far end", kReversalMarker});
+  events.push_back({timeOf("time_to_dechoke_s"), "dechoked", kDechokeMarker});
+  events.push_back({timeOf("time_to_depressurise_s"), "depressurised", kDepressuriseMarker});
+  std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.time < b.time; });
+  return events;
+}
+
+std::string lineStyle(double width, const char* colour) {
+  char style[64];
+  std::snprintf(style, sizeof style, "lines lw %.1f lc rgb '%s'", width, colour);
+  return style;
+}
+
+// The total is drawn beneath the branches and wider: where one branch alone
+// releases, the branch's colour runs inside the total's.
+constexpr double kTotalWidth = 3.5;
+constexpr double kBranchWidth = 1.8;
+
+struct Branch {
+  bool upstream;
+  const History& history;
+  const char* label;
+  const char* colour;
+};
+
+// The markers of a branch's events within the plotted times, on its curves.
+void addEvents(PlotData& plot, const Case& c, const CaseResult& r, const Branch& branch) {
+  for (const Event& event : branchEvents(c, r, branch.upstream)) {
+    if (!(event.time >= plot.timeStart && event.time <= plot.timeEnd)) continue;
+    const std::string style = std::string("points ") + event.marker + " lw 2 lc rgb '" + branch.colour + "'";
+    const std::string label =
+        std::string(branch.upstream ? "A" : "B") + ": " + event.what + ", " + timeText(event.time);
+    plot.panels[0].series.push_back({label, style, {{event.time, valueAt(branch.history.rate, event.time)}}});
+    plot.panels[1].series.push_back({label, style, {{event.time, valueAt(branch.history.mass, event.time)}}});
+  }
+}
+
+// Zero cannot be drawn on a logarithmic axis: the rates are drawn no lower
+// than its bottom, so that a branch that finishes runs along it to the end.
+// True when some rate lay below it.
+bool setLogFloor(PlotPanel& panel, double span) {
+  double highest = 0.0, lowest = INFINITY;
+  for (const PlotSeries& series : panel.series) {
+    for (const PlotPoint& p : series.points) {
+      highest = std::max(highest, p.y);
+      if (p.y > 0.0) lowest = std::min(lowest, p.y);
+    }
+  }
+  if (!(highest > 0.0)) highest = lowest = 1.0;
+  panel.floor = std::pow(kDecade, std::floor(std::log10(std::max(lowest, highest / span))));
+  bool lifted = false;
+  for (PlotSeries& series : panel.series) {
+    for (PlotPoint& p : series.points) {
+      lifted = lifted || p.y < panel.floor;
+      p.y = std::max(p.y, panel.floor);
+    }
+  }
+  return lifted;
+}
+
 }  // namespace
+
+PlotData releasePlot(const Case& c, const CaseResult& r) {
+  PlotData plot;
+  plot.timeEnd = endTime(r);
+  const History a = r.hasA ? branchHistory(r.branchA, plot.timeEnd) : History{};
+  const History b = r.hasB ? branchHistory(r.branchB, plot.timeEnd) : History{};
+  const History total = totalHistory(r.pipe, plot.timeEnd);
+  plot.timeStart = startTime({&a, &b, &total}, plot.timeEnd);
+  plot.panels = {{"release rate (kg/s)", true, 0.0, true, {}}, {"mass released (t)", false, 0.0, false, {}}};
+  PlotPanel& rates = plot.panels[0];
+  PlotPanel& masses = plot.panels[1];
+
+  rates.series.push_back({"total", lineStyle(kTotalWidth, kColourTotal), total.rate});
+  masses.series.push_back({"total", lineStyle(kTotalWidth, kColourTotal), total.mass});
+  std::vector<Branch> branches;
+  if (r.hasA) branches.push_back({true, a, "branch A (upstream)", kColourA});
+  if (r.hasB) branches.push_back({false, b, "branch B (downstream)", kColourB});
+  for (const Branch& branch : branches) {
+    rates.series.push_back({branch.label, lineStyle(kBranchWidth, branch.colour), branch.history.rate});
+    masses.series.push_back({branch.label, lineStyle(kBranchWidth, branch.colour), branch.history.mass});
+  }
+  // The rate at the instant of the breach lies left of a logarithmic time
+  // axis: shown on its left edge.
+  const double initial = summaryValue(r, "initial_release_rate_kg_per_s");
+  if (std::isfinite(initial) && initial > 0.0) {
+    rates.series.push_back({"total at the instant of the breach, " + shortText(std::round(initial)) + " kg/s",
+                            "points pt 6 ps 1.8 lw 2 lc rgb '" + std::string(kColourTotal) + "'",
+                            {{plot.timeStart, initial}}});
+  }
+  for (const Branch& branch : branches) addEvents(plot, c, r, branch);
+  if (setLogFloor(rates, kRateSpan)) {
+    plot.notes.push_back("Rates below " + shortText(rates.floor) + " kg/s (zero too) lie on the axis.");
+  }
+  for (const Branch& branch : branches) {
+    if (branch.history.carriedFrom >= plot.timeEnd) continue;
+    plot.notes.push_back(std::string(branch.upstream ? "Branch A" : "Branch B") +
+                         ", fed by the supply, holds its last rate");
+    plot.notes.push_back("from its last record on (" + timeText(branch.history.carriedFrom) + ").");
+  }
+  plot.notes.push_back("The plot ends with the finite history (" + timeText(plot.timeEnd) + ").");
+  return plot;
+}
 
 std::string findGnuplot() {
   const char* path = std::getenv("PATH");
@@ -55,63 +360,189 @@ std::string plotTitle(const Case& c, const CaseResult& r) {
          shortText(c.upstreamPressure / 1e5) + " bar, breach at " + shortText(r.breachLocation / 1000.0) + " km";
 }
 
-std::string plotScript(const std::string& format, const CaseResult& r) {
-  const std::size_t timeColumn = columnIndex("time_s");
-  const std::size_t rateColumn = columnIndex("exit_flux_kg_per_s");
-  const std::size_t massColumn = columnIndex("mass_expelled_kg");
-  // A branch fed by the supply has an output grid carried far beyond the end
-  // of the finite history: the plot stops there.
-  const double end = summaryValue(r, "end_time_s");
-  const bool hours = end > 7200.0;
-  const double unit = hours ? 3600.0 : 60.0;
+namespace {
 
-  std::string data;
-  for (std::size_t i = 1; i < r.pipe.rows.size(); ++i) {  // row 0: before the breach
-    const auto& row = r.pipe.rows[i];
-    const double time = row[timeColumn];
-    if (end > 0.0 && time > end * (1.0 + 1e-9)) break;
-    if (!std::isfinite(row[rateColumn]) || !std::isfinite(row[massColumn])) continue;
-    char line[128];
-    std::snprintf(line, sizeof line, "%.9g %.9g %.9g\n", time / unit, row[rateColumn], row[massColumn] / 1000.0);
-    data += line;
+// Text of the tool's own (a legend entry) as a gnuplot string: single
+// quotes take nothing but a doubled quote as special; control characters,
+// which would end the command, go.
+std::string quoted(const std::string& text) {
+  std::string out = "'";
+  for (const char ch : withoutControlCharacters(text)) out += ch == '\'' ? std::string("''") : std::string(1, ch);
+  return out + "'";
+}
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", value);
+  return text;
+}
+
+// The time axis in seconds, its tics named in the units people use.
+std::string timeTics(double start, double end) {
+  static const struct {
+    double seconds;
+    const char* name;
+  } kTics[] = {{0.001, "1 ms"}, {0.01, "0.01 s"}, {0.1, "0.1 s"}, {1.0, "1 s"},      {10.0, "10 s"},
+               {60.0, "1 min"}, {600.0, "10 min"}, {3600.0, "1 h"}, {36000.0, "10 h"}, {360000.0, "100 h"}};
+  std::string tics;
+  for (const auto& tic : kTics) {
+    if (tic.seconds < start * (1 - 1e-9) || tic.seconds > end * (1 + 1e-9)) continue;
+    tics += std::string(tics.empty() ? "" : ", ") + "'" + tic.name + "' " + number(tic.seconds);
   }
+  return "set xtics (" + tics + ")\n";
+}
 
+}  // namespace
+
+namespace {
+
+// The layout, as fractions of the picture: the panels stacked on the left,
+// the legend in a column on their right.
+constexpr double kPanelsTop = 0.92, kPanelsBottom = 0.08, kPanelGap = 0.08;
+constexpr double kPanelsLeft = 0.09, kPanelsRight = 0.66, kLegendLeft = 0.68;
+constexpr double kNotesTop = 0.40, kNoteSpacing = 0.03;
+
+// The name of a series' data block in the script.
+std::string blockName(std::size_t panel, std::size_t series) {
+  return "$p" + std::to_string(panel + 1) + "s" + std::to_string(series + 1);
+}
+
+// Every series' points as an inline data block: numbers only.
+std::string dataBlocks(const PlotData& plot) {
+  std::string s;
+  for (std::size_t p = 0; p < plot.panels.size(); ++p) {
+    for (std::size_t i = 0; i < plot.panels[p].series.size(); ++i) {
+      s += blockName(p, i) + " << EOD\n";
+      for (const PlotPoint& point : plot.panels[p].series[i].points) {
+        s += number(point.x) + " " + number(point.y) + "\n";
+      }
+      s += "EOD\n";
+    }
+  }
+  return s;
+}
+
+// The commands of panel p: its place, axes and plot of its series (a
+// series without points has nothing to draw, and gnuplot refuses a plot of
+// nothing but empty ones).
+std::string panelCommands(const PlotData& plot, std::size_t p) {
+  const PlotPanel& panel = plot.panels[p];
+  const double height = (kPanelsTop - kPanelsBottom - kPanelGap * (plot.panels.size() - 1)) / plot.panels.size();
+  const double top = kPanelsTop - p * (height + kPanelGap);
+  std::string s = "set tmargin at screen " + number(top) + "\nset bmargin at screen " + number(top - height) + "\n";
+  s += p + 1 == plot.panels.size() ? "set xlabel 'time since the breach'\n" : "unset xlabel\n";
+  s += "set ylabel " + quoted(panel.yLabel) + "\n";
+  s += panel.legend ? "set key\n" : "set key off\n";
+  if (panel.logY) {
+    s += "set logscale y\nset yrange [" + number(panel.floor) + ":*]\n";
+  } else {
+    s += "unset logscale y\nset yrange [0:*]\n";
+  }
+  std::string items;
+  for (std::size_t i = 0; i < panel.series.size(); ++i) {
+    const PlotSeries& series = panel.series[i];
+    if (series.points.empty()) continue;
+    items += std::string(items.empty() ? "plot " : ", \\\n     ") + blockName(p, i) + " using 1:2 with " +
+             series.style + " " + (series.label.empty() ? "notitle" : "title " + quoted(series.label));
+  }
+  return s + items + "\n";
+}
+
+// The notes in the legend's column, below the middle of the picture.
+std::string noteLabels(const std::vector<std::string>& notes) {
+  std::string s;
+  for (std::size_t i = 0; i < notes.size(); ++i) {
+    s += "set label " + std::to_string(i + 1) + " " + quoted(notes[i]) + " at screen " + number(kLegendLeft) + "," +
+         number(kNotesTop - i * kNoteSpacing) + " left font ',10' textcolor rgb '#505050' noenhanced\n";
+  }
+  return s;
+}
+
+}  // namespace
+
+std::string plotScript(const std::string& format, const PlotData& plot) {
   std::string s;
   if (format == "svg") {
-    s += "set terminal svg size 900,700 dynamic font 'sans,12' background rgb 'white'\n";
+    s += std::string("set terminal svg size 1240,820 dynamic name '") + kSvgName +
+         "' font 'sans,12' background rgb 'white'\n";
   } else {
-    s += "set terminal pngcairo size 1000,760 font 'sans,11'\n";
+    s += "set terminal pngcairo size 1240,820 font 'sans,11'\n";
   }
   s += "set output ARG2\n";
-  s += "$release << EOD\n" + data + "EOD\n";
+  s += dataBlocks(plot);
   // The title is text to show, not markup: noenhanced keeps ^, _ and braces.
-  s += "set multiplot layout 2,1 title ARG1 noenhanced\n";
-  s += "set grid xtics ytics mytics lc rgb '#d0d0d0'\n";
-  s += "set key off\n";
-  // Both panels on the same time axis, ending with the history.
-  if (end > 0.0) {
-    char range[64];
-    std::snprintf(range, sizeof range, "set xrange [0:%.9g]\n", end / unit);
-    s += range;
-  } else {
-    s += "set xrange [0:*]\n";
-  }
-  s += "set lmargin 12\n";
-  s += std::string("set xlabel ") + (hours ? "'time since the breach (h)'" : "'time since the breach (min)'") + "\n";
-  s += "set ylabel 'release rate (kg/s)'\n";
-  s += "set logscale y\n";
+  s += "set multiplot title ARG1 noenhanced\n";
+  s += "set grid xtics ytics mytics lt 1 lw 0.5 lc rgb '#e4e4e4'\n";
+  s += "set logscale x\n";
+  s += "set xrange [" + number(plot.timeStart) + ":" + number(plot.timeEnd) + "]\n";
+  s += timeTics(plot.timeStart, plot.timeEnd);
   s += "set format y '%g'\n";
-  s += "plot $release using 1:2 with lines lw 2 lc rgb '#c0392b'\n";
-  s += "unset logscale y\n";
-  s += "set ylabel 'mass released (t)'\n";
-  s += "set yrange [0:*]\n";
-  s += "plot $release using 1:3 with lines lw 2 lc rgb '#2c5d8a'\n";
+  s += "set lmargin at screen " + number(kPanelsLeft) + "\nset rmargin at screen " + number(kPanelsRight) + "\n";
+  s += "set key at screen " + number(kLegendLeft) + "," + number(kPanelsTop) +
+       " top left Left reverse noenhanced spacing 1.3 samplen 2.5\n";
+  for (std::size_t p = 0; p < plot.panels.size(); ++p) {
+    // Labels stay set for every later plot: the notes go with the last.
+    if (p + 1 == plot.panels.size()) s += noteLabels(plot.notes);
+    s += panelCommands(plot, p);
+  }
   s += "unset multiplot\n";
   s += "set output\n";
   return s;
 }
 
 namespace {
+
+// Text as XML character data or an attribute value.
+std::string xmlEscaped(const std::string& text) {
+  std::string out;
+  for (const char ch : text) {
+    switch (ch) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out += ch;
+    }
+  }
+  return out;
+}
+
+// The most of the title kept in the SVG's title element.
+constexpr std::size_t kSvgTitleKept = 300;
+
+// Gnuplot names an SVG document by its terminal's `name`, an identifier; the
+// document's title element gets the plot's title instead, as escaped XML
+// (bytes that are no UTF-8 shown as escapes), and the drawing is copied to
+// outputPath. False with a problem.
+bool writeTitledSvg(const std::string& drawingPath, const std::string& outputPath, const std::string& shownPath,
+                    const std::string& title, std::string& problem) {
+  std::ifstream in(drawingPath, std::ios::binary);
+  std::ostringstream read;
+  read << in.rdbuf();
+  std::string drawing = read.str();
+  if (drawing.empty()) {
+    problem = "gnuplot wrote no " + shownPath;
+    return false;
+  }
+  const std::string named = std::string("<title>") + kSvgName + "</title>";
+  const std::size_t at = drawing.find(named);
+  if (at != std::string::npos) {
+    drawing.replace(at, named.size(), "<title>" + xmlEscaped(shownText(title, kSvgTitleKept)) + "</title>");
+  }
+  std::FILE* file = std::fopen(outputPath.c_str(), "wb");
+  if (file == nullptr) {
+    problem = "cannot write " + shownPath + " (" + std::strerror(errno) + ")";
+    return false;
+  }
+  CheckedStream stream(file, shownPath);
+  const bool written = stream.write(drawing) && stream.flush();
+  if (std::fclose(file) != 0 || !written) {
+    problem = written ? "cannot write " + shownPath + " (" + std::strerror(errno) + ")" : stream.problem();
+    return false;
+  }
+  return true;
+}
 
 // The most of gnuplot's messages kept for a report of its failure.
 constexpr std::size_t kMessagesKept = 4096;
@@ -177,10 +608,15 @@ bool writePlot(const std::string& gnuplot, const std::string& outputPath, const 
     return false;
   }
   ScratchFile script;
-  if (!script.create("brimlow-plot", plotScript(format, result), problem)) return false;
+  if (!script.create("brimlow-plot", plotScript(format, releasePlot(c, result)), problem)) return false;
+  // An SVG is drawn aside first: its title element is set afterwards.
+  const bool svg = format == "svg";
+  ScratchFile drawing;
+  if (svg && !drawing.create("brimlow-plot-svg", "", problem)) return false;
+  const std::string title = plotTitle(c, result);
   std::string messages;
   int status = 0;
-  if (!runGnuplot(gnuplot, {"-c", script.path(), plotTitle(c, result), outputPath}, messages, status)) {
+  if (!runGnuplot(gnuplot, {"-c", script.path(), title, svg ? drawing.path() : outputPath}, messages, status)) {
     problem = "cannot start " + gnuplot;
     return false;
   }
@@ -189,6 +625,7 @@ bool writePlot(const std::string& gnuplot, const std::string& outputPath, const 
     problem = "gnuplot failed to draw " + shownPath + (message.empty() ? "" : ": " + message);
     return false;
   }
+  if (svg) return writeTitledSvg(drawing.path(), outputPath, shownPath, title, problem);
   struct stat info {};
   if (::stat(outputPath.c_str(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0)) {
     problem = "gnuplot wrote no " + shownPath;
