@@ -16,9 +16,9 @@ packages=(
   cmake make gcc g++ nlohmann-json3-dev
   # The C++ tests.
   libgtest-dev
-  # The installation tests: pkg-config for the consumer project, dpkg-dev
-  # (dpkg-shlibdeps) for the Debian package made by cpack.
-  pkgconf dpkg-dev
+  # The installation tests: pkg-config for the consumer project; for the
+  # Debian package made by cpack, dpkg-dev (dpkg-shlibdeps) and file.
+  pkgconf dpkg-dev file
   # The tool's plots.
   gnuplot-nox
   # The Python tests: arrays, the test runner, a local Dask cluster, figures.
