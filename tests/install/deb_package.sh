@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Makes the Debian package of the build tree with cpack and checks it: its
+# name, its dependencies found by dpkg-shlibdeps, the files it holds (library
+# with its links, header and tables, CMake package, vorl.pc, tool), and that
+# the tool runs from the unpacked files.
+# Usage: deb_package.sh BUILD_DIR CONFIG VERSION HAS_TOOL
+set -euo pipefail
+build=$1 config=$2 version=$3 has_tool=$4
+major=${version%%.*}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vorl-deb.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+fail() { echo "deb test: $*" >&2; exit 1; }
+
+cpack -G DEB -C "$config" --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log" >&2; fail "cpack -G DEB failed"; }
+package=$(find "$work" -maxdepth 1 -name 'brimlow_*.deb')
+[ -n "$package" ] || fail "no brimlow_*.deb in $work"
+
+[ "$(dpkg-deb -f "$package" Package)" = brimlow ] || fail "the package is not named brimlow"
+[ "$(dpkg-deb -f "$package" Version)" = "$version" ] || fail "the package has not version $version"
+depends=$(dpkg-deb -f "$package" Depends)
+for library in libc6 libstdc++6; do
+  [[ $depends == *"$library "* || $depends == *"$library," || $depends == *"$library" ]] ||
+    fail "Depends ($depends) lacks $library"
+done
+
+contents=$(dpkg-deb -c "$package" | awk '{print $6 ($7 == "->" ? " -> " $8 : "")}')
+expect() {
+  grep -Eq "$1" <<<"$contents" || { printf '%s\n' "$contents" >&2; fail "the package lacks $1"; }
+}
+expect "^\./usr/lib/(.*/)?libvorl\.so\.$version\$"
+expect "^\./usr/lib/(.*/)?libvorl\.so\.$major -> libvorl\.so\.$version\$"
+expect "^\./usr/lib/(.*/)?libvorl\.so -> libvorl\.so\.$major\$"
+expect '^\./usr/include/vorl\.h$'
+expect '^\./usr/include/vorl_exports\.inc$'
+expect '^\./usr/lib/(.*/)?cmake/vorl/vorlConfig\.cmake$'
+expect '^\./usr/lib/(.*/)?cmake/vorl/vorlConfigVersion\.cmake$'
+expect '^\./usr/lib/(.*/)?cmake/vorl/vorlTargets\.cmake$'
+expect '^\./usr/lib/(.*/)?pkgconfig/vorl\.pc$'
+if [ "$has_tool" = 1 ]; then
+  expect '^\./usr/bin/brimlow$'
+  dpkg-deb -x "$package" "$work/root"
+  env -u LD_LIBRARY_PATH "$work/root/usr/bin/brimlow" materials | grep -q '^methane  *74828 ' ||
+    fail "the packed brimlow does not run"
+fi
