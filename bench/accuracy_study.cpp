@@ -52,14 +52,21 @@ constexpr double kRoughness = 5e-5;  // m, as the tool's default case
 constexpr double kMinute = 60.0;
 constexpr double kHour = 3600.0;
 constexpr int kDefaultDivision = 1000;
+// Cases run again on a reference grid twice as fine, to show that the
+// reference's own error is far below the gaps studied.
+constexpr double kGridCheckRefinement = 2.0;
+const std::vector<std::string> kGridCheckCases{"default", "a0.05", "short-mid", "long-end"};
 
 // The times of the main tables (s).
 const std::vector<double> kTableTimes{10.0, kMinute, 10.0 * kMinute, kHour};
+// The times of the 20 km line's table and the 1,000 km line's (s).
+const std::vector<double> kShortLineTimes{10.0, kMinute, 5.0 * kMinute};
+const std::vector<double> kLongLineTimes{kHour, 3.0 * kHour, 6.0 * kHour, 12.0 * kHour, 24.0 * kHour};
 // Sample times per decade of the series drawn.
 constexpr int kSamplesPerDecade = 20;
-// Below this fraction of its rate at the first sample, a release has ended:
-// a ratio of rates means nothing there.
-constexpr double kEndedRateFraction = 1e-3;
+// Below this fraction of its rate at the first sample (1 s), a release has
+// ended: a ratio of the rates of its tail means nothing to a user.
+constexpr double kEndedRateFraction = 0.01;
 
 // The inputs both models share.
 struct Line {
@@ -89,6 +96,9 @@ struct StudyCase {
 struct Series {
   std::vector<double> time, rate, mass, farEndPressure;
   double initialMass = 0.0;
+  // Fast model, breach at an end: when its decompression front reaches the
+  // far end (s).
+  double farEndReached = std::nan("");
 };
 
 struct Comparison {
@@ -139,6 +149,8 @@ class FastModel {
       s.mass.push_back(VorlPipeMassExpelled(handle_));
       if (VorlIsSingleBranchA(handle_) || VorlIsSingleBranchB(handle_)) s.farEndPressure.push_back(farEndPressure(t));
     }
+    if (VorlIsSingleBranchA(handle_)) s.farEndReached = VorlBranchATimeToDisturbEntireFlow(handle_);
+    if (VorlIsSingleBranchB(handle_)) s.farEndReached = VorlBranchBTimeToDisturbEntireFlow(handle_);
     return s;
   }
 
@@ -211,16 +223,18 @@ Series runReferenceSeries(const Line& line, double fanning, Gas gas, double refi
 
 // ---- The cases ----
 
-// 20 samples per decade from 1 s to the end, with the table times and the end.
-std::vector<double> sampleTimes(double endTime, const std::vector<double>& extra) {
+// 20 samples per decade from 1 s to the end, with the times of every table
+// and the end.
+std::vector<double> sampleTimes(double endTime) {
   std::vector<double> times;
   for (int k = 0;; ++k) {
     const double t = std::pow(10.0, static_cast<double>(k) / kSamplesPerDecade);
     if (t >= endTime) break;
     times.push_back(t);
   }
-  for (double t : extra)
-    if (t <= endTime) times.push_back(t);
+  for (const auto* table : {&kTableTimes, &kShortLineTimes, &kLongLineTimes})
+    for (double t : *table)
+      if (t <= endTime) times.push_back(t);
   times.push_back(endTime);
   std::sort(times.begin(), times.end());
   // Merge times closer than a millisecond (the grid's rounding of 10^k).
@@ -257,7 +271,7 @@ std::vector<StudyCase> studyCases() {
   add("L50", "length 50 km (breach 15 km)", "length", 4 * kHour, [](Line& l) { l.length = 50e3, l.breach = 15e3; });
   add("L200", "length 200 km (breach 60 km)", "length", 8 * kHour,
       [](Line& l) { l.length = 200e3, l.breach = 60e3; });
-  add("L400", "length 400 km (breach 120 km)", "length", 12 * kHour,
+  add("L400", "length 400 km (breach 120 km)", "length", 24 * kHour,
       [](Line& l) { l.length = 400e3, l.breach = 120e3; });
 
   add("D0.4", "bore 0.4 m", "bore", 4 * kHour, [](Line& l) { l.bore = 0.4; });
@@ -269,11 +283,11 @@ std::vector<StudyCase> studyCases() {
   add("p150", "150 bar", "pressure", 4 * kHour, [](Line& l) { l.upstreamPressure = 150e5; });
   cases.back().realGasToo = true;
 
-  add("x0", "breach at 0 km (upstream end)", "breach", 4 * kHour, [](Line& l) { l.breach = 0.0; });
-  add("x10", "breach at 10 km", "breach", 4 * kHour, [](Line& l) { l.breach = 10e3; });
+  add("x0", "breach at 0 km (upstream end)", "breach", 12 * kHour, [](Line& l) { l.breach = 0.0; });
+  add("x10", "breach at 10 km", "breach", 8 * kHour, [](Line& l) { l.breach = 10e3; });
   add("x50", "breach at 50 km", "breach", 4 * kHour, [](Line& l) { l.breach = 50e3; });
   add("x70", "breach at 70 km", "breach", 4 * kHour, [](Line& l) { l.breach = 70e3; });
-  add("x100", "breach at 100 km (downstream end)", "breach", 4 * kHour, [](Line& l) { l.breach = 100e3; });
+  add("x100", "breach at 100 km (downstream end)", "breach", 12 * kHour, [](Line& l) { l.breach = 100e3; });
 
   add("a0.5", "aperture 0.5", "aperture", 4 * kHour, [](Line& l) { l.aperture = 0.5; });
   add("a0.2", "aperture 0.2", "aperture", 6 * kHour, [](Line& l) { l.aperture = 0.2; });
@@ -286,7 +300,7 @@ std::vector<StudyCase> studyCases() {
 
   add("Q0x100", "no inflow, breach at 100 km", "combined", 8 * kHour,
       [](Line& l) { l.inflow = 0.0, l.breach = 100e3; });
-  add("L200p100x200", "200 km, 100 bar, breach at 200 km", "combined", 8 * kHour,
+  add("L200p100x200", "200 km, 100 bar, breach at 200 km", "combined", 24 * kHour,
       [](Line& l) { l.length = 200e3, l.upstreamPressure = 100e5, l.breach = 200e3; });
   add("L200a0.1", "200 km, breach at 60 km, aperture 0.1", "combined", 12 * kHour,
       [](Line& l) { l.length = 200e3, l.breach = 60e3, l.aperture = 0.1; });
@@ -351,7 +365,7 @@ std::vector<Comparison> runAll(const std::vector<Job>& jobs, int division, int t
                   << (job.refinement != 1.0 ? " (refined)" : "") << " ...\n";
       }
       const StudyCase& c = *job.study;
-      const std::vector<double> times = sampleTimes(c.endTime, kTableTimes);
+      const std::vector<double> times = sampleTimes(c.endTime);
       out.study = job.study;
       out.gas = job.gas;
       out.refinement = job.refinement;
@@ -376,9 +390,10 @@ std::vector<Comparison> runAll(const std::vector<Job>& jobs, int division, int t
 
 // ---- Reading the series ----
 
+// The sample at time t, which every table time is.
 std::size_t indexOf(const Series& s, double t) {
-  const auto it = std::min_element(s.time.begin(), s.time.end(),
-                                   [t](double a, double b) { return std::fabs(a - t) < std::fabs(b - t); });
+  const auto it = std::lower_bound(s.time.begin(), s.time.end(), t - 1e-6);
+  if (it == s.time.end() || std::fabs(*it - t) > 1e-6) throw std::logic_error("no sample at a table time");
   return static_cast<std::size_t>(it - s.time.begin());
 }
 
@@ -434,7 +449,7 @@ const Comparison* find(const std::vector<Comparison>& all, const std::string& id
 
 void shortLineTable(std::ostream& md, const std::vector<Comparison>& all) {
   md << "| Breach | Rate 10 s | 1 min | 5 min | Mass 10 s | 1 min | 5 min |\n|---|---:|---:|---:|---:|---:|---:|\n";
-  const std::vector<double> times{10.0, kMinute, 5.0 * kMinute};
+  const std::vector<double>& times = kShortLineTimes;
   for (const char* id : {"short-start", "short-mid", "short-end"}) {
     const Comparison* c = find(all, id, Gas::kIdeal);
     if (c == nullptr) continue;
@@ -448,18 +463,17 @@ void shortLineTable(std::ostream& md, const std::vector<Comparison>& all) {
 void longLineTable(std::ostream& md, const std::vector<Comparison>& all) {
   const Comparison* fastStart = find(all, "long-start", Gas::kIdeal);
   const Comparison* ideal = find(all, "long-end", Gas::kIdeal);
-  const Comparison* idealFine = find(all, "long-end", Gas::kIdeal, 2.0);
+  const Comparison* idealFine = find(all, "long-end", Gas::kIdeal, kGridCheckRefinement);
   const Comparison* real = find(all, "long-end", Gas::kPengRobinson);
   if (fastStart == nullptr || ideal == nullptr || real == nullptr) return;
   md << "| Time | Closed-end pressure, bar: fast model (breach at 1,000 km) | fast model (breach at 0 km) | "
         "reference, ideal gas | reference, ideal gas, grid twice as fine | reference, Peng-Robinson | "
         "Released, fast / ideal | Released, fast / Peng-Robinson |\n";
   md << "|---|---:|---:|---:|---:|---:|---:|---:|\n";
-  for (double hours : {1.0, 3.0, 6.0, 12.0, 24.0}) {
-    const double t = hours * kHour;
+  for (double t : kLongLineTimes) {
     const auto bar = [t](const Series& s) { return fixed(s.farEndPressure[indexOf(s, t)] / 1e5, 1); };
     const auto released = [t](const Series& s) { return s.mass[indexOf(s, t)]; };
-    md << "| " << fixed(hours, 0) << " h | " << bar(ideal->fast) << " | " << bar(fastStart->fast) << " | "
+    md << "| " << duration(t) << " | " << bar(ideal->fast) << " | " << bar(fastStart->fast) << " | "
        << bar(ideal->reference) << " | " << (idealFine != nullptr ? bar(idealFine->reference) : "-") << " | "
        << bar(real->reference) << " | " << fixed(released(ideal->fast) / released(ideal->reference), 2) << " | "
        << fixed(released(ideal->fast) / released(real->reference), 2) << " |\n";
@@ -468,19 +482,46 @@ void longLineTable(std::ostream& md, const std::vector<Comparison>& all) {
      << fixed(ideal->reference.initialMass / 1e6, 1) << ", Peng-Robinson " << fixed(real->reference.initialMass / 1e6, 1)
      << "; released in 24 h, kt: fast model " << fixed(ideal->fast.mass.back() / 1e6, 1) << ", ideal gas "
      << fixed(ideal->reference.mass.back() / 1e6, 1) << ", Peng-Robinson " << fixed(real->reference.mass.back() / 1e6, 1)
-     << "; Fanning factor " << fixed(ideal->fanning, 5) << ".\n";
+     << "; Fanning factor " << fixed(ideal->fanning, 5) << ". The fast model's decompression front reaches the "
+     << "closed end after " << fixed(ideal->fast.farEndReached / kHour, 1) << " h.\n";
+}
+
+// The largest change of the reference's release rate and released mass at
+// the sample times when every cell is half as long (rates only while the
+// release lasts).
+void gridCheckTable(std::ostream& md, const std::vector<Comparison>& all) {
+  md << "| Case | End | Release rate, largest change | Released mass, largest change |\n|---|---:|---:|---:|\n";
+  for (const std::string& id : kGridCheckCases) {
+    const Comparison* coarse = find(all, id, Gas::kIdeal);
+    const Comparison* fine = find(all, id, Gas::kIdeal, kGridCheckRefinement);
+    if (coarse == nullptr || fine == nullptr) continue;
+    const Series &a = coarse->reference, &b = fine->reference;
+    double rate = 0.0, mass = 0.0;
+    for (std::size_t i = 0; i < a.time.size(); ++i) {
+      if (a.rate[i] > kEndedRateFraction * a.rate.front())
+        rate = std::max(rate, std::fabs(b.rate[i] / a.rate[i] - 1.0));
+      mass = std::max(mass, std::fabs(b.mass[i] / a.mass[i] - 1.0));
+    }
+    md << "| " << coarse->study->label << " | " << duration(coarse->study->endTime) << " | "
+       << fixed(100.0 * rate, 2) << " % | " << fixed(100.0 * mass, 2) << " % |\n";
+  }
 }
 
 // ---- Files for the pictures ----
 
 void writeSeries(const std::filesystem::path& file, const std::vector<Comparison>& all) {
   std::ofstream out(file);
-  out << "id\tgas\trefinement\ttime_s\tfast_rate\treference_rate\tfast_mass\treference_mass\n";
+  out << "id\tgas\trefinement\ttime_s\tfast_rate\treference_rate\tfast_mass\treference_mass"
+         "\tfast_far_end_pressure\treference_far_end_pressure\n";
+  // The far-end pressure, for a breach at an end of the line; nan otherwise.
+  const auto farEnd = [](const Series& s, std::size_t i) {
+    return i < s.farEndPressure.size() ? s.farEndPressure[i] : std::nan("");
+  };
   for (const Comparison& c : all)
     for (std::size_t i = 0; i < c.reference.time.size(); ++i)
       out << c.study->id << '\t' << (c.gas == Gas::kPengRobinson ? "pr" : "ideal") << '\t' << c.refinement << '\t'
           << c.reference.time[i] << '\t' << c.fast.rate[i] << '\t' << c.reference.rate[i] << '\t' << c.fast.mass[i]
-          << '\t' << c.reference.mass[i] << '\n';
+          << '\t' << c.reference.mass[i] << '\t' << farEnd(c.fast, i) << '\t' << farEnd(c.reference, i) << '\n';
   if (!out) throw std::runtime_error("cannot write " + file.string());
 }
 
@@ -530,22 +571,24 @@ int main(int argc, char** argv) {
     const Options options = parse(argc, argv);
     const std::vector<StudyCase> cases = studyCases();
     const StudyCase longEnd = longLineCase(1000e3), longStart = longLineCase(0.0);
+    // The longest first, so that parallel threads finish together.
+    std::vector<const StudyCase*> allCases{&longEnd};
+    for (const StudyCase& c : cases) allCases.push_back(&c);
 
     const auto selected = [&](const StudyCase& c) {
       return options.only.empty() || std::find(options.only.begin(), options.only.end(), c.id) != options.only.end();
     };
     std::vector<Job> jobs;
-    // The longest first, so that the threads finish together.
-    if (selected(longEnd)) {
-      jobs.push_back({&longEnd, Gas::kPengRobinson, 1.0});
-      jobs.push_back({&longEnd, Gas::kIdeal, 2.0});
-      jobs.push_back({&longEnd, Gas::kIdeal, 1.0});
-    }
+    const auto gridCheck = [](const StudyCase& c) {
+      return std::find(kGridCheckCases.begin(), kGridCheckCases.end(), c.id) != kGridCheckCases.end();
+    };
+    if (selected(longEnd)) jobs.push_back({&longEnd, Gas::kPengRobinson, 1.0});
     if (selected(longStart)) jobs.push_back({&longStart, Gas::kIdeal, 1.0});
-    for (const StudyCase& c : cases) {
-      if (!selected(c)) continue;
-      jobs.push_back({&c, Gas::kIdeal, 1.0});
-      if (c.realGasToo) jobs.push_back({&c, Gas::kPengRobinson, 1.0});
+    for (const StudyCase* c : allCases) {
+      if (!selected(*c)) continue;
+      if (gridCheck(*c)) jobs.push_back({c, Gas::kIdeal, kGridCheckRefinement});
+      jobs.push_back({c, Gas::kIdeal, 1.0});
+      if (c->realGasToo) jobs.push_back({c, Gas::kPengRobinson, 1.0});
     }
     const std::vector<Comparison> all = runAll(jobs, options.division, options.jobs);
 
@@ -569,6 +612,8 @@ int main(int argc, char** argv) {
     shortLineTable(md, all);
     md << "\n1,000 km line:\n\n";
     longLineTable(md, all);
+    md << "\nThe reference on a grid twice as fine, from 1 s to the end:\n\n";
+    gridCheckTable(md, all);
     double seconds = 0.0;
     for (const Comparison& c : all) seconds += c.runSeconds;
     md << "\n<!-- " << all.size() << " reference runs, " << fixed(seconds, 0) << " s in all -->\n";
