@@ -23,6 +23,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -349,42 +350,55 @@ struct Job {
   double refinement;
 };
 
-// Runs the jobs on `threads` threads, in order of the list. The fast model
-// runs under a lock: its error log is the process's.
+// Runs one job: the fast model (under the lock: its error log is the
+// process's), then the reference on the same line.
+Comparison runJob(const Job& job, int division, std::mutex& lock) {
+  const StudyCase& c = *job.study;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    std::cerr << "running " << c.id << (job.gas == Gas::kPengRobinson ? " (Peng-Robinson)" : "")
+              << (job.refinement != 1.0 ? " (refined)" : "") << " ...\n";
+  }
+  const std::vector<double> times = sampleTimes(c.endTime);
+  Comparison out;
+  out.study = job.study;
+  out.gas = job.gas;
+  out.refinement = job.refinement;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    FastModel fast(c.line, division);
+    fast.run();
+    out.fanning = fast.fanning();
+    out.fast = fast.sample(times);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  out.reference = runReferenceSeries(c.line, out.fanning, job.gas, job.refinement, c.endTime, times);
+  out.runSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return out;
+}
+
+// Runs the jobs on `threads` threads, taken in the order of the list. The
+// first failure stops the jobs not yet started and is thrown again once
+// every thread has finished.
 std::vector<Comparison> runAll(const std::vector<Job>& jobs, int division, int threads) {
   std::vector<Comparison> results(jobs.size());
   std::atomic<std::size_t> next{0};
   std::mutex lock;
+  std::exception_ptr failure;
   const auto worker = [&] {
-    for (std::size_t i = next++; i < jobs.size(); i = next++) {
-      const Job& job = jobs[i];
-      Comparison& out = results[i];
-      {
-        std::lock_guard<std::mutex> guard(lock);
-        std::cerr << "running " << job.study->id << (job.gas == Gas::kPengRobinson ? " (Peng-Robinson)" : "")
-                  << (job.refinement != 1.0 ? " (refined)" : "") << " ...\n";
-      }
-      const StudyCase& c = *job.study;
-      const std::vector<double> times = sampleTimes(c.endTime);
-      out.study = job.study;
-      out.gas = job.gas;
-      out.refinement = job.refinement;
-      {
-        std::lock_guard<std::mutex> guard(lock);
-        FastModel fast(c.line, division);
-        fast.run();
-        out.fanning = fast.fanning();
-        out.fast = fast.sample(times);
-      }
-      const auto start = std::chrono::steady_clock::now();
-      out.reference = runReferenceSeries(c.line, out.fanning, job.gas, job.refinement, c.endTime, times);
-      out.runSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    try {
+      for (std::size_t i = next++; i < jobs.size(); i = next++) results[i] = runJob(jobs[i], division, lock);
+    } catch (...) {
+      std::lock_guard<std::mutex> guard(lock);
+      if (!failure) failure = std::current_exception();
+      next = jobs.size();
     }
   };
   std::vector<std::thread> pool;
   for (int k = 1; k < threads; ++k) pool.emplace_back(worker);
   worker();
   for (std::thread& t : pool) t.join();
+  if (failure) std::rethrow_exception(failure);
   return results;
 }
 
