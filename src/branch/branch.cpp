@@ -5,9 +5,9 @@
 
 #include "branch/choke.h"
 #include "branch/flow_relations.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
-#include "model/process_settings.h"
+#include "core/constants.h"
+#include "core/process_settings.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 

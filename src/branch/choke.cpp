@@ -4,8 +4,8 @@
 
 #include "branch/flow_relations.h"
 #include "companion/equation_solver.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 

@@ -4,8 +4,8 @@
 
 #include "branch/choke.h"
 #include "branch/phase_dispatch.h"
-#include "model/constants.h"
-#include "model/process_settings.h"
+#include "core/constants.h"
+#include "core/process_settings.h"
 
 namespace vorl {
 

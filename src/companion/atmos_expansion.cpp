@@ -5,8 +5,8 @@
 #include <string>
 
 #include "companion/property_library.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 namespace {

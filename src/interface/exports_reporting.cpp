@@ -4,8 +4,8 @@
 #include <string>
 
 #include "companion/error_log.h"
+#include "core/process_settings.h"
 #include "interface/export_frame.h"
-#include "model/process_settings.h"
 
 using namespace vorl;
 
@@ -33,7 +33,7 @@ bool logEntry(int index, ErrorLogEntry* out) {
 extern "C" {
 
 VORL_API void VORL_CALL VorlSetBrimlowMessageBoxWarningLevel(int level) {
-  MODELERROR::eMessageBoxWarningLevelSet(level);
+  messageBoxWarningLevel = level;
 }
 
 VORL_API void VORL_CALL VorlChokeModelAllow(VorlBool allow) { chokeModelAllowed = allow != 0; }

@@ -4,9 +4,9 @@
 // output times into the host's arrays, and deletes the model.
 #include <algorithm>
 
+#include "core/process_settings.h"
 #include "interface/export_frame.h"
 #include "interface/input_validation.h"
-#include "model/process_settings.h"
 #include "run/run_driver.h"
 
 using namespace vorl;

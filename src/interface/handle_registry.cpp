@@ -4,7 +4,7 @@
 #include <deque>
 #include <mutex>
 
-#include "interface/vorl_error.h"
+#include "core/vorl_error.h"
 #include "model/vorl.h"
 
 namespace vorl::handles {

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "interface/vorl_error.h"
+#include "core/vorl_error.h"
 #include "model/vorl.h"
 
 namespace vorl {

@@ -5,8 +5,9 @@
 #include <mutex>
 
 #include "companion/property_library.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "companion/reporting.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 namespace {

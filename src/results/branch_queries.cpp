@@ -1,8 +1,8 @@
 // Results of the stored steps of branch A and branch B. The two families are
 // twins: every rule below is written once and gives both exports.
 #include "branch/flow_relations.h"
+#include "core/constants.h"
 #include "interface/export_frame.h"
-#include "model/constants.h"
 #include "results/record_quantities.h"
 
 using namespace vorl;

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "branch/interpolation.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
-#include "model/process_settings.h"
+#include "core/constants.h"
+#include "core/process_settings.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 

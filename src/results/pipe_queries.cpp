@@ -1,10 +1,10 @@
 // Pipe-level results of the C interface: the time setting and the queries
 // that combine the branch states kept by it.
 #include "branch/flow_relations.h"
+#include "core/constants.h"
 #include "interface/export_frame.h"
-#include "model/constants.h"
-#include "results/record_quantities.h"
 #include "results/pipe_results.h"
+#include "results/record_quantities.h"
 
 using namespace vorl;
 

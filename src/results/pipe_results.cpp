@@ -1,7 +1,7 @@
 #include "results/pipe_results.h"
 
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 #include "model/input_checks.h"
 
 namespace vorl {

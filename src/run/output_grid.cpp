@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 #include "model/input_checks.h"
 #include "model/vorl.h"
 #include "results/pipe_results.h"

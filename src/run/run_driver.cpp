@@ -1,7 +1,8 @@
 #include "run/run_driver.h"
 
 #include "branch/phase_dispatch.h"
-#include "interface/vorl_error.h"
+#include "companion/reporting.h"
+#include "core/vorl_error.h"
 #include "model/input_checks.h"
 #include "model/vorl.h"
 #include "run/debug_output.h"

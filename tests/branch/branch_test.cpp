@@ -9,7 +9,7 @@
 #include "branch/branch_test_support.h"
 #include "branch/choke.h"
 #include "branch/flow_relations.h"
-#include "model/constants.h"
+#include "core/constants.h"
 
 namespace vorl {
 namespace {

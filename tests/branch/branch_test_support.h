@@ -6,9 +6,9 @@
 
 #include "branch/branch.h"
 #include "companion/ambient.h"
-#include "interface/vorl_error.h"
+#include "core/process_settings.h"
+#include "core/vorl_error.h"
 #include "model/ideal_gas.h"
-#include "model/process_settings.h"
 
 namespace vorl::testing {
 

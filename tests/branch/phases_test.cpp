@@ -8,7 +8,7 @@
 #include "branch/branch_test_support.h"
 #include "branch/phase_dispatch.h"
 #include "branch/phase_three.h"
-#include "model/constants.h"
+#include "core/constants.h"
 
 namespace vorl {
 namespace {

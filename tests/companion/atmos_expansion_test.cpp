@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "companion/model_error.h"
 #include "companion/property_library.h"
+#include "core/model_error.h"
 
 namespace vorl {
 namespace {

@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/process_settings.h"
+#include "core/process_settings.h"
 #include "vorl.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/process_settings.h"
+#include "core/process_settings.h"
 #include "support/run_line.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "interface/vorl_error.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 namespace {

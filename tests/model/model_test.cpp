@@ -6,10 +6,10 @@
 #include <cmath>
 #include <limits>
 
-#include "model/process_settings.h"
+#include "core/process_settings.h"
 #include "model/vorl.h"
-#include "support/model_behind.h"
 #include "support/error_log_helpers.h"
+#include "support/model_behind.h"
 #include "vorl.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <limits>
 
-#include "interface/vorl_error.h"
-#include "model/process_settings.h"
+#include "core/process_settings.h"
+#include "core/vorl_error.h"
 #include "results/flow_sequence.h"
 #include "support/branch_fixture.h"
 

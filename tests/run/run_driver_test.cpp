@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "interface/vorl_error.h"
+#include "core/vorl_error.h"
 #include "model/vorl.h"
 #include "run/run_driver.h"
 #include "support/model_behind.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "companion/model_error.h"
+#include "core/model_error.h"
 
 namespace vorl {
 
@@ -12,11 +12,6 @@ class VORLERROR : public MODELERROR {
  public:
   VORLERROR(int code, const char* tag, std::string message = {});
 };
-
-// Logs a report through the error log and goes on: the warnings (1001, 1002,
-// 1004) and the reports of the export frame itself.
-void reportError(const MODELERROR& error) noexcept;
-void reportWarning(int code, const char* tag, std::string message = {}) noexcept;
 
 // A number as a message shows it: shortest form that reads back the same value.
 std::string numberText(double value);

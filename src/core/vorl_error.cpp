@@ -1,9 +1,7 @@
-#include "interface/vorl_error.h"
+#include "core/vorl_error.h"
 
 #include <cstdio>
 #include <utility>
-
-#include "model/vorl.h"
 
 namespace vorl {
 
@@ -11,24 +9,6 @@ VORLERROR::VORLERROR(int code, const char* tag, std::string message)
     : MODELERROR(code, tag, std::move(message)) {
   setProduct("VORL");
   setLevel(2);
-}
-
-void reportError(const MODELERROR& error) noexcept {
-  try {
-    error.eLogError(VORL::sharedProperties());
-  } catch (...) {
-    // Reporting must never fail the call that reports; a log that cannot
-    // take the entry (out of memory) loses it.
-  }
-}
-
-void reportWarning(int code, const char* tag, std::string message) noexcept {
-  try {
-    VORLERROR warning(code, tag, std::move(message));
-    warning.markWarning();
-    reportError(warning);
-  } catch (...) {
-  }
 }
 
 std::string numberText(double value) {

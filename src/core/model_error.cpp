@@ -1,30 +1,8 @@
-#include "companion/model_error.h"
+#include "core/model_error.h"
 
-#include <atomic>
 #include <utility>
 
-#include "companion/error_log.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 namespace vorl {
-namespace {
-
-std::atomic<int> messageBoxWarningLevel{0};
-
-void showMessageBoxIfDue(const MODELERROR& error, const std::string& line) {
-  const int threshold = MODELERROR::eMessageBoxWarningLevel();
-  if (threshold <= 0 || error.level() < threshold) return;
-#if defined(_WIN32)
-  MessageBoxA(nullptr, line.c_str(), error.product().c_str(), MB_OK | MB_ICONWARNING);
-#else
-  (void)line;
-#endif
-}
-
-}  // namespace
 
 MODELERROR::MODELERROR(int code, const char* tag, std::string message)
     : code_(code), tag_(tag != nullptr ? tag : ""), message_(std::move(message)) {}
@@ -40,18 +18,6 @@ std::string MODELERROR::eGetErrorString() const {
   line += message_.empty() ? defaultMessageForCode(code_) : message_;
   return line;
 }
-
-void MODELERROR::eLogError(const KIV* /*properties*/) const {
-  const std::string line = eGetErrorString();
-  ErrorLogEntry entry{product_, level_, code_, tag_, line};
-  entry.warning = warning_;
-  errorlog::append(std::move(entry));
-  showMessageBoxIfDue(*this, line);
-}
-
-void MODELERROR::eMessageBoxWarningLevelSet(int level) noexcept { messageBoxWarningLevel = level; }
-
-int MODELERROR::eMessageBoxWarningLevel() noexcept { return messageBoxWarningLevel; }
 
 const char* defaultMessageForCode(int code) noexcept {
   if (code >= 301 && code <= 343) return "an input is outside its allowed range";

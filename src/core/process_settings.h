@@ -14,4 +14,8 @@ inline std::atomic<bool> chokeModelAllowed{true};
 // (switched on for good by the one-call entry).
 inline std::atomic<bool> truncateAtInfinite{false};
 
+// Windows: a report at or above this level also shows a message box; 0 (the
+// default) shows none, so that batch runs never block.
+inline std::atomic<int> messageBoxWarningLevel{0};
+
 }  // namespace vorl

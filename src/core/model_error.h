@@ -4,11 +4,10 @@
 
 namespace vorl {
 
-class KIV;
-
 // An error or warning report of the property library's family: an integer
 // code, a location tag naming the routine that raised it, the product that
-// raised it, a severity level and a one-line message in plain English.
+// raised it, a severity level and a one-line message in plain English. The
+// type only: companion/reporting logs it.
 class MODELERROR {
  public:
   MODELERROR(int code, const char* tag, std::string message = {});
@@ -25,16 +24,6 @@ class MODELERROR {
   void markWarning() noexcept { warning_ = true; }
   // The full one-line report, "<product> <code> <tag>: <what went wrong>".
   std::string eGetErrorString() const;
-
-  // Appends the report to the process-wide error log, hands it to the host's
-  // handler and, on Windows, shows a message box when its level reaches the
-  // warning level. The property object is accepted for the library's own
-  // reporting context and may be null.
-  void eLogError(const KIV* properties) const;
-
-  // Process-wide message-box warning level; 0 (the default) shows no boxes.
-  static void eMessageBoxWarningLevelSet(int level) noexcept;
-  static int eMessageBoxWarningLevel() noexcept;
 
  protected:
   void setProduct(const char* product) { product_ = product; }
