@@ -37,24 +37,6 @@ class BranchTest : public ::testing::Test {
 };
 using FlowRelation = BranchTest;
 
-TEST_F(FlowRelation, WorkedByHand) {
-  EXPECT_DOUBLE_EQ(GFq(at(0.5), 4.0, 25.0), 8e5);          // sqrt(100) 1.6e5 0.5
-  EXPECT_DOUBLE_EQ(GBpu(5.0, 2.0, 0.5), std::sqrt(21.0));     // 25 - 2 4 0.5
-  EXPECT_EQ(GBpu(4.0, 2.0, 2.0), 0.0);                        // 16 - 2 4 2, exactly
-  EXPECT_DOUBLE_EQ(interpolateInPSquared(3.0, 5.0, 0.5), std::sqrt(17.0));  // 9 + 16 0.5
-  EXPECT_EQ(interpolateLinear(3.0, 5.0, 0.25), 3.5);
-  // G = 2, a2 = 3, beta = 0.5, lam = 2: K = 36; P = 13, pe = 1: D = 6 168 / 36 - 3 = 25,
-  // increment 2 (5 - 3) / 2 = 2; Ge = 4 solves Ge^2 + 2 Ge + 4 = 3 168 / (2 0.5 2 9) = 28.
-  EXPECT_DOUBLE_EQ(bfdG(2.0, 13.0, 1.0, 2.0, 0.5, 3.0), 2.0);
-  EXPECT_DOUBLE_EQ(bfGe5(5.0, 3.0, 2.0, 0.75, 2.0), 2.0);  // sqrt(1.5 16 / 1.5) / 2
-  EXPECT_EQ(bfGe5(5.0, 5.0, 2.0, 0.75, 2.0), 0.0);
-  // A branch picks bfGe5 without inflow: sqrt(1.5 1.6e11 / (1e-7 240)) / 1.6e5 = 625. With
-  // inflow bfdG applies, even below G: G = 625 gives D = 1 and Ge = 0.
-  const GB pipe = line.wholePipe(2e6, 0.0, 1000.0);
-  EXPECT_DOUBLE_EQ(pipe.breachFlux(0.0, 5e5, 3e5, 240.0), 625.0);
-  EXPECT_NEAR(pipe.breachFlux(625.0, 5e5, 3e5, 240.0), 0.0, 1e-9);
-}
-
 TEST_F(FlowRelation, RaisesWithCodeAndTag) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   expectVorlError([&] { GFq(at(0.5), -1.0, 25.0); }, 14, "GFq");
@@ -75,21 +57,11 @@ TEST_F(FlowRelation, RaisesWithCodeAndTag) {
   expectVorlError([&] { SlvChk(at(kInfinite), 1e6 * ps, 1.0, farEnd, y); }, 209, "SlvChk");
 }
 
-TEST_F(FlowRelation, OrificeMachAndChoking) {
-  EXPECT_EQ(orificeVelocity(at(100.0), 0.25), 200.0);
-  EXPECT_EQ(orificeFluxDensity(at(100.0), 0.25), 400.0);
-  EXPECT_EQ(orificeMachNumber(at(100.0), 0.25), 0.5);
-  EXPECT_EQ(orificeMachNumber(at(100.0), 0.0), 0.0);
-  EXPECT_EQ(orificeFluxDensity(at(100.0), 0.0), 0.0);
-  // An undefined flux is infinite before the zero-aperture rule.
-  EXPECT_EQ(orificeVelocity(at(kInfinite), 0.0), kInfinite);
-  EXPECT_TRUE(isChoked(at(kInfinite), 0.0));
-  ASSERT_EQ(orificeMachNumber(at(400.0), 0.5), 1.0);
-  EXPECT_FALSE(isChoked(at(400.0), 0.5));  // exactly 1 is not choked
-  EXPECT_TRUE(isChoked(at(std::nextafter(400.0, 1e3)), 0.5));
-}
-
 TEST_F(FlowRelation, ChokedPressureLimitsAndCheck) {
+  // The orifice is choked above Mach 1: exactly 1 (G = 800 ar here) is not.
+  EXPECT_FALSE(isChoked(at(400.0), 0.5));
+  EXPECT_TRUE(isChoked(at(std::nextafter(400.0, 1e3)), 0.5));
+  EXPECT_TRUE(isChoked(at(kInfinite), 0.0));  // an undefined flux before the zero-aperture rule
   // Mach 2, P = 3 ps: P ps / sqrt(ps^2 + 8 ps^2 / 4) = P / sqrt 3.
   EXPECT_DOUBLE_EQ(chokedPressure(at(1600.0), 3.0 * ps, 1.0), 3.0 * ps / std::sqrt(3.0));
   EXPECT_EQ(chokedPressure(at(1600.0), 0.5 * ps, 1.0), ps);
@@ -136,24 +108,6 @@ TEST_F(BranchTest, PreBreachStatesSplitTheSteadyFlow) {
   EXPECT_EQ(GB::preBreach(whole, 1, 0.0).length, 0.0);  // both ends are inside
 }
 
-TEST_F(BranchTest, BreachStartStates) {
-  const GB a = GB::breachStart(whole, 1, 1e5, 500.0, 0.5);  // choke model on
-  EXPECT_TRUE(a.choked);
-  EXPECT_EQ(a.exit.p, a.pressureAtBreachInitial);
-  EXPECT_DOUBLE_EQ(a.exit.G, 0.5 * a.pressureAtBreachInitial / kA);  // ar pb0 / a
-  EXPECT_NEAR(a.massPerUnitArea, GB::preBreach(whole, 1, 500.0).massPerUnitArea, 1e-10 * a.massPerUnitArea);
-
-  ChokeModelSwitch off(false);
-  const GB b = GB::breachStart(whole, 2, 1e5, 500.0, 0.5);
-  EXPECT_FALSE(b.choked);
-  EXPECT_EQ(b.exit.p, 1e5);
-  EXPECT_EQ(b.exit.G, kInfinite);
-  EXPECT_EQ(b.fluxDensityInitial, 0.0);
-  EXPECT_FALSE(b.hasInflow);
-  EXPECT_EQ(b.upstream.G, -20.0);
-  EXPECT_EQ(GB::breachStart(whole, 1, 1e5, 2000.0, 1.0).length, 2000.0);
-}
-
 TEST_F(BranchTest, ConstructorRefusalsInOrder) {
   expectVorlError([&] { GB::preBreach(whole, 1, -1.0); }, 202, "GBctor");
   expectVorlError([&] { GB::breachStart(whole, 2, 1e5, std::nextafter(2000.0, 3e3), 1.0); }, 202, "GBctor");
@@ -171,15 +125,6 @@ TEST_F(BranchTest, ConstructorRefusalsInOrder) {
   expectVorlError([&] { GB::breachStart(overloaded, 1, 1e5, 100.0, 1.0); }, 205, "GBpu");
 }
 
-TEST_F(BranchTest, MassPerUnitAreaByPhase) {
-  EXPECT_NEAR(branchIn(-1, 1, 3e5, 2e5).massPerUnitAreaOfBranch(), 253333333.33333333 / kA2, 1e-9);
-  // Gu = -50: q^2 = (1.6e5 50)^2 1e-4 = 6.4e9, q^2 / p0 = 21333.33.
-  EXPECT_NEAR(branchIn(2, 2, 3e5, 1e5, -50.0).massPerUnitAreaOfBranch(), 1421333.3333333333 / 6.0 / 160.0, 1e-9);
-  EXPECT_NEAR(branchIn(3, 2, 3e5, 1e5, -50.0).massPerUnitAreaOfBranch(), 1378666.6666666667 / 6.0 / 160.0, 1e-9);
-  EXPECT_DOUBLE_EQ(branchIn(4, 1, 3e5, 1e5).massPerUnitAreaOfBranch(), 1250.0);  // 1000 4e5 / 2 / 1.6e5
-  EXPECT_EQ(branchIn(0, 1, 3e5, 1e5).massPerUnitAreaOfBranch(), 0.0);
-}
-
 TEST_F(BranchTest, MassIntegralFromAPosition) {
   for (int phase : {1, 2, 3, 4}) EXPECT_EQ(branchIn(phase, 2, 3e5, 1e5, 0.0, 400.0).massIntegralFrom(1000.0), 0.0);
   EXPECT_EQ(branchIn(3, 1, 3e5, 1e5).massIntegralFrom(1500.0), 0.0);
@@ -192,10 +137,6 @@ TEST_F(BranchTest, MassIntegralFromAPosition) {
   // Finished (a valve cut of a blown-down branch): p linear, p(400) = 2.2e5, 600 (2.2e5 + 1e5) / 2.
   EXPECT_DOUBLE_EQ(branchIn(4, 1, 3e5, 1e5).massIntegralFrom(400.0), 9.6e7);
   EXPECT_DOUBLE_EQ(branchIn(4, 2, 3e5, 1e5).massIntegralFrom(0.0), 2e8);
-  // Phase one, lam = 400, s = 800: u = 0.5, Pf = sqrt(6e10); A: h = -(5e10 / (2 Pf)) 0.2;
-  // B: h = (-5e10 / (2e5 + Pf)) 0.2.
-  EXPECT_NEAR(branchIn(1, 1, 3e5, 1e5, 0.0, 400.0).massIntegralFrom(800.0), 30718253.554980278, 1e-5);
-  EXPECT_NEAR(branchIn(1, 2, 3e5, 1e5, 0.0, 400.0).massIntegralFrom(800.0), 30580782.047249228, 1e-5);
   for (int number : {1, 2}) {  // continuous across the front at d = 600
     const GB b = branchIn(1, number, 3e5, 1e5, 0.0, 400.0);
     EXPECT_NEAR(b.massIntegralFrom(600.0), b.massIntegralFrom(std::nextafter(600.0, 1e3)), 1e-3);

@@ -4,21 +4,16 @@
 
 #include "branch/branch_test_support.h"
 #include "branch/interpolation.h"
-#include "model/vorl.h"
-#include "support/model_behind.h"
-#include "support/release_cases.h"
+#include "support/model_run.h"
 
 namespace vorl {
 namespace {
 
 using namespace vorl::testing;
-using vorl::test::methaneLine;
-using vorl::test::ModelHandle;
 
 class BranchOperations : public ::testing::Test {
  protected:
-  void SetUp() override { VorlRun(model_); }
-  const GBSQ& history(int branch) const { return vorl::test::modelBehind(model_.get()).requireSequence(branch); }
+  const GBSQ& history(int branch) const { return branch == 1 ? run_.a : run_.b; }
   GB firstInPhase(int branch, int phase) const {
     const GBSQ& h = history(branch);
     int i = 0;
@@ -26,19 +21,8 @@ class BranchOperations : public ::testing::Test {
     EXPECT_EQ(h[i].phase, phase);
     return h[i];
   }
-  ModelHandle model_{methaneLine()};
+  const vorl::test::RunHistories run_ = vorl::test::runMethaneLine();
 };
-
-TEST_F(BranchOperations, TimesAtAndOutsideTheInterval) {
-  const GB state = history(1)[5], later = history(1)[6];
-  GB earlier = state;
-  EXPECT_TRUE(reintegrateToTime(earlier, state, state.time, 0.0));  // equal times: as it is
-  EXPECT_TRUE(interpolateToTime(earlier, state, state.time));
-  EXPECT_FALSE(stateAtIntermediateTime(earlier, later, later.time + 1.0, 0.0));
-  EXPECT_FALSE(stateAtIntermediateTime(earlier, later, earlier.time - 1.0, 0.0));
-  expectSameState(earlier, state);
-  EXPECT_EQ(earlier.interpolated, state.interpolated);
-}
 
 TEST_F(BranchOperations, ReEvolutionLandsInsideTheToleranceWindow) {
   const GBSQ& h = history(2);
@@ -106,20 +90,6 @@ TEST_F(BranchOperations, CutRegressions) {
   ASSERT_TRUE(valveCut(branch, 0.5 * branch.lengthDisturbed + 1.0));
   EXPECT_FALSE(branch.choked);
   EXPECT_EQ(branch.exit.p, branch.pa());
-}
-
-TEST_F(BranchOperations, ExtendingWithInflowNeedsAFedFarEnd) {
-  GB closed = firstInPhase(2, 3);
-  EXPECT_FALSE(extendWithInflow(closed, closed.time + 100.0));
-
-  ModelHandle fed(methaneLine(20.0));
-  VorlRun(fed);
-  GB branch = vorl::test::modelBehind(fed.get()).requireSequence(1)[20];
-  const double t0 = branch.time, inflow0 = branch.massInflowPerUnitArea;
-  EXPECT_FALSE(extendWithInflow(branch, t0 - 1.0));
-  ASSERT_TRUE(extendWithInflow(branch, t0 + 100.0));
-  EXPECT_EQ(branch.time, t0 + 100.0);
-  EXPECT_DOUBLE_EQ(branch.massInflowPerUnitArea, inflow0 + 100.0 * branch.upstream.G);
 }
 
 }  // namespace

@@ -203,19 +203,6 @@ TEST_F(PhaseTwo, EdgesAndRaises) {
   expectVorlError([&] { evolv2(b, 1.0); }, 14, "GFq");
 }
 
-TEST_F(PhaseThree, RelationsWorkedByHand) {
-  EXPECT_DOUBLE_EQ(frictionIntegralFactor(3.0, 1.0, 0.0), 1.0 / std::sqrt(3.0));  // 36 / sqrt(48) / 9
-  EXPECT_DOUBLE_EQ(frictionIntegralFactor(5.0, 1.0, 2.0), 104.0 / (std::sqrt(132.0) - 6.0) / 25.0);
-  EXPECT_EQ(frictionIntegralFactor(2.0, 2.0, 0.0), kInfinite);  // D = 0
-  EXPECT_EQ(frictionIntegralFactor(2.0, 1.0, 2.0), kInfinite);  // sqrt(6) - 6 < 0
-  EXPECT_DOUBLE_EQ(lowestFarEndPressure(20.0, 3e5, 4e5), 5e5 * std::sqrt(1.36));  // sqrt(1.8e11 + 1.6e11)
-  EXPECT_EQ(lowestFarEndPressure(0.0, 3e5, 4e5), 4e5);
-  // sqrt(8/27) sqrt(beta L) L acosh(2), acosh(2) = ln(2 + sqrt 3); p1 / pe1 below 1 counts as 1.
-  double dt = 0.0;
-  EXPECT_DOUBLE_EQ(closedEndTime(blowDown(2e5), 2e5, 1e5, 0.9e5, 1e5, dt),
-                   5.0 + std::sqrt(8.0 / 27.0) * 10.0 * std::log(2.0 + std::sqrt(3.0)));
-}
-
 TEST_F(PhaseThree, ClosedUnchokedBlowDownFollowsTheArccoshForm) {
   ChokeModelSwitch off(false);
   const auto acosh = [](double z) { return std::log(z + std::sqrt(z * z - 1.0)); };

@@ -63,20 +63,6 @@ TEST_F(PipeResults, ATimeOrToleranceThatIsNegativeOrNotFiniteIsRefused) {
   }
 }
 
-TEST_F(PipeResults, SingleBranchFluxAndTheMeanThatAlwaysDividesByTwo) {
-  ModelHandle model(methaneLine(0.0, 100000.0));
-  VorlOrificeApertureSet(model, 0.5);
-  VorlRun(model);
-  const double t = VorlBranchATime(model, 10);
-  EXPECT_EQ(VorlPipeTimeSet(model, t, 0.0), t);
-  const double G = VorlBranchAExitFluxDensity(model, 10);
-  EXPECT_DOUBLE_EQ(VorlPipeExitFlux(model), G * kBoreArea);
-  EXPECT_DOUBLE_EQ(VorlPipeOrificeFluxDensity(model), G / 2.0 / 0.5);
-  EXPECT_DOUBLE_EQ(VorlPipeOrificeArea(model), kBoreArea * 0.5);
-  EXPECT_DOUBLE_EQ(VorlPipeBranchAverage(model, 3.0, 99.0), 3.0);
-  EXPECT_DOUBLE_EQ(VorlPipeExitVelocity(model), VorlBranchAExitVelocity(model, 10));
-}
-
 TEST_F(PipeResults, DoubleBranchCombinesBothBranchesAndBoundsItsTimes) {
   const RunLine line;
   VorlPipeTimeSet(line, VorlBranchATime(line, 20), 0.0);

@@ -26,28 +26,6 @@ std::vector<double> indexList(int n) {
   return list;
 }
 
-// The list without the entries at from, from + step, ... up to `to`.
-std::vector<double> withoutIndices(const std::vector<double>& list, int from, int to, int step) {
-  std::vector<double> kept;
-  for (int i = 0; i < static_cast<int>(list.size()); ++i) {
-    if (i < from || i > to || (i - from) % step != 0) kept.push_back(list[static_cast<std::size_t>(i)]);
-  }
-  return kept;
-}
-
-TEST(OutputGridThinning, HundredToSixtyAndHundredToThirtyRemoveExactlyTheseEntries) {
-  // To 60: every second entry, centred in the list.
-  std::vector<double> times = indexList(100);
-  vorl::thinTimes(times, 60);
-  EXPECT_EQ(times, withoutIndices(indexList(100), 10, 88, 2));
-  // To 30: first every second interior entry, then evenly spaced ones.
-  times = indexList(100);
-  vorl::thinTimes(times, 30);
-  const std::vector<double> halved = withoutIndices(indexList(100), 2, 96, 2);
-  ASSERT_EQ(halved.size(), 52u);
-  EXPECT_EQ(times, withoutIndices(halved, 4, 46, 2));
-}
-
 TEST(OutputGridThinning, KeepsTheEndsReachesItsTargetAndNeverGoesBelowFour) {
   for (int target : {3, 1, 0, -5}) {
     std::vector<double> times = indexList(9);

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "core/vorl_error.h"
-#include "model/vorl.h"
-#include "run/run_driver.h"
-#include "support/model_behind.h"
+#include "support/model_run.h"
 #include "support/run_line.h"
 
 namespace {
@@ -50,18 +48,6 @@ TEST_F(RunDriver, HistoryStartsBeforeTheBreachAndStoresTheEndOfPhaseOneTwice) {
     EXPECT_EQ(records[k - 1].lengthDisturbed, branch == 'A' ? 30000.0 : 70000.0) << branch;
     EXPECT_EQ(records[k].time, records[k - 1].time) << branch;
     EXPECT_EQ(records[k].regime, branch == 'A' ? 3 : 2) << branch;
-  }
-}
-
-TEST_F(RunDriver, FirstStepsAreCoarserForBothBranches) {
-  const RunLine line;
-  // Branch A: 2 L / (100 - 5); branch B: 3 L / 100, L the branch length.
-  EXPECT_EQ(VorlBranchALengthDisturbed(line, 2), 2.0 * (30000.0 / 95.0));
-  EXPECT_EQ(VorlBranchBLengthDisturbed(line, 2), 3.0 * (70000.0 / 100.0));
-  for (int division : {20, 1}) {  // 20 or less is not reduced for branch A; 1 is ignored
-    VorlTimeDivisionSet(line, division);
-    VorlRun(line);
-    EXPECT_EQ(VorlBranchALengthDisturbed(line, 2), 2.0 * (30000.0 / 20.0)) << division;
   }
 }
 
@@ -150,9 +136,9 @@ TEST_F(RunDriver, FailuresReturnZeroWithTheirCodeAndTag) {
 }
 
 TEST_F(RunDriver, ABranchThatWouldNotFinishStopsAtTheSafetyBoundKeepingItsRecords) {
-  ModelHandle model(methaneLine());
-  VorlTimeDivisionSet(model, 1000);
-  vorl::VORL& m = vorl::test::modelBehind(model.get());
+  vorl::VORL m(kMethane);
+  setMethaneLine(m);
+  m.timeDivisionSet(1000);
   m.resetSequences();
   try {
     vorl::branchRun(m, 2, 50);
