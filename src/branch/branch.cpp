@@ -16,9 +16,9 @@ GB::GB(const AMBIENT* ambientValues, const IIG* gas, double betaValue, double pi
   ambient = ambientValues;
   upstream = GS(gas, upstreamPressure, inflowFluxDensity);
   exit = GS(gas, upstreamPressure, inflowFluxDensity);
-  branch = 3;
+  branch = BranchId::kWholePipe;
   time = 0.0;
-  phase = -1;
+  phase = Phase::kSteady;
   beta = betaValue;
   length = lengthInitial = pipeLength;
   fluxDensityInitial = inflowFluxDensity;
@@ -88,13 +88,14 @@ void checkBreachLocation(double x, double wholeLength) {
   }
 }
 
-[[noreturn]] void throwUnknownBranch(int branchNumber) {
-  throw VORLERROR(7, "GBctor", "branch " + std::to_string(branchNumber) + " is neither 1 (A) nor 2 (B)");
+[[noreturn]] void throwUnknownBranch(BranchId branchNumber) {
+  throw VORLERROR(7, "GBctor",
+                  "branch " + std::to_string(static_cast<int>(branchNumber)) + " is neither 1 (A) nor 2 (B)");
 }
 
 }  // namespace
 
-GB GB::preBreach(const GB& wholePipe, int branchNumber, double x) {
+GB GB::preBreach(const GB& wholePipe, BranchId branchNumber, double x) {
   GB state(wholePipe);
   if (wholePipe.constructionError != 0) {
     throw VORLERROR(wholePipe.constructionError, "GBctor",
@@ -111,7 +112,7 @@ GB GB::preBreach(const GB& wholePipe, int branchNumber, double x) {
   }
   const double pb = wholePipe.steadyPressureAt(x);
 
-  if (branchNumber == 1) {
+  if (branchNumber == BranchId::kA) {
     // Branch A runs from the supply end, which stays its far end, to the breach.
     state.time = 0.0;
     state.lengthToPressurePeak = x;
@@ -120,7 +121,7 @@ GB GB::preBreach(const GB& wholePipe, int branchNumber, double x) {
     state.pressureAtBreachInitial = pb;
     state.exit = GS(state.upstream.gas, pb, state.fluxDensityInitial);
     state.massPerUnitArea = state.massPerUnitAreaOfBranch();
-  } else if (branchNumber == 2) {
+  } else if (branchNumber == BranchId::kB) {
     // Branch B is seen from the pipe's outlet back to the breach: its steady
     // flow runs away from the breach, so its fluxes are negative.
     state.time = 0.0;
@@ -139,17 +140,17 @@ GB GB::preBreach(const GB& wholePipe, int branchNumber, double x) {
   return state;
 }
 
-GB GB::breachStart(const GB& wholePipe, int branchNumber, double pa, double x, double ar) {
+GB GB::breachStart(const GB& wholePipe, BranchId branchNumber, double pa, double x, double ar) {
   GB state(wholePipe);
   state.branch = branchNumber;
   const double wholeLength = wholePipe.lengthInitial;
   checkBreachLocation(x, wholeLength);
   const double pb = wholePipe.steadyPressureAt(x);
 
-  if (branchNumber == 1) {
+  if (branchNumber == BranchId::kA) {
     // The supply goes on feeding branch A at its far end.
     state.time = 0.0;
-    state.phase = 1;
+    state.phase = Phase::kFrontRunning;
     state.lengthDisturbed = 0.0;
     state.lengthToPressurePeak = x;
     state.length = state.lengthInitial = x;
@@ -158,9 +159,9 @@ GB GB::breachStart(const GB& wholePipe, int branchNumber, double pa, double x, d
     state.pressureAtBreachInitial = pb;
     state.orificeAperture = ar;
     state.exit = GS(state.upstream.gas, pa, kInfinite);  // breach at ambient, flux not yet known
-  } else if (branchNumber == 2) {
+  } else if (branchNumber == BranchId::kB) {
     state.time = 0.0;
-    state.phase = 1;
+    state.phase = Phase::kFrontRunning;
     state.lengthDisturbed = 0.0;
     state.lengthToPressurePeak = 0.0;
     state.length = state.lengthInitial = wholeLength - x;

@@ -2,6 +2,7 @@
 
 #include "branch/gas_state.h"
 #include "companion/ambient.h"
+#include "core/enums.h"
 
 namespace vorl {
 
@@ -11,9 +12,9 @@ struct GBFields {
   const AMBIENT* ambient = nullptr;  // the model's ambient values, not owned
   GS upstream;                       // far end of the branch (away from the breach)
   GS exit;                           // breach end of the branch
-  int branch = 0;                    // 1 branch A, 2 branch B, 3 the whole pipe
+  BranchId branch = BranchId::kWholePipe;
   double time = 0.0;                 // s since the breach; 1e128 infinite or undefined
-  int phase = -1;                    // -1 steady, 1 front running, 2 far-end outflow decaying, 3 blow-down, 4 finished
+  Phase phase = Phase::kSteady;
   double beta = 0.0;                 // s2/m3, friction parameter 2 f / (D a2)
   double lengthDisturbed = 0.0;      // m, distance of the decompression front from the breach
   double lengthToPressurePeak = 0.0; // m, from the breach to the pressure maximum
@@ -46,11 +47,11 @@ class GB : public GBFields {
   // the breach at x, m from the upstream end) or branch B (far end back to
   // the breach), in phase -1. Raises the whole pipe's kept construction
   // error, 202, 204 or 7 "GBctor".
-  static GB preBreach(const GB& wholePipe, int branchNumber, double x);
+  static GB preBreach(const GB& wholePipe, BranchId branchNumber, double x);
   // The same branch at the instant of the breach, in phase 1, with the breach
   // end at ambient pressure pa (or choked) through aperture ar. Raises 202 or
   // 7 "GBctor".
-  static GB breachStart(const GB& wholePipe, int branchNumber, double pa, double x, double ar);
+  static GB breachStart(const GB& wholePipe, BranchId branchNumber, double pa, double x, double ar);
 
   GB(const GB&) = default;
   // Copies every field but keeps this branch's ambient pointer and the gas

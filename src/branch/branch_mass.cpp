@@ -16,23 +16,20 @@ double GB::massPerUnitAreaOfBranch() const {
   const double L = length;
   double pressureIntegral = 0.0;
   switch (phase) {
-    case -1:  // steady flow
+    case Phase::kSteady:
       pressureIntegral = (2.0 / 3.0) * L * (p0 * p0 + p0 * pe + pe * pe) / (p0 + pe);
       break;
-    case 1:  // front running: steady part ahead of it, disturbed zone behind
+    case Phase::kFrontRunning:  // steady part ahead of the front, disturbed zone behind
       pressureIntegral = massIntegralFrom(0.0);
       break;
-    case 2:  // far end still delivering away from the breach
+    case Phase::kOutflowDecay:  // far end still delivering away from the breach
       pressureIntegral = L * (4.0 * p0 + 2.0 * pe + qSquared() / p0) / 6.0;
       break;
-    case 3:  // blow-down
+    case Phase::kBlowDown:
       pressureIntegral = L * (4.0 * p0 + 2.0 * pe - qSquared() / p0) / 6.0;
       break;
-    case 4:  // finished
+    case Phase::kFinished:
       pressureIntegral = L * (p0 + pe) / 2.0;
-      break;
-    default:
-      pressureIntegral = 0.0;
       break;
   }
   return pressureIntegral / a2();
@@ -41,12 +38,12 @@ double GB::massPerUnitAreaOfBranch() const {
 namespace {
 
 // Position u (0 to 1) of s within the zone of the profile that contains it.
-double positionInZone(int phase, double s, double L, double d, double lam) {
+double positionInZone(Phase phase, double s, double L, double d, double lam) {
   switch (phase) {
-    case 1:
+    case Phase::kFrontRunning:
       return s <= d ? s / d : (s - d) / lam;
-    case 2:
-    case 3:
+    case Phase::kOutflowDecay:
+    case Phase::kBlowDown:
       return s / L;
     default:
       return 0.0;
@@ -58,8 +55,8 @@ double positionInZone(int phase, double s, double L, double d, double lam) {
 double GB::massIntegralFrom(double s) const {
   const double L = length;
   if (!(s < L)) return 0.0;
-  const bool isA = branch == 1;
-  const bool isB = branch == 2;
+  const bool isA = branch == BranchId::kA;
+  const bool isB = branch == BranchId::kB;
   if (!isA && !isB) return 0.0;
 
   const double lam = lengthDisturbed;
@@ -71,7 +68,7 @@ double GB::massIntegralFrom(double s) const {
   const double pb0 = pressureAtBreachInitial;
 
   switch (phase) {
-    case 1: {
+    case Phase::kFrontRunning: {
       const double Pf = interpolateInPSquared(p0, pb0, d / L);  // steady pressure just ahead of the front
       const double Ps = interpolateInPSquared(p0, pb0, s / L);  // steady pressure at s
       if (s <= d) {
@@ -85,15 +82,15 @@ double GB::massIntegralFrom(double s) const {
                            : ((pb0 * pb0 - p0 * p0) / (pb0 + Pf)) * ((L - s) / L);
       return ((L - s) / 6.0) * (2.0 * Pf * w * (2.0 + u) + 2.0 * pe * (1.0 + u + u * u) + h * (1.0 + 2.0 * u));
     }
-    case 2: {
+    case Phase::kOutflowDecay: {
       if (isA) return 0.0;  // branch A never enters phase 2
       return ((L - s) / 6.0) *
              (2.0 * p0 * w * (2.0 + u) + 2.0 * pe * (1.0 + u + u * u) + (qSquared() / p0) * w * (1.0 + 2.0 * u));
     }
-    case 3:
+    case Phase::kBlowDown:
       return ((L - s) / 6.0) *
              (2.0 * p0 * w * (2.0 + u) + 2.0 * pe * (1.0 + u + u * u) - (qSquared() / p0) * w * (1.0 + 2.0 * u));
-    case 4: {
+    case Phase::kFinished: {
       // Finished: p linear from p0 at the far end to pe at the breach.
       const double ps = p0 + (pe - p0) * s / L;
       return (L - s) * (ps + pe) / 2.0;

@@ -13,11 +13,11 @@ namespace {
 
 // The variable each phase advances: the disturbed length in phase one, q in
 // phase two, the far-end pressure in phase three.
-double phaseVariable(const GB& branch, int phase) {
+double phaseVariable(const GB& branch, Phase phase) {
   switch (phase) {
-    case 1: return branch.lengthDisturbed;
-    case 2: return branch.q();
-    case 3: return branch.upstream.p;
+    case Phase::kFrontRunning: return branch.lengthDisturbed;
+    case Phase::kOutflowDecay: return branch.q();
+    case Phase::kBlowDown: return branch.upstream.p;
     default: return 0.0;
   }
 }
@@ -134,7 +134,7 @@ bool valveCut(GB& branch, double x) {
   GS exit(branch.upstream.gas, pa, cut.breachFluxWithoutInflow(p0, pa, x));
 
   cut.upstream.setFluxAndPressure(p0, 0.0);
-  cut.phase = 3;
+  cut.phase = Phase::kBlowDown;
   cut.lengthDisturbed = cut.lengthToPressurePeak = cut.length = x;
   cut.massPerUnitArea = I / branch.a2();
   cut.massTrappedPerUnitArea += branch.massPerUnitArea - cut.massPerUnitArea;
@@ -170,7 +170,7 @@ bool extendWithInflow(GB& branch, double tn) {
 }
 
 void finishAtTime(GB& branch, double t) noexcept {
-  branch.phase = 4;
+  branch.phase = Phase::kFinished;
   branch.time = t;
   branch.interpolated = true;
 }

@@ -32,10 +32,6 @@ bool extendWithInflow(GB& branch, double tn);
 // Marks the branch finished at time t.
 void finishAtTime(GB& branch, double t) noexcept;
 
-// The front has reached the far end (phases 2, 3 and 4).
-inline bool pastPhaseOne(const GB& branch) noexcept {
-  return branch.phase != -1 && branch.phase != 0 && branch.phase != 1;
-}
 bool inflowInfinite(const GB& branch) noexcept;
 bool timeUndefined(const GB& branch) noexcept;
 

@@ -187,7 +187,7 @@ bool Evlv1B(GB& branch, double dlam) {
 namespace {
 
 bool endBranchAPhaseOne(GB& branch) {
-  branch.phase = 3;
+  branch.phase = Phase::kBlowDown;
   branch.phaseEnded = false;
   return true;
 }
@@ -205,7 +205,7 @@ bool endBranchBPhaseOne(GB& branch) {
   branch.upstream.G = -std::sqrt(X) / branch.a2();
   const double W = (p0 - pe) * p0 + Dq;
   branch.lengthToPressurePeak = L - L * Dq / (2.0 * W);
-  branch.phase = 2;
+  branch.phase = Phase::kOutflowDecay;
   branch.phaseEnded = false;
   return true;
 }
@@ -213,9 +213,9 @@ bool endBranchBPhaseOne(GB& branch) {
 }  // namespace
 
 bool endOfPhaseOne(GB& branch) {
-  if (!branch.phaseEnded || branch.phase != 1) return false;
-  if (branch.branch == 1) return endBranchAPhaseOne(branch);
-  if (branch.branch == 2) return endBranchBPhaseOne(branch);
+  if (!branch.phaseEnded || branch.phase != Phase::kFrontRunning) return false;
+  if (branch.branch == BranchId::kA) return endBranchAPhaseOne(branch);
+  if (branch.branch == BranchId::kB) return endBranchBPhaseOne(branch);
   return false;
 }
 

@@ -58,7 +58,7 @@ bool preparePhaseThreeStep(const GB& branch, double dp, PhaseThreePreparation& p
       p1 = Plim;
       if (!(branch.pa() * (1.0 + kNegligible) < pe0) && !branch.choked) {
         prepared.finishing = true;
-        prepared.newPhase = 4;
+        prepared.newPhase = Phase::kFinished;
       }
     }
     dp = p1 - p0;
@@ -69,7 +69,7 @@ bool preparePhaseThreeStep(const GB& branch, double dp, PhaseThreePreparation& p
   if (chokeModelAllowed) prepared.choked = chokeCheck(prepared.exit, p1, branch.orificeAperture);
 
   // A step that cannot lower the far-end pressure ends the blow-down.
-  if (!(dp < 0.0) || !(p0 + dp < p0)) prepared.newPhase = 4;
+  if (!(dp < 0.0) || !(p0 + dp < p0)) prepared.newPhase = Phase::kFinished;
   prepared.dp = dp;
   return true;
 }
@@ -92,16 +92,16 @@ double closedEndTime(const GB& branch, double p0, double pe0, double p1, double 
 }
 
 double phaseThreeStepTime(const GB& branch, double p0, double pe0, double p1, double pe1, double q, double dp,
-                          bool finishing, int& newPhase, double& dt) noexcept {
+                          bool finishing, Phase& newPhase, double& dt) noexcept {
   if (!(q > 0.0) && !branch.choked) return closedEndTime(branch, p0, pe0, p1, pe1, dt);
 
   const double R0 = frictionIntegralFactor(p0, pe0, q);
   const double R1 = frictionIntegralFactor(p1, pe1, q);
   // A fed branch that ends its blow-down holds its limit state for ever: the
   // supply keeps it flowing, so it never finishes at a finite time.
-  const bool fedBranchEnds = newPhase == 4 && q > 0.0;
+  const bool fedBranchEnds = newPhase == Phase::kFinished && q > 0.0;
   if (finishing || fedBranchEnds || !(R1 < kInfiniteThreshold)) {
-    newPhase = 4;
+    newPhase = Phase::kFinished;
     if (q == 0.0) return closedEndTime(branch, p0, pe0, p1, pe1, dt);
     dt = kInfinite;
     return kInfinite;
@@ -126,7 +126,7 @@ bool evolv3(GB& branch, double& dp) {
   const double Gu = branch.upstream.G;
   const bool dechoked = branch.choked && !prepared.choked;
 
-  int newPhase = prepared.newPhase;
+  Phase newPhase = prepared.newPhase;
   double dt = 0.0;
   const double newTime = phaseThreeStepTime(branch, p0, pe0, p1, pe1, q, prepared.dp, prepared.finishing,
                                             newPhase, dt);

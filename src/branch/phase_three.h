@@ -10,7 +10,7 @@ namespace vorl {
 // What the preparation of a step works out before anything is written.
 struct PhaseThreePreparation {
   double dp = 0.0;         // the step as prepared (Pa, negative)
-  int newPhase = 0;        // the phase after the step
+  Phase newPhase = Phase::kBlowDown;  // the phase after the step
   GS exit;                 // the new breach record
   bool finishing = false;  // the step ends on the lowest reachable far-end pressure
   bool choked = false;     // the new breach record is choked
@@ -39,6 +39,6 @@ double closedEndTime(const GB& branch, double p0, double pe0, double p1, double 
 // p of the friction integral with inflow or choked outflow, else the closed
 // form. May set newPhase to 4 (time undefined, or the last step); sets dt.
 double phaseThreeStepTime(const GB& branch, double p0, double pe0, double p1, double pe1, double q, double dp,
-                          bool finishing, int& newPhase, double& dt) noexcept;
+                          bool finishing, Phase& newPhase, double& dt) noexcept;
 
 }  // namespace vorl

@@ -40,7 +40,7 @@ bool evolv2(GB& branch, double dq) {
     // The far-end flow comes to rest within this step: end exactly there.
     q1 = 0.0;
     dq = -q;
-    branch.phase = 3;
+    branch.phase = Phase::kBlowDown;
   }
 
   const double p0 = branch.upstream.p;

@@ -96,23 +96,23 @@ VORL::~VORL() {
   wholePipe_.reset();
 }
 
-GBSQ* VORL::sequenceOf(int branch) noexcept {
-  if (branch == kBranchA) return sequenceA_.get();
-  if (branch == kBranchB) return sequenceB_.get();
+GBSQ* VORL::sequenceOf(BranchId branch) noexcept {
+  if (branch == BranchId::kA) return sequenceA_.get();
+  if (branch == BranchId::kB) return sequenceB_.get();
   return nullptr;
 }
 
-const GBSQ* VORL::sequenceOf(int branch) const noexcept {
+const GBSQ* VORL::sequenceOf(BranchId branch) const noexcept {
   return const_cast<VORL*>(this)->sequenceOf(branch);
 }
 
-GBSQ& VORL::requireSequence(int branch) {
+GBSQ& VORL::requireSequence(BranchId branch) {
   GBSQ* sequence = sequenceOf(branch);
   if (sequence == nullptr) throw VORLERROR(3, "BAFH", "no results for this branch: the model has not been run");
   return *sequence;
 }
 
-const GBSQ& VORL::requireSequence(int branch) const { return const_cast<VORL*>(this)->requireSequence(branch); }
+const GBSQ& VORL::requireSequence(BranchId branch) const { return const_cast<VORL*>(this)->requireSequence(branch); }
 
 void VORL::resetSequences() {
   for (std::unique_ptr<GBSQ>* sequence : {&sequenceA_, &sequenceB_}) {
@@ -208,24 +208,24 @@ double VORL::Beta() const {
   return 2.0 * f / (a2 * D);
 }
 
-BranchLayoutKind VORL::BranchLayout() const noexcept {
+BranchLayout VORL::layout() const noexcept {
   const double L = pipeSet_.length;
   const double x = pipeSet_.effectiveBreachLocation();
-  if (1e-5 * L > x) return BranchLayoutKind::kSingleBranchB;
-  if (kAlmostOne * L < x || std::isnan(x)) return BranchLayoutKind::kSingleBranchA;
-  return BranchLayoutKind::kDoubleBranch;
+  if (1e-5 * L > x) return BranchLayout::kSingleBranchB;
+  if (kAlmostOne * L < x || std::isnan(x)) return BranchLayout::kSingleBranchA;
+  return BranchLayout::kDoubleBranch;
 }
 
 bool VORL::isSingleBranchA() const noexcept {
-  return pipeSet_.length > 0.0 && BranchLayout() == BranchLayoutKind::kSingleBranchA;
+  return pipeSet_.length > 0.0 && layout() == BranchLayout::kSingleBranchA;
 }
 
 bool VORL::isSingleBranchB() const noexcept {
-  return pipeSet_.length > 0.0 && BranchLayout() == BranchLayoutKind::kSingleBranchB;
+  return pipeSet_.length > 0.0 && layout() == BranchLayout::kSingleBranchB;
 }
 
 bool VORL::isDoubleBranch() const noexcept {
-  return pipeSet_.length > 0.0 && BranchLayout() == BranchLayoutKind::kDoubleBranch;
+  return pipeSet_.length > 0.0 && layout() == BranchLayout::kDoubleBranch;
 }
 
 double VORL::SaturationPressure(double temperature) const {

@@ -6,6 +6,7 @@
 #include "companion/ambient.h"
 #include "companion/atmos_expansion.h"
 #include "companion/pipe_interior.h"
+#include "core/enums.h"
 #include "model/ideal_gas.h"
 #include "model/pipeset.h"
 #include "results/flow_sequence.h"
@@ -15,8 +16,6 @@
 namespace vorl {
 
 class KIV;
-
-enum class BranchLayoutKind : int { kSingleBranchA = 1, kSingleBranchB = 2, kDoubleBranch = 3 };
 
 // The model: one release case with its ambient air, gas, pipe, breach,
 // valves, post-flash settings and the results of its last run. It keeps the
@@ -60,7 +59,7 @@ class VORL {
   void Recompute();
   // Friction parameter 2 f / (D a2) (s2/m3).
   double Beta() const;
-  BranchLayoutKind BranchLayout() const noexcept;
+  BranchLayout layout() const noexcept;
   bool isSingleBranchA() const noexcept;
   bool isSingleBranchB() const noexcept;
   bool isDoubleBranch() const noexcept;
@@ -89,12 +88,12 @@ class VORL {
   const PipeTimeState& pipeTimeState() const noexcept { return pipeTimeState_; }
 
   // ---- results of the last run ----
-  // The flow sequence of branch 1 (A) or 2 (B); null before the first run.
-  GBSQ* sequenceOf(int branch) noexcept;
-  const GBSQ* sequenceOf(int branch) const noexcept;
+  // The flow sequence of branch A or B; null before the first run.
+  GBSQ* sequenceOf(BranchId branch) noexcept;
+  const GBSQ* sequenceOf(BranchId branch) const noexcept;
   // The same, raising 3 "BAFH" when no run has made it.
-  GBSQ& requireSequence(int branch);
-  const GBSQ& requireSequence(int branch) const;
+  GBSQ& requireSequence(BranchId branch);
+  const GBSQ& requireSequence(BranchId branch) const;
   // Makes both sequences exist and empties them, for a new run.
   void resetSequences();
   // Stores a copy of a branch state in the sequence of its branch; a state

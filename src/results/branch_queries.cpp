@@ -12,20 +12,20 @@ namespace {
 // One range-tested read of element `index` of the branch's sequence, then the
 // rule. Raises 3 "BAFH" before any run and 4 "GBSQ[]" for a bad index.
 template <class Result, class Rule>
-Result recordQuery(VorlHandle model, int branch, int index, Result nullResult, Rule rule) {
+Result recordQuery(VorlHandle model, BranchId branch, int index, Result nullResult, Rule rule) {
   return withModel(model, nullResult, [&](VORL& m) { return rule(m.requireSequence(branch)[index]); });
 }
 
 // A query of the whole history. Raises 3 "BAFH" before any run.
 template <class Rule>
-double historyQuery(VorlHandle model, int branch, Rule rule) {
+double historyQuery(VorlHandle model, BranchId branch, Rule rule) {
   return withModel(model, 0.0, [&](VORL& m) { return rule(m.requireSequence(branch)); });
 }
 
 // Gas expelled through the breach since the breach, from the mass balance of
 // the branch: what it held plus what flowed in, less what it holds and what
 // valves trapped.
-double massExpelled(VorlHandle model, int branch, int index) {
+double massExpelled(VorlHandle model, BranchId branch, int index) {
   return withModel(model, 0.0, [&](VORL& m) {
     const GBSQ& sequence = m.requireSequence(branch);
     const GB& element = sequence[index];
@@ -39,32 +39,32 @@ double massExpelled(VorlHandle model, int branch, int index) {
 // Both families of an indexed query from one rule on the element `e`.
 #define VORL_RECORD_QUERY(Name, Result, NullResult, Rule)                                   \
   VORL_API Result VORL_CALL VorlBranchA##Name(VorlHandle model, int index) {                 \
-    return recordQuery(model, kBranchA, index, Result(NullResult), [](const GB& e) { return Result(Rule); }); \
+    return recordQuery(model, BranchId::kA, index, Result(NullResult), [](const GB& e) { return Result(Rule); }); \
   }                                                                                          \
   VORL_API Result VORL_CALL VorlBranchB##Name(VorlHandle model, int index) {                 \
-    return recordQuery(model, kBranchB, index, Result(NullResult), [](const GB& e) { return Result(Rule); }); \
+    return recordQuery(model, BranchId::kB, index, Result(NullResult), [](const GB& e) { return Result(Rule); }); \
   }
 
 #define VORL_HISTORY_QUERY(Name, Scan)                                                       \
   VORL_API double VORL_CALL VorlBranchA##Name(VorlHandle model) {                            \
-    return historyQuery(model, kBranchA, [](const GBSQ& s) { return s.Scan(); });            \
+    return historyQuery(model, BranchId::kA, [](const GBSQ& s) { return s.Scan(); });            \
   }                                                                                          \
   VORL_API double VORL_CALL VorlBranchB##Name(VorlHandle model) {                            \
-    return historyQuery(model, kBranchB, [](const GBSQ& s) { return s.Scan(); });            \
+    return historyQuery(model, BranchId::kB, [](const GBSQ& s) { return s.Scan(); });            \
   }
 
 extern "C" {
 
 VORL_API int VORL_CALL VorlBranchAFlowSequenceSize(VorlHandle model) {
   return withModel(model, 0, [](VORL& m) {
-    const GBSQ* sequence = m.sequenceOf(kBranchA);
+    const GBSQ* sequence = m.sequenceOf(BranchId::kA);
     return sequence != nullptr ? sequence->reportedSize() : 0;
   });
 }
 
 VORL_API int VORL_CALL VorlBranchBFlowSequenceSize(VorlHandle model) {
   return withModel(model, 0, [](VORL& m) {
-    const GBSQ* sequence = m.sequenceOf(kBranchB);
+    const GBSQ* sequence = m.sequenceOf(BranchId::kB);
     return sequence != nullptr ? sequence->reportedSize() : 0;
   });
 }
@@ -74,7 +74,7 @@ VORL_HISTORY_QUERY(TimeToDepressurise, timeToDepressurise)
 VORL_HISTORY_QUERY(TimeToDisturbEntireFlow, timeToDisturbEntireFlow)
 
 VORL_API double VORL_CALL VorlBranchBTimeToFlowReversal(VorlHandle model) {
-  return historyQuery(model, kBranchB, [](const GBSQ& s) { return s.timeToFlowReversal(); });
+  return historyQuery(model, BranchId::kB, [](const GBSQ& s) { return s.timeToFlowReversal(); });
 }
 
 VORL_RECORD_QUERY(UpstreamFlux, double, 0.0, e.upstream.G * e.area)
@@ -95,24 +95,24 @@ VORL_RECORD_QUERY(Time, double, 0.0, e.time)
 VORL_RECORD_QUERY(TimeIsInfinite, VorlBool, 0, isInfinite(e.time))
 VORL_RECORD_QUERY(MassTrapped, double, 0.0, trappedMassOf(e))
 VORL_RECORD_QUERY(MassInPipe, double, 0.0, massOf(e) + trappedMassOf(e))
-VORL_RECORD_QUERY(Regime, int, -1, e.phase)
+VORL_RECORD_QUERY(Regime, int, -1, static_cast<int>(e.phase))
 
 // Branch A reports an undefined breach flux as infinite; branch B passes it on.
 VORL_API double VORL_CALL VorlBranchAExitFlux(VorlHandle model, int index) {
-  return recordQuery(model, kBranchA, index, 0.0,
+  return recordQuery(model, BranchId::kA, index, 0.0,
                      [](const GB& e) { return isInfinite(e.exit.G) ? kInfinite : e.exit.G * e.area; });
 }
 
 VORL_API double VORL_CALL VorlBranchBExitFlux(VorlHandle model, int index) {
-  return recordQuery(model, kBranchB, index, 0.0, [](const GB& e) { return e.exit.G * e.area; });
+  return recordQuery(model, BranchId::kB, index, 0.0, [](const GB& e) { return e.exit.G * e.area; });
 }
 
 VORL_API double VORL_CALL VorlBranchAMassExpelled(VorlHandle model, int index) {
-  return massExpelled(model, kBranchA, index);
+  return massExpelled(model, BranchId::kA, index);
 }
 
 VORL_API double VORL_CALL VorlBranchBMassExpelled(VorlHandle model, int index) {
-  return massExpelled(model, kBranchB, index);
+  return massExpelled(model, BranchId::kB, index);
 }
 
 }  // extern "C"

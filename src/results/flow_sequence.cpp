@@ -69,7 +69,7 @@ GB GBSQ::stateAt(double t, double tolerance, int* indexFound) const {
   } else if (result.time < t && i < last) {
     stateAtIntermediateTime(result, (*this)[i + 1], t, tolerance);
   } else if (result.time < t) {
-    result.phase = 4;  // t lies beyond the history: the branch has finished
+    result.phase = Phase::kFinished;  // t lies beyond the history: the branch has finished
     result.time = t;
     result.interpolated = true;
   } else {
@@ -97,11 +97,11 @@ double GBSQ::timeToDechoke() const noexcept {
 }
 
 double GBSQ::timeToDisturbEntireFlow() const noexcept {
-  return firstTimeWhere(elements_, 0, kInfinite, pastPhaseOne);
+  return firstTimeWhere(elements_, 0, kInfinite, [](const GB& e) { return pastPhaseOne(e.phase); });
 }
 
 double GBSQ::timeToDepressurise() const noexcept {
-  return firstTimeWhere(elements_, 0, kInfinite, [](const GB& e) { return e.phase == 4; });
+  return firstTimeWhere(elements_, 0, kInfinite, [](const GB& e) { return e.phase == Phase::kFinished; });
 }
 
 // The far end's flow reverses (moves toward the breach) once it has been seen
@@ -110,7 +110,7 @@ double GBSQ::timeToFlowReversal() const noexcept {
   bool flowedAway = false;
   return firstTimeWhere(elements_, 0, kInfinite, [&flowedAway](const GB& e) {
     if (e.upstream.G < 0.0) flowedAway = true;
-    return flowedAway && e.phase == 3;
+    return flowedAway && e.phase == Phase::kBlowDown;
   });
 }
 

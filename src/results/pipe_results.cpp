@@ -10,8 +10,8 @@ namespace {
 // Visits branch A, then branch B, of a time state (const or not).
 template <class State, class Visit>
 void forEachBranch(State& state, Visit visit) {
-  visit(kBranchA, state.a);
-  visit(kBranchB, state.b);
+  visit(BranchId::kA, state.a);
+  visit(BranchId::kB, state.b);
 }
 
 // Marks which branches the model's layout has and forgets the indices of the
@@ -27,7 +27,7 @@ void startSetting(VORL& model, double requestedTime) {
 
 // A branch whose looked-up state has finished without inflow no longer
 // drives the pipe's time.
-bool activeAfterLookup(const GB& record) { return !(record.phase == 4 && !record.hasInflow); }
+bool activeAfterLookup(const GB& record) { return !(record.phase == Phase::kFinished && !record.hasInflow); }
 
 }  // namespace
 
@@ -39,9 +39,9 @@ double pipeTimeSet(VORL& model, double t, double tolerance) {
   double endTime[2] = {0.0, 0.0};
   double keptTime[2] = {0.0, 0.0};
   bool active[2] = {false, false};
-  forEachBranch(state, [&](int number, PipeTimeState::Branch& branch) {
+  forEachBranch(state, [&](BranchId number, PipeTimeState::Branch& branch) {
     if (!branch.present) return;
-    const int k = number == kBranchA ? 0 : 1;
+    const int k = number == BranchId::kA ? 0 : 1;
     branch.currentRecord.reset();
     const GBSQ& sequence = model.requireSequence(number);
     if (sequence.empty()) throw VORLERROR(3, "vlt", "the run stored no state for this branch");
@@ -70,7 +70,7 @@ double pipeTimeSet(VORL& model, double t, double tolerance) {
 void pipeTimeSetToStart(VORL& model) {
   startSetting(model, 0.0);
   PipeTimeState& state = model.pipeTimeState();
-  forEachBranch(state, [&](int number, PipeTimeState::Branch& branch) {
+  forEachBranch(state, [&](BranchId number, PipeTimeState::Branch& branch) {
     if (!branch.present) return;
     branch.currentRecord.reset();
     const GBSQ& sequence = model.requireSequence(number);
@@ -94,8 +94,8 @@ double lastFiniteTime(const GBSQ* sequence) {
 }  // namespace
 
 double pipeTimeMax(const VORL& model) {
-  const double tA = model.branchAExists() ? lastFiniteTime(&model.requireSequence(kBranchA)) : 0.0;
-  const double tB = model.branchBExists() ? lastFiniteTime(&model.requireSequence(kBranchB)) : 0.0;
+  const double tA = model.branchAExists() ? lastFiniteTime(&model.requireSequence(BranchId::kA)) : 0.0;
+  const double tB = model.branchBExists() ? lastFiniteTime(&model.requireSequence(BranchId::kB)) : 0.0;
   return tB > tA ? tB : tA;
 }
 
@@ -132,7 +132,7 @@ double fluxWeightedMean(const PipeTimeState& state, double valueA, double valueB
 
 double pipeMassInitial(const VORL& model) {
   double sum = 0.0;
-  forEachBranch(model.pipeTimeState(), [&](int number, const PipeTimeState::Branch& branch) {
+  forEachBranch(model.pipeTimeState(), [&](BranchId number, const PipeTimeState::Branch& branch) {
     if (!branch.present || branch.indexFound < 0) return;
     const GB& first = model.requireSequence(number)[0];
     sum += first.massPerUnitArea * first.area;
@@ -143,7 +143,7 @@ double pipeMassInitial(const VORL& model) {
 bool pipeMassExpelledIsInfinite(const VORL& model) {
   // Branch B is examined only while the answer is still false.
   bool infinite = false;
-  forEachBranch(model.pipeTimeState(), [&](int number, const PipeTimeState::Branch& branch) {
+  forEachBranch(model.pipeTimeState(), [&](BranchId number, const PipeTimeState::Branch& branch) {
     if (infinite || !branch.present || branch.indexFound < 1) return;
     const GB& found = model.requireSequence(number)[branch.indexFound];
     infinite = found.hasInflow && isInfinite(found.time);

@@ -83,7 +83,7 @@ bool outputsGiven(const double* a, const double* b, const double* c, const doubl
 // A branch step's post-flash state. A missing run or a bad index is reported
 // by the velocity and again by the pressure read, and the expansion of
 // u = 0 and pe = 0 is written, as the one-call entry expects of every record.
-void branchPostFlash(VorlHandle model, int branch, int index, double* temperature, double* velocity,
+void branchPostFlash(VorlHandle model, BranchId branch, int index, double* temperature, double* velocity,
                      double* liquidFraction, double* dropSize) {
   const errorlog::CallScope call;
   if (!outputsGiven(temperature, velocity, liquidFraction, dropSize)) return;
@@ -124,12 +124,12 @@ extern "C" {
 
 VORL_API void VORL_CALL VorlBranchAPostFlash(VorlHandle model, int index, double* temperature, double* velocity,
                                              double* liquidFraction, double* dropSize) {
-  branchPostFlash(model, kBranchA, index, temperature, velocity, liquidFraction, dropSize);
+  branchPostFlash(model, BranchId::kA, index, temperature, velocity, liquidFraction, dropSize);
 }
 
 VORL_API void VORL_CALL VorlBranchBPostFlash(VorlHandle model, int index, double* temperature, double* velocity,
                                              double* liquidFraction, double* dropSize) {
-  branchPostFlash(model, kBranchB, index, temperature, velocity, liquidFraction, dropSize);
+  branchPostFlash(model, BranchId::kB, index, temperature, velocity, liquidFraction, dropSize);
 }
 
 // Velocity first and temperature second, unlike the branch queries.

@@ -37,7 +37,7 @@ struct StepSizes {
         dp(multiplier * (-(state.upstream.p - pa) / divisor)) {}
 };
 
-char branchLetter(int branch) { return branch == kBranchA ? 'A' : 'B'; }
+char branchLetter(BranchId branch) { return branch == BranchId::kA ? 'A' : 'B'; }
 
 double qForDebugLine(const GB& state) noexcept {
   try {
@@ -52,19 +52,19 @@ bool stepOnce(VORL& model, GB& current, StepSizes& steps) {
   const char letter = branchLetter(current.branch);
   bool advanced = false;
   switch (current.phase) {
-    case 1: {
+    case Phase::kFrontRunning: {
       double step = steps.dl;
       advanced = phaseStep(current, step);
       debugLine("%c1 t=%f Lambda=%f\n", letter, current.time, current.lengthDisturbed);
       break;
     }
-    case 2: {
+    case Phase::kOutflowDecay: {
       double step = steps.dq;
       advanced = phaseStep(current, step);
       if (debugOutputWanted()) debugLine("%c2 t=%f q0=%f\n", letter, current.time, qForDebugLine(current));
       break;
     }
-    case 3:
+    case Phase::kBlowDown:
       advanced = phaseStep(current, steps.dp);
       if (!advanced) advanced = valveExtension(model, current);
       debugLine("%c3 t=%f p0=%f\n", letter, current.time, current.upstream.p);
@@ -78,8 +78,8 @@ bool stepOnce(VORL& model, GB& current, StepSizes& steps) {
 
 }  // namespace
 
-int branchRun(VORL& model, int branch, int maxPasses) {
-  if (branch != kBranchA && branch != kBranchB) return 0;
+int branchRun(VORL& model, BranchId branch, int maxPasses) {
+  if (branch != BranchId::kA && branch != BranchId::kB) return 0;
   model.requireSequence(branch).clear();
   const double pa = model.ambient().pressure;
   const double breach = model.pipeSet().effectiveBreachLocation();
@@ -99,8 +99,8 @@ int branchRun(VORL& model, int branch, int maxPasses) {
   // The first steps are coarser: branch A over n - 5 divisions times 2,
   // branch B over n divisions times 3.
   int n = division;
-  if (branch == kBranchA && n > 20) n -= 5;
-  StepSizes steps(start, pa, n, branch == kBranchA ? 2.0 : 3.0);
+  if (branch == BranchId::kA && n > 20) n -= 5;
+  StepSizes steps(start, pa, n, branch == BranchId::kA ? 2.0 : 3.0);
 
   GB current = start;
   model.appendToSequence(current);
@@ -126,10 +126,10 @@ int branchRun(VORL& model, int branch, int maxPasses) {
 
 namespace {
 
-int runBranches(VORL& model, std::initializer_list<int> branches) {
+int runBranches(VORL& model, std::initializer_list<BranchId> branches) {
   prepareRun(model);
   int count = 0;
-  for (int branch : branches) count += branchRun(model, branch);
+  for (BranchId branch : branches) count += branchRun(model, branch);
   return count;
 }
 
@@ -141,9 +141,9 @@ int runModel(VORL& model) {
   model.resetSequences();
   model.pipeTimeState() = PipeTimeState{};
   checkModelInputs(model, kCheckedByRun, "VorlRun");
-  if (model.isSingleBranchA()) return runBranches(model, {kBranchA});
-  if (model.isSingleBranchB()) return runBranches(model, {kBranchB});
-  if (model.isDoubleBranch()) return runBranches(model, {kBranchA, kBranchB});
+  if (model.isSingleBranchA()) return runBranches(model, {BranchId::kA});
+  if (model.isSingleBranchB()) return runBranches(model, {BranchId::kB});
+  if (model.isDoubleBranch()) return runBranches(model, {BranchId::kA, BranchId::kB});
   return 0;
 }
 

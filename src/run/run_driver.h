@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/enums.h"
+
 namespace vorl {
 
 class VORL;
@@ -21,9 +23,9 @@ int runModel(VORL& model);
 #endif
 constexpr int kMaxBranchLoopPasses = VORL_MAX_BRANCH_LOOP_PASSES;
 
-// One branch (1 or 2) run from the whole-pipe steady flow; 0 for any other
+// One branch (A or B) run from the whole-pipe steady flow; 0 for any other
 // branch. Raises 16 "vlRunB" when the loop reaches maxPasses; the records
 // stored so far stay.
-int branchRun(VORL& model, int branch, int maxPasses = kMaxBranchLoopPasses);
+int branchRun(VORL& model, BranchId branch, int maxPasses = kMaxBranchLoopPasses);
 
 }  // namespace vorl

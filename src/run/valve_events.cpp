@@ -5,12 +5,12 @@
 
 namespace vorl {
 
-bool valvesRemainToShut(const VORL& model, int branch) {
+bool valvesRemainToShut(const VORL& model, BranchId branch) {
   return model.pipeSet().valvesActive && model.pipeSet().valves.valvesRemainToShut(branch);
 }
 
 int valveEvents(VORL& model, GB& working) {
-  const int branch = working.branch;
+  const BranchId branch = working.branch;
   VALVESET& valves = model.pipeSet().valves;
   GBSQ* sequence = model.sequenceOf(branch);
   if (sequence == nullptr || sequence->size() < 2) return 0;
@@ -38,10 +38,10 @@ int valveEvents(VORL& model, GB& working) {
 }
 
 bool valveExtension(VORL& model, GB& working) {
-  if (working.branch != kBranchA || !(working.upstream.G > 0.0)) return false;
-  if (!valvesRemainToShut(model, kBranchA)) return false;
+  if (working.branch != BranchId::kA || !(working.upstream.G > 0.0)) return false;
+  if (!valvesRemainToShut(model, BranchId::kA)) return false;
   const double t = working.time;
-  const VALVE* valve = model.pipeSet().valves.valveEventNext(kBranchA, t);
+  const VALVE* valve = model.pipeSet().valves.valveEventNext(BranchId::kA, t);
   if (valve == nullptr) return false;
   const double closure = valve->valveClosureTime();
   if (closure < t) return false;

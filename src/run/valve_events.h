@@ -7,7 +7,7 @@ namespace vorl {
 class VORL;
 
 // Valves take part in a run while they are active and one of the branch is open.
-bool valvesRemainToShut(const VORL& model, int branch);
+bool valvesRemainToShut(const VORL& model, BranchId branch);
 
 // After a step has been stored: when a valve of the branch has shut by the
 // step's time, the stored record is replaced by the branch at the closure

@@ -26,8 +26,8 @@ class BranchTest : public ::testing::Test {
   // A 1 km branch set into a phase by hand.
   GB branchIn(int phase, int number, double p0, double pe, double Gu = 0.0, double lam = 0.0) const {
     GB b = line.wholePipe(p0, 0.0, 1000.0);
-    b.branch = number;
-    b.phase = phase;
+    b.branch = branchOf(number);
+    b.phase = phaseOf(phase);
     b.upstream.setFluxAndPressure(p0, Gu);
     b.exit.setPressure(pe);
     b.lengthDisturbed = lam;
@@ -94,8 +94,8 @@ TEST_F(FlowRelation, ChokedClosedEndSolve) {
 }
 
 TEST_F(BranchTest, PreBreachStatesSplitTheSteadyFlow) {
-  const GB a = GB::preBreach(whole, 1, 500.0);
-  const GB b = GB::preBreach(whole, 2, 500.0);
+  const GB a = GB::preBreach(whole, branchOf(1), 500.0);
+  const GB b = GB::preBreach(whole, branchOf(2), 500.0);
   EXPECT_EQ(a.length, 500.0);
   EXPECT_NEAR(a.exit.p, std::sqrt(4e12 - 2.048e9 / 2.0), 1e-6);  // p^2 falls by 2 q^2 x / L
   EXPECT_EQ(a.exit.G, 20.0);
@@ -105,24 +105,24 @@ TEST_F(BranchTest, PreBreachStatesSplitTheSteadyFlow) {
   EXPECT_EQ(b.upstream.G, -20.0);
   EXPECT_EQ(b.exit.G, -20.0);
   EXPECT_NEAR(a.massPerUnitArea + b.massPerUnitArea, whole.massPerUnitArea, 1e-10 * whole.massPerUnitArea);
-  EXPECT_EQ(GB::preBreach(whole, 1, 0.0).length, 0.0);  // both ends are inside
+  EXPECT_EQ(GB::preBreach(whole, branchOf(1), 0.0).length, 0.0);  // both ends are inside
 }
 
 TEST_F(BranchTest, ConstructorRefusalsInOrder) {
-  expectVorlError([&] { GB::preBreach(whole, 1, -1.0); }, 202, "GBctor");
-  expectVorlError([&] { GB::breachStart(whole, 2, 1e5, std::nextafter(2000.0, 3e3), 1.0); }, 202, "GBctor");
-  expectVorlError([&] { GB::preBreach(whole, 5, -1.0); }, 202, "GBctor");  // location before branch
-  expectVorlError([&] { GB::preBreach(whole, 5, 100.0); }, 7, "GBctor");
-  expectVorlError([&] { GB::breachStart(whole, 3, 1e5, 100.0, 1.0); }, 7, "GBctor");
-  expectVorlError([&] { GB::breachStart(whole, 1, 0.0, 100.0, 1.0); }, 13, "IIGv_p");
+  expectVorlError([&] { GB::preBreach(whole, branchOf(1), -1.0); }, 202, "GBctor");
+  expectVorlError([&] { GB::breachStart(whole, branchOf(2), 1e5, std::nextafter(2000.0, 3e3), 1.0); }, 202, "GBctor");
+  expectVorlError([&] { GB::preBreach(whole, branchOf(5), -1.0); }, 202, "GBctor");  // location before branch
+  expectVorlError([&] { GB::preBreach(whole, branchOf(5), 100.0); }, 7, "GBctor");
+  expectVorlError([&] { GB::breachStart(whole, branchOf(3), 1e5, 100.0, 1.0); }, 7, "GBctor");
+  expectVorlError([&] { GB::breachStart(whole, branchOf(1), 0.0, 100.0, 1.0); }, 13, "IIGv_p");
   GB rising = whole;
   rising.exit.setPressure(2.1e6);
-  expectVorlError([&] { GB::preBreach(rising, 1, 100.0); }, 204, "GBctor");
+  expectVorlError([&] { GB::preBreach(rising, branchOf(1), 100.0); }, 204, "GBctor");
   // 4000 kg/(m2 s) loses more than p0 to friction (kept 205) yet is Mach 0.8 at p0.
   const GB overloaded = line.wholePipe(2e6, 4000.0);
   EXPECT_EQ(overloaded.constructionError, 205);
-  expectVorlError([&] { GB::preBreach(overloaded, 1, -1.0); }, 205, "GBctor");
-  expectVorlError([&] { GB::breachStart(overloaded, 1, 1e5, 100.0, 1.0); }, 205, "GBpu");
+  expectVorlError([&] { GB::preBreach(overloaded, branchOf(1), -1.0); }, 205, "GBctor");
+  expectVorlError([&] { GB::breachStart(overloaded, branchOf(1), 1e5, 100.0, 1.0); }, 205, "GBpu");
 }
 
 TEST_F(BranchTest, MassIntegralFromAPosition) {

@@ -18,6 +18,10 @@ constexpr double kA2 = 1.6e5;
 constexpr double kA = 400.0;
 constexpr double kBeta = 1e-7;
 
+// Phases and branches by the numbers the regime queries and the valve set use.
+inline Phase phaseOf(int number) { return static_cast<Phase>(number); }
+inline BranchId branchOf(int number) { return static_cast<BranchId>(number); }
+
 // Sets the choke model for the guard's life; always restores the default.
 struct ChokeModelSwitch {
   explicit ChokeModelSwitch(bool allowed) { chokeModelAllowed = allowed; }

@@ -50,7 +50,7 @@ TEST_F(FlowSequence, LookupAtBeforeAndBeyondTheStoredTimes) {
   EXPECT_TRUE(found.time == 2.0 && !found.interpolated);
   // Beyond the last: the branch has finished there.
   found = sequence.stateAt(50.0, 0.0);
-  EXPECT_TRUE(found.time == 50.0 && found.phase == 4 && found.interpolated);
+  EXPECT_TRUE(found.time == 50.0 && found.phase == vorl::Phase::kFinished && found.interpolated);
   EXPECT_EQ(found.upstream.p, sequence[3].upstream.p);
 }
 

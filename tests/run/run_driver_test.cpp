@@ -141,13 +141,13 @@ TEST_F(RunDriver, ABranchThatWouldNotFinishStopsAtTheSafetyBoundKeepingItsRecord
   m.timeDivisionSet(1000);
   m.resetSequences();
   try {
-    vorl::branchRun(m, 2, 50);
+    vorl::branchRun(m, vorl::BranchId::kB, 50);
     ADD_FAILURE() << "the bound was not applied";
   } catch (const vorl::VORLERROR& e) {
     EXPECT_TRUE(e.eError() == 16 && e.tag() == "vlRunB") << e.eError() << e.tag();
   }
   // The steady state, the breach start and one record per pass.
-  EXPECT_EQ(m.requireSequence(2).size(), 2 + 50);
+  EXPECT_EQ(m.requireSequence(vorl::BranchId::kB).size(), 2 + 50);
 }
 
 TEST_F(RunDriver, UpstreamPressureAboveTheSaturationPressureWarns) {

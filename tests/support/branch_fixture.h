@@ -18,9 +18,9 @@ struct BranchFixture {
   // A copy of the steady branch with the given time, phase and flags.
   GB state(double time, int phase, bool choked = false) const {
     GB g = wholePipe;
-    g.branch = 1;
+    g.branch = BranchId::kA;
     g.time = time;
-    g.phase = phase;
+    g.phase = static_cast<Phase>(phase);
     g.choked = choked;
     return g;
   }

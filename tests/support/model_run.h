@@ -31,8 +31,8 @@ inline RunHistories runMethaneLine(double inflow = 0.0) {
   auto m = std::make_unique<VORL>(kMethane);
   setMethaneLine(*m, inflow);
   runModel(*m);
-  const GBSQ& a = m->requireSequence(1);
-  const GBSQ& b = m->requireSequence(2);
+  const GBSQ& a = m->requireSequence(BranchId::kA);
+  const GBSQ& b = m->requireSequence(BranchId::kB);
   return {std::move(m), a, b};
 }
 
