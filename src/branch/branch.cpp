@@ -38,10 +38,10 @@ GB::GB(const AMBIENT* ambientValues, const IIG* gas, double betaValue, double pi
   }
 
   if (chokeModelAllowed && isChoked(exit, 1.0)) {
-    throw VORLERROR(207, "GBctor", "the steady inflow would be sonic at the far end of the pipe");
+    throw VORLERROR(VORL_E_INFLOW_CHOKED, "GBctor", "the steady inflow would be sonic at the far end of the pipe");
   }
   if (exit.p < pa()) {
-    throw VORLERROR(206, "GBctor", "the steady flow reaches the far end below ambient pressure (" +
+    throw VORLERROR(VORL_E_FAR_END_BELOW_AMBIENT, "GBctor", "the steady flow reaches the far end below ambient pressure (" +
                                        numberText(exit.p) + " Pa < " + numberText(pa()) + " Pa)");
   }
   if (constructionError == 0) massPerUnitArea = massPerUnitAreaOfBranch();
@@ -83,13 +83,13 @@ namespace {
 
 void checkBreachLocation(double x, double wholeLength) {
   if (x < 0.0 || x > wholeLength) {
-    throw VORLERROR(202, "GBctor", "breach location " + numberText(x) + " m lies outside the pipe [0, " +
+    throw VORLERROR(VORL_E_BREACH_OUTSIDE_PIPE, "GBctor", "breach location " + numberText(x) + " m lies outside the pipe [0, " +
                                        numberText(wholeLength) + "] m");
   }
 }
 
 [[noreturn]] void throwUnknownBranch(BranchId branchNumber) {
-  throw VORLERROR(7, "GBctor",
+  throw VORLERROR(VORL_E_UNKNOWN_BRANCH, "GBctor",
                   "branch " + std::to_string(static_cast<int>(branchNumber)) + " is neither 1 (A) nor 2 (B)");
 }
 
@@ -106,7 +106,7 @@ GB GB::preBreach(const GB& wholePipe, BranchId branchNumber, double x) {
   const double wholeLength = wholePipe.lengthInitial;
   checkBreachLocation(x, wholeLength);
   if (wholePipe.exit.p > wholePipe.upstream.p) {
-    throw VORLERROR(204, "GBctor", "the steady far-end pressure " + numberText(wholePipe.exit.p) +
+    throw VORLERROR(VORL_E_FAR_END_ABOVE_UPSTREAM, "GBctor", "the steady far-end pressure " + numberText(wholePipe.exit.p) +
                                        " Pa is above the upstream pressure " + numberText(wholePipe.upstream.p) +
                                        " Pa");
   }

@@ -46,7 +46,7 @@ double pressureAheadOfFront(const GB& branch, double lam, const char* tag, const
   const double p0 = branch.upstream.p;
   const double squared = pb0 * pb0 + (p0 * p0 - pb0 * pb0) * lam / branch.length;
   if (squared < 0.0) {
-    throw VORLERROR(14, tag, std::string("steady pressure squared ahead of the ") + which + " front is negative (" +
+    throw VORLERROR(VORL_E_NEGATIVE_ROOT, tag, std::string("steady pressure squared ahead of the ") + which + " front is negative (" +
                                  numberText(squared) + " Pa^2)");
   }
   return std::sqrt(squared);
@@ -95,7 +95,7 @@ bool Evlv1A(GB& branch, double dlam) {
   const double pe = S.p;
   const double Ge = S.G;
   if (!(pe < pb0)) {
-    throw VORLERROR(208, "Evlv1A", "exit pressure " + numberText(pe) +
+    throw VORLERROR(VORL_E_EXIT_NOT_BELOW_BREACH, "Evlv1A", "exit pressure " + numberText(pe) +
                                        " Pa is not below the pressure before the breach " + numberText(pb0) + " Pa");
   }
 

@@ -46,7 +46,7 @@ bool evolv2(GB& branch, double dq) {
   const double p0 = branch.upstream.p;
   const double pa = branch.pa();
   if (p0 < pa) {
-    throw VORLERROR(1003, "evolv2", "far-end pressure " + numberText(p0) + " Pa is below the ambient pressure " +
+    throw VORLERROR(VORL_E_DECAY_BELOW_AMBIENT, "evolv2", "far-end pressure " + numberText(p0) + " Pa is below the ambient pressure " +
                                         numberText(pa) + " Pa");
   }
   const double pe = pa;

@@ -84,7 +84,7 @@ JetGas jetGasOf(const KIV* properties, int material, double molarMassSet, double
     return gas;
   }
   if (!(molarMassSet > 0.0)) {
-    throw VORLERROR(5, "atmexCalc",
+    throw VORLERROR(VORL_E_MISSING_DATA, "atmexCalc",
                     "the expansion has no molar mass for material " + std::to_string(material));
   }
   gas.molarMass = molarMassSet;
@@ -114,11 +114,11 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
     return;
   }
   if (method_ != kConservation && method_ != kIsentropic && method_ != kMomentumIsothermal) {
-    throw VORLERROR(13, "atmexCalc",
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "atmexCalc",
                     "expansion method " + std::to_string(method_) + " is not 0, 1 or 2");
   }
   if (!(temperature > 0.0) || !std::isfinite(temperature)) {
-    throw VORLERROR(13, "atmexCalc",
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "atmexCalc",
                     "exit temperature " + numberText(temperature) + " K is not above 0");
   }
   const double saturation =

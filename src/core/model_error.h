@@ -38,7 +38,4 @@ class MODELERROR {
   bool warning_ = false;
 };
 
-// Plain-English text for a code, used when a report carries no message of its own.
-const char* defaultMessageForCode(int code) noexcept;
-
 }  // namespace vorl

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/codes.h"
 #include "core/model_error.h"
 
 namespace vorl {

@@ -52,7 +52,7 @@ VORL_API void VORL_CALL AboutBrimlow(void) {
 #if defined(_WIN32)
 VORL_API VorlString VORL_CALL Author(void) {
   VorlString text = SysAllocString(L"Peter Orrin");
-  if (text == nullptr) reportError(VORLERROR(1, "Author", "out of memory for the author text"));
+  if (text == nullptr) reportError(VORLERROR(VORL_E_INTERNAL, "Author", "out of memory for the author text"));
   return text;
 }
 
@@ -63,7 +63,7 @@ VORL_API VorlString VORL_CALL Author(void) {
   const std::size_t size = std::strlen(kAuthor) + 1;
   char* text = static_cast<char*>(std::malloc(size));
   if (text == nullptr) {
-    reportError(VORLERROR(1, "Author", "out of memory for the author text"));
+    reportError(VORLERROR(VORL_E_INTERNAL, "Author", "out of memory for the author text"));
     return nullptr;
   }
   std::memcpy(text, kAuthor, size);
@@ -82,18 +82,18 @@ VORL_API void VORL_CALL AnalyticComparison(double length, double temperature, do
                                            double* pressures, double* times, int count) {
   guarded([&] {
     constexpr const char* kTag = "AnalyticComparison";
-    checkArgument(kCodeComparisonCount, count, kTag);
-    if (pressures == nullptr || times == nullptr) throw VORLERROR(5, kTag, "an output array is null");
-    checkArgument(kCodeComparisonLength, length, kTag);
-    checkArgument(kCodeComparisonTemperature, temperature, kTag);
-    checkArgument(kCodeComparisonFanning, fanning, kTag);
-    checkArgument(kCodeComparisonDiameter, diameter, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_COUNT, count, kTag);
+    if (pressures == nullptr || times == nullptr) throw VORLERROR(VORL_E_MISSING_DATA, kTag, "an output array is null");
+    checkArgument(VORL_E_INVALID_COMPARISON_LENGTH, length, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_TEMPERATURE, temperature, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_FANNING, fanning, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_DIAMETER, diameter, kTag);
     const IG gas(molecularWeight);  // 13 "IGCTOR" unless above 0
     if (!std::isfinite(molecularWeight)) {
-      throw VORLERROR(13, "IGCTOR", "molecular weight " + numberText(molecularWeight) + " kg/kmol is not finite");
+      throw VORLERROR(VORL_E_NOT_POSITIVE, "IGCTOR", "molecular weight " + numberText(molecularWeight) + " kg/kmol is not finite");
     }
-    checkArgument(kCodeComparisonInitialPressure, initialPressure, kTag);
-    checkArgument(kCodeComparisonAmbientPressure, ambientPressure, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE, initialPressure, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE, ambientPressure, kTag);
     const double beta = 2.0 * fanning / (temperature * gas.gasConstant() * diameter);
     const double timeScale = length * std::sqrt(8.0 * beta * length / 27.0);
     const double c0 = acoshOrZero(initialPressure / ambientPressure);

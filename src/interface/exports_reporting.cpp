@@ -4,6 +4,7 @@
 #include <string>
 
 #include "companion/error_log.h"
+#include "core/codes.h"
 #include "core/process_settings.h"
 #include "interface/export_frame.h"
 
@@ -71,6 +72,13 @@ VORL_API int VORL_CALL VorlErrorLogRepeatCount(int index) {
   return guarded(0, [&] {
     ErrorLogEntry entry;
     return logEntry(index, &entry) ? entry.repeats : 0;
+  });
+}
+
+VORL_API int VORL_CALL VorlCodeText(int code, char* buffer, int size) {
+  return guarded(-1, [&] {
+    const char* text = codeText(code);
+    return text != nullptr ? copyText(text, buffer, size) : -1;
   });
 }
 

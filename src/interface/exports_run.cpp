@@ -17,7 +17,7 @@ VORL_API int VORL_CALL VorlRun(VorlHandle model) {
 VORL_API void VORL_CALL VorlTimeDivisionSet(VorlHandle model, int division) {
   withModel(model, [&](VORL& m) {
     if (division <= 1) {
-      throw VORLERROR(364, "VorlTimeDivisionSet", "time division " + std::to_string(division) +
+      throw VORLERROR(VORL_E_INVALID_TIME_DIVISION, "VorlTimeDivisionSet", "time division " + std::to_string(division) +
                                                       " is ignored (valid: 2 or more); the division stays " +
                                                       std::to_string(m.timeDivision()));
     }
@@ -50,7 +50,7 @@ namespace {
 // An output time that does not exist answers -1.0, and says why.
 void reportIfNoOutputTime(const OutputTimes& grid, int index) {
   if (index >= 0 && index < grid.count()) return;
-  reportError(VORLERROR(4, "vlOutT", "output time index " + std::to_string(index) + " is outside the " +
+  reportError(VORLERROR(VORL_E_INDEX, "vlOutT", "output time index " + std::to_string(index) + " is outside the " +
                                          std::to_string(grid.count()) + " output times"));
 }
 

@@ -170,7 +170,7 @@ VORL_API void VORL_CALL VorlGenericZel(
                bPostFlash1, bPostFlash2, bPostFlash3, bPostFlash4, outputSteps, pipeTime,
                pipePostFlashTemperature, pipePostFlashVelocity, pipePostFlashLiquid, pipePostFlashDrop, pipeMass,
                pipeMassInPipe, pipeMassExpelled, pipeExitFlux})) {
-    guarded([] { throw VORLERROR(5, "VorlGenericZel", "an argument pointer is null"); });
+    guarded([] { throw VORLERROR(VORL_E_MISSING_DATA, "VorlGenericZel", "an argument pointer is null"); });
     if (recordsA != nullptr) *recordsA = 0;
     if (recordsB != nullptr) *recordsB = 0;
     if (outputSteps != nullptr) *outputSteps = 0;

@@ -15,28 +15,28 @@ constexpr const char* kTag = "VorlCheckInput";
 // range and its name. Changing a range here changes the check, its message
 // and what hosts are told about the code.
 constexpr InputRange kRanges[] = {
-    {InputSource::kInputs, 0, "ambient temperature", "K", 200.0, 350.0, false, 301, 302},
-    {InputSource::kInputs, 1, "ambient pressure", "Pa", 50000.0, 120000.0, false, 303, 304},
-    {InputSource::kInputs, 2, "ambient relative humidity", "", 0.0, 1.0, false, 305, 306},
-    {InputSource::kInputs, 3, "pipe length", "m", 10.0, 2000000.0, false, 307, 308},
-    {InputSource::kInputs, 4, "total inflow", "kg/s", 0.0, 100000.0, false, 309, 310},
-    {InputSource::kInputs, 5, "upstream pressure", "Pa", 50000.0, 1000000000.0, false, 311, 312},
-    {InputSource::kInputs, 6, "breach location", "m", 1.0, 1000000.0, false, 313, 314},
-    {InputSource::kInputs, 7, "orifice aperture", "", 0.2, 1.0, false, 315, 316},
-    {InputSource::kFlags, 0, "valves active flag", "", 0.0, 1.0, false, 317, 317},
-    {InputSource::kInputs, 8, "pipe diameter", "m", 0.01, 2.0, false, 318, 319},
-    {InputSource::kInputs, 9, "pipe roughness", "m", 1e-8, 0.001, false, 320, 321},
-    {InputSource::kValveFirst, 0, "valve position", "m", 0.0, 1000000.0, false, 322, 323},
-    {InputSource::kValveSecond, 0, "valve closure time", "s", 0.0, 100000.0, true, 324, 325},
-    {InputSource::kTimeDivision, 0, "time division", "", 2.0, 1000.0, false, 326, 327},
-    {InputSource::kMaxSteps, 0, "output maximum steps", "", 2.0, 10000.0, false, 328, 329},
-    {InputSource::kInputs, 10, "molecular weight of the air", "kg/kmol", 10.0, 100.0, false, 330, 331},
-    {InputSource::kFlags, 1, "expansion method", "", 0.0, 2.0, false, 332, 332},
-    {InputSource::kInputs, 11, "Weber number", "", 1.0, 50.0, false, 333, 334},
-    {InputSource::kInputs, 12, "maximum velocity", "m/s", 0.01, 1000.0, false, 335, 336},
-    {InputSource::kInputs, 13, "minimum drop size", "m", 0.0, 0.01, false, 337, 338},
-    {InputSource::kInputs, 14, "maximum drop size", "m", 0.0, 1.0, false, 339, 340},
-    {InputSource::kInputs, 15, "gas temperature", "K", 150.0, 350.0, false, 342, 343},
+    {InputSource::kInputs, 0, "ambient temperature", "K", 200.0, 350.0, false, VORL_E_RANGE_AMBIENT_TEMPERATURE_LOW, VORL_E_RANGE_AMBIENT_TEMPERATURE_HIGH},
+    {InputSource::kInputs, 1, "ambient pressure", "Pa", 50000.0, 120000.0, false, VORL_E_RANGE_AMBIENT_PRESSURE_LOW, VORL_E_RANGE_AMBIENT_PRESSURE_HIGH},
+    {InputSource::kInputs, 2, "ambient relative humidity", "", 0.0, 1.0, false, VORL_E_RANGE_AMBIENT_HUMIDITY_LOW, VORL_E_RANGE_AMBIENT_HUMIDITY_HIGH},
+    {InputSource::kInputs, 3, "pipe length", "m", 10.0, 2000000.0, false, VORL_E_RANGE_PIPE_LENGTH_LOW, VORL_E_RANGE_PIPE_LENGTH_HIGH},
+    {InputSource::kInputs, 4, "total inflow", "kg/s", 0.0, 100000.0, false, VORL_E_RANGE_TOTAL_INFLOW_LOW, VORL_E_RANGE_TOTAL_INFLOW_HIGH},
+    {InputSource::kInputs, 5, "upstream pressure", "Pa", 50000.0, 1000000000.0, false, VORL_E_RANGE_UPSTREAM_PRESSURE_LOW, VORL_E_RANGE_UPSTREAM_PRESSURE_HIGH},
+    {InputSource::kInputs, 6, "breach location", "m", 1.0, 1000000.0, false, VORL_E_RANGE_BREACH_LOCATION_LOW, VORL_E_RANGE_BREACH_LOCATION_HIGH},
+    {InputSource::kInputs, 7, "orifice aperture", "", 0.2, 1.0, false, VORL_E_RANGE_APERTURE_LOW, VORL_E_RANGE_APERTURE_HIGH},
+    {InputSource::kFlags, 0, "valves active flag", "", 0.0, 1.0, false, VORL_E_RANGE_VALVES_ACTIVE, VORL_E_RANGE_VALVES_ACTIVE},
+    {InputSource::kInputs, 8, "pipe diameter", "m", 0.01, 2.0, false, VORL_E_RANGE_PIPE_DIAMETER_LOW, VORL_E_RANGE_PIPE_DIAMETER_HIGH},
+    {InputSource::kInputs, 9, "pipe roughness", "m", 1e-8, 0.001, false, VORL_E_RANGE_PIPE_ROUGHNESS_LOW, VORL_E_RANGE_PIPE_ROUGHNESS_HIGH},
+    {InputSource::kValveFirst, 0, "valve position", "m", 0.0, 1000000.0, false, VORL_E_RANGE_VALVE_POSITION_LOW, VORL_E_RANGE_VALVE_POSITION_HIGH},
+    {InputSource::kValveSecond, 0, "valve closure time", "s", 0.0, 100000.0, true, VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW, VORL_E_RANGE_VALVE_CLOSURE_TIME_HIGH},
+    {InputSource::kTimeDivision, 0, "time division", "", 2.0, 1000.0, false, VORL_E_RANGE_TIME_DIVISION_LOW, VORL_E_RANGE_TIME_DIVISION_HIGH},
+    {InputSource::kMaxSteps, 0, "output maximum steps", "", 2.0, 10000.0, false, VORL_E_RANGE_OUTPUT_STEPS_LOW, VORL_E_RANGE_OUTPUT_STEPS_HIGH},
+    {InputSource::kInputs, 10, "molecular weight of the air", "kg/kmol", 10.0, 100.0, false, VORL_E_RANGE_AIR_MOLECULAR_WEIGHT_LOW, VORL_E_RANGE_AIR_MOLECULAR_WEIGHT_HIGH},
+    {InputSource::kFlags, 1, "expansion method", "", 0.0, 2.0, false, VORL_E_RANGE_EXPANSION_METHOD, VORL_E_RANGE_EXPANSION_METHOD},
+    {InputSource::kInputs, 11, "Weber number", "", 1.0, 50.0, false, VORL_E_RANGE_WEBER_NUMBER_LOW, VORL_E_RANGE_WEBER_NUMBER_HIGH},
+    {InputSource::kInputs, 12, "maximum velocity", "m/s", 0.01, 1000.0, false, VORL_E_RANGE_MAX_VELOCITY_LOW, VORL_E_RANGE_MAX_VELOCITY_HIGH},
+    {InputSource::kInputs, 13, "minimum drop size", "m", 0.0, 0.01, false, VORL_E_RANGE_MIN_DROP_SIZE_LOW, VORL_E_RANGE_MIN_DROP_SIZE_HIGH},
+    {InputSource::kInputs, 14, "maximum drop size", "m", 0.0, 1.0, false, VORL_E_RANGE_MAX_DROP_SIZE_LOW, VORL_E_RANGE_MAX_DROP_SIZE_HIGH},
+    {InputSource::kInputs, 15, "gas temperature", "K", 150.0, 350.0, false, VORL_E_RANGE_GAS_TEMPERATURE_LOW, VORL_E_RANGE_GAS_TEMPERATURE_HIGH},
 };
 
 constexpr std::size_t kRangeCount = sizeof(kRanges) / sizeof(kRanges[0]);
@@ -113,7 +113,7 @@ double valueOf(const InputRange& range, const CheckedArguments& in, int valve) n
 }
 
 void requirePointer(const void* pointer, const char* what) {
-  if (pointer == nullptr) throw VORLERROR(5, kTag, std::string("the ") + what + " pointer is null");
+  if (pointer == nullptr) throw VORLERROR(VORL_E_MISSING_DATA, kTag, std::string("the ") + what + " pointer is null");
 }
 
 }  // namespace

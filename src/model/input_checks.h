@@ -64,22 +64,6 @@ void checkArgument(int code, double value, const char* tag);
 // valid range of its row.
 [[noreturn]] void refuseArgument(int code, double value, const char* tag);
 
-// Codes of the argument rows.
-enum ArgumentCode : int {
-  kCodePipeTime = 380,
-  kCodeLookupTolerance = 381,
-  kCodeOutputGridMode = 382,
-  kCodeOutputGridCount = 383,
-  kCodeOutputEndTime = 384,
-  kCodeComparisonLength = 385,
-  kCodeComparisonTemperature = 386,
-  kCodeComparisonFanning = 387,
-  kCodeComparisonDiameter = 388,
-  kCodeComparisonInitialPressure = 389,
-  kCodeComparisonAmbientPressure = 390,
-  kCodeComparisonCount = 391,
-};
-
 // The smallest positive total inflow (kg/s) whose friction pressure drop the
 // run resolves in branch A of the model: below it the drop vanishes in the
 // rounding of p^2 and the blow-down cannot reach the inflow's limit state.

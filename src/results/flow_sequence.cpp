@@ -12,7 +12,7 @@ namespace vorl {
 
 void GBSQ::checkIndex(int i) const {
   if (i < 0 || i >= size()) {
-    throw VORLERROR(4, "GBSQ[]", "record index " + std::to_string(i) + " is outside the " +
+    throw VORLERROR(VORL_E_INDEX, "GBSQ[]", "record index " + std::to_string(i) + " is outside the " +
                                      std::to_string(size()) + " stored records");
   }
 }

@@ -32,8 +32,8 @@ bool activeAfterLookup(const GB& record) { return !(record.phase == Phase::kFini
 }  // namespace
 
 double pipeTimeSet(VORL& model, double t, double tolerance) {
-  checkArgument(kCodePipeTime, t, "vlt");
-  checkArgument(kCodeLookupTolerance, tolerance, "vlt");
+  checkArgument(VORL_E_INVALID_PIPE_TIME, t, "vlt");
+  checkArgument(VORL_E_INVALID_LOOKUP_TOLERANCE, tolerance, "vlt");
   startSetting(model, t);
   PipeTimeState& state = model.pipeTimeState();
   double endTime[2] = {0.0, 0.0};
@@ -44,7 +44,7 @@ double pipeTimeSet(VORL& model, double t, double tolerance) {
     const int k = number == BranchId::kA ? 0 : 1;
     branch.currentRecord.reset();
     const GBSQ& sequence = model.requireSequence(number);
-    if (sequence.empty()) throw VORLERROR(3, "vlt", "the run stored no state for this branch");
+    if (sequence.empty()) throw VORLERROR(VORL_E_NO_RESULTS, "vlt", "the run stored no state for this branch");
     endTime[k] = sequence[sequence.size() - 1].time;
     int found = -1;
     GB record = sequence.stateAt(t, tolerance, &found);
@@ -74,7 +74,7 @@ void pipeTimeSetToStart(VORL& model) {
     if (!branch.present) return;
     branch.currentRecord.reset();
     const GBSQ& sequence = model.requireSequence(number);
-    if (sequence.empty()) throw VORLERROR(3, "vlt0", "the run stored no state for this branch");
+    if (sequence.empty()) throw VORLERROR(VORL_E_NO_RESULTS, "vlt0", "the run stored no state for this branch");
     branch.currentRecord = sequence[0];
     state.requestedTime = sequence[0].time;
     branch.indexFound = 0;
@@ -102,7 +102,7 @@ double pipeTimeMax(const VORL& model) {
 const PipeTimeState& requireTimeSetting(const VORL& model) {
   const PipeTimeState& state = model.pipeTimeState();
   if (!state.holdsAState()) {
-    throw VORLERROR(3, "vlt", "no branch state is set for the pipe-level queries: run the model, then call "
+    throw VORLERROR(VORL_E_NO_RESULTS, "vlt", "no branch state is set for the pipe-level queries: run the model, then call "
                               "VorlPipeTimeSet or VorlPipeTimeSetToStart");
   }
   return state;

@@ -15,7 +15,7 @@ PostFlashState expandOutflow(const VORL& model, double exitPressure, double orif
   const ATMOSEXPANSION& expansion = model.atmosExpansion();
   const double maximum = expansion.GetMaximumVelocity();
   if (orificeVelocity > maximum) {
-    reportWarning(1004, "vlAtmosExp", "orifice velocity " + numberText(orificeVelocity) +
+    reportWarning(VORL_W_ABOVE_MAX_VELOCITY, "vlAtmosExp", "orifice velocity " + numberText(orificeVelocity) +
                                           " m/s is above the maximum velocity " + numberText(maximum) + " m/s");
   }
   ATMOSEXPDATA data;
@@ -76,7 +76,7 @@ namespace {
 // Output pointers a host left null are refused (code 5), never written through.
 bool outputsGiven(const double* a, const double* b, const double* c, const double* d) {
   if (a != nullptr && b != nullptr && c != nullptr && d != nullptr) return true;
-  guarded([] { throw VORLERROR(5, "PostFlash", "an output pointer of the post-flash query is null"); });
+  guarded([] { throw VORLERROR(VORL_E_MISSING_DATA, "PostFlash", "an output pointer of the post-flash query is null"); });
   return false;
 }
 

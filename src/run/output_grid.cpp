@@ -138,15 +138,15 @@ void thinTimes(std::vector<double>& times, int target) {
 
 void defineOutputTimes(VORL& model, int modeNumber, int n) {
   OutputTimes& grid = model.outputTimes();
-  checkArgument(kCodeOutputGridMode, modeNumber, "vlOutT");
-  checkArgument(kCodeOutputEndTime, grid.tmax, "vlOutT");
+  checkArgument(VORL_E_INVALID_GRID_MODE, modeNumber, "vlOutT");
+  checkArgument(VORL_E_INVALID_GRID_END_TIME, grid.tmax, "vlOutT");
   OutputGridMode mode = static_cast<OutputGridMode>(modeNumber);
   const bool even = mode == OutputGridMode::kEven || mode == OutputGridMode::kEvenThenEndTime;
   // An even grid is allocated at the size asked for: a garbage count must
   // get a report, not an allocation that can take the host process down.
   if (even && n > kMaxEvenGridSize) {
     grid.times.clear();
-    throw VORLERROR(13, "vlOutT", "an output grid of " + std::to_string(n) + " times is larger than the " +
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "vlOutT", "an output grid of " + std::to_string(n) + " times is larger than the " +
                                       std::to_string(kMaxEvenGridSize) + " a grid may hold");
   }
   const double tu = grid.tmax;
@@ -158,7 +158,7 @@ void defineOutputTimes(VORL& model, int modeNumber, int n) {
     mode = (infiniteA && tu > tr) ? OutputGridMode::kEvenThenEndTime : OutputGridMode::kEven;
     // An even grid needs its two leading zeros and one time more (and the
     // end time too when it ends on it): fewer would be a grid of zeros.
-    if (n < (mode == OutputGridMode::kEvenThenEndTime ? 4 : 3)) refuseArgument(kCodeOutputGridCount, n, "vlOutT");
+    if (n < (mode == OutputGridMode::kEvenThenEndTime ? 4 : 3)) refuseArgument(VORL_E_INVALID_GRID_COUNT, n, "vlOutT");
   }
   switch (mode) {
     case OutputGridMode::kEven:

@@ -19,7 +19,7 @@ void prepareRun(VORL& model) {
   const double p = wholePipe->upstream.p;
   const double saturation = model.SaturationPressure(model.gas()->temperature());
   if (saturation != 0.0 && p > saturation) {
-    reportWarning(1002, "vlInit", "upstream pressure " + numberText(p) + " Pa is above the saturation pressure " +
+    reportWarning(VORL_W_ABOVE_SATURATION, "vlInit", "upstream pressure " + numberText(p) + " Pa is above the saturation pressure " +
                                       numberText(saturation) + " Pa at the gas temperature: the gas may condense");
   }
 }
@@ -86,7 +86,7 @@ int branchRun(VORL& model, BranchId branch, int maxPasses) {
   const double aperture = model.pipeSet().orificeAperture;
   const GB* wholePipe = model.wholePipe();
   if (wholePipe == nullptr) {
-    throw VORLERROR(5, "vlRunB", "the steady flow of the pipe could not be built: correct the pipe inputs first");
+    throw VORLERROR(VORL_E_MISSING_DATA, "vlRunB", "the steady flow of the pipe could not be built: correct the pipe inputs first");
   }
 
   int count = 0;
@@ -94,7 +94,7 @@ int branchRun(VORL& model, BranchId branch, int maxPasses) {
   count = 1;
   const GB start = GB::breachStart(*wholePipe, branch, pa, breach, aperture);
   const int division = model.timeDivision();
-  if (division == 0) throw VORLERROR(13, "vlRunB", "the time division is 0");
+  if (division == 0) throw VORLERROR(VORL_E_NOT_POSITIVE, "vlRunB", "the time division is 0");
 
   // The first steps are coarser: branch A over n - 5 divisions times 2,
   // branch B over n divisions times 3.
@@ -106,7 +106,7 @@ int branchRun(VORL& model, BranchId branch, int maxPasses) {
   model.appendToSequence(current);
   for (int passes = 1;; ++passes) {
     if (passes > maxPasses) {
-      throw VORLERROR(16, "vlRunB", "branch " + std::string(1, branchLetter(branch)) + " did not finish within " +
+      throw VORLERROR(VORL_E_STEP_BOUND, "vlRunB", "branch " + std::string(1, branchLetter(branch)) + " did not finish within " +
                                         std::to_string(maxPasses) + " steps");
     }
     if (!stepOnce(model, current, steps)) break;

@@ -39,22 +39,22 @@ using FlowRelation = BranchTest;
 
 TEST_F(FlowRelation, RaisesWithCodeAndTag) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  expectVorlError([&] { GFq(at(0.5), -1.0, 25.0); }, 14, "GFq");
-  expectVorlError([&] { GFq(at(0.5), nan, 25.0); }, 14, "GFq");
-  expectVorlError([] { GBpu(std::nextafter(4.0, 0.0), 2.0, 2.0); }, 205, "GBpu");
-  expectVorlError([&] { GBpu(nan, 2.0, 2.0); }, 205, "GBpu");
-  expectVorlError([] { bfdG(2.0, 7.0, 7.0, 2.0, 0.5, 3.0); }, 201, "bfdG");  // P = pe: D = -3
-  expectVorlError([&] { bfdG(2.0, nan, 7.0, 2.0, 0.5, 3.0); }, 201, "bfdG");
-  expectVorlError([] { bfdG(0.0, 13.0, 1.0, 2.0, 0.5, 3.0); }, 13, "bfdG");
-  expectVorlError([&] { bfdG(nan, 13.0, 1.0, 2.0, 0.5, 3.0); }, 13, "bfdG");
-  expectVorlError([] { bfdG(2.0, 13.0, 1.0, 0.0, 0.5, 3.0); }, 13, "bfdG");
-  expectVorlError([] { bfGe5(5.0, 3.0, 0.0, 0.75, 2.0); }, 13, "bfGe5");
-  expectVorlError([&] { bfGe5(5.0, 3.0, nan, 0.75, 2.0); }, 13, "bfGe5");
-  expectVorlError([] { bfGe5(3.0, 5.0, 2.0, 0.75, 2.0); }, 14, "bfGe5");
-  expectVorlError([&] { bfGe5(nan, 5.0, 2.0, 0.75, 2.0); }, 14, "bfGe5");
+  expectVorlError([&] { GFq(at(0.5), -1.0, 25.0); }, VORL_E_NEGATIVE_ROOT, "GFq");
+  expectVorlError([&] { GFq(at(0.5), nan, 25.0); }, VORL_E_NEGATIVE_ROOT, "GFq");
+  expectVorlError([] { GBpu(std::nextafter(4.0, 0.0), 2.0, 2.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBpu");
+  expectVorlError([&] { GBpu(nan, 2.0, 2.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBpu");
+  expectVorlError([] { bfdG(2.0, 7.0, 7.0, 2.0, 0.5, 3.0); }, VORL_E_BREACH_FLUX_NO_ROOT, "bfdG");  // P = pe: D = -3
+  expectVorlError([&] { bfdG(2.0, nan, 7.0, 2.0, 0.5, 3.0); }, VORL_E_BREACH_FLUX_NO_ROOT, "bfdG");
+  expectVorlError([] { bfdG(0.0, 13.0, 1.0, 2.0, 0.5, 3.0); }, VORL_E_NOT_POSITIVE, "bfdG");
+  expectVorlError([&] { bfdG(nan, 13.0, 1.0, 2.0, 0.5, 3.0); }, VORL_E_NOT_POSITIVE, "bfdG");
+  expectVorlError([] { bfdG(2.0, 13.0, 1.0, 0.0, 0.5, 3.0); }, VORL_E_NOT_POSITIVE, "bfdG");
+  expectVorlError([] { bfGe5(5.0, 3.0, 0.0, 0.75, 2.0); }, VORL_E_NOT_POSITIVE, "bfGe5");
+  expectVorlError([&] { bfGe5(5.0, 3.0, nan, 0.75, 2.0); }, VORL_E_NOT_POSITIVE, "bfGe5");
+  expectVorlError([] { bfGe5(3.0, 5.0, 2.0, 0.75, 2.0); }, VORL_E_NEGATIVE_ROOT, "bfGe5");
+  expectVorlError([&] { bfGe5(nan, 5.0, 2.0, 0.75, 2.0); }, VORL_E_NEGATIVE_ROOT, "bfGe5");
   // Undefined flux: F(y) = (P - y) / 2 - y stays positive up to 99999 ps when P = 1e6 ps.
   double farEnd = 0.0, y = 0.0;
-  expectVorlError([&] { SlvChk(at(kInfinite), 1e6 * ps, 1.0, farEnd, y); }, 209, "SlvChk");
+  expectVorlError([&] { SlvChk(at(kInfinite), 1e6 * ps, 1.0, farEnd, y); }, VORL_E_CHOKED_SOLVE_NO_ROOT, "SlvChk");
 }
 
 TEST_F(FlowRelation, ChokedPressureLimitsAndCheck) {
@@ -109,20 +109,20 @@ TEST_F(BranchTest, PreBreachStatesSplitTheSteadyFlow) {
 }
 
 TEST_F(BranchTest, ConstructorRefusalsInOrder) {
-  expectVorlError([&] { GB::preBreach(whole, branchOf(1), -1.0); }, 202, "GBctor");
-  expectVorlError([&] { GB::breachStart(whole, branchOf(2), 1e5, std::nextafter(2000.0, 3e3), 1.0); }, 202, "GBctor");
-  expectVorlError([&] { GB::preBreach(whole, branchOf(5), -1.0); }, 202, "GBctor");  // location before branch
-  expectVorlError([&] { GB::preBreach(whole, branchOf(5), 100.0); }, 7, "GBctor");
-  expectVorlError([&] { GB::breachStart(whole, branchOf(3), 1e5, 100.0, 1.0); }, 7, "GBctor");
-  expectVorlError([&] { GB::breachStart(whole, branchOf(1), 0.0, 100.0, 1.0); }, 13, "IIGv_p");
+  expectVorlError([&] { GB::preBreach(whole, branchOf(1), -1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");
+  expectVorlError([&] { GB::breachStart(whole, branchOf(2), 1e5, std::nextafter(2000.0, 3e3), 1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");
+  expectVorlError([&] { GB::preBreach(whole, branchOf(5), -1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");  // location before branch
+  expectVorlError([&] { GB::preBreach(whole, branchOf(5), 100.0); }, VORL_E_UNKNOWN_BRANCH, "GBctor");
+  expectVorlError([&] { GB::breachStart(whole, branchOf(3), 1e5, 100.0, 1.0); }, VORL_E_UNKNOWN_BRANCH, "GBctor");
+  expectVorlError([&] { GB::breachStart(whole, branchOf(1), 0.0, 100.0, 1.0); }, VORL_E_NOT_POSITIVE, "IIGv_p");
   GB rising = whole;
   rising.exit.setPressure(2.1e6);
-  expectVorlError([&] { GB::preBreach(rising, branchOf(1), 100.0); }, 204, "GBctor");
+  expectVorlError([&] { GB::preBreach(rising, branchOf(1), 100.0); }, VORL_E_FAR_END_ABOVE_UPSTREAM, "GBctor");
   // 4000 kg/(m2 s) loses more than p0 to friction (kept 205) yet is Mach 0.8 at p0.
   const GB overloaded = line.wholePipe(2e6, 4000.0);
-  EXPECT_EQ(overloaded.constructionError, 205);
-  expectVorlError([&] { GB::preBreach(overloaded, branchOf(1), -1.0); }, 205, "GBctor");
-  expectVorlError([&] { GB::breachStart(overloaded, branchOf(1), 1e5, 100.0, 1.0); }, 205, "GBpu");
+  EXPECT_EQ(overloaded.constructionError, VORL_E_FRICTION_EXCEEDS_PRESSURE);
+  expectVorlError([&] { GB::preBreach(overloaded, branchOf(1), -1.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBctor");
+  expectVorlError([&] { GB::breachStart(overloaded, branchOf(1), 1e5, 100.0, 1.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBpu");
 }
 
 TEST_F(BranchTest, MassIntegralFromAPosition) {

@@ -137,16 +137,16 @@ TEST_F(PhaseOne, Raises) {
   // choked exit stands near P1, above pb0.
   GB a = start(1, 1e-4);
   a.pressureAtBreachInitial = 5e5;
-  expectRaiseKeeps(a, [&] { Evlv1A(a, 500.0); }, 208, "Evlv1A");
+  expectRaiseKeeps(a, [&] { Evlv1A(a, 500.0); }, VORL_E_EXIT_NOT_BELOW_BREACH, "Evlv1A");
   ChokeModelSwitch off(false);
   for (int number : {1, 2}) {
     GB b = start(number);
     b.pressureAtBreachInitial = 2e5;
     double back = -L, past = L + 100.0;
     const char* tag = number == 1 ? "Evlv1A" : "Evlv1B";
-    expectRaiseKeeps(b, [&] { phaseStep(b, back); }, 14, tag);  // new front: 4e10 - (4e12 - 4e10) < 0
+    expectRaiseKeeps(b, [&] { phaseStep(b, back); }, VORL_E_NEGATIVE_ROOT, tag);  // new front: 4e10 - (4e12 - 4e10) < 0
     b.lengthDisturbed = -L;
-    expectRaiseKeeps(b, [&] { phaseStep(b, past); }, 14, tag);  // old front
+    expectRaiseKeeps(b, [&] { phaseStep(b, past); }, VORL_E_NEGATIVE_ROOT, tag);  // old front
   }
 }
 
@@ -198,9 +198,9 @@ TEST_F(PhaseTwo, EdgesAndRaises) {
   b.upstream.setPressure(pa);
   EXPECT_TRUE(evolv2(b, -q / 4.0));  // at ambient is allowed
   b.upstream.setPressure(0.9 * pa);
-  expectRaiseKeeps(b, [&] { evolv2(b, -q / 4.0); }, 1003, "evolv2");
+  expectRaiseKeeps(b, [&] { evolv2(b, -q / 4.0); }, VORL_E_DECAY_BELOW_AMBIENT, "evolv2");
   b.beta = -kBeta;
-  expectVorlError([&] { evolv2(b, 1.0); }, 14, "GFq");
+  expectVorlError([&] { evolv2(b, 1.0); }, VORL_E_NEGATIVE_ROOT, "GFq");
 }
 
 TEST_F(PhaseThree, ClosedUnchokedBlowDownFollowsTheArccoshForm) {
@@ -322,10 +322,10 @@ TEST_F(PhaseThree, RaisesLeaveBranchAndStepUnchanged) {
   GB b = blowDown(0.95 * pa, 20.0);
   b.exit.setPressure(0.5 * pa);
   double dp = -1e3;
-  expectRaiseKeeps(b, [&] { evolv3(b, dp); }, 201, "bfdG");
+  expectRaiseKeeps(b, [&] { evolv3(b, dp); }, VORL_E_BREACH_FLUX_NO_ROOT, "bfdG");
   EXPECT_EQ(dp, -1e3);
   b.beta = -kBeta;
-  expectVorlError([&] { evolv3(b, dp); }, 14, "GFq");
+  expectVorlError([&] { evolv3(b, dp); }, VORL_E_NEGATIVE_ROOT, "GFq");
 }
 
 }  // namespace

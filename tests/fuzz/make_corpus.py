@@ -7,7 +7,8 @@ An input of the fuzzer is a sequence of calls. Each call is:
       export at or above it is called); bit 15 set, an index into the table
   the plan bytes of a few exports, drawn before their arguments:
     AnalyticComparison       the entry count (an int draw, cut to -2..4096)
-    VorlErrorLogTag/Message  the buffer size (an int draw, cut to -2..300)
+    exports copying a text   the buffer size (an int draw, cut to -2..300); their
+      (... char* buffer, int size)  last two arguments are a buffer and its size
     VorlCheckInputs          two int flags, sixteen doubles, the valve count
                              (1 byte, b % 9 - 2), two doubles per valve, the
                              time division and maxSteps (int draws), then one

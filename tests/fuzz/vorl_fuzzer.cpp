@@ -330,7 +330,7 @@ struct Session {
       if (VorlPipeLength(stale[k]) != 0.0) broken("a deleted model's handle was answered", "VorlModelDelete");
       // The refusal is among the newest entries (a handler may have logged after it).
       const int count = VorlErrorLogCount();
-      const bool refused = (count >= 1 && VorlErrorLogCode(count - 1) == 2) || (count >= 2 && VorlErrorLogCode(count - 2) == 2);
+      const bool refused = (count >= 1 && VorlErrorLogCode(count - 1) == VORL_E_NO_MODEL) || (count >= 2 && VorlErrorLogCode(count - 2) == VORL_E_NO_MODEL);
       if (!refused) broken("a deleted model's handle was not refused", "VorlModelDelete");
     }
   }
@@ -487,7 +487,19 @@ void planInputCheck(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   plan.pointersFixed = true;
 }
 
-void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
+// An export that copies a text into the host's buffer ends with (char* buffer, int size).
+template <class... Args>
+constexpr bool copiesText() {
+  if constexpr (sizeof...(Args) < 2) {
+    return false;
+  } else {
+    using Arguments = std::tuple<Args...>;
+    return std::is_same_v<std::tuple_element_t<sizeof...(Args) - 2, Arguments>, char*> &&
+           std::is_same_v<std::tuple_element_t<sizeof...(Args) - 1, Arguments>, int>;
+  }
+}
+
+void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool textCopy) {
   Bytes& in = s.in;
   const std::string_view name = plan.name;
   if (name == "VorlGenericZel") {
@@ -498,7 +510,7 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
     plan.count = std::clamp(drawInt(in, 16, 0), -2, kMaxComparisonCount);
     plan.countPosition = arity - 1;
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
-  } else if (name == "VorlErrorLogTag" || name == "VorlErrorLogMessage") {
+  } else if (textCopy) {
     plan.count = std::clamp(drawInt(in, 64, 0), -2, kMaxTextBuffer);
     plan.countPosition = arity - 1;
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
@@ -562,7 +574,7 @@ void checkGenericEntry(const CallPlan& plan, const Tuple& arguments) {
 template <class Result, class... Args, std::size_t... I>
 void callWith(Result(VORL_CALL* function)(Args...), Session& s, CallPlan& plan, std::index_sequence<I...>) {
   Buffers buffers;
-  makePlan(s, plan, buffers, static_cast<int>(sizeof...(Args)));
+  makePlan(s, plan, buffers, static_cast<int>(sizeof...(Args)), copiesText<Args...>());
   // Braces: the arguments are drawn from the input left to right.
   std::tuple<Args...> arguments{argument<Args>(s, plan, buffers, static_cast<int>(I))...};
   if (plan.name == "VorlStringFree") {

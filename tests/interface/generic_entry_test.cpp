@@ -139,8 +139,8 @@ TEST_F(GenericEntry, EveryFailureWritesOnlyZeroCounts) {
     int code;
     const char* tag;
   } rows[] = {
-      {[](GenericCall& c) { c.material = 999; }, 15, "VORLCTOR"},
-      {[](GenericCall& c) { c.inputs[0] = 199.0; }, 301, "VorlCheckInput"},
+      {[](GenericCall& c) { c.material = 999; }, VORL_E_UNKNOWN_MATERIAL, "VORLCTOR"},
+      {[](GenericCall& c) { c.inputs[0] = 199.0; }, VORL_E_RANGE_AMBIENT_TEMPERATURE_LOW, "VorlCheckInput"},
       // 2 kg/s through a 1 cm bore leaves the far end above the speed of sound.
       {[](GenericCall& c) {
          c.inputs[3] = 10.0;  // length
@@ -148,12 +148,12 @@ TEST_F(GenericEntry, EveryFailureWritesOnlyZeroCounts) {
          c.inputs[6] = 5.0;   // breach
          c.inputs[8] = 0.01;  // bore
        },
-       207, "GBctor"},
+       VORL_E_INFLOW_CHOKED, "GBctor"},
       // The run fails: 2000 kg/s through 0.5 m over 100 km exceeds the 70 bar.
-      {[](GenericCall& c) { c.inputs[4] = 2000.0; }, 205, "GBctor"},
+      {[](GenericCall& c) { c.inputs[4] = 2000.0; }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBctor"},
       // The run refuses an inflow too small to resolve (it used to fail half-way
       // and report the records stored until then).
-      {[](GenericCall& c) { c.inputs[4] = 1e-12; }, 359, "VorlRun"},
+      {[](GenericCall& c) { c.inputs[4] = 1e-12; }, VORL_E_INVALID_TOTAL_INFLOW, "VorlRun"},
   };
   for (const auto& row : rows) {
     GenericCall call(100);
@@ -169,7 +169,7 @@ TEST_F(GenericEntry, EveryFailureWritesOnlyZeroCounts) {
     GenericCall call(10);
     call.nullArgument = position;
     call();
-    EXPECT_EQ(lastReport().code, 5) << position;
+    EXPECT_EQ(lastReport().code, VORL_E_MISSING_DATA) << position;
     EXPECT_TRUE(call.onlyCountsWritten()) << position;
   }
 }

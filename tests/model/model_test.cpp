@@ -35,7 +35,7 @@ TEST_F(ModelTest, BreachFollowsTheFarEndUntilSetAndIsClampedWithWarning1001) {
   for (double outside : {-5.0, 2000.0}) {
     VorlPipeBreachLocationSet(model_, outside);
     EXPECT_EQ(VorlPipeBreachLocation(model_), outside > 0.0 ? 1000.0 : 0.0) << outside;
-    EXPECT_EQ(lastReport().code, 1001);
+    EXPECT_EQ(lastReport().code, VORL_W_BREACH_CLAMPED);
     EXPECT_EQ(lastReport().tag, "BLSet");
   }
   EXPECT_EQ(VorlErrorLogCount(), 2);
@@ -45,7 +45,7 @@ TEST_F(ModelTest, BreachFollowsTheFarEndUntilSetAndIsClampedWithWarning1001) {
     VorlPipeBreachLocationSet(model_, nowhere);
     EXPECT_EQ(VorlErrorLogCount(), 0);
     EXPECT_EQ(VorlRun(model_), 0);
-    EXPECT_EQ(lastReport().code, 360);
+    EXPECT_EQ(lastReport().code, VORL_E_INVALID_BREACH_LOCATION);
   }
 }
 
@@ -71,7 +71,7 @@ TEST_F(ModelTest, ASetterThatBreaksTheSteadyFlowIsReportedAndTheNextGoodOneMends
   VorlPipeLengthSet(model_, 100000.0);
   // A zero bore leaves no steady flow: reported by the setter and by the run.
   VorlPipeDiameterSet(model_, 0.0);
-  EXPECT_EQ(lastReport().code, 13);
+  EXPECT_EQ(lastReport().code, VORL_E_NOT_POSITIVE);
   EXPECT_EQ(lastReport().tag, "vlBeta");
   EXPECT_EQ(VorlRun(model_), 0);
   VorlPipeDiameterSet(model_, 0.5);
@@ -85,11 +85,11 @@ TEST(ModelCreation, FailuresLeaveANullHandleAndAReport) {
   VorlErrorLogClear();
   for (double weight : {0.0, -2.0}) {
     EXPECT_EQ(VorlModelCreateSimple(weight), nullptr);
-    EXPECT_EQ(lastReport().code, 13);
+    EXPECT_EQ(lastReport().code, VORL_E_NOT_POSITIVE);
     EXPECT_EQ(lastReport().tag, "IGCTOR");
   }
   EXPECT_EQ(VorlModelCreateZel(999), nullptr);
-  EXPECT_EQ(lastReport().code, 15);
+  EXPECT_EQ(lastReport().code, VORL_E_UNKNOWN_MATERIAL);
   EXPECT_EQ(lastReport().tag, "VORLCTOR");
   EXPECT_EQ(lastReport().message, "VORL 15 VORLCTOR: material 999 is not in the property library");
   EXPECT_EQ(vorl::VORL::sharedPropertyUsers(), sharedBefore);

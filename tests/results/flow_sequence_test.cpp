@@ -33,7 +33,7 @@ TEST_F(FlowSequence, IndexOutsideTheStoredElementsRaisesCode4) {
       (void)sequence[bad];
       ADD_FAILURE() << bad;
     } catch (const vorl::VORLERROR& e) {
-      EXPECT_TRUE(e.eError() == 4 && e.tag() == "GBSQ[]") << bad;
+      EXPECT_TRUE(e.eError() == VORL_E_INDEX && e.tag() == "GBSQ[]") << bad;
     }
   }
   EXPECT_THROW(GBSQ().stateAt(1.0, 0.0), vorl::VORLERROR);

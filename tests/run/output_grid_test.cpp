@@ -46,7 +46,7 @@ TEST(OutputGrid, EvenGridToTheEndOfTheRunAndRefusalsThatKeepTheGrid) {
   ModelHandle model(methaneLine());
   VorlErrorLogClear();
   VorlPipeOutputTimesDefine(model, 0, 5);
-  EXPECT_TRUE(reported(3, "BAFH"));
+  EXPECT_TRUE(reported(VORL_E_NO_RESULTS, "BAFH"));
   EXPECT_EQ(VorlPipeOutputSteps(model), 0);
 
   VorlRun(model);
@@ -65,7 +65,7 @@ TEST(OutputGrid, EvenGridToTheEndOfTheRunAndRefusalsThatKeepTheGrid) {
     EXPECT_EQ(VorlPipeOutputTime(model, outside), -1.0);
     EXPECT_EQ(VorlPipeOutputTimeTolerance(model, outside), -1.0);
     EXPECT_EQ(VorlErrorLogCount(), 2);
-    EXPECT_TRUE(reported(4, "vlOutT"));
+    EXPECT_TRUE(reported(VORL_E_INDEX, "vlOutT"));
   }
   // Too few entries for an even grid, no such mode, a bad end time: each
   // refused with its code, and the grid stays as it was.
@@ -73,8 +73,8 @@ TEST(OutputGrid, EvenGridToTheEndOfTheRunAndRefusalsThatKeepTheGrid) {
     int mode, count;
     double endTime;
     int code;
-  } refused[] = {{0, -3, 0.0, 383}, {0, 2, 0.0, 383}, {7, 10, 0.0, 382}, {-1, 10, 0.0, 382},
-                 {2, 10, -1.0, 384}, {0, 10, std::numeric_limits<double>::quiet_NaN(), 384}};
+  } refused[] = {{0, -3, 0.0, VORL_E_INVALID_GRID_COUNT}, {0, 2, 0.0, VORL_E_INVALID_GRID_COUNT}, {7, 10, 0.0, VORL_E_INVALID_GRID_MODE}, {-1, 10, 0.0, VORL_E_INVALID_GRID_MODE},
+                 {2, 10, -1.0, VORL_E_INVALID_GRID_END_TIME}, {0, 10, std::numeric_limits<double>::quiet_NaN(), VORL_E_INVALID_GRID_END_TIME}};
   for (const auto& r : refused) {
     VorlPipeOutputTmaxSet(model, r.endTime);
     VorlErrorLogClear();

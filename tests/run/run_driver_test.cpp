@@ -131,7 +131,7 @@ TEST_F(RunDriver, FailuresReturnZeroWithTheirCodeAndTag) {
   ModelHandle overfed(methaneLine(2000.0));
   EXPECT_EQ(VorlErrorLogCount(), 0);  // the run fails, not the setting
   EXPECT_EQ(VorlRun(overfed), 0);
-  EXPECT_TRUE(reported(205, "GBctor"));
+  EXPECT_TRUE(reported(VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBctor"));
   EXPECT_EQ(VorlBranchAFlowSequenceSize(overfed), 0);  // emptied before the failure
 }
 
@@ -144,7 +144,7 @@ TEST_F(RunDriver, ABranchThatWouldNotFinishStopsAtTheSafetyBoundKeepingItsRecord
     vorl::branchRun(m, vorl::BranchId::kB, 50);
     ADD_FAILURE() << "the bound was not applied";
   } catch (const vorl::VORLERROR& e) {
-    EXPECT_TRUE(e.eError() == 16 && e.tag() == "vlRunB") << e.eError() << e.tag();
+    EXPECT_TRUE(e.eError() == VORL_E_STEP_BOUND && e.tag() == "vlRunB") << e.eError() << e.tag();
   }
   // The steady state, the breach start and one record per pass.
   EXPECT_EQ(m.requireSequence(vorl::BranchId::kB).size(), 2 + 50);
@@ -157,7 +157,7 @@ TEST_F(RunDriver, UpstreamPressureAboveTheSaturationPressureWarns) {
   VorlRun(model);
   const auto reports = loggedReports();
   ASSERT_FALSE(reports.empty());
-  EXPECT_TRUE(reports.front().code == 1002 && reports.front().tag == "vlInit");
+  EXPECT_TRUE(reports.front().code == VORL_W_ABOVE_SATURATION && reports.front().tag == "vlInit");
   EXPECT_GT(VorlBranchAFlowSequenceSize(model), 2);  // a warning, not a failure
 }
 
