@@ -8,10 +8,10 @@
 #include "companion/pipe_interior.h"
 #include "core/enums.h"
 #include "model/ideal_gas.h"
+#include "model/output_times.h"
+#include "model/pipe_time_state.h"
 #include "model/pipeset.h"
 #include "results/flow_sequence.h"
-#include "results/pipe_time_state.h"
-#include "run/output_grid.h"
 
 namespace vorl {
 
