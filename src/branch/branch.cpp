@@ -1,4 +1,4 @@
-#include "branch/branch.h"
+#include "model/branch_state.h"
 
 #include <cmath>
 #include <string>

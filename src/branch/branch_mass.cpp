@@ -1,7 +1,7 @@
 #include <cmath>
 
-#include "branch/branch.h"
 #include "branch/flow_relations.h"
+#include "model/branch_state.h"
 
 namespace vorl {
 

@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "branch/branch.h"
 #include "companion/ambient.h"
 #include "companion/atmos_expansion.h"
 #include "companion/pipe_interior.h"
 #include "core/enums.h"
+#include "model/branch_state.h"
 #include "model/ideal_gas.h"
 #include "model/output_times.h"
 #include "model/pipe_time_state.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "branch/branch.h"
+#include "model/branch_state.h"
 
 namespace vorl {
 

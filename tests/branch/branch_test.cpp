@@ -1,5 +1,5 @@
 // The branch states and the flow relations they are built from.
-#include "branch/branch.h"
+#include "model/branch_state.h"
 
 #include <gtest/gtest.h>
 

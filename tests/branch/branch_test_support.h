@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "branch/branch.h"
 #include "companion/ambient.h"
 #include "core/process_settings.h"
 #include "core/vorl_error.h"
+#include "model/branch_state.h"
 #include "model/ideal_gas.h"
 
 namespace vorl::testing {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "branch/branch.h"
 #include "companion/ambient.h"
+#include "model/branch_state.h"
 #include "model/ideal_gas.h"
 
 namespace vorl::test {

@@ -1,4 +1,4 @@
-#include "branch/gas_state.h"
+#include "model/gas_state.h"
 
 namespace vorl {
 

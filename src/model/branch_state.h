@@ -1,8 +1,8 @@
 #pragma once
 
-#include "branch/gas_state.h"
 #include "companion/ambient.h"
 #include "core/enums.h"
+#include "model/gas_state.h"
 
 namespace vorl {
 
