@@ -58,6 +58,19 @@ double bfGe5(double P, double pe, double lam, double beta, double a2) {
   return std::sqrt(D) / a2;
 }
 
+double branchQ(const GB& branch) { return GFq(branch.upstream, branch.beta, branch.length); }
+
+double steadyPressureAt(const GB& branch, double x) { return GBpu(branch.upstream.p, branchQ(branch), x / branch.length); }
+
+double breachFlux(const GB& branch, double G, double P, double pe, double lam) {
+  if (G > 0.0) return G + bfdG(G, P, pe, lam, branch.beta, branch.a2());
+  return bfGe5(P, pe, lam, branch.beta, branch.a2());
+}
+
+double breachFluxWithoutInflow(const GB& branch, double P, double pe, double lam) {
+  return bfGe5(P, pe, lam, branch.beta, branch.a2());
+}
+
 double orificeVelocity(const GS& record, double ar) noexcept {
   if (isInfinite(record.G)) return kInfinite;
   if (ar == 0.0) return 0.0;

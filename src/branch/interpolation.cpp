@@ -1,3 +1,5 @@
+#include "branch/branch_mass.h"
+#include "branch/flow_relations.h"
 #include "branch/interpolation.h"
 
 #include <algorithm>
@@ -16,7 +18,7 @@ namespace {
 double phaseVariable(const GB& branch, Phase phase) {
   switch (phase) {
     case Phase::kFrontRunning: return branch.lengthDisturbed;
-    case Phase::kOutflowDecay: return branch.q();
+    case Phase::kOutflowDecay: return branchQ(branch);
     case Phase::kBlowDown: return branch.upstream.p;
     default: return 0.0;
   }
@@ -122,7 +124,7 @@ bool valveCut(GB& branch, double x) {
   // the branch as it was.
   GB cut = branch;
   const double pa = branch.pa();
-  const double I = branch.massIntegralFrom(s);
+  const double I = massIntegralFrom(branch, s);
   const double P = 3.0 * I / x;
   // Far-end pressure of a closed branch of length x holding that mass with
   // its exit at pa (phase-three profile). A branch that has already blown
@@ -131,7 +133,7 @@ bool valveCut(GB& branch, double x) {
 
   // The outflow of the closed branch through the breach; a valve at the
   // breach itself leaves no length to drive it and raises here.
-  GS exit(branch.upstream.gas, pa, cut.breachFluxWithoutInflow(p0, pa, x));
+  GS exit(branch.upstream.gas, pa, breachFluxWithoutInflow(cut, p0, pa, x));
 
   cut.upstream.setFluxAndPressure(p0, 0.0);
   cut.phase = Phase::kBlowDown;

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "branch/choke.h"
+#include "branch/flow_relations.h"
 #include "branch/phase_dispatch.h"
 #include "core/constants.h"
 #include "core/process_settings.h"
@@ -90,7 +91,7 @@ bool Evlv1A(GB& branch, double dlam) {
   const double a2 = branch.a2();
 
   const double P1 = pressureAheadOfFront(branch, front.lam1, "Evlv1A", "new");
-  GS S(branch.upstream.gas, pa, branch.breachFlux(G0, P1, pa, front.lam1));
+  GS S(branch.upstream.gas, pa, breachFlux(branch, G0, P1, pa, front.lam1));
   const bool choked = chokeIfAllowed(S, P1, branch.orificeAperture);
   const double pe = S.p;
   const double Ge = S.G;
@@ -154,7 +155,7 @@ bool Evlv1B(GB& branch, double dlam) {
     Ppk = dP * dP / (4.0 * D0) + P1;
   }
 
-  GS S(branch.upstream.gas, pa, branch.breachFluxWithoutInflow(Ppk, pa, lpk));
+  GS S(branch.upstream.gas, pa, breachFluxWithoutInflow(branch, Ppk, pa, lpk));
   const bool choked = chokeIfAllowed(S, Ppk, branch.orificeAperture);
   const double pe = S.p;
   const double Ge = S.G;

@@ -1,3 +1,5 @@
+#include "branch/branch_mass.h"
+#include "branch/flow_relations.h"
 #include "branch/phase_three.h"
 
 #include <cmath>
@@ -41,7 +43,7 @@ bool preparePhaseThreeStep(const GB& branch, double dp, PhaseThreePreparation& p
   if (!(p0 > pe0)) return false;  // nothing left to drive the outflow
 
   const double Gu = branch.upstream.G;
-  const double q = branch.q();
+  const double q = branchQ(branch);
   const double Plim = lowestFarEndPressure(Gu, q, pe0);
   const double limitWithMargin = Plim * (1.0 + kNegligible);
 
@@ -64,7 +66,7 @@ bool preparePhaseThreeStep(const GB& branch, double dp, PhaseThreePreparation& p
     dp = p1 - p0;
   }
 
-  const double Ge = branch.breachFlux(Gu, p1, branch.pa(), branch.length);
+  const double Ge = breachFlux(branch, Gu, p1, branch.pa(), branch.length);
   prepared.exit.setFluxAndPressure(branch.pa(), Ge);
   if (chokeModelAllowed) prepared.choked = chokeCheck(prepared.exit, p1, branch.orificeAperture);
 
@@ -122,7 +124,7 @@ bool evolv3(GB& branch, double& dp) {
   const double p1 = p0 + prepared.dp;
   const double pe0 = branch.exit.p;
   const double pe1 = prepared.exit.p;
-  const double q = branch.q();
+  const double q = branchQ(branch);
   const double Gu = branch.upstream.G;
   const bool dechoked = branch.choked && !prepared.choked;
 
@@ -138,7 +140,7 @@ bool evolv3(GB& branch, double& dp) {
   branch.phase = newPhase;
   branch.upstream = newUpstream;
   branch.exit.copyValues(prepared.exit);
-  branch.massPerUnitArea = branch.massPerUnitAreaOfBranch();
+  branch.massPerUnitArea = massPerUnitAreaOf(branch);
   if (branch.hasInflow) {
     if (isInfinite(branch.time)) {
       branch.massInflowPerUnitArea = kInfinite;

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "branch/branch_mass.h"
 #include "branch/choke.h"
 #include "branch/flow_relations.h"
 #include "branch/phase_dispatch.h"
@@ -52,7 +53,7 @@ bool evolv2(GB& branch, double dq) {
   const double pe = pa;
   const PressurePeak peak = peakForOutflow(L, p0, pe, q1 * q1);
 
-  GS S(branch.upstream.gas, pa, branch.breachFluxWithoutInflow(peak.pressure, pa, peak.distanceFromBreach));
+  GS S(branch.upstream.gas, pa, breachFluxWithoutInflow(branch, peak.pressure, pa, peak.distanceFromBreach));
   bool choked = false;
   if (chokeModelAllowed) choked = chokeCheck(S, peak.pressure, branch.orificeAperture);
   const double Ge = S.G;
@@ -79,7 +80,7 @@ bool evolv2(GB& branch, double dq) {
   branch.upstream.G = Gu1;
   branch.exit.copyValues(S);
   branch.lengthToPressurePeak = peak.distanceFromBreach;
-  branch.massPerUnitArea = branch.massPerUnitAreaOfBranch();
+  branch.massPerUnitArea = massPerUnitAreaOf(branch);
   if (isInfinite(branch.time)) {
     branch.massInflowPerUnitArea = -kInfinite;
   } else {

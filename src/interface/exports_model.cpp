@@ -1,17 +1,32 @@
 // Model lifecycle, setters and simple queries of the C interface.
 #include <memory>
 
+#include "branch/branch_setup.h"
 #include "interface/export_frame.h"
 
 using namespace vorl;
 
 namespace {
 
-// Allocates and constructs a model; a failed allocation (code 1) or
-// construction is logged and gives a null handle with nothing kept.
+// Allocates and constructs a model with its steady flow; a failed
+// allocation (code 1) or construction is logged and gives a null handle with
+// nothing kept.
 template <class Argument>
 VorlHandle createModel(Argument argument) noexcept {
-  return guarded(VorlHandle{nullptr}, [&] { return handles::add(std::make_unique<VORL>(argument)); });
+  return guarded(VorlHandle{nullptr}, [&] {
+    auto model = std::make_unique<VORL>(argument);
+    rebuildWholePipe(*model);
+    return handles::add(std::move(model));
+  });
+}
+
+// A setter of an input of the steady flow: the whole-pipe branch follows it.
+template <class Set>
+void setSteadyFlowInput(VorlHandle handle, Set set) noexcept {
+  withModel(handle, [&](VORL& m) {
+    set(m);
+    rebuildWholePipe(m);
+  });
 }
 
 }  // namespace
@@ -37,7 +52,7 @@ VORL_API void VORL_CALL VorlModelDelete(VorlHandle* handle) {
 }
 
 VORL_API void VORL_CALL VorlAmbientTemperatureSet(VorlHandle model, double temperature) {
-  withModel(model, [&](VORL& m) { m.ambientTemperatureSet(temperature); });
+  setSteadyFlowInput(model, [&](VORL& m) { m.ambientTemperatureSet(temperature); });
 }
 
 VORL_API void VORL_CALL VorlAmbientPressureSet(VorlHandle model, double pressure) {
@@ -53,11 +68,11 @@ VORL_API void VORL_CALL VorlAmbientMolecularWeightSet(VorlHandle model, double m
 }
 
 VORL_API void VORL_CALL VorlPipeDiameterSet(VorlHandle model, double diameter) {
-  withModel(model, [&](VORL& m) { m.pipeDiameterSet(diameter); });
+  setSteadyFlowInput(model, [&](VORL& m) { m.pipeDiameterSet(diameter); });
 }
 
 VORL_API void VORL_CALL VorlPipeLengthSet(VorlHandle model, double length) {
-  withModel(model, [&](VORL& m) { m.pipeLengthSet(length); });
+  setSteadyFlowInput(model, [&](VORL& m) { m.pipeLengthSet(length); });
 }
 
 VORL_API void VORL_CALL VorlOrificeApertureSet(VorlHandle model, double aperture) {
@@ -65,7 +80,7 @@ VORL_API void VORL_CALL VorlOrificeApertureSet(VorlHandle model, double aperture
 }
 
 VORL_API void VORL_CALL VorlTotalInflowSet(VorlHandle model, double inflow) {
-  withModel(model, [&](VORL& m) { m.totalInflowSet(inflow); });
+  setSteadyFlowInput(model, [&](VORL& m) { m.totalInflowSet(inflow); });
 }
 
 VORL_API void VORL_CALL VorlPipeBreachLocationSet(VorlHandle model, double location) {
@@ -73,15 +88,15 @@ VORL_API void VORL_CALL VorlPipeBreachLocationSet(VorlHandle model, double locat
 }
 
 VORL_API void VORL_CALL VorlUpstreamPressureSet(VorlHandle model, double pressure) {
-  withModel(model, [&](VORL& m) { m.upstreamPressureSet(pressure); });
+  setSteadyFlowInput(model, [&](VORL& m) { m.upstreamPressureSet(pressure); });
 }
 
 VORL_API void VORL_CALL VorlPipeRoughnessSet(VorlHandle model, double roughness) {
-  withModel(model, [&](VORL& m) { m.pipeRoughnessSet(roughness); });
+  setSteadyFlowInput(model, [&](VORL& m) { m.pipeRoughnessSet(roughness); });
 }
 
 VORL_API void VORL_CALL VorlGasTemperatureSet(VorlHandle model, double temperature) {
-  withModel(model, [&](VORL& m) { m.gasTemperatureSet(temperature); });
+  setSteadyFlowInput(model, [&](VORL& m) { m.gasTemperatureSet(temperature); });
 }
 
 VORL_API void VORL_CALL VorlAtmosExpanMethodSet(VorlHandle model, int method) {

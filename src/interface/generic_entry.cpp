@@ -4,6 +4,7 @@
 // output times into the host's arrays, and deletes the model.
 #include <algorithm>
 
+#include "branch/branch_setup.h"
 #include "core/process_settings.h"
 #include "interface/export_frame.h"
 #include "interface/input_validation.h"
@@ -109,15 +110,22 @@ void setInputs(VORL& m, const int* flags, const double* inputs, int valveCount, 
                const double* valveSecond, int timeDivision, int maxSteps) {
   m.outputTimes().outputMaxSteps = maxSteps;
   m.ambientTemperatureSet(inputs[0]);
+  rebuildWholePipe(m);
   m.ambientPressureSet(inputs[1]);
   m.ambientHumiditySet(inputs[2]);
   m.ambientMolecularWeightSet(inputs[10]);
   m.pipeDiameterSet(inputs[8]);
+  rebuildWholePipe(m);
   m.pipeRoughnessSet(inputs[9]);
+  rebuildWholePipe(m);
   m.pipeLengthSet(inputs[3]);
+  rebuildWholePipe(m);
   m.totalInflowSet(inputs[4]);
+  rebuildWholePipe(m);
   m.upstreamPressureSet(inputs[5]);
+  rebuildWholePipe(m);
   m.gasTemperatureSet(inputs[15]);
+  rebuildWholePipe(m);
   m.breachLocationSet(inputs[6]);
   m.orificeApertureSet(inputs[7]);
   m.pipeSet().valvesActive = flags[0] != 0;

@@ -31,28 +31,15 @@ struct GBFields {
   bool hasInflow = false;            // the far end is fed by the supply
   bool interpolated = false;         // brought to a requested time by a lookup
   bool phaseEnded = false;           // the front reached the far end in phase one
-  int constructionError = 0;         // code the whole-pipe constructor kept instead of raising
+  int constructionError = 0;         // code the whole-pipe set-up kept instead of raising
 };
 
-// The complete state of one branch of the pipe at one moment.
+// The complete state of one branch of the pipe at one moment, as data: the
+// relations that build and advance it are branch/'s (branch_setup.h,
+// flow_relations.h, branch_mass.h and the phase steps).
 class GB : public GBFields {
  public:
-  // The whole pipe (branch 3): the steady flow of the intact line from the
-  // supply end, at upstreamPressure with inflow flux density G0, to the far
-  // end. Raises 207 or 206 "GBctor".
-  GB(const AMBIENT* ambient, const IIG* gas, double beta, double pipeLength, double area,
-     double upstreamPressure, double inflowFluxDensity);
-
-  // The steady flow before the breach restricted to branch A (supply end to
-  // the breach at x, m from the upstream end) or branch B (far end back to
-  // the breach), in phase -1. Raises the whole pipe's kept construction
-  // error, 202, 204 or 7 "GBctor".
-  static GB preBreach(const GB& wholePipe, BranchId branchNumber, double x);
-  // The same branch at the instant of the breach, in phase 1, with the breach
-  // end at ambient pressure pa (or choked) through aperture ar. Raises 202 or
-  // 7 "GBctor".
-  static GB breachStart(const GB& wholePipe, BranchId branchNumber, double pa, double x, double ar);
-
+  GB() = default;
   GB(const GB&) = default;
   // Copies every field but keeps this branch's ambient pointer and the gas
   // pointers of its two records.
@@ -61,29 +48,9 @@ class GB : public GBFields {
   double a2() const noexcept { return upstream.a2(); }
   double soundSpeed() const noexcept;
   double pa() const noexcept { return ambient->pressure; }
-  // q = sqrt(beta L) a2 G of the far-end record.
-  double q() const;
-
-  // q^2 = (a2 G)^2 beta L of the far-end record, without q's domain test.
+  // q^2 = (a2 G)^2 beta L of the far-end record (q itself, with its domain
+  // test, is branchQ of flow_relations.h).
   double qSquared() const noexcept;
-
-  // Pressure of the steady flow at distance x from the far end.
-  double steadyPressureAt(double x) const;
-
-  // Flux density leaving through the breach when the flux rises linearly
-  // from G at the front (pressure P ahead of it) over the disturbed length
-  // lam to the breach at pressure pe: G + bfdG when G > 0, else bfGe5.
-  double breachFlux(double G, double P, double pe, double lam) const;
-  double breachFluxWithoutInflow(double P, double pe, double lam) const;
-
-  // Mass per unit bore area held in the branch (kg/m2), by phase.
-  double massPerUnitAreaOfBranch() const;
-  // Integral of the pressure (Pa m) from s (m from the far end) to the
-  // breach, for the profile of the branch's phase; 0 when s is not below L.
-  double massIntegralFrom(double s) const;
-
- protected:
-  GB() = default;
 };
 
 }  // namespace vorl

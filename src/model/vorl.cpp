@@ -84,7 +84,6 @@ void VORL::finishConstruction(double molecularWeight) {
   gas_ = std::make_unique<IIG>(molecularWeight, ambient_.temperature);
   gasTemperature_ = ambient_.temperature;
   atmosExpansion_.MolarMassSet(molecularWeight);
-  Recompute();
   timeDivision_ = 100;
 }
 
@@ -128,28 +127,10 @@ void VORL::appendToSequence(const GB& state) {
   if (GBSQ* sequence = sequenceOf(state.branch)) sequence->append(state);
 }
 
-void VORL::ambientTemperatureSet(double value) {
-  ambient_.temperature = value;
-  Recompute();
-}
-
-void VORL::pipeDiameterSet(double value) {
-  pipeInterior_.DiameterSet(value);
-  Recompute();
-}
-
-void VORL::pipeRoughnessSet(double value) {
-  pipeInterior_.RoughnessSet(value);
-  Recompute();
-}
-
-// The whole-pipe branch carries the length it was built with, so a new length
-// rebuilds it: branches are never built on a stale length.
-void VORL::pipeLengthSet(double value) {
+void VORL::pipeLengthSet(double value) noexcept {
   pipeSet_.length = value;
   if (pipeSet_.breachLocation > value) pipeSet_.breachLocation = value;
   if (pipeSet_.breachAtEnd) pipeSet_.breachLocation = value;
-  Recompute();
 }
 
 void VORL::breachLocationSet(double value) {
@@ -168,31 +149,9 @@ void VORL::breachLocationSet(double value) {
   pipeSet_.breachAtEnd = false;
 }
 
-void VORL::totalInflowSet(double value) {
-  pipeSet_.totalInflow = value;
-  Recompute();
-}
-
-void VORL::upstreamPressureSet(double value) {
-  pipeSet_.upstreamPressure = value;
-  Recompute();
-}
-
-void VORL::gasTemperatureSet(double value) {
+void VORL::gasTemperatureSet(double value) noexcept {
   gasTemperature_ = value;
   gas_->temperatureSet(value);
-  Recompute();
-}
-
-void VORL::Recompute() {
-  wholePipe_.reset();
-  const double p = pipeSet_.upstreamPressure;
-  const double Q = pipeSet_.totalInflow;
-  const double L = pipeSet_.length;
-  const double A = pipeInterior_.Area();
-  const double G = Q / A;
-  const double beta = Beta();
-  wholePipe_ = std::make_unique<GB>(&ambient_, gas_.get(), beta, L, A, p, G);
 }
 
 double VORL::Beta() const {

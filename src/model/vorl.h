@@ -18,8 +18,9 @@ namespace vorl {
 class KIV;
 
 // The model: one release case with its ambient air, gas, pipe, breach,
-// valves, post-flash settings and the results of its last run. It keeps the
-// whole-pipe branch (the steady flow of the intact line) up to date.
+// valves, post-flash settings and the results of its last run, as data. Its
+// whole-pipe branch (the steady flow of the intact line) is built by
+// branch/'s rebuildWholePipe whenever an input of the steady flow changes.
 class VORL {
  public:
   // Library variant: a material of the property library by its number.
@@ -34,29 +35,33 @@ class VORL {
   VORL& operator=(const VORL&) = delete;
 
   // ---- setters ----
-  void ambientTemperatureSet(double value);
+  // The setters store their value; those of the steady flow (ambient and gas
+  // temperature, bore, roughness, length, inflow, upstream pressure) leave
+  // the whole-pipe branch to be rebuilt by the caller.
+  void ambientTemperatureSet(double value) noexcept { ambient_.temperature = value; }
   void ambientPressureSet(double value) noexcept { ambient_.pressure = value; }
   void ambientHumiditySet(double value) noexcept { ambient_.relativeHumidity = value; }
   void ambientMolecularWeightSet(double value) noexcept { ambient_.molecularWeight = value; }
-  void pipeDiameterSet(double value);
-  void pipeRoughnessSet(double value);
-  void pipeLengthSet(double value);
+  void pipeDiameterSet(double value) noexcept { pipeInterior_.DiameterSet(value); }
+  void pipeRoughnessSet(double value) noexcept { pipeInterior_.RoughnessSet(value); }
+  // A breach that follows the far end, or lies beyond the new length, moves to it.
+  void pipeLengthSet(double value) noexcept;
   void orificeApertureSet(double value) noexcept { pipeSet_.orificeAperture = value; }
   // Clamped to [0, length] with warning 1001; a value that is not finite is
   // kept as given, and the run refuses it (360).
   void breachLocationSet(double value);
-  void totalInflowSet(double value);
-  void upstreamPressureSet(double value);
-  void gasTemperatureSet(double value);
+  void totalInflowSet(double value) noexcept { pipeSet_.totalInflow = value; }
+  void upstreamPressureSet(double value) noexcept { pipeSet_.upstreamPressure = value; }
+  void gasTemperatureSet(double value) noexcept;
   // A division of 1 or less leaves the time division unchanged.
   void timeDivisionSet(int value) noexcept {
     if (value > 1) timeDivision_ = value;
   }
 
+  // The whole-pipe branch; null until built, and after a failed rebuild.
+  void wholePipeSet(std::unique_ptr<GB> wholePipe) noexcept { wholePipe_ = std::move(wholePipe); }
+
   // ---- derived quantities ----
-  // Rebuilds the whole-pipe branch from the current parameters; on a raise
-  // the model has no whole-pipe branch until the next successful rebuild.
-  void Recompute();
   // Friction parameter 2 f / (D a2) (s2/m3).
   double Beta() const;
   BranchLayout layout() const noexcept;

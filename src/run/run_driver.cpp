@@ -1,5 +1,7 @@
 #include "run/run_driver.h"
 
+#include "branch/branch_setup.h"
+#include "branch/flow_relations.h"
 #include "branch/phase_dispatch.h"
 #include "companion/reporting.h"
 #include "core/vorl_error.h"
@@ -33,7 +35,7 @@ struct StepSizes {
 
   StepSizes(const GB& state, double pa, double divisor, double multiplier)
       : dl(multiplier * (state.lengthInitial / divisor)),
-        dq(multiplier * (-state.q() / divisor)),
+        dq(multiplier * (-branchQ(state) / divisor)),
         dp(multiplier * (-(state.upstream.p - pa) / divisor)) {}
 };
 
@@ -41,7 +43,7 @@ char branchLetter(BranchId branch) { return branch == BranchId::kA ? 'A' : 'B'; 
 
 double qForDebugLine(const GB& state) noexcept {
   try {
-    return state.q();
+    return branchQ(state);
   } catch (...) {
     return 0.0;
   }
@@ -90,9 +92,9 @@ int branchRun(VORL& model, BranchId branch, int maxPasses) {
   }
 
   int count = 0;
-  model.appendToSequence(GB::preBreach(*wholePipe, branch, breach));
+  model.appendToSequence(preBreach(*wholePipe, branch, breach));
   count = 1;
-  const GB start = GB::breachStart(*wholePipe, branch, pa, breach, aperture);
+  const GB start = breachStart(*wholePipe, branch, pa, breach, aperture);
   const int division = model.timeDivision();
   if (division == 0) throw VORLERROR(VORL_E_NOT_POSITIVE, "vlRunB", "the time division is 0");
 

@@ -1,11 +1,12 @@
 // The branch states and the flow relations they are built from.
-#include "model/branch_state.h"
+#include "branch/branch_setup.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
+#include "branch/branch_mass.h"
 #include "branch/branch_test_support.h"
 #include "branch/choke.h"
 #include "branch/flow_relations.h"
@@ -94,8 +95,8 @@ TEST_F(FlowRelation, ChokedClosedEndSolve) {
 }
 
 TEST_F(BranchTest, PreBreachStatesSplitTheSteadyFlow) {
-  const GB a = GB::preBreach(whole, branchOf(1), 500.0);
-  const GB b = GB::preBreach(whole, branchOf(2), 500.0);
+  const GB a = preBreach(whole, branchOf(1), 500.0);
+  const GB b = preBreach(whole, branchOf(2), 500.0);
   EXPECT_EQ(a.length, 500.0);
   EXPECT_NEAR(a.exit.p, std::sqrt(4e12 - 2.048e9 / 2.0), 1e-6);  // p^2 falls by 2 q^2 x / L
   EXPECT_EQ(a.exit.G, 20.0);
@@ -105,47 +106,47 @@ TEST_F(BranchTest, PreBreachStatesSplitTheSteadyFlow) {
   EXPECT_EQ(b.upstream.G, -20.0);
   EXPECT_EQ(b.exit.G, -20.0);
   EXPECT_NEAR(a.massPerUnitArea + b.massPerUnitArea, whole.massPerUnitArea, 1e-10 * whole.massPerUnitArea);
-  EXPECT_EQ(GB::preBreach(whole, branchOf(1), 0.0).length, 0.0);  // both ends are inside
+  EXPECT_EQ(preBreach(whole, branchOf(1), 0.0).length, 0.0);  // both ends are inside
 }
 
 TEST_F(BranchTest, ConstructorRefusalsInOrder) {
-  expectVorlError([&] { GB::preBreach(whole, branchOf(1), -1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");
-  expectVorlError([&] { GB::breachStart(whole, branchOf(2), 1e5, std::nextafter(2000.0, 3e3), 1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");
-  expectVorlError([&] { GB::preBreach(whole, branchOf(5), -1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");  // location before branch
-  expectVorlError([&] { GB::preBreach(whole, branchOf(5), 100.0); }, VORL_E_UNKNOWN_BRANCH, "GBctor");
-  expectVorlError([&] { GB::breachStart(whole, branchOf(3), 1e5, 100.0, 1.0); }, VORL_E_UNKNOWN_BRANCH, "GBctor");
-  expectVorlError([&] { GB::breachStart(whole, branchOf(1), 0.0, 100.0, 1.0); }, VORL_E_NOT_POSITIVE, "IIGv_p");
+  expectVorlError([&] { preBreach(whole, branchOf(1), -1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");
+  expectVorlError([&] { breachStart(whole, branchOf(2), 1e5, std::nextafter(2000.0, 3e3), 1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");
+  expectVorlError([&] { preBreach(whole, branchOf(5), -1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");  // location before branch
+  expectVorlError([&] { preBreach(whole, branchOf(5), 100.0); }, VORL_E_UNKNOWN_BRANCH, "GBctor");
+  expectVorlError([&] { breachStart(whole, branchOf(3), 1e5, 100.0, 1.0); }, VORL_E_UNKNOWN_BRANCH, "GBctor");
+  expectVorlError([&] { breachStart(whole, branchOf(1), 0.0, 100.0, 1.0); }, VORL_E_NOT_POSITIVE, "IIGv_p");
   GB rising = whole;
   rising.exit.setPressure(2.1e6);
-  expectVorlError([&] { GB::preBreach(rising, branchOf(1), 100.0); }, VORL_E_FAR_END_ABOVE_UPSTREAM, "GBctor");
+  expectVorlError([&] { preBreach(rising, branchOf(1), 100.0); }, VORL_E_FAR_END_ABOVE_UPSTREAM, "GBctor");
   // 4000 kg/(m2 s) loses more than p0 to friction (kept 205) yet is Mach 0.8 at p0.
   const GB overloaded = line.wholePipe(2e6, 4000.0);
   EXPECT_EQ(overloaded.constructionError, VORL_E_FRICTION_EXCEEDS_PRESSURE);
-  expectVorlError([&] { GB::preBreach(overloaded, branchOf(1), -1.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBctor");
-  expectVorlError([&] { GB::breachStart(overloaded, branchOf(1), 1e5, 100.0, 1.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBpu");
+  expectVorlError([&] { preBreach(overloaded, branchOf(1), -1.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBctor");
+  expectVorlError([&] { breachStart(overloaded, branchOf(1), 1e5, 100.0, 1.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBpu");
 }
 
 TEST_F(BranchTest, MassIntegralFromAPosition) {
-  for (int phase : {1, 2, 3, 4}) EXPECT_EQ(branchIn(phase, 2, 3e5, 1e5, 0.0, 400.0).massIntegralFrom(1000.0), 0.0);
-  EXPECT_EQ(branchIn(3, 1, 3e5, 1e5).massIntegralFrom(1500.0), 0.0);
-  EXPECT_EQ(branchIn(2, 1, 3e5, 1e5, -50.0).massIntegralFrom(100.0), 0.0);  // no phase 2 in branch A
-  EXPECT_EQ(branchIn(3, 3, 3e5, 1e5).massIntegralFrom(100.0), 0.0);
+  for (int phase : {1, 2, 3, 4}) EXPECT_EQ(massIntegralFrom(branchIn(phase, 2, 3e5, 1e5, 0.0, 400.0), 1000.0), 0.0);
+  EXPECT_EQ(massIntegralFrom(branchIn(3, 1, 3e5, 1e5), 1500.0), 0.0);
+  EXPECT_EQ(massIntegralFrom(branchIn(2, 1, 3e5, 1e5, -50.0), 100.0), 0.0);  // no phase 2 in branch A
+  EXPECT_EQ(massIntegralFrom(branchIn(3, 3, 3e5, 1e5), 100.0), 0.0);
   // Closed far end: p = p0 - (p0 - pe)(x / L)^2; from 500 m: 1.5e8 - 2e5 (1000 / 3)(1 - 1/8).
-  EXPECT_NEAR(branchIn(3, 1, 3e5, 1e5).massIntegralFrom(500.0), 1.5e8 - 2e5 * 875.0 / 3.0, 1e-6);
+  EXPECT_NEAR(massIntegralFrom(branchIn(3, 1, 3e5, 1e5), 500.0), 1.5e8 - 2e5 * 875.0 / 3.0, 1e-6);
   const GB phaseTwo = branchIn(2, 2, 3e5, 1e5, -50.0);
-  EXPECT_NEAR(phaseTwo.massIntegralFrom(0.0), phaseTwo.massPerUnitAreaOfBranch() * kA2, 1e-6);
+  EXPECT_NEAR(massIntegralFrom(phaseTwo, 0.0), massPerUnitAreaOf(phaseTwo) * kA2, 1e-6);
   // Finished (a valve cut of a blown-down branch): p linear, p(400) = 2.2e5, 600 (2.2e5 + 1e5) / 2.
-  EXPECT_DOUBLE_EQ(branchIn(4, 1, 3e5, 1e5).massIntegralFrom(400.0), 9.6e7);
-  EXPECT_DOUBLE_EQ(branchIn(4, 2, 3e5, 1e5).massIntegralFrom(0.0), 2e8);
+  EXPECT_DOUBLE_EQ(massIntegralFrom(branchIn(4, 1, 3e5, 1e5), 400.0), 9.6e7);
+  EXPECT_DOUBLE_EQ(massIntegralFrom(branchIn(4, 2, 3e5, 1e5), 0.0), 2e8);
   for (int number : {1, 2}) {  // continuous across the front at d = 600
     const GB b = branchIn(1, number, 3e5, 1e5, 0.0, 400.0);
-    EXPECT_NEAR(b.massIntegralFrom(600.0), b.massIntegralFrom(std::nextafter(600.0, 1e3)), 1e-3);
+    EXPECT_NEAR(massIntegralFrom(b, 600.0), massIntegralFrom(b, std::nextafter(600.0, 1e3)), 1e-3);
   }
   // Undisturbed: the steady profile, integrated by Simpson's rule from 300 m.
   const auto p = [](double x) { return std::sqrt(9e10 - 5e10 * x / 1000.0); };
   double simpson = p(300.0) + p(1000.0);
   for (int i = 1; i < 700; ++i) simpson += (i % 2 ? 4.0 : 2.0) * p(300.0 + i);
-  EXPECT_NEAR(branchIn(1, 1, 3e5, 1e5).massIntegralFrom(300.0), simpson / 3.0, 1e-3);
+  EXPECT_NEAR(massIntegralFrom(branchIn(1, 1, 3e5, 1e5), 300.0), simpson / 3.0, 1e-3);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "branch/branch_setup.h"
 #include "companion/ambient.h"
 #include "core/process_settings.h"
 #include "core/vorl_error.h"
@@ -33,7 +34,7 @@ struct TestLine {
   AMBIENT ambient;
   IIG gas{8314.34, 160000.0};
   GB wholePipe(double p0, double G0, double length = 2000.0) const {
-    return GB(&ambient, &gas, kBeta, length, 0.2, p0, G0);
+    return wholePipeBranch(&ambient, &gas, kBeta, length, 0.2, p0, G0);
   }
 };
 

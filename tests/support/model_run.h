@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "branch/branch_setup.h"
 #include "model/vorl.h"
 #include "run/run_driver.h"
 #include "support/error_log_helpers.h"
@@ -17,6 +18,7 @@ inline void setMethaneLine(VORL& m, double inflow = 0.0) {
   m.upstreamPressureSet(7.0e6);
   m.totalInflowSet(inflow);
   m.breachLocationSet(30000.0);
+  rebuildWholePipe(m);
 }
 
 // That line, run once, with its branch histories (whose records point into

@@ -1,82 +1,55 @@
-#include "model/branch_state.h"
+#include "branch/branch_setup.h"
 
-#include <cmath>
+#include <memory>
 #include <string>
 
+#include "branch/branch_mass.h"
 #include "branch/choke.h"
 #include "branch/flow_relations.h"
 #include "core/constants.h"
 #include "core/process_settings.h"
 #include "core/vorl_error.h"
+#include "model/vorl.h"
 
 namespace vorl {
 
-GB::GB(const AMBIENT* ambientValues, const IIG* gas, double betaValue, double pipeLength, double boreArea,
-       double upstreamPressure, double inflowFluxDensity) {
-  ambient = ambientValues;
-  upstream = GS(gas, upstreamPressure, inflowFluxDensity);
-  exit = GS(gas, upstreamPressure, inflowFluxDensity);
-  branch = BranchId::kWholePipe;
-  time = 0.0;
-  phase = Phase::kSteady;
-  beta = betaValue;
-  length = lengthInitial = pipeLength;
-  fluxDensityInitial = inflowFluxDensity;
-  pressureAtBreachInitial = upstreamPressure;
-  area = boreArea;
-  orificeAperture = 0.0;
-  hasInflow = inflowFluxDensity > 0.0;
+GB wholePipeBranch(const AMBIENT* ambient, const IIG* gas, double beta, double pipeLength, double boreArea,
+                   double upstreamPressure, double inflowFluxDensity) {
+  GB pipe;
+  pipe.ambient = ambient;
+  pipe.upstream = GS(gas, upstreamPressure, inflowFluxDensity);
+  pipe.exit = GS(gas, upstreamPressure, inflowFluxDensity);
+  pipe.branch = BranchId::kWholePipe;
+  pipe.time = 0.0;
+  pipe.phase = Phase::kSteady;
+  pipe.beta = beta;
+  pipe.length = pipe.lengthInitial = pipeLength;
+  pipe.fluxDensityInitial = inflowFluxDensity;
+  pipe.pressureAtBreachInitial = upstreamPressure;
+  pipe.area = boreArea;
+  pipe.orificeAperture = 0.0;
+  pipe.hasInflow = inflowFluxDensity > 0.0;
 
   // The far-end pressure of the steady flow. A flow the pipe cannot carry is
   // kept as a construction error: the model stays usable, and the first run
   // reports it.
   try {
-    const double farEnd = GBpu(upstreamPressure, GFq(upstream, beta, pipeLength), 1.0);
-    exit.setPressure(farEnd);
+    const double farEnd = GBpu(upstreamPressure, GFq(pipe.upstream, beta, pipeLength), 1.0);
+    pipe.exit.setPressure(farEnd);
   } catch (const VORLERROR& error) {
-    constructionError = error.eError();
+    pipe.constructionError = error.eError();
   }
 
-  if (chokeModelAllowed && isChoked(exit, 1.0)) {
+  if (chokeModelAllowed && isChoked(pipe.exit, 1.0)) {
     throw VORLERROR(VORL_E_INFLOW_CHOKED, "GBctor", "the steady inflow would be sonic at the far end of the pipe");
   }
-  if (exit.p < pa()) {
-    throw VORLERROR(VORL_E_FAR_END_BELOW_AMBIENT, "GBctor", "the steady flow reaches the far end below ambient pressure (" +
-                                       numberText(exit.p) + " Pa < " + numberText(pa()) + " Pa)");
+  if (pipe.exit.p < pipe.pa()) {
+    throw VORLERROR(VORL_E_FAR_END_BELOW_AMBIENT, "GBctor",
+                    "the steady flow reaches the far end below ambient pressure (" + numberText(pipe.exit.p) +
+                        " Pa < " + numberText(pipe.pa()) + " Pa)");
   }
-  if (constructionError == 0) massPerUnitArea = massPerUnitAreaOfBranch();
-}
-
-GB& GB::operator=(const GB& other) {
-  if (this == &other) return *this;
-  const AMBIENT* keptAmbient = ambient;
-  const IIG* keptUpstreamGas = upstream.gas;
-  const IIG* keptExitGas = exit.gas;
-  GBFields::operator=(other);
-  ambient = keptAmbient;
-  upstream.gas = keptUpstreamGas;
-  exit.gas = keptExitGas;
-  return *this;
-}
-
-double GB::soundSpeed() const noexcept { return std::sqrt(a2()); }
-
-double GB::q() const { return GFq(upstream, beta, length); }
-
-double GB::qSquared() const noexcept {
-  const double g = a2() * upstream.G;
-  return g * g * beta * length;
-}
-
-double GB::steadyPressureAt(double x) const { return GBpu(upstream.p, q(), x / length); }
-
-double GB::breachFlux(double G, double P, double pe, double lam) const {
-  if (G > 0.0) return G + bfdG(G, P, pe, lam, beta, a2());
-  return bfGe5(P, pe, lam, beta, a2());
-}
-
-double GB::breachFluxWithoutInflow(double P, double pe, double lam) const {
-  return bfGe5(P, pe, lam, beta, a2());
+  if (pipe.constructionError == 0) pipe.massPerUnitArea = massPerUnitAreaOf(pipe);
+  return pipe;
 }
 
 namespace {
@@ -95,7 +68,7 @@ void checkBreachLocation(double x, double wholeLength) {
 
 }  // namespace
 
-GB GB::preBreach(const GB& wholePipe, BranchId branchNumber, double x) {
+GB preBreach(const GB& wholePipe, BranchId branchNumber, double x) {
   GB state(wholePipe);
   if (wholePipe.constructionError != 0) {
     throw VORLERROR(wholePipe.constructionError, "GBctor",
@@ -110,7 +83,7 @@ GB GB::preBreach(const GB& wholePipe, BranchId branchNumber, double x) {
                                        " Pa is above the upstream pressure " + numberText(wholePipe.upstream.p) +
                                        " Pa");
   }
-  const double pb = wholePipe.steadyPressureAt(x);
+  const double pb = steadyPressureAt(wholePipe, x);
 
   if (branchNumber == BranchId::kA) {
     // Branch A runs from the supply end, which stays its far end, to the breach.
@@ -120,7 +93,7 @@ GB GB::preBreach(const GB& wholePipe, BranchId branchNumber, double x) {
     state.massInflowPerUnitArea = state.massTrappedPerUnitArea = 0.0;
     state.pressureAtBreachInitial = pb;
     state.exit = GS(state.upstream.gas, pb, state.fluxDensityInitial);
-    state.massPerUnitArea = state.massPerUnitAreaOfBranch();
+    state.massPerUnitArea = massPerUnitAreaOf(state);
   } else if (branchNumber == BranchId::kB) {
     // Branch B is seen from the pipe's outlet back to the breach: its steady
     // flow runs away from the breach, so its fluxes are negative.
@@ -133,19 +106,19 @@ GB GB::preBreach(const GB& wholePipe, BranchId branchNumber, double x) {
     state.upstream.reverse();
     state.exit = GS(state.upstream.gas, pb, state.fluxDensityInitial);
     state.exit.reverse();
-    state.massPerUnitArea = state.massPerUnitAreaOfBranch();
+    state.massPerUnitArea = massPerUnitAreaOf(state);
   } else {
     throwUnknownBranch(branchNumber);
   }
   return state;
 }
 
-GB GB::breachStart(const GB& wholePipe, BranchId branchNumber, double pa, double x, double ar) {
+GB breachStart(const GB& wholePipe, BranchId branchNumber, double pa, double x, double ar) {
   GB state(wholePipe);
   state.branch = branchNumber;
   const double wholeLength = wholePipe.lengthInitial;
   checkBreachLocation(x, wholeLength);
-  const double pb = wholePipe.steadyPressureAt(x);
+  const double pb = steadyPressureAt(wholePipe, x);
 
   if (branchNumber == BranchId::kA) {
     // The supply goes on feeding branch A at its far end.
@@ -179,8 +152,20 @@ GB GB::breachStart(const GB& wholePipe, BranchId branchNumber, double pa, double
   }
 
   if (chokeModelAllowed) state.choked = chokeCheck(state.exit, pb, ar);
-  state.massPerUnitArea = state.massPerUnitAreaOfBranch();
+  state.massPerUnitArea = massPerUnitAreaOf(state);
   return state;
+}
+
+void rebuildWholePipe(VORL& model) {
+  model.wholePipeSet(nullptr);
+  const PIPESET& pipe = model.pipeSet();
+  const double p = pipe.upstreamPressure;
+  const double Q = pipe.totalInflow;
+  const double L = pipe.length;
+  const double A = model.pipeInterior().Area();
+  const double G = Q / A;
+  const double beta = model.Beta();
+  model.wholePipeSet(std::make_unique<GB>(wholePipeBranch(&model.ambient(), model.gas(), beta, L, A, p, G)));
 }
 
 }  // namespace vorl
