@@ -7,11 +7,11 @@
 #include "companion/pipe_interior.h"
 #include "core/enums.h"
 #include "model/branch_state.h"
+#include "model/flow_sequence.h"
 #include "model/ideal_gas.h"
 #include "model/output_times.h"
 #include "model/pipe_time_state.h"
 #include "model/pipeset.h"
-#include "results/flow_sequence.h"
 
 namespace vorl {
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "results/flow_sequence.h"
+#include "model/flow_sequence.h"
 #include "support/branch_fixture.h"
 #include "support/release_cases.h"
 #include "vorl.h"

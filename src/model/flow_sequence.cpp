@@ -1,4 +1,4 @@
-#include "results/flow_sequence.h"
+#include "model/flow_sequence.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 
 #include "core/process_settings.h"
 #include "core/vorl_error.h"
-#include "results/flow_sequence.h"
+#include "model/flow_sequence.h"
 #include "support/branch_fixture.h"
 
 namespace {
