@@ -26,6 +26,27 @@ double phaseVariable(const GB& branch, Phase phase) {
 
 }  // namespace
 
+GB stateAt(const GBSQ& history, double t, double tolerance, int* indexFound) {
+  const int last = history.size() - 1;
+  (void)history[last];  // an empty history raises 4
+  const int i = history.lastNotAfter(t);
+  GB result = history[i];
+  if (indexFound != nullptr) *indexFound = i;
+
+  if (result.time == t) {
+    result.interpolated = true;
+  } else if (result.time < t && i < last) {
+    stateAtIntermediateTime(result, history[i + 1], t, tolerance);
+  } else if (result.time < t) {
+    result.phase = Phase::kFinished;  // t lies beyond the history: the branch has finished
+    result.time = t;
+    result.interpolated = true;
+  } else {
+    return history[0];
+  }
+  return result;
+}
+
 bool stateAtIntermediateTime(GB& earlier, const GB& later, double t, double tolerance) {
   if (reintegrateToTime(earlier, later, t, tolerance)) return true;
   return interpolateToTime(earlier, later, t);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "branch/interpolation.h"
 #include "core/constants.h"
 #include "core/process_settings.h"
 #include "core/vorl_error.h"
@@ -56,62 +55,5 @@ int GBSQ::lastNotAfter(double t) const noexcept {
 }
 
 bool GBSQ::lastIsInfinite() const noexcept { return !empty() && isInfinite(elements_.back().time); }
-
-GB GBSQ::stateAt(double t, double tolerance, int* indexFound) const {
-  const int last = size() - 1;
-  checkIndex(last);  // an empty sequence raises 4
-  const int i = lastNotAfter(t);
-  GB result = (*this)[i];
-  if (indexFound != nullptr) *indexFound = i;
-
-  if (result.time == t) {
-    result.interpolated = true;
-  } else if (result.time < t && i < last) {
-    stateAtIntermediateTime(result, (*this)[i + 1], t, tolerance);
-  } else if (result.time < t) {
-    result.phase = Phase::kFinished;  // t lies beyond the history: the branch has finished
-    result.time = t;
-    result.interpolated = true;
-  } else {
-    return (*this)[0];
-  }
-  return result;
-}
-
-namespace {
-
-// Time of the first element from `first` on that meets the condition.
-template <class Condition>
-double firstTimeWhere(const std::vector<GB>& elements, std::size_t first, double none, Condition condition) {
-  for (std::size_t k = first; k < elements.size(); ++k) {
-    if (condition(elements[k])) return elements[k].time;
-  }
-  return none;
-}
-
-}  // namespace
-
-double GBSQ::timeToDechoke() const noexcept {
-  const double none = size() > 1 ? kInfinite : 0.0;
-  return firstTimeWhere(elements_, 1, none, [](const GB& e) { return !e.choked; });
-}
-
-double GBSQ::timeToDisturbEntireFlow() const noexcept {
-  return firstTimeWhere(elements_, 0, kInfinite, [](const GB& e) { return pastPhaseOne(e.phase); });
-}
-
-double GBSQ::timeToDepressurise() const noexcept {
-  return firstTimeWhere(elements_, 0, kInfinite, [](const GB& e) { return e.phase == Phase::kFinished; });
-}
-
-// The far end's flow reverses (moves toward the breach) once it has been seen
-// flowing away from it and the branch then blows down.
-double GBSQ::timeToFlowReversal() const noexcept {
-  bool flowedAway = false;
-  return firstTimeWhere(elements_, 0, kInfinite, [&flowedAway](const GB& e) {
-    if (e.upstream.G < 0.0) flowedAway = true;
-    return flowedAway && e.phase == Phase::kBlowDown;
-  });
-}
 
 }  // namespace vorl

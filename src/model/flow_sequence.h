@@ -8,7 +8,8 @@ namespace vorl {
 
 // The stored history of one branch: a copy of the branch after every stored
 // step, in time order. Element 0 is the steady flow before the breach, element
-// 1 the branch at the instant of the breach.
+// 1 the branch at the instant of the breach. A container: the run fills it,
+// branch/interpolation's stateAt and results/branch_history read it.
 class GBSQ {
  public:
   void append(const GB& element);
@@ -30,26 +31,13 @@ class GBSQ {
   int reportedSize() const noexcept;
   bool lastIsInfinite() const noexcept;
 
-  // The branch at time t: the last stored state not later than t, advanced to
-  // t toward the next stored state (re-evolved within the tolerance window,
-  // else interpolated linearly); past the last state, the last state marked
-  // finished at t; before the first, the first state as stored.
-  // indexFound, when given, receives the index of the stored state used.
-  // The stored state is found by bisection while the times are in order (as
-  // a run stores them), else by a scan back from the end; both find the
-  // same one.
-  GB stateAt(double t, double tolerance, int* indexFound = nullptr) const;
-
-  // Times of events in the history (s); 1e128 when the event never happens.
-  double timeToDechoke() const noexcept;
-  double timeToDisturbEntireFlow() const noexcept;
-  double timeToDepressurise() const noexcept;
-  double timeToFlowReversal() const noexcept;
+  // The last element whose time is not greater than t; 0 when none is. By
+  // bisection while the times are in order (as a run stores them), else by a
+  // scan back from the end; both find the same one.
+  int lastNotAfter(double t) const noexcept;
 
  private:
   void checkIndex(int i) const;
-  // The last element whose time is not greater than t; 0 when none is.
-  int lastNotAfter(double t) const noexcept;
   std::vector<GB> elements_;
   // The times never decrease and none is not a number: bisection finds what
   // the scan back from the end would.

@@ -3,6 +3,7 @@
 #include "branch/flow_relations.h"
 #include "core/constants.h"
 #include "interface/export_frame.h"
+#include "results/branch_history.h"
 #include "results/record_quantities.h"
 
 using namespace vorl;
@@ -22,16 +23,9 @@ double historyQuery(VorlHandle model, BranchId branch, Rule rule) {
   return withModel(model, 0.0, [&](VORL& m) { return rule(m.requireSequence(branch)); });
 }
 
-// Gas expelled through the breach since the breach, from the mass balance of
-// the branch: what it held plus what flowed in, less what it holds and what
-// valves trapped.
-double massExpelled(VorlHandle model, BranchId branch, int index) {
-  return withModel(model, 0.0, [&](VORL& m) {
-    const GBSQ& sequence = m.requireSequence(branch);
-    const GB& element = sequence[index];
-    const GB& first = sequence[0];
-    return (massOf(first) + inflowMassOf(element)) - (massOf(element) + trappedMassOf(element));
-  });
+// Gas expelled through the breach since the breach, by the branch's mass balance.
+double massExpelledQuery(VorlHandle model, BranchId branch, int index) {
+  return withModel(model, 0.0, [&](VORL& m) { return massExpelled(m.requireSequence(branch), index); });
 }
 
 }  // namespace
@@ -47,10 +41,10 @@ double massExpelled(VorlHandle model, BranchId branch, int index) {
 
 #define VORL_HISTORY_QUERY(Name, Scan)                                                       \
   VORL_API double VORL_CALL VorlBranchA##Name(VorlHandle model) {                            \
-    return historyQuery(model, BranchId::kA, [](const GBSQ& s) { return s.Scan(); });            \
+    return historyQuery(model, BranchId::kA, [](const GBSQ& s) { return Scan(s); });            \
   }                                                                                          \
   VORL_API double VORL_CALL VorlBranchB##Name(VorlHandle model) {                            \
-    return historyQuery(model, BranchId::kB, [](const GBSQ& s) { return s.Scan(); });            \
+    return historyQuery(model, BranchId::kB, [](const GBSQ& s) { return Scan(s); });            \
   }
 
 extern "C" {
@@ -74,7 +68,7 @@ VORL_HISTORY_QUERY(TimeToDepressurise, timeToDepressurise)
 VORL_HISTORY_QUERY(TimeToDisturbEntireFlow, timeToDisturbEntireFlow)
 
 VORL_API double VORL_CALL VorlBranchBTimeToFlowReversal(VorlHandle model) {
-  return historyQuery(model, BranchId::kB, [](const GBSQ& s) { return s.timeToFlowReversal(); });
+  return historyQuery(model, BranchId::kB, [](const GBSQ& s) { return timeToFlowReversal(s); });
 }
 
 VORL_RECORD_QUERY(UpstreamFlux, double, 0.0, e.upstream.G * e.area)
@@ -108,11 +102,11 @@ VORL_API double VORL_CALL VorlBranchBExitFlux(VorlHandle model, int index) {
 }
 
 VORL_API double VORL_CALL VorlBranchAMassExpelled(VorlHandle model, int index) {
-  return massExpelled(model, BranchId::kA, index);
+  return massExpelledQuery(model, BranchId::kA, index);
 }
 
 VORL_API double VORL_CALL VorlBranchBMassExpelled(VorlHandle model, int index) {
-  return massExpelled(model, BranchId::kB, index);
+  return massExpelledQuery(model, BranchId::kB, index);
 }
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 #include "results/pipe_results.h"
 
+#include "branch/interpolation.h"
 #include "core/constants.h"
 #include "core/vorl_error.h"
 #include "model/input_checks.h"
@@ -47,7 +48,7 @@ double pipeTimeSet(VORL& model, double t, double tolerance) {
     if (sequence.empty()) throw VORLERROR(VORL_E_NO_RESULTS, "vlt", "the run stored no state for this branch");
     endTime[k] = sequence[sequence.size() - 1].time;
     int found = -1;
-    GB record = sequence.stateAt(t, tolerance, &found);
+    GB record = stateAt(sequence, t, tolerance, &found);
     branch.indexFound = found;
     branch.currentRecord = record;
     keptTime[k] = record.time;

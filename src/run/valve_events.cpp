@@ -17,7 +17,7 @@ int valveEvents(VORL& model, GB& working) {
   while (valvesRemainToShut(model, branch)) {
     VALVE* valve = valves.valveEvent(branch, working.time);
     if (valve == nullptr) return 0;
-    GB atClosure = sequence->stateAt(valve->valveClosureTime(), 0.0);
+    GB atClosure = stateAt(*sequence, valve->valveClosureTime(), 0.0);
     if (!atClosure.interpolated) return 0;  // offered again after the next step
     const double distance = valve->valveDistanceFromBreach();
     if (atClosure.length < distance) {

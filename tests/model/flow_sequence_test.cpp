@@ -1,12 +1,15 @@
-// The stored history of a branch: indexing, the lookup of the state at any
-// time, the reported size and the event-time scans.
+// The stored history of a branch: the container (indexing, reported size),
+// the lookup of the state at any time (branch/interpolation) and the
+// event-time scans (results/branch_history).
 #include <gtest/gtest.h>
 
 #include <limits>
 
 #include "core/process_settings.h"
 #include "core/vorl_error.h"
+#include "branch/interpolation.h"
 #include "model/flow_sequence.h"
+#include "results/branch_history.h"
 #include "support/branch_fixture.h"
 
 namespace {
@@ -36,20 +39,20 @@ TEST_F(FlowSequence, IndexOutsideTheStoredElementsRaisesCode4) {
       EXPECT_TRUE(e.eError() == VORL_E_INDEX && e.tag() == "GBSQ[]") << bad;
     }
   }
-  EXPECT_THROW(GBSQ().stateAt(1.0, 0.0), vorl::VORLERROR);
+  EXPECT_THROW(vorl::stateAt(GBSQ(), 1.0, 0.0), vorl::VORLERROR);
 }
 
 TEST_F(FlowSequence, LookupAtBeforeAndBeyondTheStoredTimes) {
   GBSQ sequence = sequenceOf({2.0, 5.0, 5.0, 10.0});
   // At a stored time: that element, the last of equal times, marked.
   int index = -1;
-  GB found = sequence.stateAt(5.0, 0.0, &index);
+  GB found = vorl::stateAt(sequence, 5.0, 0.0, &index);
   EXPECT_TRUE(index == 2 && found.time == 5.0 && found.interpolated);
   // Before the first: the first as stored.
-  found = sequence.stateAt(1.0, 0.0);
+  found = vorl::stateAt(sequence, 1.0, 0.0);
   EXPECT_TRUE(found.time == 2.0 && !found.interpolated);
   // Beyond the last: the branch has finished there.
-  found = sequence.stateAt(50.0, 0.0);
+  found = vorl::stateAt(sequence, 50.0, 0.0);
   EXPECT_TRUE(found.time == 50.0 && found.phase == vorl::Phase::kFinished && found.interpolated);
   EXPECT_EQ(found.upstream.p, sequence[3].upstream.p);
 }
@@ -63,11 +66,11 @@ TEST_F(FlowSequence, LookupBetweenElementsInterpolatesInTimeAndAnInfiniteTimeLie
   endless.fluxDensityInitial = 2.0;  // a fed branch that never finishes
   sequence.append(endless);
 
-  GB found = sequence.stateAt(2.5, 0.0);
+  GB found = vorl::stateAt(sequence, 2.5, 0.0);
   EXPECT_TRUE(found.time == 2.5 && found.interpolated);
   EXPECT_DOUBLE_EQ(found.massPerUnitArea, sequence[0].massPerUnitArea - 7.5);
   int index = -1;
-  found = sequence.stateAt(1e6, 0.0, &index);
+  found = vorl::stateAt(sequence, 1e6, 0.0, &index);
   EXPECT_TRUE(index == 1 && found.time == 1e6);
   // Toward a state of undefined time the inflow goes on at the supply's rate.
   EXPECT_EQ(found.massInflowPerUnitArea, 2.0 * (1e6 - 10.0));
@@ -87,29 +90,29 @@ TEST_F(FlowSequence, ReportedSizeStopsAtTheFirstInfiniteTimeWhenTruncating) {
 
 TEST_F(FlowSequence, EventTimes) {
   // Dechoking: the first unchoked state after the first; 0 for a lone state.
-  EXPECT_EQ(sequenceOf({0.0}, -1, true).timeToDechoke(), 0.0);
-  EXPECT_EQ(sequenceOf({0.0, 1.0, 2.0}, 1, true).timeToDechoke(), 1e128);
+  EXPECT_EQ(vorl::timeToDechoke(sequenceOf({0.0}, -1, true)), 0.0);
+  EXPECT_EQ(vorl::timeToDechoke(sequenceOf({0.0, 1.0, 2.0}, 1, true)), 1e128);
   GBSQ dechoking = sequenceOf({0.0}, -1);  // skipped: before the breach
   dechoking.append(fixture.state(0.0, 1, true));
   dechoking.append(fixture.state(7.0, 1, false));
-  EXPECT_EQ(dechoking.timeToDechoke(), 7.0);
+  EXPECT_EQ(vorl::timeToDechoke(dechoking), 7.0);
 
   // Past phase one, and the start of phase four.
   GBSQ phases;
   double t = 0.0;
   for (int phase : {-1, 1, 1, 2, 3, 3, 4}) phases.append(fixture.state(t++, phase));
-  EXPECT_EQ(phases.timeToDisturbEntireFlow(), 3.0);
-  EXPECT_EQ(phases.timeToDepressurise(), 6.0);
-  EXPECT_EQ(sequenceOf({0.0, 1.0}, 1).timeToDepressurise(), 1e128);
+  EXPECT_EQ(vorl::timeToDisturbEntireFlow(phases), 3.0);
+  EXPECT_EQ(vorl::timeToDepressurise(phases), 6.0);
+  EXPECT_EQ(vorl::timeToDepressurise(sequenceOf({0.0, 1.0}, 1)), 1e128);
 
   // Flow reversal needs outflow at the far end before the blow-down.
-  EXPECT_EQ(sequenceOf({0.0}, 3).timeToFlowReversal(), 1e128);
+  EXPECT_EQ(vorl::timeToFlowReversal(sequenceOf({0.0}, 3)), 1e128);
   GBSQ reversing;
   GB away = fixture.state(1.0, 2);
   away.upstream.G = -3.0;
   reversing.append(away);
   reversing.append(fixture.state(4.0, 3));
-  EXPECT_EQ(reversing.timeToFlowReversal(), 4.0);
+  EXPECT_EQ(vorl::timeToFlowReversal(reversing), 4.0);
 }
 
 TEST_F(FlowSequence, TheLookupFindsTheRecordAScanBackFromTheEndFinds) {
@@ -127,7 +130,7 @@ TEST_F(FlowSequence, TheLookupFindsTheRecordAScanBackFromTheEndFinds) {
   for (int pass = 0; pass < 2; ++pass) {
     for (double t : probes) {
       int found = -2;
-      history.stateAt(t, 0.0, &found);
+      vorl::stateAt(history, t, 0.0, &found);
       EXPECT_EQ(found, scanBack(history, t)) << pass << " " << t;
     }
     history.replaceLast(fixture.state(3.0, 3));  // now 9.0 is followed by 3.0
