@@ -54,6 +54,12 @@ int GBSQ::lastNotAfter(double t) const noexcept {
   return i;
 }
 
+double GBSQ::lastFiniteTime() const noexcept {
+  int k = reportedSize() - 1;
+  while (k >= 0 && isInfinite(elements_[static_cast<std::size_t>(k)].time)) --k;
+  return k < 0 ? 0.0 : elements_[static_cast<std::size_t>(k)].time;
+}
+
 bool GBSQ::lastIsInfinite() const noexcept { return !empty() && isInfinite(elements_.back().time); }
 
 }  // namespace vorl

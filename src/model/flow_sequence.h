@@ -30,6 +30,8 @@ class GBSQ {
   // switched on, only those before the first element of infinite time.
   int reportedSize() const noexcept;
   bool lastIsInfinite() const noexcept;
+  // Time of the last reported record of finite time; 0 when there is none.
+  double lastFiniteTime() const noexcept;
 
   // The last element whose time is not greater than t; 0 when none is. By
   // bisection while the times are in order (as a run stores them), else by a

@@ -4,6 +4,7 @@
 #include "core/constants.h"
 #include "interface/export_frame.h"
 #include "results/pipe_results.h"
+#include "run/output_grid.h"
 #include "results/record_quantities.h"
 
 using namespace vorl;

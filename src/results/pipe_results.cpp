@@ -82,24 +82,6 @@ void pipeTimeSetToStart(VORL& model) {
   });
 }
 
-namespace {
-
-// Time of the last stored state of finite time among those reported.
-double lastFiniteTime(const GBSQ* sequence) {
-  if (sequence == nullptr) return 0.0;
-  int k = sequence->reportedSize() - 1;
-  while (k >= 0 && isInfinite((*sequence)[k].time)) --k;
-  return k < 0 ? 0.0 : (*sequence)[k].time;
-}
-
-}  // namespace
-
-double pipeTimeMax(const VORL& model) {
-  const double tA = model.branchAExists() ? lastFiniteTime(&model.requireSequence(BranchId::kA)) : 0.0;
-  const double tB = model.branchBExists() ? lastFiniteTime(&model.requireSequence(BranchId::kB)) : 0.0;
-  return tB > tA ? tB : tA;
-}
-
 const PipeTimeState& requireTimeSetting(const VORL& model) {
   const PipeTimeState& state = model.pipeTimeState();
   if (!state.holdsAState()) {

@@ -13,8 +13,6 @@ namespace vorl {
 double pipeTimeSet(VORL& model, double t, double tolerance);
 // Keeps the first stored state of each present branch. Raises 3 "BAFH" or 3 "vlt0".
 void pipeTimeSetToStart(VORL& model);
-// Last finite time of the run's history (s). Raises 3 "BAFH" before any run.
-double pipeTimeMax(const VORL& model);
 
 // The states kept by the last time setting; raises 3 "vlt" when no branch
 // state is kept (no setting since the last run, or a setting that failed

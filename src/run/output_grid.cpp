@@ -7,7 +7,6 @@
 #include "core/vorl_error.h"
 #include "model/input_checks.h"
 #include "model/vorl.h"
-#include "results/pipe_results.h"
 
 namespace vorl {
 namespace {
@@ -103,6 +102,12 @@ void removeIndices(std::vector<double>& times, const std::vector<int>& indices) 
 }
 
 }  // namespace
+
+double pipeTimeMax(const VORL& model) {
+  const double tA = model.branchAExists() ? model.requireSequence(BranchId::kA).lastFiniteTime() : 0.0;
+  const double tB = model.branchBExists() ? model.requireSequence(BranchId::kB).lastFiniteTime() : 0.0;
+  return tB > tA ? tB : tA;
+}
 
 void thinTimes(std::vector<double>& times, int target) {
   // The first two and the last two entries are kept, so no list gets below four.

@@ -21,6 +21,10 @@ constexpr int kMaxEvenGridSize = 1000000;
 // refused (13 "vlOutT") and leaves the grid empty, as a failed allocation would.
 void defineOutputTimes(VORL& model, int mode, int n);
 
+// Last finite time of the run's history (s), the end of an even grid. Raises
+// 3 "BAFH" before any run.
+double pipeTimeMax(const VORL& model);
+
 // Time of grid entry i (s); -1 when there is none.
 double outputTime(const OutputTimes& grid, int i) noexcept;
 // 5 % of the smaller gap to a neighbouring entry (s); -1 when there is none.
