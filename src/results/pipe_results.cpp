@@ -1,5 +1,6 @@
 #include "results/pipe_results.h"
 
+#include "branch/flow_relations.h"
 #include "branch/interpolation.h"
 #include "core/constants.h"
 #include "core/vorl_error.h"
@@ -112,6 +113,15 @@ double fluxWeightedMean(const PipeTimeState& state, double valueA, double valueB
   }
   return weights > 0.0 ? weighted / weights : 0.0;
 }
+
+double exitVelocityMean(const VORL& model) {
+  const PipeTimeState& state = requireTimeSetting(model);
+  const double vA = state.a.contributes() ? orificeVelocity(state.a.currentRecord->exit, 1.0) : 0.0;
+  const double vB = state.b.contributes() ? orificeVelocity(state.b.currentRecord->exit, 1.0) : 0.0;
+  return fluxWeightedMean(state, vA, vB);
+}
+
+double perOrificeArea(double value, double aperture) noexcept { return aperture == 0.0 ? 0.0 : value / aperture; }
 
 double pipeMassInitial(const VORL& model) {
   double sum = 0.0;

@@ -35,6 +35,12 @@ double exitFluxDensityMean(const PipeTimeState& state);
 // Weighted by the strictly positive exit flux densities; 0 when none flows.
 double fluxWeightedMean(const PipeTimeState& state, double valueA, double valueB);
 
+// Exit velocity through the bore, the branches weighted by their outflows (m/s).
+double exitVelocityMean(const VORL& model);
+// A value per bore area over the orifice: 0 for a closed orifice rather than
+// a division by zero.
+double perOrificeArea(double value, double aperture) noexcept;
+
 double pipeMassInitial(const VORL& model);
 bool pipeMassExpelledIsInfinite(const VORL& model);
 

@@ -1,25 +1,14 @@
 // Pipe-level results of the C interface: the time setting and the queries
 // that combine the branch states kept by it.
-#include "branch/flow_relations.h"
 #include "core/constants.h"
 #include "interface/export_frame.h"
 #include "results/pipe_results.h"
-#include "run/output_grid.h"
 #include "results/record_quantities.h"
+#include "run/output_grid.h"
 
 using namespace vorl;
 
 namespace {
-
-double exitVelocityMean(const VORL& m) {
-  const PipeTimeState& state = requireTimeSetting(m);
-  const double vA = state.a.contributes() ? orificeVelocity(state.a.currentRecord->exit, 1.0) : 0.0;
-  const double vB = state.b.contributes() ? orificeVelocity(state.b.currentRecord->exit, 1.0) : 0.0;
-  return fluxWeightedMean(state, vA, vB);
-}
-
-// A closed orifice passes nothing: 0 rather than a division by zero.
-double perOrificeArea(double value, double aperture) { return aperture == 0.0 ? 0.0 : value / aperture; }
 
 template <class Quantity>
 double pipeSum(VorlHandle model, Quantity quantity) {
