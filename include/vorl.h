@@ -85,6 +85,20 @@ typedef enum VorlCode {
 #undef VORL_CODE
 } VorlCode;
 
+/* Where the one-call entry (VorlGenericZel, VorlCheckInputs,
+ * VorlGenericInputsSet) reads an input of the table (VorlInputSlot): flags[i],
+ * inputs[i], valveFirst and valveSecond of every valve, *timeDivision,
+ * *maxSteps; none for an input it does not take. */
+typedef enum VorlSlot {
+  VORL_SLOT_NONE = 0,
+  VORL_SLOT_FLAGS = 1,
+  VORL_SLOT_INPUTS = 2,
+  VORL_SLOT_VALVE_POSITIONS = 3,
+  VORL_SLOT_VALVE_CLOSURE_TIMES = 4,
+  VORL_SLOT_TIME_DIVISION = 5,
+  VORL_SLOT_MAX_STEPS = 6
+} VorlSlot;
+
 #define VORL_EXPORT(ordinal, result, name, arguments) \
   VORL_API result VORL_CALL name arguments;
 #include "vorl_exports.inc"

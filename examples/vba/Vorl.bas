@@ -26,7 +26,9 @@ Public Const VORL_E_NO_MODEL As Long = 2
 Public Const VORL_E_NO_RESULTS As Long = 3
 Public Const VORL_E_INDEX As Long = 4
 Public Const VORL_E_MISSING_DATA As Long = 5
+Public Const VORL_E_PER_VALVE As Long = 6
 Public Const VORL_E_UNKNOWN_BRANCH As Long = 7
+Public Const VORL_E_NOT_WHOLE As Long = 8
 Public Const VORL_E_NOT_POSITIVE As Long = 13
 Public Const VORL_E_NEGATIVE_ROOT As Long = 14
 Public Const VORL_E_UNKNOWN_MATERIAL As Long = 15
@@ -288,6 +290,27 @@ Public Declare PtrSafe Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As L
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Long
 Public Declare PtrSafe Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare PtrSafe Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlInputName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputUnit Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputMeaning Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputRangeText Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputSetter Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlInputMin Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlInputMax Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlInputCodeBelow Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputCodeAbove Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputGuardCode Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputSlot Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputSlotIndex Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputFind Lib "vorl.dll" (ByVal nameValue As String) As Long
+Public Declare PtrSafe Sub VorlInputSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long, ByVal value As Double)
+Public Declare PtrSafe Function VorlInputGet Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByRef timeDivision As Long, ByRef maxSteps As Long, _
+        ByRef valveCount As Long)
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -453,6 +476,26 @@ Public Declare Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As Long, ByR
         ByRef maxSteps As Long, ByRef valveCount As Long) As Long
 Public Declare Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputCount Lib "vorl.dll" () As Long
+Public Declare Function VorlInputName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputUnit Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputMeaning Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputRangeText Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputSetter Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlInputMin Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlInputMax Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlInputCodeBelow Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputCodeAbove Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputGuardCode Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputSlot Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputSlotIndex Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputFind Lib "vorl.dll" (ByVal nameValue As String) As Long
+Public Declare Sub VorlInputSet Lib "vorl.dll" (ByVal model As Long, ByVal index As Long, ByVal value As Double)
+Public Declare Function VorlInputGet Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As Long, ByRef flags As Long, _
+        ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
+        ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long)
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "interface/export_frame.h"
+#include "model/argument_checks.h"
 #include "model/ideal_gas.h"
-#include "model/input_checks.h"
 
 #if defined(_WIN32)
 #include <windows.h>

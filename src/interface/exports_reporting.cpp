@@ -1,28 +1,15 @@
 // Process-wide switches and the error log of the C interface.
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "companion/error_log.h"
 #include "core/codes.h"
 #include "core/process_settings.h"
 #include "interface/export_frame.h"
+#include "interface/text_copy.h"
 
 using namespace vorl;
 
 namespace {
-
-// Copies text into the host's buffer, NUL-terminated and cut to fit; returns
-// the text's full length.
-int copyText(const std::string& text, char* buffer, int size) noexcept {
-  if (buffer != nullptr && size > 0) {
-    const std::size_t room = static_cast<std::size_t>(size) - 1;
-    const std::size_t n = std::min(room, text.size());
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-  }
-  return static_cast<int>(text.size());
-}
 
 // Entry i of the log, or false when i is out of range.
 bool logEntry(int index, ErrorLogEntry* out) {

@@ -8,6 +8,7 @@
 #include "companion/reporting.h"
 #include "core/constants.h"
 #include "core/vorl_error.h"
+#include "model/inputs.h"
 
 namespace vorl {
 namespace {
@@ -81,10 +82,9 @@ VORL::VORL(SimpleGas simple) : gasId_(0) {
 }
 
 void VORL::finishConstruction(double molecularWeight) {
-  gas_ = std::make_unique<IIG>(molecularWeight, ambient_.temperature);
-  gasTemperature_ = ambient_.temperature;
+  gas_ = std::make_unique<IIG>(molecularWeight, 0.0);
   atmosExpansion_.MolarMassSet(molecularWeight);
-  timeDivision_ = 100;
+  applyInputDefaults(*this);
 }
 
 VORL::~VORL() {

@@ -119,7 +119,7 @@ class VORL {
   int gasId_ = 0;
   std::unique_ptr<IIG> gas_;
   AMBIENT ambient_;
-  PIPEINTERIOR pipeInterior_{0.154};
+  PIPEINTERIOR pipeInterior_{0.0};
   ATMOSEXPANSION atmosExpansion_;
   PIPESET pipeSet_;
   std::unique_ptr<GB> wholePipe_;
@@ -127,7 +127,7 @@ class VORL {
   std::unique_ptr<GBSQ> sequenceB_;
   OutputTimes outputTimes_;
   PipeTimeState pipeTimeState_;
-  int timeDivision_ = 100;
+  int timeDivision_ = 0;
   double gasTemperature_ = 0.0;
   bool holdsSharedProperties_ = false;
 };

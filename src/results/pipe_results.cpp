@@ -4,7 +4,7 @@
 #include "branch/interpolation.h"
 #include "core/constants.h"
 #include "core/vorl_error.h"
-#include "model/input_checks.h"
+#include "model/argument_checks.h"
 
 namespace vorl {
 namespace {

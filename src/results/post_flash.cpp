@@ -6,7 +6,7 @@
 #include "companion/atmos_expansion.h"
 #include "companion/reporting.h"
 #include "core/vorl_error.h"
-#include "model/input_checks.h"
+#include "model/inputs.h"
 #include "results/pipe_results.h"
 
 namespace vorl {

@@ -5,7 +5,7 @@
 
 #include "core/constants.h"
 #include "core/vorl_error.h"
-#include "model/input_checks.h"
+#include "model/argument_checks.h"
 #include "model/vorl.h"
 
 namespace vorl {

@@ -5,7 +5,7 @@
 #include "branch/phase_dispatch.h"
 #include "companion/reporting.h"
 #include "core/vorl_error.h"
-#include "model/input_checks.h"
+#include "model/inputs.h"
 #include "model/vorl.h"
 #include "run/debug_output.h"
 #include "run/valve_events.h"

@@ -121,6 +121,26 @@ TEST_F(GenericEntry, AFullCaseMatchesTheHandleInterface) {
   EXPECT_EQ(call.argument(51)[0], t);
 }
 
+// The one-call set-up on a handle (what the tool runs a case with) runs the
+// case of the one-call entry.
+TEST_F(GenericEntry, ItsSetUpOnAHandleRunsTheSameCase) {
+  GenericCall call(1000);
+  call.inputs[4] = 20.0;
+  call();
+  ModelHandle model(VorlModelCreateZel(kMethane));
+  VorlGenericInputsSet(model, call.flags.data(), call.inputs.data(), nullptr, nullptr, &call.timeDivision,
+                       &call.maxSteps, &call.valves);
+  VorlRun(model);
+  ASSERT_EQ(call.recordsA, VorlBranchAFlowSequenceSize(model));
+  for (int i = 0; i < call.recordsA; ++i) {
+    EXPECT_EQ(call.argument(22)[i], VorlBranchAMassExpelled(model, i)) << i;
+  }
+  EXPECT_EQ(VorlPipeOutputMaxSteps(model), call.maxSteps);
+  VorlGenericInputsSet(model, call.flags.data(), nullptr, nullptr, nullptr, &call.timeDivision, &call.maxSteps,
+                       &call.valves);
+  EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlCheckInput"));
+}
+
 TEST_F(GenericEntry, NoArrayIsWrittenBeyondTheMaximumSteps) {
   // With 3, a grid thinned to its least of four entries still fits only three.
   for (int steps : {3, 50}) {

@@ -1,13 +1,13 @@
-// The table of input checks: one code per input, every code told to hosts in
-// the README with the input's name and valid range.
+// The run's guard and the queries' argument checks: every code told to hosts
+// in the README with the input's name and valid range.
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <string>
 
-#include "model/input_checks.h"
+#include "model/argument_checks.h"
+#include "model/inputs.h"
 
 namespace {
 
@@ -16,15 +16,6 @@ std::string readme() {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-TEST(InputChecks, EachInputHasItsOwnCodeOutsideTheOneCallRanges) {
-  std::set<int> codes;
-  for (std::size_t i = 0; i < vorl::modelInputCheckCount(); ++i) codes.insert(vorl::modelInputCheckAt(i).code);
-  for (std::size_t i = 0; i < vorl::argumentCheckCount(); ++i) codes.insert(vorl::argumentCheckAt(i).code);
-  EXPECT_EQ(codes.size(), vorl::modelInputCheckCount() + vorl::argumentCheckCount());
-  EXPECT_GE(*codes.begin(), 350);  // 301 to 343 belong to the one-call entry
-  EXPECT_LT(*codes.rbegin(), 1000);  // 1000 and up are warnings and run faults
 }
 
 TEST(InputChecks, TheReadmeListsEveryCodeWithItsInputAndRange) {
@@ -37,9 +28,11 @@ TEST(InputChecks, TheReadmeListsEveryCodeWithItsInputAndRange) {
     const std::string line = text.substr(at, text.find('\n', at) - at);
     return line.find(name) != std::string::npos && line.find(range) != std::string::npos;
   };
-  for (std::size_t i = 0; i < vorl::modelInputCheckCount(); ++i) {
-    const vorl::ModelInputCheck& row = vorl::modelInputCheckAt(i);
-    EXPECT_TRUE(listed(row.code, row.name, row.validRange)) << row.code;
+  for (std::size_t i = 0; i < vorl::inputCount(); ++i) {
+    const vorl::Input& row = vorl::inputAt(i);
+    if (row.guard.code != 0) {
+      EXPECT_TRUE(listed(row.guard.code, row.name, row.guard.validRange)) << row.guard.code;
+    }
   }
   for (std::size_t i = 0; i < vorl::argumentCheckCount(); ++i) {
     const vorl::ArgumentCheck& row = vorl::argumentCheckAt(i);
