@@ -71,6 +71,13 @@ double breachFluxWithoutInflow(const GB& branch, double P, double pe, double lam
   return bfGe5(P, pe, lam, branch.beta, branch.a2());
 }
 
+double closedBlowDownTimeScale(double beta, double length) noexcept {
+  constexpr double kFactorSquared = 8.0 / 27.0;
+  return std::sqrt(kFactorSquared) * std::sqrt(beta * length) * length;
+}
+
+double acoshByLog(double z) noexcept { return std::log(z + std::sqrt(z * z - 1.0)); }
+
 double orificeVelocity(const GS& record, double ar) noexcept {
   if (isInfinite(record.G)) return kInfinite;
   if (ar == 0.0) return 0.0;

@@ -48,6 +48,15 @@ double steadyPressureAt(const GB& branch, double x);
 double breachFlux(const GB& branch, double G, double P, double pe, double lam);
 double breachFluxWithoutInflow(const GB& branch, double P, double pe, double lam);
 
+// The closed-end blow-down of a friction-dominated isothermal pipe of length
+// L: its far-end pressure falls from p0 to p1, the exit at pe, in
+// t = s (acosh(p0/pe) - acosh(p1/pe)) with the time scale
+// s = sqrt(8/27) sqrt(beta L) L (s), written once for phase three and for the
+// analytic comparison.
+double closedBlowDownTimeScale(double beta, double length) noexcept;
+// acosh in the logarithmic form of the closed form, ln(z + sqrt(z^2 - 1)).
+double acoshByLog(double z) noexcept;
+
 // Velocity of the record's flow through an opening of aperture ar (fraction
 // of the bore): G v / ar; 1e128 when G is undefined, 0 when ar is 0.
 double orificeVelocity(const GS& record, double ar) noexcept;

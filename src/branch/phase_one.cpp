@@ -132,7 +132,7 @@ bool Evlv1A(GB& branch, double dlam) {
 bool Evlv1B(GB& branch, double dlam) {
   const double L = branch.length;
   if (!(branch.lengthDisturbed < L)) return false;
-  if (branch.lengthDisturbed * 1e-13 > std::fabs(dlam)) return false;  // negligible step
+  if (branch.lengthDisturbed * kNegligibleRatio > std::fabs(dlam)) return false;
   const FrontAdvance front = advanceFront(branch, dlam);
 
   const double p0 = branch.upstream.p;

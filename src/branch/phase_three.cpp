@@ -18,11 +18,13 @@ namespace vorl {
 
 namespace {
 
-// Relative margins: a step smaller than this fraction of p0 is negligible, a
-// pressure within it of a limit counts as on the limit.
-constexpr double kNegligible = 1e-13;
+// A fed branch approaches its limit by halving the distance while its far
+// end stands more than 1 % above it.
+constexpr double kHalvingMargin = 1.01;
 
-double acoshByLog(double z) { return std::log(z + std::sqrt(z * z - 1.0)); }
+// Once the breach stops choking the outflow changes quickly: the next step
+// is at most a tenth of the distance to the limit.
+constexpr double kStepsToTheLimitAfterDechoking = 10.0;
 
 }  // namespace
 
@@ -45,20 +47,20 @@ bool preparePhaseThreeStep(const GB& branch, double dp, PhaseThreePreparation& p
   const double Gu = branch.upstream.G;
   const double q = branchQ(branch);
   const double Plim = lowestFarEndPressure(Gu, q, pe0);
-  const double limitWithMargin = Plim * (1.0 + kNegligible);
+  const double limitWithMargin = Plim * (1.0 + kNegligibleRatio);
 
   // A negligible step that still lowers p0 and stays above the limit keeps
   // the old breach record. Any other step is prepared in full, so that a step
   // too small to move p0 cannot repeat one state without end.
-  if (p0 * kNegligible > std::fabs(dp) && p0 + dp < p0 && p0 + dp > limitWithMargin) return true;
+  if (p0 * kNegligibleRatio > std::fabs(dp) && p0 + dp < p0 && p0 + dp > limitWithMargin) return true;
 
   double p1 = p0 + dp;
   if (!(p1 > limitWithMargin)) {
-    if (Gu != 0.0 && 1.01 * Plim < p0) {
+    if (Gu != 0.0 && kHalvingMargin * Plim < p0) {
       p1 = (Plim + p0) / 2.0;  // approach the inflow's limit by halving the distance
     } else {
       p1 = Plim;
-      if (!(branch.pa() * (1.0 + kNegligible) < pe0) && !branch.choked) {
+      if (!(branch.pa() * (1.0 + kNegligibleRatio) < pe0) && !branch.choked) {
         prepared.finishing = true;
         prepared.newPhase = Phase::kFinished;
       }
@@ -89,7 +91,7 @@ double closedEndTime(const GB& branch, double p0, double pe0, double p1, double 
   double y = p1 / pe1;
   if (!(y > 1.0)) y = 1.0;
   const double L = branch.length;
-  dt = std::sqrt(0.2962962962962963) * std::sqrt(branch.beta * L) * L * (acoshByLog(x) - acoshByLog(y));
+  dt = closedBlowDownTimeScale(branch.beta, L) * (acoshByLog(x) - acoshByLog(y));
   return branch.time + dt;
 }
 
@@ -150,13 +152,13 @@ bool evolv3(GB& branch, double& dp) {
   }
   branch.choked = prepared.choked;
 
-  // When the breach has just stopped choking the outflow changes quickly:
-  // take the next step no longer than a tenth of the distance to the limit.
   double next = prepared.dp;
   if (dechoked) {
     const double limit = lowestFarEndPressure(Gu, q, pe1);
     const double dd = p1 - limit;
-    if (dd > 0.0 && std::fabs(10.0 * next) > dd) next = -dd / 10.0;
+    if (dd > 0.0 && std::fabs(kStepsToTheLimitAfterDechoking * next) > dd) {
+      next = -dd / kStepsToTheLimitAfterDechoking;
+    }
   }
   dp = next;
   return true;

@@ -35,7 +35,7 @@ bool evolv2(GB& branch, double dq) {
   const double L = branch.length;
   const double q = GFq(branch.upstream, branch.beta, L);
   if (q > 0.0) return false;
-  if (std::fabs(q) * 1e-13 > std::fabs(dq)) return false;  // negligible step
+  if (std::fabs(q) * kNegligibleRatio > std::fabs(dq)) return false;
   double q1 = q + dq;
   if (!(q1 < 0.0)) {
     // The far-end flow comes to rest within this step: end exactly there.

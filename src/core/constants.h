@@ -14,4 +14,10 @@ constexpr double kAlmostOne = 1.0 - 1e-5;
 
 constexpr double kUniversalGasConstant = 8314.34;  // J/(kmol K)
 
+// A step smaller than this fraction of the variable it advances (the
+// disturbed length, q, the far-end pressure) is negligible: it would not move
+// the state, and would repeat one state without end. A pressure within it of
+// a limit counts as on the limit.
+constexpr double kNegligibleRatio = 1e-13;
+
 }  // namespace vorl

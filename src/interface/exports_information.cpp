@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "branch/flow_relations.h"
 #include "interface/export_frame.h"
 #include "model/argument_checks.h"
 #include "model/ideal_gas.h"
@@ -30,10 +31,7 @@ constexpr const char* kAuthor = "Peter Orrin";
 
 // acosh, taken as 0 below 1 (a pressure below ambient has nothing left to
 // release) and for a ratio that is not a number.
-double acoshOrZero(double x) noexcept {
-  if (!(x >= 1.0)) return 0.0;
-  return std::log(x + std::sqrt(x * x - 1.0));
-}
+double acoshOrZero(double x) noexcept { return x >= 1.0 ? acoshByLog(x) : 0.0; }
 
 }  // namespace
 
@@ -74,8 +72,9 @@ VORL_API void VORL_CALL VorlStringFree(VorlString text) { std::free(text); }
 #endif
 
 // Closed-form pressure history of a friction-dominated isothermal blow-down:
-// with beta = 2 f / (T R D) and the time scale s = L sqrt(8 beta L / 27), the
-// pipe pressure falls from p0 to p at t = s (acosh(p0/pa) - acosh(p/pa)).
+// with beta = 2 f / (T R D) and the time scale of a closed-end blow-down
+// (the one phase three uses), the pipe pressure falls from p0 to p at
+// t = s (acosh(p0/pa) - acosh(p/pa)).
 VORL_API void VORL_CALL AnalyticComparison(double length, double temperature, double fanning,
                                            double diameter, double molecularWeight,
                                            double initialPressure, double ambientPressure,
@@ -95,7 +94,7 @@ VORL_API void VORL_CALL AnalyticComparison(double length, double temperature, do
     checkArgument(VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE, initialPressure, kTag);
     checkArgument(VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE, ambientPressure, kTag);
     const double beta = 2.0 * fanning / (temperature * gas.gasConstant() * diameter);
-    const double timeScale = length * std::sqrt(8.0 * beta * length / 27.0);
+    const double timeScale = closedBlowDownTimeScale(beta, length);
     const double c0 = acoshOrZero(initialPressure / ambientPressure);
     for (int i = 0; i < count; ++i) {
       const double p = initialPressure -

@@ -39,6 +39,22 @@ struct StepSizes {
         dp(multiplier * (-(state.upstream.p - pa) / divisor)) {}
 };
 
+// The first steps after the breach are coarser than the division's own,
+// which the steps after a valve cut take: branch A steps over the division
+// less five (once the division is above twenty) times two, branch B over the
+// division times three.
+constexpr int kBranchAReducedAbove = 20;
+constexpr int kBranchADivisionReduction = 5;
+constexpr double kBranchAFirstStepFactor = 2.0;
+constexpr double kBranchBFirstStepFactor = 3.0;
+constexpr double kStepFactorAfterCut = 1.0;
+
+StepSizes firstSteps(const GB& start, double pa, BranchId branch, int division) {
+  int n = division;
+  if (branch == BranchId::kA && n > kBranchAReducedAbove) n -= kBranchADivisionReduction;
+  return StepSizes(start, pa, n, branch == BranchId::kA ? kBranchAFirstStepFactor : kBranchBFirstStepFactor);
+}
+
 char branchLetter(BranchId branch) { return branch == BranchId::kA ? 'A' : 'B'; }
 
 double qForDebugLine(const GB& state) noexcept {
@@ -98,11 +114,7 @@ int branchRun(VORL& model, BranchId branch, int maxPasses) {
   const int division = model.timeDivision();
   if (division == 0) throw VORLERROR(VORL_E_NOT_POSITIVE, "vlRunB", "the time division is 0");
 
-  // The first steps are coarser: branch A over n - 5 divisions times 2,
-  // branch B over n divisions times 3.
-  int n = division;
-  if (branch == BranchId::kA && n > 20) n -= 5;
-  StepSizes steps(start, pa, n, branch == BranchId::kA ? 2.0 : 3.0);
+  StepSizes steps = firstSteps(start, pa, branch, division);
 
   GB current = start;
   model.appendToSequence(current);
@@ -116,7 +128,7 @@ int branchRun(VORL& model, BranchId branch, int maxPasses) {
     ++count;
     const int cut = valveEvents(model, current);
     count += cut;
-    if (cut != 0) steps = StepSizes(current, pa, division, 1.0);
+    if (cut != 0) steps = StepSizes(current, pa, division, kStepFactorAfterCut);
     if (current.phaseEnded) {
       endOfPhaseOne(current);
       model.appendToSequence(current);
