@@ -37,18 +37,19 @@ bool evolv2(GB& branch, double dq) {
   if (q > 0.0) return false;
   if (std::fabs(q) * kNegligibleRatio > std::fabs(dq)) return false;
   double q1 = q + dq;
+  Phase newPhase = branch.phase;
   if (!(q1 < 0.0)) {
     // The far-end flow comes to rest within this step: end exactly there.
     q1 = 0.0;
     dq = -q;
-    branch.phase = Phase::kBlowDown;
+    newPhase = Phase::kBlowDown;
   }
 
   const double p0 = branch.upstream.p;
   const double pa = branch.pa();
   if (p0 < pa) {
-    throw VORLERROR(VORL_E_DECAY_BELOW_AMBIENT, "evolv2", "far-end pressure " + numberText(p0) + " Pa is below the ambient pressure " +
-                                        numberText(pa) + " Pa");
+    throw VORLERROR(VORL_E_DECAY_BELOW_AMBIENT, "evolv2",
+                    "far-end pressure " + numberText(p0) + " Pa is below the ambient pressure " + numberText(pa) + " Pa");
   }
   const double pe = pa;
   const PressurePeak peak = peakForOutflow(L, p0, pe, q1 * q1);
@@ -69,14 +70,12 @@ bool evolv2(GB& branch, double dq) {
   const double Gu1 = f1 / a2;
 
   const double H = (q + q1) * dq;  // q1^2 - q^2
-  double dt = kInfinite;
-  if (E1 > 0.0 && E0 > 0.0) {
-    dt = -(H / 2.0) * (1.0 / E0 + 1.0 / E1) * L / (6.0 * p0);
-    branch.time += dt;
-  } else {
-    branch.time = kInfinite;
-  }
+  const bool timeDefined = E1 > 0.0 && E0 > 0.0;
+  const double dt = timeDefined ? -(H / 2.0) * (1.0 / E0 + 1.0 / E1) * L / (6.0 * p0) : kInfinite;
 
+  // Nothing is written before this point, so a raise leaves the branch as it was.
+  branch.time = timeDefined ? branch.time + dt : kInfinite;
+  branch.phase = newPhase;
   branch.upstream.G = Gu1;
   branch.exit.copyValues(S);
   branch.lengthToPressurePeak = peak.distanceFromBreach;

@@ -136,10 +136,11 @@ TEST_F(PhaseOne, NegligibleStepNoNetOutflowAndALineAtAmbient) {
 
 TEST_F(PhaseOne, Raises) {
   // Strong friction ahead of the breach (pb0 = 5 bar) and a tiny orifice: the
-  // choked exit stands near P1, above pb0.
+  // choked exit stands near P1, above pb0. The step would reach the far end:
+  // the raise leaves phaseEnded unset too.
   GB a = start(1, 1e-4);
   a.pressureAtBreachInitial = 5e5;
-  expectRaiseKeeps(a, [&] { Evlv1A(a, 500.0); }, VORL_E_EXIT_NOT_BELOW_BREACH, "Evlv1A");
+  expectRaiseKeeps(a, [&] { Evlv1A(a, 2.0 * L); }, VORL_E_EXIT_NOT_BELOW_BREACH, "Evlv1A");
   ChokeModelSwitch off(false);
   for (int number : {1, 2}) {
     GB b = start(number);
@@ -201,6 +202,7 @@ TEST_F(PhaseTwo, EdgesAndRaises) {
   EXPECT_TRUE(evolv2(b, -q / 4.0));  // at ambient is allowed
   b.upstream.setPressure(0.9 * pa);
   expectRaiseKeeps(b, [&] { evolv2(b, -q / 4.0); }, VORL_E_DECAY_BELOW_AMBIENT, "evolv2");
+  expectRaiseKeeps(b, [&] { evolv2(b, -2.0 * q); }, VORL_E_DECAY_BELOW_AMBIENT, "evolv2");  // would reach rest
   b.beta = -kBeta;
   expectVorlError([&] { evolv2(b, 1.0); }, VORL_E_NEGATIVE_ROOT, "GFq");
 }
