@@ -1,5 +1,9 @@
 #include "branch/phase_dispatch.h"
 
+#include "branch/phase_one.h"
+#include "branch/phase_three.h"
+#include "branch/phase_two.h"
+
 namespace vorl {
 
 bool phaseStep(GB& branch, double& step) {

@@ -1,9 +1,10 @@
+#include "branch/phase_one.h"
+
 #include <cmath>
 #include <string>
 
 #include "branch/choke.h"
 #include "branch/flow_relations.h"
-#include "branch/phase_dispatch.h"
 #include "core/constants.h"
 #include "core/process_settings.h"
 #include "core/vorl_error.h"

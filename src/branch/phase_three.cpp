@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "branch/choke.h"
-#include "branch/phase_dispatch.h"
 #include "core/constants.h"
 #include "core/process_settings.h"
 

@@ -4,8 +4,14 @@
 
 namespace vorl {
 
-// The parts of a phase-three step (blow-down of a branch whose front has
-// reached the far end), declared for the step itself and its tests.
+// Phase three: the blow-down of a branch whose front has reached the far end.
+
+// The far-end pressure falls by -dp; dp is rewritten with the step proposed
+// for the next call. False when the far end is not above the exit (the
+// branch may move to phase 4). Writes nothing before its last raise.
+bool evolv3(GB& branch, double& dp);
+
+// The parts of a step, declared for the step itself and its tests.
 
 // What the preparation of a step works out before anything is written.
 struct PhaseThreePreparation {

@@ -1,9 +1,10 @@
+#include "branch/phase_two.h"
+
 #include <cmath>
 
 #include "branch/branch_mass.h"
 #include "branch/choke.h"
 #include "branch/flow_relations.h"
-#include "branch/phase_dispatch.h"
 #include "core/constants.h"
 #include "core/process_settings.h"
 #include "core/vorl_error.h"

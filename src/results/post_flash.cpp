@@ -22,21 +22,7 @@ PostFlashState expandOutflow(const VORL& model, double exitPressure, double orif
   ATMOSEXPDATA data;
   expansion.atmexCalc(model.ambient(), VORL::sharedProperties(), exitPressure, model.gasTemperature(),
                       orificeVelocity, model.gasId(), data);
-  PostFlashState state;
-  state.velocity = data.d0;
-  if (data.d1 > 0.0) {
-    state.temperature = data.d1;
-  } else {
-    // Two-phase: the jet sits at the saturation temperature at ambient
-    // pressure, which the expansion has just worked out and kept.
-    const KIV* properties = VORL::sharedProperties();
-    state.temperature = model.gasId() != 0 && properties != nullptr
-                            ? expansion.saturationTemperatureAt(properties, model.gasId(), model.ambient().pressure)
-                            : 0.0;
-    state.liquidFraction = -data.d1;
-    state.dropSize = data.d2;
-  }
-  return state;
+  return PostFlashState{data.temperature, data.velocity, data.liquidFraction, data.dropSize};
 }
 
 PostFlashState expandBranchState(const VORL& model, const GB& state) {

@@ -3,6 +3,7 @@
 #include "branch/branch_setup.h"
 #include "branch/flow_relations.h"
 #include "branch/phase_dispatch.h"
+#include "branch/phase_one.h"
 #include "companion/reporting.h"
 #include "core/vorl_error.h"
 #include "model/inputs.h"

@@ -9,6 +9,8 @@
 #include "branch/branch_test_support.h"
 #include "branch/flow_relations.h"
 #include "branch/phase_dispatch.h"
+#include "branch/phase_one.h"
+#include "branch/phase_two.h"
 #include "branch/phase_three.h"
 #include "core/constants.h"
 
