@@ -33,6 +33,7 @@ Public Const VORL_E_NOT_POSITIVE As Long = 13
 Public Const VORL_E_NEGATIVE_ROOT As Long = 14
 Public Const VORL_E_UNKNOWN_MATERIAL As Long = 15
 Public Const VORL_E_STEP_BOUND As Long = 16
+Public Const VORL_E_RECORD_OUT_OF_ORDER As Long = 17
 Public Const VORL_E_BREACH_FLUX_NO_ROOT As Long = 201
 Public Const VORL_E_BREACH_OUTSIDE_PIPE As Long = 202
 Public Const VORL_E_FAR_END_ABOVE_UPSTREAM As Long = 204

@@ -21,43 +21,42 @@ const GB& GBSQ::operator[](int i) const {
   return elements_[static_cast<std::size_t>(i)];
 }
 
+namespace {
+
+bool finiteTime(const GB& element) { return !isInfinite(element.time); }
+
+}  // namespace
+
 void GBSQ::append(const GB& element) {
-  if (std::isnan(element.time) || (!elements_.empty() && element.time < elements_.back().time)) ordered_ = false;
+  if (std::isnan(element.time) || (!elements_.empty() && element.time < elements_.back().time)) {
+    throw VORLERROR(VORL_E_RECORD_OUT_OF_ORDER, "GBSQappend",
+                    "a record at " + numberText(element.time) + " s does not follow the last one stored at " +
+                        numberText(elements_.empty() ? 0.0 : elements_.back().time) + " s");
+  }
   elements_.push_back(element);
 }
 
-void GBSQ::replaceLast(const GB& element) {
+void GBSQ::removeLast() {
   checkIndex(size() - 1);
-  const std::size_t last = elements_.size() - 1;
-  if (std::isnan(element.time) || (last > 0 && element.time < elements_[last - 1].time)) ordered_ = false;
-  elements_[last] = element;
+  elements_.pop_back();
 }
 
+// In time order the infinite times are the last ones.
 int GBSQ::reportedSize() const noexcept {
   if (!truncateAtInfinite) return size();
-  const auto finite = [](const GB& e) { return !isInfinite(e.time); };
-  if (ordered_) {
-    // In time order the infinite times are the last ones.
-    return static_cast<int>(std::partition_point(elements_.begin(), elements_.end(), finite) - elements_.begin());
-  }
-  return static_cast<int>(std::find_if_not(elements_.begin(), elements_.end(), finite) - elements_.begin());
+  return static_cast<int>(std::partition_point(elements_.begin(), elements_.end(), finiteTime) - elements_.begin());
 }
 
 int GBSQ::lastNotAfter(double t) const noexcept {
-  if (ordered_) {
-    const auto after = std::upper_bound(elements_.begin(), elements_.end(), t,
-                                        [](double time, const GB& e) { return time < e.time; });
-    return std::max(static_cast<int>(after - elements_.begin()) - 1, 0);
-  }
-  int i = size() - 1;
-  while (i > 0 && elements_[static_cast<std::size_t>(i)].time > t) --i;
-  return i;
+  const auto after = std::upper_bound(elements_.begin(), elements_.end(), t,
+                                      [](double time, const GB& e) { return time < e.time; });
+  return std::max(static_cast<int>(after - elements_.begin()) - 1, 0);
 }
 
 double GBSQ::lastFiniteTime() const noexcept {
-  int k = reportedSize() - 1;
-  while (k >= 0 && isInfinite(elements_[static_cast<std::size_t>(k)].time)) --k;
-  return k < 0 ? 0.0 : elements_[static_cast<std::size_t>(k)].time;
+  const auto reported = elements_.begin() + reportedSize();
+  const auto finiteEnd = std::partition_point(elements_.begin(), reported, finiteTime);
+  return finiteEnd == elements_.begin() ? 0.0 : (finiteEnd - 1)->time;
 }
 
 bool GBSQ::lastIsInfinite() const noexcept { return !empty() && isInfinite(elements_.back().time); }

@@ -9,17 +9,17 @@ namespace vorl {
 // The stored history of one branch: a copy of the branch after every stored
 // step, in time order. Element 0 is the steady flow before the breach, element
 // 1 the branch at the instant of the breach. A container: the run fills it,
-// branch/interpolation's stateAt and results/branch_history read it.
+// branch/interpolation's stateAt and results/branch_history read it, and its
+// order lets every lookup bisect.
 class GBSQ {
  public:
+  // Stores a record at the end; raises 17 "GBSQappend" for a record earlier
+  // than the last one (or of a time that is not a number), storing nothing.
   void append(const GB& element);
-  // Overwrites the last element (the valve cut rewrites the step that passed
-  // the closure time); the sequence must not be empty.
-  void replaceLast(const GB& element);
-  void clear() noexcept {
-    elements_.clear();
-    ordered_ = true;
-  }
+  // Removes the last record (the valve cut replaces the step that passed the
+  // closure time); raises 4 "GBSQ[]" for an empty sequence.
+  void removeLast();
+  void clear() noexcept { elements_.clear(); }
   int size() const noexcept { return static_cast<int>(elements_.size()); }
   bool empty() const noexcept { return elements_.empty(); }
 
@@ -33,17 +33,13 @@ class GBSQ {
   // Time of the last reported record of finite time; 0 when there is none.
   double lastFiniteTime() const noexcept;
 
-  // The last element whose time is not greater than t; 0 when none is. By
-  // bisection while the times are in order (as a run stores them), else by a
-  // scan back from the end; both find the same one.
+  // The last element whose time is not greater than t, by bisection; 0 when
+  // none is (and for a time that is not a number, the last).
   int lastNotAfter(double t) const noexcept;
 
  private:
   void checkIndex(int i) const;
-  std::vector<GB> elements_;
-  // The times never decrease and none is not a number: bisection finds what
-  // the scan back from the end would.
-  bool ordered_ = true;
+  std::vector<GB> elements_;  // times never decrease, none is not a number
 };
 
 }  // namespace vorl

@@ -27,7 +27,8 @@ int valveEvents(VORL& model, GB& working) {
       continue;
     }
     // The history now ends at the closure time with the state just before it.
-    sequence->replaceLast(atClosure);
+    sequence->removeLast();
+    sequence->append(atClosure);
     valveCut(atClosure, distance);
     working = atClosure;
     sequence->append(working);

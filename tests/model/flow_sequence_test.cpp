@@ -84,7 +84,7 @@ TEST_F(FlowSequence, ReportedSizeStopsAtTheFirstInfiniteTimeWhenTruncating) {
   EXPECT_EQ(sequence.reportedSize(), 3);
   vorl::truncateAtInfinite = true;
   EXPECT_EQ(sequence.reportedSize(), 2);
-  EXPECT_EQ(sequenceOf({1e128, 1.0}).reportedSize(), 0);
+  EXPECT_EQ(sequenceOf({1e128, 2e128}).reportedSize(), 0);
   vorl::truncateAtInfinite = before;
 }
 
@@ -115,9 +115,10 @@ TEST_F(FlowSequence, EventTimes) {
   EXPECT_EQ(vorl::timeToFlowReversal(reversing), 4.0);
 }
 
-TEST_F(FlowSequence, TheLookupFindsTheRecordAScanBackFromTheEndFinds) {
-  // Repeated times, an infinite end, and times before, between, on and after
-  // the records; then the same once a rewrite has put the times out of order.
+TEST_F(FlowSequence, AppendKeepsTheTimeOrderSoThatTheLookupBisects) {
+  // Repeated times and an infinite end: the record the lookup finds is the
+  // one a scan back from the end finds, for times before, between, on and
+  // after the records.
   GBSQ history;
   for (double t : {0.0, 0.0, 1.0, 2.0, 2.0, 2.0, 5.0, 9.0, 1e128}) history.append(fixture.state(t, 3));
   const auto scanBack = [](const GBSQ& s, double t) {
@@ -127,14 +128,24 @@ TEST_F(FlowSequence, TheLookupFindsTheRecordAScanBackFromTheEndFinds) {
   };
   const double probes[] = {-1.0, 0.0, 0.5, 1.0, 2.0, 3.0, 5.0, 8.9, 9.0, 10.0, 1e128, 2e128,
                            std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()};
-  for (int pass = 0; pass < 2; ++pass) {
-    for (double t : probes) {
-      int found = -2;
-      vorl::stateAt(history, t, 0.0, &found);
-      EXPECT_EQ(found, scanBack(history, t)) << pass << " " << t;
-    }
-    history.replaceLast(fixture.state(3.0, 3));  // now 9.0 is followed by 3.0
+  for (double t : probes) {
+    int found = -2;
+    vorl::stateAt(history, t, 0.0, &found);
+    EXPECT_EQ(found, scanBack(history, t)) << t;
   }
+  // A record earlier than the last, or at a time that is not a number, is
+  // refused and nothing is stored; the same time again is not earlier.
+  for (double t : {3.0, std::numeric_limits<double>::quiet_NaN()}) {
+    try {
+      history.append(fixture.state(t, 3));
+      ADD_FAILURE() << t;
+    } catch (const vorl::VORLERROR& e) {
+      EXPECT_EQ(e.eError(), VORL_E_RECORD_OUT_OF_ORDER);
+    }
+  }
+  EXPECT_EQ(history.size(), 9);
+  history.append(fixture.state(1e128, 3));
+  EXPECT_EQ(history.size(), 10);
 }
 
 }  // namespace
