@@ -10,7 +10,7 @@ class VORL;
 // the breach location. Each branch is stepped through its phases to the end
 // and stored after every step. Returns the records stored less one per
 // branch, summed. It first empties both sequences and checks every input
-// the run uses (codes 350 and up, src/model/input_checks.cpp): a refused
+// the run uses (codes 350 and up, the guard of src/model/inputs.cpp): a refused
 // input raises before anything is computed and leaves the sequences empty;
 // a failure of the run itself raises and the sequences keep what was stored.
 int runModel(VORL& model);

@@ -22,16 +22,6 @@ class ErrorLog : public ::testing::Test {
   }
 };
 
-TEST_F(ErrorLog, ReportCarriesCodeTagAndAPlainMessage) {
-  VorlError(VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBpu");
-  ASSERT_EQ(VorlErrorLogCount(), 1);
-  EXPECT_EQ(VorlErrorLogCode(0), VORL_E_FRICTION_EXCEEDS_PRESSURE);
-  EXPECT_EQ(lastReport().tag, "GBpu");
-  EXPECT_EQ(lastReport().message, "VORL 205 GBpu: the friction loss exceeds the available pressure");
-  VorlError(VORL_E_UNKNOWN_BRANCH, nullptr);
-  EXPECT_EQ(lastReport().tag, "");
-}
-
 TEST_F(ErrorLog, TextIsCutToTheBufferAndOutOfRangeIndicesGiveTheirMarkers) {
   char buffer[8] = "x";
   EXPECT_EQ(VorlErrorLogCode(0), VORL_OK);

@@ -22,18 +22,6 @@ double property(int material, int code, double x1 = 0.0, double x2 = 0.0) {
   return library().kivMusPrp(material, code, x1, x2, nullptr, 0);
 }
 
-TEST(MaterialTable, HoldsTheSixteenGasesNumberedByCas) {
-  ASSERT_EQ(materialCount(), 16u);
-  EXPECT_STREQ(materialAt(0).name, "methane");
-  EXPECT_STREQ(materialAt(15).name, "air");
-  for (std::size_t i = 0; i < materialCount(); ++i) {
-    std::string digits = materialAt(i).cas;
-    digits.erase(std::remove(digits.begin(), digits.end(), '-'), digits.end());
-    EXPECT_EQ(std::stoi(digits), materialAt(i).number) << materialAt(i).name;
-  }
-  EXPECT_EQ(materialAt(16).number, 0);
-}
-
 TEST(MaterialTable, FindsByNumberNameAliasAndCas) {
   EXPECT_STREQ(findMaterial(kMethane)->name, "methane");
   EXPECT_STREQ(findMaterial(kAir)->name, "air");

@@ -17,15 +17,6 @@ class ValveSet : public ::testing::Test {
   VALVESET set;
 };
 
-TEST_F(ValveSet, AssignsBranchAndDistanceFromTheBreach) {
-  const struct { BranchId branch; double distance; } expected[] = {
-      {BranchId::kA, 20000.0}, {BranchId::kA, 5000.0}, {BranchId::kB, 30000.0}, {BranchId::kB, 60000.0}, {BranchId::kA, 0.0}};
-  for (std::size_t i = 0; i < set.valves.size(); ++i) {
-    EXPECT_EQ(set.valves[i].valveBranch(), expected[i].branch) << i;
-    EXPECT_EQ(set.valves[i].valveDistanceFromBreach(), expected[i].distance) << i;
-  }
-}
-
 TEST_F(ValveSet, EventsAreTheEarliestClosuresReachedOrToCome) {
   // The earliest closure reached by t, and the earliest at or after t.
   EXPECT_EQ(set.valveEvent(BranchId::kA, 299.0), nullptr);
