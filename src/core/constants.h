@@ -10,7 +10,8 @@ constexpr double kInfiniteThreshold = 0.9 * 1e128;
 inline bool isInfinite(double value) noexcept { return value > kInfiniteThreshold; }
 
 // A breach closer to an end than this fraction of the pipe counts as at the end.
-constexpr double kAlmostOne = 1.0 - 1e-5;
+constexpr double kEndFraction = 1e-5;
+constexpr double kAlmostOne = 1.0 - kEndFraction;
 
 constexpr double kUniversalGasConstant = 8314.34;  // J/(kmol K)
 

@@ -170,7 +170,7 @@ double VORL::Beta() const {
 BranchLayout VORL::layout() const noexcept {
   const double L = pipeSet_.length;
   const double x = pipeSet_.effectiveBreachLocation();
-  if (1e-5 * L > x) return BranchLayout::kSingleBranchB;
+  if (kEndFraction * L > x) return BranchLayout::kSingleBranchB;
   if (kAlmostOne * L < x || std::isnan(x)) return BranchLayout::kSingleBranchA;
   return BranchLayout::kDoubleBranch;
 }
