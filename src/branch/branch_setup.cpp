@@ -56,8 +56,9 @@ namespace {
 
 void checkBreachLocation(double x, double wholeLength) {
   if (x < 0.0 || x > wholeLength) {
-    throw VORLERROR(VORL_E_BREACH_OUTSIDE_PIPE, "GBctor", "breach location " + numberText(x) + " m lies outside the pipe [0, " +
-                                       numberText(wholeLength) + "] m");
+    throw VORLERROR(
+        VORL_E_BREACH_OUTSIDE_PIPE, "GBctor",
+        "breach location " + numberText(x) + " m lies outside the pipe [0, " + numberText(wholeLength) + "] m");
   }
 }
 
@@ -79,9 +80,9 @@ GB preBreach(const GB& wholePipe, BranchId branchNumber, double x) {
   const double wholeLength = wholePipe.lengthInitial;
   checkBreachLocation(x, wholeLength);
   if (wholePipe.exit.p > wholePipe.upstream.p) {
-    throw VORLERROR(VORL_E_FAR_END_ABOVE_UPSTREAM, "GBctor", "the steady far-end pressure " + numberText(wholePipe.exit.p) +
-                                       " Pa is above the upstream pressure " + numberText(wholePipe.upstream.p) +
-                                       " Pa");
+    throw VORLERROR(VORL_E_FAR_END_ABOVE_UPSTREAM, "GBctor",
+                    "the steady far-end pressure " + numberText(wholePipe.exit.p) +
+                        " Pa is above the upstream pressure " + numberText(wholePipe.upstream.p) + " Pa");
   }
   const double pb = steadyPressureAt(wholePipe, x);
 

@@ -66,12 +66,14 @@ bool SlvChk(const GS& record, double P, double ar, double& farEndPressure, doubl
     solved = solver.Solve() && solver.GetResult(y);
   }
   if (!bracketed) {
-    throw VORLERROR(VORL_E_CHOKED_SOLVE_NO_ROOT, "SlvChk", "choked closed branch: no sign change of the exit-pressure balance between " +
-                                       numberText(ps) + " Pa and 99999 times it");
+    throw VORLERROR(VORL_E_CHOKED_SOLVE_NO_ROOT, "SlvChk",
+                    "choked closed branch: no sign change of the exit-pressure balance between " + numberText(ps) +
+                        " Pa and 99999 times it");
   }
   if (!solved) {
-    throw VORLERROR(VORL_E_CHOKED_SOLVE_NO_ROOT, "SlvChk", "choked closed branch: the equation solver found no exit pressure in [" +
-                                       numberText(lo) + ", " + numberText(hi) + "] Pa");
+    throw VORLERROR(VORL_E_CHOKED_SOLVE_NO_ROOT, "SlvChk",
+                    "choked closed branch: the equation solver found no exit pressure in [" + numberText(lo) + ", " +
+                        numberText(hi) + "] Pa");
   }
   farEndPressure = (P - y) / 2.0;
   exitPressure = y;

@@ -49,8 +49,9 @@ bool evolv2(GB& branch, double dq) {
   const double p0 = branch.upstream.p;
   const double pa = branch.pa();
   if (p0 < pa) {
-    throw VORLERROR(VORL_E_DECAY_BELOW_AMBIENT, "evolv2",
-                    "far-end pressure " + numberText(p0) + " Pa is below the ambient pressure " + numberText(pa) + " Pa");
+    throw VORLERROR(
+        VORL_E_DECAY_BELOW_AMBIENT, "evolv2",
+        "far-end pressure " + numberText(p0) + " Pa is below the ambient pressure " + numberText(pa) + " Pa");
   }
   const double pe = pa;
   const PressurePeak peak = peakForOutflow(L, p0, pe, q1 * q1);

@@ -21,8 +21,9 @@ void reportNullHandle(VorlHandle handle) noexcept {
     if (handle == nullptr) {
       reportError(VORLERROR(VORL_E_NO_MODEL, nullptr));
     } else {
-      reportError(VORLERROR(VORL_E_NO_MODEL, nullptr, "no model: the handle is not that of a live model (deleted, or not made "
-                                        "by this library)"));
+      reportError(VORLERROR(VORL_E_NO_MODEL, nullptr,
+                            "no model: the handle is not that of a live model (deleted, or not made "
+                            "by this library)"));
     }
   } catch (...) {
   }

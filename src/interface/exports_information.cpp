@@ -89,7 +89,8 @@ VORL_API void VORL_CALL AnalyticComparison(double length, double temperature, do
     checkArgument(VORL_E_INVALID_COMPARISON_DIAMETER, diameter, kTag);
     const IG gas(molecularWeight);  // 13 "IGCTOR" unless above 0
     if (!std::isfinite(molecularWeight)) {
-      throw VORLERROR(VORL_E_NOT_POSITIVE, "IGCTOR", "molecular weight " + numberText(molecularWeight) + " kg/kmol is not finite");
+      throw VORLERROR(VORL_E_NOT_POSITIVE, "IGCTOR",
+                      "molecular weight " + numberText(molecularWeight) + " kg/kmol is not finite");
     }
     checkArgument(VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE, initialPressure, kTag);
     checkArgument(VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE, ambientPressure, kTag);

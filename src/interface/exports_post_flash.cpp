@@ -12,7 +12,8 @@ namespace {
 // Output pointers a host left null are refused (code 5), never written through.
 bool outputsGiven(const double* a, const double* b, const double* c, const double* d) {
   if (a != nullptr && b != nullptr && c != nullptr && d != nullptr) return true;
-  guarded([] { throw VORLERROR(VORL_E_MISSING_DATA, "PostFlash", "an output pointer of the post-flash query is null"); });
+  guarded(
+      [] { throw VORLERROR(VORL_E_MISSING_DATA, "PostFlash", "an output pointer of the post-flash query is null"); });
   return false;
 }
 

@@ -61,7 +61,8 @@ VORL::VORL(int material) : gasId_(material) {
     const double molecularWeight =
         sharedProperties()->kivMusPrp(material, kPropMolarMass, 0.0, 0.0, kPureComposition, 0);
     if (!(molecularWeight >= 0.5)) {
-      throw VORLERROR(VORL_E_UNKNOWN_MATERIAL, "VORLCTOR", "material " + std::to_string(material) + " is not in the property library");
+      throw VORLERROR(VORL_E_UNKNOWN_MATERIAL, "VORLCTOR",
+                      "material " + std::to_string(material) + " is not in the property library");
     }
     finishConstruction(molecularWeight);
   } catch (...) {
@@ -107,7 +108,9 @@ const GBSQ* VORL::sequenceOf(BranchId branch) const noexcept {
 
 GBSQ& VORL::requireSequence(BranchId branch) {
   GBSQ* sequence = sequenceOf(branch);
-  if (sequence == nullptr) throw VORLERROR(VORL_E_NO_RESULTS, "BAFH", "no results for this branch: the model has not been run");
+  if (sequence == nullptr) {
+    throw VORLERROR(VORL_E_NO_RESULTS, "BAFH", "no results for this branch: the model has not been run");
+  }
   return *sequence;
 }
 
@@ -142,8 +145,9 @@ void VORL::breachLocationSet(double value) {
     reportWarning(VORL_W_BREACH_CLAMPED, "BLSet", "breach location " + numberText(value) + " m is below 0; 0 is used");
   } else if (x > pipeSet_.length) {
     x = pipeSet_.length;
-    reportWarning(VORL_W_BREACH_CLAMPED, "BLSet", "breach location " + numberText(value) + " m is beyond the pipe length " +
-                                     numberText(pipeSet_.length) + " m; the pipe end is used");
+    reportWarning(VORL_W_BREACH_CLAMPED, "BLSet",
+                  "breach location " + numberText(value) + " m is beyond the pipe length " +
+                      numberText(pipeSet_.length) + " m; the pipe end is used");
   }
   pipeSet_.breachLocation = x;
   pipeSet_.breachAtEnd = false;
@@ -161,8 +165,10 @@ double VORL::Beta() const {
   const double a2 = gas_->a2();
   // A value that is not a number counts as equal to 0 here.
   if (a2 == 0.0 || std::isnan(a2) || D == 0.0 || std::isnan(D)) {
-    throw VORLERROR(VORL_E_NOT_POSITIVE, "vlBeta", "the friction parameter needs a non-zero gas constant, temperature and bore "
-                                  "diameter (diameter " + numberText(D) + " m)");
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "vlBeta",
+                    "the friction parameter needs a non-zero gas constant, temperature and bore "
+                    "diameter (diameter " +
+                        numberText(D) + " m)");
   }
   return 2.0 * f / (a2 * D);
 }

@@ -86,8 +86,9 @@ void pipeTimeSetToStart(VORL& model) {
 const PipeTimeState& requireTimeSetting(const VORL& model) {
   const PipeTimeState& state = model.pipeTimeState();
   if (!state.holdsAState()) {
-    throw VORLERROR(VORL_E_NO_RESULTS, "vlt", "no branch state is set for the pipe-level queries: run the model, then call "
-                              "VorlPipeTimeSet or VorlPipeTimeSetToStart");
+    throw VORLERROR(VORL_E_NO_RESULTS, "vlt",
+                    "no branch state is set for the pipe-level queries: run the model, then call "
+                    "VorlPipeTimeSet or VorlPipeTimeSetToStart");
   }
   return state;
 }

@@ -151,8 +151,9 @@ void defineOutputTimes(VORL& model, int modeNumber, int n) {
   // get a report, not an allocation that can take the host process down.
   if (even && n > kMaxEvenGridSize) {
     grid.times.clear();
-    throw VORLERROR(VORL_E_NOT_POSITIVE, "vlOutT", "an output grid of " + std::to_string(n) + " times is larger than the " +
-                                      std::to_string(kMaxEvenGridSize) + " a grid may hold");
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "vlOutT",
+                    "an output grid of " + std::to_string(n) + " times is larger than the " +
+                        std::to_string(kMaxEvenGridSize) + " a grid may hold");
   }
   const double tu = grid.tmax;
   const double tr = pipeTimeMax(model);

@@ -22,8 +22,9 @@ void prepareRun(VORL& model) {
   const double p = wholePipe->upstream.p;
   const double saturation = model.SaturationPressure(model.gas()->temperature());
   if (saturation != 0.0 && p > saturation) {
-    reportWarning(VORL_W_ABOVE_SATURATION, "vlInit", "upstream pressure " + numberText(p) + " Pa is above the saturation pressure " +
-                                      numberText(saturation) + " Pa at the gas temperature: the gas may condense");
+    reportWarning(VORL_W_ABOVE_SATURATION, "vlInit",
+                  "upstream pressure " + numberText(p) + " Pa is above the saturation pressure " +
+                      numberText(saturation) + " Pa at the gas temperature: the gas may condense");
   }
 }
 
@@ -105,7 +106,8 @@ int branchRun(VORL& model, BranchId branch, int maxPasses) {
   const double aperture = model.pipeSet().orificeAperture;
   const GB* wholePipe = model.wholePipe();
   if (wholePipe == nullptr) {
-    throw VORLERROR(VORL_E_MISSING_DATA, "vlRunB", "the steady flow of the pipe could not be built: correct the pipe inputs first");
+    throw VORLERROR(VORL_E_MISSING_DATA, "vlRunB",
+                    "the steady flow of the pipe could not be built: correct the pipe inputs first");
   }
 
   int count = 0;
@@ -121,8 +123,9 @@ int branchRun(VORL& model, BranchId branch, int maxPasses) {
   model.appendToSequence(current);
   for (int passes = 1;; ++passes) {
     if (passes > maxPasses) {
-      throw VORLERROR(VORL_E_STEP_BOUND, "vlRunB", "branch " + std::string(1, branchLetter(branch)) + " did not finish within " +
-                                        std::to_string(maxPasses) + " steps");
+      throw VORLERROR(VORL_E_STEP_BOUND, "vlRunB",
+                      "branch " + std::string(1, branchLetter(branch)) + " did not finish within " +
+                          std::to_string(maxPasses) + " steps");
     }
     if (!stepOnce(model, current, steps)) break;
     model.appendToSequence(current);

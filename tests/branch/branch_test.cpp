@@ -111,8 +111,10 @@ TEST_F(BranchTest, PreBreachStatesSplitTheSteadyFlow) {
 
 TEST_F(BranchTest, ConstructorRefusalsInOrder) {
   expectVorlError([&] { preBreach(whole, branchOf(1), -1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");
-  expectVorlError([&] { breachStart(whole, branchOf(2), 1e5, std::nextafter(2000.0, 3e3), 1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");
-  expectVorlError([&] { preBreach(whole, branchOf(5), -1.0); }, VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");  // location before branch
+  expectVorlError([&] { breachStart(whole, branchOf(2), 1e5, std::nextafter(2000.0, 3e3), 1.0); },
+                  VORL_E_BREACH_OUTSIDE_PIPE, "GBctor");
+  expectVorlError([&] { preBreach(whole, branchOf(5), -1.0); }, VORL_E_BREACH_OUTSIDE_PIPE,
+                  "GBctor");  // location before branch
   expectVorlError([&] { preBreach(whole, branchOf(5), 100.0); }, VORL_E_UNKNOWN_BRANCH, "GBctor");
   expectVorlError([&] { breachStart(whole, branchOf(3), 1e5, 100.0, 1.0); }, VORL_E_UNKNOWN_BRANCH, "GBctor");
   expectVorlError([&] { breachStart(whole, branchOf(1), 0.0, 100.0, 1.0); }, VORL_E_NOT_POSITIVE, "IIGv_p");
@@ -123,7 +125,8 @@ TEST_F(BranchTest, ConstructorRefusalsInOrder) {
   const GB overloaded = line.wholePipe(2e6, 4000.0);
   EXPECT_EQ(overloaded.constructionError, VORL_E_FRICTION_EXCEEDS_PRESSURE);
   expectVorlError([&] { preBreach(overloaded, branchOf(1), -1.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBctor");
-  expectVorlError([&] { breachStart(overloaded, branchOf(1), 1e5, 100.0, 1.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBpu");
+  expectVorlError([&] { breachStart(overloaded, branchOf(1), 1e5, 100.0, 1.0); }, VORL_E_FRICTION_EXCEEDS_PRESSURE,
+                  "GBpu");
 }
 
 TEST_F(BranchTest, MassIntegralFromAPosition) {

@@ -61,7 +61,8 @@ TEST_F(BranchOperations, CutConservesTheMassAndIsRefusedOutsideTheBranch) {
   EXPECT_FALSE(valveCut(branch, branch.length + 1.0));
   EXPECT_FALSE(branch.interpolated);
   EXPECT_FALSE(valveCut(branch, -1.0));
-  expectVorlError([&] { valveCut(branch, 0.0); }, VORL_E_NOT_POSITIVE, "bfGe5");  // at the breach: no length left to drive it
+  expectVorlError([&] { valveCut(branch, 0.0); }, VORL_E_NOT_POSITIVE,
+                  "bfGe5");  // at the breach: no length left to drive it
 }
 
 TEST_F(BranchOperations, CutRegressions) {

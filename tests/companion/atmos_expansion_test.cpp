@@ -202,8 +202,8 @@ TEST(AtmosExpansionLimits, VelocityStaysBelowTheVacuumCeilingAndTemperatureAbove
   const auto r = expand(withMethod(0, 58.1222), 50e5, 300.0, 1.0, kButane);
   EXPECT_EQ(r.liquidFraction, 1.0);
   const double cp = property(kButane, kPropIdealGasCp), latent = property(kButane, kPropLatentHeatAtBoiling);
-  EXPECT_NEAR(r.velocity * r.velocity / 2.0, 0.5 + cp * (300.0 - property(kButane, kPropSaturationTemperature, kPa)) + latent,
-              1e-6 * latent);
+  EXPECT_NEAR(r.velocity * r.velocity / 2.0,
+              0.5 + cp * (300.0 - property(kButane, kPropSaturationTemperature, kPa)) + latent, 1e-6 * latent);
   EXPECT_LE(r.velocity, std::sqrt(1.0 + 2.0 * cp * 300.0));
 }
 

@@ -355,7 +355,8 @@ struct Session {
       if (VorlPipeLength(stale[k]) != 0.0) broken("a deleted model's handle was answered", "VorlModelDelete");
       // The refusal is among the newest entries (a handler may have logged after it).
       const int count = VorlErrorLogCount();
-      const bool refused = (count >= 1 && VorlErrorLogCode(count - 1) == VORL_E_NO_MODEL) || (count >= 2 && VorlErrorLogCode(count - 2) == VORL_E_NO_MODEL);
+      const bool refused = (count >= 1 && VorlErrorLogCode(count - 1) == VORL_E_NO_MODEL) ||
+                           (count >= 2 && VorlErrorLogCode(count - 2) == VORL_E_NO_MODEL);
       if (!refused) broken("a deleted model's handle was not refused", "VorlModelDelete");
     }
   }

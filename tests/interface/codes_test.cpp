@@ -27,7 +27,8 @@ TEST(Codes, EachValueIsNamedOnceAsAnErrorOrAWarning) {
   std::set<int> values;
   for (const Code& code : kCodes) {
     EXPECT_TRUE(values.insert(code.value).second) << code.name;
-    const bool named = code.name == "VORL_OK" || code.name.rfind("VORL_E_", 0) == 0 || code.name.rfind("VORL_W_", 0) == 0;
+    const bool named =
+        code.name == "VORL_OK" || code.name.rfind("VORL_E_", 0) == 0 || code.name.rfind("VORL_W_", 0) == 0;
     EXPECT_TRUE(named) << code.name;
   }
 }
@@ -41,7 +42,8 @@ TEST(Codes, EachCodeGivesItsTextToHostsAndToAReportWithoutAMessage) {
     EXPECT_EQ(vorl::test::lastReport().message, "VORL " + std::to_string(code.value) + " tag: " + code.text);
   }
   char cut[4];
-  EXPECT_EQ(VorlCodeText(VORL_E_NO_MODEL, cut, sizeof cut), static_cast<int>(std::strlen("no model: the handle is null")));
+  EXPECT_EQ(VorlCodeText(VORL_E_NO_MODEL, cut, sizeof cut),
+            static_cast<int>(std::strlen("no model: the handle is null")));
   EXPECT_STREQ(cut, "no ");
   EXPECT_EQ(VorlCodeText(341, cut, sizeof cut), -1);  // no such code
   VorlError(341, "tag");

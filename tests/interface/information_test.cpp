@@ -91,9 +91,12 @@ TEST(AnalyticComparison, BadArgumentsAreReportedAndWriteNothing) {
   const struct {
     double values[7];
     int code;
-  } rows[] = {{{nan, 288.15, 0.003, 0.5, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_LENGTH}, {{1e5, nan, 0.003, 0.5, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_TEMPERATURE},
-              {{1e5, 288.15, nan, 0.5, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_FANNING},   {{1e5, 288.15, 0.003, nan, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_DIAMETER},
-              {{1e5, 288.15, 0.003, 0.5, 16.043, nan, 1e5}, VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE}, {{1e5, 288.15, 0.003, 0.5, 16.043, 1e7, nan}, VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE},
+  } rows[] = {{{nan, 288.15, 0.003, 0.5, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_LENGTH},
+              {{1e5, nan, 0.003, 0.5, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_TEMPERATURE},
+              {{1e5, 288.15, nan, 0.5, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_FANNING},
+              {{1e5, 288.15, 0.003, nan, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_DIAMETER},
+              {{1e5, 288.15, 0.003, 0.5, 16.043, nan, 1e5}, VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE},
+              {{1e5, 288.15, 0.003, 0.5, 16.043, 1e7, nan}, VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE},
               {{1e5, 288.15, 0.003, 0.5, 16.043, 1e7, -1.0}, VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE}};
   for (const auto& row : rows) {
     VorlErrorLogClear();

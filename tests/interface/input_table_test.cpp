@@ -33,7 +33,9 @@ int find(const char* name) {
   return index;
 }
 
-bool isWholeSlot(int slot) { return slot == VORL_SLOT_FLAGS || slot == VORL_SLOT_TIME_DIVISION || slot == VORL_SLOT_MAX_STEPS; }
+bool isWholeSlot(int slot) {
+  return slot == VORL_SLOT_FLAGS || slot == VORL_SLOT_TIME_DIVISION || slot == VORL_SLOT_MAX_STEPS;
+}
 
 // The arguments of the one-call entry for two valves, every checked input
 // at a value inside its published range: its default where that is allowed.
@@ -136,7 +138,8 @@ TEST_F(InputTable, ChecksRunInTheOrderOfTheirCodesValveByValve) {
 TEST_F(InputTable, NullPointersAreReportedAndValveArraysAreReadOnlyForValves) {
   Case c;
   const int flags[2] = {0, 0};
-  EXPECT_EQ(VorlCheckInputs(nullptr, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves), VORL_E_MISSING_DATA);
+  EXPECT_EQ(VorlCheckInputs(nullptr, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves),
+            VORL_E_MISSING_DATA);
   EXPECT_EQ(VorlCheckInputs(flags, c.inputs, c.first, c.second, &c.division, &c.steps, nullptr), VORL_E_MISSING_DATA);
   EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlCheckInput"));
   for (int valves : {0, -3, 1}) {

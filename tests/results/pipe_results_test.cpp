@@ -50,8 +50,11 @@ TEST_F(PipeResults, ATimeOrToleranceThatIsNegativeOrNotFiniteIsRefused) {
   const struct {
     double time, tolerance;
     int code;
-  } refused[] = {{nan, 0.0, VORL_E_INVALID_PIPE_TIME}, {-1.0, 0.0, VORL_E_INVALID_PIPE_TIME}, {std::numeric_limits<double>::infinity(), 0.0, VORL_E_INVALID_PIPE_TIME},
-                 {600.0, nan, VORL_E_INVALID_LOOKUP_TOLERANCE}, {600.0, -0.5, VORL_E_INVALID_LOOKUP_TOLERANCE}};
+  } refused[] = {{nan, 0.0, VORL_E_INVALID_PIPE_TIME},
+                 {-1.0, 0.0, VORL_E_INVALID_PIPE_TIME},
+                 {std::numeric_limits<double>::infinity(), 0.0, VORL_E_INVALID_PIPE_TIME},
+                 {600.0, nan, VORL_E_INVALID_LOOKUP_TOLERANCE},
+                 {600.0, -0.5, VORL_E_INVALID_LOOKUP_TOLERANCE}};
   VorlPipeTimeSet(line, 600.0, 0.0);
   const double kept = VorlPipeMass(line);
   for (const auto& r : refused) {

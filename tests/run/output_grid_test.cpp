@@ -73,8 +73,12 @@ TEST(OutputGrid, EvenGridToTheEndOfTheRunAndRefusalsThatKeepTheGrid) {
     int mode, count;
     double endTime;
     int code;
-  } refused[] = {{0, -3, 0.0, VORL_E_INVALID_GRID_COUNT}, {0, 2, 0.0, VORL_E_INVALID_GRID_COUNT}, {7, 10, 0.0, VORL_E_INVALID_GRID_MODE}, {-1, 10, 0.0, VORL_E_INVALID_GRID_MODE},
-                 {2, 10, -1.0, VORL_E_INVALID_GRID_END_TIME}, {0, 10, std::numeric_limits<double>::quiet_NaN(), VORL_E_INVALID_GRID_END_TIME}};
+  } refused[] = {{0, -3, 0.0, VORL_E_INVALID_GRID_COUNT},
+                 {0, 2, 0.0, VORL_E_INVALID_GRID_COUNT},
+                 {7, 10, 0.0, VORL_E_INVALID_GRID_MODE},
+                 {-1, 10, 0.0, VORL_E_INVALID_GRID_MODE},
+                 {2, 10, -1.0, VORL_E_INVALID_GRID_END_TIME},
+                 {0, 10, std::numeric_limits<double>::quiet_NaN(), VORL_E_INVALID_GRID_END_TIME}};
   for (const auto& r : refused) {
     VorlPipeOutputTmaxSet(model, r.endTime);
     VorlErrorLogClear();
