@@ -5,6 +5,7 @@
 #   - ByVal Double / Long, VorlBool as Byte, strings as ByVal String, other
 #     pointers ByRef (pass the first element of an array), callbacks and
 #     void* as LongPtr (AddressOf);
+#   - a constant for every report code of vorl_codes.inc;
 #   - a short example macro, whose parts appear once the exports they call are
 #     in the table.
 # The module is written with CRLF line ends, as the VBA editor exports it.
@@ -183,9 +184,26 @@ function(_vorl_vba_declare name result_type parameters vba7 out)
   set(${out} "${lines}" PARENT_SCOPE)
 endfunction()
 
+# "Public Const NAME As Long = value" lines of the report codes, from
+# vorl_codes.inc beside the export table.
+function(_vorl_vba_code_constants table out)
+  get_filename_component(directory "${table}" DIRECTORY)
+  file(STRINGS "${directory}/vorl_codes.inc" lines REGEX "^VORL_CODE\\(")
+  set(constants "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^VORL_CODE\\( *([A-Z0-9_]+) *, *([0-9]+) *,")
+      list(APPEND constants "Public Const ${CMAKE_MATCH_1} As Long = ${CMAKE_MATCH_2}")
+    else()
+      message(FATAL_ERROR "Unreadable line of the code table: ${line}")
+    endif()
+  endforeach()
+  set(${out} "${constants}" PARENT_SCOPE)
+endfunction()
+
 # Text of the module for the table.
 function(vorl_vba_module_text table out)
   vorl_read_export_signatures("${table}" T)
+  _vorl_vba_code_constants("${table}" code_constants)
   set(vba7_lines "")
   set(legacy_lines "")
   set(missing "")
@@ -221,6 +239,10 @@ function(vorl_vba_module_text table out)
     "' report: read it with VorlErrorLogCount, VorlErrorLogCode and VorlErrorLogMessage."
     ""
     "Option Explicit"
+    ""
+    "' The codes of the reports (VorlErrorLogCode, VorlCheckInputs, the error handler)."
+    "' VorlCodeText gives the default text of each."
+    ${code_constants}
     ""
     "#If VBA7 Then"
     ${vba7_lines}
@@ -369,6 +391,7 @@ function(vorl_add_vba_module table)
     OUTPUT ${generated}
     COMMAND ${CMAKE_COMMAND} -DVORL_TABLE=${table} -DVORL_OUTPUT=${generated} -P ${VORL_VBA_MODULE_SCRIPT}
     DEPENDS ${table} ${VORL_VBA_MODULE_SCRIPT} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/VorlWindowsSignatures.cmake
+            ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../include/vorl_codes.inc
     COMMENT "Generating the VBA module from the export table"
     VERBATIM)
   add_custom_target(vorl_vba_module ALL DEPENDS ${generated})

@@ -10,7 +10,7 @@
  * Failures never leave the library: a failing call logs a coded report (read
  * it with VorlErrorLogCount/Code/Tag/Message or receive it through
  * VorlErrorHandlerSet) and returns its null result (0, 0.0, false or a null
- * handle).
+ * handle). Every code is named in the enum VorlCode below.
  *
  * Units are SI throughout: K, Pa, m, s, kg, kg/s, kg/(m2 s); molecular weights
  * in kg/kmol.
@@ -75,6 +75,29 @@ typedef void(VORL_CALL* VorlErrorHandler)(int code, const char* tag, int level,
 
 /* Host callback for the progress lines of a run. */
 typedef void(VORL_CALL* VorlDebugSink)(const char* line, void* user);
+
+/* The codes of the reports (VorlErrorLogCode, the error handler,
+ * VorlCheckInputs), grouped by meaning in vorl_codes.inc with a comment and a
+ * default text each (VorlCodeText gives the text). */
+typedef enum VorlCode {
+#define VORL_CODE(name, value, text) name = value,
+#include "vorl_codes.inc"
+#undef VORL_CODE
+} VorlCode;
+
+/* Where the one-call entry (VorlGenericZel, VorlCheckInputs,
+ * VorlGenericInputsSet) reads an input of the table (VorlInputSlot): flags[i],
+ * inputs[i], valveFirst and valveSecond of every valve, *timeDivision,
+ * *maxSteps; none for an input it does not take. */
+typedef enum VorlSlot {
+  VORL_SLOT_NONE = 0,
+  VORL_SLOT_FLAGS = 1,
+  VORL_SLOT_INPUTS = 2,
+  VORL_SLOT_VALVE_POSITIONS = 3,
+  VORL_SLOT_VALVE_CLOSURE_TIMES = 4,
+  VORL_SLOT_TIME_DIVISION = 5,
+  VORL_SLOT_MAX_STEPS = 6
+} VorlSlot;
 
 #define VORL_EXPORT(ordinal, result, name, arguments) \
   VORL_API result VORL_CALL name arguments;

@@ -18,6 +18,111 @@ Attribute VB_Name = "Vorl"
 
 Option Explicit
 
+' The codes of the reports (VorlErrorLogCode, VorlCheckInputs, the error handler).
+' VorlCodeText gives the default text of each.
+Public Const VORL_OK As Long = 0
+Public Const VORL_E_INTERNAL As Long = 1
+Public Const VORL_E_NO_MODEL As Long = 2
+Public Const VORL_E_NO_RESULTS As Long = 3
+Public Const VORL_E_INDEX As Long = 4
+Public Const VORL_E_MISSING_DATA As Long = 5
+Public Const VORL_E_PER_VALVE As Long = 6
+Public Const VORL_E_UNKNOWN_BRANCH As Long = 7
+Public Const VORL_E_NOT_WHOLE As Long = 8
+Public Const VORL_E_NOT_POSITIVE As Long = 13
+Public Const VORL_E_NEGATIVE_ROOT As Long = 14
+Public Const VORL_E_UNKNOWN_MATERIAL As Long = 15
+Public Const VORL_E_STEP_BOUND As Long = 16
+Public Const VORL_E_RECORD_OUT_OF_ORDER As Long = 17
+Public Const VORL_E_BREACH_FLUX_NO_ROOT As Long = 201
+Public Const VORL_E_BREACH_OUTSIDE_PIPE As Long = 202
+Public Const VORL_E_FAR_END_ABOVE_UPSTREAM As Long = 204
+Public Const VORL_E_FRICTION_EXCEEDS_PRESSURE As Long = 205
+Public Const VORL_E_FAR_END_BELOW_AMBIENT As Long = 206
+Public Const VORL_E_INFLOW_CHOKED As Long = 207
+Public Const VORL_E_EXIT_NOT_BELOW_BREACH As Long = 208
+Public Const VORL_E_CHOKED_SOLVE_NO_ROOT As Long = 209
+Public Const VORL_E_RANGE_AMBIENT_TEMPERATURE_LOW As Long = 301
+Public Const VORL_E_RANGE_AMBIENT_TEMPERATURE_HIGH As Long = 302
+Public Const VORL_E_RANGE_AMBIENT_PRESSURE_LOW As Long = 303
+Public Const VORL_E_RANGE_AMBIENT_PRESSURE_HIGH As Long = 304
+Public Const VORL_E_RANGE_AMBIENT_HUMIDITY_LOW As Long = 305
+Public Const VORL_E_RANGE_AMBIENT_HUMIDITY_HIGH As Long = 306
+Public Const VORL_E_RANGE_PIPE_LENGTH_LOW As Long = 307
+Public Const VORL_E_RANGE_PIPE_LENGTH_HIGH As Long = 308
+Public Const VORL_E_RANGE_TOTAL_INFLOW_LOW As Long = 309
+Public Const VORL_E_RANGE_TOTAL_INFLOW_HIGH As Long = 310
+Public Const VORL_E_RANGE_UPSTREAM_PRESSURE_LOW As Long = 311
+Public Const VORL_E_RANGE_UPSTREAM_PRESSURE_HIGH As Long = 312
+Public Const VORL_E_RANGE_BREACH_LOCATION_LOW As Long = 313
+Public Const VORL_E_RANGE_BREACH_LOCATION_HIGH As Long = 314
+Public Const VORL_E_RANGE_APERTURE_LOW As Long = 315
+Public Const VORL_E_RANGE_APERTURE_HIGH As Long = 316
+Public Const VORL_E_RANGE_VALVES_ACTIVE As Long = 317
+Public Const VORL_E_RANGE_PIPE_DIAMETER_LOW As Long = 318
+Public Const VORL_E_RANGE_PIPE_DIAMETER_HIGH As Long = 319
+Public Const VORL_E_RANGE_PIPE_ROUGHNESS_LOW As Long = 320
+Public Const VORL_E_RANGE_PIPE_ROUGHNESS_HIGH As Long = 321
+Public Const VORL_E_RANGE_VALVE_POSITION_LOW As Long = 322
+Public Const VORL_E_RANGE_VALVE_POSITION_HIGH As Long = 323
+Public Const VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW As Long = 324
+Public Const VORL_E_RANGE_VALVE_CLOSURE_TIME_HIGH As Long = 325
+Public Const VORL_E_RANGE_TIME_DIVISION_LOW As Long = 326
+Public Const VORL_E_RANGE_TIME_DIVISION_HIGH As Long = 327
+Public Const VORL_E_RANGE_OUTPUT_STEPS_LOW As Long = 328
+Public Const VORL_E_RANGE_OUTPUT_STEPS_HIGH As Long = 329
+Public Const VORL_E_RANGE_AIR_MOLECULAR_WEIGHT_LOW As Long = 330
+Public Const VORL_E_RANGE_AIR_MOLECULAR_WEIGHT_HIGH As Long = 331
+Public Const VORL_E_RANGE_EXPANSION_METHOD As Long = 332
+Public Const VORL_E_RANGE_WEBER_NUMBER_LOW As Long = 333
+Public Const VORL_E_RANGE_WEBER_NUMBER_HIGH As Long = 334
+Public Const VORL_E_RANGE_MAX_VELOCITY_LOW As Long = 335
+Public Const VORL_E_RANGE_MAX_VELOCITY_HIGH As Long = 336
+Public Const VORL_E_RANGE_MIN_DROP_SIZE_LOW As Long = 337
+Public Const VORL_E_RANGE_MIN_DROP_SIZE_HIGH As Long = 338
+Public Const VORL_E_RANGE_MAX_DROP_SIZE_LOW As Long = 339
+Public Const VORL_E_RANGE_MAX_DROP_SIZE_HIGH As Long = 340
+Public Const VORL_E_RANGE_GAS_TEMPERATURE_LOW As Long = 342
+Public Const VORL_E_RANGE_GAS_TEMPERATURE_HIGH As Long = 343
+Public Const VORL_E_INVALID_AMBIENT_TEMPERATURE As Long = 350
+Public Const VORL_E_INVALID_AMBIENT_PRESSURE As Long = 351
+Public Const VORL_E_INVALID_AMBIENT_HUMIDITY As Long = 352
+Public Const VORL_E_INVALID_AIR_MOLECULAR_WEIGHT As Long = 353
+Public Const VORL_E_INVALID_GAS_TEMPERATURE As Long = 354
+Public Const VORL_E_INVALID_PIPE_LENGTH As Long = 355
+Public Const VORL_E_INVALID_PIPE_DIAMETER As Long = 356
+Public Const VORL_E_INVALID_PIPE_ROUGHNESS As Long = 357
+Public Const VORL_E_INVALID_UPSTREAM_PRESSURE As Long = 358
+Public Const VORL_E_INVALID_TOTAL_INFLOW As Long = 359
+Public Const VORL_E_INVALID_BREACH_LOCATION As Long = 360
+Public Const VORL_E_INVALID_APERTURE As Long = 361
+Public Const VORL_E_INVALID_VALVE_POSITION As Long = 362
+Public Const VORL_E_INVALID_VALVE_CLOSURE_TIME As Long = 363
+Public Const VORL_E_INVALID_TIME_DIVISION As Long = 364
+Public Const VORL_E_INVALID_EXPANSION_METHOD As Long = 365
+Public Const VORL_E_INVALID_WEBER_NUMBER As Long = 366
+Public Const VORL_E_INVALID_MAX_VELOCITY As Long = 367
+Public Const VORL_E_INVALID_MIN_DROP_SIZE As Long = 368
+Public Const VORL_E_INVALID_MAX_DROP_SIZE As Long = 369
+Public Const VORL_E_INVALID_HOLE_DIAMETER As Long = 370
+Public Const VORL_E_INVALID_HOLE_APERTURE As Long = 371
+Public Const VORL_E_INVALID_PIPE_TIME As Long = 380
+Public Const VORL_E_INVALID_LOOKUP_TOLERANCE As Long = 381
+Public Const VORL_E_INVALID_GRID_MODE As Long = 382
+Public Const VORL_E_INVALID_GRID_COUNT As Long = 383
+Public Const VORL_E_INVALID_GRID_END_TIME As Long = 384
+Public Const VORL_E_INVALID_COMPARISON_LENGTH As Long = 385
+Public Const VORL_E_INVALID_COMPARISON_TEMPERATURE As Long = 386
+Public Const VORL_E_INVALID_COMPARISON_FANNING As Long = 387
+Public Const VORL_E_INVALID_COMPARISON_DIAMETER As Long = 388
+Public Const VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE As Long = 389
+Public Const VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE As Long = 390
+Public Const VORL_E_INVALID_COMPARISON_COUNT As Long = 391
+Public Const VORL_E_DECAY_BELOW_AMBIENT As Long = 1003
+Public Const VORL_W_BREACH_CLAMPED As Long = 1001
+Public Const VORL_W_ABOVE_SATURATION As Long = 1002
+Public Const VORL_W_ABOVE_MAX_VELOCITY As Long = 1004
+
 #If VBA7 Then
 Public Declare PtrSafe Function Author Lib "vorl.dll" () As LongPtr
 Public Declare PtrSafe Sub AboutBrimlow Lib "vorl.dll" ()
@@ -185,6 +290,28 @@ Public Declare PtrSafe Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As L
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Long
 Public Declare PtrSafe Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlInputName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputUnit Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputMeaning Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputRangeText Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputSetter Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlInputMin Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlInputMax Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlInputCodeBelow Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputCodeAbove Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputGuardCode Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputSlot Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputSlotIndex Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlInputFind Lib "vorl.dll" (ByVal nameValue As String) As Long
+Public Declare PtrSafe Sub VorlInputSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long, ByVal value As Double)
+Public Declare PtrSafe Function VorlInputGet Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByRef timeDivision As Long, ByRef maxSteps As Long, _
+        ByRef valveCount As Long)
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -349,6 +476,27 @@ Public Declare Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As Long, ByR
         ByRef valveFirst As Double, ByRef valveSecond As Double, ByRef timeDivision As Long, _
         ByRef maxSteps As Long, ByRef valveCount As Long) As Long
 Public Declare Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputCount Lib "vorl.dll" () As Long
+Public Declare Function VorlInputName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputUnit Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputMeaning Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputRangeText Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputSetter Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlInputMin Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlInputMax Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlInputCodeBelow Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputCodeAbove Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputGuardCode Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputSlot Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputSlotIndex Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlInputFind Lib "vorl.dll" (ByVal nameValue As String) As Long
+Public Declare Sub VorlInputSet Lib "vorl.dll" (ByVal model As Long, ByVal index As Long, ByVal value As Double)
+Public Declare Function VorlInputGet Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As Long, ByRef flags As Long, _
+        ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
+        ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long)
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

@@ -4,8 +4,8 @@
 
 #include "branch/flow_relations.h"
 #include "companion/equation_solver.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 
@@ -66,12 +66,14 @@ bool SlvChk(const GS& record, double P, double ar, double& farEndPressure, doubl
     solved = solver.Solve() && solver.GetResult(y);
   }
   if (!bracketed) {
-    throw VORLERROR(209, "SlvChk", "choked closed branch: no sign change of the exit-pressure balance between " +
-                                       numberText(ps) + " Pa and 99999 times it");
+    throw VORLERROR(VORL_E_CHOKED_SOLVE_NO_ROOT, "SlvChk",
+                    "choked closed branch: no sign change of the exit-pressure balance between " + numberText(ps) +
+                        " Pa and 99999 times it");
   }
   if (!solved) {
-    throw VORLERROR(209, "SlvChk", "choked closed branch: the equation solver found no exit pressure in [" +
-                                       numberText(lo) + ", " + numberText(hi) + "] Pa");
+    throw VORLERROR(VORL_E_CHOKED_SOLVE_NO_ROOT, "SlvChk",
+                    "choked closed branch: the equation solver found no exit pressure in [" + numberText(lo) + ", " +
+                        numberText(hi) + "] Pa");
   }
   farEndPressure = (P - y) / 2.0;
   exitPressure = y;

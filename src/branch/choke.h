@@ -1,6 +1,6 @@
 #pragma once
 
-#include "branch/gas_state.h"
+#include "model/gas_state.h"
 
 namespace vorl {
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "branch/gas_state.h"
+#include "model/branch_state.h"
+#include "model/gas_state.h"
 
 namespace vorl {
 
@@ -34,6 +35,27 @@ double bfdG(double G, double P, double pe, double lam, double beta, double a2);
 // Raises 13 "bfGe5" when beta lam is 0 or not a number, 14 "bfGe5" when the
 // radicand is negative or not a number.
 double bfGe5(double P, double pe, double lam, double beta, double a2);
+
+// q = sqrt(beta L) a2 G of a branch's far-end record; raises 14 "GFq".
+double branchQ(const GB& branch);
+
+// Pressure of a branch's steady flow at distance x from its far end (GBpu).
+double steadyPressureAt(const GB& branch, double x);
+
+// Flux density leaving a branch through the breach when the flux rises
+// linearly from G at the front (pressure P ahead of it) over the disturbed
+// length lam to the breach at pressure pe: G + bfdG when G > 0, else bfGe5.
+double breachFlux(const GB& branch, double G, double P, double pe, double lam);
+double breachFluxWithoutInflow(const GB& branch, double P, double pe, double lam);
+
+// The closed-end blow-down of a friction-dominated isothermal pipe of length
+// L: its far-end pressure falls from p0 to p1, the exit at pe, in
+// t = s (acosh(p0/pe) - acosh(p1/pe)) with the time scale
+// s = sqrt(8/27) sqrt(beta L) L (s), written once for phase three and for the
+// analytic comparison.
+double closedBlowDownTimeScale(double beta, double length) noexcept;
+// acosh in the logarithmic form of the closed form, ln(z + sqrt(z^2 - 1)).
+double acoshByLog(double z) noexcept;
 
 // Velocity of the record's flow through an opening of aperture ar (fraction
 // of the bore): G v / ar; 1e128 when G is undefined, 0 when ar is 0.

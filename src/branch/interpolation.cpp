@@ -1,3 +1,5 @@
+#include "branch/branch_mass.h"
+#include "branch/flow_relations.h"
 #include "branch/interpolation.h"
 
 #include <algorithm>
@@ -5,24 +7,45 @@
 
 #include "branch/choke.h"
 #include "branch/phase_dispatch.h"
-#include "model/constants.h"
-#include "model/process_settings.h"
+#include "core/constants.h"
+#include "core/process_settings.h"
 
 namespace vorl {
 namespace {
 
 // The variable each phase advances: the disturbed length in phase one, q in
 // phase two, the far-end pressure in phase three.
-double phaseVariable(const GB& branch, int phase) {
+double phaseVariable(const GB& branch, Phase phase) {
   switch (phase) {
-    case 1: return branch.lengthDisturbed;
-    case 2: return branch.q();
-    case 3: return branch.upstream.p;
+    case Phase::kFrontRunning: return branch.lengthDisturbed;
+    case Phase::kOutflowDecay: return branchQ(branch);
+    case Phase::kBlowDown: return branch.upstream.p;
     default: return 0.0;
   }
 }
 
 }  // namespace
+
+GB stateAt(const GBSQ& history, double t, double tolerance, int* indexFound) {
+  const int last = history.size() - 1;
+  (void)history[last];  // an empty history raises 4
+  const int i = history.lastNotAfter(t);
+  GB result = history[i];
+  if (indexFound != nullptr) *indexFound = i;
+
+  if (result.time == t) {
+    result.interpolated = true;
+  } else if (result.time < t && i < last) {
+    stateAtIntermediateTime(result, history[i + 1], t, tolerance);
+  } else if (result.time < t) {
+    result.phase = Phase::kFinished;  // t lies beyond the history: the branch has finished
+    result.time = t;
+    result.interpolated = true;
+  } else {
+    return history[0];
+  }
+  return result;
+}
 
 bool stateAtIntermediateTime(GB& earlier, const GB& later, double t, double tolerance) {
   if (reintegrateToTime(earlier, later, t, tolerance)) return true;
@@ -122,7 +145,7 @@ bool valveCut(GB& branch, double x) {
   // the branch as it was.
   GB cut = branch;
   const double pa = branch.pa();
-  const double I = branch.massIntegralFrom(s);
+  const double I = massIntegralFrom(branch, s);
   const double P = 3.0 * I / x;
   // Far-end pressure of a closed branch of length x holding that mass with
   // its exit at pa (phase-three profile). A branch that has already blown
@@ -131,10 +154,10 @@ bool valveCut(GB& branch, double x) {
 
   // The outflow of the closed branch through the breach; a valve at the
   // breach itself leaves no length to drive it and raises here.
-  GS exit(branch.upstream.gas, pa, cut.breachFluxWithoutInflow(p0, pa, x));
+  GS exit(branch.upstream.gas, pa, breachFluxWithoutInflow(cut, p0, pa, x));
 
   cut.upstream.setFluxAndPressure(p0, 0.0);
-  cut.phase = 3;
+  cut.phase = Phase::kBlowDown;
   cut.lengthDisturbed = cut.lengthToPressurePeak = cut.length = x;
   cut.massPerUnitArea = I / branch.a2();
   cut.massTrappedPerUnitArea += branch.massPerUnitArea - cut.massPerUnitArea;
@@ -170,7 +193,7 @@ bool extendWithInflow(GB& branch, double tn) {
 }
 
 void finishAtTime(GB& branch, double t) noexcept {
-  branch.phase = 4;
+  branch.phase = Phase::kFinished;
   branch.time = t;
   branch.interpolated = true;
 }

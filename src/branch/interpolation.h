@@ -1,10 +1,19 @@
 #pragma once
 
-#include "branch/branch.h"
+#include "model/branch_state.h"
+#include "model/flow_sequence.h"
 
 namespace vorl {
 
 // Operations that bring a branch to a requested time or cut it at a valve.
+
+// The branch of a history at time t: the last stored state not later than t
+// (found by bisection), advanced to t toward the next stored state
+// (re-evolved within the tolerance window, else interpolated linearly); past
+// the last state, the last state marked finished at t; before the first, the
+// first state as stored. indexFound, when given, receives the index of the
+// stored state used. Raises 4 "GBSQ[]" for an empty history.
+GB stateAt(const GBSQ& history, double t, double tolerance, int* indexFound = nullptr);
 
 // The earlier branch brought to time t toward the later stored state: first
 // by re-evolving it with the phase steps until its time falls inside a window
@@ -32,10 +41,6 @@ bool extendWithInflow(GB& branch, double tn);
 // Marks the branch finished at time t.
 void finishAtTime(GB& branch, double t) noexcept;
 
-// The front has reached the far end (phases 2, 3 and 4).
-inline bool pastPhaseOne(const GB& branch) noexcept {
-  return branch.phase != -1 && branch.phase != 0 && branch.phase != 1;
-}
 bool inflowInfinite(const GB& branch) noexcept;
 bool timeUndefined(const GB& branch) noexcept;
 

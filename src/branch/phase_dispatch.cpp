@@ -1,16 +1,20 @@
 #include "branch/phase_dispatch.h"
 
+#include "branch/phase_one.h"
+#include "branch/phase_three.h"
+#include "branch/phase_two.h"
+
 namespace vorl {
 
 bool phaseStep(GB& branch, double& step) {
   switch (branch.phase) {
-    case 1:
-      if (branch.branch == 1) return Evlv1A(branch, step);
-      if (branch.branch == 2) return Evlv1B(branch, step);
+    case Phase::kFrontRunning:
+      if (branch.branch == BranchId::kA) return Evlv1A(branch, step);
+      if (branch.branch == BranchId::kB) return Evlv1B(branch, step);
       return false;
-    case 2:
+    case Phase::kOutflowDecay:
       return evolv2(branch, step);
-    case 3:
+    case Phase::kBlowDown:
       return evolv3(branch, step);
     default:
       return false;

@@ -1,11 +1,13 @@
+#include "branch/phase_one.h"
+
 #include <cmath>
 #include <string>
 
 #include "branch/choke.h"
-#include "branch/phase_dispatch.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
-#include "model/process_settings.h"
+#include "branch/flow_relations.h"
+#include "core/constants.h"
+#include "core/process_settings.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 
@@ -21,20 +23,21 @@ namespace {
 struct FrontAdvance {
   double lam0;
   double lam1;
-  double rem;   // undisturbed length left ahead of the new front
-  double dlam;  // the step actually taken
+  double rem;          // undisturbed length left ahead of the new front
+  double dlam;         // the step actually taken
+  bool reachesFarEnd;  // the front arrives at the far end in this step
 };
 
-FrontAdvance advanceFront(GB& branch, double dlam) {
+FrontAdvance advanceFront(const GB& branch, double dlam) {
   const double L = branch.length;
-  FrontAdvance front{branch.lengthDisturbed, branch.lengthDisturbed + dlam, 0.0, dlam};
+  FrontAdvance front{branch.lengthDisturbed, branch.lengthDisturbed + dlam, 0.0, dlam, false};
   if (front.lam1 < L) {
     front.rem = L - front.lam1;
   } else {
     front.lam1 = L;
     front.rem = 0.0;
     front.dlam = L - front.lam0;
-    branch.phaseEnded = true;
+    front.reachesFarEnd = true;
   }
   return front;
 }
@@ -46,10 +49,35 @@ double pressureAheadOfFront(const GB& branch, double lam, const char* tag, const
   const double p0 = branch.upstream.p;
   const double squared = pb0 * pb0 + (p0 * p0 - pb0 * pb0) * lam / branch.length;
   if (squared < 0.0) {
-    throw VORLERROR(14, tag, std::string("steady pressure squared ahead of the ") + which + " front is negative (" +
-                                 numberText(squared) + " Pa^2)");
+    throw VORLERROR(VORL_E_NEGATIVE_ROOT, tag, std::string("steady pressure squared ahead of the ") + which +
+                                                   " front is negative (" + numberText(squared) + " Pa^2)");
   }
   return std::sqrt(squared);
+}
+
+// What a step of either branch starts from: the front's advance, the far
+// end's steady state, the breach and the steady pressure ahead of the new
+// front. False when the front has already reached the far end.
+struct PhaseOneStart {
+  FrontAdvance front;
+  double p0;   // far-end pressure
+  double G0;   // far-end flux density
+  double pa;   // ambient pressure
+  double pb0;  // pressure at the breach before the breach
+  double a2;
+  double P1;   // steady pressure just ahead of the new front
+};
+
+bool startPhaseOneStep(const GB& branch, double dlam, const char* tag, PhaseOneStart& start) {
+  if (!(branch.lengthDisturbed < branch.length)) return false;
+  start.front = advanceFront(branch, dlam);
+  start.p0 = branch.upstream.p;
+  start.G0 = branch.upstream.G;
+  start.pa = branch.pa();
+  start.pb0 = branch.pressureAtBreachInitial;
+  start.a2 = branch.a2();
+  start.P1 = pressureAheadOfFront(branch, start.front.lam1, tag, "new");
+  return true;
 }
 
 // Choke check of the new exit record when the process allows the choke model.
@@ -63,39 +91,53 @@ double undisturbedIntegral(double rem, double P1, double p0) {
   return (2.0 / 3.0) * rem * (P1 * P1 + P1 * p0 + p0 * p0) / (P1 + p0);
 }
 
-// Advances the time by the trapezoidal rule over lam of dt/dlam = A / B and
-// returns the step's time; 1e128 (and an undefined time) when the breach does
-// not lose more than the far end delivers at either end of the step.
-double advanceTime(GB& branch, double A0, double B0, double A1, double B1, double dlam) {
-  if (B1 > 0.0 && B0 > 0.0) {
-    const double dt = (A0 / B0 + A1 / B1) * dlam / 2.0;
-    branch.time += dt;
-    return dt;
+// The time a step takes by the trapezoidal rule over lam of dt/dlam = A / B;
+// undefined (the branch's time becomes 1e128) when the breach does not lose
+// more than the far end delivers at either end of the step.
+struct StepTime {
+  bool defined;
+  double dt;
+};
+
+StepTime stepTime(double A0, double B0, double A1, double B1, double dlam) {
+  if (B1 > 0.0 && B0 > 0.0) return {true, (A0 / B0 + A1 / B1) * dlam / 2.0};
+  return {false, kInfinite};
+}
+
+// The step written to the branch, after the last of its possible raises: a
+// raise leaves the branch as it was.
+// farEndInflow is the sign of the infinite inflow mass an undefined time
+// leaves: the supply feeds branch A, the outlet of branch B takes gas away.
+void writePhaseOneStep(GB& branch, const PhaseOneStart& start, const GS& exit, bool choked, double pressureIntegral,
+                       StepTime step, double farEndInflow) {
+  const double dt = step.dt;
+  branch.time = step.defined ? branch.time + dt : kInfinite;
+  branch.exit.copyValues(exit);
+  branch.lengthDisturbed = start.front.lam1;
+  branch.massPerUnitArea = pressureIntegral / start.a2;
+  if (isInfinite(branch.time)) {
+    branch.massInflowPerUnitArea = farEndInflow * kInfinite;
+  } else {
+    branch.massInflowPerUnitArea += start.G0 * dt;
   }
-  branch.time = kInfinite;
-  return kInfinite;
+  branch.choked = choked;
+  if (start.front.reachesFarEnd) branch.phaseEnded = true;
 }
 
 }  // namespace
 
 bool Evlv1A(GB& branch, double dlam) {
-  const double L = branch.length;
-  if (!(branch.lengthDisturbed < L)) return false;
-  const FrontAdvance front = advanceFront(branch, dlam);
+  PhaseOneStart start;
+  if (!startPhaseOneStep(branch, dlam, "Evlv1A", start)) return false;
+  const FrontAdvance& front = start.front;
+  const double p0 = start.p0, G0 = start.G0, pa = start.pa, pb0 = start.pb0, a2 = start.a2, P1 = start.P1;
 
-  const double p0 = branch.upstream.p;
-  const double G0 = branch.upstream.G;
-  const double pa = branch.pa();
-  const double pb0 = branch.pressureAtBreachInitial;
-  const double a2 = branch.a2();
-
-  const double P1 = pressureAheadOfFront(branch, front.lam1, "Evlv1A", "new");
-  GS S(branch.upstream.gas, pa, branch.breachFlux(G0, P1, pa, front.lam1));
+  GS S(branch.upstream.gas, pa, breachFlux(branch, G0, P1, pa, front.lam1));
   const bool choked = chokeIfAllowed(S, P1, branch.orificeAperture);
   const double pe = S.p;
   const double Ge = S.G;
   if (!(pe < pb0)) {
-    throw VORLERROR(208, "Evlv1A", "exit pressure " + numberText(pe) +
+    throw VORLERROR(VORL_E_EXIT_NOT_BELOW_BREACH, "Evlv1A", "exit pressure " + numberText(pe) +
                                        " Pa is not below the pressure before the breach " + numberText(pb0) + " Pa");
   }
 
@@ -114,33 +156,17 @@ bool Evlv1A(GB& branch, double dlam) {
   // Net outflow: breach flux less the inflow at the far end.
   const double B0 = a2 * (branch.exit.G - G0);
   const double B1 = a2 * (Ge - G0);
-  const double dt = advanceTime(branch, A0, B0, A1, B1, front.dlam);
-
-  branch.exit.copyValues(S);
-  branch.lengthDisturbed = front.lam1;
-  branch.massPerUnitArea = I / a2;
-  if (isInfinite(branch.time)) {
-    branch.massInflowPerUnitArea = kInfinite;
-  } else {
-    branch.massInflowPerUnitArea += G0 * dt;
-  }
-  branch.choked = choked;
+  writePhaseOneStep(branch, start, S, choked, I, stepTime(A0, B0, A1, B1, front.dlam), 1.0);
   return true;
 }
 
 bool Evlv1B(GB& branch, double dlam) {
+  if (branch.lengthDisturbed * kNegligibleRatio > std::fabs(dlam)) return false;
+  PhaseOneStart start;
+  if (!startPhaseOneStep(branch, dlam, "Evlv1B", start)) return false;
+  const FrontAdvance& front = start.front;
   const double L = branch.length;
-  if (!(branch.lengthDisturbed < L)) return false;
-  if (branch.lengthDisturbed * 1e-13 > std::fabs(dlam)) return false;  // negligible step
-  const FrontAdvance front = advanceFront(branch, dlam);
-
-  const double p0 = branch.upstream.p;
-  const double G0 = branch.upstream.G;
-  const double pa = branch.pa();
-  const double pb0 = branch.pressureAtBreachInitial;
-  const double a2 = branch.a2();
-
-  const double P1 = pressureAheadOfFront(branch, front.lam1, "Evlv1B", "new");
+  const double p0 = start.p0, G0 = start.G0, pa = start.pa, pb0 = start.pb0, a2 = start.a2, P1 = start.P1;
 
   // The gas ahead of the front still flows away from the breach, so the
   // pressure peaks inside the disturbed zone; the breach outflow is driven
@@ -154,7 +180,7 @@ bool Evlv1B(GB& branch, double dlam) {
     Ppk = dP * dP / (4.0 * D0) + P1;
   }
 
-  GS S(branch.upstream.gas, pa, branch.breachFluxWithoutInflow(Ppk, pa, lpk));
+  GS S(branch.upstream.gas, pa, breachFluxWithoutInflow(branch, Ppk, pa, lpk));
   const bool choked = chokeIfAllowed(S, Ppk, branch.orificeAperture);
   const double pe = S.p;
   const double Ge = S.G;
@@ -168,26 +194,16 @@ bool Evlv1B(GB& branch, double dlam) {
   const double A1 = ((pb0 * pb0 - P1 * P1) + 2.0 * pb0 * (pb0 - P1) + 4.0 * P1 * (P1 - pe)) / (12.0 * P1);
   const double B0 = a2 * (branch.exit.G - G0);
   const double B1 = a2 * (Ge - G0);
-  const double dt = advanceTime(branch, A0, B0, A1, B1, front.dlam);
-
-  branch.exit.copyValues(S);
-  branch.lengthDisturbed = front.lam1;
-  branch.lengthToPressurePeak = lpk;
-  branch.massPerUnitArea = I / a2;
   // G0 <= 0 here: the far end of branch B delivers away from the breach.
-  if (isInfinite(branch.time)) {
-    branch.massInflowPerUnitArea = -kInfinite;
-  } else {
-    branch.massInflowPerUnitArea += G0 * dt;
-  }
-  branch.choked = choked;
+  writePhaseOneStep(branch, start, S, choked, I, stepTime(A0, B0, A1, B1, front.dlam), -1.0);
+  branch.lengthToPressurePeak = lpk;
   return true;
 }
 
 namespace {
 
 bool endBranchAPhaseOne(GB& branch) {
-  branch.phase = 3;
+  branch.phase = Phase::kBlowDown;
   branch.phaseEnded = false;
   return true;
 }
@@ -205,7 +221,7 @@ bool endBranchBPhaseOne(GB& branch) {
   branch.upstream.G = -std::sqrt(X) / branch.a2();
   const double W = (p0 - pe) * p0 + Dq;
   branch.lengthToPressurePeak = L - L * Dq / (2.0 * W);
-  branch.phase = 2;
+  branch.phase = Phase::kOutflowDecay;
   branch.phaseEnded = false;
   return true;
 }
@@ -213,9 +229,9 @@ bool endBranchBPhaseOne(GB& branch) {
 }  // namespace
 
 bool endOfPhaseOne(GB& branch) {
-  if (!branch.phaseEnded || branch.phase != 1) return false;
-  if (branch.branch == 1) return endBranchAPhaseOne(branch);
-  if (branch.branch == 2) return endBranchBPhaseOne(branch);
+  if (!branch.phaseEnded || branch.phase != Phase::kFrontRunning) return false;
+  if (branch.branch == BranchId::kA) return endBranchAPhaseOne(branch);
+  if (branch.branch == BranchId::kB) return endBranchBPhaseOne(branch);
   return false;
 }
 

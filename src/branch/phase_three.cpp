@@ -1,11 +1,12 @@
+#include "branch/branch_mass.h"
+#include "branch/flow_relations.h"
 #include "branch/phase_three.h"
 
 #include <cmath>
 
 #include "branch/choke.h"
-#include "branch/phase_dispatch.h"
-#include "model/constants.h"
-#include "model/process_settings.h"
+#include "core/constants.h"
+#include "core/process_settings.h"
 
 namespace vorl {
 
@@ -16,11 +17,13 @@ namespace vorl {
 
 namespace {
 
-// Relative margins: a step smaller than this fraction of p0 is negligible, a
-// pressure within it of a limit counts as on the limit.
-constexpr double kNegligible = 1e-13;
+// A fed branch approaches its limit by halving the distance while its far
+// end stands more than 1 % above it.
+constexpr double kHalvingMargin = 1.01;
 
-double acoshByLog(double z) { return std::log(z + std::sqrt(z * z - 1.0)); }
+// Once the breach stops choking the outflow changes quickly: the next step
+// is at most a tenth of the distance to the limit.
+constexpr double kStepsToTheLimitAfterDechoking = 10.0;
 
 }  // namespace
 
@@ -41,35 +44,35 @@ bool preparePhaseThreeStep(const GB& branch, double dp, PhaseThreePreparation& p
   if (!(p0 > pe0)) return false;  // nothing left to drive the outflow
 
   const double Gu = branch.upstream.G;
-  const double q = branch.q();
+  const double q = branchQ(branch);
   const double Plim = lowestFarEndPressure(Gu, q, pe0);
-  const double limitWithMargin = Plim * (1.0 + kNegligible);
+  const double limitWithMargin = Plim * (1.0 + kNegligibleRatio);
 
   // A negligible step that still lowers p0 and stays above the limit keeps
   // the old breach record. Any other step is prepared in full, so that a step
   // too small to move p0 cannot repeat one state without end.
-  if (p0 * kNegligible > std::fabs(dp) && p0 + dp < p0 && p0 + dp > limitWithMargin) return true;
+  if (p0 * kNegligibleRatio > std::fabs(dp) && p0 + dp < p0 && p0 + dp > limitWithMargin) return true;
 
   double p1 = p0 + dp;
   if (!(p1 > limitWithMargin)) {
-    if (Gu != 0.0 && 1.01 * Plim < p0) {
+    if (Gu != 0.0 && kHalvingMargin * Plim < p0) {
       p1 = (Plim + p0) / 2.0;  // approach the inflow's limit by halving the distance
     } else {
       p1 = Plim;
-      if (!(branch.pa() * (1.0 + kNegligible) < pe0) && !branch.choked) {
+      if (!(branch.pa() * (1.0 + kNegligibleRatio) < pe0) && !branch.choked) {
         prepared.finishing = true;
-        prepared.newPhase = 4;
+        prepared.newPhase = Phase::kFinished;
       }
     }
     dp = p1 - p0;
   }
 
-  const double Ge = branch.breachFlux(Gu, p1, branch.pa(), branch.length);
+  const double Ge = breachFlux(branch, Gu, p1, branch.pa(), branch.length);
   prepared.exit.setFluxAndPressure(branch.pa(), Ge);
   if (chokeModelAllowed) prepared.choked = chokeCheck(prepared.exit, p1, branch.orificeAperture);
 
   // A step that cannot lower the far-end pressure ends the blow-down.
-  if (!(dp < 0.0) || !(p0 + dp < p0)) prepared.newPhase = 4;
+  if (!(dp < 0.0) || !(p0 + dp < p0)) prepared.newPhase = Phase::kFinished;
   prepared.dp = dp;
   return true;
 }
@@ -87,21 +90,21 @@ double closedEndTime(const GB& branch, double p0, double pe0, double p1, double 
   double y = p1 / pe1;
   if (!(y > 1.0)) y = 1.0;
   const double L = branch.length;
-  dt = std::sqrt(0.2962962962962963) * std::sqrt(branch.beta * L) * L * (acoshByLog(x) - acoshByLog(y));
+  dt = closedBlowDownTimeScale(branch.beta, L) * (acoshByLog(x) - acoshByLog(y));
   return branch.time + dt;
 }
 
 double phaseThreeStepTime(const GB& branch, double p0, double pe0, double p1, double pe1, double q, double dp,
-                          bool finishing, int& newPhase, double& dt) noexcept {
+                          bool finishing, Phase& newPhase, double& dt) noexcept {
   if (!(q > 0.0) && !branch.choked) return closedEndTime(branch, p0, pe0, p1, pe1, dt);
 
   const double R0 = frictionIntegralFactor(p0, pe0, q);
   const double R1 = frictionIntegralFactor(p1, pe1, q);
   // A fed branch that ends its blow-down holds its limit state for ever: the
   // supply keeps it flowing, so it never finishes at a finite time.
-  const bool fedBranchEnds = newPhase == 4 && q > 0.0;
+  const bool fedBranchEnds = newPhase == Phase::kFinished && q > 0.0;
   if (finishing || fedBranchEnds || !(R1 < kInfiniteThreshold)) {
-    newPhase = 4;
+    newPhase = Phase::kFinished;
     if (q == 0.0) return closedEndTime(branch, p0, pe0, p1, pe1, dt);
     dt = kInfinite;
     return kInfinite;
@@ -122,11 +125,11 @@ bool evolv3(GB& branch, double& dp) {
   const double p1 = p0 + prepared.dp;
   const double pe0 = branch.exit.p;
   const double pe1 = prepared.exit.p;
-  const double q = branch.q();
+  const double q = branchQ(branch);
   const double Gu = branch.upstream.G;
   const bool dechoked = branch.choked && !prepared.choked;
 
-  int newPhase = prepared.newPhase;
+  Phase newPhase = prepared.newPhase;
   double dt = 0.0;
   const double newTime = phaseThreeStepTime(branch, p0, pe0, p1, pe1, q, prepared.dp, prepared.finishing,
                                             newPhase, dt);
@@ -138,7 +141,7 @@ bool evolv3(GB& branch, double& dp) {
   branch.phase = newPhase;
   branch.upstream = newUpstream;
   branch.exit.copyValues(prepared.exit);
-  branch.massPerUnitArea = branch.massPerUnitAreaOfBranch();
+  branch.massPerUnitArea = massPerUnitAreaOf(branch);
   if (branch.hasInflow) {
     if (isInfinite(branch.time)) {
       branch.massInflowPerUnitArea = kInfinite;
@@ -148,13 +151,13 @@ bool evolv3(GB& branch, double& dp) {
   }
   branch.choked = prepared.choked;
 
-  // When the breach has just stopped choking the outflow changes quickly:
-  // take the next step no longer than a tenth of the distance to the limit.
   double next = prepared.dp;
   if (dechoked) {
     const double limit = lowestFarEndPressure(Gu, q, pe1);
     const double dd = p1 - limit;
-    if (dd > 0.0 && std::fabs(10.0 * next) > dd) next = -dd / 10.0;
+    if (dd > 0.0 && std::fabs(kStepsToTheLimitAfterDechoking * next) > dd) {
+      next = -dd / kStepsToTheLimitAfterDechoking;
+    }
   }
   dp = next;
   return true;

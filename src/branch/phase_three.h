@@ -1,16 +1,22 @@
 #pragma once
 
-#include "branch/branch.h"
+#include "model/branch_state.h"
 
 namespace vorl {
 
-// The parts of a phase-three step (blow-down of a branch whose front has
-// reached the far end), declared for the step itself and its tests.
+// Phase three: the blow-down of a branch whose front has reached the far end.
+
+// The far-end pressure falls by -dp; dp is rewritten with the step proposed
+// for the next call. False when the far end is not above the exit (the
+// branch may move to phase 4). Writes nothing before its last raise.
+bool evolv3(GB& branch, double& dp);
+
+// The parts of a step, declared for the step itself and its tests.
 
 // What the preparation of a step works out before anything is written.
 struct PhaseThreePreparation {
   double dp = 0.0;         // the step as prepared (Pa, negative)
-  int newPhase = 0;        // the phase after the step
+  Phase newPhase = Phase::kBlowDown;  // the phase after the step
   GS exit;                 // the new breach record
   bool finishing = false;  // the step ends on the lowest reachable far-end pressure
   bool choked = false;     // the new breach record is choked
@@ -39,6 +45,6 @@ double closedEndTime(const GB& branch, double p0, double pe0, double p1, double 
 // p of the friction integral with inflow or choked outflow, else the closed
 // form. May set newPhase to 4 (time undefined, or the last step); sets dt.
 double phaseThreeStepTime(const GB& branch, double p0, double pe0, double p1, double pe1, double q, double dp,
-                          bool finishing, int& newPhase, double& dt) noexcept;
+                          bool finishing, Phase& newPhase, double& dt) noexcept;
 
 }  // namespace vorl

@@ -1,11 +1,13 @@
+#include "branch/phase_two.h"
+
 #include <cmath>
 
+#include "branch/branch_mass.h"
 #include "branch/choke.h"
 #include "branch/flow_relations.h"
-#include "branch/phase_dispatch.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
-#include "model/process_settings.h"
+#include "core/constants.h"
+#include "core/process_settings.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 
@@ -34,25 +36,27 @@ bool evolv2(GB& branch, double dq) {
   const double L = branch.length;
   const double q = GFq(branch.upstream, branch.beta, L);
   if (q > 0.0) return false;
-  if (std::fabs(q) * 1e-13 > std::fabs(dq)) return false;  // negligible step
+  if (std::fabs(q) * kNegligibleRatio > std::fabs(dq)) return false;
   double q1 = q + dq;
+  Phase newPhase = branch.phase;
   if (!(q1 < 0.0)) {
     // The far-end flow comes to rest within this step: end exactly there.
     q1 = 0.0;
     dq = -q;
-    branch.phase = 3;
+    newPhase = Phase::kBlowDown;
   }
 
   const double p0 = branch.upstream.p;
   const double pa = branch.pa();
   if (p0 < pa) {
-    throw VORLERROR(1003, "evolv2", "far-end pressure " + numberText(p0) + " Pa is below the ambient pressure " +
-                                        numberText(pa) + " Pa");
+    throw VORLERROR(
+        VORL_E_DECAY_BELOW_AMBIENT, "evolv2",
+        "far-end pressure " + numberText(p0) + " Pa is below the ambient pressure " + numberText(pa) + " Pa");
   }
   const double pe = pa;
   const PressurePeak peak = peakForOutflow(L, p0, pe, q1 * q1);
 
-  GS S(branch.upstream.gas, pa, branch.breachFluxWithoutInflow(peak.pressure, pa, peak.distanceFromBreach));
+  GS S(branch.upstream.gas, pa, breachFluxWithoutInflow(branch, peak.pressure, pa, peak.distanceFromBreach));
   bool choked = false;
   if (chokeModelAllowed) choked = chokeCheck(S, peak.pressure, branch.orificeAperture);
   const double Ge = S.G;
@@ -68,18 +72,16 @@ bool evolv2(GB& branch, double dq) {
   const double Gu1 = f1 / a2;
 
   const double H = (q + q1) * dq;  // q1^2 - q^2
-  double dt = kInfinite;
-  if (E1 > 0.0 && E0 > 0.0) {
-    dt = -(H / 2.0) * (1.0 / E0 + 1.0 / E1) * L / (6.0 * p0);
-    branch.time += dt;
-  } else {
-    branch.time = kInfinite;
-  }
+  const bool timeDefined = E1 > 0.0 && E0 > 0.0;
+  const double dt = timeDefined ? -(H / 2.0) * (1.0 / E0 + 1.0 / E1) * L / (6.0 * p0) : kInfinite;
 
+  // Nothing is written before this point, so a raise leaves the branch as it was.
+  branch.time = timeDefined ? branch.time + dt : kInfinite;
+  branch.phase = newPhase;
   branch.upstream.G = Gu1;
   branch.exit.copyValues(S);
   branch.lengthToPressurePeak = peak.distanceFromBreach;
-  branch.massPerUnitArea = branch.massPerUnitAreaOfBranch();
+  branch.massPerUnitArea = massPerUnitAreaOf(branch);
   if (isInfinite(branch.time)) {
     branch.massInflowPerUnitArea = -kInfinite;
   } else {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "companion/property_library.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 namespace {
@@ -84,7 +84,7 @@ JetGas jetGasOf(const KIV* properties, int material, double molarMassSet, double
     return gas;
   }
   if (!(molarMassSet > 0.0)) {
-    throw VORLERROR(5, "atmexCalc",
+    throw VORLERROR(VORL_E_MISSING_DATA, "atmexCalc",
                     "the expansion has no molar mass for material " + std::to_string(material));
   }
   gas.molarMass = molarMassSet;
@@ -104,21 +104,21 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
                                double temperature, double velocity, int material,
                                ATMOSEXPDATA& result) const {
   result = ATMOSEXPDATA{};
-  result.d1 = temperature;
+  result.temperature = temperature;
   result.vapourTemperature = temperature;
   // No flow expands nothing.
   if (!(velocity > 0.0)) return;
   // An undefined velocity stays undefined.
   if (isInfinite(velocity)) {
-    result.d0 = kInfinite;
+    result.velocity = kInfinite;
     return;
   }
   if (method_ != kConservation && method_ != kIsentropic && method_ != kMomentumIsothermal) {
-    throw VORLERROR(13, "atmexCalc",
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "atmexCalc",
                     "expansion method " + std::to_string(method_) + " is not 0, 1 or 2");
   }
   if (!(temperature > 0.0) || !std::isfinite(temperature)) {
-    throw VORLERROR(13, "atmexCalc",
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "atmexCalc",
                     "exit temperature " + numberText(temperature) + " K is not above 0");
   }
   const double saturation =
@@ -159,9 +159,8 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
 
   const bool twoPhase = gas.condensable && method_ != kMomentumIsothermal && tf < gas.saturationTemperature;
   if (!twoPhase) {
-    result.d0 = ufVapour;
-    result.d1 = tfVapour;
-    result.d2 = 0.0;
+    result.velocity = ufVapour;
+    result.temperature = tfVapour;
     result.density = pa * gas.molarMass / (kUniversalGasConstant * tfVapour);
     result.areaRatio = rhoE * ue / (result.density * ufVapour);
     return;
@@ -211,9 +210,14 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
   const double hole = orificeDiameter();
   if (hole > 0.0 && drop > hole) drop = hole;
 
-  result.d0 = uf;
-  result.d1 = -liquid;
-  result.d2 = drop;
+  result.velocity = uf;
+  result.temperature = ts;
+  result.twoPhase = true;
+  // An entropy balance of data whose cp, cp/cv and gas constant disagree a
+  // little can give a fraction a hair below 0 just under saturation: no
+  // liquid forms.
+  result.liquidFraction = liquid > 0.0 ? liquid : 0.0;
+  result.dropSize = drop;
   result.density = 1.0 / specificVolume;
   result.areaRatio = uf > 0.0 ? rhoE * ue / (result.density * uf) : kInfinite;
 }

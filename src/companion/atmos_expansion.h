@@ -7,17 +7,18 @@ namespace vorl {
 class KIV;
 
 // State of the released jet after it has expanded to ambient pressure. The
-// first three fields are what the post-flash queries read.
+// first five fields are what the post-flash queries read.
 struct ATMOSEXPDATA {
-  double d0 = 0.0;  // velocity after the expansion, m/s
-  double d1 = 0.0;  // temperature after the expansion (K) when > 0; otherwise
-                    // minus the liquid fraction of a two-phase state
-  double d2 = 0.0;  // drop size (m) of a two-phase state, 0 otherwise
+  double velocity = 0.0;        // m/s after the expansion
+  double temperature = 0.0;     // K after the expansion: the saturation temperature at ambient pressure when two-phase
+  bool twoPhase = false;        // the jet ends as vapour and liquid
+  double liquidFraction = 0.0;  // mass fraction of liquid of a two-phase state, 0 otherwise
+  double dropSize = 0.0;        // m, of a two-phase state, 0 otherwise
   // Further results; density and area ratio are 0 when nothing expanded (no
   // flow, undefined velocity).
   double density = 0.0;            // kg/m3 of the expanded jet, liquid and vapour together
   double areaRatio = 0.0;          // expanded jet area over exit area, from mass conservation
-  double vapourTemperature = 0.0;  // K the jet would reach staying vapour (d1 when single-phase)
+  double vapourTemperature = 0.0;  // K the jet would reach staying vapour (the temperature when single-phase)
 };
 
 // Settings of the expansion of the released jet from its exit state to

@@ -14,19 +14,19 @@ double orderKey(double value) noexcept {
 
 }  // namespace
 
-void VALVE::valvePlace(int branch, double distanceFromBreach) noexcept {
+void VALVE::valvePlace(BranchId branch, double distanceFromBreach) noexcept {
   branch_ = branch;
   distanceFromBreach_ = distanceFromBreach;
   open_ = true;
 }
 
-VALVESET::BranchOrder* VALVESET::orderOf(int branch) noexcept {
-  if (branch == kBranchA) return &orders_[0];
-  if (branch == kBranchB) return &orders_[1];
+VALVESET::BranchOrder* VALVESET::orderOf(BranchId branch) noexcept {
+  if (branch == BranchId::kA) return &orders_[0];
+  if (branch == BranchId::kB) return &orders_[1];
   return nullptr;
 }
 
-const VALVESET::BranchOrder* VALVESET::orderOf(int branch) const noexcept {
+const VALVESET::BranchOrder* VALVESET::orderOf(BranchId branch) const noexcept {
   return const_cast<VALVESET*>(this)->orderOf(branch);
 }
 
@@ -36,9 +36,9 @@ void VALVESET::valvesBranchInfoSet(double /*pipeLength*/, double breachLocation)
     VALVE& valve = valves[i];
     const double position = valve.valvePosition();
     if (position <= breachLocation) {
-      valve.valvePlace(kBranchA, breachLocation - position);
+      valve.valvePlace(BranchId::kA, breachLocation - position);
     } else {
-      valve.valvePlace(kBranchB, position - breachLocation);
+      valve.valvePlace(BranchId::kB, position - breachLocation);
     }
     BranchOrder& order = *orderOf(valve.valveBranch());
     order.byClosure.push_back(i);
@@ -84,7 +84,7 @@ void VALVESET::shut(std::size_t index) noexcept {
   --order.open;
 }
 
-VALVE* VALVESET::valveEvent(int branch, double t) noexcept {
+VALVE* VALVESET::valveEvent(BranchId branch, double t) noexcept {
   BranchOrder* order = orderOf(branch);
   if (order == nullptr || order->byClosure.empty()) return nullptr;
   const std::size_t p = firstOpenFrom(*order, 0);
@@ -93,7 +93,7 @@ VALVE* VALVESET::valveEvent(int branch, double t) noexcept {
   return earliest.valveClosureTime() <= t ? &earliest : nullptr;
 }
 
-VALVE* VALVESET::valveEventNext(int branch, double t) noexcept {
+VALVE* VALVESET::valveEventNext(BranchId branch, double t) noexcept {
   BranchOrder* order = orderOf(branch);
   if (order == nullptr || order->byClosure.empty()) return nullptr;
   const auto from = std::partition_point(order->byClosure.begin(), order->byClosure.end(), [&](std::size_t i) {
@@ -105,7 +105,7 @@ VALVE* VALVESET::valveEventNext(int branch, double t) noexcept {
   return next.valveClosureTime() >= t ? &next : nullptr;
 }
 
-bool VALVESET::valvesRemainToShut(int branch) const noexcept {
+bool VALVESET::valvesRemainToShut(BranchId branch) const noexcept {
   const BranchOrder* order = orderOf(branch);
   return order != nullptr && order->open > 0;
 }

@@ -3,10 +3,9 @@
 #include <cstddef>
 #include <vector>
 
-namespace vorl {
+#include "core/enums.h"
 
-// Branch numbers, shared by the branch state and the valve set.
-enum BRANCH : int { kBranchA = 1, kBranchB = 2, kWholePipe = 3 };
+namespace vorl {
 
 // An isolation valve: where it sits on the pipe and when it shuts after the breach.
 class VALVE {
@@ -19,18 +18,18 @@ class VALVE {
   double valvePosition() const noexcept { return position_; }
   double valveClosureTime() const noexcept { return closureTime_; }
   double valveDistanceFromBreach() const noexcept { return distanceFromBreach_; }
-  int valveBranch() const noexcept { return branch_; }
+  BranchId valveBranch() const noexcept { return branch_; }
   bool valveIsOpen() const noexcept { return open_; }
 
   void valveClose() noexcept { open_ = false; }
   // Places the valve on a branch at a distance from the breach and reopens it.
-  void valvePlace(int branch, double distanceFromBreach) noexcept;
+  void valvePlace(BranchId branch, double distanceFromBreach) noexcept;
 
  private:
   double position_;
   double closureTime_;
   double distanceFromBreach_ = 0.0;
-  int branch_ = 0;
+  BranchId branch_ = BranchId::kWholePipe;  // not placed on a branch yet
   bool open_ = true;
 };
 
@@ -53,12 +52,12 @@ class VALVESET {
 
   // Among the open valves of the branch whose closure time has come by t, the
   // earliest closing (ties: the first added); null when there is none.
-  VALVE* valveEvent(int branch, double t) noexcept;
+  VALVE* valveEvent(BranchId branch, double t) noexcept;
   // Among the open valves of the branch closing at or after t, the earliest
   // (ties: the first added); null when there is none.
-  VALVE* valveEventNext(int branch, double t) noexcept;
+  VALVE* valveEventNext(BranchId branch, double t) noexcept;
   // An open valve of the branch exists.
-  bool valvesRemainToShut(int branch) const noexcept;
+  bool valvesRemainToShut(BranchId branch) const noexcept;
 
   // Shuts the valve and every open valve of its branch farther from the
   // breach: the shut valve has isolated them from the breach for good.
@@ -78,8 +77,8 @@ class VALVESET {
     std::size_t farthestUnshut = 0;       // byDistance from here on is shut (or has no distance)
     std::size_t open = 0;                 // open valves of the branch
   };
-  BranchOrder* orderOf(int branch) noexcept;
-  const BranchOrder* orderOf(int branch) const noexcept;
+  BranchOrder* orderOf(BranchId branch) noexcept;
+  const BranchOrder* orderOf(BranchId branch) const noexcept;
   // The first open valve at or after place p of the closure order.
   std::size_t firstOpenFrom(BranchOrder& order, std::size_t p) noexcept;
   void shut(std::size_t valve) noexcept;

@@ -7,9 +7,9 @@ namespace vorl {
 void reportUnexpected(const std::exception* error) noexcept {
   try {
     if (dynamic_cast<const std::bad_alloc*>(error) != nullptr) {
-      reportError(VORLERROR(1, "memory", "out of memory"));
+      reportError(VORLERROR(VORL_E_INTERNAL, "memory", "out of memory"));
     } else {
-      reportError(VORLERROR(1, "internal", std::string("internal failure: ") +
+      reportError(VORLERROR(VORL_E_INTERNAL, "internal", std::string("internal failure: ") +
                                                (error != nullptr ? error->what() : "unknown")));
     }
   } catch (...) {
@@ -19,10 +19,11 @@ void reportUnexpected(const std::exception* error) noexcept {
 void reportNullHandle(VorlHandle handle) noexcept {
   try {
     if (handle == nullptr) {
-      reportError(VORLERROR(2, nullptr));
+      reportError(VORLERROR(VORL_E_NO_MODEL, nullptr));
     } else {
-      reportError(VORLERROR(2, nullptr, "no model: the handle is not that of a live model (deleted, or not made "
-                                        "by this library)"));
+      reportError(VORLERROR(VORL_E_NO_MODEL, nullptr,
+                            "no model: the handle is not that of a live model (deleted, or not made "
+                            "by this library)"));
     }
   } catch (...) {
   }

@@ -5,9 +5,10 @@
 #include <utility>
 
 #include "companion/error_log.h"
+#include "companion/reporting.h"
+#include "core/vorl_error.h"
 #include "interface/fp_guard.h"
 #include "interface/handle_registry.h"
-#include "interface/vorl_error.h"
 #include "model/vorl.h"
 #include "vorl.h"
 

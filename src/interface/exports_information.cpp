@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "branch/flow_relations.h"
 #include "interface/export_frame.h"
-#include "model/input_checks.h"
+#include "model/argument_checks.h"
 #include "model/ideal_gas.h"
 
 #if defined(_WIN32)
@@ -30,10 +31,7 @@ constexpr const char* kAuthor = "Peter Orrin";
 
 // acosh, taken as 0 below 1 (a pressure below ambient has nothing left to
 // release) and for a ratio that is not a number.
-double acoshOrZero(double x) noexcept {
-  if (!(x >= 1.0)) return 0.0;
-  return std::log(x + std::sqrt(x * x - 1.0));
-}
+double acoshOrZero(double x) noexcept { return x >= 1.0 ? acoshByLog(x) : 0.0; }
 
 }  // namespace
 
@@ -52,7 +50,7 @@ VORL_API void VORL_CALL AboutBrimlow(void) {
 #if defined(_WIN32)
 VORL_API VorlString VORL_CALL Author(void) {
   VorlString text = SysAllocString(L"Peter Orrin");
-  if (text == nullptr) reportError(VORLERROR(1, "Author", "out of memory for the author text"));
+  if (text == nullptr) reportError(VORLERROR(VORL_E_INTERNAL, "Author", "out of memory for the author text"));
   return text;
 }
 
@@ -63,7 +61,7 @@ VORL_API VorlString VORL_CALL Author(void) {
   const std::size_t size = std::strlen(kAuthor) + 1;
   char* text = static_cast<char*>(std::malloc(size));
   if (text == nullptr) {
-    reportError(VORLERROR(1, "Author", "out of memory for the author text"));
+    reportError(VORLERROR(VORL_E_INTERNAL, "Author", "out of memory for the author text"));
     return nullptr;
   }
   std::memcpy(text, kAuthor, size);
@@ -74,28 +72,30 @@ VORL_API void VORL_CALL VorlStringFree(VorlString text) { std::free(text); }
 #endif
 
 // Closed-form pressure history of a friction-dominated isothermal blow-down:
-// with beta = 2 f / (T R D) and the time scale s = L sqrt(8 beta L / 27), the
-// pipe pressure falls from p0 to p at t = s (acosh(p0/pa) - acosh(p/pa)).
+// with beta = 2 f / (T R D) and the time scale of a closed-end blow-down
+// (the one phase three uses), the pipe pressure falls from p0 to p at
+// t = s (acosh(p0/pa) - acosh(p/pa)).
 VORL_API void VORL_CALL AnalyticComparison(double length, double temperature, double fanning,
                                            double diameter, double molecularWeight,
                                            double initialPressure, double ambientPressure,
                                            double* pressures, double* times, int count) {
   guarded([&] {
     constexpr const char* kTag = "AnalyticComparison";
-    checkArgument(kCodeComparisonCount, count, kTag);
-    if (pressures == nullptr || times == nullptr) throw VORLERROR(5, kTag, "an output array is null");
-    checkArgument(kCodeComparisonLength, length, kTag);
-    checkArgument(kCodeComparisonTemperature, temperature, kTag);
-    checkArgument(kCodeComparisonFanning, fanning, kTag);
-    checkArgument(kCodeComparisonDiameter, diameter, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_COUNT, count, kTag);
+    if (pressures == nullptr || times == nullptr) throw VORLERROR(VORL_E_MISSING_DATA, kTag, "an output array is null");
+    checkArgument(VORL_E_INVALID_COMPARISON_LENGTH, length, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_TEMPERATURE, temperature, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_FANNING, fanning, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_DIAMETER, diameter, kTag);
     const IG gas(molecularWeight);  // 13 "IGCTOR" unless above 0
     if (!std::isfinite(molecularWeight)) {
-      throw VORLERROR(13, "IGCTOR", "molecular weight " + numberText(molecularWeight) + " kg/kmol is not finite");
+      throw VORLERROR(VORL_E_NOT_POSITIVE, "IGCTOR",
+                      "molecular weight " + numberText(molecularWeight) + " kg/kmol is not finite");
     }
-    checkArgument(kCodeComparisonInitialPressure, initialPressure, kTag);
-    checkArgument(kCodeComparisonAmbientPressure, ambientPressure, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE, initialPressure, kTag);
+    checkArgument(VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE, ambientPressure, kTag);
     const double beta = 2.0 * fanning / (temperature * gas.gasConstant() * diameter);
-    const double timeScale = length * std::sqrt(8.0 * beta * length / 27.0);
+    const double timeScale = closedBlowDownTimeScale(beta, length);
     const double c0 = acoshOrZero(initialPressure / ambientPressure);
     for (int i = 0; i < count; ++i) {
       const double p = initialPressure -

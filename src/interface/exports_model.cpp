@@ -2,16 +2,24 @@
 #include <memory>
 
 #include "interface/export_frame.h"
+#include "run/model_setup.h"
 
 using namespace vorl;
 
 namespace {
 
-// Allocates and constructs a model; a failed allocation (code 1) or
-// construction is logged and gives a null handle with nothing kept.
+// Allocates and constructs a model with its steady flow; a failed
+// allocation (code 1) or construction is logged and gives a null handle with
+// nothing kept.
 template <class Argument>
 VorlHandle createModel(Argument argument) noexcept {
-  return guarded(VorlHandle{nullptr}, [&] { return handles::add(std::make_unique<VORL>(argument)); });
+  return guarded(VorlHandle{nullptr}, [&] { return handles::add(newModel(argument)); });
+}
+
+// A setter export: the input table's writer (the steady flow rebuilt after an
+// input of it).
+void setInputOf(VorlHandle handle, InputId id, double value) noexcept {
+  withModel(handle, [&](VORL& m) { setInput(m, id, value); });
 }
 
 }  // namespace
@@ -37,79 +45,82 @@ VORL_API void VORL_CALL VorlModelDelete(VorlHandle* handle) {
 }
 
 VORL_API void VORL_CALL VorlAmbientTemperatureSet(VorlHandle model, double temperature) {
-  withModel(model, [&](VORL& m) { m.ambientTemperatureSet(temperature); });
+  setInputOf(model, InputId::kAmbientTemperature, temperature);
 }
 
 VORL_API void VORL_CALL VorlAmbientPressureSet(VorlHandle model, double pressure) {
-  withModel(model, [&](VORL& m) { m.ambientPressureSet(pressure); });
+  setInputOf(model, InputId::kAmbientPressure, pressure);
 }
 
 VORL_API void VORL_CALL VorlAmbientHumiditySet(VorlHandle model, double humidity) {
-  withModel(model, [&](VORL& m) { m.ambientHumiditySet(humidity); });
+  setInputOf(model, InputId::kAmbientHumidity, humidity);
 }
 
 VORL_API void VORL_CALL VorlAmbientMolecularWeightSet(VorlHandle model, double molecularWeight) {
-  withModel(model, [&](VORL& m) { m.ambientMolecularWeightSet(molecularWeight); });
+  setInputOf(model, InputId::kAirMolecularWeight, molecularWeight);
 }
 
 VORL_API void VORL_CALL VorlPipeDiameterSet(VorlHandle model, double diameter) {
-  withModel(model, [&](VORL& m) { m.pipeDiameterSet(diameter); });
+  setInputOf(model, InputId::kPipeDiameter, diameter);
 }
 
 VORL_API void VORL_CALL VorlPipeLengthSet(VorlHandle model, double length) {
-  withModel(model, [&](VORL& m) { m.pipeLengthSet(length); });
+  setInputOf(model, InputId::kPipeLength, length);
 }
 
 VORL_API void VORL_CALL VorlOrificeApertureSet(VorlHandle model, double aperture) {
-  withModel(model, [&](VORL& m) { m.orificeApertureSet(aperture); });
+  setInputOf(model, InputId::kAperture, aperture);
 }
 
 VORL_API void VORL_CALL VorlTotalInflowSet(VorlHandle model, double inflow) {
-  withModel(model, [&](VORL& m) { m.totalInflowSet(inflow); });
+  setInputOf(model, InputId::kTotalInflow, inflow);
 }
 
 VORL_API void VORL_CALL VorlPipeBreachLocationSet(VorlHandle model, double location) {
-  withModel(model, [&](VORL& m) { m.breachLocationSet(location); });
+  setInputOf(model, InputId::kBreachLocation, location);
 }
 
 VORL_API void VORL_CALL VorlUpstreamPressureSet(VorlHandle model, double pressure) {
-  withModel(model, [&](VORL& m) { m.upstreamPressureSet(pressure); });
+  setInputOf(model, InputId::kUpstreamPressure, pressure);
 }
 
 VORL_API void VORL_CALL VorlPipeRoughnessSet(VorlHandle model, double roughness) {
-  withModel(model, [&](VORL& m) { m.pipeRoughnessSet(roughness); });
+  setInputOf(model, InputId::kPipeRoughness, roughness);
 }
 
 VORL_API void VORL_CALL VorlGasTemperatureSet(VorlHandle model, double temperature) {
-  withModel(model, [&](VORL& m) { m.gasTemperatureSet(temperature); });
+  setInputOf(model, InputId::kGasTemperature, temperature);
 }
 
 VORL_API void VORL_CALL VorlAtmosExpanMethodSet(VorlHandle model, int method) {
-  withModel(model, [&](VORL& m) { m.atmosExpansion().ExpMethodSet(method); });
+  setInputOf(model, InputId::kExpansionMethod, method);
 }
 
 VORL_API void VORL_CALL VorlAtmosExpanWeNumSet(VorlHandle model, double weberNumber) {
-  withModel(model, [&](VORL& m) { m.atmosExpansion().WeberNumSet(weberNumber); });
+  setInputOf(model, InputId::kWeberNumber, weberNumber);
 }
 
 VORL_API void VORL_CALL VorlAtmosExpanMaxVelSet(VorlHandle model, double velocity) {
-  withModel(model, [&](VORL& m) { m.atmosExpansion().MaxVelocitySet(velocity); });
+  setInputOf(model, InputId::kMaxVelocity, velocity);
 }
 
 VORL_API void VORL_CALL VorlAtmosExpanMinDropSet(VorlHandle model, double size) {
-  withModel(model, [&](VORL& m) { m.atmosExpansion().MinDropSizeSet(size); });
+  setInputOf(model, InputId::kMinDropSize, size);
 }
 
 VORL_API void VORL_CALL VorlAtmosExpanMaxDropSet(VorlHandle model, double size) {
-  withModel(model, [&](VORL& m) { m.atmosExpansion().MaxDropSizeSet(size); });
+  setInputOf(model, InputId::kMaxDropSize, size);
 }
 
 VORL_API void VORL_CALL VorlAtmosExpanHoleSizeSet(VorlHandle model, double diameter, double aperture) {
-  withModel(model, [&](VORL& m) { m.atmosExpansion().HoleDiameterSet(diameter, aperture); });
+  withModel(model, [&](VORL& m) {
+    setInput(m, InputId::kHoleDiameter, diameter);
+    setInput(m, InputId::kHoleAperture, aperture);
+  });
 }
 
 VORL_API void VORL_CALL VorlAtmosExpanPhaseFlagSet(VorlHandle model, int flag) {
-  withModel(model, [&](VORL& m) { m.atmosExpansion().InitialPhaseFlagSet(flag); });
+  setInputOf(model, InputId::kPhaseFlag, flag);
 }
 
 VORL_API double VORL_CALL VorlFanning(VorlHandle model) {

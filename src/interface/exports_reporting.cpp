@@ -1,27 +1,15 @@
 // Process-wide switches and the error log of the C interface.
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "companion/error_log.h"
+#include "core/codes.h"
+#include "core/process_settings.h"
 #include "interface/export_frame.h"
-#include "model/process_settings.h"
+#include "interface/text_copy.h"
 
 using namespace vorl;
 
 namespace {
-
-// Copies text into the host's buffer, NUL-terminated and cut to fit; returns
-// the text's full length.
-int copyText(const std::string& text, char* buffer, int size) noexcept {
-  if (buffer != nullptr && size > 0) {
-    const std::size_t room = static_cast<std::size_t>(size) - 1;
-    const std::size_t n = std::min(room, text.size());
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
-  }
-  return static_cast<int>(text.size());
-}
 
 // Entry i of the log, or false when i is out of range.
 bool logEntry(int index, ErrorLogEntry* out) {
@@ -33,7 +21,7 @@ bool logEntry(int index, ErrorLogEntry* out) {
 extern "C" {
 
 VORL_API void VORL_CALL VorlSetBrimlowMessageBoxWarningLevel(int level) {
-  MODELERROR::eMessageBoxWarningLevelSet(level);
+  messageBoxWarningLevel = level;
 }
 
 VORL_API void VORL_CALL VorlChokeModelAllow(VorlBool allow) { chokeModelAllowed = allow != 0; }
@@ -71,6 +59,13 @@ VORL_API int VORL_CALL VorlErrorLogRepeatCount(int index) {
   return guarded(0, [&] {
     ErrorLogEntry entry;
     return logEntry(index, &entry) ? entry.repeats : 0;
+  });
+}
+
+VORL_API int VORL_CALL VorlCodeText(int code, char* buffer, int size) {
+  return guarded(-1, [&] {
+    const char* text = codeText(code);
+    return text != nullptr ? copyText(text, buffer, size) : -1;
   });
 }
 

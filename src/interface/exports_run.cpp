@@ -3,6 +3,7 @@
 
 #include "interface/export_frame.h"
 #include "run/debug_output.h"
+#include "run/model_setup.h"
 #include "run/output_grid.h"
 #include "run/run_driver.h"
 
@@ -15,14 +16,7 @@ VORL_API int VORL_CALL VorlRun(VorlHandle model) {
 }
 
 VORL_API void VORL_CALL VorlTimeDivisionSet(VorlHandle model, int division) {
-  withModel(model, [&](VORL& m) {
-    if (division <= 1) {
-      throw VORLERROR(364, "VorlTimeDivisionSet", "time division " + std::to_string(division) +
-                                                      " is ignored (valid: 2 or more); the division stays " +
-                                                      std::to_string(m.timeDivision()));
-    }
-    m.timeDivisionSet(division);
-  });
+  withModel(model, [&](VORL& m) { setInput(m, InputId::kTimeDivision, division); });
 }
 
 VORL_API void VORL_CALL VorlValveAdd(VorlHandle model, double position, double closureTime) {
@@ -30,7 +24,7 @@ VORL_API void VORL_CALL VorlValveAdd(VorlHandle model, double position, double c
 }
 
 VORL_API void VORL_CALL VorlValvesActivate(VorlHandle model, VorlBool active) {
-  withModel(model, [&](VORL& m) { m.pipeSet().valvesActive = active != 0; });
+  withModel(model, [&](VORL& m) { setInput(m, InputId::kValvesActive, active != 0 ? 1.0 : 0.0); });
 }
 
 VORL_API void VORL_CALL VorlValvesDelete(VorlHandle model) {
@@ -50,7 +44,7 @@ namespace {
 // An output time that does not exist answers -1.0, and says why.
 void reportIfNoOutputTime(const OutputTimes& grid, int index) {
   if (index >= 0 && index < grid.count()) return;
-  reportError(VORLERROR(4, "vlOutT", "output time index " + std::to_string(index) + " is outside the " +
+  reportError(VORLERROR(VORL_E_INDEX, "vlOutT", "output time index " + std::to_string(index) + " is outside the " +
                                          std::to_string(grid.count()) + " output times"));
 }
 
@@ -93,7 +87,7 @@ VORL_API int VORL_CALL VorlPipeOutputMaxSteps(VorlHandle model) {
 }
 
 VORL_API void VORL_CALL VorlPipeOutputMaxStepsSet(VorlHandle model, int maxSteps) {
-  withModel(model, [&](VORL& m) { m.outputTimes().outputMaxSteps = maxSteps; });
+  withModel(model, [&](VORL& m) { setInput(m, InputId::kOutputMaxSteps, maxSteps); });
 }
 
 }  // extern "C"

@@ -4,9 +4,10 @@
 // output times into the host's arrays, and deletes the model.
 #include <algorithm>
 
+#include "core/process_settings.h"
 #include "interface/export_frame.h"
-#include "interface/input_validation.h"
-#include "model/process_settings.h"
+#include "model/inputs.h"
+#include "run/model_setup.h"
 #include "run/run_driver.h"
 
 using namespace vorl;
@@ -104,35 +105,6 @@ void OutputTableFill(VorlHandle model, int mode, int a, int b, int maxSteps, con
   }
 }
 
-// Sets every input on the model, in a fixed order; a failure is raised.
-void setInputs(VORL& m, const int* flags, const double* inputs, int valveCount, const double* valveFirst,
-               const double* valveSecond, int timeDivision, int maxSteps) {
-  m.outputTimes().outputMaxSteps = maxSteps;
-  m.ambientTemperatureSet(inputs[0]);
-  m.ambientPressureSet(inputs[1]);
-  m.ambientHumiditySet(inputs[2]);
-  m.ambientMolecularWeightSet(inputs[10]);
-  m.pipeDiameterSet(inputs[8]);
-  m.pipeRoughnessSet(inputs[9]);
-  m.pipeLengthSet(inputs[3]);
-  m.totalInflowSet(inputs[4]);
-  m.upstreamPressureSet(inputs[5]);
-  m.gasTemperatureSet(inputs[15]);
-  m.breachLocationSet(inputs[6]);
-  m.orificeApertureSet(inputs[7]);
-  m.pipeSet().valvesActive = flags[0] != 0;
-  ATMOSEXPANSION& expansion = m.atmosExpansion();
-  expansion.ExpMethodSet(flags[1]);
-  expansion.WeberNumSet(inputs[11]);
-  expansion.MaxVelocitySet(inputs[12]);
-  expansion.MinDropSizeSet(inputs[13]);
-  expansion.MaxDropSizeSet(inputs[14]);
-  expansion.HoleDiameterSet(inputs[8], inputs[7]);
-  expansion.InitialPhaseFlagSet(1);
-  for (int i = 0; i < valveCount; ++i) m.pipeSet().valves.valves.emplace_back(valveFirst[i], valveSecond[i]);
-  m.timeDivisionSet(timeDivision);
-}
-
 bool anyNull(std::initializer_list<const void*> pointers) {
   return std::any_of(pointers.begin(), pointers.end(), [](const void* p) { return p == nullptr; });
 }
@@ -170,30 +142,30 @@ VORL_API void VORL_CALL VorlGenericZel(
                bPostFlash1, bPostFlash2, bPostFlash3, bPostFlash4, outputSteps, pipeTime,
                pipePostFlashTemperature, pipePostFlashVelocity, pipePostFlashLiquid, pipePostFlashDrop, pipeMass,
                pipeMassInPipe, pipeMassExpelled, pipeExitFlux})) {
-    guarded([] { throw VORLERROR(5, "VorlGenericZel", "an argument pointer is null"); });
+    guarded([] { throw VORLERROR(VORL_E_MISSING_DATA, "VorlGenericZel", "an argument pointer is null"); });
     if (recordsA != nullptr) *recordsA = 0;
     if (recordsB != nullptr) *recordsB = 0;
     if (outputSteps != nullptr) *outputSteps = 0;
     return;
   }
   const int materialNumber = *material;
-  const int valves = *valveCount;
   const int division = *timeDivision;
   const int steps = *maxSteps;
+  const OneCallArrays arrays{flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount};
 
   truncateAtInfinite = true;
   VorlHandle model = VorlModelCreateZel(materialNumber);
 
   if (model != nullptr) {
     const bool checked = guarded(false, [&] {
-      VorlCheckInput(flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount);
+      checkOneCallInputs(arrays);
       return true;
     });
     if (!checked) VorlModelDelete(&model);
   }
   if (model != nullptr) {
     const bool set = withModel(model, false, [&](VORL& m) {
-      setInputs(m, flags, inputs, valves, valveFirst, valveSecond, division, steps);
+      setOneCallInputs(m, arrays);
       return true;
     });
     if (!set) VorlModelDelete(&model);

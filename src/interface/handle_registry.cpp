@@ -4,7 +4,7 @@
 #include <deque>
 #include <mutex>
 
-#include "interface/vorl_error.h"
+#include "core/vorl_error.h"
 #include "model/vorl.h"
 
 namespace vorl::handles {
@@ -62,7 +62,7 @@ std::uint64_t takeSlot(Registry& r) {
     r.freed.pop_front();
     return index;
   }
-  if (!fresh) throw VORLERROR(1, "VorlModelCreate", "no handle is left: too many models exist at once");
+  if (!fresh) throw VORLERROR(VORL_E_INTERNAL, "VorlModelCreate", "no handle is left: too many models exist at once");
   const std::uint64_t index = r.freshSlots;
   std::atomic<Slot*>& chunk = r.chunks[index / kChunkSlots];
   if (chunk.load(std::memory_order_relaxed) == nullptr) {

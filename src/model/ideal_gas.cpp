@@ -3,15 +3,15 @@
 #include <cmath>
 #include <string>
 
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
 
 namespace vorl {
 
 IG::IG(double molecularWeight)
     : molecularWeight_(molecularWeight), universalGasConstant_(kUniversalGasConstant), gasConstant_(0.0) {
   if (!(molecularWeight > 0.0)) {
-    throw VORLERROR(13, "IGCTOR",
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "IGCTOR",
                     "molecular weight " + numberText(molecularWeight) + " kg/kmol is not above 0");
   }
   gasConstant_ = kUniversalGasConstant / molecularWeight;
@@ -21,7 +21,7 @@ IIG::IIG(double molecularWeight, double temperature) : IG(molecularWeight), temp
 
 double IIG::v_p(double p) const {
   // A pressure that is not a number counts as 0: no volume can be given for it.
-  if (p == 0.0 || std::isnan(p)) throw VORLERROR(13, "IIGv_p", "specific volume asked at pressure 0");
+  if (p == 0.0 || std::isnan(p)) throw VORLERROR(VORL_E_NOT_POSITIVE, "IIGv_p", "specific volume asked at pressure 0");
   return a2() / p;
 }
 

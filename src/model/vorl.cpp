@@ -5,8 +5,10 @@
 #include <mutex>
 
 #include "companion/property_library.h"
-#include "interface/vorl_error.h"
-#include "model/constants.h"
+#include "companion/reporting.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
+#include "model/inputs.h"
 
 namespace vorl {
 namespace {
@@ -59,7 +61,8 @@ VORL::VORL(int material) : gasId_(material) {
     const double molecularWeight =
         sharedProperties()->kivMusPrp(material, kPropMolarMass, 0.0, 0.0, kPureComposition, 0);
     if (!(molecularWeight >= 0.5)) {
-      throw VORLERROR(15, "VORLCTOR", "material " + std::to_string(material) + " is not in the property library");
+      throw VORLERROR(VORL_E_UNKNOWN_MATERIAL, "VORLCTOR",
+                      "material " + std::to_string(material) + " is not in the property library");
     }
     finishConstruction(molecularWeight);
   } catch (...) {
@@ -80,11 +83,9 @@ VORL::VORL(SimpleGas simple) : gasId_(0) {
 }
 
 void VORL::finishConstruction(double molecularWeight) {
-  gas_ = std::make_unique<IIG>(molecularWeight, ambient_.temperature);
-  gasTemperature_ = ambient_.temperature;
+  gas_ = std::make_unique<IIG>(molecularWeight, 0.0);
   atmosExpansion_.MolarMassSet(molecularWeight);
-  Recompute();
-  timeDivision_ = 100;
+  applyInputDefaults(*this);
 }
 
 VORL::~VORL() {
@@ -95,23 +96,25 @@ VORL::~VORL() {
   wholePipe_.reset();
 }
 
-GBSQ* VORL::sequenceOf(int branch) noexcept {
-  if (branch == kBranchA) return sequenceA_.get();
-  if (branch == kBranchB) return sequenceB_.get();
+GBSQ* VORL::sequenceOf(BranchId branch) noexcept {
+  if (branch == BranchId::kA) return sequenceA_.get();
+  if (branch == BranchId::kB) return sequenceB_.get();
   return nullptr;
 }
 
-const GBSQ* VORL::sequenceOf(int branch) const noexcept {
+const GBSQ* VORL::sequenceOf(BranchId branch) const noexcept {
   return const_cast<VORL*>(this)->sequenceOf(branch);
 }
 
-GBSQ& VORL::requireSequence(int branch) {
+GBSQ& VORL::requireSequence(BranchId branch) {
   GBSQ* sequence = sequenceOf(branch);
-  if (sequence == nullptr) throw VORLERROR(3, "BAFH", "no results for this branch: the model has not been run");
+  if (sequence == nullptr) {
+    throw VORLERROR(VORL_E_NO_RESULTS, "BAFH", "no results for this branch: the model has not been run");
+  }
   return *sequence;
 }
 
-const GBSQ& VORL::requireSequence(int branch) const { return const_cast<VORL*>(this)->requireSequence(branch); }
+const GBSQ& VORL::requireSequence(BranchId branch) const { return const_cast<VORL*>(this)->requireSequence(branch); }
 
 void VORL::resetSequences() {
   for (std::unique_ptr<GBSQ>* sequence : {&sequenceA_, &sequenceB_}) {
@@ -127,28 +130,10 @@ void VORL::appendToSequence(const GB& state) {
   if (GBSQ* sequence = sequenceOf(state.branch)) sequence->append(state);
 }
 
-void VORL::ambientTemperatureSet(double value) {
-  ambient_.temperature = value;
-  Recompute();
-}
-
-void VORL::pipeDiameterSet(double value) {
-  pipeInterior_.DiameterSet(value);
-  Recompute();
-}
-
-void VORL::pipeRoughnessSet(double value) {
-  pipeInterior_.RoughnessSet(value);
-  Recompute();
-}
-
-// The whole-pipe branch carries the length it was built with, so a new length
-// rebuilds it: branches are never built on a stale length.
-void VORL::pipeLengthSet(double value) {
+void VORL::pipeLengthSet(double value) noexcept {
   pipeSet_.length = value;
   if (pipeSet_.breachLocation > value) pipeSet_.breachLocation = value;
   if (pipeSet_.breachAtEnd) pipeSet_.breachLocation = value;
-  Recompute();
 }
 
 void VORL::breachLocationSet(double value) {
@@ -157,74 +142,55 @@ void VORL::breachLocationSet(double value) {
     // Not a place on the pipe at all: kept as given, and the run refuses it.
   } else if (x < 0.0) {
     x = 0.0;
-    reportWarning(1001, "BLSet", "breach location " + numberText(value) + " m is below 0; 0 is used");
+    reportWarning(VORL_W_BREACH_CLAMPED, "BLSet", "breach location " + numberText(value) + " m is below 0; 0 is used");
   } else if (x > pipeSet_.length) {
     x = pipeSet_.length;
-    reportWarning(1001, "BLSet", "breach location " + numberText(value) + " m is beyond the pipe length " +
-                                     numberText(pipeSet_.length) + " m; the pipe end is used");
+    reportWarning(VORL_W_BREACH_CLAMPED, "BLSet",
+                  "breach location " + numberText(value) + " m is beyond the pipe length " +
+                      numberText(pipeSet_.length) + " m; the pipe end is used");
   }
   pipeSet_.breachLocation = x;
   pipeSet_.breachAtEnd = false;
 }
 
-void VORL::totalInflowSet(double value) {
-  pipeSet_.totalInflow = value;
-  Recompute();
-}
-
-void VORL::upstreamPressureSet(double value) {
-  pipeSet_.upstreamPressure = value;
-  Recompute();
-}
-
-void VORL::gasTemperatureSet(double value) {
+void VORL::gasTemperatureSet(double value) noexcept {
   gasTemperature_ = value;
   gas_->temperatureSet(value);
-  Recompute();
-}
-
-void VORL::Recompute() {
-  wholePipe_.reset();
-  const double p = pipeSet_.upstreamPressure;
-  const double Q = pipeSet_.totalInflow;
-  const double L = pipeSet_.length;
-  const double A = pipeInterior_.Area();
-  const double G = Q / A;
-  const double beta = Beta();
-  wholePipe_ = std::make_unique<GB>(&ambient_, gas_.get(), beta, L, A, p, G);
 }
 
 double VORL::Beta() const {
-  if (!gas_) throw VORLERROR(5, "vlBeta", "the model has no gas");
+  if (!gas_) throw VORLERROR(VORL_E_MISSING_DATA, "vlBeta", "the model has no gas");
   const double f = pipeInterior_.Fanning();
   const double D = pipeInterior_.Diameter();
   const double a2 = gas_->a2();
   // A value that is not a number counts as equal to 0 here.
   if (a2 == 0.0 || std::isnan(a2) || D == 0.0 || std::isnan(D)) {
-    throw VORLERROR(13, "vlBeta", "the friction parameter needs a non-zero gas constant, temperature and bore "
-                                  "diameter (diameter " + numberText(D) + " m)");
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "vlBeta",
+                    "the friction parameter needs a non-zero gas constant, temperature and bore "
+                    "diameter (diameter " +
+                        numberText(D) + " m)");
   }
   return 2.0 * f / (a2 * D);
 }
 
-BranchLayoutKind VORL::BranchLayout() const noexcept {
+BranchLayout VORL::layout() const noexcept {
   const double L = pipeSet_.length;
   const double x = pipeSet_.effectiveBreachLocation();
-  if (1e-5 * L > x) return BranchLayoutKind::kSingleBranchB;
-  if (kAlmostOne * L < x || std::isnan(x)) return BranchLayoutKind::kSingleBranchA;
-  return BranchLayoutKind::kDoubleBranch;
+  if (kEndFraction * L > x) return BranchLayout::kSingleBranchB;
+  if (kAlmostOne * L < x || std::isnan(x)) return BranchLayout::kSingleBranchA;
+  return BranchLayout::kDoubleBranch;
 }
 
 bool VORL::isSingleBranchA() const noexcept {
-  return pipeSet_.length > 0.0 && BranchLayout() == BranchLayoutKind::kSingleBranchA;
+  return pipeSet_.length > 0.0 && layout() == BranchLayout::kSingleBranchA;
 }
 
 bool VORL::isSingleBranchB() const noexcept {
-  return pipeSet_.length > 0.0 && BranchLayout() == BranchLayoutKind::kSingleBranchB;
+  return pipeSet_.length > 0.0 && layout() == BranchLayout::kSingleBranchB;
 }
 
 bool VORL::isDoubleBranch() const noexcept {
-  return pipeSet_.length > 0.0 && BranchLayout() == BranchLayoutKind::kDoubleBranch;
+  return pipeSet_.length > 0.0 && layout() == BranchLayout::kDoubleBranch;
 }
 
 double VORL::SaturationPressure(double temperature) const {

@@ -2,25 +2,25 @@
 
 #include <memory>
 
-#include "branch/branch.h"
 #include "companion/ambient.h"
 #include "companion/atmos_expansion.h"
 #include "companion/pipe_interior.h"
+#include "core/enums.h"
+#include "model/branch_state.h"
+#include "model/flow_sequence.h"
 #include "model/ideal_gas.h"
+#include "model/output_times.h"
+#include "model/pipe_time_state.h"
 #include "model/pipeset.h"
-#include "results/flow_sequence.h"
-#include "results/pipe_time_state.h"
-#include "run/output_grid.h"
 
 namespace vorl {
 
 class KIV;
 
-enum class BranchLayoutKind : int { kSingleBranchA = 1, kSingleBranchB = 2, kDoubleBranch = 3 };
-
 // The model: one release case with its ambient air, gas, pipe, breach,
-// valves, post-flash settings and the results of its last run. It keeps the
-// whole-pipe branch (the steady flow of the intact line) up to date.
+// valves, post-flash settings and the results of its last run, as data. Its
+// whole-pipe branch (the steady flow of the intact line) is built by
+// branch/'s rebuildWholePipe whenever an input of the steady flow changes.
 class VORL {
  public:
   // Library variant: a material of the property library by its number.
@@ -35,32 +35,36 @@ class VORL {
   VORL& operator=(const VORL&) = delete;
 
   // ---- setters ----
-  void ambientTemperatureSet(double value);
+  // The setters store their value; those of the steady flow (ambient and gas
+  // temperature, bore, roughness, length, inflow, upstream pressure) leave
+  // the whole-pipe branch to be rebuilt by the caller.
+  void ambientTemperatureSet(double value) noexcept { ambient_.temperature = value; }
   void ambientPressureSet(double value) noexcept { ambient_.pressure = value; }
   void ambientHumiditySet(double value) noexcept { ambient_.relativeHumidity = value; }
   void ambientMolecularWeightSet(double value) noexcept { ambient_.molecularWeight = value; }
-  void pipeDiameterSet(double value);
-  void pipeRoughnessSet(double value);
-  void pipeLengthSet(double value);
+  void pipeDiameterSet(double value) noexcept { pipeInterior_.DiameterSet(value); }
+  void pipeRoughnessSet(double value) noexcept { pipeInterior_.RoughnessSet(value); }
+  // A breach that follows the far end, or lies beyond the new length, moves to it.
+  void pipeLengthSet(double value) noexcept;
   void orificeApertureSet(double value) noexcept { pipeSet_.orificeAperture = value; }
   // Clamped to [0, length] with warning 1001; a value that is not finite is
   // kept as given, and the run refuses it (360).
   void breachLocationSet(double value);
-  void totalInflowSet(double value);
-  void upstreamPressureSet(double value);
-  void gasTemperatureSet(double value);
+  void totalInflowSet(double value) noexcept { pipeSet_.totalInflow = value; }
+  void upstreamPressureSet(double value) noexcept { pipeSet_.upstreamPressure = value; }
+  void gasTemperatureSet(double value) noexcept;
   // A division of 1 or less leaves the time division unchanged.
   void timeDivisionSet(int value) noexcept {
     if (value > 1) timeDivision_ = value;
   }
 
+  // The whole-pipe branch; null until built, and after a failed rebuild.
+  void wholePipeSet(std::unique_ptr<GB> wholePipe) noexcept { wholePipe_ = std::move(wholePipe); }
+
   // ---- derived quantities ----
-  // Rebuilds the whole-pipe branch from the current parameters; on a raise
-  // the model has no whole-pipe branch until the next successful rebuild.
-  void Recompute();
   // Friction parameter 2 f / (D a2) (s2/m3).
   double Beta() const;
-  BranchLayoutKind BranchLayout() const noexcept;
+  BranchLayout layout() const noexcept;
   bool isSingleBranchA() const noexcept;
   bool isSingleBranchB() const noexcept;
   bool isDoubleBranch() const noexcept;
@@ -89,12 +93,12 @@ class VORL {
   const PipeTimeState& pipeTimeState() const noexcept { return pipeTimeState_; }
 
   // ---- results of the last run ----
-  // The flow sequence of branch 1 (A) or 2 (B); null before the first run.
-  GBSQ* sequenceOf(int branch) noexcept;
-  const GBSQ* sequenceOf(int branch) const noexcept;
+  // The flow sequence of branch A or B; null before the first run.
+  GBSQ* sequenceOf(BranchId branch) noexcept;
+  const GBSQ* sequenceOf(BranchId branch) const noexcept;
   // The same, raising 3 "BAFH" when no run has made it.
-  GBSQ& requireSequence(int branch);
-  const GBSQ& requireSequence(int branch) const;
+  GBSQ& requireSequence(BranchId branch);
+  const GBSQ& requireSequence(BranchId branch) const;
   // Makes both sequences exist and empties them, for a new run.
   void resetSequences();
   // Stores a copy of a branch state in the sequence of its branch; a state
@@ -115,7 +119,7 @@ class VORL {
   int gasId_ = 0;
   std::unique_ptr<IIG> gas_;
   AMBIENT ambient_;
-  PIPEINTERIOR pipeInterior_{0.154};
+  PIPEINTERIOR pipeInterior_{0.0};
   ATMOSEXPANSION atmosExpansion_;
   PIPESET pipeSet_;
   std::unique_ptr<GB> wholePipe_;
@@ -123,7 +127,7 @@ class VORL {
   std::unique_ptr<GBSQ> sequenceB_;
   OutputTimes outputTimes_;
   PipeTimeState pipeTimeState_;
-  int timeDivision_ = 100;
+  int timeDivision_ = 0;
   double gasTemperature_ = 0.0;
   bool holdsSharedProperties_ = false;
 };

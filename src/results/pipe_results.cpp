@@ -1,8 +1,10 @@
 #include "results/pipe_results.h"
 
-#include "interface/vorl_error.h"
-#include "model/constants.h"
-#include "model/input_checks.h"
+#include "branch/flow_relations.h"
+#include "branch/interpolation.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
+#include "model/argument_checks.h"
 
 namespace vorl {
 namespace {
@@ -10,8 +12,8 @@ namespace {
 // Visits branch A, then branch B, of a time state (const or not).
 template <class State, class Visit>
 void forEachBranch(State& state, Visit visit) {
-  visit(kBranchA, state.a);
-  visit(kBranchB, state.b);
+  visit(BranchId::kA, state.a);
+  visit(BranchId::kB, state.b);
 }
 
 // Marks which branches the model's layout has and forgets the indices of the
@@ -27,27 +29,27 @@ void startSetting(VORL& model, double requestedTime) {
 
 // A branch whose looked-up state has finished without inflow no longer
 // drives the pipe's time.
-bool activeAfterLookup(const GB& record) { return !(record.phase == 4 && !record.hasInflow); }
+bool activeAfterLookup(const GB& record) { return !(record.phase == Phase::kFinished && !record.hasInflow); }
 
 }  // namespace
 
 double pipeTimeSet(VORL& model, double t, double tolerance) {
-  checkArgument(kCodePipeTime, t, "vlt");
-  checkArgument(kCodeLookupTolerance, tolerance, "vlt");
+  checkArgument(VORL_E_INVALID_PIPE_TIME, t, "vlt");
+  checkArgument(VORL_E_INVALID_LOOKUP_TOLERANCE, tolerance, "vlt");
   startSetting(model, t);
   PipeTimeState& state = model.pipeTimeState();
   double endTime[2] = {0.0, 0.0};
   double keptTime[2] = {0.0, 0.0};
   bool active[2] = {false, false};
-  forEachBranch(state, [&](int number, PipeTimeState::Branch& branch) {
+  forEachBranch(state, [&](BranchId number, PipeTimeState::Branch& branch) {
     if (!branch.present) return;
-    const int k = number == kBranchA ? 0 : 1;
+    const int k = number == BranchId::kA ? 0 : 1;
     branch.currentRecord.reset();
     const GBSQ& sequence = model.requireSequence(number);
-    if (sequence.empty()) throw VORLERROR(3, "vlt", "the run stored no state for this branch");
+    if (sequence.empty()) throw VORLERROR(VORL_E_NO_RESULTS, "vlt", "the run stored no state for this branch");
     endTime[k] = sequence[sequence.size() - 1].time;
     int found = -1;
-    GB record = sequence.stateAt(t, tolerance, &found);
+    GB record = stateAt(sequence, t, tolerance, &found);
     branch.indexFound = found;
     branch.currentRecord = record;
     keptTime[k] = record.time;
@@ -70,40 +72,23 @@ double pipeTimeSet(VORL& model, double t, double tolerance) {
 void pipeTimeSetToStart(VORL& model) {
   startSetting(model, 0.0);
   PipeTimeState& state = model.pipeTimeState();
-  forEachBranch(state, [&](int number, PipeTimeState::Branch& branch) {
+  forEachBranch(state, [&](BranchId number, PipeTimeState::Branch& branch) {
     if (!branch.present) return;
     branch.currentRecord.reset();
     const GBSQ& sequence = model.requireSequence(number);
-    if (sequence.empty()) throw VORLERROR(3, "vlt0", "the run stored no state for this branch");
+    if (sequence.empty()) throw VORLERROR(VORL_E_NO_RESULTS, "vlt0", "the run stored no state for this branch");
     branch.currentRecord = sequence[0];
     state.requestedTime = sequence[0].time;
     branch.indexFound = 0;
   });
 }
 
-namespace {
-
-// Time of the last stored state of finite time among those reported.
-double lastFiniteTime(const GBSQ* sequence) {
-  if (sequence == nullptr) return 0.0;
-  int k = sequence->reportedSize() - 1;
-  while (k >= 0 && isInfinite((*sequence)[k].time)) --k;
-  return k < 0 ? 0.0 : (*sequence)[k].time;
-}
-
-}  // namespace
-
-double pipeTimeMax(const VORL& model) {
-  const double tA = model.branchAExists() ? lastFiniteTime(&model.requireSequence(kBranchA)) : 0.0;
-  const double tB = model.branchBExists() ? lastFiniteTime(&model.requireSequence(kBranchB)) : 0.0;
-  return tB > tA ? tB : tA;
-}
-
 const PipeTimeState& requireTimeSetting(const VORL& model) {
   const PipeTimeState& state = model.pipeTimeState();
   if (!state.holdsAState()) {
-    throw VORLERROR(3, "vlt", "no branch state is set for the pipe-level queries: run the model, then call "
-                              "VorlPipeTimeSet or VorlPipeTimeSetToStart");
+    throw VORLERROR(VORL_E_NO_RESULTS, "vlt",
+                    "no branch state is set for the pipe-level queries: run the model, then call "
+                    "VorlPipeTimeSet or VorlPipeTimeSetToStart");
   }
   return state;
 }
@@ -130,9 +115,18 @@ double fluxWeightedMean(const PipeTimeState& state, double valueA, double valueB
   return weights > 0.0 ? weighted / weights : 0.0;
 }
 
+double exitVelocityMean(const VORL& model) {
+  const PipeTimeState& state = requireTimeSetting(model);
+  const double vA = state.a.contributes() ? orificeVelocity(state.a.currentRecord->exit, 1.0) : 0.0;
+  const double vB = state.b.contributes() ? orificeVelocity(state.b.currentRecord->exit, 1.0) : 0.0;
+  return fluxWeightedMean(state, vA, vB);
+}
+
+double perOrificeArea(double value, double aperture) noexcept { return aperture == 0.0 ? 0.0 : value / aperture; }
+
 double pipeMassInitial(const VORL& model) {
   double sum = 0.0;
-  forEachBranch(model.pipeTimeState(), [&](int number, const PipeTimeState::Branch& branch) {
+  forEachBranch(model.pipeTimeState(), [&](BranchId number, const PipeTimeState::Branch& branch) {
     if (!branch.present || branch.indexFound < 0) return;
     const GB& first = model.requireSequence(number)[0];
     sum += first.massPerUnitArea * first.area;
@@ -143,7 +137,7 @@ double pipeMassInitial(const VORL& model) {
 bool pipeMassExpelledIsInfinite(const VORL& model) {
   // Branch B is examined only while the answer is still false.
   bool infinite = false;
-  forEachBranch(model.pipeTimeState(), [&](int number, const PipeTimeState::Branch& branch) {
+  forEachBranch(model.pipeTimeState(), [&](BranchId number, const PipeTimeState::Branch& branch) {
     if (infinite || !branch.present || branch.indexFound < 1) return;
     const GB& found = model.requireSequence(number)[branch.indexFound];
     infinite = found.hasInflow && isInfinite(found.time);

@@ -13,8 +13,6 @@ namespace vorl {
 double pipeTimeSet(VORL& model, double t, double tolerance);
 // Keeps the first stored state of each present branch. Raises 3 "BAFH" or 3 "vlt0".
 void pipeTimeSetToStart(VORL& model);
-// Last finite time of the run's history (s). Raises 3 "BAFH" before any run.
-double pipeTimeMax(const VORL& model);
 
 // The states kept by the last time setting; raises 3 "vlt" when no branch
 // state is kept (no setting since the last run, or a setting that failed
@@ -36,6 +34,12 @@ double sumOverBranches(const PipeTimeState& state, Quantity quantity) {
 double exitFluxDensityMean(const PipeTimeState& state);
 // Weighted by the strictly positive exit flux densities; 0 when none flows.
 double fluxWeightedMean(const PipeTimeState& state, double valueA, double valueB);
+
+// Exit velocity through the bore, the branches weighted by their outflows (m/s).
+double exitVelocityMean(const VORL& model);
+// A value per bore area over the orifice: 0 for a closed orifice rather than
+// a division by zero.
+double perOrificeArea(double value, double aperture) noexcept;
 
 double pipeMassInitial(const VORL& model);
 bool pipeMassExpelledIsInfinite(const VORL& model);

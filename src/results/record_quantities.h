@@ -1,6 +1,6 @@
 #pragma once
 
-#include "branch/branch.h"
+#include "model/branch_state.h"
 
 namespace vorl {
 

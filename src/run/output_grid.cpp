@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "interface/vorl_error.h"
-#include "model/constants.h"
-#include "model/input_checks.h"
+#include "core/constants.h"
+#include "core/vorl_error.h"
+#include "model/argument_checks.h"
 #include "model/vorl.h"
-#include "results/pipe_results.h"
 
 namespace vorl {
 namespace {
@@ -57,8 +56,8 @@ Source sourceOf(const GBSQ* sequence) {
 // increasing order (beginning 0, 0 like the even grids), up to the caller's
 // end time.
 std::vector<double> runTimes(const VORL& model, double tu) {
-  Source a = sourceOf(model.sequenceOf(kBranchA));
-  Source b = sourceOf(model.sequenceOf(kBranchB));
+  Source a = sourceOf(model.sequenceOf(BranchId::kA));
+  Source b = sourceOf(model.sequenceOf(BranchId::kB));
   const double farEndFluxA = a.active ? (*a.sequence)[a.sequence->size() - 1].upstream.G : 0.0;
 
   std::vector<double> times{0.0};
@@ -104,6 +103,12 @@ void removeIndices(std::vector<double>& times, const std::vector<int>& indices) 
 
 }  // namespace
 
+double pipeTimeMax(const VORL& model) {
+  const double tA = model.branchAExists() ? model.requireSequence(BranchId::kA).lastFiniteTime() : 0.0;
+  const double tB = model.branchBExists() ? model.requireSequence(BranchId::kB).lastFiniteTime() : 0.0;
+  return tB > tA ? tB : tA;
+}
+
 void thinTimes(std::vector<double>& times, int target) {
   // The first two and the last two entries are kept, so no list gets below four.
   const int k = std::max(target, 4);
@@ -136,40 +141,43 @@ void thinTimes(std::vector<double>& times, int target) {
   }
 }
 
-void defineOutputTimes(VORL& model, int mode, int n) {
+void defineOutputTimes(VORL& model, int modeNumber, int n) {
   OutputTimes& grid = model.outputTimes();
-  checkArgument(kCodeOutputGridMode, mode, "vlOutT");
-  checkArgument(kCodeOutputEndTime, grid.tmax, "vlOutT");
+  checkArgument(VORL_E_INVALID_GRID_MODE, modeNumber, "vlOutT");
+  checkArgument(VORL_E_INVALID_GRID_END_TIME, grid.tmax, "vlOutT");
+  OutputGridMode mode = static_cast<OutputGridMode>(modeNumber);
+  const bool even = mode == OutputGridMode::kEven || mode == OutputGridMode::kEvenThenEndTime;
   // An even grid is allocated at the size asked for: a garbage count must
   // get a report, not an allocation that can take the host process down.
-  if ((mode == 0 || mode == 1) && n > kMaxEvenGridSize) {
+  if (even && n > kMaxEvenGridSize) {
     grid.times.clear();
-    throw VORLERROR(13, "vlOutT", "an output grid of " + std::to_string(n) + " times is larger than the " +
-                                      std::to_string(kMaxEvenGridSize) + " a grid may hold");
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "vlOutT",
+                    "an output grid of " + std::to_string(n) + " times is larger than the " +
+                        std::to_string(kMaxEvenGridSize) + " a grid may hold");
   }
   const double tu = grid.tmax;
   const double tr = pipeTimeMax(model);
-  const GBSQ* sequenceA = model.sequenceOf(kBranchA);
+  const GBSQ* sequenceA = model.sequenceOf(BranchId::kA);
   const bool infiniteA = sequenceA != nullptr && sequenceA->lastIsInfinite();
 
-  if (mode == 0 || mode == 1) {
-    mode = (infiniteA && tu > tr) ? 1 : 0;
+  if (even) {
+    mode = (infiniteA && tu > tr) ? OutputGridMode::kEvenThenEndTime : OutputGridMode::kEven;
     // An even grid needs its two leading zeros and one time more (and the
     // end time too when it ends on it): fewer would be a grid of zeros.
-    if (n < (mode == 1 ? 4 : 3)) refuseArgument(kCodeOutputGridCount, n, "vlOutT");
+    if (n < (mode == OutputGridMode::kEvenThenEndTime ? 4 : 3)) refuseArgument(VORL_E_INVALID_GRID_COUNT, n, "vlOutT");
   }
   switch (mode) {
-    case 0:
+    case OutputGridMode::kEven:
       grid.times = evenToEndOfRun(n, tr);
       break;
-    case 1:
+    case OutputGridMode::kEvenThenEndTime:
       grid.times = evenThenEndTime(n, tr, tu);
       break;
-    case 2:
-    case 3: {
+    case OutputGridMode::kRunTimes:
+    case OutputGridMode::kRunTimesCapped: {
       std::vector<double> times = runTimes(model, tu);
-      const bool bothBranches = sizeOf(sequenceA) > 0 && sizeOf(model.sequenceOf(kBranchB)) > 0;
-      if (mode == 2 || bothBranches) {
+      const bool bothBranches = sizeOf(sequenceA) > 0 && sizeOf(model.sequenceOf(BranchId::kB)) > 0;
+      if (mode == OutputGridMode::kRunTimes || bothBranches) {
         thinTimes(times, n);
       } else if (static_cast<int>(times.size()) > grid.outputMaxSteps) {
         thinTimes(times, grid.outputMaxSteps);
@@ -177,8 +185,6 @@ void defineOutputTimes(VORL& model, int mode, int n) {
       grid.times = std::move(times);
       break;
     }
-    default:
-      break;
   }
 }
 

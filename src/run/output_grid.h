@@ -2,18 +2,11 @@
 
 #include <vector>
 
+#include "model/output_times.h"
+
 namespace vorl {
 
 class VORL;
-
-// The model's grid of output times, at which hosts read pipe-level results.
-struct OutputTimes {
-  double tmax = 0.0;          // s, the caller's end time; 0 means none
-  std::vector<double> times;  // s
-  int outputMaxSteps = 0;     // cap on a single-branch grid of the run's own times
-
-  int count() const noexcept { return static_cast<int>(times.size()); }
-};
 
 // Largest even grid (modes 0 and 1): 8 MB of times.
 constexpr int kMaxEvenGridSize = 1000000;
@@ -27,6 +20,10 @@ constexpr int kMaxEvenGridSize = 1000000;
 // grid before a run (3 "BAFH"). An even grid larger than kMaxEvenGridSize is
 // refused (13 "vlOutT") and leaves the grid empty, as a failed allocation would.
 void defineOutputTimes(VORL& model, int mode, int n);
+
+// Last finite time of the run's history (s), the end of an even grid. Raises
+// 3 "BAFH" before any run.
+double pipeTimeMax(const VORL& model);
 
 // Time of grid entry i (s); -1 when there is none.
 double outputTime(const OutputTimes& grid, int i) noexcept;

@@ -1,8 +1,12 @@
 #include "run/run_driver.h"
 
+#include "branch/branch_setup.h"
+#include "branch/flow_relations.h"
 #include "branch/phase_dispatch.h"
-#include "interface/vorl_error.h"
-#include "model/input_checks.h"
+#include "branch/phase_one.h"
+#include "companion/reporting.h"
+#include "core/vorl_error.h"
+#include "model/inputs.h"
 #include "model/vorl.h"
 #include "run/debug_output.h"
 #include "run/valve_events.h"
@@ -18,8 +22,9 @@ void prepareRun(VORL& model) {
   const double p = wholePipe->upstream.p;
   const double saturation = model.SaturationPressure(model.gas()->temperature());
   if (saturation != 0.0 && p > saturation) {
-    reportWarning(1002, "vlInit", "upstream pressure " + numberText(p) + " Pa is above the saturation pressure " +
-                                      numberText(saturation) + " Pa at the gas temperature: the gas may condense");
+    reportWarning(VORL_W_ABOVE_SATURATION, "vlInit",
+                  "upstream pressure " + numberText(p) + " Pa is above the saturation pressure " +
+                      numberText(saturation) + " Pa at the gas temperature: the gas may condense");
   }
 }
 
@@ -32,15 +37,31 @@ struct StepSizes {
 
   StepSizes(const GB& state, double pa, double divisor, double multiplier)
       : dl(multiplier * (state.lengthInitial / divisor)),
-        dq(multiplier * (-state.q() / divisor)),
+        dq(multiplier * (-branchQ(state) / divisor)),
         dp(multiplier * (-(state.upstream.p - pa) / divisor)) {}
 };
 
-char branchLetter(int branch) { return branch == kBranchA ? 'A' : 'B'; }
+// The first steps after the breach are coarser than the division's own,
+// which the steps after a valve cut take: branch A steps over the division
+// less five (once the division is above twenty) times two, branch B over the
+// division times three.
+constexpr int kBranchAReducedAbove = 20;
+constexpr int kBranchADivisionReduction = 5;
+constexpr double kBranchAFirstStepFactor = 2.0;
+constexpr double kBranchBFirstStepFactor = 3.0;
+constexpr double kStepFactorAfterCut = 1.0;
+
+StepSizes firstSteps(const GB& start, double pa, BranchId branch, int division) {
+  int n = division;
+  if (branch == BranchId::kA && n > kBranchAReducedAbove) n -= kBranchADivisionReduction;
+  return StepSizes(start, pa, n, branch == BranchId::kA ? kBranchAFirstStepFactor : kBranchBFirstStepFactor);
+}
+
+char branchLetter(BranchId branch) { return branch == BranchId::kA ? 'A' : 'B'; }
 
 double qForDebugLine(const GB& state) noexcept {
   try {
-    return state.q();
+    return branchQ(state);
   } catch (...) {
     return 0.0;
   }
@@ -51,19 +72,19 @@ bool stepOnce(VORL& model, GB& current, StepSizes& steps) {
   const char letter = branchLetter(current.branch);
   bool advanced = false;
   switch (current.phase) {
-    case 1: {
+    case Phase::kFrontRunning: {
       double step = steps.dl;
       advanced = phaseStep(current, step);
       debugLine("%c1 t=%f Lambda=%f\n", letter, current.time, current.lengthDisturbed);
       break;
     }
-    case 2: {
+    case Phase::kOutflowDecay: {
       double step = steps.dq;
       advanced = phaseStep(current, step);
       if (debugOutputWanted()) debugLine("%c2 t=%f q0=%f\n", letter, current.time, qForDebugLine(current));
       break;
     }
-    case 3:
+    case Phase::kBlowDown:
       advanced = phaseStep(current, steps.dp);
       if (!advanced) advanced = valveExtension(model, current);
       debugLine("%c3 t=%f p0=%f\n", letter, current.time, current.upstream.p);
@@ -77,43 +98,41 @@ bool stepOnce(VORL& model, GB& current, StepSizes& steps) {
 
 }  // namespace
 
-int branchRun(VORL& model, int branch, int maxPasses) {
-  if (branch != kBranchA && branch != kBranchB) return 0;
+int branchRun(VORL& model, BranchId branch, int maxPasses) {
+  if (branch != BranchId::kA && branch != BranchId::kB) return 0;
   model.requireSequence(branch).clear();
   const double pa = model.ambient().pressure;
   const double breach = model.pipeSet().effectiveBreachLocation();
   const double aperture = model.pipeSet().orificeAperture;
   const GB* wholePipe = model.wholePipe();
   if (wholePipe == nullptr) {
-    throw VORLERROR(5, "vlRunB", "the steady flow of the pipe could not be built: correct the pipe inputs first");
+    throw VORLERROR(VORL_E_MISSING_DATA, "vlRunB",
+                    "the steady flow of the pipe could not be built: correct the pipe inputs first");
   }
 
   int count = 0;
-  model.appendToSequence(GB::preBreach(*wholePipe, branch, breach));
+  model.appendToSequence(preBreach(*wholePipe, branch, breach));
   count = 1;
-  const GB start = GB::breachStart(*wholePipe, branch, pa, breach, aperture);
+  const GB start = breachStart(*wholePipe, branch, pa, breach, aperture);
   const int division = model.timeDivision();
-  if (division == 0) throw VORLERROR(13, "vlRunB", "the time division is 0");
+  if (division == 0) throw VORLERROR(VORL_E_NOT_POSITIVE, "vlRunB", "the time division is 0");
 
-  // The first steps are coarser: branch A over n - 5 divisions times 2,
-  // branch B over n divisions times 3.
-  int n = division;
-  if (branch == kBranchA && n > 20) n -= 5;
-  StepSizes steps(start, pa, n, branch == kBranchA ? 2.0 : 3.0);
+  StepSizes steps = firstSteps(start, pa, branch, division);
 
   GB current = start;
   model.appendToSequence(current);
   for (int passes = 1;; ++passes) {
     if (passes > maxPasses) {
-      throw VORLERROR(16, "vlRunB", "branch " + std::string(1, branchLetter(branch)) + " did not finish within " +
-                                        std::to_string(maxPasses) + " steps");
+      throw VORLERROR(VORL_E_STEP_BOUND, "vlRunB",
+                      "branch " + std::string(1, branchLetter(branch)) + " did not finish within " +
+                          std::to_string(maxPasses) + " steps");
     }
     if (!stepOnce(model, current, steps)) break;
     model.appendToSequence(current);
     ++count;
     const int cut = valveEvents(model, current);
     count += cut;
-    if (cut != 0) steps = StepSizes(current, pa, division, 1.0);
+    if (cut != 0) steps = StepSizes(current, pa, division, kStepFactorAfterCut);
     if (current.phaseEnded) {
       endOfPhaseOne(current);
       model.appendToSequence(current);
@@ -125,10 +144,10 @@ int branchRun(VORL& model, int branch, int maxPasses) {
 
 namespace {
 
-int runBranches(VORL& model, std::initializer_list<int> branches) {
+int runBranches(VORL& model, std::initializer_list<BranchId> branches) {
   prepareRun(model);
   int count = 0;
-  for (int branch : branches) count += branchRun(model, branch);
+  for (BranchId branch : branches) count += branchRun(model, branch);
   return count;
 }
 
@@ -140,9 +159,9 @@ int runModel(VORL& model) {
   model.resetSequences();
   model.pipeTimeState() = PipeTimeState{};
   checkModelInputs(model, kCheckedByRun, "VorlRun");
-  if (model.isSingleBranchA()) return runBranches(model, {kBranchA});
-  if (model.isSingleBranchB()) return runBranches(model, {kBranchB});
-  if (model.isDoubleBranch()) return runBranches(model, {kBranchA, kBranchB});
+  if (model.isSingleBranchA()) return runBranches(model, {BranchId::kA});
+  if (model.isSingleBranchB()) return runBranches(model, {BranchId::kB});
+  if (model.isDoubleBranch()) return runBranches(model, {BranchId::kA, BranchId::kB});
   return 0;
 }
 

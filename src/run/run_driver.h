@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/enums.h"
+
 namespace vorl {
 
 class VORL;
@@ -8,7 +10,7 @@ class VORL;
 // the breach location. Each branch is stepped through its phases to the end
 // and stored after every step. Returns the records stored less one per
 // branch, summed. It first empties both sequences and checks every input
-// the run uses (codes 350 and up, src/model/input_checks.cpp): a refused
+// the run uses (codes 350 and up, the guard of src/model/inputs.cpp): a refused
 // input raises before anything is computed and leaves the sequences empty;
 // a failure of the run itself raises and the sequences keep what was stored.
 int runModel(VORL& model);
@@ -21,9 +23,9 @@ int runModel(VORL& model);
 #endif
 constexpr int kMaxBranchLoopPasses = VORL_MAX_BRANCH_LOOP_PASSES;
 
-// One branch (1 or 2) run from the whole-pipe steady flow; 0 for any other
+// One branch (A or B) run from the whole-pipe steady flow; 0 for any other
 // branch. Raises 16 "vlRunB" when the loop reaches maxPasses; the records
 // stored so far stay.
-int branchRun(VORL& model, int branch, int maxPasses = kMaxBranchLoopPasses);
+int branchRun(VORL& model, BranchId branch, int maxPasses = kMaxBranchLoopPasses);
 
 }  // namespace vorl

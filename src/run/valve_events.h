@@ -1,13 +1,13 @@
 #pragma once
 
-#include "branch/branch.h"
+#include "model/branch_state.h"
 
 namespace vorl {
 
 class VORL;
 
 // Valves take part in a run while they are active and one of the branch is open.
-bool valvesRemainToShut(const VORL& model, int branch);
+bool valvesRemainToShut(const VORL& model, BranchId branch);
 
 // After a step has been stored: when a valve of the branch has shut by the
 // step's time, the stored record is replaced by the branch at the closure

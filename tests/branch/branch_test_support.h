@@ -4,11 +4,12 @@
 
 #include <string>
 
-#include "branch/branch.h"
+#include "branch/branch_setup.h"
 #include "companion/ambient.h"
-#include "interface/vorl_error.h"
+#include "core/process_settings.h"
+#include "core/vorl_error.h"
+#include "model/branch_state.h"
 #include "model/ideal_gas.h"
-#include "model/process_settings.h"
 
 namespace vorl::testing {
 
@@ -17,6 +18,10 @@ namespace vorl::testing {
 constexpr double kA2 = 1.6e5;
 constexpr double kA = 400.0;
 constexpr double kBeta = 1e-7;
+
+// Phases and branches by the numbers the regime queries and the valve set use.
+inline Phase phaseOf(int number) { return static_cast<Phase>(number); }
+inline BranchId branchOf(int number) { return static_cast<BranchId>(number); }
 
 // Sets the choke model for the guard's life; always restores the default.
 struct ChokeModelSwitch {
@@ -29,7 +34,7 @@ struct TestLine {
   AMBIENT ambient;
   IIG gas{8314.34, 160000.0};
   GB wholePipe(double p0, double G0, double length = 2000.0) const {
-    return GB(&ambient, &gas, kBeta, length, 0.2, p0, G0);
+    return wholePipeBranch(&ambient, &gas, kBeta, length, 0.2, p0, G0);
   }
 };
 

@@ -4,41 +4,25 @@
 
 #include "branch/branch_test_support.h"
 #include "branch/interpolation.h"
-#include "model/vorl.h"
-#include "support/model_behind.h"
-#include "support/release_cases.h"
+#include "support/model_run.h"
 
 namespace vorl {
 namespace {
 
 using namespace vorl::testing;
-using vorl::test::methaneLine;
-using vorl::test::ModelHandle;
 
 class BranchOperations : public ::testing::Test {
  protected:
-  void SetUp() override { VorlRun(model_); }
-  const GBSQ& history(int branch) const { return vorl::test::modelBehind(model_.get()).requireSequence(branch); }
+  const GBSQ& history(int branch) const { return branch == 1 ? run_.a : run_.b; }
   GB firstInPhase(int branch, int phase) const {
     const GBSQ& h = history(branch);
     int i = 0;
-    while (i + 1 < h.size() && h[i].phase != phase) ++i;
-    EXPECT_EQ(h[i].phase, phase);
+    while (i + 1 < h.size() && h[i].phase != phaseOf(phase)) ++i;
+    EXPECT_EQ(h[i].phase, phaseOf(phase));
     return h[i];
   }
-  ModelHandle model_{methaneLine()};
+  const vorl::test::RunHistories run_ = vorl::test::runMethaneLine();
 };
-
-TEST_F(BranchOperations, TimesAtAndOutsideTheInterval) {
-  const GB state = history(1)[5], later = history(1)[6];
-  GB earlier = state;
-  EXPECT_TRUE(reintegrateToTime(earlier, state, state.time, 0.0));  // equal times: as it is
-  EXPECT_TRUE(interpolateToTime(earlier, state, state.time));
-  EXPECT_FALSE(stateAtIntermediateTime(earlier, later, later.time + 1.0, 0.0));
-  EXPECT_FALSE(stateAtIntermediateTime(earlier, later, earlier.time - 1.0, 0.0));
-  expectSameState(earlier, state);
-  EXPECT_EQ(earlier.interpolated, state.interpolated);
-}
 
 TEST_F(BranchOperations, ReEvolutionLandsInsideTheToleranceWindow) {
   const GBSQ& h = history(2);
@@ -66,7 +50,7 @@ TEST_F(BranchOperations, CutConservesTheMassAndIsRefusedOutsideTheBranch) {
   GB branch = firstInPhase(1, 3);
   const double before = branch.massPerUnitArea;
   ASSERT_TRUE(valveCut(branch, 10000.0));
-  EXPECT_EQ(branch.phase, 3);
+  EXPECT_EQ(branch.phase, phaseOf(3));
   EXPECT_EQ(branch.length, 10000.0);
   EXPECT_EQ(branch.upstream.G, 0.0);
   EXPECT_FALSE(branch.hasInflow);
@@ -77,14 +61,15 @@ TEST_F(BranchOperations, CutConservesTheMassAndIsRefusedOutsideTheBranch) {
   EXPECT_FALSE(valveCut(branch, branch.length + 1.0));
   EXPECT_FALSE(branch.interpolated);
   EXPECT_FALSE(valveCut(branch, -1.0));
-  expectVorlError([&] { valveCut(branch, 0.0); }, 13, "bfGe5");  // at the breach: no length left to drive it
+  expectVorlError([&] { valveCut(branch, 0.0); }, VORL_E_NOT_POSITIVE,
+                  "bfGe5");  // at the breach: no length left to drive it
 }
 
 TEST_F(BranchOperations, CutRegressions) {
   // A blown-down branch gives (P - pa) / 2 a rounding below ambient: never below it.
   const GBSQ& h = history(2);
   GB finished = h[h.size() - 1];
-  ASSERT_EQ(finished.phase, 4);
+  ASSERT_EQ(finished.phase, phaseOf(4));
   ASSERT_TRUE(valveCut(finished, 0.5 * finished.length));
   EXPECT_GE(finished.upstream.p, finished.pa());
 
@@ -106,20 +91,6 @@ TEST_F(BranchOperations, CutRegressions) {
   ASSERT_TRUE(valveCut(branch, 0.5 * branch.lengthDisturbed + 1.0));
   EXPECT_FALSE(branch.choked);
   EXPECT_EQ(branch.exit.p, branch.pa());
-}
-
-TEST_F(BranchOperations, ExtendingWithInflowNeedsAFedFarEnd) {
-  GB closed = firstInPhase(2, 3);
-  EXPECT_FALSE(extendWithInflow(closed, closed.time + 100.0));
-
-  ModelHandle fed(methaneLine(20.0));
-  VorlRun(fed);
-  GB branch = vorl::test::modelBehind(fed.get()).requireSequence(1)[20];
-  const double t0 = branch.time, inflow0 = branch.massInflowPerUnitArea;
-  EXPECT_FALSE(extendWithInflow(branch, t0 - 1.0));
-  ASSERT_TRUE(extendWithInflow(branch, t0 + 100.0));
-  EXPECT_EQ(branch.time, t0 + 100.0);
-  EXPECT_DOUBLE_EQ(branch.massInflowPerUnitArea, inflow0 + 100.0 * branch.upstream.G);
 }
 
 }  // namespace

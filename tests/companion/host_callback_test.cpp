@@ -66,7 +66,7 @@ int callsAfterRemoval(Install install, Work work) {
 TEST(HostCallbacks, ARemovedErrorHandlerIsNeverCalledAgainFromAnotherThread) {
   const int late = callsAfterRemoval(
       [](Context* context) { VorlErrorHandlerSet(context != nullptr ? &handler : nullptr, context); },
-      [] { VorlError(13, "worker"); });
+      [] { VorlError(VORL_E_NOT_POSITIVE, "worker"); });
   EXPECT_EQ(late, 0);
 }
 
@@ -98,14 +98,14 @@ TEST(HostCallbacks, AHandlerThatCallsTheLibraryNeitherDeadlocksNorRecurses) {
   VorlErrorLogClear();
   Busy busy;
   VorlErrorHandlerSet(&busyHandler, &busy);
-  VorlError(13, "outside");
+  VorlError(VORL_E_NOT_POSITIVE, "outside");
   VorlErrorHandlerSet(nullptr, nullptr);
   EXPECT_EQ(busy.calls, 1);
   EXPECT_EQ(busy.countSeen, 1);
   const auto reports = loggedReports();
   ASSERT_EQ(reports.size(), 3u);
-  EXPECT_EQ(reports[1].code, 14);
-  EXPECT_EQ(reports[2].code, 2);
+  EXPECT_EQ(reports[1].code, VORL_E_NEGATIVE_ROOT);
+  EXPECT_EQ(reports[2].code, VORL_E_NO_MODEL);
   VorlErrorLogClear();
 }
 
@@ -121,7 +121,7 @@ TEST(HostCallbacks, HandlersSettingHandlersOnTwoThreadsDoNotDeadlock) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 2; ++t) {
     threads.emplace_back([] {
-      for (int i = 0; i < 200; ++i) VorlError(13, "both");
+      for (int i = 0; i < 200; ++i) VorlError(VORL_E_NOT_POSITIVE, "both");
     });
   }
   for (auto& thread : threads) thread.join();

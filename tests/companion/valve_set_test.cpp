@@ -17,30 +17,21 @@ class ValveSet : public ::testing::Test {
   VALVESET set;
 };
 
-TEST_F(ValveSet, AssignsBranchAndDistanceFromTheBreach) {
-  const struct { int branch; double distance; } expected[] = {
-      {kBranchA, 20000.0}, {kBranchA, 5000.0}, {kBranchB, 30000.0}, {kBranchB, 60000.0}, {kBranchA, 0.0}};
-  for (std::size_t i = 0; i < set.valves.size(); ++i) {
-    EXPECT_EQ(set.valves[i].valveBranch(), expected[i].branch) << i;
-    EXPECT_EQ(set.valves[i].valveDistanceFromBreach(), expected[i].distance) << i;
-  }
-}
-
 TEST_F(ValveSet, EventsAreTheEarliestClosuresReachedOrToCome) {
   // The earliest closure reached by t, and the earliest at or after t.
-  EXPECT_EQ(set.valveEvent(kBranchA, 299.0), nullptr);
-  EXPECT_EQ(set.valveEvent(kBranchA, 300.0), &set.valves[0]);
-  EXPECT_EQ(set.valveEvent(kBranchA, 10000.0), &set.valves[0]);
-  EXPECT_EQ(set.valveEvent(kBranchB, 500.0), &set.valves[3]);
-  EXPECT_EQ(set.valveEventNext(kBranchA, 0.0), &set.valves[0]);
-  EXPECT_EQ(set.valveEventNext(kBranchA, 300.0), &set.valves[0]);
-  EXPECT_EQ(set.valveEventNext(kBranchA, 301.0), &set.valves[1]);
-  EXPECT_EQ(set.valveEventNext(kBranchA, 901.0), nullptr);
+  EXPECT_EQ(set.valveEvent(BranchId::kA, 299.0), nullptr);
+  EXPECT_EQ(set.valveEvent(BranchId::kA, 300.0), &set.valves[0]);
+  EXPECT_EQ(set.valveEvent(BranchId::kA, 10000.0), &set.valves[0]);
+  EXPECT_EQ(set.valveEvent(BranchId::kB, 500.0), &set.valves[3]);
+  EXPECT_EQ(set.valveEventNext(BranchId::kA, 0.0), &set.valves[0]);
+  EXPECT_EQ(set.valveEventNext(BranchId::kA, 300.0), &set.valves[0]);
+  EXPECT_EQ(set.valveEventNext(BranchId::kA, 301.0), &set.valves[1]);
+  EXPECT_EQ(set.valveEventNext(BranchId::kA, 901.0), nullptr);
   // Ties go to the valve added first.
   set.valves = {VALVE(10.0, 50.0), VALVE(20.0, 50.0)};
   set.valvesBranchInfoSet(100.0, 90.0);
-  EXPECT_EQ(set.valveEvent(kBranchA, 60.0), &set.valves[0]);
-  EXPECT_EQ(set.valveEventNext(kBranchA, 0.0), &set.valves[0]);
+  EXPECT_EQ(set.valveEvent(BranchId::kA, 60.0), &set.valves[0]);
+  EXPECT_EQ(set.valveEventNext(BranchId::kA, 0.0), &set.valves[0]);
 }
 
 TEST_F(ValveSet, ClosingAValveIsolatesTheValvesBeyondItUntilPlacedAgain) {
@@ -51,10 +42,10 @@ TEST_F(ValveSet, ClosingAValveIsolatesTheValvesBeyondItUntilPlacedAgain) {
   EXPECT_FALSE(set.valves[0].valveIsOpen());
   EXPECT_TRUE(set.valves[4].valveIsOpen());  // nearer the breach
   EXPECT_TRUE(set.valves[2].valveIsOpen());  // other branch
-  EXPECT_TRUE(set.valvesRemainToShut(kBranchA));
+  EXPECT_TRUE(set.valvesRemainToShut(BranchId::kA));
   set.valveClose(set.valves[4]);
-  EXPECT_FALSE(set.valvesRemainToShut(kBranchA));
-  EXPECT_TRUE(set.valvesRemainToShut(kBranchB));
+  EXPECT_FALSE(set.valvesRemainToShut(BranchId::kA));
+  EXPECT_TRUE(set.valvesRemainToShut(BranchId::kB));
   // Placing for a new run reopens every valve.
   set.valvesBranchInfoSet(100000.0, 30000.0);
   for (const VALVE& valve : set.valves) EXPECT_TRUE(valve.valveIsOpen());
@@ -66,11 +57,11 @@ TEST_F(ValveSet, ASkippedValveIsSetAsideAloneAndTheNextOneDueComesUp) {
   set.valveSkip(set.valves[3]);
   EXPECT_FALSE(set.valves[3].valveIsOpen());
   EXPECT_TRUE(set.valves[2].valveIsOpen());
-  EXPECT_EQ(set.valveEvent(kBranchB, 500.0), &set.valves[2]);
-  EXPECT_EQ(set.valveEventNext(kBranchB, 0.0), &set.valves[2]);
+  EXPECT_EQ(set.valveEvent(BranchId::kB, 500.0), &set.valves[2]);
+  EXPECT_EQ(set.valveEventNext(BranchId::kB, 0.0), &set.valves[2]);
   set.valveSkip(set.valves[2]);
-  EXPECT_FALSE(set.valvesRemainToShut(kBranchB));
-  EXPECT_EQ(set.valveEvent(kBranchB, 1e9), nullptr);
+  EXPECT_FALSE(set.valvesRemainToShut(BranchId::kB));
+  EXPECT_EQ(set.valveEvent(BranchId::kB, 1e9), nullptr);
 }
 
 TEST_F(ValveSet, ManyValvesAnswerLikeAScanOfThemAll) {
@@ -93,11 +84,11 @@ TEST_F(ValveSet, ManyValvesAnswerLikeAScanOfThemAll) {
     }
     return best;
   };
-  for (int round = 0; round < 300 && set.valvesRemainToShut(kBranchA); ++round) {
+  for (int round = 0; round < 300 && set.valvesRemainToShut(BranchId::kA); ++round) {
     const double t = (round * 37) % 520;
-    ASSERT_EQ(set.valveEvent(kBranchA, t), scanDue(t)) << round;
-    ASSERT_EQ(set.valveEventNext(kBranchA, t), scanNext(t)) << round;
-    VALVE* due = set.valveEvent(kBranchA, 1e9);
+    ASSERT_EQ(set.valveEvent(BranchId::kA, t), scanDue(t)) << round;
+    ASSERT_EQ(set.valveEventNext(BranchId::kA, t), scanNext(t)) << round;
+    VALVE* due = set.valveEvent(BranchId::kA, 1e9);
     ASSERT_NE(due, nullptr);
     // Shutting one shuts all farther from the breach; skipping only itself.
     const double distance = due->valveDistanceFromBreach();
@@ -109,7 +100,7 @@ TEST_F(ValveSet, ManyValvesAnswerLikeAScanOfThemAll) {
     }
     int open = 0;
     for (const VALVE& v : set.valves) open += v.valveIsOpen();
-    ASSERT_EQ(set.valvesRemainToShut(kBranchA), open > 0);
+    ASSERT_EQ(set.valvesRemainToShut(BranchId::kA), open > 0);
   }
 }
 

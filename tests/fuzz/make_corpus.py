@@ -7,9 +7,12 @@ An input of the fuzzer is a sequence of calls. Each call is:
       export at or above it is called); bit 15 set, an index into the table
   the plan bytes of a few exports, drawn before their arguments:
     AnalyticComparison       the entry count (an int draw, cut to -2..4096)
-    VorlErrorLogTag/Message  the buffer size (an int draw, cut to -2..300)
-    VorlCheckInputs          two int flags, sixteen doubles, the valve count
-                             (1 byte, b % 9 - 2), two doubles per valve, the
+    exports copying a text   the buffer size (an int draw, cut to -2..300); their
+      (... char* buffer, int size)  last two arguments are a buffer and its size
+    VorlInputSet             the input index (1 byte, b % (count + 2) - 1); its
+                             value is drawn around the input's default
+    VorlCheckInputs and      two int flags, sixteen doubles, the valve count
+    VorlGenericInputsSet     (1 byte, b % 9 - 2), two doubles per valve, the
                              time division and maxSteps (int draws), then one
                              byte per pointer (b % 16 == 15: null)
     VorlGenericZel           mode (1 byte, b % 8: 0-5 every input valid, 6 one
@@ -30,7 +33,8 @@ An input of the fuzzer is a sequence of calls. Each call is:
                       VorlModelCreateZel: one byte, below 240 an index into
                       the list of materials (0 methane)
     double            tag byte (tag % 32); 0 the nominal value of the argument
-                      (the realistic case), 8 two payload bytes, 23 eight
+                      (a setter's: its input's default in the library's
+                      table), 8 two payload bytes, 23 eight
                       (the raw double), 28 one
     VorlBool          1 byte
     tag text          length byte (% 40; 0 null), then the characters

@@ -6,7 +6,8 @@
 #include <limits>
 #include <vector>
 
-#include "results/flow_sequence.h"
+#include "branch/interpolation.h"
+#include "model/flow_sequence.h"
 #include "support/branch_fixture.h"
 #include "support/release_cases.h"
 #include "vorl.h"
@@ -76,7 +77,7 @@ TEST(FuzzRegression, ALookupAtATimeThatIsNotANumberGivesTheFirstStateAsStored) {
   const vorl::test::BranchFixture fixture;
   vorl::GBSQ sequence;
   for (double t : {0.0, 5.0, 5.0, 10.0}) sequence.append(fixture.state(t, 3));
-  const vorl::GB found = sequence.stateAt(std::numeric_limits<double>::quiet_NaN(), 0.0);
+  const vorl::GB found = vorl::stateAt(sequence, std::numeric_limits<double>::quiet_NaN(), 0.0);
   EXPECT_EQ(found.time, 0.0);
   EXPECT_FALSE(found.interpolated);
 }

@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/process_settings.h"
+#include "core/process_settings.h"
 #include "vorl.h"
 
 namespace {
@@ -139,8 +139,9 @@ int drawInt(Bytes& in, int nominal, int lastSize) {
 
 // ---- Nominal values: what a sensible host would pass ----
 
-// A realistic case: a 100 km methane line of 0.5 m bore at 70 bar, breached at
-// 30 km; drawn values scatter around these.
+// The model's inputs come from the library's input table: an input's setter
+// export draws around the input's default, and the one-call entry's inputs
+// within their published ranges. Other arguments scatter around these values.
 struct Nominal {
   const char* nameContains;
   int position;  // argument position, -1 for any
@@ -148,26 +149,6 @@ struct Nominal {
 };
 
 constexpr Nominal kNominals[] = {
-    {"AmbientTemperature", -1, 288.15},
-    {"AmbientPressure", -1, 101325.0},
-    {"AmbientHumidity", -1, 0.6},
-    {"AmbientMolecularWeight", -1, 28.96},
-    {"GasTemperature", -1, 288.15},
-    {"PipeDiameter", -1, 0.5},
-    {"PipeLength", -1, 100000.0},
-    {"OrificeAperture", -1, 1.0},
-    {"TotalInflow", -1, 20.0},
-    {"BreachLocation", -1, 30000.0},
-    {"UpstreamPressure", -1, 7.0e6},
-    {"PipeRoughness", -1, 5e-5},
-    {"ValveAdd", 1, 20000.0},
-    {"ValveAdd", 2, 60.0},
-    {"WeNum", -1, 12.0},
-    {"MaxVel", -1, 500.0},
-    {"MinDrop", -1, 1e-6},
-    {"MaxDrop", -1, 1e-3},
-    {"HoleSize", 1, 0.5},
-    {"HoleSize", 2, 1.0},
     {"PipeTimeSet", 1, 600.0},
     {"PipeTimeSet", 2, 1.0},
     {"BranchAverage", -1, 2.0},
@@ -184,14 +165,36 @@ constexpr Nominal kNominals[] = {
     {"AnalyticComparison", 6, 101325.0},
 };
 
+std::string inputSetter(int input) {
+  char setter[64];
+  VorlInputSetter(input, setter, sizeof setter);
+  return setter;
+}
+
+// The default of the input a setter's argument stands for: the k-th double
+// argument after the handle sets the k-th input of that setter in the table.
+bool setterNominal(std::string_view name, int position, double& nominal) {
+  int k = 0;
+  for (int i = 0; i < VorlInputCount(); ++i) {
+    if (inputSetter(i) != name) continue;
+    if (++k == position) {
+      nominal = VorlInputDefault(i);
+      return true;
+    }
+  }
+  return false;
+}
+
 double nominalDouble(std::string_view name, int position) {
+  double nominal = 1.0;
+  if (setterNominal(name, position, nominal)) return nominal;
   for (const Nominal& entry : kNominals) {
     if (name.find(entry.nameContains) != std::string_view::npos &&
         (entry.position < 0 || entry.position == position)) {
       return entry.value;
     }
   }
-  return 1.0;
+  return nominal;
 }
 
 // Materials of the property library, and numbers it does not know.
@@ -199,17 +202,37 @@ constexpr int kMaterials[] = {74828,   74840,   74986,  106978,  75285,   74851,
                               7727379, 7782447, 1333740, 124389, 630080, 7783064,   7664417, 132259100,
                               0,       -1,      999,     74829};
 
-// The validated range of each of the one-call entry's sixteen inputs, and a
-// value inside it.
+// The allowed range of one of the one-call entry's elements, and a value
+// inside it: the input's default where that is allowed, else the middle.
 struct Range {
-  double low, high, nominal;
+  double low = 0.0, high = 0.0, nominal = 0.0;
 };
-constexpr Range kGenericInputs[16] = {
-    {200.0, 350.0, 288.15},    {50000.0, 120000.0, 101325.0}, {0.0, 1.0, 0.6},       {10.0, 2e6, 100000.0},
-    {0.0, 1e5, 20.0},          {50000.0, 1e9, 7.0e6},         {1.0, 1e6, 30000.0},   {0.2, 1.0, 1.0},
-    {0.01, 2.0, 0.5},          {1e-8, 1e-3, 5e-5},            {10.0, 100.0, 28.96},  {1.0, 50.0, 12.0},
-    {0.01, 1000.0, 500.0},     {0.0, 0.01, 1e-6},             {0.0, 1.0, 1e-3},      {150.0, 350.0, 288.15},
+
+Range rangeOf(int input) {
+  Range range{VorlInputMin(input), VorlInputMax(input), VorlInputDefault(input)};
+  if (!(range.nominal > range.low && range.nominal <= range.high)) range.nominal = 0.5 * (range.low + range.high);
+  return range;
+}
+
+// The ranges of inputs[0..15] and flags[0..1], from the table.
+struct OneCallRanges {
+  Range inputs[16];
+  Range flags[2];
 };
+
+const OneCallRanges& oneCallRanges() {
+  static const OneCallRanges ranges = [] {
+    OneCallRanges r;
+    for (int i = 0; i < VorlInputCount(); ++i) {
+      if (VorlInputCodeBelow(i) == 0) continue;
+      const int element = VorlInputSlotIndex(i);
+      if (VorlInputSlot(i) == VORL_SLOT_INPUTS && element >= 0 && element < 16) r.inputs[element] = rangeOf(i);
+      if (VorlInputSlot(i) == VORL_SLOT_FLAGS && element >= 0 && element < 2) r.flags[element] = rangeOf(i);
+    }
+    return r;
+  }();
+  return ranges;
+}
 
 // ---- Callbacks a host may install ----
 
@@ -292,6 +315,8 @@ struct CallPlan {
   bool pointersFixed = false;           // every pointer argument is taken from fixedPointers
   std::vector<void*> fixedPointers;     // pointer arguments made before the call, by position
   void* newContext = nullptr;           // the context a callback set installs
+  bool hasNominal = false;              // a nominal of its own for the double arguments
+  double nominal = 0.0;
 };
 
 // After a callback set has returned, only the context it installed may be
@@ -330,7 +355,8 @@ struct Session {
       if (VorlPipeLength(stale[k]) != 0.0) broken("a deleted model's handle was answered", "VorlModelDelete");
       // The refusal is among the newest entries (a handler may have logged after it).
       const int count = VorlErrorLogCount();
-      const bool refused = (count >= 1 && VorlErrorLogCode(count - 1) == 2) || (count >= 2 && VorlErrorLogCode(count - 2) == 2);
+      const bool refused = (count >= 1 && VorlErrorLogCode(count - 1) == VORL_E_NO_MODEL) ||
+                           (count >= 2 && VorlErrorLogCode(count - 2) == VORL_E_NO_MODEL);
       if (!refused) broken("a deleted model's handle was not refused", "VorlModelDelete");
     }
   }
@@ -367,7 +393,7 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     }
     return drawInt(in, 0, s.lastSize);
   } else if constexpr (std::is_same_v<T, double>) {
-    return drawDouble(in, nominalDouble(plan.name, position));
+    return drawDouble(in, plan.hasNominal ? plan.nominal : nominalDouble(plan.name, position));
   } else if constexpr (std::is_same_v<T, const char*>) {
     // A tag: absent, or a short text from the input.
     const int length = in.byte() % 40;
@@ -408,12 +434,15 @@ void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   const std::uint8_t mode = in.byte() % 8;  // 0-5 all valid, 6 one value off, 7 anything
   const int offIndex = in.byte() % 16;
 
+  const OneCallRanges& ranges = oneCallRanges();
   int* flags = buffers.make<int>(2);
-  flags[0] = mode == 7 ? drawInt(in, 0, 0) : in.byte() % 2;
-  flags[1] = mode == 7 ? drawInt(in, 0, 0) : in.byte() % 3;
+  for (int k = 0; k < 2; ++k) {
+    const int low = static_cast<int>(ranges.flags[k].low), count = static_cast<int>(ranges.flags[k].high) - low + 1;
+    flags[k] = mode == 7 ? drawInt(in, 0, 0) : low + in.byte() % count;
+  }
   double* inputs = buffers.make<double>(16);
   for (int i = 0; i < 16; ++i) {
-    const Range& range = kGenericInputs[i];
+    const Range& range = ranges.inputs[i];
     if (mode == 7 || (mode == 6 && i == offIndex)) {
       inputs[i] = drawDouble(in, range.nominal);
     } else {
@@ -457,15 +486,16 @@ void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   }
 }
 
-// VorlCheckInputs: the same inputs, and a null pointer now and then (it
-// answers code 5).
-void planInputCheck(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
+// VorlCheckInputs and VorlGenericInputsSet (after its handle, `first`
+// positions on): the same inputs, and a null pointer now and then (code 5).
+// A set-up takes a time division a run may take.
+void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, int first) {
   Bytes& in = s.in;
   int* flags = buffers.make<int>(2);
   flags[0] = drawInt(in, 0, 0);
   flags[1] = drawInt(in, 1, 0);
   double* inputs = buffers.make<double>(16);
-  for (int i = 0; i < 16; ++i) inputs[i] = drawDouble(in, kGenericInputs[i].nominal);
+  for (int i = 0; i < 16; ++i) inputs[i] = drawDouble(in, oneCallRanges().inputs[i].nominal);
   int* valveCount = buffers.make<int>(1);
   *valveCount = static_cast<int>(in.byte() % (kMaxValves + 3)) - 2;
   const std::size_t valves = static_cast<std::size_t>(std::max(*valveCount, 0));
@@ -477,28 +507,50 @@ void planInputCheck(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   }
   int* timeDivision = buffers.make<int>(1);
   *timeDivision = drawInt(in, 100, 0);
+  if (first > 0) *timeDivision = std::min(*timeDivision, kMaxTimeDivision);
   int* maxSteps = buffers.make<int>(1);
   *maxSteps = drawInt(in, 1000, 0);
   plan.fixedPointers = {flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount};
   for (void*& pointer : plan.fixedPointers) {
     if (in.byte() % 16 == 15) pointer = nullptr;
   }
+  plan.fixedPointers.insert(plan.fixedPointers.begin(), static_cast<std::size_t>(first), nullptr);
   plan.fixedPointers.resize(static_cast<std::size_t>(arity), nullptr);
   plan.pointersFixed = true;
 }
 
-void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
+// An export that copies a text into the host's buffer ends with (char* buffer, int size).
+template <class... Args>
+constexpr bool copiesText() {
+  if constexpr (sizeof...(Args) < 2) {
+    return false;
+  } else {
+    using Arguments = std::tuple<Args...>;
+    return std::is_same_v<std::tuple_element_t<sizeof...(Args) - 2, Arguments>, char*> &&
+           std::is_same_v<std::tuple_element_t<sizeof...(Args) - 1, Arguments>, int>;
+  }
+}
+
+void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool textCopy) {
   Bytes& in = s.in;
   const std::string_view name = plan.name;
   if (name == "VorlGenericZel") {
     planGenericEntry(s, plan, buffers, arity);
   } else if (name == "VorlCheckInputs") {
-    planInputCheck(s, plan, buffers, arity);
+    planInputArrays(s, plan, buffers, arity, 0);
+  } else if (name == "VorlGenericInputsSet") {
+    planInputArrays(s, plan, buffers, arity, 1);
+  } else if (name == "VorlInputSet") {
+    // An input of the table, now and then one just outside it, set around its default.
+    plan.count = static_cast<int>(in.byte() % (VorlInputCount() + 2)) - 1;
+    plan.countPosition = 1;
+    plan.hasNominal = true;
+    plan.nominal = plan.count >= 0 && plan.count < VorlInputCount() ? VorlInputDefault(plan.count) : 1.0;
   } else if (name == "AnalyticComparison") {
     plan.count = std::clamp(drawInt(in, 16, 0), -2, kMaxComparisonCount);
     plan.countPosition = arity - 1;
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
-  } else if (name == "VorlErrorLogTag" || name == "VorlErrorLogMessage") {
+  } else if (textCopy) {
     plan.count = std::clamp(drawInt(in, 64, 0), -2, kMaxTextBuffer);
     plan.countPosition = arity - 1;
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
@@ -562,7 +614,7 @@ void checkGenericEntry(const CallPlan& plan, const Tuple& arguments) {
 template <class Result, class... Args, std::size_t... I>
 void callWith(Result(VORL_CALL* function)(Args...), Session& s, CallPlan& plan, std::index_sequence<I...>) {
   Buffers buffers;
-  makePlan(s, plan, buffers, static_cast<int>(sizeof...(Args)));
+  makePlan(s, plan, buffers, static_cast<int>(sizeof...(Args)), copiesText<Args...>());
   // Braces: the arguments are drawn from the input left to right.
   std::tuple<Args...> arguments{argument<Args>(s, plan, buffers, static_cast<int>(I))...};
   if (plan.name == "VorlStringFree") {

@@ -17,7 +17,7 @@ int main(void) {
 
   VorlErrorLogClear();
   CHECK(VorlPipeLength(NULL) == 0.0);
-  CHECK(VorlErrorLogCount() == 1 && VorlErrorLogCode(0) == 2);
+  CHECK(VorlErrorLogCount() == 1 && VorlErrorLogCode(0) == VORL_E_NO_MODEL);
   CHECK(VorlErrorLogTag(0, tag, (int)sizeof tag) == 0 && strcmp(tag, "") == 0);
 
   VorlModelDelete(&model);

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/process_settings.h"
+#include "core/process_settings.h"
 #include "support/run_line.h"
 
 namespace {
@@ -121,6 +121,26 @@ TEST_F(GenericEntry, AFullCaseMatchesTheHandleInterface) {
   EXPECT_EQ(call.argument(51)[0], t);
 }
 
+// The one-call set-up on a handle (what the tool runs a case with) runs the
+// case of the one-call entry.
+TEST_F(GenericEntry, ItsSetUpOnAHandleRunsTheSameCase) {
+  GenericCall call(1000);
+  call.inputs[4] = 20.0;
+  call();
+  ModelHandle model(VorlModelCreateZel(kMethane));
+  VorlGenericInputsSet(model, call.flags.data(), call.inputs.data(), nullptr, nullptr, &call.timeDivision,
+                       &call.maxSteps, &call.valves);
+  VorlRun(model);
+  ASSERT_EQ(call.recordsA, VorlBranchAFlowSequenceSize(model));
+  for (int i = 0; i < call.recordsA; ++i) {
+    EXPECT_EQ(call.argument(22)[i], VorlBranchAMassExpelled(model, i)) << i;
+  }
+  EXPECT_EQ(VorlPipeOutputMaxSteps(model), call.maxSteps);
+  VorlGenericInputsSet(model, call.flags.data(), nullptr, nullptr, nullptr, &call.timeDivision, &call.maxSteps,
+                       &call.valves);
+  EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlCheckInput"));
+}
+
 TEST_F(GenericEntry, NoArrayIsWrittenBeyondTheMaximumSteps) {
   // With 3, a grid thinned to its least of four entries still fits only three.
   for (int steps : {3, 50}) {
@@ -139,8 +159,8 @@ TEST_F(GenericEntry, EveryFailureWritesOnlyZeroCounts) {
     int code;
     const char* tag;
   } rows[] = {
-      {[](GenericCall& c) { c.material = 999; }, 15, "VORLCTOR"},
-      {[](GenericCall& c) { c.inputs[0] = 199.0; }, 301, "VorlCheckInput"},
+      {[](GenericCall& c) { c.material = 999; }, VORL_E_UNKNOWN_MATERIAL, "VORLCTOR"},
+      {[](GenericCall& c) { c.inputs[0] = 199.0; }, VORL_E_RANGE_AMBIENT_TEMPERATURE_LOW, "VorlCheckInput"},
       // 2 kg/s through a 1 cm bore leaves the far end above the speed of sound.
       {[](GenericCall& c) {
          c.inputs[3] = 10.0;  // length
@@ -148,12 +168,12 @@ TEST_F(GenericEntry, EveryFailureWritesOnlyZeroCounts) {
          c.inputs[6] = 5.0;   // breach
          c.inputs[8] = 0.01;  // bore
        },
-       207, "GBctor"},
+       VORL_E_INFLOW_CHOKED, "GBctor"},
       // The run fails: 2000 kg/s through 0.5 m over 100 km exceeds the 70 bar.
-      {[](GenericCall& c) { c.inputs[4] = 2000.0; }, 205, "GBctor"},
+      {[](GenericCall& c) { c.inputs[4] = 2000.0; }, VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBctor"},
       // The run refuses an inflow too small to resolve (it used to fail half-way
       // and report the records stored until then).
-      {[](GenericCall& c) { c.inputs[4] = 1e-12; }, 359, "VorlRun"},
+      {[](GenericCall& c) { c.inputs[4] = 1e-12; }, VORL_E_INVALID_TOTAL_INFLOW, "VorlRun"},
   };
   for (const auto& row : rows) {
     GenericCall call(100);
@@ -169,7 +189,7 @@ TEST_F(GenericEntry, EveryFailureWritesOnlyZeroCounts) {
     GenericCall call(10);
     call.nullArgument = position;
     call();
-    EXPECT_EQ(lastReport().code, 5) << position;
+    EXPECT_EQ(lastReport().code, VORL_E_MISSING_DATA) << position;
     EXPECT_TRUE(call.onlyCountsWritten()) << position;
   }
 }

@@ -77,12 +77,12 @@ TEST(AnalyticComparison, BadArgumentsAreReportedAndWriteNothing) {
     VorlErrorLogClear();
     const Comparison c(count);
     EXPECT_TRUE(c.pressures == kUntouched && c.times == kUntouched) << count;
-    EXPECT_EQ(lastReport().code, 391) << count;
+    EXPECT_EQ(lastReport().code, VORL_E_INVALID_COMPARISON_COUNT) << count;
   }
   for (double molecularWeight : {0.0, -16.0, std::numeric_limits<double>::quiet_NaN()}) {
     const Comparison c(3, 1e7, molecularWeight);
     EXPECT_TRUE(c.pressures == kUntouched && c.times == kUntouched) << molecularWeight;
-    EXPECT_EQ(lastReport().code, 13);
+    EXPECT_EQ(lastReport().code, VORL_E_NOT_POSITIVE);
     EXPECT_EQ(lastReport().tag, "IGCTOR");
   }
   // Each other input that is not a number has its own code.
@@ -91,10 +91,13 @@ TEST(AnalyticComparison, BadArgumentsAreReportedAndWriteNothing) {
   const struct {
     double values[7];
     int code;
-  } rows[] = {{{nan, 288.15, 0.003, 0.5, 16.043, 1e7, 1e5}, 385}, {{1e5, nan, 0.003, 0.5, 16.043, 1e7, 1e5}, 386},
-              {{1e5, 288.15, nan, 0.5, 16.043, 1e7, 1e5}, 387},   {{1e5, 288.15, 0.003, nan, 16.043, 1e7, 1e5}, 388},
-              {{1e5, 288.15, 0.003, 0.5, 16.043, nan, 1e5}, 389}, {{1e5, 288.15, 0.003, 0.5, 16.043, 1e7, nan}, 390},
-              {{1e5, 288.15, 0.003, 0.5, 16.043, 1e7, -1.0}, 390}};
+  } rows[] = {{{nan, 288.15, 0.003, 0.5, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_LENGTH},
+              {{1e5, nan, 0.003, 0.5, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_TEMPERATURE},
+              {{1e5, 288.15, nan, 0.5, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_FANNING},
+              {{1e5, 288.15, 0.003, nan, 16.043, 1e7, 1e5}, VORL_E_INVALID_COMPARISON_DIAMETER},
+              {{1e5, 288.15, 0.003, 0.5, 16.043, nan, 1e5}, VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE},
+              {{1e5, 288.15, 0.003, 0.5, 16.043, 1e7, nan}, VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE},
+              {{1e5, 288.15, 0.003, 0.5, 16.043, 1e7, -1.0}, VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE}};
   for (const auto& row : rows) {
     VorlErrorLogClear();
     const double* v = row.values;
@@ -104,7 +107,7 @@ TEST(AnalyticComparison, BadArgumentsAreReportedAndWriteNothing) {
   }
   VorlErrorLogClear();
   AnalyticComparison(100000.0, 288.15, 0.003, 0.5, 16.043, 1e7, 1e5, nullptr, nullptr, 3);
-  EXPECT_EQ(lastReport().code, 5);
+  EXPECT_EQ(lastReport().code, VORL_E_MISSING_DATA);
   VorlErrorLogClear();
 }
 

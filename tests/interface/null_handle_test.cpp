@@ -51,7 +51,7 @@ bool callWithHandle(Result(VORL_CALL* function)(VorlHandle, Rest...), VorlHandle
     EXPECT_EQ(function(handle, nullCallArgument<Rest>(I)...), expectedNullResult<Result>(name)) << name;
   }
   EXPECT_EQ(VorlErrorLogCount(), 1) << name;
-  EXPECT_EQ(lastReport().code, 2) << name;
+  EXPECT_EQ(lastReport().code, VORL_E_NO_MODEL) << name;
   EXPECT_EQ(lastReport().tag, "") << name;
 
   // Only the post-flash queries write through their pointers on a null
@@ -94,7 +94,7 @@ TEST(NullHandle, DeletingANullVariableWritesNullAgainAndANullAddressIsReported) 
   EXPECT_EQ(handle, nullptr);
   EXPECT_EQ(VorlErrorLogCount(), 0);
   VorlModelDelete(nullptr);
-  EXPECT_EQ(lastReport().code, 2);
+  EXPECT_EQ(lastReport().code, VORL_E_NO_MODEL);
 }
 
 // A run model, deleted; a copy of its handle kept, as a host may keep one.
@@ -124,12 +124,12 @@ TEST(StaleHandle, DeletingTwiceIsRefusedAndAMadeUpHandleToo) {
   VorlModelDelete(&copy);
   EXPECT_EQ(copy, nullptr);
   ASSERT_EQ(VorlErrorLogCount(), 1);
-  EXPECT_EQ(lastReport().code, 2);
+  EXPECT_EQ(lastReport().code, VORL_E_NO_MODEL);
   EXPECT_NE(lastReport().message.find("not that of a live model"), std::string::npos);
   for (std::uintptr_t madeUp : {std::uintptr_t{1}, std::uintptr_t{0x1234}, ~std::uintptr_t{0}}) {
     VorlErrorLogClear();
     EXPECT_EQ(VorlPipeLength(reinterpret_cast<VorlHandle>(madeUp)), 0.0);
-    EXPECT_EQ(lastReport().code, 2);
+    EXPECT_EQ(lastReport().code, VORL_E_NO_MODEL);
   }
   VorlErrorLogClear();
 }

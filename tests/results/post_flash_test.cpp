@@ -45,7 +45,7 @@ TEST_F(PostFlash, AMethaneJetStaysVapourCoolsAndSpeedsUpAndAFasterOneWarnsButIsN
   VorlAtmosExpanMaxVelSet(line, u / 2.0);
   EXPECT_EQ(branchA(line, 5).second, f.second);
   EXPECT_EQ(VorlErrorLogCount(), 1);
-  EXPECT_TRUE(reported(1004, "vlAtmosExp"));
+  EXPECT_TRUE(reported(VORL_W_ABOVE_MAX_VELOCITY, "vlAtmosExp"));
   // A pipe query with both branches above the maximum warns twice: one
   // entry that counts two reports.
   VorlPipeTimeSet(line, VorlBranchATime(line, 5), 0.0);
@@ -70,10 +70,10 @@ TEST_F(PostFlash, OutputsAreWrittenOnlyWhenAllAreGivenAndOnlyTheFirstTwoBeforeAT
   double t = -1;
   VorlBranchAPostFlash(line, 2, &t, nullptr, nullptr, nullptr);
   EXPECT_EQ(t, -1.0);
-  EXPECT_EQ(lastReport().code, 5);
+  EXPECT_EQ(lastReport().code, VORL_E_MISSING_DATA);
   VorlErrorLogClear();
   VorlPipePostFlash(line, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_EQ(lastReport().code, 5);
+  EXPECT_EQ(lastReport().code, VORL_E_MISSING_DATA);
 }
 
 TEST_F(PostFlash, WithoutOutflowTheJetIsAtTheGasTemperature) {
@@ -89,7 +89,7 @@ TEST_F(PostFlash, WithoutOutflowTheJetIsAtTheGasTemperature) {
   const Flash f = branchA(model, 100000);
   const auto reports = loggedReports();
   ASSERT_EQ(reports.size(), 2u);
-  EXPECT_TRUE(reports[0].code == 4 && reports[1].code == 4);
+  EXPECT_TRUE(reports[0].code == VORL_E_INDEX && reports[1].code == VORL_E_INDEX);
   EXPECT_TRUE(f.second == 0.0 && f.first == 280.0);
 }
 
@@ -115,12 +115,12 @@ TEST_F(PostFlash, NonPhysicalExpansionInputsAreRefusedWithAReportNotAnswered) {
     std::function<void(VorlHandle)> spoil;
     int code;
   } rows[] = {
-      {[](VorlHandle m) { VorlAmbientPressureSet(m, -1.0); }, 351},
-      {[nan](VorlHandle m) { VorlAmbientTemperatureSet(m, nan); }, 350},
-      {[nan](VorlHandle m) { VorlAtmosExpanMinDropSet(m, nan); }, 368},
-      {[](VorlHandle m) { VorlAtmosExpanMaxDropSet(m, -1e-3); }, 369},
-      {[nan](VorlHandle m) { VorlAtmosExpanWeNumSet(m, nan); }, 366},
-      {[](VorlHandle m) { VorlAtmosExpanMethodSet(m, 3); }, 365},
+      {[](VorlHandle m) { VorlAmbientPressureSet(m, -1.0); }, VORL_E_INVALID_AMBIENT_PRESSURE},
+      {[nan](VorlHandle m) { VorlAmbientTemperatureSet(m, nan); }, VORL_E_INVALID_AMBIENT_TEMPERATURE},
+      {[nan](VorlHandle m) { VorlAtmosExpanMinDropSet(m, nan); }, VORL_E_INVALID_MIN_DROP_SIZE},
+      {[](VorlHandle m) { VorlAtmosExpanMaxDropSet(m, -1e-3); }, VORL_E_INVALID_MAX_DROP_SIZE},
+      {[nan](VorlHandle m) { VorlAtmosExpanWeNumSet(m, nan); }, VORL_E_INVALID_WEBER_NUMBER},
+      {[](VorlHandle m) { VorlAtmosExpanMethodSet(m, 3); }, VORL_E_INVALID_EXPANSION_METHOD},
   };
   for (const auto& row : rows) {
     const RunLine line;
@@ -141,7 +141,7 @@ TEST_F(PostFlash, ThePipeQueryBeforeATimeSettingSaysSo) {
   const RunLine line;
   VorlErrorLogClear();
   pipe(line);
-  EXPECT_TRUE(reported(3, "vlt"));
+  EXPECT_TRUE(reported(VORL_E_NO_RESULTS, "vlt"));
 }
 
 }  // namespace

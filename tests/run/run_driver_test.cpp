@@ -10,10 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "interface/vorl_error.h"
-#include "model/vorl.h"
-#include "run/run_driver.h"
-#include "support/model_behind.h"
+#include "core/vorl_error.h"
+#include "support/model_run.h"
 #include "support/run_line.h"
 
 namespace {
@@ -50,18 +48,6 @@ TEST_F(RunDriver, HistoryStartsBeforeTheBreachAndStoresTheEndOfPhaseOneTwice) {
     EXPECT_EQ(records[k - 1].lengthDisturbed, branch == 'A' ? 30000.0 : 70000.0) << branch;
     EXPECT_EQ(records[k].time, records[k - 1].time) << branch;
     EXPECT_EQ(records[k].regime, branch == 'A' ? 3 : 2) << branch;
-  }
-}
-
-TEST_F(RunDriver, FirstStepsAreCoarserForBothBranches) {
-  const RunLine line;
-  // Branch A: 2 L / (100 - 5); branch B: 3 L / 100, L the branch length.
-  EXPECT_EQ(VorlBranchALengthDisturbed(line, 2), 2.0 * (30000.0 / 95.0));
-  EXPECT_EQ(VorlBranchBLengthDisturbed(line, 2), 3.0 * (70000.0 / 100.0));
-  for (int division : {20, 1}) {  // 20 or less is not reduced for branch A; 1 is ignored
-    VorlTimeDivisionSet(line, division);
-    VorlRun(line);
-    EXPECT_EQ(VorlBranchALengthDisturbed(line, 2), 2.0 * (30000.0 / 20.0)) << division;
   }
 }
 
@@ -145,23 +131,23 @@ TEST_F(RunDriver, FailuresReturnZeroWithTheirCodeAndTag) {
   ModelHandle overfed(methaneLine(2000.0));
   EXPECT_EQ(VorlErrorLogCount(), 0);  // the run fails, not the setting
   EXPECT_EQ(VorlRun(overfed), 0);
-  EXPECT_TRUE(reported(205, "GBctor"));
+  EXPECT_TRUE(reported(VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBctor"));
   EXPECT_EQ(VorlBranchAFlowSequenceSize(overfed), 0);  // emptied before the failure
 }
 
 TEST_F(RunDriver, ABranchThatWouldNotFinishStopsAtTheSafetyBoundKeepingItsRecords) {
-  ModelHandle model(methaneLine());
-  VorlTimeDivisionSet(model, 1000);
-  vorl::VORL& m = vorl::test::modelBehind(model.get());
+  vorl::VORL m(kMethane);
+  setMethaneLine(m);
+  m.timeDivisionSet(1000);
   m.resetSequences();
   try {
-    vorl::branchRun(m, 2, 50);
+    vorl::branchRun(m, vorl::BranchId::kB, 50);
     ADD_FAILURE() << "the bound was not applied";
   } catch (const vorl::VORLERROR& e) {
-    EXPECT_TRUE(e.eError() == 16 && e.tag() == "vlRunB") << e.eError() << e.tag();
+    EXPECT_TRUE(e.eError() == VORL_E_STEP_BOUND && e.tag() == "vlRunB") << e.eError() << e.tag();
   }
   // The steady state, the breach start and one record per pass.
-  EXPECT_EQ(m.requireSequence(2).size(), 2 + 50);
+  EXPECT_EQ(m.requireSequence(vorl::BranchId::kB).size(), 2 + 50);
 }
 
 TEST_F(RunDriver, UpstreamPressureAboveTheSaturationPressureWarns) {
@@ -171,7 +157,7 @@ TEST_F(RunDriver, UpstreamPressureAboveTheSaturationPressureWarns) {
   VorlRun(model);
   const auto reports = loggedReports();
   ASSERT_FALSE(reports.empty());
-  EXPECT_TRUE(reports.front().code == 1002 && reports.front().tag == "vlInit");
+  EXPECT_TRUE(reports.front().code == VORL_W_ABOVE_SATURATION && reports.front().tag == "vlInit");
   EXPECT_GT(VorlBranchAFlowSequenceSize(model), 2);  // a warning, not a failure
 }
 

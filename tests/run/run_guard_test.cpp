@@ -33,40 +33,66 @@ void withValve(VorlHandle m, double position, double closure) {
 
 const std::vector<Refusal>& refusals() {
   static const std::vector<Refusal> table = {
-      {"ambient temperature infinite", [](VorlHandle m) { VorlAmbientTemperatureSet(m, kInf); }, 350,
-       "ambient temperature"},
-      {"ambient pressure 0", [](VorlHandle m) { VorlAmbientPressureSet(m, 0.0); }, 351, "ambient pressure"},
-      {"ambient pressure NaN", [](VorlHandle m) { VorlAmbientPressureSet(m, kNaN); }, 351, "ambient pressure"},
-      {"humidity NaN", [](VorlHandle m) { VorlAmbientHumiditySet(m, kNaN); }, 352, "humidity"},
-      {"air molecular weight -1", [](VorlHandle m) { VorlAmbientMolecularWeightSet(m, -1.0); }, 353, "air"},
-      {"gas temperature 0", [](VorlHandle m) { VorlGasTemperatureSet(m, 0.0); }, 354, "gas temperature"},
-      {"gas temperature NaN", [](VorlHandle m) { VorlGasTemperatureSet(m, kNaN); }, 354, "gas temperature"},
-      {"length NaN", [](VorlHandle m) { VorlPipeLengthSet(m, kNaN); }, 355, "pipe length"},
-      {"length 0", [](VorlHandle m) { VorlPipeLengthSet(m, 0.0); }, 355, "pipe length"},
-      {"length -1", [](VorlHandle m) { VorlPipeLengthSet(m, -1.0); }, 355, "pipe length"},
-      {"bore 0", [](VorlHandle m) { VorlPipeDiameterSet(m, 0.0); }, 356, "pipe diameter"},
-      {"bore infinite", [](VorlHandle m) { VorlPipeDiameterSet(m, kInf); }, 356, "pipe diameter"},
-      {"roughness -1e-5", [](VorlHandle m) { VorlPipeRoughnessSet(m, -1e-5); }, 357, "pipe roughness"},
-      {"roughness 0 (no friction)", [](VorlHandle m) { VorlPipeRoughnessSet(m, 0.0); }, 357, "pipe roughness"},
-      {"roughness equal to the bore", [](VorlHandle m) { VorlPipeRoughnessSet(m, 0.5); }, 357, "pipe roughness"},
-      {"upstream at ambient", [](VorlHandle m) { VorlUpstreamPressureSet(m, 100000.0); }, 358, "upstream"},
-      {"upstream NaN", [](VorlHandle m) { VorlUpstreamPressureSet(m, kNaN); }, 358, "upstream"},
-      {"inflow -1", [](VorlHandle m) { VorlTotalInflowSet(m, -1.0); }, 359, "total inflow"},
-      {"inflow NaN", [](VorlHandle m) { VorlTotalInflowSet(m, kNaN); }, 359, "total inflow"},
-      {"aperture NaN", [](VorlHandle m) { VorlOrificeApertureSet(m, kNaN); }, 361, "orifice aperture"},
-      {"aperture -1", [](VorlHandle m) { VorlOrificeApertureSet(m, -1.0); }, 361, "orifice aperture"},
-      {"aperture 0 (closed)", [](VorlHandle m) { VorlOrificeApertureSet(m, 0.0); }, 361, "orifice aperture"},
-      {"aperture 1e308", [](VorlHandle m) { VorlOrificeApertureSet(m, 1e308); }, 361, "orifice aperture"},
-      {"valve position NaN", [](VorlHandle m) { withValve(m, kNaN, 10.0); }, 362, "valve 1 position"},
-      {"valve closing at -1 s", [](VorlHandle m) { withValve(m, 20000.0, -1.0); }, 363, "valve 1 closure time"},
-      {"valve closing at infinity", [](VorlHandle m) { withValve(m, 20000.0, kInf); }, 363, "closure time"},
-      {"expansion method 5", [](VorlHandle m) { VorlAtmosExpanMethodSet(m, 5); }, 365, "expansion method"},
-      {"Weber number NaN", [](VorlHandle m) { VorlAtmosExpanWeNumSet(m, kNaN); }, 366, "Weber number"},
-      {"maximum velocity NaN", [](VorlHandle m) { VorlAtmosExpanMaxVelSet(m, kNaN); }, 367, "maximum velocity"},
-      {"minimum drop -1", [](VorlHandle m) { VorlAtmosExpanMinDropSet(m, -1.0); }, 368, "minimum drop size"},
-      {"maximum drop NaN", [](VorlHandle m) { VorlAtmosExpanMaxDropSet(m, kNaN); }, 369, "maximum drop size"},
-      {"hole diameter NaN", [](VorlHandle m) { VorlAtmosExpanHoleSizeSet(m, kNaN, 1.0); }, 370, "hole diameter"},
-      {"hole aperture 2", [](VorlHandle m) { VorlAtmosExpanHoleSizeSet(m, 0.5, 2.0); }, 371, "hole aperture"},
+      {"ambient temperature infinite", [](VorlHandle m) { VorlAmbientTemperatureSet(m, kInf); },
+       VORL_E_INVALID_AMBIENT_TEMPERATURE, "ambient temperature"},
+      {"ambient pressure 0", [](VorlHandle m) { VorlAmbientPressureSet(m, 0.0); }, VORL_E_INVALID_AMBIENT_PRESSURE,
+       "ambient pressure"},
+      {"ambient pressure NaN", [](VorlHandle m) { VorlAmbientPressureSet(m, kNaN); }, VORL_E_INVALID_AMBIENT_PRESSURE,
+       "ambient pressure"},
+      {"humidity NaN", [](VorlHandle m) { VorlAmbientHumiditySet(m, kNaN); }, VORL_E_INVALID_AMBIENT_HUMIDITY,
+       "humidity"},
+      {"air molecular weight -1", [](VorlHandle m) { VorlAmbientMolecularWeightSet(m, -1.0); },
+       VORL_E_INVALID_AIR_MOLECULAR_WEIGHT, "air"},
+      {"gas temperature 0", [](VorlHandle m) { VorlGasTemperatureSet(m, 0.0); }, VORL_E_INVALID_GAS_TEMPERATURE,
+       "gas temperature"},
+      {"gas temperature NaN", [](VorlHandle m) { VorlGasTemperatureSet(m, kNaN); }, VORL_E_INVALID_GAS_TEMPERATURE,
+       "gas temperature"},
+      {"length NaN", [](VorlHandle m) { VorlPipeLengthSet(m, kNaN); }, VORL_E_INVALID_PIPE_LENGTH, "pipe length"},
+      {"length 0", [](VorlHandle m) { VorlPipeLengthSet(m, 0.0); }, VORL_E_INVALID_PIPE_LENGTH, "pipe length"},
+      {"length -1", [](VorlHandle m) { VorlPipeLengthSet(m, -1.0); }, VORL_E_INVALID_PIPE_LENGTH, "pipe length"},
+      {"bore 0", [](VorlHandle m) { VorlPipeDiameterSet(m, 0.0); }, VORL_E_INVALID_PIPE_DIAMETER, "pipe diameter"},
+      {"bore infinite", [](VorlHandle m) { VorlPipeDiameterSet(m, kInf); }, VORL_E_INVALID_PIPE_DIAMETER,
+       "pipe diameter"},
+      {"roughness -1e-5", [](VorlHandle m) { VorlPipeRoughnessSet(m, -1e-5); }, VORL_E_INVALID_PIPE_ROUGHNESS,
+       "pipe roughness"},
+      {"roughness 0 (no friction)", [](VorlHandle m) { VorlPipeRoughnessSet(m, 0.0); }, VORL_E_INVALID_PIPE_ROUGHNESS,
+       "pipe roughness"},
+      {"roughness equal to the bore", [](VorlHandle m) { VorlPipeRoughnessSet(m, 0.5); }, VORL_E_INVALID_PIPE_ROUGHNESS,
+       "pipe roughness"},
+      {"upstream at ambient", [](VorlHandle m) { VorlUpstreamPressureSet(m, 100000.0); },
+       VORL_E_INVALID_UPSTREAM_PRESSURE, "upstream"},
+      {"upstream NaN", [](VorlHandle m) { VorlUpstreamPressureSet(m, kNaN); }, VORL_E_INVALID_UPSTREAM_PRESSURE,
+       "upstream"},
+      {"inflow -1", [](VorlHandle m) { VorlTotalInflowSet(m, -1.0); }, VORL_E_INVALID_TOTAL_INFLOW, "total inflow"},
+      {"inflow NaN", [](VorlHandle m) { VorlTotalInflowSet(m, kNaN); }, VORL_E_INVALID_TOTAL_INFLOW, "total inflow"},
+      {"aperture NaN", [](VorlHandle m) { VorlOrificeApertureSet(m, kNaN); }, VORL_E_INVALID_APERTURE,
+       "orifice aperture"},
+      {"aperture -1", [](VorlHandle m) { VorlOrificeApertureSet(m, -1.0); }, VORL_E_INVALID_APERTURE,
+       "orifice aperture"},
+      {"aperture 0 (closed)", [](VorlHandle m) { VorlOrificeApertureSet(m, 0.0); }, VORL_E_INVALID_APERTURE,
+       "orifice aperture"},
+      {"aperture 1e308", [](VorlHandle m) { VorlOrificeApertureSet(m, 1e308); }, VORL_E_INVALID_APERTURE,
+       "orifice aperture"},
+      {"valve position NaN", [](VorlHandle m) { withValve(m, kNaN, 10.0); }, VORL_E_INVALID_VALVE_POSITION,
+       "valve 1 position"},
+      {"valve closing at -1 s", [](VorlHandle m) { withValve(m, 20000.0, -1.0); }, VORL_E_INVALID_VALVE_CLOSURE_TIME,
+       "valve 1 closure time"},
+      {"valve closing at infinity", [](VorlHandle m) { withValve(m, 20000.0, kInf); },
+       VORL_E_INVALID_VALVE_CLOSURE_TIME, "closure time"},
+      {"expansion method 5", [](VorlHandle m) { VorlAtmosExpanMethodSet(m, 5); }, VORL_E_INVALID_EXPANSION_METHOD,
+       "expansion method"},
+      {"Weber number NaN", [](VorlHandle m) { VorlAtmosExpanWeNumSet(m, kNaN); }, VORL_E_INVALID_WEBER_NUMBER,
+       "Weber number"},
+      {"maximum velocity NaN", [](VorlHandle m) { VorlAtmosExpanMaxVelSet(m, kNaN); }, VORL_E_INVALID_MAX_VELOCITY,
+       "maximum velocity"},
+      {"minimum drop -1", [](VorlHandle m) { VorlAtmosExpanMinDropSet(m, -1.0); }, VORL_E_INVALID_MIN_DROP_SIZE,
+       "minimum drop size"},
+      {"maximum drop NaN", [](VorlHandle m) { VorlAtmosExpanMaxDropSet(m, kNaN); }, VORL_E_INVALID_MAX_DROP_SIZE,
+       "maximum drop size"},
+      {"hole diameter NaN", [](VorlHandle m) { VorlAtmosExpanHoleSizeSet(m, kNaN, 1.0); }, VORL_E_INVALID_HOLE_DIAMETER,
+       "hole diameter"},
+      {"hole aperture 2", [](VorlHandle m) { VorlAtmosExpanHoleSizeSet(m, 0.5, 2.0); }, VORL_E_INVALID_HOLE_APERTURE,
+       "hole aperture"},
   };
   return table;
 }
@@ -114,7 +140,7 @@ TEST_F(RunGuard, AValveExactlyAtTheBreachIsRefusedAndSaysSo) {
     VorlErrorLogClear();
     EXPECT_EQ(VorlRun(line), 0);
     ASSERT_EQ(VorlErrorLogCount(), 1);
-    EXPECT_EQ(lastReport().code, 362);
+    EXPECT_EQ(lastReport().code, VORL_E_INVALID_VALVE_POSITION);
     EXPECT_NE(lastReport().message.find("exactly at the breach"), std::string::npos) << lastReport().message;
   }
 }
@@ -132,7 +158,7 @@ TEST_F(RunGuard, AnInflowTooSmallToResolveIsRefusedNamingTheSmallestThatIs) {
   EXPECT_EQ(tiny.count, 0);
   ASSERT_EQ(VorlErrorLogCount(), 1);
   const LoggedReport report = lastReport();
-  EXPECT_EQ(report.code, 359);
+  EXPECT_EQ(report.code, VORL_E_INVALID_TOTAL_INFLOW);
   EXPECT_NE(report.message.find("total inflow 1e-12 kg/s"), std::string::npos) << report.message;
   // The smallest inflow the model resolves is named; it and anything above run.
   const std::string::size_type here = report.message.find("here ");
@@ -158,7 +184,7 @@ TEST_F(RunGuard, AValveClosingBeforeTheBreachIsRefusedNotSteppedForEver) {
   VorlTimeDivisionSet(line, 1000000);
   VorlErrorLogClear();
   EXPECT_EQ(VorlRun(line), 0);
-  EXPECT_EQ(lastReport().code, 363);
+  EXPECT_EQ(lastReport().code, VORL_E_INVALID_VALVE_CLOSURE_TIME);
 }
 
 TEST_F(RunGuard, ATimeDivisionTheSetterIgnoresIsReported) {
@@ -166,7 +192,7 @@ TEST_F(RunGuard, ATimeDivisionTheSetterIgnoresIsReported) {
   for (int division : {1, 0, -5}) {
     VorlErrorLogClear();
     VorlTimeDivisionSet(line, division);
-    EXPECT_TRUE(reported(364, "VorlTimeDivisionSet")) << division;
+    EXPECT_TRUE(reported(VORL_E_INVALID_TIME_DIVISION, "VorlTimeDivisionSet")) << division;
   }
   EXPECT_EQ(VorlRun(line), line.count);  // still the default division
 }

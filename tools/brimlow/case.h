@@ -55,31 +55,46 @@ enum class KeyKind {
   kValves,     // a list of {position_m, closure_time_s}
 };
 
-// Where the library's input check reads a value (VorlCheckInputs).
-enum class CheckSlot { kNone, kInputs, kFlags, kTimeDivision, kMaxSteps, kValves };
-
+// A key of a case file. A key that sets one of the library's inputs names
+// it (by its name in the library's input table), and takes its unit, meaning
+// (unless the key has wording of its own), allowed range, codes and place in
+// the one-call arrays from that table; the key's name and default are the
+// tool's own.
 struct CaseKey {
   const char* name;
   KeyKind kind;
-  const char* unit;         // "" when the value has none
+  const char* input;        // the library input it sets; null for the tool's own keys
+  const char* unit;         // of the tool's own keys ("" when none)
+  const char* meaning;      // null: the library's meaning of its input
   const char* defaultText;  // keys without a field; the others show defaultValue
-  const char* meaning;
   double Case::*field;      // scalar keys; null for the others
   double defaultValue;
-  CheckSlot slot;
-  int slotIndex;
-  int belowCode;  // codes of VorlCheckInputs for this value; 0: none
-  int aboveCode;
 };
 
 const std::vector<CaseKey>& caseKeys();
 const CaseKey* findCaseKey(const std::string& name);
-// The key whose value VorlCheckInputs refused with this code, or null.
-const CaseKey* caseKeyForCheckCode(int code);
 
-// The sub-keys of one valve.
+// The sub-keys of one valve, and the library inputs they set.
 extern const char* const kValvePositionKey;
 extern const char* const kValveClosureKey;
+extern const char* const kValvePositionInput;
+extern const char* const kValveClosureInput;
+
+// The index of a library input by name in the library's table, -1 for none.
+int libraryInput(const char* name);
+
+// A key as the documentation shows it: its unit, meaning and allowed range
+// (the library's, for a key that sets a library input; the valves give the
+// ranges of both of theirs).
+std::string keyUnit(const CaseKey& key);
+std::string keyMeaning(const CaseKey& key);
+std::string keyRange(const CaseKey& key);
+
+// The library input whose check gave this code (VorlCheckInputs), by name;
+// "" for a code of no input.
+std::string inputOfCheckCode(int code);
+// The key that sets that input, or null.
+const CaseKey* caseKeyForInput(const std::string& input);
 
 // The default of a key as documented: "288.15", "7000000", "true", "methane".
 std::string defaultText(const CaseKey& key);

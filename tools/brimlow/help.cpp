@@ -36,8 +36,10 @@ std::string keysText() {
   std::string text;
   for (const CaseKey& key : caseKeys()) {
     std::string head = std::string("  ") + key.name + " = " + defaultText(key);
-    if (key.unit[0] != '\0') head += "  (" + std::string(key.unit) + ")";
-    text += head + "\n" + wrapped(key.meaning, 6);
+    const std::string unit = keyUnit(key), range = keyRange(key);
+    if (!unit.empty()) head += "  (" + unit + ")";
+    text += head + "\n" + wrapped(keyMeaning(key), 6);
+    if (!range.empty()) text += wrapped("allowed: " + range, 6);
   }
   return text;
 }
@@ -256,8 +258,8 @@ std::string keysHelp() {
              "  brimlow keys [--markdown]\n"
              "\n"
              "DESCRIPTION\n") +
-         wrapped("Lists every key of a case file (and column of a batch file) with its default and unit; "
-                 "--markdown prints the same as the table of the documentation.",
+         wrapped("Lists every key of a case file (and column of a batch file) with its default, unit and the "
+                 "range the library allows; --markdown prints the same as the table of the documentation.",
                  2) +
          "\n" + exitText();
 }
@@ -282,10 +284,10 @@ std::string helpText(const std::string& command) {
 }
 
 std::string keysMarkdown() {
-  std::string text = "| Key | Unit | Default | Meaning |\n|---|---|---|---|\n";
+  std::string text = "| Key | Unit | Default | Allowed | Meaning |\n|---|---|---|---|---|\n";
   for (const CaseKey& key : caseKeys()) {
-    text += std::string("| `") + key.name + "` | " + key.unit + " | " + escapedCell(defaultText(key)) + " | " +
-            escapedCell(key.meaning) + " |\n";
+    text += std::string("| `") + key.name + "` | " + keyUnit(key) + " | " + escapedCell(defaultText(key)) + " | " +
+            escapedCell(keyRange(key)) + " | " + escapedCell(keyMeaning(key)) + " |\n";
   }
   return text;
 }

@@ -102,18 +102,21 @@ int asInt(double value) {
   return static_cast<int>(value);
 }
 
+// The one-call arrays of a case: each key's value where the library's input
+// table places its input.
 CheckArrays checkArraysOf(const Case& c) {
   CheckArrays a;
   for (const CaseKey& key : caseKeys()) {
-    if (key.field == nullptr) continue;
+    const int input = libraryInput(key.input);
+    if (key.field == nullptr || input < 0) continue;
     const double value = c.*key.field;
-    switch (key.slot) {
-      case CheckSlot::kInputs: a.inputs[key.slotIndex] = value; break;
-      case CheckSlot::kFlags: a.flags[key.slotIndex] = asInt(value); break;
-      case CheckSlot::kTimeDivision: a.timeDivision = asInt(value); break;
-      case CheckSlot::kMaxSteps: a.maxSteps = asInt(value); break;
-      case CheckSlot::kNone:
-      case CheckSlot::kValves: break;
+    const int element = VorlInputSlotIndex(input);
+    switch (VorlInputSlot(input)) {
+      case VORL_SLOT_INPUTS: a.inputs[element] = value; break;
+      case VORL_SLOT_FLAGS: a.flags[element] = asInt(value); break;
+      case VORL_SLOT_TIME_DIVISION: a.timeDivision = asInt(value); break;
+      case VORL_SLOT_MAX_STEPS: a.maxSteps = asInt(value); break;
+      default: break;
     }
   }
   for (const Valve& valve : c.valves) {
@@ -145,7 +148,7 @@ std::size_t failingValve(const CheckArrays& a, int code) {
 
 std::string valveKey(const CheckArrays& a, int code, const CaseKey& key) {
   const std::size_t index = failingValve(a, code);
-  const bool position = code == key.belowCode || code == key.belowCode + 1;  // 322, 323
+  const bool position = inputOfCheckCode(code) == kValvePositionInput;
   return std::string(key.name) + "[" + std::to_string(index) + "]." +
          (position ? kValvePositionKey : kValveClosureKey);
 }
@@ -168,33 +171,11 @@ bool valvesWithinPipe(const Case& c, CaseFailure& failure) {
 
 // ---- set-up ----
 
+// The case set as the library's one-call entry sets it, from the same arrays.
 void setInputs(VorlHandle model, const Case& c) {
-  // The order of the one-call entry: output steps; ambient; pipe (length
-  // first, before the setters that rebuild the steady flow); gas temperature;
-  // breach; valves and expansion; time division.
-  VorlPipeOutputMaxStepsSet(model, asInt(c.outputSteps));
-  VorlAmbientTemperatureSet(model, c.ambientTemperature);
-  VorlAmbientPressureSet(model, c.ambientPressure);
-  VorlAmbientHumiditySet(model, c.ambientHumidity);
-  VorlAmbientMolecularWeightSet(model, c.airMolarMass);
-  VorlPipeDiameterSet(model, c.pipeDiameter);
-  VorlPipeRoughnessSet(model, c.pipeRoughness);
-  VorlPipeLengthSet(model, c.pipeLength);
-  VorlTotalInflowSet(model, c.inflow);
-  VorlUpstreamPressureSet(model, c.upstreamPressure);
-  VorlGasTemperatureSet(model, c.gasTemperature);
-  VorlPipeBreachLocationSet(model, c.breachLocation);
-  VorlOrificeApertureSet(model, c.aperture);
-  VorlValvesActivate(model, c.valvesActive != 0.0 ? 1 : 0);
-  VorlAtmosExpanMethodSet(model, asInt(c.expansionMethod));
-  VorlAtmosExpanWeNumSet(model, c.weberNumber);
-  VorlAtmosExpanMaxVelSet(model, c.maxVelocity);
-  VorlAtmosExpanMinDropSet(model, c.minDropSize);
-  VorlAtmosExpanMaxDropSet(model, c.maxDropSize);
-  VorlAtmosExpanHoleSizeSet(model, c.pipeDiameter, c.aperture);
-  VorlAtmosExpanPhaseFlagSet(model, 1);
-  for (const Valve& valve : c.valves) VorlValveAdd(model, valve.position, valve.closureTime);
-  VorlTimeDivisionSet(model, asInt(c.timeDivision));
+  const CheckArrays a = checkArraysOf(c);
+  VorlGenericInputsSet(model, a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision,
+                       &a.maxSteps, &a.valveCount);
 }
 
 // ---- results ----
@@ -399,7 +380,7 @@ bool checkCaseValues(const Case& c, CaseFailure& failure) {
   const int code = runCheck(arrays, arrays.valveCount);
   if (code == 0) return valvesWithinPipe(c, failure);
   const Report* report = capture.firstErrorSince(0);
-  const CaseKey* key = caseKeyForCheckCode(code);
+  const CaseKey* key = caseKeyForInput(inputOfCheckCode(code));
   failure.status = kExitCaseValue;
   failure.message = report != nullptr ? report->message : "refused by the library's check (code " + std::to_string(code) + ")";
   if (key == nullptr) {

@@ -1,0 +1,437 @@
+#include "model/inputs.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <vector>
+
+#include "core/vorl_error.h"
+#include "model/vorl.h"
+
+namespace vorl {
+namespace {
+
+// A positive inflow must lower the squared far-end pressure of branch A at
+// its limit state, 2 q^2, by at least this fraction of pa^2 (64 rounding
+// units): then the breach flux with inflow, which takes the difference
+// P^2 - pe^2, keeps its real root. Below it the run fails (code 201) at the
+// end of the blow-down.
+constexpr double kResolvedPressureSquaredFraction = 0x1p-46;
+
+bool finite(double value) { return std::isfinite(value); }
+bool positive(double value) { return finite(value) && value > 0.0; }
+bool notNegative(double value) { return finite(value) && value >= 0.0; }
+bool fraction(double value) { return finite(value) && value >= 0.0 && value <= 1.0; }
+
+// The whole number a value of a count, method or flag stands for; a value
+// that is none is refused (only VorlInputSet can pass one).
+int wholeNumber(double value, const char* name) {
+  if (!(finite(value) && value == std::floor(value) && std::fabs(value) <= INT_MAX)) {
+    throw VORLERROR(VORL_E_NOT_WHOLE, "VorlInputSet",
+                    std::string(name) + " " + numberText(value) + " is not a whole number");
+  }
+  return static_cast<int>(value);
+}
+
+void setTimeDivision(VORL& m, double value) {
+  const int division = wholeNumber(value, "time division");
+  if (division <= 1) {
+    throw VORLERROR(VORL_E_INVALID_TIME_DIVISION, "VorlTimeDivisionSet",
+                    "time division " + std::to_string(division) +
+                        " is ignored (valid: 2 or more); the division stays " + std::to_string(m.timeDivision()));
+  }
+  m.timeDivisionSet(division);
+}
+
+// A limit worked out from the model, to three digits.
+std::string shortNumber(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3g", value);
+  return text;
+}
+
+const VALVE& valveAt(const VORL& m, std::size_t i) { return m.pipeSet().valves.valves[i]; }
+
+constexpr unsigned kBoth = kCheckedByRun | kCheckedByExpansion;
+constexpr OneCallRange kNotInOneCall{VORL_SLOT_NONE, 0, 0.0, 0.0, false, 0, 0};
+constexpr GuardRange kNotGuarded{0, 0U, "", nullptr, nullptr};
+
+// Shorthands of the table.
+constexpr OneCallRange inputsAt(int index, double minimum, double maximum, int below, int above) {
+  return {VORL_SLOT_INPUTS, index, minimum, maximum, false, below, above};
+}
+// An input the one-call entry reads from inputs[index] to set, without a check of its own.
+constexpr OneCallRange copiedFrom(int index) { return {VORL_SLOT_INPUTS, index, 0.0, 0.0, false, 0, 0}; }
+
+const Input kInputs[] = {
+    {InputId::kOutputMaxSteps, "output maximum steps", "", "most output times of the pipe-level table", 0.0, false,
+     {VORL_SLOT_MAX_STEPS, 0, 2.0, 10000.0, false, VORL_E_RANGE_OUTPUT_STEPS_LOW, VORL_E_RANGE_OUTPUT_STEPS_HIGH},
+     kNotGuarded, [](const VORL& m, std::size_t) { return static_cast<double>(m.outputTimes().outputMaxSteps); },
+     [](VORL& m, double v) { m.outputTimes().outputMaxSteps = wholeNumber(v, "output maximum steps"); }, false,
+     "VorlPipeOutputMaxStepsSet"},
+    {InputId::kAmbientTemperature, "ambient temperature", "K", "temperature of the air", 288.15, false,
+     inputsAt(0, 200.0, 350.0, VORL_E_RANGE_AMBIENT_TEMPERATURE_LOW, VORL_E_RANGE_AMBIENT_TEMPERATURE_HIGH),
+     {VORL_E_INVALID_AMBIENT_TEMPERATURE, kBoth, "above 0 K", [](double v, const VORL&) { return positive(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.ambient().temperature; },
+     [](VORL& m, double v) { m.ambientTemperatureSet(v); }, true, "VorlAmbientTemperatureSet"},
+    {InputId::kAmbientPressure, "ambient pressure", "Pa", "pressure of the air", 100000.0, false,
+     inputsAt(1, 50000.0, 120000.0, VORL_E_RANGE_AMBIENT_PRESSURE_LOW, VORL_E_RANGE_AMBIENT_PRESSURE_HIGH),
+     {VORL_E_INVALID_AMBIENT_PRESSURE, kBoth, "above 0 Pa", [](double v, const VORL&) { return positive(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.ambient().pressure; },
+     [](VORL& m, double v) { m.ambientPressureSet(v); }, false, "VorlAmbientPressureSet"},
+    {InputId::kAmbientHumidity, "ambient relative humidity", "", "relative humidity of the air, 0 to 1", 0.7, false,
+     inputsAt(2, 0.0, 1.0, VORL_E_RANGE_AMBIENT_HUMIDITY_LOW, VORL_E_RANGE_AMBIENT_HUMIDITY_HIGH),
+     {VORL_E_INVALID_AMBIENT_HUMIDITY, kBoth, "0 to 1", [](double v, const VORL&) { return fraction(v); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.ambient().relativeHumidity; },
+     [](VORL& m, double v) { m.ambientHumiditySet(v); }, false, "VorlAmbientHumiditySet"},
+    {InputId::kAirMolecularWeight, "molecular weight of the air", "kg/kmol", "molar mass of the air", 28.966, false,
+     inputsAt(10, 10.0, 100.0, VORL_E_RANGE_AIR_MOLECULAR_WEIGHT_LOW, VORL_E_RANGE_AIR_MOLECULAR_WEIGHT_HIGH),
+     {VORL_E_INVALID_AIR_MOLECULAR_WEIGHT, kBoth, "above 0 kg/kmol",
+      [](double v, const VORL&) { return positive(v); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.ambient().molecularWeight; },
+     [](VORL& m, double v) { m.ambientMolecularWeightSet(v); }, false, "VorlAmbientMolecularWeightSet"},
+    {InputId::kPipeDiameter, "pipe diameter", "m", "bore diameter", 0.154, false,
+     inputsAt(8, 0.01, 2.0, VORL_E_RANGE_PIPE_DIAMETER_LOW, VORL_E_RANGE_PIPE_DIAMETER_HIGH),
+     {VORL_E_INVALID_PIPE_DIAMETER, kCheckedByRun, "above 0 m", [](double v, const VORL&) { return positive(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.pipeInterior().Diameter(); },
+     [](VORL& m, double v) { m.pipeDiameterSet(v); }, true, "VorlPipeDiameterSet"},
+    // The fully rough friction law needs a roughness above 0 and well below the bore.
+    {InputId::kPipeRoughness, "pipe roughness", "m", "wall roughness", PIPEINTERIOR::kDefaultRoughness, false,
+     inputsAt(9, 1e-8, 0.001, VORL_E_RANGE_PIPE_ROUGHNESS_LOW, VORL_E_RANGE_PIPE_ROUGHNESS_HIGH),
+     {VORL_E_INVALID_PIPE_ROUGHNESS, kCheckedByRun, "above 0 m and below the pipe diameter",
+      [](double v, const VORL& m) { return positive(v) && v < m.pipeInterior().Diameter(); },
+      [](const VORL& m) { return ", here " + numberText(m.pipeInterior().Diameter()) + " m"; }},
+     [](const VORL& m, std::size_t) { return m.pipeInterior().Roughness(); },
+     [](VORL& m, double v) { m.pipeRoughnessSet(v); }, true, "VorlPipeRoughnessSet"},
+    {InputId::kPipeLength, "pipe length", "m", "length of the pipeline", 100.0, false,
+     inputsAt(3, 10.0, 2000000.0, VORL_E_RANGE_PIPE_LENGTH_LOW, VORL_E_RANGE_PIPE_LENGTH_HIGH),
+     {VORL_E_INVALID_PIPE_LENGTH, kCheckedByRun, "above 0 m", [](double v, const VORL&) { return positive(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.pipeSet().length; },
+     [](VORL& m, double v) { m.pipeLengthSet(v); }, true, "VorlPipeLengthSet"},
+    {InputId::kTotalInflow, "total inflow", "kg/s", "mass rate fed by the supply into the upstream end", 0.0, false,
+     inputsAt(4, 0.0, 100000.0, VORL_E_RANGE_TOTAL_INFLOW_LOW, VORL_E_RANGE_TOTAL_INFLOW_HIGH),
+     {VORL_E_INVALID_TOTAL_INFLOW, kCheckedByRun, "0, or at least the smallest inflow the model resolves",
+      [](double v, const VORL& m) {
+        return v == 0.0 || (positive(v) && (!m.branchAExists() || v >= smallestResolvedInflow(m)));
+      },
+      [](const VORL& m) {
+        return m.branchAExists() ? ", here " + shortNumber(smallestResolvedInflow(m)) +
+                                       " kg/s: a smaller inflow's friction pressure drop is lost in rounding"
+                                 : std::string();
+      }},
+     [](const VORL& m, std::size_t) { return m.pipeSet().totalInflow; },
+     [](VORL& m, double v) { m.totalInflowSet(v); }, true, "VorlTotalInflowSet"},
+    {InputId::kUpstreamPressure, "upstream pressure", "Pa", "pressure at the upstream (supply) end before the breach",
+     5.0e6, false, inputsAt(5, 50000.0, 1e9, VORL_E_RANGE_UPSTREAM_PRESSURE_LOW, VORL_E_RANGE_UPSTREAM_PRESSURE_HIGH),
+     {VORL_E_INVALID_UPSTREAM_PRESSURE, kCheckedByRun, "above the ambient pressure",
+      [](double v, const VORL& m) { return finite(v) && v > m.ambient().pressure; },
+      [](const VORL& m) { return ", here " + numberText(m.ambient().pressure) + " Pa"; }},
+     [](const VORL& m, std::size_t) { return m.pipeSet().upstreamPressure; },
+     [](VORL& m, double v) { m.upstreamPressureSet(v); }, true, "VorlUpstreamPressureSet"},
+    {InputId::kGasTemperature, "gas temperature", "K", "temperature of the gas in the pipe (isothermal flow)", 288.15,
+     false, inputsAt(15, 150.0, 350.0, VORL_E_RANGE_GAS_TEMPERATURE_LOW, VORL_E_RANGE_GAS_TEMPERATURE_HIGH),
+     {VORL_E_INVALID_GAS_TEMPERATURE, kBoth, "above 0 K", [](double v, const VORL&) { return positive(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.gasTemperature(); },
+     [](VORL& m, double v) { m.gasTemperatureSet(v); }, true, "VorlGasTemperatureSet"},
+    {InputId::kBreachLocation, "breach location", "m", "distance of the breach from the upstream end", 100.0, false,
+     inputsAt(6, 1.0, 1000000.0, VORL_E_RANGE_BREACH_LOCATION_LOW, VORL_E_RANGE_BREACH_LOCATION_HIGH),
+     {VORL_E_INVALID_BREACH_LOCATION, kCheckedByRun, "0 to the pipe length",
+      [](double v, const VORL& m) { return finite(v) && v >= 0.0 && v <= m.pipeSet().length; }, nullptr},
+     [](const VORL& m, std::size_t) { return m.pipeSet().effectiveBreachLocation(); },
+     [](VORL& m, double v) { m.breachLocationSet(v); }, false, "VorlPipeBreachLocationSet"},
+    {InputId::kAperture, "orifice aperture", "", "orifice area as a fraction of the bore area (1: full bore rupture)",
+     1.0, false, inputsAt(7, 0.2, 1.0, VORL_E_RANGE_APERTURE_LOW, VORL_E_RANGE_APERTURE_HIGH),
+     {VORL_E_INVALID_APERTURE, kCheckedByRun, "above 0 up to 1",
+      [](double v, const VORL&) { return positive(v) && v <= 1.0; }, nullptr},
+     [](const VORL& m, std::size_t) { return m.pipeSet().orificeAperture; },
+     [](VORL& m, double v) { m.orificeApertureSet(v); }, false, "VorlOrificeApertureSet"},
+    {InputId::kValvesActive, "valves active flag", "",
+     "the valves shut at their closure times (1) or stay open (0)", 0.0, false,
+     {VORL_SLOT_FLAGS, 0, 0.0, 1.0, false, VORL_E_RANGE_VALVES_ACTIVE, VORL_E_RANGE_VALVES_ACTIVE}, kNotGuarded,
+     [](const VORL& m, std::size_t) { return m.pipeSet().valvesActive ? 1.0 : 0.0; },
+     [](VORL& m, double v) { m.pipeSet().valvesActive = v != 0.0; }, false, "VorlValvesActivate"},
+    {InputId::kExpansionMethod, "expansion method", "",
+     "expansion to the atmosphere: 0 mass, momentum and energy; 1 isentropic; 2 momentum at constant temperature",
+     0.0, false,
+     {VORL_SLOT_FLAGS, 1, 0.0, 2.0, false, VORL_E_RANGE_EXPANSION_METHOD, VORL_E_RANGE_EXPANSION_METHOD},
+     {VORL_E_INVALID_EXPANSION_METHOD, kBoth, "0, 1 or 2",
+      [](double v, const VORL&) { return v == 0.0 || v == 1.0 || v == 2.0; }, nullptr},
+     [](const VORL& m, std::size_t) { return static_cast<double>(m.atmosExpansion().method()); },
+     [](VORL& m, double v) { m.atmosExpansion().ExpMethodSet(wholeNumber(v, "expansion method")); }, false,
+     "VorlAtmosExpanMethodSet"},
+    {InputId::kWeberNumber, "Weber number", "", "critical Weber number of drop break-up", 12.5, false,
+     inputsAt(11, 1.0, 50.0, VORL_E_RANGE_WEBER_NUMBER_LOW, VORL_E_RANGE_WEBER_NUMBER_HIGH),
+     {VORL_E_INVALID_WEBER_NUMBER, kBoth, "above 0", [](double v, const VORL&) { return positive(v); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.atmosExpansion().weberNumber(); },
+     [](VORL& m, double v) { m.atmosExpansion().WeberNumSet(v); }, false, "VorlAtmosExpanWeNumSet"},
+    {InputId::kMaxVelocity, "maximum velocity", "m/s", "outflow velocity above which the expansion warns", 1000.0,
+     false, inputsAt(12, 0.01, 1000.0, VORL_E_RANGE_MAX_VELOCITY_LOW, VORL_E_RANGE_MAX_VELOCITY_HIGH),
+     {VORL_E_INVALID_MAX_VELOCITY, kBoth, "0 m/s or more", [](double v, const VORL&) { return notNegative(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.atmosExpansion().GetMaximumVelocity(); },
+     [](VORL& m, double v) { m.atmosExpansion().MaxVelocitySet(v); }, false, "VorlAtmosExpanMaxVelSet"},
+    {InputId::kMinDropSize, "minimum drop size", "m", "smallest drop size", 1e-6, false,
+     inputsAt(13, 0.0, 0.01, VORL_E_RANGE_MIN_DROP_SIZE_LOW, VORL_E_RANGE_MIN_DROP_SIZE_HIGH),
+     {VORL_E_INVALID_MIN_DROP_SIZE, kBoth, "0 m or more", [](double v, const VORL&) { return notNegative(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.atmosExpansion().minDropSize(); },
+     [](VORL& m, double v) { m.atmosExpansion().MinDropSizeSet(v); }, false, "VorlAtmosExpanMinDropSet"},
+    {InputId::kMaxDropSize, "maximum drop size", "m", "largest drop size", 0.01, false,
+     inputsAt(14, 0.0, 1.0, VORL_E_RANGE_MAX_DROP_SIZE_LOW, VORL_E_RANGE_MAX_DROP_SIZE_HIGH),
+     {VORL_E_INVALID_MAX_DROP_SIZE, kBoth, "0 m or more", [](double v, const VORL&) { return notNegative(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.atmosExpansion().maxDropSize(); },
+     [](VORL& m, double v) { m.atmosExpansion().MaxDropSizeSet(v); }, false, "VorlAtmosExpanMaxDropSet"},
+    // The hole of the expansion: the one-call entry takes the pipe's bore and aperture.
+    {InputId::kHoleDiameter, "hole diameter of the expansion", "m", "pipe diameter the expansion's hole is cut in",
+     0.154, false, copiedFrom(8),
+     {VORL_E_INVALID_HOLE_DIAMETER, kBoth, "0 m or more", [](double v, const VORL&) { return notNegative(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.atmosExpansion().pipeDiameter(); },
+     [](VORL& m, double v) { m.atmosExpansion().HoleDiameterSet(v, m.atmosExpansion().aperture()); }, false,
+     "VorlAtmosExpanHoleSizeSet"},
+    {InputId::kHoleAperture, "hole aperture of the expansion", "", "the hole's area as a fraction of that bore", 1.0,
+     false, copiedFrom(7),
+     {VORL_E_INVALID_HOLE_APERTURE, kBoth, "0 to 1", [](double v, const VORL&) { return fraction(v); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.atmosExpansion().aperture(); },
+     [](VORL& m, double v) { m.atmosExpansion().HoleDiameterSet(m.atmosExpansion().pipeDiameter(), v); }, false,
+     "VorlAtmosExpanHoleSizeSet"},
+    {InputId::kPhaseFlag, "phase flag of the expansion", "",
+     "phase at the exit: 1 vapour (any other value counts as 1)",
+     1.0, false, kNotInOneCall, kNotGuarded,
+     [](const VORL& m, std::size_t) { return static_cast<double>(m.atmosExpansion().phaseFlag()); },
+     [](VORL& m, double v) { m.atmosExpansion().InitialPhaseFlagSet(wholeNumber(v, "phase flag")); }, false,
+     "VorlAtmosExpanPhaseFlagSet"},
+    // A valve at the breach would cut its branch to no length at all.
+    {InputId::kValvePosition, "valve position", "m", "distance of a valve from the upstream end", 0.0, true,
+     {VORL_SLOT_VALVE_POSITIONS, 0, 0.0, 1000000.0, false, VORL_E_RANGE_VALVE_POSITION_LOW,
+      VORL_E_RANGE_VALVE_POSITION_HIGH},
+     {VORL_E_INVALID_VALVE_POSITION, kCheckedByRun, "finite and not at the breach",
+      [](double v, const VORL& m) { return finite(v) && v != m.pipeSet().effectiveBreachLocation(); },
+      [](const VORL& m) {
+        return ", here " + numberText(m.pipeSet().effectiveBreachLocation()) +
+               " m: a valve exactly at the breach would leave its branch no length";
+      }},
+     [](const VORL& m, std::size_t i) { return valveAt(m, i).valvePosition(); }, nullptr, false, "VorlValveAdd"},
+    {InputId::kValveClosureTime, "valve closure time", "s", "time after the breach at which a valve shuts", 0.0, true,
+     {VORL_SLOT_VALVE_CLOSURE_TIMES, 0, 0.0, 100000.0, true, VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW,
+      VORL_E_RANGE_VALVE_CLOSURE_TIME_HIGH},
+     {VORL_E_INVALID_VALVE_CLOSURE_TIME, kCheckedByRun, "0 s or later",
+      [](double v, const VORL&) { return notNegative(v); }, nullptr},
+     [](const VORL& m, std::size_t i) { return valveAt(m, i).valveClosureTime(); }, nullptr, false, "VorlValveAdd"},
+    {InputId::kTimeDivision, "time division", "", "number of divisions of the run (finer steps for more)", 100.0,
+     false,
+     {VORL_SLOT_TIME_DIVISION, 0, 2.0, 1000.0, false, VORL_E_RANGE_TIME_DIVISION_LOW, VORL_E_RANGE_TIME_DIVISION_HIGH},
+     {VORL_E_INVALID_TIME_DIVISION, kCheckedByRun, "1 or more", [](double v, const VORL&) { return v >= 1.0; },
+      nullptr},
+     [](const VORL& m, std::size_t) { return static_cast<double>(m.timeDivision()); }, setTimeDivision, false,
+     "VorlTimeDivisionSet"},
+};
+
+static_assert(std::size(kInputs) == static_cast<std::size_t>(InputId::kCount), "one row per input id");
+
+// The rows a check walks, in the order of its codes.
+template <class Code>
+std::vector<const Input*> rowsByCode(Code code) {
+  std::vector<const Input*> rows;
+  for (const Input& row : kInputs) {
+    if (code(row) != 0) rows.push_back(&row);
+  }
+  std::stable_sort(rows.begin(), rows.end(), [&](const Input* a, const Input* b) { return code(*a) < code(*b); });
+  return rows;
+}
+
+const std::vector<const Input*>& oneCallOrder() {
+  static const std::vector<const Input*> rows = rowsByCode([](const Input& row) { return row.oneCall.belowCode; });
+  return rows;
+}
+
+const std::vector<const Input*>& guardOrder() {
+  static const std::vector<const Input*> rows = rowsByCode([](const Input& row) { return row.guard.code; });
+  return rows;
+}
+
+// ---- Messages ----
+
+// Whole numbers as integers ("2000000", not "2e+06"); others in the shortest
+// form that reads back the same value.
+std::string plainNumber(double value) {
+  if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", value);
+    return text;
+  }
+  return numberText(value);
+}
+
+std::string withUnit(double value, const char* unit) {
+  std::string text = plainNumber(value);
+  if (unit[0] != '\0') text += std::string(" ") + unit;
+  return text;
+}
+
+// A valve's input names its valve, counted from 1: "valve 2 closure time".
+std::string subjectOf(const Input& row, std::size_t valve) {
+  const std::string name = row.name;
+  if (!row.perValve) return name;
+  const std::string prefix = "valve ";
+  return prefix + std::to_string(valve + 1) + " " + name.substr(prefix.size());
+}
+
+// ---- The one-call entry's check ----
+
+constexpr const char* kOneCallTag = "VorlCheckInput";
+
+[[noreturn]] void failOneCall(int code, const Input& row, std::size_t valve, double value,
+                              const std::string& problem) {
+  const std::string subject = subjectOf(row, valve);
+  const std::string shown = std::isnan(value) ? subject : subject + " " + withUnit(value, row.unit);
+  throw VORLERROR(code, kOneCallTag, shown + " " + problem + " (allowed " + rangeText(row) + ")");
+}
+
+// Strict bounds: the bounds themselves pass (but an excluded minimum), and
+// the lower check is written so that a value that is not a number fails it.
+void checkOneCallValue(const Input& row, double value, std::size_t valve) {
+  const OneCallRange& range = row.oneCall;
+  if (std::isnan(value)) failOneCall(range.belowCode, row, valve, value, "is not a number");
+  if (range.minimumExcluded ? !(value > range.minimum) : !(value >= range.minimum)) {
+    const char* relation = range.minimumExcluded ? "is not above " : "is below ";
+    failOneCall(range.belowCode, row, valve, value, relation + withUnit(range.minimum, row.unit));
+  }
+  if (value > range.maximum) {
+    failOneCall(range.aboveCode, row, valve, value, "is above " + withUnit(range.maximum, row.unit));
+  }
+}
+
+void requirePointer(const void* pointer, const char* what) {
+  if (pointer == nullptr) {
+    throw VORLERROR(VORL_E_MISSING_DATA, kOneCallTag, std::string("the ") + what + " pointer is null");
+  }
+}
+
+// ---- The run's guard ----
+
+void checkGuardRow(const Input& row, const VORL& model, std::size_t valve, const char* tag) {
+  const double value = row.read(model, valve);
+  if (row.guard.accepts(value, model)) return;
+  std::string range = row.guard.validRange;
+  if (row.guard.limit != nullptr) range += row.guard.limit(model);
+  refuseValue(row.guard.code, subjectOf(row, valve), value, row.unit, range, tag);
+}
+
+}  // namespace
+
+std::size_t inputCount() noexcept { return std::size(kInputs); }
+
+const Input& inputAt(std::size_t index) noexcept { return kInputs[index < std::size(kInputs) ? index : 0]; }
+
+const Input& input(InputId id) noexcept { return inputAt(static_cast<std::size_t>(id)); }
+
+const Input* findInput(const std::string& name) noexcept {
+  for (const Input& row : kInputs) {
+    if (name == row.name) return &row;
+  }
+  return nullptr;
+}
+
+std::string rangeText(const Input& row) {
+  const OneCallRange& range = row.oneCall;
+  if (range.belowCode == 0) return row.guard.validRange;
+  const std::string upper = withUnit(range.maximum, row.unit);
+  if (range.minimumExcluded) return "above " + plainNumber(range.minimum) + " up to " + upper;
+  return plainNumber(range.minimum) + " to " + upper;
+}
+
+void applyInputDefaults(VORL& model) {
+  for (const Input& row : kInputs) {
+    if (row.write != nullptr && row.id != InputId::kBreachLocation) row.write(model, row.defaultValue);
+  }
+}
+
+double oneCallValue(const Input& row, const OneCallArrays& arrays, int valve) noexcept {
+  switch (row.oneCall.slot) {
+    case VORL_SLOT_FLAGS: return arrays.flags[row.oneCall.index];
+    case VORL_SLOT_INPUTS: return arrays.inputs[row.oneCall.index];
+    case VORL_SLOT_VALVE_POSITIONS: return arrays.valveFirst[valve];
+    case VORL_SLOT_VALVE_CLOSURE_TIMES: return arrays.valveSecond[valve];
+    case VORL_SLOT_TIME_DIVISION: return *arrays.timeDivision;
+    case VORL_SLOT_MAX_STEPS: return *arrays.maxSteps;
+    case VORL_SLOT_NONE: break;
+  }
+  return 0.0;
+}
+
+void requireOneCallArrays(const OneCallArrays& arrays) {
+  requirePointer(arrays.flags, "flags");
+  requirePointer(arrays.inputs, "inputs");
+  requirePointer(arrays.timeDivision, "time division");
+  requirePointer(arrays.maxSteps, "maximum steps");
+  requirePointer(arrays.valveCount, "valve count");
+  if (*arrays.valveCount > 0) {
+    requirePointer(arrays.valveFirst, "valve positions");
+    requirePointer(arrays.valveSecond, "valve closure times");
+  }
+}
+
+void checkOneCallInputs(const OneCallArrays& arrays) {
+  requireOneCallArrays(arrays);
+  const int valves = *arrays.valveCount;
+  const std::vector<const Input*>& rows = oneCallOrder();
+  for (std::size_t i = 0; i < rows.size();) {
+    if (!rows[i]->perValve) {
+      checkOneCallValue(*rows[i], oneCallValue(*rows[i], arrays, 0), 0);
+      ++i;
+      continue;
+    }
+    // All checks of one valve before the next valve.
+    std::size_t groupEnd = i;
+    while (groupEnd < rows.size() && rows[groupEnd]->perValve) ++groupEnd;
+    for (int valve = 0; valve < valves; ++valve) {
+      for (std::size_t j = i; j < groupEnd; ++j) {
+        checkOneCallValue(*rows[j], oneCallValue(*rows[j], arrays, valve), static_cast<std::size_t>(valve));
+      }
+    }
+    i = groupEnd;
+  }
+}
+
+void checkModelInputs(const VORL& model, InputUse use, const char* tag) {
+  const std::size_t valves = model.pipeSet().valvesActive ? model.pipeSet().valves.valves.size() : 0;
+  for (const Input* row : guardOrder()) {
+    if ((row->guard.uses & use) == 0) continue;
+    if (!row->perValve) {
+      checkGuardRow(*row, model, 0, tag);
+    } else {
+      for (std::size_t i = 0; i < valves; ++i) checkGuardRow(*row, model, i, tag);
+    }
+  }
+}
+
+// "pipe length 0 m is outside its valid range: above 0 m";
+// "pipe length is not a number; valid: above 0 m".
+void refuseValue(int code, const std::string& name, double value, const char* unit, const std::string& validRange,
+                 const char* tag) {
+  if (std::isnan(value)) throw VORLERROR(code, tag, name + " is not a number; valid: " + validRange);
+  std::string shown = name + " " + numberText(value);
+  if (unit[0] != '\0') shown += std::string(" ") + unit;
+  throw VORLERROR(code, tag, shown + " is outside its valid range: " + validRange);
+}
+
+double smallestResolvedInflow(const VORL& model) {
+  const double pa = model.ambient().pressure;
+  const double branchALength = model.pipeSet().effectiveBreachLocation();
+  const double a2 = model.gas()->a2();
+  // q = sqrt(beta lam) a2 G, and 2 q^2 must reach the resolved fraction of pa^2.
+  const double q = pa * std::sqrt(kResolvedPressureSquaredFraction / 2.0);
+  const double fluxDensity = q / (std::sqrt(model.Beta() * branchALength) * a2);
+  return fluxDensity * model.pipeInterior().Area();
+}
+
+}  // namespace vorl

@@ -1,0 +1,238 @@
+// The input table through the C interface: the one-call entry's check
+// against the ranges the table publishes, its messages, and the table's own
+// exports (defaults, setting by index, the one-call set-up on a handle).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/release_cases.h"
+#include "support/run_line.h"
+#include "vorl.h"
+
+namespace {
+
+using namespace vorl::test;
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+std::string nameOf(int input) {
+  char name[64];
+  VorlInputName(input, name, sizeof name);
+  return name;
+}
+
+int find(const char* name) {
+  const int index = VorlInputFind(name);
+  EXPECT_GE(index, 0) << name;
+  return index;
+}
+
+bool isWholeSlot(int slot) {
+  return slot == VORL_SLOT_FLAGS || slot == VORL_SLOT_TIME_DIVISION || slot == VORL_SLOT_MAX_STEPS;
+}
+
+// The arguments of the one-call entry for two valves, every checked input
+// at a value inside its published range: its default where that is allowed.
+struct Case {
+  int flags[2] = {};
+  double inputs[16] = {};
+  double first[2] = {}, second[2] = {};
+  int division = 0, steps = 0, valves = 2;
+
+  Case() {
+    for (int i = 0; i < VorlInputCount(); ++i) {
+      if (VorlInputCodeBelow(i) == 0) continue;
+      const double low = VorlInputMin(i), high = VorlInputMax(i), fallback = VorlInputDefault(i);
+      set(i, fallback > low && fallback <= high ? fallback : high);
+    }
+  }
+  // Writes value into input i's slot (both valves for a valve input).
+  void set(int i, double value, int valve = -1) {
+    const int slot = VorlInputSlot(i), element = VorlInputSlotIndex(i);
+    switch (slot) {
+      case VORL_SLOT_FLAGS: flags[element] = static_cast<int>(value); break;
+      case VORL_SLOT_INPUTS: inputs[element] = value; break;
+      case VORL_SLOT_TIME_DIVISION: division = static_cast<int>(value); break;
+      case VORL_SLOT_MAX_STEPS: steps = static_cast<int>(value); break;
+      case VORL_SLOT_VALVE_POSITIONS:
+      case VORL_SLOT_VALVE_CLOSURE_TIMES:
+        for (int v = 0; v < 2; ++v) {
+          if (valve < 0 || valve == v) (slot == VORL_SLOT_VALVE_POSITIONS ? first : second)[v] = value;
+        }
+        break;
+      default: break;
+    }
+  }
+  int check() const { return VorlCheckInputs(flags, inputs, first, second, &division, &steps, &valves); }
+};
+
+// The nearest value beyond a bound of input i in a direction.
+double beyond(int i, double bound, double direction) {
+  if (isWholeSlot(VorlInputSlot(i))) return bound + direction;
+  return std::nextafter(bound, direction * std::numeric_limits<double>::infinity());
+}
+
+bool minimumExcluded(int i) {
+  char text[64];
+  VorlInputRangeText(i, text, sizeof text);
+  return std::strncmp(text, "above", 5) == 0;
+}
+
+class InputTable : public LogClearedTest {};
+
+TEST_F(InputTable, EachPublishedBoundPassesAndTheNearestValueBeyondItFailsWithItsCode) {
+  ASSERT_EQ(Case{}.check(), VORL_OK);
+  int checked = 0;
+  for (int i = 0; i < VorlInputCount(); ++i) {
+    const int below = VorlInputCodeBelow(i), above = VorlInputCodeAbove(i);
+    if (below == 0) continue;
+    ++checked;
+    const double low = VorlInputMin(i), high = VorlInputMax(i);
+    const auto checkWith = [&](double value) {
+      Case c;
+      c.set(i, value);
+      return c.check();
+    };
+    EXPECT_EQ(checkWith(minimumExcluded(i) ? beyond(i, low, 1.0) : low), VORL_OK) << nameOf(i);
+    EXPECT_EQ(checkWith(minimumExcluded(i) ? low : beyond(i, low, -1.0)), below) << nameOf(i);
+    EXPECT_EQ(checkWith(high), VORL_OK) << nameOf(i);
+    EXPECT_EQ(checkWith(beyond(i, high, 1.0)), above) << nameOf(i);
+    // Not a number fails the first check on it.
+    if (!isWholeSlot(VorlInputSlot(i))) {
+      EXPECT_EQ(checkWith(kNaN), below) << nameOf(i);
+    }
+  }
+  EXPECT_EQ(checked, 22);
+}
+
+TEST_F(InputTable, ChecksRunInTheOrderOfTheirCodesValveByValve) {
+  // Every input below its minimum: putting them back one by one in the order
+  // of their codes shows the order of the checks.
+  std::vector<std::pair<int, int>> byCode;
+  Case c;
+  for (int i = 0; i < VorlInputCount(); ++i) {
+    if (VorlInputCodeBelow(i) == 0) continue;
+    byCode.push_back({VorlInputCodeBelow(i), i});
+    c.set(i, minimumExcluded(i) ? VorlInputMin(i) : beyond(i, VorlInputMin(i), -1.0));
+  }
+  std::sort(byCode.begin(), byCode.end());
+  for (const auto& [code, i] : byCode) {
+    EXPECT_EQ(c.check(), code);
+    c.set(i, VorlInputMax(i));
+  }
+  EXPECT_EQ(c.check(), VORL_OK);
+
+  // A bad closure time of valve 1 comes before a bad position of valve 2.
+  Case valves;
+  valves.set(find("valve closure time"), 0.0, 0);
+  valves.set(find("valve position"), -1.0, 1);
+  EXPECT_EQ(valves.check(), VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW);
+}
+
+TEST_F(InputTable, NullPointersAreReportedAndValveArraysAreReadOnlyForValves) {
+  Case c;
+  const int flags[2] = {0, 0};
+  EXPECT_EQ(VorlCheckInputs(nullptr, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves),
+            VORL_E_MISSING_DATA);
+  EXPECT_EQ(VorlCheckInputs(flags, c.inputs, c.first, c.second, &c.division, &c.steps, nullptr), VORL_E_MISSING_DATA);
+  EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlCheckInput"));
+  for (int valves : {0, -3, 1}) {
+    EXPECT_EQ(VorlCheckInputs(c.flags, c.inputs, nullptr, nullptr, &c.division, &c.steps, &valves),
+              valves > 0 ? VORL_E_MISSING_DATA : VORL_OK)
+        << valves;
+  }
+}
+
+TEST_F(InputTable, TheLoggedMessageNamesTheInputItsValueAndItsRange) {
+  const struct {
+    const char* input;
+    double value;
+    int valve, code;
+    const char* message;
+  } rows[] = {
+      {"ambient temperature", 199.999, -1, VORL_E_RANGE_AMBIENT_TEMPERATURE_LOW,
+       "ambient temperature 199.999 K is below 200 K (allowed 200 to 350 K)"},
+      {"valve closure time", 0.0, 1, VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW,
+       "valve 2 closure time 0 s is not above 0 s (allowed above 0 up to 100000 s)"},
+      {"ambient pressure", kNaN, -1, VORL_E_RANGE_AMBIENT_PRESSURE_LOW,
+       "ambient pressure is not a number (allowed 50000 to 120000 Pa)"},
+      {"output maximum steps", 10001, -1, VORL_E_RANGE_OUTPUT_STEPS_HIGH,
+       "output maximum steps 10001 is above 10000 (allowed 2 to 10000)"},
+      {"pipe length", 2000000.5, -1, VORL_E_RANGE_PIPE_LENGTH_HIGH,
+       "pipe length 2000000.5 m is above 2000000 m (allowed 10 to 2000000 m)"},
+  };
+  for (const auto& row : rows) {
+    VorlErrorLogClear();
+    Case c;
+    c.set(find(row.input), row.value, row.valve);
+    EXPECT_EQ(c.check(), row.code);
+    ASSERT_EQ(VorlErrorLogCount(), 1);
+    EXPECT_EQ(lastReport().message, "VORL " + std::to_string(row.code) + " VorlCheckInput: " + row.message);
+  }
+}
+
+TEST_F(InputTable, EachCodeBelongsToOneInputAndEachInputToOneSetter) {
+  std::set<int> codes;
+  std::set<std::string> names;
+  for (int i = 0; i < VorlInputCount(); ++i) {
+    EXPECT_TRUE(names.insert(nameOf(i)).second) << nameOf(i);
+    EXPECT_EQ(VorlInputFind(nameOf(i).c_str()), i);
+    std::set<int> own{VorlInputCodeBelow(i), VorlInputCodeAbove(i), VorlInputGuardCode(i)};
+    own.erase(0);
+    for (int code : own) {
+      EXPECT_TRUE(codes.insert(code).second) << code;
+    }
+    char setter[64];
+    ASSERT_GT(VorlInputSetter(i, setter, sizeof setter), 0) << nameOf(i);
+  }
+  EXPECT_EQ(VorlInputFind("no such input"), -1);
+  // An index outside the table is reported and gives the null results.
+  char text[8] = "x";
+  EXPECT_EQ(VorlInputName(VorlInputCount(), text, sizeof text), -1);
+  EXPECT_TRUE(reported(VORL_E_INDEX, "VorlInput"));
+  EXPECT_EQ(VorlInputSlotIndex(-1), -1);
+  EXPECT_STREQ(text, "x");
+}
+
+TEST_F(InputTable, ANewModelHoldsTheDefaultsOfTheTable) {
+  ModelHandle model(VorlModelCreateZel(kMethane));
+  for (int i = 0; i < VorlInputCount(); ++i) {
+    if (VorlInputSlot(i) == VORL_SLOT_VALVE_POSITIONS || VorlInputSlot(i) == VORL_SLOT_VALVE_CLOSURE_TIMES) continue;
+    EXPECT_EQ(VorlInputGet(model, i), VorlInputDefault(i)) << nameOf(i);
+  }
+  EXPECT_EQ(VorlErrorLogCount(), 0);
+}
+
+// Setting by index through the table does what the named setters do: the
+// same case set both ways runs to the same records.
+TEST_F(InputTable, SettingByIndexRunsTheSameCaseAsTheNamedSetters) {
+  const RunLine named(20.0);
+  ModelHandle indexed(VorlModelCreateZel(kMethane));
+  const struct {
+    const char* input;
+    double value;
+  } values[] = {{"pipe diameter", 0.5},         {"pipe roughness", 5e-5},    {"pipe length", 100000.0},
+                {"upstream pressure", 7.0e6},   {"total inflow", 20.0},      {"breach location", 30000.0}};
+  for (const auto& v : values) VorlInputSet(indexed, find(v.input), v.value);
+  EXPECT_EQ(VorlRun(indexed), named.count);
+  const auto a = branchHistory(named, 'A'), b = branchHistory(indexed, 'A');
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(std::memcmp(&a[i], &b[i], sizeof a[i]), 0) << i;
+  }
+  // The valve inputs belong to each valve, and counts take whole numbers.
+  VorlErrorLogClear();
+  VorlInputSet(indexed, find("valve position"), 10.0);
+  EXPECT_TRUE(reported(VORL_E_PER_VALVE, "VorlInput"));
+  VorlInputSet(indexed, find("time division"), 2.5);
+  EXPECT_EQ(lastReport().code, VORL_E_NOT_WHOLE);
+  EXPECT_EQ(VorlInputGet(indexed, find("time division")), 100.0);
+}
+
+}  // namespace
