@@ -80,7 +80,7 @@ double breachFluxWithoutInflow(const GB& branch, double P, double pe, double lam
 }
 
 double closedBlowDownTimeScale(double beta, double length) noexcept {
-  constexpr double kFactorSquared = 8.0 / 27.0;
+  constexpr double kFactorSquared = kClosedBlowDownNumerator / kClosedBlowDownDenominator;
   return std::sqrt(kFactorSquared) * std::sqrt(beta * length) * length;
 }
 

@@ -51,8 +51,11 @@ double breachFluxWithoutInflow(const GB& branch, double P, double pe, double lam
 // The closed-end blow-down of a friction-dominated isothermal pipe of length
 // L: its far-end pressure falls from p0 to p1, the exit at pe, in
 // t = s (acosh(p0/pe) - acosh(p1/pe)) with the time scale
-// s = sqrt(8/27) sqrt(beta L) L (s), written once for phase three and for the
-// analytic comparison.
+// s = sqrt(8/27) sqrt(beta L) L (s), so s^2 = (8/27) beta L^3. Phase three
+// takes it in this form; the analytic comparison keeps its own published
+// arithmetic, L sqrt(8 beta L / 27), on the same two numbers.
+constexpr double kClosedBlowDownNumerator = 8.0;
+constexpr double kClosedBlowDownDenominator = 27.0;
 double closedBlowDownTimeScale(double beta, double length) noexcept;
 // acosh in the logarithmic form of the closed form, ln(z + sqrt(z^2 - 1)).
 double acoshByLog(double z) noexcept;

@@ -95,7 +95,10 @@ VORL_API void VORL_CALL AnalyticComparison(double length, double temperature, do
     checkArgument(VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE, initialPressure, kTag);
     checkArgument(VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE, ambientPressure, kTag);
     const double beta = 2.0 * fanning / (temperature * gas.gasConstant() * diameter);
-    const double timeScale = closedBlowDownTimeScale(beta, length);
+    // The closed blow-down's time scale in the comparison's own arithmetic,
+    // so that its times stay exactly as published.
+    const double timeScale =
+        length * std::sqrt(kClosedBlowDownNumerator * beta * length / kClosedBlowDownDenominator);
     const double c0 = acoshOrZero(initialPressure / ambientPressure);
     for (int i = 0; i < count; ++i) {
       const double p = initialPressure -
