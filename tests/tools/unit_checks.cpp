@@ -83,12 +83,10 @@ TEST(Units, GiveTheSameRunAsTheSiNumbers) {
 
 TEST(Units, GaugePressureAddsTheAmbientPressureGivenInAnyOrder) {
   // The ambient pressure comes after the gauge pressure that needs it.
-  EXPECT_EQ(caseOf(R"({"upstream_pressure_Pa": "69 barg", "ambient_pressure_Pa": "0.9 bar"})")["upstream_pressure_Pa"]
-                .get<double>(),
-            6990000.0);
-  EXPECT_EQ(caseOf(R"({"upstream_pressure_Pa": "69 barg"})")["upstream_pressure_Pa"].get<double>(), 7001325.0);
-  EXPECT_EQ(caseOf(R"({"upstream_pressure_Pa": "1000 psig", "ambient_pressure_Pa": 100000})")["upstream_pressure_Pa"]
-                .get<double>(),
+  const auto upstream = [](const char* caseText) { return caseOf(caseText)["upstream_pressure_Pa"].get<double>(); };
+  EXPECT_EQ(upstream(R"({"upstream_pressure_Pa": "69 barg", "ambient_pressure_Pa": "0.9 bar"})"), 6990000.0);
+  EXPECT_EQ(upstream(R"({"upstream_pressure_Pa": "69 barg"})"), 7001325.0);
+  EXPECT_EQ(upstream(R"({"upstream_pressure_Pa": "1000 psig", "ambient_pressure_Pa": 100000})"),
             1000 * kPsi + 100000.0);
   // In a batch cell too: the row's own ambient pressure is added.
   const ToolRun batch =
@@ -112,7 +110,8 @@ TEST(Units, AnUnknownUnitNamesTheKeyAndTheAcceptedWords) {
       {R"({"gas_temperature_K": "15 C"})", "gas_temperature_K: unknown unit 'C' in '15 C' (accepted: K, degC, "},
       {R"({"pipe_length_m": "100 yd"})", "(accepted: m, km, cm, mm, in, ft, mi)"},
       {R"({"inflow_kg_per_s": "20 kg"})", "(accepted: kg/s, kg/min, kg/h, t/h)"},
-      {R"({"max_velocity_m_per_s": "100 km/h"})", "max_velocity_m_per_s: unknown unit 'km/h' in '100 km/h' (accepted: m/s)"},
+      {R"({"max_velocity_m_per_s": "100 km/h"})",
+       "max_velocity_m_per_s: unknown unit 'km/h' in '100 km/h' (accepted: m/s)"},
       {R"({"valves": [{"position_m": "2 km", "closure_time_s": "1 day"}]})",
        "valves[0].closure_time_s: unknown unit 'day' in '1 day' (accepted: s, min, h)"},
       {R"({"pipe_length_m": "km"})", "pipe_length_m: must be a number or a number with a unit, not \"km\""},
@@ -155,8 +154,10 @@ TEST(HoleDiameter, IsRefusedBesideAnApertureOrOutsideTheBore) {
     int status;
     const char* message;
   } refused[] = {
-      {R"({"aperture": 0.5, "hole_diameter_m": 0.3})", kForm, "aperture and hole_diameter_m: give one of them, not both"},
-      {R"({"hole_diameter_m": 0.6})", kValue, "hole_diameter_m: hole diameter 0.6 m is not within the bore of 0.5 m"},
+      {R"({"aperture": 0.5, "hole_diameter_m": 0.3})", kForm,
+       "aperture and hole_diameter_m: give one of them, not both"},
+      {R"({"hole_diameter_m": 0.6})", kValue,
+       "hole_diameter_m: hole diameter 0.6 m is not within the bore of 0.5 m"},
       {R"({"hole_diameter_m": 0})", kValue, "hole_diameter_m: hole diameter 0 m is not within the bore"},
       {R"({"hole_diameter_m": -0.5})", kValue, "hole_diameter_m: hole diameter -0.5 m is not within the bore"},
       // (0.1 / 0.5)^2 = 0.04, below the library's smallest aperture.

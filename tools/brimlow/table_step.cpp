@@ -59,10 +59,10 @@ bool readSteppedTable(VorlHandle model, const Case& c, CaseResult& result) {
   const std::size_t count = steppedRowCount(step, end);
   if (count > kSteppedTableMostRows) {
     result.failure = {kExitCaseValue, kTableStepKey,
-                      "a step of " + plainText(step) + " s up to the end of the history at " + significantText(end, 6) +
-                          " s gives " + significantText(std::floor(end / step) + 1.0, 6) + " rows, more than the " +
-                          std::to_string(kSteppedTableMostRows) + " a table takes: take a step of at least " +
-                          significantText(smallestStep(end), 3) + " s"};
+                      "a step of " + plainText(step) + " s up to the end of the history at " +
+                          significantText(end, 6) + " s gives " + significantText(std::floor(end / step) + 1.0, 6) +
+                          " rows, more than the " + std::to_string(kSteppedTableMostRows) +
+                          " a table takes: take a step of at least " + significantText(smallestStep(end), 3) + " s"};
     return false;
   }
   result.pipeStepped.rows.clear();

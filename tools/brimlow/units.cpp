@@ -84,7 +84,8 @@ const Family* familyOf(const std::string& siUnit) {
 bool sameWord(const std::string& a, const char* b) {
   std::size_t i = 0;
   for (; i < a.size() && b[i] != '\0'; ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    const auto lowerA = std::tolower(static_cast<unsigned char>(a[i]));
+    if (lowerA != std::tolower(static_cast<unsigned char>(b[i]))) return false;
   }
   return i == a.size() && b[i] == '\0';
 }
@@ -165,9 +166,9 @@ bool parseQuantity(const std::string& raw, const std::string& siUnit, Quantity& 
     if (found == nullptr && !siUnit.empty() && sameWord(word, siUnit.c_str())) {
       out = {number, false};
     } else if (found == nullptr) {
-      problem = "unknown unit '" + shownText(word) + "' in '" + shownText(text) + "' (" +
-                (siUnit.empty() ? std::string("the key takes a plain number") : "accepted: " + acceptedUnitWords(siUnit)) +
-                ")";
+      const std::string accepted =
+          siUnit.empty() ? "the key takes a plain number" : "accepted: " + acceptedUnitWords(siUnit);
+      problem = "unknown unit '" + shownText(word) + "' in '" + shownText(text) + "' (" + accepted + ")";
       return false;
     } else {
       out = {toSi(*found, number), found->gauge};
