@@ -70,7 +70,7 @@ void readValveJson(const json& item, std::size_t index, std::vector<Valve>& valv
   }
   Valve valve;
   bool complete = true;
-  for (const char* key : {kValvePositionKey, kValveClosureKey}) {
+  for (const std::string& key : {kValvePositionKey, kValveClosureKey}) {
     const auto found = item.find(key);
     if (found == item.end() || found->is_null()) {
       problems.push_back(where + "." + key + ": missing");
