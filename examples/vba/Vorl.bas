@@ -312,6 +312,16 @@ Public Declare PtrSafe Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As L
         ByRef flags As Long, ByRef inputs As Double, ByRef valveFirst As Double, _
         ByRef valveSecond As Double, ByRef timeDivision As Long, ByRef maxSteps As Long, _
         ByRef valveCount As Long)
+Public Declare PtrSafe Function VorlMaterialCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlMaterialNumber Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlMaterialName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlMaterialCas Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlMaterialMolecularWeight Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlMaterialAliases Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlMaterialFind Lib "vorl.dll" (ByVal textValue As String) As Long
+Public Declare PtrSafe Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -497,6 +507,16 @@ Public Declare Function VorlInputGet Lib "vorl.dll" (ByVal model As Long, ByVal 
 Public Declare Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As Long, ByRef flags As Long, _
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long)
+Public Declare Function VorlMaterialCount Lib "vorl.dll" () As Long
+Public Declare Function VorlMaterialNumber Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlMaterialName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlMaterialCas Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlMaterialMolecularWeight Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlMaterialAliases Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlMaterialFind Lib "vorl.dll" (ByVal textValue As String) As Long
+Public Declare Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

@@ -30,7 +30,8 @@ TEST(MaterialTable, FindsByNumberNameAliasAndCas) {
       {"METHANE", "methane"}, {"n-butane", "n-butane"}, {"Butane", "n-butane"}, {"isobutane", "isobutane"},
       {"Hydrogen Sulfide", "hydrogen sulphide"}, {"hydrogen sulphide", "hydrogen sulphide"},
       {"CO2", "carbon dioxide"}, {"co", "carbon monoxide"}, {"74-82-8", "methane"}, {"132259-10-0", "air"},
-      {"xenon", "<none>"}, {"74-82-9", "<none>"}, {"", "<none>"}};
+      {"74828", "methane"}, {" n_Butane\t", "n-butane"}, {"n-propane", "propane"}, {"i-butane", "isobutane"},
+      {"xenon", "<none>"}, {"74-82-9", "<none>"}, {"", "<none>"}, {"  ", "<none>"}, {"co2x", "<none>"}};
   for (const auto& [key, name] : keys) {
     const Material* m = findMaterialByName(key);
     EXPECT_EQ(m ? std::string(m->name) : "<none>", name) << key;

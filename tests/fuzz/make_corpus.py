@@ -37,7 +37,13 @@ An input of the fuzzer is a sequence of calls. Each call is:
                       table), 8 two payload bytes, 23 eight
                       (the raw double), 28 one
     VorlBool          1 byte
-    tag text          length byte (% 40; 0 null), then the characters
+    tag text          length byte (% 40; 0 null), then the characters;
+                      for a lookup (an export named *Find*) a length byte
+                      of 128 or more draws a word the library knows instead:
+                      1 byte the word (a material's name, aliases or CAS
+                      number, an input's name or case key), 1 byte how it
+                      is changed (b % 4: 1 upper case, 2 blanks around it,
+                      3 its last character dropped)
     handler / sink    1 byte
     other pointers    1 byte (b % 16 == 15: null, else a buffer of the room
                       the export may use); none for VorlStringFree, which
@@ -258,6 +264,22 @@ def regression_short_choked_branch():
     c.write("regression-short-choked-branch")
 
 
+def materials_and_keys():
+    """The materials and case keys read back, and looked up by words the library knows."""
+    c = Calls()
+    c.call(750)                               # VorlMaterialCount
+    c.call(751, small(3))                     # number of n-butane
+    c.call(752, small(5), small(3), OUT)      # its name into 5 characters
+    c.call(755, small(200), small(3), OUT)    # its aliases
+    c.call(756, [200, 3, 1])                  # VorlMaterialFind, a word in upper case
+    c.call(756, text("74-82-8"))              # by CAS number
+    c.call(757, small(64), small(7), OUT)     # case key of input 7
+    c.call(758, small(7))                     # its case default
+    c.call(759, [255, 60, 2])                 # VorlInputFindCaseKey, a word with blanks around it
+    c.call(726, [130, 40, 3])                 # VorlInputFind, a word cut short
+    c.write("materials_and_keys")
+
+
 if __name__ == "__main__":
     os.makedirs(os.path.join(HERE, "corpus"), exist_ok=True)
     default_case()
@@ -268,3 +290,4 @@ if __name__ == "__main__":
     hostile_values()
     regression_grid_count()
     regression_short_choked_branch()
+    materials_and_keys()

@@ -12,6 +12,7 @@
 // the log, a removed handler or sink never called again, a deleted model's
 // handle refused with code 2).
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -372,6 +373,53 @@ struct Session {
   }
 };
 
+// ---- The texts of the lookups ----
+
+bool isLookup(std::string_view name) { return name.find("Find") != std::string_view::npos; }
+
+template <class Copy>
+void addWords(std::vector<std::string>& words, Copy copy, int count) {
+  char text[128];
+  for (int i = 0; i < count; ++i) {
+    if (copy(i, text, sizeof text) > 0) words.emplace_back(text);
+  }
+}
+
+// What a lookup knows, from the library's own tables: the materials' names,
+// aliases ('|' between them, as a host might pass the whole list) and CAS
+// numbers, the inputs' names and case-file keys.
+const std::vector<std::string>& lookupWords() {
+  static const std::vector<std::string> words = [] {
+    std::vector<std::string> list;
+    addWords(list, VorlMaterialName, VorlMaterialCount());
+    addWords(list, VorlMaterialAliases, VorlMaterialCount());
+    addWords(list, VorlMaterialCas, VorlMaterialCount());
+    addWords(list, VorlInputName, VorlInputCount());
+    addWords(list, VorlInputCaseKey, VorlInputCount());
+    return list;
+  }();
+  return words;
+}
+
+// A word of the vocabulary (1 byte), as it is or changed as a host's user
+// might write it (1 byte: b % 4 == 1 upper case, 2 blanks around it, 3 its
+// last character dropped).
+const char* lookupText(Bytes& in, Buffers& buffers) {
+  const std::vector<std::string>& words = lookupWords();
+  std::string word = words[in.byte() % words.size()];
+  switch (in.byte() % 4) {
+    case 1:
+      for (char& ch : word) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+      break;
+    case 2: word = " " + word + " "; break;
+    case 3: word.pop_back(); break;
+    default: break;
+  }
+  char* text = buffers.make<char>(word.size() + 1);
+  std::memcpy(text, word.c_str(), word.size() + 1);
+  return text;
+}
+
 template <class T>
 T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   Bytes& in = s.in;
@@ -395,8 +443,11 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   } else if constexpr (std::is_same_v<T, double>) {
     return drawDouble(in, plan.hasNominal ? plan.nominal : nominalDouble(plan.name, position));
   } else if constexpr (std::is_same_v<T, const char*>) {
-    // A tag: absent, or a short text from the input.
-    const int length = in.byte() % 40;
+    // A lookup's text, half the time a word the library knows; a tag: absent,
+    // or a short text from the input.
+    const std::uint8_t pick = in.byte();
+    if (isLookup(plan.name) && pick >= 128) return lookupText(in, buffers);
+    const int length = pick % 40;
     if (length == 0) return nullptr;
     char* text = buffers.make<char>(static_cast<std::size_t>(length) + 1);
     for (int i = 0; i < length; ++i) text[i] = static_cast<char>(in.byte() | 1);
