@@ -76,6 +76,11 @@ typedef void(VORL_CALL* VorlErrorHandler)(int code, const char* tag, int level,
 /* Host callback for the progress lines of a run. */
 typedef void(VORL_CALL* VorlDebugSink)(const char* line, void* user);
 
+/* Host callback for the progress of a reference run: called with the fraction
+ * of its simulated time done, rising to 1 at the end; returning 0 stops the
+ * run, which then keeps no result (code 409). */
+typedef int(VORL_CALL* VorlProgress)(double fraction, void* user);
+
 /* The codes of the reports (VorlErrorLogCode, the error handler,
  * VorlCheckInputs), grouped by meaning in vorl_codes.inc with a comment and a
  * default text each (VorlCodeText gives the text). */

@@ -32,6 +32,7 @@ struct Material {
   double molarMass;               // kg/kmol
   double criticalTemperature;     // K
   double criticalPressure;        // Pa
+  double acentricFactor;          // -log10(psat / pc) - 1 at T = 0.7 Tc (Pitzer)
   double normalBoilingPoint;      // K, 0 when there is no liquid at 1 atm
   double triplePointTemperature;  // K
   double idealGasCp;              // J/(kg K) at 300 K

@@ -57,6 +57,7 @@ enum class InputId : int {
 enum InputUse : unsigned {
   kCheckedByRun = 1U,        // VorlRun, before anything is computed
   kCheckedByExpansion = 2U,  // the post-flash queries, before each expansion
+  kCheckedByReference = 4U,  // VorlReferenceRun: the inputs its case takes from the model
 };
 
 // The one-call entry's allowed range of an input: both bounds pass (but an

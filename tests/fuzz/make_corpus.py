@@ -15,6 +15,11 @@ An input of the fuzzer is a sequence of calls. Each call is:
     VorlGenericInputsSet     (1 byte, b % 9 - 2), two doubles per valve, the
                              time division and maxSteps (int draws), then one
                              byte per pointer (b % 16 == 15: null)
+    VorlReferenceReportTimesSet  the count (an int draw, cut to -2..64), 1 byte
+                             (b % 16 == 15: no array), the step of the times
+                             (a double draw around 0.01 s)
+    VorlReferenceTableFill   the rows (an int draw around 8, cut to -2..256);
+                             the array has room for them
     VorlGenericZel           mode (1 byte, b % 8: 0-5 every input valid, 6 one
                              input drawn freely, 7 all drawn freely), which
                              input (1 byte), two flag bytes (int draws in mode
@@ -45,6 +50,8 @@ An input of the fuzzer is a sequence of calls. Each call is:
                       is changed (b % 4: 1 upper case, 2 blanks around it,
                       3 its last character dropped)
     handler / sink    1 byte
+    progress          1 byte (b % 4: 0 null, 1 and 2 watching, 3 stopping
+                      after 1 + the next byte % 8 calls)
     other pointers    1 byte (b % 16 == 15: null, else a buffer of the room
                       the export may use); none for VorlStringFree, which
                       takes 1 byte after its arguments (odd: a text of Author)
@@ -280,6 +287,22 @@ def materials_and_keys():
     c.write("materials_and_keys")
 
 
+def reference_run():
+    """The reference solution on a methane model: short, real gas, report
+    times of its own, its table; then a run stopped by its progress callback."""
+    c = Calls()
+    c.call(100, [0], slot(0))                 # VorlModelCreateZel(methane)
+    c.call(772, slot(0), NOMINAL)             # end time 0.05 s
+    c.call(770, slot(0), [1])                 # real gas
+    c.call(774, small(4), [0], NOMINAL, slot(0))  # 4 report times 0.01 s apart
+    c.call(776, slot(0), [1])                 # run, watched
+    c.call(781, NOMINAL, slot(0), OUT)        # table: 8 rows asked for
+    c.call(779, NOMINAL, NOMINAL, OUT)        # name of column 0
+    c.call(776, slot(0), [3, 2])              # run stopped after 3 calls
+    c.call(781, small(0), slot(0), NULL_POINTER)  # rows there are: none
+    c.write("reference_run")
+
+
 if __name__ == "__main__":
     os.makedirs(os.path.join(HERE, "corpus"), exist_ok=True)
     default_case()
@@ -291,3 +314,4 @@ if __name__ == "__main__":
     regression_grid_count()
     regression_short_choked_branch()
     materials_and_keys()
+    reference_run()

@@ -47,6 +47,12 @@ constexpr int kMaxGenericSteps = 10001;
 constexpr int kMaxValves = 6;
 constexpr int kMaxTextBuffer = 300;
 constexpr int kMaxComparisonCount = 4096;
+// The reference solution's refinement a run may get: a drawn finite value
+// above it becomes it, so that no grid is large. (Its time steps are bounded
+// by the fuzzing build, tests/fuzz/CMakeLists.txt.)
+constexpr double kMaxReferenceRefinement = 2.0;
+constexpr int kMaxReferenceReportTimes = 64;
+constexpr int kMaxReferenceRows = 256;
 
 // VORL_FUZZ_TRACE=1 lists the calls of each input and their results on
 // standard error, to read a finding.
@@ -164,6 +170,11 @@ constexpr Nominal kNominals[] = {
     {"AnalyticComparison", 4, 16.043},
     {"AnalyticComparison", 5, 1.0e7},
     {"AnalyticComparison", 6, 101325.0},
+    // The reference solution: short runs, methane's critical constants.
+    {"ReferenceEndTimeSet", -1, 0.05},
+    {"ReferenceCriticalSet", 1, 190.564},
+    {"ReferenceCriticalSet", 2, 4.5992e6},
+    {"ReferenceCriticalSet", 3, 0.01142},
 };
 
 std::string inputSetter(int input) {
@@ -287,6 +298,24 @@ void VORL_CALL countingSink(const char* line, void* user) {
   liveContext(user, "VorlDebugOutputSet");
   if (line == nullptr) broken("sink got a null line", "VorlDebugOutputSet");
   if (std::strlen(line) > 255) broken("progress line longer than 255 characters", "VorlDebugOutputSet");
+}
+
+// The progress of a reference run: fractions in (0, 1], rising; a callback
+// that stops the run after some calls, or one that lets it finish (then the
+// last fraction of a run with a result is 1).
+struct ProgressContext {
+  int calls = 0;
+  int stopAfter = -1;  // calls after which it returns 0; -1: never
+  double last = 0.0;
+};
+ProgressContext gProgress;
+
+int VORL_CALL watchingProgress(double fraction, void* user) {
+  if (user != &gProgress) broken("progress got another user pointer", "VorlReferenceRun");
+  if (!(fraction > 0.0 && fraction <= 1.0)) broken("progress fraction outside (0, 1]", "VorlReferenceRun");
+  if (!(fraction > gProgress.last)) broken("progress fraction not rising", "VorlReferenceRun");
+  gProgress.last = fraction;
+  return ++gProgress.calls == gProgress.stopAfter ? 0 : 1;
 }
 
 // ---- One call ----
@@ -441,7 +470,9 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     }
     return drawInt(in, 0, s.lastSize);
   } else if constexpr (std::is_same_v<T, double>) {
-    return drawDouble(in, plan.hasNominal ? plan.nominal : nominalDouble(plan.name, position));
+    const double value = drawDouble(in, plan.hasNominal ? plan.nominal : nominalDouble(plan.name, position));
+    if (plan.name == "VorlReferenceRefinementSet" && std::isfinite(value)) return std::min(value, kMaxReferenceRefinement);
+    return value;
   } else if constexpr (std::is_same_v<T, const char*>) {
     // A lookup's text, half the time a word the library knows; a tag: absent,
     // or a short text from the input.
@@ -458,7 +489,13 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     return pick == 0 ? nullptr : pick == 1 ? &readingHandler : pick == 2 ? &quietHandler : &reentrantHandler;
   } else if constexpr (std::is_same_v<T, VorlDebugSink>) {
     return in.byte() % 2 == 0 ? nullptr : &countingSink;
+  } else if constexpr (std::is_same_v<T, VorlProgress>) {
+    gProgress = ProgressContext{};
+    const std::uint8_t pick = in.byte() % 4;
+    if (pick == 3) gProgress.stopAfter = 1 + in.byte() % 8;
+    return pick == 0 ? nullptr : &watchingProgress;
   } else if constexpr (std::is_same_v<T, void*>) {
+    if (plan.name == "VorlReferenceRun") return static_cast<void*>(&gProgress);
     // A context of its own for each installation: the one it replaces dies
     // when the set returns (settleCallbacks).
     CallbackContext* contexts = plan.name == "VorlDebugOutputSet" ? gSinkContexts : gHandlerContexts;
@@ -570,6 +607,19 @@ void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, in
   plan.pointersFixed = true;
 }
 
+// The reference's report times: a count with room for it, the times rising
+// from 0 by a drawn step (so that most are taken), now and then no array.
+void planReportTimes(Session& s, CallPlan& plan, Buffers& buffers) {
+  Bytes& in = s.in;
+  plan.count = std::clamp(drawInt(in, 4, 0), -2, kMaxReferenceReportTimes);
+  plan.countPosition = 2;
+  plan.pointersFixed = true;
+  double* times = in.byte() % 16 == 15 ? nullptr : buffers.make<double>(static_cast<std::size_t>(std::max(plan.count, 1)));
+  const double step = drawDouble(in, 0.01);
+  for (int k = 0; times != nullptr && k < plan.count; ++k) times[k] = k * step;
+  plan.fixedPointers = {nullptr, times};
+}
+
 // An export that copies a text into the host's buffer ends with (char* buffer, int size).
 template <class... Args>
 constexpr bool copiesText() {
@@ -601,6 +651,14 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
     plan.count = std::clamp(drawInt(in, 16, 0), -2, kMaxComparisonCount);
     plan.countPosition = arity - 1;
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
+  } else if (name == "VorlReferenceReportTimesSet") {
+    planReportTimes(s, plan, buffers);
+  } else if (name == "VorlReferenceTableFill") {
+    // Room for the rows asked for, as a host gives it.
+    plan.count = std::clamp(drawInt(in, 8, 0), -2, kMaxReferenceRows);
+    plan.countPosition = 2;
+    plan.pointerElements =
+        static_cast<std::size_t>(std::max(plan.count, 1)) * static_cast<std::size_t>(VorlReferenceTableColumnCount());
   } else if (textCopy) {
     plan.count = std::clamp(drawInt(in, 64, 0), -2, kMaxTextBuffer);
     plan.countPosition = arity - 1;
@@ -641,6 +699,14 @@ void checkAfterCall(const CallPlan& plan, const Tuple& arguments, int result) {
       broken("text copy not terminated within its buffer", name.data());
     }
     if (result < -1) broken("negative text length other than -1", name.data());
+  }
+}
+
+// A reference run that kept a result and was watched to its end told 1 last.
+void checkReferenceRun(int rows) {
+  if (rows < 0) broken("a negative row count", "VorlReferenceRun");
+  if (rows > 0 && gProgress.calls > 0 && gProgress.last != 1.0) {
+    broken("a run with a result whose progress did not end at 1", "VorlReferenceRun");
   }
 }
 
@@ -686,6 +752,11 @@ void callWith(Result(VORL_CALL* function)(Args...), Session& s, CallPlan& plan, 
     keepResult(s, plan, result);
   }
   checkAfterCall(plan, arguments, intResult);
+  if (plan.name == "VorlReferenceRun") checkReferenceRun(intResult);
+  if (plan.name == "VorlReferenceTableFill" && (intResult < 0 || intResult > std::max(plan.count, 0))) {
+    // A null array with 0 rows asks for the rows there are; otherwise no more than asked.
+    if (!(plan.count == 0 && intResult >= 0)) broken("more rows written than asked for", "VorlReferenceTableFill");
+  }
   if (plan.name == "VorlGenericZel") checkGenericEntry(plan, arguments);
   if (plan.name == "VorlErrorHandlerSet" || plan.name == "VorlDebugOutputSet") settleCallbacks(plan);
   if (kTrace) {
@@ -734,7 +805,9 @@ const Export& chooseExport(Bytes& in) {
   return kExports[0];
 }
 
-bool isRun(std::string_view name) { return name == "VorlRun" || name == "VorlGenericZel"; }
+bool isRun(std::string_view name) {
+  return name == "VorlRun" || name == "VorlGenericZel" || name == "VorlReferenceRun";
+}
 
 // The process-wide settings back to their defaults, so that each input
 // starts from the same state and a finding replays alone.
