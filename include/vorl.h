@@ -99,6 +99,13 @@ typedef enum VorlSlot {
   VORL_SLOT_MAX_STEPS = 6
 } VorlSlot;
 
+/* The branches of a pipe breached inside: A upstream of the breach, B
+ * downstream (the tables and events name a branch by these numbers). */
+typedef enum VorlBranch {
+  VORL_BRANCH_A = 1,
+  VORL_BRANCH_B = 2
+} VorlBranch;
+
 #define VORL_EXPORT(ordinal, result, name, arguments) \
   VORL_API result VORL_CALL name arguments;
 #include "vorl_exports.inc"

@@ -122,6 +122,7 @@ Public Const VORL_E_DECAY_BELOW_AMBIENT As Long = 1003
 Public Const VORL_W_BREACH_CLAMPED As Long = 1001
 Public Const VORL_W_ABOVE_SATURATION As Long = 1002
 Public Const VORL_W_ABOVE_MAX_VELOCITY As Long = 1004
+Public Const VORL_E_ROW_COUNT As Long = 410
 
 #If VBA7 Then
 Public Declare PtrSafe Function Author Lib "vorl.dll" () As LongPtr
@@ -312,6 +313,12 @@ Public Declare PtrSafe Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As L
         ByRef flags As Long, ByRef inputs As Double, ByRef valveFirst As Double, _
         ByRef valveSecond As Double, ByRef timeDivision As Long, ByRef maxSteps As Long, _
         ByRef valveCount As Long)
+Public Declare PtrSafe Function VorlBranchTableColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -497,6 +504,12 @@ Public Declare Function VorlInputGet Lib "vorl.dll" (ByVal model As Long, ByVal 
 Public Declare Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As Long, ByRef flags As Long, _
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long)
+Public Declare Function VorlBranchTableColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As Long, _
+        ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide
