@@ -12,11 +12,11 @@
 namespace brimlow {
 
 // A column of a results table or a summary field: its name (with the unit in
-// it, as the case keys have), unit and meaning.
+// it, as the case keys have), unit and meaning, as the library gives them.
 struct Column {
-  const char* name;
-  const char* unit;
-  const char* meaning;
+  std::string name;
+  std::string unit;
+  std::string meaning;
   bool integer;
 };
 
