@@ -123,6 +123,7 @@ Public Const VORL_W_BREACH_CLAMPED As Long = 1001
 Public Const VORL_W_ABOVE_SATURATION As Long = 1002
 Public Const VORL_W_ABOVE_MAX_VELOCITY As Long = 1004
 Public Const VORL_E_ROW_COUNT As Long = 410
+Public Const VORL_E_TOLERANCE_COUNT As Long = 411
 
 #If VBA7 Then
 Public Declare PtrSafe Function Author Lib "vorl.dll" () As LongPtr
@@ -319,6 +320,26 @@ Public Declare PtrSafe Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal 
 Public Declare PtrSafe Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
+        ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeGridTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnMeaning Lib "vorl.dll" (ByVal column As Long, _
+        ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportFill Lib "vorl.dll" (ByVal model As LongPtr, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeBranchExitFlux Lib "vorl.dll" (ByVal model As LongPtr, ByVal branch As Long) As Double
+Public Declare PtrSafe Function VorlEventCount Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Function VorlEventsFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef kinds As Long, ByRef branches As Long, ByRef times As Double, _
+        ByRef valvePositions As Double, ByVal maxEvents As Long) As Long
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -510,6 +531,25 @@ Public Declare Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column A
 Public Declare Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As Long, _
         ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As Long, _
+        ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
+        ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeGridTableFill Lib "vorl.dll" (ByVal model As Long, _
+        ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlReleaseReportColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlReleaseReportColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseReportColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseReportColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseReportFill Lib "vorl.dll" (ByVal model As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeBranchExitFlux Lib "vorl.dll" (ByVal model As Long, ByVal branch As Long) As Double
+Public Declare Function VorlEventCount Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Function VorlEventsFill Lib "vorl.dll" (ByVal model As Long, ByRef kinds As Long, _
+        ByRef branches As Long, ByRef times As Double, ByRef valvePositions As Double, _
+        ByVal maxEvents As Long) As Long
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

@@ -3,7 +3,9 @@
 // column texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -228,8 +230,113 @@ TEST_F(BranchTableRows, BeforeARunAndForAMissingBranchThereAreNoRows) {
   EXPECT_EQ(VorlErrorLogCount(), 0);
 }
 
+// ---- the pipe table ----
+
+// The row the per-value pipe queries give at the time set, in the table's
+// order.
+std::vector<double> pipeRowAtTimeSet(VorlHandle model, double time) {
+  double velocity = 0.0, temperature = 0.0, liquid = 0.0, drop = 0.0;
+  VorlPipePostFlash(model, &velocity, &temperature, &liquid, &drop);
+  return {time, VorlPipeExitFlux(model), VorlPipeExitVelocity(model), VorlPipeOrificeFluxDensity(model),
+          VorlPipeOrificeVelocity(model), VorlPipeMass(model), VorlPipeMassInPipe(model), VorlPipeMassTrapped(model),
+          VorlPipeMassExpelledIsInfinite(model) ? 1e128 : VorlPipeMassExpelled(model), temperature, velocity, liquid,
+          drop};
+}
+
+std::vector<double> pipeRowByQueries(VorlHandle model, double t, double tolerance) {
+  const double time = VorlPipeTimeSet(model, t, tolerance);
+  return pipeRowAtTimeSet(model, time);
+}
+
+void expectRowsAre(const std::vector<double>& table, std::size_t row, const std::vector<double>& expected) {
+  const std::size_t columns = expected.size();
+  for (std::size_t j = 0; j < columns; ++j) {
+    ASSERT_TRUE(sameBits(table[row * columns + j], expected[j]))
+        << "row " << row << " column " << textOf(VorlPipeTableColumnName, static_cast<int>(j)) << ": "
+        << table[row * columns + j] << " against " << expected[j];
+  }
+}
+
+TEST(PipeTable, EachRowIsThePipeQueriesAtItsTimeAndTheHostsTimeSettingIsKept) {
+  // Fed (branch A's last record at the infinite time) and cut by a valve on B.
+  RunLine line(20.0);
+  VorlValveAdd(line, 50000.0, 600.0);
+  VorlValvesActivate(line, 1);
+  ASSERT_GT(VorlRun(line), 0);
+  const int columns = VorlPipeTableColumnCount();
+  ASSERT_EQ(columns, 13);
+  // Before, at and long after the stored times, with one tolerance each.
+  const std::vector<double> times = {0.0, 10.0, 600.0, 3600.0, 1e6};
+  const std::vector<double> tolerances = {0.0, 1e-5, 0.6, 3.6, 0.0};
+  VorlPipeTimeSet(line, 60.0, 0.0);
+  const double rateAtTheHostsTime = VorlPipeExitFlux(line);
+  std::vector<double> table(times.size() * static_cast<std::size_t>(columns), -7.0);
+  ASSERT_EQ(VorlPipeTableFill(line, times.data(), 5, tolerances.data(), 5, table.data(), 5), 5);
+  EXPECT_TRUE(sameBits(VorlPipeExitFlux(line), rateAtTheHostsTime));
+  for (std::size_t i = 0; i < times.size(); ++i) expectRowsAre(table, i, pipeRowByQueries(line, times[i], tolerances[i]));
+  // One tolerance for all the times.
+  const double one = 1.0;
+  ASSERT_EQ(VorlPipeTableFill(line, times.data(), 5, &one, 1, table.data(), 5), 5);
+  for (std::size_t i = 0; i < times.size(); ++i) expectRowsAre(table, i, pipeRowByQueries(line, times[i], 1.0));
+}
+
+TEST(PipeTable, TheGridTableIsTheToolsWalkOfTheOutputGrid) {
+  RunLine line(20.0);
+  const int count = 40;
+  const int rows = VorlPipeGridTableFill(line, count, nullptr, 0);
+  ASSERT_GT(rows, 2);
+  std::vector<double> table(static_cast<std::size_t>(rows * VorlPipeTableColumnCount()));
+  ASSERT_EQ(VorlPipeGridTableFill(line, count, table.data(), rows), rows);
+  // The walk by the per-value exports: the grid as the fill left it defined.
+  ASSERT_EQ(VorlPipeOutputSteps(line), rows);
+  // The first row is the pipe before the breach, at time 0.
+  VorlPipeTimeSetToStart(line);
+  expectRowsAre(table, 0, pipeRowAtTimeSet(line, 0.0));
+  for (int i = 1; i < rows; ++i) {
+    expectRowsAre(table, static_cast<std::size_t>(i),
+                  pipeRowByQueries(line, VorlPipeOutputTime(line, i), VorlPipeOutputTimeTolerance(line, i)));
+  }
+}
+
+class PipeTableArguments : public LogClearedTest {};
+
+TEST_F(PipeTableArguments, ARefusedTimeOrToleranceCountRefusesTheWholeTable) {
+  RunLine line;
+  const double times[3] = {10.0, -1.0, 20.0};
+  const double tolerances[2] = {0.0, 0.0};
+  double values[3 * 13];
+  std::fill(std::begin(values), std::end(values), -7.0);
+  EXPECT_EQ(VorlPipeTableFill(line, times, 3, tolerances, 1, values, 3), 0);
+  EXPECT_TRUE(reported(VORL_E_INVALID_PIPE_TIME, "VorlPipeTable"));
+  EXPECT_EQ(values[0], -7.0);  // not even the first, valid, row
+  EXPECT_EQ(VorlPipeTableFill(line, times, 3, tolerances, 2, values, 3), 0);
+  EXPECT_TRUE(reported(VORL_E_TOLERANCE_COUNT, "VorlPipeTable"));
+  EXPECT_EQ(VorlPipeTableFill(line, times, -1, tolerances, 1, values, 3), 0);
+  EXPECT_TRUE(reported(VORL_E_ROW_COUNT, "VorlPipeTable"));
+  EXPECT_EQ(VorlPipeTableFill(line, nullptr, 3, tolerances, 1, nullptr, 0), 0);
+  EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlPipeTable"));
+  // Asked for the rows available, and for fewer rows than times.
+  EXPECT_EQ(VorlPipeTableFill(line, times, 3, tolerances, 1, nullptr, 0), 3);
+  EXPECT_EQ(VorlPipeTableFill(line, times, 1, tolerances, 1, values, 3), 1);
+  EXPECT_NE(values[0], -7.0);
+  EXPECT_EQ(values[13], -7.0);
+}
+
+TEST_F(PipeTableArguments, BeforeARunTheTablesAreRefused) {
+  ModelHandle fresh(methaneLine());
+  const double time = 10.0, tolerance = 0.0;
+  double values[13] = {};
+  EXPECT_EQ(VorlPipeTableFill(fresh, &time, 1, &tolerance, 1, values, 1), 0);
+  EXPECT_GT(VorlErrorLogCount(), 0);
+  VorlErrorLogClear();
+  EXPECT_EQ(VorlPipeGridTableFill(fresh, 40, values, 1), 0);
+  EXPECT_GT(VorlErrorLogCount(), 0);
+}
+
 TEST(TableColumns, NamesCarryTheirUnitsAndAColumnOutsideIsRefused) {
   expectNamesCarryUnits(VorlBranchTableColumnCount(), VorlBranchTableColumnName, VorlBranchTableColumnUnit);
+  expectNamesCarryUnits(VorlPipeTableColumnCount(), VorlPipeTableColumnName, VorlPipeTableColumnUnit);
+  expectNamesCarryUnits(VorlReleaseReportColumnCount(), VorlReleaseReportColumnName, VorlReleaseReportColumnUnit);
   VorlErrorLogClear();
   char buffer[8] = "x";
   EXPECT_EQ(VorlBranchTableColumnMeaning(VorlBranchTableColumnCount(), buffer, sizeof buffer), -1);
