@@ -258,6 +258,19 @@ std::vector<double> summaryOf(VorlHandle model) {
   return s;
 }
 
+std::vector<RunEvent> eventsOf(VorlHandle model) {
+  const int count = VorlEventCount(model);
+  if (count <= 0) return {};
+  std::vector<int> kinds(static_cast<std::size_t>(count)), branches(kinds.size());
+  std::vector<double> times(kinds.size()), positions(kinds.size());
+  const int written = VorlEventsFill(model, kinds.data(), branches.data(), times.data(), positions.data(), count);
+  std::vector<RunEvent> events;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(std::max(written, 0)); ++i) {
+    events.push_back({kinds[i], branches[i] == VORL_BRANCH_A, times[i], positions[i]});
+  }
+  return events;
+}
+
 const char* layoutOf(VorlHandle model, bool& hasA, bool& hasB) {
   hasA = hasB = false;
   if (VorlIsDoubleBranch(model)) {
@@ -340,6 +353,7 @@ CaseResult runCase(const Case& c, bool withTables) {
         if (result.hasA) result.branchA = branchTable(model, VORL_BRANCH_A);
         if (result.hasB) result.branchB = branchTable(model, VORL_BRANCH_B);
         result.pipe = pipeTable(model, c);
+        result.events = eventsOf(model);
       }
       result.ok = !failed(capture, mark, kExitRunFailed, "", result);
     }

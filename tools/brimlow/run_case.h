@@ -30,6 +30,14 @@ struct Table {
   std::vector<std::vector<double>> rows;
 };
 
+// An event of the run as the library lists it (VorlEventsFill).
+struct RunEvent {
+  int kind;              // a VorlEventKind
+  bool upstream;         // on branch A
+  double time;           // s
+  double valvePosition;  // m, NaN but for a valve closure
+};
+
 struct CaseFailure {
   int status = 0;       // kExitCaseValue or kExitRunFailed
   std::string key;      // the case key at fault, "" when none is known
@@ -46,6 +54,7 @@ struct CaseResult {
   bool hasA = false, hasB = false;
   std::vector<double> summary;  // by summaryFields()
   Table branchA, branchB, pipe; // filled when tables are asked for
+  std::vector<RunEvent> events; // in the order of time; with the tables
 };
 
 // The summary value of a field by name (NaN when unknown).
