@@ -16,7 +16,8 @@ namespace vorl {
 namespace {
 
 constexpr TableColumn kColumns[] = {
-    {"time_s", "s", "time the row's branch states belong to (the grid's first two rows: 0 before the breach and 0 at its instant)"},
+    {"time_s", "s",
+     "time the row's branch states belong to (the grid's first two rows: 0 before the breach and 0 at its instant)"},
     {"exit_flux_kg_per_s", "kg/s", "release rate: mass flux leaving the pipe through the breach"},
     {"exit_velocity_m_per_s", "m/s", "exit velocity through the bore, weighted by the branches' outflows"},
     {"orifice_flux_density_kg_per_m2_s", "kg/(m2 s)", "mean exit flux density over the orifice"},

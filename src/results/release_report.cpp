@@ -260,7 +260,9 @@ void ReportWriter::branchTimes() {
 
 void ReportWriter::massesReleased() {
   const std::pair<Field, double> marks[] = {
-      {Field::kMassReleased1min, kOneMinute}, {Field::kMassReleased10min, kTenMinutes}, {Field::kMassReleased1h, kOneHour}};
+      {Field::kMassReleased1min, kOneMinute},
+      {Field::kMassReleased10min, kTenMinutes},
+      {Field::kMassReleased1h, kOneHour}};
   for (const auto& [field, t] : marks) {
     setTime(model_, t);
     set(field, massReleasedNow(model_));

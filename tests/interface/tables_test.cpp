@@ -273,7 +273,9 @@ TEST(PipeTable, EachRowIsThePipeQueriesAtItsTimeAndTheHostsTimeSettingIsKept) {
   std::vector<double> table(times.size() * static_cast<std::size_t>(columns), -7.0);
   ASSERT_EQ(VorlPipeTableFill(line, times.data(), 5, tolerances.data(), 5, table.data(), 5), 5);
   EXPECT_TRUE(sameBits(VorlPipeExitFlux(line), rateAtTheHostsTime));
-  for (std::size_t i = 0; i < times.size(); ++i) expectRowsAre(table, i, pipeRowByQueries(line, times[i], tolerances[i]));
+  for (std::size_t i = 0; i < times.size(); ++i) {
+    expectRowsAre(table, i, pipeRowByQueries(line, times[i], tolerances[i]));
+  }
   // One tolerance for all the times.
   const double one = 1.0;
   ASSERT_EQ(VorlPipeTableFill(line, times.data(), 5, &one, 1, table.data(), 5), 5);
