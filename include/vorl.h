@@ -104,6 +104,24 @@ typedef enum VorlSlot {
   VORL_SLOT_MAX_STEPS = 6
 } VorlSlot;
 
+/* The branches of a pipe breached inside: A upstream of the breach, B
+ * downstream (the tables and events name a branch by these numbers). */
+typedef enum VorlBranch {
+  VORL_BRANCH_A = 1,
+  VORL_BRANCH_B = 2
+} VorlBranch;
+
+/* The kinds of event of a run (VorlEventsFill): a branch's outflow no longer
+ * choked, its decompression front at its far end, branch B's far-end flow
+ * turned toward the breach, a branch blown down, and a valve shut on it. */
+typedef enum VorlEventKind {
+  VORL_EVENT_DECHOKE = 1,
+  VORL_EVENT_WHOLE_BRANCH_DISTURBED = 2,
+  VORL_EVENT_FLOW_REVERSAL = 3,
+  VORL_EVENT_DEPRESSURISED = 4,
+  VORL_EVENT_VALVE_CLOSURE = 5
+} VorlEventKind;
+
 #define VORL_EXPORT(ordinal, result, name, arguments) \
   VORL_API result VORL_CALL name arguments;
 #include "vorl_exports.inc"

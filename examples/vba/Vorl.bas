@@ -128,6 +128,8 @@ Public Const VORL_E_INVALID_REFERENCE_ROWS As Long = 406
 Public Const VORL_E_REFERENCE_NOT_GAS As Long = 407
 Public Const VORL_E_REFERENCE_FAILED As Long = 408
 Public Const VORL_E_REFERENCE_CANCELLED As Long = 409
+Public Const VORL_E_ROW_COUNT As Long = 410
+Public Const VORL_E_TOLERANCE_COUNT As Long = 411
 Public Const VORL_E_DECAY_BELOW_AMBIENT As Long = 1003
 Public Const VORL_W_BREACH_CLAMPED As Long = 1001
 Public Const VORL_W_ABOVE_SATURATION As Long = 1002
@@ -323,6 +325,32 @@ Public Declare PtrSafe Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As L
         ByRef flags As Long, ByRef inputs As Double, ByRef valveFirst As Double, _
         ByRef valveSecond As Double, ByRef timeDivision As Long, ByRef maxSteps As Long, _
         ByRef valveCount As Long)
+Public Declare PtrSafe Function VorlBranchTableColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
+        ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeGridTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnMeaning Lib "vorl.dll" (ByVal column As Long, _
+        ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportFill Lib "vorl.dll" (ByVal model As LongPtr, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeBranchExitFlux Lib "vorl.dll" (ByVal model As LongPtr, ByVal branch As Long) As Double
+Public Declare PtrSafe Function VorlEventCount Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Function VorlEventsFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef kinds As Long, ByRef branches As Long, ByRef times As Double, _
+        ByRef valvePositions As Double, ByVal maxEvents As Long) As Long
 Public Declare PtrSafe Function VorlMaterialCount Lib "vorl.dll" () As Long
 Public Declare PtrSafe Function VorlMaterialNumber Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare PtrSafe Function VorlMaterialName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
@@ -532,6 +560,31 @@ Public Declare Function VorlInputGet Lib "vorl.dll" (ByVal model As Long, ByVal 
 Public Declare Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As Long, ByRef flags As Long, _
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long)
+Public Declare Function VorlBranchTableColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As Long, _
+        ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As Long, _
+        ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
+        ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeGridTableFill Lib "vorl.dll" (ByVal model As Long, _
+        ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlReleaseReportColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlReleaseReportColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseReportColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseReportColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseReportFill Lib "vorl.dll" (ByVal model As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeBranchExitFlux Lib "vorl.dll" (ByVal model As Long, ByVal branch As Long) As Double
+Public Declare Function VorlEventCount Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Function VorlEventsFill Lib "vorl.dll" (ByVal model As Long, ByRef kinds As Long, _
+        ByRef branches As Long, ByRef times As Double, ByRef valvePositions As Double, _
+        ByVal maxEvents As Long) As Long
 Public Declare Function VorlMaterialCount Lib "vorl.dll" () As Long
 Public Declare Function VorlMaterialNumber Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare Function VorlMaterialName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long

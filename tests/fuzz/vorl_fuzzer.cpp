@@ -53,6 +53,8 @@ constexpr int kMaxComparisonCount = 4096;
 constexpr double kMaxReferenceRefinement = 2.0;
 constexpr int kMaxReferenceReportTimes = 64;
 constexpr int kMaxReferenceRows = 256;
+// Rows a table fill is given room for (and the most times of a pipe table).
+constexpr int kMaxFillRows = 8;
 
 // VORL_FUZZ_TRACE=1 lists the calls of each input and their results on
 // standard error, to read a finding.
@@ -341,6 +343,8 @@ struct CallPlan {
   std::string_view name;
   int count = 0;                        // element count an int argument carries (text size, comparison count)
   int countPosition = -1;               // position of that int argument
+  int secondCount = 0;                  // a second such count (a pipe table's number of times)
+  int secondCountPosition = -1;
   std::size_t pointerElements = 1;      // room of every pointer argument, in elements
   bool pointersFixed = false;           // every pointer argument is taken from fixedPointers
   std::vector<void*> fixedPointers;     // pointer arguments made before the call, by position
@@ -463,6 +467,7 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     return static_cast<VorlBool>(value < 128 ? value % 2 : value);  // mostly 0 and 1, also 2 to 255
   } else if constexpr (std::is_same_v<T, int>) {
     if (position == plan.countPosition) return plan.count;
+    if (position == plan.secondCountPosition) return plan.secondCount;
     if (plan.name == "VorlTimeDivisionSet") return std::min(drawInt(in, 100, s.lastSize), kMaxTimeDivision);
     if (plan.name == "VorlModelCreateZel") {
       const std::uint8_t pick = in.byte();
@@ -659,6 +664,19 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
     plan.countPosition = 2;
     plan.pointerElements =
         static_cast<std::size_t>(std::max(plan.count, 1)) * static_cast<std::size_t>(VorlReferenceTableColumnCount());
+  } else if (name.size() > 4 && name.substr(name.size() - 4) == "Fill") {
+    // The table fills and the events: at most kMaxFillRows rows (the last
+    // argument), now and then a negative count, every array with room for
+    // that many rows of the widest table; a pipe table's times as many.
+    plan.count = std::clamp(drawInt(in, 3, 0), -2, kMaxFillRows);
+    plan.countPosition = arity - 1;
+    const int widest = std::max({VorlBranchTableColumnCount(), VorlPipeTableColumnCount(),
+                                 VorlReleaseReportColumnCount(), 1});
+    plan.pointerElements = static_cast<std::size_t>(kMaxFillRows * widest);
+    if (name == "VorlPipeTableFill") {
+      plan.secondCount = std::clamp(drawInt(in, 3, 0), -2, kMaxFillRows);
+      plan.secondCountPosition = 2;
+    }
   } else if (textCopy) {
     plan.count = std::clamp(drawInt(in, 64, 0), -2, kMaxTextBuffer);
     plan.countPosition = arity - 1;
