@@ -8,7 +8,6 @@
 #include "companion/reporting.h"
 #include "core/constants.h"
 #include "core/vorl_error.h"
-#include "model/inputs.h"
 #include "reference/result_series.h"
 
 namespace vorl {
@@ -86,7 +85,6 @@ VORL::VORL(SimpleGas simple) : gasId_(0) {
 void VORL::finishConstruction(double molecularWeight) {
   gas_ = std::make_unique<IIG>(molecularWeight, 0.0);
   atmosExpansion_.MolarMassSet(molecularWeight);
-  applyInputDefaults(*this);
 }
 
 VORL::~VORL() {

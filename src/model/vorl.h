@@ -25,6 +25,8 @@ struct ReferenceResult;
 // valves, post-flash settings and the results of its last run, as data. Its
 // whole-pipe branch (the steady flow of the intact line) is built by
 // branch/'s rebuildWholePipe whenever an input of the steady flow changes.
+// A model's inputs take the input table's defaults where it is created
+// (run/model_setup.h): the table writes them through the setters below.
 class VORL {
  public:
   // Library variant: a material of the property library by its number.

@@ -8,6 +8,9 @@ namespace {
 template <class Argument>
 std::unique_ptr<VORL> newModelOf(Argument argument) {
   auto model = std::make_unique<VORL>(argument);
+  // The inputs start at the input table's defaults: the table sets them
+  // through the model's own setters, so the model cannot apply them itself.
+  applyInputDefaults(*model);
   rebuildWholePipe(*model);
   return model;
 }

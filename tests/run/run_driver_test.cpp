@@ -137,6 +137,7 @@ TEST_F(RunDriver, FailuresReturnZeroWithTheirCodeAndTag) {
 
 TEST_F(RunDriver, ABranchThatWouldNotFinishStopsAtTheSafetyBoundKeepingItsRecords) {
   vorl::VORL m(kMethane);
+  vorl::applyInputDefaults(m);
   setMethaneLine(m);
   m.timeDivisionSet(1000);
   m.resetSequences();

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "branch/branch_setup.h"
+#include "model/inputs.h"
 #include "model/vorl.h"
 #include "run/run_driver.h"
 #include "support/error_log_helpers.h"
@@ -31,6 +32,7 @@ struct RunHistories {
 
 inline RunHistories runMethaneLine(double inflow = 0.0) {
   auto m = std::make_unique<VORL>(kMethane);
+  applyInputDefaults(*m);
   setMethaneLine(*m, inflow);
   runModel(*m);
   const GBSQ& a = m->requireSequence(BranchId::kA);
