@@ -2,7 +2,7 @@
 
 // The codes of the library's reports, by name: the enum VorlCode of the
 // public header, declared from include/vorl_codes.inc.
-#include "vorl.h"
+#include <vorl.h>
 
 namespace vorl {
 

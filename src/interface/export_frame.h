@@ -4,13 +4,14 @@
 #include <new>
 #include <utility>
 
+#include <vorl.h>
+
 #include "companion/error_log.h"
 #include "companion/reporting.h"
 #include "core/vorl_error.h"
 #include "interface/fp_guard.h"
 #include "interface/handle_registry.h"
 #include "model/vorl.h"
-#include "vorl.h"
 
 namespace vorl {
 

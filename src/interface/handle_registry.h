@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "vorl.h"
+#include <vorl.h>
 
 namespace vorl {
 

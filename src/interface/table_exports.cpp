@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include <vorl.h>
+
 #include "core/enums.h"
 #include "core/vorl_error.h"
 #include "interface/text_copy.h"
-#include "vorl.h"
 
 namespace vorl {
 

@@ -4,11 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include <vorl.h>
+
 #include "core/constants.h"
 #include "model/vorl.h"
 #include "results/branch_history.h"
 #include "results/record_quantities.h"
-#include "vorl.h"
 
 namespace vorl {
 namespace {
