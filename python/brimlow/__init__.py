@@ -11,6 +11,10 @@ Failures raise BrimlowError (the library's code, its name, tag and message);
 the library's warnings are Python warnings of the category BrimlowWarning.
 """
 from .errors import BrimlowError, BrimlowWarning
+from .case import Case, keys
+from .materials import materials
+from .result import Result, Table, run
+from .sweep import sweep
 
 __version__ = "1.0.0"
-__all__ = ["BrimlowError", "BrimlowWarning"]
+__all__ = ["BrimlowError", "BrimlowWarning", "Case", "Result", "Table", "keys", "materials", "run", "sweep"]
