@@ -15,6 +15,7 @@ from .errors import BrimlowWarning
 
 # The library writes 1e128 for an infinite time; values from 9e127 up stand for it.
 _LIBRARY_INFINITY = 9e127
+_INFINITE_SUFFIX = "_is_infinite"
 _BRANCH_A = _library.CONSTANTS["VORL_BRANCH_A"]
 _BRANCH_B = _library.CONSTANTS["VORL_BRANCH_B"]
 
@@ -47,10 +48,20 @@ class _Columns:
         self.units = {name: text("Unit", i) for i, name in enumerate(self.names)}
         self.meanings = {name: text("Meaning", i) for i, name in enumerate(self.names)}
         self.dtype = np.dtype([(name, np.float64) for name in self.names])
+        # A column "<quantity>_is_infinite" flags the rows whose quantity grows
+        # without end (the fed branch at its infinite time): that quantity is inf.
+        self.infinite_flags = []
+        for flag, name in enumerate(self.names):
+            if name.endswith(_INFINITE_SUFFIX):
+                stem = name[:-len(_INFINITE_SUFFIX)] + "_"
+                quantity = next(i for i, n in enumerate(self.names) if n.startswith(stem) and i != flag)
+                self.infinite_flags.append((flag, quantity))
 
     def table(self, values):
         """A Table over row-major values (rows x columns doubles), without a copy."""
         values[values >= _LIBRARY_INFINITY] = np.inf
+        for flag, quantity in self.infinite_flags:
+            values[values[:, flag] != 0.0, quantity] = np.inf
         table = values.view(self.dtype).reshape(-1).view(Table)
         table.units, table.meanings = self.units, self.meanings
         return table

@@ -36,11 +36,16 @@ class TestTablesEqualPerValueExports:
         result = brimlow.run(brimlow.Case.from_json(case_file))
         model = result._model
         for letter, table in (("A", result.branch_a), ("B", result.branch_b)):
+            infinite_time = table["time_s"] == math.inf
+            assert np.array_equal(infinite_time, table["time_is_infinite"] == 1.0)
             size = getattr(lib, f"VorlBranch{letter}FlowSequenceSize")(model)
             assert len(table) == size > 2
             for column, query in BRANCH_QUERIES.items():
                 export = getattr(lib, f"VorlBranch{letter}{query}")
                 expected = [per_value(export(model, i)) for i in range(size)]
+                if column == "mass_expelled_kg":
+                    infinite = getattr(lib, f"VorlBranch{letter}MassExpelledIsInfinite")
+                    expected = [math.inf if infinite(model, i) else v for i, v in enumerate(expected)]
                 assert same_bits(table[column], expected), f"branch {letter} {column}"
             flash = [ctypes.c_double() for _ in range(4)]
             for i in range(size):
@@ -109,9 +114,11 @@ class TestEvents:
         result = brimlow.run(case)
         closures = result.events[result.events["kind"] == "valve_closure"]
         assert list(closures["branch"]) == ["A"] and list(closures["position_m"]) == [20000.0]
-        assert closures["time_s"][0] == pytest.approx(300.0, rel=1e-9)
+        # The branch is cut at the step that reaches the closure time.
+        shut = closures["time_s"][0]
+        assert shut == pytest.approx(300.0, rel=1e-3)
         # Upstream of a shut valve the gas stays in the pipe: trapped from then on.
-        before, after = result.pipe([299.0, 301.0])["mass_trapped_kg"]
+        before, after = result.pipe([shut * 0.99, shut * 1.01])["mass_trapped_kg"]
         assert before == 0.0 and after > 0.0
 
 
