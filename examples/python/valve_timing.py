@@ -36,7 +36,7 @@ def main():
     figure, (left, right) = plt.subplots(1, 2, figsize=(12, 4.8))
     left.plot(closures / 60, released, "o-", color="#202020", label="released")
     left.plot(closures / 60, trapped, "s--", color="#1f5fa8", label="trapped behind the valves")
-    left.axhline(open_line.summary["mass_released_1h_kg"] / 1e3, color="#d35400", lw=1,
+    left.axhline(open_line.summary["mass_released_1h_kg"] / 1e3, color="#202020", lw=1, linestyle="--",
                  label="released without valves")
     left.set_xlabel("closure time of both valves (min)")
     left.set_ylabel("mass after 1 h (t)")
@@ -45,7 +45,8 @@ def main():
     left.legend(frameon=False)
 
     times = np.geomspace(1.0, 3600.0, 200)
-    right.plot(times, open_line.pipe(times)["exit_flux_kg_per_s"], color="#d35400", lw=1.2, label="no valves")
+    right.plot(times, open_line.pipe(times)["exit_flux_kg_per_s"], color="#202020", lw=1.2, linestyle="--",
+               label="no valves")
     for result, closure in zip(results, closures):
         if closure in (60, 300, 900):
             right.plot(times, result.pipe(times)["exit_flux_kg_per_s"], lw=1.6,

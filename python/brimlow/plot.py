@@ -203,6 +203,9 @@ def release_figure(result, path=None):
         axes.grid(True, color="#e0e0e0", linewidth=0.6)
     rates.set_yscale("log")
     rates.set_ylim(bottom=floor)
+    # Plain numbers on the rate axis (1000, not 10^3), as the tool writes them.
+    from matplotlib.ticker import FuncFormatter
+    rates.yaxis.set_major_formatter(FuncFormatter(lambda value, _position: f"{value:g}"))
     rates.set_ylabel("release rate (kg/s)")
     rates.grid(True, which="minor", axis="y", color="#f0f0f0", linewidth=0.4)
     masses.set_ylim(bottom=0.0)
