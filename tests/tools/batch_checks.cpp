@@ -59,7 +59,8 @@ TEST(Batch, TwoThreadsGiveTheSerialRowsAndShardsMakeTheWhole) {
   }
   ASSERT_EQ(failures.size(), 4u);
   EXPECT_NE(failures["bad aperture"].find("aperture: orifice aperture 0.1"), std::string::npos);
-  EXPECT_NE(failures["bad number"].find("breach_location_m: must be a number, not 'fifty'"), std::string::npos);
+  EXPECT_NE(failures["bad number"].find("breach_location_m: must be a number or a number with a unit, not 'fifty'"),
+            std::string::npos);
   EXPECT_NE(failures["bad material"].find("unknown material 'kryptonite'"), std::string::npos);
   EXPECT_EQ(failures["short row"], "the row has 2 cells, the header 7 columns");
   // The breach at the end is a single branch A with no branch B times.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "materials.h"
 #include "numbers.h"
@@ -16,6 +17,9 @@ const char* const kValvePositionInput = "valve position";
 const char* const kValveClosureInput = "valve closure time";
 
 namespace {
+
+// An optional key of the tool's own that was not given.
+constexpr double kNotGiven = std::numeric_limits<double>::quiet_NaN();
 
 // The keys in the order of the documentation. A key that sets a library
 // input names it; its unit, meaning, range and check come from the library.
@@ -42,6 +46,9 @@ const std::vector<CaseKey> kKeys = {
     {"inflow_kg_per_s", KeyKind::kNumber, "total inflow", "", nullptr, nullptr, &Case::inflow, 20.0},
     {"breach_location_m", KeyKind::kNumber, "breach location", "", nullptr, nullptr, &Case::breachLocation, 30000.0},
     {"aperture", KeyKind::kNumber, "orifice aperture", "", nullptr, nullptr, &Case::aperture, 1.0},
+    {"hole_diameter_m", KeyKind::kNumber, nullptr, "m",
+     "instead of the aperture: diameter of the hole, above 0 up to the bore; aperture = (d / bore)^2", "none",
+     &Case::holeDiameter, kNotGiven},
     {"valves", KeyKind::kValves, nullptr, "",
      "isolation valves: a list of {\"position_m\": m from the upstream end, \"closure_time_s\": s after the breach}",
      "[]", nullptr, 0.0},
@@ -54,6 +61,9 @@ const std::vector<CaseKey> kKeys = {
     {"max_drop_size_m", KeyKind::kNumber, "maximum drop size", "", nullptr, nullptr, &Case::maxDropSize, 0.01},
     {"time_division", KeyKind::kInteger, "time division", "", nullptr, nullptr, &Case::timeDivision, 100.0},
     {"output_steps", KeyKind::kInteger, "output maximum steps", "", nullptr, nullptr, &Case::outputSteps, 200.0},
+    {"table_step_s", KeyKind::kNumber, nullptr, "s",
+     "brimlow run: also write the pipe-level table every this many seconds (as --table-step)", "none",
+     &Case::tableStep, kNotGiven},
 };
 
 // A text of the library's input table, copied out.
@@ -135,7 +145,7 @@ std::string keyRange(const CaseKey& key) {
 }
 
 std::string defaultText(const CaseKey& key) {
-  if (key.field == nullptr) return key.defaultText;
+  if (key.field == nullptr || key.defaultText != nullptr) return key.defaultText;
   if (key.kind == KeyKind::kFlag) return key.defaultValue != 0.0 ? "true" : "false";
   return plainText(key.defaultValue);
 }

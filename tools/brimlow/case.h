@@ -42,6 +42,11 @@ struct Case {
   double maxDropSize = 0.0;
   double timeDivision = 0.0;
   double outputSteps = 0.0;
+  // The tool's own optional keys, NaN when not given: the hole's diameter
+  // (m, in place of the aperture) and the step (s) of the table at fixed
+  // times.
+  double holeDiameter = 0.0;
+  double tableStep = 0.0;
   std::vector<Valve> valves;
 };
 

@@ -5,10 +5,12 @@
 #include <cmath>
 #include <set>
 
+#include "case_units.h"
 #include "json_reader.h"
 #include "materials.h"
 #include "numbers.h"
 #include "text.h"
+#include "units.h"
 
 namespace brimlow {
 namespace {
@@ -46,6 +48,13 @@ const char* kindText(KeyKind kind) {
   return "a value";
 }
 
+// A number key with a unit takes text of a number and a unit as well.
+bool takesUnits(const CaseKey& key) { return key.kind == KeyKind::kNumber && !keyUnit(key).empty(); }
+
+std::string kindText(const CaseKey& key) {
+  return std::string(kindText(key.kind)) + (takesUnits(key) ? " or a number with a unit" : "");
+}
+
 bool isWhole(double value) { return std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 2e9; }
 
 std::string materialProblem(const std::string& text) {
@@ -57,6 +66,19 @@ std::string materialProblem(const std::string& text) {
 
 // A value of the wrong type as the message shows it: its JSON, cut short.
 std::string shownJson(const json& value) { return shownText(value.dump()); }
+
+// A plain number in the SI unit, or a number with a unit of that dimension
+// ("20 km" for m); false with a problem.
+bool numberFromText(const std::string& text, const std::string& siUnit, double& value, std::string& problem) {
+  if (parseNumber(text, value)) return true;
+  return valueFromText(text, siUnit, value, problem);
+}
+
+// The SI unit and the field of a valve's sub-key.
+const char* valveUnit(const char* key) { return key == kValvePositionKey ? "m" : "s"; }
+double& valveField(Valve& valve, const char* key) {
+  return key == kValvePositionKey ? valve.position : valve.closureTime;
+}
 
 // ---- JSON ----
 
@@ -75,11 +97,17 @@ void readValveJson(const json& item, std::size_t index, std::vector<Valve>& valv
     if (found == item.end() || found->is_null()) {
       problems.push_back(where + "." + key + ": missing");
       complete = false;
+    } else if (found->is_string()) {
+      std::string problem;
+      if (!valueFromText(found->get<std::string>(), valveUnit(key), valveField(valve, key), problem)) {
+        problems.push_back(where + "." + key + ": " + problem);
+        complete = false;
+      }
     } else if (!found->is_number()) {
       problems.push_back(where + "." + key + ": must be a number, not " + shownJson(*found));
       complete = false;
     } else {
-      (key == kValvePositionKey ? valve.position : valve.closureTime) = found->get<double>();
+      valveField(valve, key) = found->get<double>();
     }
   }
   for (const auto& entry : item.items()) {
@@ -92,10 +120,11 @@ void readValveJson(const json& item, std::size_t index, std::vector<Valve>& valv
   if (complete) valves.push_back(valve);
 }
 
-void readJsonValue(const CaseKey& key, const json& value, Case& c, std::vector<std::string>& problems) {
+void readJsonValue(const CaseKey& key, const json& value, Case& c, PendingCase& pending,
+                   std::vector<std::string>& problems) {
   const std::string name = key.name;
   const auto wrongType = [&] {
-    problems.push_back(name + ": must be " + kindText(key.kind) + ", not " + shownJson(value));
+    problems.push_back(name + ": must be " + kindText(key) + ", not " + shownJson(value));
   };
   switch (key.kind) {
     case KeyKind::kText:
@@ -124,6 +153,9 @@ void readJsonValue(const CaseKey& key, const json& value, Case& c, std::vector<s
       c.molarMass = value.get<double>();  // the library refuses a molar mass not above 0
       return;
     case KeyKind::kNumber:
+      if (value.is_string() && takesUnits(key) && startsWithNumber(value.get<std::string>())) {
+        return pending.readText(key, value.get<std::string>(), c, problems);
+      }
       if (!value.is_number()) return wrongType();
       c.*key.field = value.get<double>();
       return;
@@ -160,9 +192,12 @@ bool readValveCell(const std::string& text, std::vector<Valve>& valves, std::str
     if (!pair.empty()) {
       const std::size_t colon = pair.find(':');
       Valve valve;
-      if (colon == std::string::npos || !parseNumber(pair.substr(0, colon), valve.position) ||
-          !parseNumber(pair.substr(colon + 1), valve.closureTime)) {
-        problem = "'" + shownText(pair) + "' is not position_m:closure_time_s";
+      std::string unitProblem;
+      if (colon == std::string::npos ||
+          !numberFromText(pair.substr(0, colon), valveUnit(kValvePositionKey), valve.position, unitProblem) ||
+          !numberFromText(pair.substr(colon + 1), valveUnit(kValveClosureKey), valve.closureTime, unitProblem)) {
+        problem = "'" + shownText(pair) + "' is not position_m:closure_time_s" +
+                  (unitProblem.empty() ? "" : " (" + unitProblem + ")");
         return false;
       }
       valves.push_back(valve);
@@ -173,12 +208,13 @@ bool readValveCell(const std::string& text, std::vector<Valve>& valves, std::str
   return true;
 }
 
-void readCell(const CaseKey& key, const std::string& raw, Case& c, std::vector<std::string>& problems) {
+void readCell(const CaseKey& key, const std::string& raw, Case& c, PendingCase& pending,
+              std::vector<std::string>& problems) {
   const std::string text = trimmed(raw);
   if (text.empty()) return;  // a blank cell keeps the default
   const std::string name = key.name;
   const auto wrongType = [&] {
-    problems.push_back(name + ": must be " + kindText(key.kind) + ", not '" + shownText(text) + "'");
+    problems.push_back(name + ": must be " + kindText(key) + ", not '" + shownText(text) + "'");
   };
   double number = 0.0;
   switch (key.kind) {
@@ -203,8 +239,13 @@ void readCell(const CaseKey& key, const std::string& raw, Case& c, std::vector<s
       c.molarMass = number;
       return;
     case KeyKind::kNumber:
-      if (!parseNumber(text, number)) return wrongType();
-      c.*key.field = number;
+      if (parseNumber(text, number)) {
+        c.*key.field = number;
+      } else if (takesUnits(key) && startsWithNumber(text)) {
+        pending.readText(key, text, c, problems);
+      } else {
+        wrongType();
+      }
       return;
     case KeyKind::kInteger:
       if (!parseNumber(text, number) || !isWhole(number)) return wrongType();
@@ -253,6 +294,7 @@ bool caseFromJson(const std::string& text, Case& out, std::vector<std::string>& 
     return false;
   }
   bool hasMaterial = false, hasMolarMass = false;
+  PendingCase pending;
   for (const auto& entry : document.items()) {
     const CaseKey* key = findCaseKey(entry.key());
     if (key == nullptr) {
@@ -262,8 +304,10 @@ bool caseFromJson(const std::string& text, Case& out, std::vector<std::string>& 
     if (entry.value().is_null()) continue;  // null keeps the default
     if (key->kind == KeyKind::kMaterial) hasMaterial = true;
     if (key->kind == KeyKind::kMolarMass) hasMolarMass = true;
-    readJsonValue(*key, entry.value(), out, problems);
+    pending.given(*key);
+    readJsonValue(*key, entry.value(), out, pending, problems);
   }
+  pending.settle(out, problems);
   if (hasMaterial && hasMolarMass) {
     problems.push_back("material and molar_mass_kg_per_kmol: give one of them, not both");
   }
@@ -294,14 +338,17 @@ bool caseFromRow(const std::vector<std::string>& header, const std::vector<std::
     return false;
   }
   bool hasMaterial = false, hasMolarMass = false;
+  PendingCase pending;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const CaseKey* key = findCaseKey(trimmed(header[i]));
     if (key == nullptr) continue;  // the header was checked before
     if (trimmed(cells[i]).empty()) continue;
     if (key->kind == KeyKind::kMaterial) hasMaterial = true;
     if (key->kind == KeyKind::kMolarMass) hasMolarMass = true;
-    readCell(*key, cells[i], out, problems);
+    pending.given(*key);
+    readCell(*key, cells[i], out, pending, problems);
   }
+  pending.settle(out, problems);
   if (hasMaterial && hasMolarMass) {
     problems.push_back("material and molar_mass_kg_per_kmol: give one of them, not both");
   }
@@ -334,7 +381,13 @@ nlohmann::ordered_json caseToJson(const Case& c) {
         }
         break;
       case KeyKind::kNumber:
-        out[key.name] = c.*key.field;
+        // A hole given by its diameter is written so, without the aperture
+        // it gave: read back, the case gives the same aperture.
+        if (isApertureOfHole(c, key)) {
+          out[key.name] = nullptr;
+        } else {
+          out[key.name] = c.*key.field;
+        }
         break;
       case KeyKind::kInteger:
         out[key.name] = static_cast<long long>(c.*key.field);

@@ -8,6 +8,8 @@
 #include "json_reader.h"
 #include "run_case.h"
 #include "status.h"
+#include "table_step.h"
+#include "units.h"
 #include "writers.h"
 
 namespace brimlow {
@@ -40,6 +42,7 @@ std::string keysText() {
     if (!unit.empty()) head += "  (" + unit + ")";
     text += head + "\n" + wrapped(keyMeaning(key), 6);
     if (!range.empty()) text += wrapped("allowed: " + range, 6);
+    if (key.kind == KeyKind::kNumber && hasOtherUnits(unit)) text += wrapped("units: " + acceptedUnitWords(unit), 6);
   }
   return text;
 }
@@ -78,7 +81,7 @@ std::string mainHelp() {
              "  brimlow - gas release from a long high-pressure pipeline after a breach\n"
              "\n"
              "SYNOPSIS\n"
-             "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]]\n"
+             "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]] [--table-step S]\n"
              "  brimlow batch CASES.csv [--jobs N] [--shard K/N] [--out FILE]\n"
              "  brimlow materials\n"
              "  brimlow keys [--markdown]\n"
@@ -115,7 +118,7 @@ std::string runHelp() {
              "  brimlow run - run one release case\n"
              "\n"
              "SYNOPSIS\n"
-             "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]]\n"
+             "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]] [--table-step S]\n"
              "\n"
              "DESCRIPTION\n") +
          wrapped("Reads the case file (JSON; '-' reads standard input), or takes the built-in default case "
@@ -146,12 +149,24 @@ std::string runHelp() {
          wrapped("Draw release rate and mass released against time into release.png (or release.svg) in "
                  "DIR, or in the current directory without --out. Needs gnuplot 5 or later (Debian: gnuplot-nox).",
                  6) +
+         "  --table-step S\n" +
+         wrapped("Also write the pipe-level table at the times 0, S, 2S, ... up to the end of the finite "
+                 "history into pipe-every-<S>s.csv (pipe-every-60s.csv) in DIR, or in the current directory "
+                 "without --out: each row the library's own look-up at its time, numbers with " +
+                     std::to_string(kSteppedTableDigits) + " significant figures. S is in seconds, or a time "
+                 "with its unit (\"1 min\"); it takes the place of the case's table_step_s. A step that would "
+                 "give more than " + std::to_string(kSteppedTableMostRows) + " rows is refused.",
+                 6) +
          "  --help, -h\n"
          "      Show this text.\n"
          "\n"
          "CASE FILE\n" +
          wrapped("A JSON object of the keys below, in any order; a key left out, or null, takes its default. "
-                 "Comments (// and /* */) are allowed. Units are in the names: K, Pa, m, s, kg/s, kg/kmol.",
+                 "Comments (// and /* */) are allowed. A number is in the unit of the key's name (K, Pa, m, s, "
+                 "kg/s, kg/kmol); text of a number and a unit is converted: \"70 bar\", \"69 barg\" (gauge: the "
+                 "ambient pressure is added), \"1015 psia\", \"15 degC\", \"59 degF\", \"20 in\", \"100 km\", "
+                 "\"72 t/h\", \"10 min\"; the units each key takes are listed below. Valve positions and closure "
+                 "times take units too. hole_diameter_m gives the hole in place of the aperture.",
                  2) +
          "\n" + keysText() +
          "\n"
@@ -192,7 +207,8 @@ std::string batchHelp() {
              "DESCRIPTION\n") +
          wrapped("CASES.csv has a header row of case keys (the keys of a case file, see brimlow keys) and "
                  "one case per row after it; a blank cell takes the default. Valves are written as "
-                 "position_m:closure_time_s pairs separated by ';', for example \"20000:600;80000:900\". "
+                 "position_m:closure_time_s pairs separated by ';', for example \"20000:600;80000:900\". Cells take "
+                 "units as a case file does (\"70 bar\", \"20 km:10 min\"); table_step_s writes no table here. "
                  "Lines starting with '#' and blank lines are skipped. '-' reads standard input.",
                  2) +
          "\n" +
@@ -258,8 +274,9 @@ std::string keysHelp() {
              "  brimlow keys [--markdown]\n"
              "\n"
              "DESCRIPTION\n") +
-         wrapped("Lists every key of a case file (and column of a batch file) with its default, unit and the "
-                 "range the library allows; --markdown prints the same as the table of the documentation.",
+         wrapped("Lists every key of a case file (and column of a batch file) with its default, unit, the "
+                 "range the library allows and the unit words it takes besides its own (\"70 bar\" for a key "
+                 "in Pa); --markdown prints the same as the table of the documentation.",
                  2) +
          "\n" + exitText();
 }
@@ -284,10 +301,12 @@ std::string helpText(const std::string& command) {
 }
 
 std::string keysMarkdown() {
-  std::string text = "| Key | Unit | Default | Allowed | Meaning |\n|---|---|---|---|---|\n";
+  std::string text = "| Key | Unit | Units accepted | Default | Allowed | Meaning |\n|---|---|---|---|---|---|\n";
   for (const CaseKey& key : caseKeys()) {
-    text += std::string("| `") + key.name + "` | " + keyUnit(key) + " | " + escapedCell(defaultText(key)) + " | " +
-            escapedCell(keyRange(key)) + " | " + escapedCell(keyMeaning(key)) + " |\n";
+    const std::string unit = keyUnit(key);
+    const std::string words = key.kind == KeyKind::kNumber && hasOtherUnits(unit) ? acceptedUnitWords(unit) : "";
+    text += std::string("| `") + key.name + "` | " + unit + " | " + words + " | " + escapedCell(defaultText(key)) +
+            " | " + escapedCell(keyRange(key)) + " | " + escapedCell(keyMeaning(key)) + " |\n";
   }
   return text;
 }

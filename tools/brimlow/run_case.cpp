@@ -3,8 +3,10 @@
 #include <cmath>
 #include <limits>
 
+#include "case_units.h"
 #include "numbers.h"
 #include "status.h"
+#include "table_step.h"
 #include "vorl.h"
 
 namespace brimlow {
@@ -257,6 +259,8 @@ double massExpelledNow(VorlHandle model) {
   return VorlPipeMassExpelledIsInfinite(model) ? kInfinity : fromLibrary(VorlPipeMassExpelled(model));
 }
 
+}  // namespace
+
 std::vector<double> pipeRow(VorlHandle model, double time) {
   double velocity = 0.0, temperature = 0.0, liquid = 0.0, drop = 0.0;
   VorlPipePostFlash(model, &velocity, &temperature, &liquid, &drop);
@@ -272,6 +276,8 @@ std::vector<double> pipeRow(VorlHandle model, double time) {
           fromLibrary(liquid),
           fromLibrary(drop)};
 }
+
+namespace {
 
 // The pipe-level table at the output times, walked as the one-call entry
 // walks them: the run's own times thinned (grid mode 3), each looked up with
@@ -378,7 +384,7 @@ bool checkCaseValues(const Case& c, CaseFailure& failure) {
   ReportCapture capture;
   const CheckArrays arrays = checkArraysOf(c);
   const int code = runCheck(arrays, arrays.valveCount);
-  if (code == 0) return valvesWithinPipe(c, failure);
+  if (code == 0) return holeDiameterWithinBore(c, failure) && valvesWithinPipe(c, failure);
   const Report* report = capture.firstErrorSince(0);
   const CaseKey* key = caseKeyForInput(inputOfCheckCode(code));
   failure.status = kExitCaseValue;
@@ -390,6 +396,7 @@ bool checkCaseValues(const Case& c, CaseFailure& failure) {
   } else {
     failure.key = key->name;
   }
+  restateInHoleTerms(c, failure);
   return false;
 }
 
@@ -422,7 +429,8 @@ CaseResult runCase(const Case& c, bool withTables) {
         if (result.hasB) result.branchB = branchTable(model, kBranchB);
         result.pipe = pipeTable(model, c);
       }
-      result.ok = !failed(capture, mark, kExitRunFailed, "", result);
+      const bool stepped = !withTables || readSteppedTable(model, c, result);
+      result.ok = stepped && !failed(capture, mark, kExitRunFailed, "", result);
     }
   }
   VorlModelDelete(&model);

@@ -8,6 +8,7 @@
 
 #include "case.h"
 #include "reports.h"
+#include "vorl.h"
 
 namespace brimlow {
 
@@ -46,6 +47,7 @@ struct CaseResult {
   bool hasA = false, hasB = false;
   std::vector<double> summary;  // by summaryFields()
   Table branchA, branchB, pipe; // filled when tables are asked for
+  Table pipeStepped;            // the pipe at fixed times, when the case asks for it (table_step.h)
 };
 
 // The summary value of a field by name (NaN when unknown).
@@ -55,6 +57,10 @@ double summaryValue(const CaseResult& result, const std::string& name);
 // and that no valve lies beyond the pipe's end; false with the failure
 // filled.
 bool checkCaseValues(const Case& c, CaseFailure& failure);
+
+// The pipe-level row of the time set last (VorlPipeTimeSet), under the given
+// time.
+std::vector<double> pipeRow(VorlHandle model, double time);
 
 // Runs the case. Tables are read only when asked for; the summary is the same
 // either way.

@@ -1,10 +1,13 @@
 #include "run_command.h"
 
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <filesystem>
 #include <memory>
 
 #include "case_file.h"
+#include "case_units.h"
 #include "help.h"
 #include "input_files.h"
 #include "output_files.h"
@@ -12,6 +15,7 @@
 #include "reports.h"
 #include "run_case.h"
 #include "status.h"
+#include "table_step.h"
 #include "writers.h"
 
 namespace brimlow {
@@ -22,13 +26,46 @@ struct RunOptions {
   std::string outDir;
   bool json = false;
   std::string plotFormat;  // "", "png" or "svg"
+  double tableStep = std::numeric_limits<double>::quiet_NaN();  // s; NaN: as the case says
 };
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; false
+// when there is none.
+bool optionValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
+                 std::string& value) {
+  const std::string& argument = arguments[i];
+  if (argument.rfind(name + "=", 0) == 0) {
+    value = argument.substr(name.size() + 1);
+    return true;
+  }
+  if (i + 1 >= arguments.size()) return false;
+  value = arguments[++i];
+  return true;
+}
+
+// --table-step S: seconds, or a time with its unit ("1 min").
+bool parseTableStep(const std::vector<std::string>& arguments, std::size_t& i, RunOptions& options,
+                    std::string& problem) {
+  std::string text;
+  if (!optionValue(arguments, i, "--table-step", text)) {
+    problem = "--table-step takes a step in seconds";
+    return false;
+  }
+  std::string why;
+  if (!valueFromText(text, "s", options.tableStep, why) || !tableStepValid(options.tableStep, why)) {
+    problem = "--table-step: " + why;
+    return false;
+  }
+  return true;
+}
 
 bool parseOptions(const std::vector<std::string>& arguments, RunOptions& options, std::string& problem) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--json") {
       options.json = true;
+    } else if (argument == "--table-step" || argument.rfind("--table-step=", 0) == 0) {
+      if (!parseTableStep(arguments, i, options, problem)) return false;
     } else if (argument == "--plot") {
       options.plotFormat = "png";
     } else if (argument.rfind("--plot=", 0) == 0) {
@@ -109,6 +146,10 @@ bool writeOutputs(const RunOptions& options, const std::string& gnuplot, const C
       !stagePlot(files, gnuplot, prefix + "release." + options.plotFormat, options, c, result, problem)) {
     return false;
   }
+  if (hasTableStep(c) &&
+      !stageText(files, prefix + steppedTableFileName(c.tableStep), steppedTableCsv(result.pipeStepped), problem)) {
+    return false;
+  }
   const std::string text = options.json ? resultJson(c, result).dump(2) + "\n" : summaryText(c, result, origin);
   if (!writeStandardOutput(text, problem)) return false;
   for (auto& file : files) {
@@ -151,6 +192,12 @@ int runCommand(const std::vector<std::string>& arguments) {
     }
   }
 
+  if (!std::isnan(options.tableStep)) c.tableStep = options.tableStep;
+  if (hasTableStep(c) && std::isnan(options.tableStep) && !tableStepValid(c.tableStep, problem)) {
+    std::fprintf(stderr, "brimlow run: %s: %s: %s\n", origin.c_str(), kTableStepKey, problem.c_str());
+    return kExitCaseValue;
+  }
+
   std::string gnuplot;
   if (!options.plotFormat.empty()) {
     gnuplot = findGnuplot();
@@ -162,6 +209,10 @@ int runCommand(const std::vector<std::string>& arguments) {
 
   // Its values, by the library's check, then the run.
   const CaseResult result = runCase(c, true);
+  if (!result.ok && result.failure.key == kTableStepKey && !std::isnan(options.tableStep)) {
+    std::fprintf(stderr, "brimlow run: --table-step: %s\n", result.failure.message.c_str());
+    return kExitUsage;
+  }
   if (!result.ok) {
     std::fprintf(stderr, "brimlow run: %s: %s\n", origin.c_str(), result.failure.text().c_str());
     return result.failure.status;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "case_file.h"
+#include "case_units.h"
 #include "numbers.h"
 #include "text.h"
 
@@ -108,8 +109,9 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
                            shortText(c.pipeRoughness) + " m");
   text += line("supply", shortText(c.upstreamPressure / 1e5) + " bar upstream, inflow " + shortText(c.inflow) +
                              " kg/s");
-  text += line("breach", "at " + shortText(r.breachLocation) + " m, aperture " + shortText(c.aperture) + " (" +
-                             r.layout + ")");
+  const std::string hole = hasHoleDiameter(c) ? " of a hole of " + shortText(c.holeDiameter) + " m" : "";
+  text += line("breach", "at " + shortText(r.breachLocation) + " m, aperture " + shortText(c.aperture) + hole +
+                             " (" + r.layout + ")");
   if (!c.valves.empty()) {
     std::string valves;
     for (const Valve& valve : c.valves) {
