@@ -9,12 +9,16 @@ import brimlow
 
 def tool_keys(tool):
     """Key, unit and default of each row of `brimlow keys --markdown`."""
-    rows = {}
+    rows, header = {}, None
     for line in tool("keys", "--markdown").splitlines():
         cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+        if cells and cells[0] == "Key":
+            header = cells
+            continue
         match = re.fullmatch(r"`([a-z_]+)`", cells[0]) if cells else None
-        if match:
-            rows[match.group(1)] = (cells[1], cells[2])
+        if match and header:
+            row = dict(zip(header, cells))
+            rows[match.group(1)] = (row["Unit"], row["Default"])
     return rows
 
 
