@@ -70,7 +70,7 @@ function(_vorl_vba_scalar type vba7 out)
     set(vba Byte)
   elseif(type STREQUAL "VorlHandle")
     set(vba ${pointer})
-  elseif(type MATCHES "^Vorl[A-Za-z0-9]*(Handler|Sink|Callback)$")
+  elseif(type MATCHES "^Vorl[A-Za-z0-9]*(Handler|Sink|Callback|Progress)$")
     set(vba ${pointer})
   elseif(type MATCHES "^(VorlString|BSTR)$")
     # A system string (BSTR) of wide characters: VBA would take a String result

@@ -68,7 +68,7 @@ function(vorl_parameter_words type out)
     set(words 2)
   elseif(bare MATCHES "^(int|unsigned|unsigned int|long|unsigned long|short|unsigned short|char|unsigned char|signed char|float|int32_t|uint32_t|VorlBool|VorlHandle|BSTR)$")
     set(words 1)
-  elseif(bare MATCHES "^Vorl[A-Za-z0-9]*(Handler|Sink|Callback)$|^VorlString$")
+  elseif(bare MATCHES "^Vorl[A-Za-z0-9]*(Handler|Sink|Callback|Progress)$|^VorlString$")
     # Callback typedefs of the interface are function pointers, VorlString a
     # pointer to characters.
     set(words 1)

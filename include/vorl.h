@@ -76,6 +76,11 @@ typedef void(VORL_CALL* VorlErrorHandler)(int code, const char* tag, int level,
 /* Host callback for the progress lines of a run. */
 typedef void(VORL_CALL* VorlDebugSink)(const char* line, void* user);
 
+/* Host callback for the progress of a reference run: called with the fraction
+ * of its simulated time done, rising to 1 at the end; returning 0 stops the
+ * run, which then keeps no result (code 409). */
+typedef int(VORL_CALL* VorlProgress)(double fraction, void* user);
+
 /* The codes of the reports (VorlErrorLogCode, the error handler,
  * VorlCheckInputs), grouped by meaning in vorl_codes.inc with a comment and a
  * default text each (VorlCodeText gives the text). */
@@ -98,6 +103,24 @@ typedef enum VorlSlot {
   VORL_SLOT_TIME_DIVISION = 5,
   VORL_SLOT_MAX_STEPS = 6
 } VorlSlot;
+
+/* The branches of a pipe breached inside: A upstream of the breach, B
+ * downstream (the tables and events name a branch by these numbers). */
+typedef enum VorlBranch {
+  VORL_BRANCH_A = 1,
+  VORL_BRANCH_B = 2
+} VorlBranch;
+
+/* The kinds of event of a run (VorlEventsFill): a branch's outflow no longer
+ * choked, its decompression front at its far end, branch B's far-end flow
+ * turned toward the breach, a branch blown down, and a valve shut on it. */
+typedef enum VorlEventKind {
+  VORL_EVENT_DECHOKE = 1,
+  VORL_EVENT_WHOLE_BRANCH_DISTURBED = 2,
+  VORL_EVENT_FLOW_REVERSAL = 3,
+  VORL_EVENT_DEPRESSURISED = 4,
+  VORL_EVENT_VALVE_CLOSURE = 5
+} VorlEventKind;
 
 #define VORL_EXPORT(ordinal, result, name, arguments) \
   VORL_API result VORL_CALL name arguments;

@@ -118,10 +118,23 @@ Public Const VORL_E_INVALID_COMPARISON_DIAMETER As Long = 388
 Public Const VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE As Long = 389
 Public Const VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE As Long = 390
 Public Const VORL_E_INVALID_COMPARISON_COUNT As Long = 391
+Public Const VORL_E_INVALID_CRITICAL_TEMPERATURE As Long = 400
+Public Const VORL_E_INVALID_CRITICAL_PRESSURE As Long = 401
+Public Const VORL_E_INVALID_ACENTRIC_FACTOR As Long = 402
+Public Const VORL_E_INVALID_REFERENCE_END_TIME As Long = 403
+Public Const VORL_E_INVALID_REFERENCE_REPORT_TIME As Long = 404
+Public Const VORL_E_INVALID_REFERENCE_REFINEMENT As Long = 405
+Public Const VORL_E_INVALID_REFERENCE_ROWS As Long = 406
+Public Const VORL_E_REFERENCE_NOT_GAS As Long = 407
+Public Const VORL_E_REFERENCE_FAILED As Long = 408
+Public Const VORL_E_REFERENCE_CANCELLED As Long = 409
+Public Const VORL_E_ROW_COUNT As Long = 410
+Public Const VORL_E_TOLERANCE_COUNT As Long = 411
 Public Const VORL_E_DECAY_BELOW_AMBIENT As Long = 1003
 Public Const VORL_W_BREACH_CLAMPED As Long = 1001
 Public Const VORL_W_ABOVE_SATURATION As Long = 1002
 Public Const VORL_W_ABOVE_MAX_VELOCITY As Long = 1004
+Public Const VORL_W_REFERENCE_IDEAL_GAS As Long = 1005
 
 #If VBA7 Then
 Public Declare PtrSafe Function Author Lib "vorl.dll" () As LongPtr
@@ -312,6 +325,56 @@ Public Declare PtrSafe Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As L
         ByRef flags As Long, ByRef inputs As Double, ByRef valveFirst As Double, _
         ByRef valveSecond As Double, ByRef timeDivision As Long, ByRef maxSteps As Long, _
         ByRef valveCount As Long)
+Public Declare PtrSafe Function VorlBranchTableColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
+        ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeGridTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportColumnMeaning Lib "vorl.dll" (ByVal column As Long, _
+        ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseReportFill Lib "vorl.dll" (ByVal model As LongPtr, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeBranchExitFlux Lib "vorl.dll" (ByVal model As LongPtr, ByVal branch As Long) As Double
+Public Declare PtrSafe Function VorlEventCount Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Function VorlEventsFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef kinds As Long, ByRef branches As Long, ByRef times As Double, _
+        ByRef valvePositions As Double, ByVal maxEvents As Long) As Long
+Public Declare PtrSafe Function VorlMaterialCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlMaterialNumber Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlMaterialName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlMaterialCas Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlMaterialMolecularWeight Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlMaterialAliases Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlMaterialFind Lib "vorl.dll" (ByVal textValue As String) As Long
+Public Declare PtrSafe Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
+Public Declare PtrSafe Sub VorlReferenceRealGasSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal realGas As Byte)
+Public Declare PtrSafe Sub VorlReferenceCriticalSet Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal criticalTemperature As Double, ByVal criticalPressure As Double, _
+        ByVal acentricFactor As Double)
+Public Declare PtrSafe Sub VorlReferenceEndTimeSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal endTime As Double)
+Public Declare PtrSafe Function VorlReferenceEndTime Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Sub VorlReferenceReportTimesSet Lib "vorl.dll" (ByVal model As LongPtr, ByRef times As Double, ByVal count As Long)
+Public Declare PtrSafe Sub VorlReferenceRefinementSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal refinement As Double)
+Public Declare PtrSafe Function VorlReferenceRun Lib "vorl.dll" (ByVal model As LongPtr, ByVal progress As LongPtr, ByVal user As LongPtr) As Long
+Public Declare PtrSafe Function VorlReferenceRealGas Lib "vorl.dll" (ByVal model As LongPtr) As Byte
+Public Declare PtrSafe Function VorlReferenceTableColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlReferenceTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReferenceTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReferenceTableFill Lib "vorl.dll" (ByVal model As LongPtr, ByRef values As Double, ByVal maxRows As Long) As Long
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -497,6 +560,55 @@ Public Declare Function VorlInputGet Lib "vorl.dll" (ByVal model As Long, ByVal 
 Public Declare Sub VorlGenericInputsSet Lib "vorl.dll" (ByVal model As Long, ByRef flags As Long, _
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long)
+Public Declare Function VorlBranchTableColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As Long, _
+        ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As Long, _
+        ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
+        ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeGridTableFill Lib "vorl.dll" (ByVal model As Long, _
+        ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlReleaseReportColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlReleaseReportColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseReportColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseReportColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseReportFill Lib "vorl.dll" (ByVal model As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeBranchExitFlux Lib "vorl.dll" (ByVal model As Long, ByVal branch As Long) As Double
+Public Declare Function VorlEventCount Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Function VorlEventsFill Lib "vorl.dll" (ByVal model As Long, ByRef kinds As Long, _
+        ByRef branches As Long, ByRef times As Double, ByRef valvePositions As Double, _
+        ByVal maxEvents As Long) As Long
+Public Declare Function VorlMaterialCount Lib "vorl.dll" () As Long
+Public Declare Function VorlMaterialNumber Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlMaterialName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlMaterialCas Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlMaterialMolecularWeight Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlMaterialAliases Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlMaterialFind Lib "vorl.dll" (ByVal textValue As String) As Long
+Public Declare Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
+Public Declare Sub VorlReferenceRealGasSet Lib "vorl.dll" (ByVal model As Long, ByVal realGas As Byte)
+Public Declare Sub VorlReferenceCriticalSet Lib "vorl.dll" (ByVal model As Long, _
+        ByVal criticalTemperature As Double, ByVal criticalPressure As Double, _
+        ByVal acentricFactor As Double)
+Public Declare Sub VorlReferenceEndTimeSet Lib "vorl.dll" (ByVal model As Long, ByVal endTime As Double)
+Public Declare Function VorlReferenceEndTime Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Sub VorlReferenceReportTimesSet Lib "vorl.dll" (ByVal model As Long, ByRef times As Double, ByVal count As Long)
+Public Declare Sub VorlReferenceRefinementSet Lib "vorl.dll" (ByVal model As Long, ByVal refinement As Double)
+Public Declare Function VorlReferenceRun Lib "vorl.dll" (ByVal model As Long, ByVal progress As Long, ByVal user As Long) As Long
+Public Declare Function VorlReferenceRealGas Lib "vorl.dll" (ByVal model As Long) As Byte
+Public Declare Function VorlReferenceTableColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlReferenceTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReferenceTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReferenceTableFill Lib "vorl.dll" (ByVal model As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

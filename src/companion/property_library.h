@@ -28,9 +28,11 @@ struct Material {
   int number;
   const char* name;
   const char* cas;
+  const char* aliases;  // other accepted names, '|' between them: "butane|normal butane|C4H10"
   double molarMass;               // kg/kmol
   double criticalTemperature;     // K
   double criticalPressure;        // Pa
+  double acentricFactor;          // -log10(psat / pc) - 1 at T = 0.7 Tc (Pitzer)
   double normalBoilingPoint;      // K, 0 when there is no liquid at 1 atm
   double triplePointTemperature;  // K
   double idealGasCp;              // J/(kg K) at 300 K
@@ -56,9 +58,10 @@ std::size_t materialCount() noexcept;
 const Material& materialAt(std::size_t index) noexcept;
 // Lookup by material number; null when unknown.
 const Material* findMaterial(int number) noexcept;
-// Lookup by English name or common alias, case-insensitive ("n-butane",
-// "butane", "hydrogen sulfide", "co2", ...), or by CAS number with hyphens
-// ("74-82-8"); null when unknown.
+// Lookup by a text: the English name or an alias, case-insensitive, blanks,
+// hyphens and underscores ignored ("n-butane", "Butane", "hydrogen sulfide",
+// "co2"); or the number, plain or in CAS form with hyphens ("74828",
+// "74-82-8"); blanks around the text ignored. Null when unknown.
 const Material* findMaterialByName(std::string_view key) noexcept;
 
 // Saturation pressure (Pa) of the condensed phase at a temperature (K).

@@ -1,6 +1,5 @@
 // Results of the stored steps of branch A and branch B. The two families are
 // twins: every rule below is written once and gives both exports.
-#include "branch/flow_relations.h"
 #include "core/constants.h"
 #include "interface/export_frame.h"
 #include "results/branch_history.h"
@@ -71,34 +70,32 @@ VORL_API double VORL_CALL VorlBranchBTimeToFlowReversal(VorlHandle model) {
   return historyQuery(model, BranchId::kB, [](const GBSQ& s) { return timeToFlowReversal(s); });
 }
 
-VORL_RECORD_QUERY(UpstreamFlux, double, 0.0, e.upstream.G * e.area)
+VORL_RECORD_QUERY(UpstreamFlux, double, 0.0, upstreamFluxOf(e))
 VORL_RECORD_QUERY(UpstreamFluxDensity, double, 0.0, e.upstream.G)
 VORL_RECORD_QUERY(UpstreamPressure, double, 0.0, e.upstream.p)
-VORL_RECORD_QUERY(UpstreamVelocity, double, 0.0, orificeVelocity(e.upstream, 1.0))
+VORL_RECORD_QUERY(UpstreamVelocity, double, 0.0, upstreamVelocityOf(e))
 VORL_RECORD_QUERY(ExitFluxDensity, double, 0.0, e.exit.G)
 VORL_RECORD_QUERY(ExitPressure, double, 0.0, e.exit.p)
-VORL_RECORD_QUERY(ExitVelocity, double, 0.0, orificeVelocity(e.exit, 1.0))
-VORL_RECORD_QUERY(OrificeFluxDensity, double, 0.0, orificeFluxDensity(e.exit, e.orificeAperture))
-VORL_RECORD_QUERY(OrificeVelocity, double, 0.0, orificeVelocity(e.exit, e.orificeAperture))
-VORL_RECORD_QUERY(OrificeFlux, double, 0.0, e.exit.G * e.area)
+VORL_RECORD_QUERY(ExitVelocity, double, 0.0, exitVelocityOf(e))
+VORL_RECORD_QUERY(OrificeFluxDensity, double, 0.0, orificeFluxDensityOf(e))
+VORL_RECORD_QUERY(OrificeVelocity, double, 0.0, orificeVelocityOf(e))
+VORL_RECORD_QUERY(OrificeFlux, double, 0.0, orificeFluxOf(e))
 VORL_RECORD_QUERY(LengthToPressurePeak, double, 0.0, e.lengthToPressurePeak)
 VORL_RECORD_QUERY(LengthDisturbed, double, 0.0, e.lengthDisturbed)
 VORL_RECORD_QUERY(Mass, double, 0.0, massOf(e))
-VORL_RECORD_QUERY(MassExpelledIsInfinite, VorlBool, 0, e.hasInflow && isInfinite(e.time))
+VORL_RECORD_QUERY(MassExpelledIsInfinite, VorlBool, 0, massExpelledIsInfiniteOf(e))
 VORL_RECORD_QUERY(Time, double, 0.0, e.time)
 VORL_RECORD_QUERY(TimeIsInfinite, VorlBool, 0, isInfinite(e.time))
 VORL_RECORD_QUERY(MassTrapped, double, 0.0, trappedMassOf(e))
-VORL_RECORD_QUERY(MassInPipe, double, 0.0, massOf(e) + trappedMassOf(e))
+VORL_RECORD_QUERY(MassInPipe, double, 0.0, massInPipeOf(e))
 VORL_RECORD_QUERY(Regime, int, -1, static_cast<int>(e.phase))
 
-// Branch A reports an undefined breach flux as infinite; branch B passes it on.
 VORL_API double VORL_CALL VorlBranchAExitFlux(VorlHandle model, int index) {
-  return recordQuery(model, BranchId::kA, index, 0.0,
-                     [](const GB& e) { return isInfinite(e.exit.G) ? kInfinite : e.exit.G * e.area; });
+  return recordQuery(model, BranchId::kA, index, 0.0, [](const GB& e) { return exitFluxOf(e, BranchId::kA); });
 }
 
 VORL_API double VORL_CALL VorlBranchBExitFlux(VorlHandle model, int index) {
-  return recordQuery(model, BranchId::kB, index, 0.0, [](const GB& e) { return e.exit.G * e.area; });
+  return recordQuery(model, BranchId::kB, index, 0.0, [](const GB& e) { return exitFluxOf(e, BranchId::kB); });
 }
 
 VORL_API double VORL_CALL VorlBranchAMassExpelled(VorlHandle model, int index) {

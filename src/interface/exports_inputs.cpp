@@ -1,6 +1,7 @@
 // The input table of the C interface: the one-call entry's check and set-up
 // for hosts of the handle API, the table itself (names, units, defaults,
-// ranges, codes, slots) and its inputs set and read by index.
+// ranges, codes, slots, case-file keys and their defaults) and its inputs set
+// and read by index.
 #include <string>
 
 #include "interface/export_frame.h"
@@ -132,6 +133,22 @@ VORL_API int VORL_CALL VorlInputFind(const char* name) {
   return guarded(-1, [&] {
     if (name == nullptr) throw VORLERROR(VORL_E_MISSING_DATA, kTag, "the name pointer is null");
     const Input* found = findInput(name);
+    return found != nullptr ? static_cast<int>(found->id) : -1;
+  });
+}
+
+VORL_API int VORL_CALL VorlInputCaseKey(int index, char* buffer, int size) {
+  return copyField(index, buffer, size, [](const Input& r) { return std::string(r.caseFile.key); });
+}
+
+VORL_API double VORL_CALL VorlInputCaseDefault(int index) {
+  return readField(index, 0.0, [](const Input& r) { return caseDefault(r); });
+}
+
+VORL_API int VORL_CALL VorlInputFindCaseKey(const char* key) {
+  return guarded(-1, [&] {
+    if (key == nullptr) throw VORLERROR(VORL_E_MISSING_DATA, kTag, "the key pointer is null");
+    const Input* found = findInputByCaseKey(key);
     return found != nullptr ? static_cast<int>(found->id) : -1;
   });
 }

@@ -3,16 +3,15 @@
 #include "core/constants.h"
 #include "interface/export_frame.h"
 #include "results/pipe_results.h"
-#include "results/record_quantities.h"
 #include "run/output_grid.h"
 
 using namespace vorl;
 
 namespace {
 
-template <class Quantity>
-double pipeSum(VorlHandle model, Quantity quantity) {
-  return withModel(model, 0.0, [&](VORL& m) { return sumOverBranches(requireTimeSetting(m), quantity); });
+// A pipe-level quantity at the time set.
+double pipeQuery(VorlHandle model, double (*quantity)(const VORL&)) {
+  return withModel(model, 0.0, [&](VORL& m) { return quantity(m); });
 }
 
 }  // namespace
@@ -35,35 +34,19 @@ VORL_API double VORL_CALL VorlPipeBranchAverage(VorlHandle model, double valueA,
   return withModel(model, 0.0, [&](VORL& m) { return fluxWeightedMean(requireTimeSetting(m), valueA, valueB); });
 }
 
-VORL_API double VORL_CALL VorlPipeExitFlux(VorlHandle model) {
-  return withModel(model, 0.0, [](VORL& m) {
-    return 2.0 * exitFluxDensityMean(requireTimeSetting(m)) * m.pipeInterior().Area();
-  });
-}
+VORL_API double VORL_CALL VorlPipeExitFlux(VorlHandle model) { return pipeQuery(model, pipeExitFlux); }
 
-VORL_API double VORL_CALL VorlPipeExitVelocity(VorlHandle model) {
-  return withModel(model, 0.0, [](VORL& m) { return exitVelocityMean(m); });
-}
+VORL_API double VORL_CALL VorlPipeExitVelocity(VorlHandle model) { return pipeQuery(model, exitVelocityMean); }
 
-VORL_API double VORL_CALL VorlPipeMass(VorlHandle model) { return pipeSum(model, massOf); }
+VORL_API double VORL_CALL VorlPipeMass(VorlHandle model) { return pipeQuery(model, pipeMass); }
 
-VORL_API double VORL_CALL VorlPipeMassInPipe(VorlHandle model) {
-  return pipeSum(model, [](const GB& e) { return massOf(e) + trappedMassOf(e); });
-}
+VORL_API double VORL_CALL VorlPipeMassInPipe(VorlHandle model) { return pipeQuery(model, pipeMassInPipe); }
 
-VORL_API double VORL_CALL VorlPipeMassExpelled(VorlHandle model) {
-  return withModel(model, 0.0, [](VORL& m) {
-    const PipeTimeState& state = requireTimeSetting(m);
-    return (pipeMassInitial(m) + sumOverBranches(state, inflowMassOf)) -
-           (sumOverBranches(state, massOf) + sumOverBranches(state, trappedMassOf));
-  });
-}
+VORL_API double VORL_CALL VorlPipeMassExpelled(VorlHandle model) { return pipeQuery(model, pipeMassExpelled); }
 
-VORL_API double VORL_CALL VorlPipeMassTrapped(VorlHandle model) { return pipeSum(model, trappedMassOf); }
+VORL_API double VORL_CALL VorlPipeMassTrapped(VorlHandle model) { return pipeQuery(model, pipeMassTrapped); }
 
-VORL_API double VORL_CALL VorlPipeMassPerUnitArea(VorlHandle model) {
-  return pipeSum(model, [](const GB& e) { return e.massPerUnitArea; });
-}
+VORL_API double VORL_CALL VorlPipeMassPerUnitArea(VorlHandle model) { return pipeQuery(model, pipeMassPerUnitArea); }
 
 VORL_API double VORL_CALL VorlPipeMassInitial(VorlHandle model) {
   return withModel(model, 0.0, [](VORL& m) {
@@ -87,14 +70,9 @@ VORL_API double VORL_CALL VorlPipeOrificeArea(VorlHandle model) {
 }
 
 VORL_API double VORL_CALL VorlPipeOrificeFluxDensity(VorlHandle model) {
-  return withModel(model, 0.0, [](VORL& m) {
-    return perOrificeArea(exitFluxDensityMean(requireTimeSetting(m)), m.pipeSet().orificeAperture);
-  });
+  return pipeQuery(model, pipeOrificeFluxDensity);
 }
 
-VORL_API double VORL_CALL VorlPipeOrificeVelocity(VorlHandle model) {
-  return withModel(model, 0.0,
-                   [](VORL& m) { return perOrificeArea(exitVelocityMean(m), m.pipeSet().orificeAperture); });
-}
+VORL_API double VORL_CALL VorlPipeOrificeVelocity(VorlHandle model) { return pipeQuery(model, pipeOrificeVelocity); }
 
 }  // extern "C"

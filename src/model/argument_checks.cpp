@@ -27,6 +27,17 @@ const ArgumentCheck kArguments[] = {
     {VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE, "comparison initial pressure", "Pa", "above 0 Pa", positive},
     {VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE, "comparison ambient pressure", "Pa", "above 0 Pa", positive},
     {VORL_E_INVALID_COMPARISON_COUNT, "comparison count", "", "2 or more", [](double v) { return v >= 2.0; }},
+    // The reference solution's settings; all three critical constants 0
+    // forget the host's constants, an end time of 0 takes the default rule.
+    {VORL_E_INVALID_CRITICAL_TEMPERATURE, "critical temperature", "K", "above 0 K", positive},
+    {VORL_E_INVALID_CRITICAL_PRESSURE, "critical pressure", "Pa", "above 0 Pa", positive},
+    {VORL_E_INVALID_ACENTRIC_FACTOR, "acentric factor", "", "finite", [](double v) { return std::isfinite(v); }},
+    {VORL_E_INVALID_REFERENCE_END_TIME, "reference end time", "s", "0 s (the default) or later", notNegative},
+    {VORL_E_INVALID_REFERENCE_REPORT_TIME, "reference report time", "s",
+     "0 s or later, each after the one before, none after the end time", notNegative},
+    {VORL_E_INVALID_REFERENCE_REFINEMENT, "reference refinement", "",
+     "above 0, and a grid of at most 1e7 cells", positive},
+    {VORL_E_INVALID_REFERENCE_ROWS, "reference table rows", "", "0 or more", notNegative},
 };
 
 }  // namespace

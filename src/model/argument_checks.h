@@ -6,7 +6,8 @@ namespace vorl {
 
 // The plain arguments of the queries that a computation cannot take (codes
 // 380 to 391): a pipe time, a lookup tolerance, the output grid's mode, count
-// and end time, the analytic comparison's inputs. A refusal raises
+// and end time, the analytic comparison's inputs; and the settings of the
+// reference solution and its table (400 to 406). A refusal raises
 // VORLERROR(code, tag) whose message names the argument, its value and its
 // valid range.
 

@@ -55,6 +55,8 @@ std::string shortNumber(double value) {
 const VALVE& valveAt(const VORL& m, std::size_t i) { return m.pipeSet().valves.valves[i]; }
 
 constexpr unsigned kBoth = kCheckedByRun | kCheckedByExpansion;
+// The inputs of the line, the breach and the valves: the fast model's and the reference's.
+constexpr unsigned kRunAndReference = kCheckedByRun | kCheckedByReference;
 constexpr OneCallRange kNotInOneCall{VORL_SLOT_NONE, 0, 0.0, 0.0, false, 0, 0};
 constexpr GuardRange kNotGuarded{0, 0U, "", nullptr, nullptr};
 
@@ -62,6 +64,9 @@ constexpr GuardRange kNotGuarded{0, 0U, "", nullptr, nullptr};
 constexpr OneCallRange inputsAt(int index, double minimum, double maximum, int below, int above) {
   return {VORL_SLOT_INPUTS, index, minimum, maximum, false, below, above};
 }
+constexpr CaseFileKey caseKey(const char* key, double defaultValue) { return {key, defaultValue, true}; }
+constexpr CaseFileKey valveKey(const char* key) { return {key, 0.0, false}; }
+constexpr CaseFileKey kNoCaseKey{"", 0.0, false};
 // An input the one-call entry reads from inputs[index] to set, without a check of its own.
 constexpr OneCallRange copiedFrom(int index) { return {VORL_SLOT_INPUTS, index, 0.0, 0.0, false, 0, 0}; }
 
@@ -70,53 +75,57 @@ const Input kInputs[] = {
      {VORL_SLOT_MAX_STEPS, 0, 2.0, 10000.0, false, VORL_E_RANGE_OUTPUT_STEPS_LOW, VORL_E_RANGE_OUTPUT_STEPS_HIGH},
      kNotGuarded, [](const VORL& m, std::size_t) { return static_cast<double>(m.outputTimes().outputMaxSteps); },
      [](VORL& m, double v) { m.outputTimes().outputMaxSteps = wholeNumber(v, "output maximum steps"); }, false,
-     "VorlPipeOutputMaxStepsSet"},
+     "VorlPipeOutputMaxStepsSet", caseKey("output_steps", 200.0)},
     {InputId::kAmbientTemperature, "ambient temperature", "K", "temperature of the air", 288.15, false,
      inputsAt(0, 200.0, 350.0, VORL_E_RANGE_AMBIENT_TEMPERATURE_LOW, VORL_E_RANGE_AMBIENT_TEMPERATURE_HIGH),
      {VORL_E_INVALID_AMBIENT_TEMPERATURE, kBoth, "above 0 K", [](double v, const VORL&) { return positive(v); },
       nullptr},
      [](const VORL& m, std::size_t) { return m.ambient().temperature; },
-     [](VORL& m, double v) { m.ambientTemperatureSet(v); }, true, "VorlAmbientTemperatureSet"},
+     [](VORL& m, double v) { m.ambientTemperatureSet(v); }, true,
+     "VorlAmbientTemperatureSet", caseKey("ambient_temperature_K", 288.15)},
     {InputId::kAmbientPressure, "ambient pressure", "Pa", "pressure of the air", 100000.0, false,
      inputsAt(1, 50000.0, 120000.0, VORL_E_RANGE_AMBIENT_PRESSURE_LOW, VORL_E_RANGE_AMBIENT_PRESSURE_HIGH),
-     {VORL_E_INVALID_AMBIENT_PRESSURE, kBoth, "above 0 Pa", [](double v, const VORL&) { return positive(v); },
-      nullptr},
+     {VORL_E_INVALID_AMBIENT_PRESSURE, kBoth | kCheckedByReference, "above 0 Pa",
+      [](double v, const VORL&) { return positive(v); }, nullptr},
      [](const VORL& m, std::size_t) { return m.ambient().pressure; },
-     [](VORL& m, double v) { m.ambientPressureSet(v); }, false, "VorlAmbientPressureSet"},
+     [](VORL& m, double v) { m.ambientPressureSet(v); }, false,
+     "VorlAmbientPressureSet", caseKey("ambient_pressure_Pa", 101325.0)},
     {InputId::kAmbientHumidity, "ambient relative humidity", "", "relative humidity of the air, 0 to 1", 0.7, false,
      inputsAt(2, 0.0, 1.0, VORL_E_RANGE_AMBIENT_HUMIDITY_LOW, VORL_E_RANGE_AMBIENT_HUMIDITY_HIGH),
      {VORL_E_INVALID_AMBIENT_HUMIDITY, kBoth, "0 to 1", [](double v, const VORL&) { return fraction(v); }, nullptr},
      [](const VORL& m, std::size_t) { return m.ambient().relativeHumidity; },
-     [](VORL& m, double v) { m.ambientHumiditySet(v); }, false, "VorlAmbientHumiditySet"},
+     [](VORL& m, double v) { m.ambientHumiditySet(v); }, false,
+     "VorlAmbientHumiditySet", caseKey("ambient_humidity", 0.7)},
     {InputId::kAirMolecularWeight, "molecular weight of the air", "kg/kmol", "molar mass of the air", 28.966, false,
      inputsAt(10, 10.0, 100.0, VORL_E_RANGE_AIR_MOLECULAR_WEIGHT_LOW, VORL_E_RANGE_AIR_MOLECULAR_WEIGHT_HIGH),
      {VORL_E_INVALID_AIR_MOLECULAR_WEIGHT, kBoth, "above 0 kg/kmol",
       [](double v, const VORL&) { return positive(v); }, nullptr},
      [](const VORL& m, std::size_t) { return m.ambient().molecularWeight; },
-     [](VORL& m, double v) { m.ambientMolecularWeightSet(v); }, false, "VorlAmbientMolecularWeightSet"},
+     [](VORL& m, double v) { m.ambientMolecularWeightSet(v); }, false,
+     "VorlAmbientMolecularWeightSet", caseKey("air_molar_mass_kg_per_kmol", 28.966)},
     {InputId::kPipeDiameter, "pipe diameter", "m", "bore diameter", 0.154, false,
      inputsAt(8, 0.01, 2.0, VORL_E_RANGE_PIPE_DIAMETER_LOW, VORL_E_RANGE_PIPE_DIAMETER_HIGH),
-     {VORL_E_INVALID_PIPE_DIAMETER, kCheckedByRun, "above 0 m", [](double v, const VORL&) { return positive(v); },
+     {VORL_E_INVALID_PIPE_DIAMETER, kRunAndReference, "above 0 m", [](double v, const VORL&) { return positive(v); },
       nullptr},
      [](const VORL& m, std::size_t) { return m.pipeInterior().Diameter(); },
-     [](VORL& m, double v) { m.pipeDiameterSet(v); }, true, "VorlPipeDiameterSet"},
+     [](VORL& m, double v) { m.pipeDiameterSet(v); }, true, "VorlPipeDiameterSet", caseKey("pipe_diameter_m", 0.5)},
     // The fully rough friction law needs a roughness above 0 and well below the bore.
     {InputId::kPipeRoughness, "pipe roughness", "m", "wall roughness", PIPEINTERIOR::kDefaultRoughness, false,
      inputsAt(9, 1e-8, 0.001, VORL_E_RANGE_PIPE_ROUGHNESS_LOW, VORL_E_RANGE_PIPE_ROUGHNESS_HIGH),
-     {VORL_E_INVALID_PIPE_ROUGHNESS, kCheckedByRun, "above 0 m and below the pipe diameter",
+     {VORL_E_INVALID_PIPE_ROUGHNESS, kRunAndReference, "above 0 m and below the pipe diameter",
       [](double v, const VORL& m) { return positive(v) && v < m.pipeInterior().Diameter(); },
       [](const VORL& m) { return ", here " + numberText(m.pipeInterior().Diameter()) + " m"; }},
      [](const VORL& m, std::size_t) { return m.pipeInterior().Roughness(); },
-     [](VORL& m, double v) { m.pipeRoughnessSet(v); }, true, "VorlPipeRoughnessSet"},
+     [](VORL& m, double v) { m.pipeRoughnessSet(v); }, true, "VorlPipeRoughnessSet", caseKey("pipe_roughness_m", 5e-5)},
     {InputId::kPipeLength, "pipe length", "m", "length of the pipeline", 100.0, false,
      inputsAt(3, 10.0, 2000000.0, VORL_E_RANGE_PIPE_LENGTH_LOW, VORL_E_RANGE_PIPE_LENGTH_HIGH),
-     {VORL_E_INVALID_PIPE_LENGTH, kCheckedByRun, "above 0 m", [](double v, const VORL&) { return positive(v); },
+     {VORL_E_INVALID_PIPE_LENGTH, kRunAndReference, "above 0 m", [](double v, const VORL&) { return positive(v); },
       nullptr},
      [](const VORL& m, std::size_t) { return m.pipeSet().length; },
-     [](VORL& m, double v) { m.pipeLengthSet(v); }, true, "VorlPipeLengthSet"},
+     [](VORL& m, double v) { m.pipeLengthSet(v); }, true, "VorlPipeLengthSet", caseKey("pipe_length_m", 100000.0)},
     {InputId::kTotalInflow, "total inflow", "kg/s", "mass rate fed by the supply into the upstream end", 0.0, false,
      inputsAt(4, 0.0, 100000.0, VORL_E_RANGE_TOTAL_INFLOW_LOW, VORL_E_RANGE_TOTAL_INFLOW_HIGH),
-     {VORL_E_INVALID_TOTAL_INFLOW, kCheckedByRun, "0, or at least the smallest inflow the model resolves",
+     {VORL_E_INVALID_TOTAL_INFLOW, kRunAndReference, "0, or at least the smallest inflow the model resolves",
       [](double v, const VORL& m) {
         return v == 0.0 || (positive(v) && (!m.branchAExists() || v >= smallestResolvedInflow(m)));
       },
@@ -126,37 +135,41 @@ const Input kInputs[] = {
                                  : std::string();
       }},
      [](const VORL& m, std::size_t) { return m.pipeSet().totalInflow; },
-     [](VORL& m, double v) { m.totalInflowSet(v); }, true, "VorlTotalInflowSet"},
+     [](VORL& m, double v) { m.totalInflowSet(v); }, true, "VorlTotalInflowSet", caseKey("inflow_kg_per_s", 20.0)},
     {InputId::kUpstreamPressure, "upstream pressure", "Pa", "pressure at the upstream (supply) end before the breach",
      5.0e6, false, inputsAt(5, 50000.0, 1e9, VORL_E_RANGE_UPSTREAM_PRESSURE_LOW, VORL_E_RANGE_UPSTREAM_PRESSURE_HIGH),
-     {VORL_E_INVALID_UPSTREAM_PRESSURE, kCheckedByRun, "above the ambient pressure",
+     {VORL_E_INVALID_UPSTREAM_PRESSURE, kRunAndReference, "above the ambient pressure",
       [](double v, const VORL& m) { return finite(v) && v > m.ambient().pressure; },
       [](const VORL& m) { return ", here " + numberText(m.ambient().pressure) + " Pa"; }},
      [](const VORL& m, std::size_t) { return m.pipeSet().upstreamPressure; },
-     [](VORL& m, double v) { m.upstreamPressureSet(v); }, true, "VorlUpstreamPressureSet"},
+     [](VORL& m, double v) { m.upstreamPressureSet(v); }, true,
+     "VorlUpstreamPressureSet", caseKey("upstream_pressure_Pa", 7e6)},
     {InputId::kGasTemperature, "gas temperature", "K", "temperature of the gas in the pipe (isothermal flow)", 288.15,
      false, inputsAt(15, 150.0, 350.0, VORL_E_RANGE_GAS_TEMPERATURE_LOW, VORL_E_RANGE_GAS_TEMPERATURE_HIGH),
-     {VORL_E_INVALID_GAS_TEMPERATURE, kBoth, "above 0 K", [](double v, const VORL&) { return positive(v); },
-      nullptr},
+     {VORL_E_INVALID_GAS_TEMPERATURE, kBoth | kCheckedByReference, "above 0 K",
+      [](double v, const VORL&) { return positive(v); }, nullptr},
      [](const VORL& m, std::size_t) { return m.gasTemperature(); },
-     [](VORL& m, double v) { m.gasTemperatureSet(v); }, true, "VorlGasTemperatureSet"},
+     [](VORL& m, double v) { m.gasTemperatureSet(v); }, true,
+     "VorlGasTemperatureSet", caseKey("gas_temperature_K", 288.15)},
     {InputId::kBreachLocation, "breach location", "m", "distance of the breach from the upstream end", 100.0, false,
      inputsAt(6, 1.0, 1000000.0, VORL_E_RANGE_BREACH_LOCATION_LOW, VORL_E_RANGE_BREACH_LOCATION_HIGH),
-     {VORL_E_INVALID_BREACH_LOCATION, kCheckedByRun, "0 to the pipe length",
+     {VORL_E_INVALID_BREACH_LOCATION, kRunAndReference, "0 to the pipe length",
       [](double v, const VORL& m) { return finite(v) && v >= 0.0 && v <= m.pipeSet().length; }, nullptr},
      [](const VORL& m, std::size_t) { return m.pipeSet().effectiveBreachLocation(); },
-     [](VORL& m, double v) { m.breachLocationSet(v); }, false, "VorlPipeBreachLocationSet"},
+     [](VORL& m, double v) { m.breachLocationSet(v); }, false,
+     "VorlPipeBreachLocationSet", caseKey("breach_location_m", 30000.0)},
     {InputId::kAperture, "orifice aperture", "", "orifice area as a fraction of the bore area (1: full bore rupture)",
      1.0, false, inputsAt(7, 0.2, 1.0, VORL_E_RANGE_APERTURE_LOW, VORL_E_RANGE_APERTURE_HIGH),
-     {VORL_E_INVALID_APERTURE, kCheckedByRun, "above 0 up to 1",
+     {VORL_E_INVALID_APERTURE, kRunAndReference, "above 0 up to 1",
       [](double v, const VORL&) { return positive(v) && v <= 1.0; }, nullptr},
      [](const VORL& m, std::size_t) { return m.pipeSet().orificeAperture; },
-     [](VORL& m, double v) { m.orificeApertureSet(v); }, false, "VorlOrificeApertureSet"},
+     [](VORL& m, double v) { m.orificeApertureSet(v); }, false, "VorlOrificeApertureSet", caseKey("aperture", 1.0)},
     {InputId::kValvesActive, "valves active flag", "",
      "the valves shut at their closure times (1) or stay open (0)", 0.0, false,
      {VORL_SLOT_FLAGS, 0, 0.0, 1.0, false, VORL_E_RANGE_VALVES_ACTIVE, VORL_E_RANGE_VALVES_ACTIVE}, kNotGuarded,
      [](const VORL& m, std::size_t) { return m.pipeSet().valvesActive ? 1.0 : 0.0; },
-     [](VORL& m, double v) { m.pipeSet().valvesActive = v != 0.0; }, false, "VorlValvesActivate"},
+     [](VORL& m, double v) { m.pipeSet().valvesActive = v != 0.0; }, false,
+     "VorlValvesActivate", caseKey("valves_active", 1.0)},
     {InputId::kExpansionMethod, "expansion method", "",
      "expansion to the atmosphere: 0 mass, momentum and energy; 1 isentropic; 2 momentum at constant temperature",
      0.0, false,
@@ -165,30 +178,34 @@ const Input kInputs[] = {
       [](double v, const VORL&) { return v == 0.0 || v == 1.0 || v == 2.0; }, nullptr},
      [](const VORL& m, std::size_t) { return static_cast<double>(m.atmosExpansion().method()); },
      [](VORL& m, double v) { m.atmosExpansion().ExpMethodSet(wholeNumber(v, "expansion method")); }, false,
-     "VorlAtmosExpanMethodSet"},
+     "VorlAtmosExpanMethodSet", caseKey("expansion_method", 0.0)},
     {InputId::kWeberNumber, "Weber number", "", "critical Weber number of drop break-up", 12.5, false,
      inputsAt(11, 1.0, 50.0, VORL_E_RANGE_WEBER_NUMBER_LOW, VORL_E_RANGE_WEBER_NUMBER_HIGH),
      {VORL_E_INVALID_WEBER_NUMBER, kBoth, "above 0", [](double v, const VORL&) { return positive(v); }, nullptr},
      [](const VORL& m, std::size_t) { return m.atmosExpansion().weberNumber(); },
-     [](VORL& m, double v) { m.atmosExpansion().WeberNumSet(v); }, false, "VorlAtmosExpanWeNumSet"},
+     [](VORL& m, double v) { m.atmosExpansion().WeberNumSet(v); }, false,
+     "VorlAtmosExpanWeNumSet", caseKey("weber_number", 12.5)},
     {InputId::kMaxVelocity, "maximum velocity", "m/s", "outflow velocity above which the expansion warns", 1000.0,
      false, inputsAt(12, 0.01, 1000.0, VORL_E_RANGE_MAX_VELOCITY_LOW, VORL_E_RANGE_MAX_VELOCITY_HIGH),
      {VORL_E_INVALID_MAX_VELOCITY, kBoth, "0 m/s or more", [](double v, const VORL&) { return notNegative(v); },
       nullptr},
      [](const VORL& m, std::size_t) { return m.atmosExpansion().GetMaximumVelocity(); },
-     [](VORL& m, double v) { m.atmosExpansion().MaxVelocitySet(v); }, false, "VorlAtmosExpanMaxVelSet"},
+     [](VORL& m, double v) { m.atmosExpansion().MaxVelocitySet(v); }, false,
+     "VorlAtmosExpanMaxVelSet", caseKey("max_velocity_m_per_s", 1000.0)},
     {InputId::kMinDropSize, "minimum drop size", "m", "smallest drop size", 1e-6, false,
      inputsAt(13, 0.0, 0.01, VORL_E_RANGE_MIN_DROP_SIZE_LOW, VORL_E_RANGE_MIN_DROP_SIZE_HIGH),
      {VORL_E_INVALID_MIN_DROP_SIZE, kBoth, "0 m or more", [](double v, const VORL&) { return notNegative(v); },
       nullptr},
      [](const VORL& m, std::size_t) { return m.atmosExpansion().minDropSize(); },
-     [](VORL& m, double v) { m.atmosExpansion().MinDropSizeSet(v); }, false, "VorlAtmosExpanMinDropSet"},
+     [](VORL& m, double v) { m.atmosExpansion().MinDropSizeSet(v); }, false,
+     "VorlAtmosExpanMinDropSet", caseKey("min_drop_size_m", 1e-6)},
     {InputId::kMaxDropSize, "maximum drop size", "m", "largest drop size", 0.01, false,
      inputsAt(14, 0.0, 1.0, VORL_E_RANGE_MAX_DROP_SIZE_LOW, VORL_E_RANGE_MAX_DROP_SIZE_HIGH),
      {VORL_E_INVALID_MAX_DROP_SIZE, kBoth, "0 m or more", [](double v, const VORL&) { return notNegative(v); },
       nullptr},
      [](const VORL& m, std::size_t) { return m.atmosExpansion().maxDropSize(); },
-     [](VORL& m, double v) { m.atmosExpansion().MaxDropSizeSet(v); }, false, "VorlAtmosExpanMaxDropSet"},
+     [](VORL& m, double v) { m.atmosExpansion().MaxDropSizeSet(v); }, false,
+     "VorlAtmosExpanMaxDropSet", caseKey("max_drop_size_m", 0.01)},
     // The hole of the expansion: the one-call entry takes the pipe's bore and aperture.
     {InputId::kHoleDiameter, "hole diameter of the expansion", "m", "pipe diameter the expansion's hole is cut in",
      0.154, false, copiedFrom(8),
@@ -196,43 +213,45 @@ const Input kInputs[] = {
       nullptr},
      [](const VORL& m, std::size_t) { return m.atmosExpansion().pipeDiameter(); },
      [](VORL& m, double v) { m.atmosExpansion().HoleDiameterSet(v, m.atmosExpansion().aperture()); }, false,
-     "VorlAtmosExpanHoleSizeSet"},
+     "VorlAtmosExpanHoleSizeSet", kNoCaseKey},
     {InputId::kHoleAperture, "hole aperture of the expansion", "", "the hole's area as a fraction of that bore", 1.0,
      false, copiedFrom(7),
      {VORL_E_INVALID_HOLE_APERTURE, kBoth, "0 to 1", [](double v, const VORL&) { return fraction(v); }, nullptr},
      [](const VORL& m, std::size_t) { return m.atmosExpansion().aperture(); },
      [](VORL& m, double v) { m.atmosExpansion().HoleDiameterSet(m.atmosExpansion().pipeDiameter(), v); }, false,
-     "VorlAtmosExpanHoleSizeSet"},
+     "VorlAtmosExpanHoleSizeSet", kNoCaseKey},
     {InputId::kPhaseFlag, "phase flag of the expansion", "",
      "phase at the exit: 1 vapour (any other value counts as 1)",
      1.0, false, kNotInOneCall, kNotGuarded,
      [](const VORL& m, std::size_t) { return static_cast<double>(m.atmosExpansion().phaseFlag()); },
      [](VORL& m, double v) { m.atmosExpansion().InitialPhaseFlagSet(wholeNumber(v, "phase flag")); }, false,
-     "VorlAtmosExpanPhaseFlagSet"},
+     "VorlAtmosExpanPhaseFlagSet", kNoCaseKey},
     // A valve at the breach would cut its branch to no length at all.
     {InputId::kValvePosition, "valve position", "m", "distance of a valve from the upstream end", 0.0, true,
      {VORL_SLOT_VALVE_POSITIONS, 0, 0.0, 1000000.0, false, VORL_E_RANGE_VALVE_POSITION_LOW,
       VORL_E_RANGE_VALVE_POSITION_HIGH},
-     {VORL_E_INVALID_VALVE_POSITION, kCheckedByRun, "finite and not at the breach",
+     {VORL_E_INVALID_VALVE_POSITION, kRunAndReference, "finite and not at the breach",
       [](double v, const VORL& m) { return finite(v) && v != m.pipeSet().effectiveBreachLocation(); },
       [](const VORL& m) {
         return ", here " + numberText(m.pipeSet().effectiveBreachLocation()) +
                " m: a valve exactly at the breach would leave its branch no length";
       }},
-     [](const VORL& m, std::size_t i) { return valveAt(m, i).valvePosition(); }, nullptr, false, "VorlValveAdd"},
+     [](const VORL& m, std::size_t i) { return valveAt(m, i).valvePosition(); }, nullptr, false,
+     "VorlValveAdd", valveKey("position_m")},
     {InputId::kValveClosureTime, "valve closure time", "s", "time after the breach at which a valve shuts", 0.0, true,
      {VORL_SLOT_VALVE_CLOSURE_TIMES, 0, 0.0, 100000.0, true, VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW,
       VORL_E_RANGE_VALVE_CLOSURE_TIME_HIGH},
-     {VORL_E_INVALID_VALVE_CLOSURE_TIME, kCheckedByRun, "0 s or later",
+     {VORL_E_INVALID_VALVE_CLOSURE_TIME, kRunAndReference, "0 s or later",
       [](double v, const VORL&) { return notNegative(v); }, nullptr},
-     [](const VORL& m, std::size_t i) { return valveAt(m, i).valveClosureTime(); }, nullptr, false, "VorlValveAdd"},
+     [](const VORL& m, std::size_t i) { return valveAt(m, i).valveClosureTime(); }, nullptr, false,
+     "VorlValveAdd", valveKey("closure_time_s")},
     {InputId::kTimeDivision, "time division", "", "number of divisions of the run (finer steps for more)", 100.0,
      false,
      {VORL_SLOT_TIME_DIVISION, 0, 2.0, 1000.0, false, VORL_E_RANGE_TIME_DIVISION_LOW, VORL_E_RANGE_TIME_DIVISION_HIGH},
      {VORL_E_INVALID_TIME_DIVISION, kCheckedByRun, "1 or more", [](double v, const VORL&) { return v >= 1.0; },
       nullptr},
      [](const VORL& m, std::size_t) { return static_cast<double>(m.timeDivision()); }, setTimeDivision, false,
-     "VorlTimeDivisionSet"},
+     "VorlTimeDivisionSet", caseKey("time_division", 100.0)},
 };
 
 static_assert(std::size(kInputs) == static_cast<std::size_t>(InputId::kCount), "one row per input id");
@@ -339,6 +358,17 @@ const Input* findInput(const std::string& name) noexcept {
     if (name == row.name) return &row;
   }
   return nullptr;
+}
+
+const Input* findInputByCaseKey(const std::string& key) noexcept {
+  for (const Input& row : kInputs) {
+    if (row.caseFile.key[0] != '\0' && key == row.caseFile.key) return &row;
+  }
+  return nullptr;
+}
+
+double caseDefault(const Input& row) noexcept {
+  return row.caseFile.hasDefault ? row.caseFile.defaultValue : row.defaultValue;
 }
 
 std::string rangeText(const Input& row) {

@@ -57,6 +57,7 @@ enum class InputId : int {
 enum InputUse : unsigned {
   kCheckedByRun = 1U,        // VorlRun, before anything is computed
   kCheckedByExpansion = 2U,  // the post-flash queries, before each expansion
+  kCheckedByReference = 4U,  // VorlReferenceRun: the inputs its case takes from the model
 };
 
 // The one-call entry's allowed range of an input: both bounds pass (but an
@@ -82,6 +83,17 @@ struct GuardRange {
   std::string (*limit)(const VORL& model);
 };
 
+// The key of a case file (the tool's and the hosts' scripts) that sets an
+// input, and the value a case that leaves the key out gives it: the default
+// case is a realistic long line, where a new model is a short test pipe. A
+// valve's inputs are keys of each entry of the case's valve list; they have
+// no default. Key "": the input has no key of its own.
+struct CaseFileKey {
+  const char* key;
+  double defaultValue;
+  bool hasDefault;
+};
+
 struct Input {
   InputId id;
   const char* name;     // in plain words, as messages show it
@@ -97,6 +109,7 @@ struct Input {
   void (*write)(VORL& model, double value);
   bool shapesSteadyFlow;  // the whole-pipe branch must be rebuilt after a write
   const char* setter;     // the export that sets it
+  CaseFileKey caseFile;
 };
 
 std::size_t inputCount() noexcept;
@@ -104,6 +117,13 @@ const Input& inputAt(std::size_t index) noexcept;
 const Input& input(InputId id) noexcept;
 // The row of that name, null when there is none.
 const Input* findInput(const std::string& name) noexcept;
+
+// The row whose case-file key is `key`, null when there is none.
+const Input* findInputByCaseKey(const std::string& key) noexcept;
+
+// The value of an input in a case that leaves its key out: the case-file
+// default, or the model's default where the case file has none.
+double caseDefault(const Input& row) noexcept;
 
 // The allowed range of the one-call entry in words: "200 to 350 K",
 // "above 0 up to 100000 s"; the guard's valid range for an input the

@@ -9,6 +9,7 @@
 #include "core/constants.h"
 #include "core/vorl_error.h"
 #include "model/inputs.h"
+#include "reference/result_series.h"
 
 namespace vorl {
 namespace {
@@ -128,6 +129,10 @@ void VORL::resetSequences() {
 
 void VORL::appendToSequence(const GB& state) {
   if (GBSQ* sequence = sequenceOf(state.branch)) sequence->append(state);
+}
+
+void VORL::referenceResultSet(std::unique_ptr<reference::ReferenceResult> result) noexcept {
+  referenceResult_ = std::move(result);
 }
 
 void VORL::pipeLengthSet(double value) noexcept {

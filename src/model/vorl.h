@@ -12,10 +12,14 @@
 #include "model/output_times.h"
 #include "model/pipe_time_state.h"
 #include "model/pipeset.h"
+#include "model/reference_settings.h"
 
 namespace vorl {
 
 class KIV;
+namespace reference {
+struct ReferenceResult;
+}
 
 // The model: one release case with its ambient air, gas, pipe, breach,
 // valves, post-flash settings and the results of its last run, as data. Its
@@ -106,6 +110,15 @@ class VORL {
   void appendToSequence(const GB& state);
   double gasTemperature() const noexcept { return gasTemperature_; }
 
+  // ---- the reference solution ----
+  ReferenceSettings& referenceSettings() noexcept { return referenceSettings_; }
+  const ReferenceSettings& referenceSettings() const noexcept { return referenceSettings_; }
+  // The result of the last reference run; null before one, and after one
+  // that failed or was cancelled. A run of the fast model leaves it alone,
+  // as a reference run leaves the flow sequences.
+  const reference::ReferenceResult* referenceResult() const noexcept { return referenceResult_.get(); }
+  void referenceResultSet(std::unique_ptr<reference::ReferenceResult> result) noexcept;
+
   // The property-library object shared by all models; null while none exists.
   static const KIV* sharedProperties() noexcept;
   // Models holding the shared property object (for tests and diagnostics).
@@ -127,6 +140,8 @@ class VORL {
   std::unique_ptr<GBSQ> sequenceB_;
   OutputTimes outputTimes_;
   PipeTimeState pipeTimeState_;
+  ReferenceSettings referenceSettings_;
+  std::unique_ptr<reference::ReferenceResult> referenceResult_;
   int timeDivision_ = 0;
   double gasTemperature_ = 0.0;
   bool holdsSharedProperties_ = false;

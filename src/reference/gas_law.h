@@ -27,8 +27,8 @@ class GasLaw {
   virtual double pressure(double density) const = 0;
   // Isothermal sound speed squared dp/drho at the gas temperature (m2/s2).
   virtual double soundSpeedSquared(double density) const = 0;
-  // Density (kg/m3) at a pressure (Pa) on the gas branch; throws
-  // std::invalid_argument where the gas branch does not reach that pressure.
+  // Density (kg/m3) at a pressure (Pa) on the gas branch; throws InvalidCase
+  // (kGasPhase) where the gas branch does not reach that pressure.
   virtual double density(double pressure) const = 0;
   // Integral of dp/rho from a fixed reference to the density (J/kg): the
   // isothermal counterpart of the enthalpy, which a loss-free acceleration

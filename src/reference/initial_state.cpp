@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
+
+#include "reference/case_error.h"
 
 namespace vorl::reference {
 namespace {
@@ -27,7 +28,8 @@ class SteadyEquation {
     const double velocity = massFlux_ / rho;
     const double subsonic = gas_.soundSpeedSquared(rho) - velocity * velocity;
     if (!(rho > 0.0) || !(subsonic > 0.0))
-      throw std::invalid_argument("the intact line's steady flow chokes within the line: inflow too large");
+      throw InvalidCase(CaseInput::kSteadyFlow,
+                        "the intact line's steady flow chokes within the line: inflow too large");
     return ProfilePoint{-frictionPerLength_ * massFlux_ * velocity / subsonic, rho};
   }
 
@@ -74,10 +76,12 @@ LineState profileState(const GasLaw& gas, const InitialProfile& profile, const s
   // Four-point Gauss-Legendre rule on [-1, 1].
   constexpr double kNodes[4] = {-0.8611363115940526, -0.3399810435848563, 0.3399810435848563, 0.8611363115940526};
   constexpr double kWeights[4] = {0.3478548451374538, 0.6521451548625461, 0.6521451548625461, 0.3478548451374538};
-  if (!profile.pressure || !profile.velocity) throw std::invalid_argument("the initial profile needs a pressure and a velocity");
+  if (!profile.pressure || !profile.velocity)
+    throw InvalidCase(CaseInput::kInitialProfile, "the initial profile needs a pressure and a velocity");
   const auto densityAt = [&](double x) {
     const double p = profile.pressure(x);
-    if (!(p > 0.0) || !std::isfinite(p)) throw std::invalid_argument("the initial profile's pressure must be positive");
+    if (!(p > 0.0) || !std::isfinite(p))
+      throw InvalidCase(CaseInput::kInitialProfile, "the initial profile's pressure must be positive");
     return gas.density(p);
   };
   LineState state;
@@ -90,7 +94,8 @@ LineState profileState(const GasLaw& gas, const InitialProfile& profile, const s
     for (int k = 0; k < 4; ++k) {
       const double x = centre + half * kNodes[k];
       const double rho = densityAt(x), u = profile.velocity(x);
-      if (!std::isfinite(u)) throw std::invalid_argument("the initial profile's velocity must be finite");
+      if (!std::isfinite(u))
+        throw InvalidCase(CaseInput::kInitialProfile, "the initial profile's velocity must be finite");
       mass += kWeights[k] * rho;
       momentum += kWeights[k] * rho * u;
     }

@@ -19,7 +19,7 @@ struct LineState {
 // end at upstreamPressure (Pa), integrated with the momentum equation in full,
 //   d(G^2/rho + p)/dx = -2 f G^2 / (D rho),
 // by the classical Runge-Kutta method, cell by cell over the faces given.
-// Throws std::invalid_argument when the flow would choke within the line.
+// Throws InvalidCase (kSteadyFlow) when the flow would choke within the line.
 //
 // For the ideal gas this integrates in closed form to
 //   p^2 = p_up^2 - 2 beta x (a^2 G)^2 + 2 (a G)^2 ln(p / p_up),  beta = 2 f / (D a^2);
@@ -32,7 +32,7 @@ LineState steadyFlow(const GasLaw& gas, double fanning, double bore, double upst
 
 // A given profile on a grid: the cell integrals of the density at the
 // profile's pressure and of the mass flux, by four-point Gauss-Legendre
-// quadrature per cell. Throws std::invalid_argument where the profile's
+// quadrature per cell. Throws InvalidCase (kInitialProfile) where the profile's
 // pressure is not positive or its velocity not finite.
 LineState profileState(const GasLaw& gas, const InitialProfile& profile, const std::vector<double>& faces);
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "reference/case_error.h"
 #include "reference/root_finding.h"
 
 namespace vorl::reference {
@@ -107,14 +108,14 @@ double PengRobinsonGas::density(double pressure) const {
   double nHigh = std::fmin(pressure / rt_, 0.5 * nCovolume);
   for (int step = 0; molarPressure(nHigh) < pressure; ++step) {
     if (step == kMaxSteps || !(molarPressureSlope(nHigh) > 0.0))
-      throw std::invalid_argument("the real gas has no gas-branch density at this pressure");
+      throw InvalidCase(CaseInput::kGasPhase, "the real gas has no gas-branch density at this pressure");
     nLow = nHigh;
     nHigh = std::fmin(kGrowth * nHigh, 0.5 * (nHigh + nCovolume));
   }
   const auto residual = [&](double n) { return molarPressure(n) - pressure; };
   const double n = brentRoot(residual, nLow, nHigh, residual(nLow), residual(nHigh), kDensityTolerance * nHigh);
   if (!(molarPressureSlope(n) > 0.0))
-    throw std::invalid_argument("the real gas has no gas-branch density at this pressure");
+    throw InvalidCase(CaseInput::kGasPhase, "the real gas has no gas-branch density at this pressure");
   return n * molarMass_;
 }
 

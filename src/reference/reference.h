@@ -17,9 +17,11 @@ namespace vorl::reference {
 using ProgressCallback = std::function<bool(double fractionDone)>;
 
 // Runs the case. Every run owns all its state: runs on different threads do
-// not interfere. Throws std::invalid_argument for input out of range (or a
-// steady flow that would choke in the intact line, or a real gas outside its
-// gas branch), std::runtime_error if the solution fails.
+// not interfere. Throws InvalidCase (a std::invalid_argument) naming the input
+// for input out of range (or a steady flow that would choke in the intact
+// line, a real gas outside its gas branch, a grid of more cells than a run
+// may lay out), StepBoundReached when it reaches its bound of time steps, and
+// std::runtime_error if the solution fails.
 ReferenceResult runReference(const ReferenceCase& input, const ProgressCallback& progress = {});
 
 // A state of the line to start from instead of the intact line's steady

@@ -1,8 +1,9 @@
 #include "reference/reference_case.h"
 
 #include <cmath>
-#include <stdexcept>
 #include <string>
+
+#include "reference/case_error.h"
 
 namespace vorl::reference {
 namespace {
@@ -10,8 +11,8 @@ namespace {
 // Most report times a run keeps: a bound on the memory of the result series.
 constexpr double kMaxReports = 1.0e7;
 
-void require(bool condition, const char* what) {
-  if (!condition) throw std::invalid_argument(std::string("reference case: ") + what);
+void require(bool condition, CaseInput input, const char* what) {
+  if (!condition) throw InvalidCase(input, std::string("reference case: ") + what);
 }
 
 bool positive(double value) { return std::isfinite(value) && value > 0.0; }
@@ -19,50 +20,56 @@ bool positive(double value) { return std::isfinite(value) && value > 0.0; }
 }  // namespace
 
 void validateCase(const ReferenceCase& c) {
-  require(positive(c.molarMass), "the molar mass must be positive");
-  require(positive(c.temperature), "the gas temperature must be positive");
+  using In = CaseInput;
+  require(positive(c.molarMass), In::kMolarMass, "the molar mass must be positive");
+  require(positive(c.temperature), In::kGasTemperature, "the gas temperature must be positive");
   if (c.realGas) {
-    require(positive(c.realGas->temperature), "the critical temperature must be positive");
-    require(positive(c.realGas->pressure), "the critical pressure must be positive");
-    require(std::isfinite(c.realGas->acentricFactor), "the acentric factor must be finite");
+    require(positive(c.realGas->temperature), In::kCriticalTemperature, "the critical temperature must be positive");
+    require(positive(c.realGas->pressure), In::kCriticalPressure, "the critical pressure must be positive");
+    require(std::isfinite(c.realGas->acentricFactor), In::kAcentricFactor, "the acentric factor must be finite");
   }
-  require(positive(c.length), "the line length must be positive");
-  require(positive(c.bore), "the bore must be positive");
-  require(std::isfinite(c.fanning) && c.fanning >= 0.0, "the Fanning factor must be zero or positive");
-  require(positive(c.ambientPressure), "the ambient pressure must be positive");
-  require(std::isfinite(c.upstreamPressure) && c.upstreamPressure > c.ambientPressure,
+  require(positive(c.length), In::kLength, "the line length must be positive");
+  require(positive(c.bore), In::kBore, "the bore must be positive");
+  require(std::isfinite(c.fanning) && c.fanning >= 0.0, In::kFanning, "the Fanning factor must be zero or positive");
+  require(positive(c.ambientPressure), In::kAmbientPressure, "the ambient pressure must be positive");
+  require(std::isfinite(c.upstreamPressure) && c.upstreamPressure > c.ambientPressure, In::kUpstreamPressure,
           "the upstream pressure must exceed the ambient pressure");
-  require(std::isfinite(c.inflow) && c.inflow >= 0.0, "the inflow must be zero or positive");
+  require(std::isfinite(c.inflow) && c.inflow >= 0.0, In::kInflow, "the inflow must be zero or positive");
   require(std::isfinite(c.breachLocation) && c.breachLocation >= 0.0 && c.breachLocation <= c.length,
-          "the breach must lie on the line (0 to its length)");
-  require(std::isfinite(c.aperture) && c.aperture > 0.0 && c.aperture <= 1.0, "the aperture must be in (0, 1]");
-  require(std::isfinite(c.breachOpeningTime) && c.breachOpeningTime >= 0.0,
+          In::kBreachLocation, "the breach must lie on the line (0 to its length)");
+  require(std::isfinite(c.aperture) && c.aperture > 0.0 && c.aperture <= 1.0, In::kAperture,
+          "the aperture must be in (0, 1]");
+  require(std::isfinite(c.breachOpeningTime) && c.breachOpeningTime >= 0.0, In::kBreachOpeningTime,
           "the breach opening time must be zero or positive");
+  // A valve may shut at the very instant the breach opens.
   for (const IsolationValve& valve : c.valves) {
-    require(std::isfinite(valve.position), "a valve position must be finite");
-    require(positive(valve.closureTime), "a valve closure time must be positive");
+    require(std::isfinite(valve.position), In::kValvePosition, "a valve position must be finite");
+    require(std::isfinite(valve.closureTime) && valve.closureTime >= 0.0, In::kValveClosureTime,
+            "a valve closure time must be zero or positive");
   }
-  require(positive(c.endTime), "the end time must be positive");
+  require(positive(c.endTime), In::kEndTime, "the end time must be positive");
   if (c.reportTimes.empty()) {
-    require(positive(c.reportInterval) && c.endTime / c.reportInterval <= kMaxReports,
+    require(positive(c.reportInterval) && c.endTime / c.reportInterval <= kMaxReports, In::kReportTimes,
             "the report interval must be positive and give at most 1e7 reports");
   }
   for (std::size_t i = 0; i < c.reportTimes.size(); ++i) {
     require(std::isfinite(c.reportTimes[i]) && c.reportTimes[i] >= 0.0 && c.reportTimes[i] <= c.endTime,
-            "report times must lie between 0 and the end time");
-    require(i == 0 || c.reportTimes[i] > c.reportTimes[i - 1], "report times must be ascending");
+            In::kReportTimes, "report times must lie between 0 and the end time");
+    require(i == 0 || c.reportTimes[i] > c.reportTimes[i - 1], In::kReportTimes, "report times must be ascending");
   }
   const ReferenceNumerics& n = c.numerics;
-  require(positive(n.refinement), "the refinement must be positive");
-  require(positive(n.courantNumber) && n.courantNumber <= 1.0, "the Courant number must be in (0, 1]");
-  require(std::isfinite(n.initialBreachCell) && n.initialBreachCell >= 0.0,
+  require(positive(n.refinement), In::kRefinement, "the refinement must be positive");
+  require(positive(n.courantNumber) && n.courantNumber <= 1.0, In::kNumerics, "the Courant number must be in (0, 1]");
+  require(std::isfinite(n.initialBreachCell) && n.initialBreachCell >= 0.0, In::kNumerics,
           "the initial breach cell must be zero (the bore) or positive");
-  require(positive(n.grading), "the grading must be positive");
-  require(positive(n.largestCellFraction) && n.largestCellFraction <= 1.0,
+  require(positive(n.grading), In::kNumerics, "the grading must be positive");
+  require(positive(n.largestCellFraction) && n.largestCellFraction <= 1.0, In::kNumerics,
           "the largest cell fraction must be in (0, 1]");
-  require(positive(n.latestBreachCellFraction) && n.latestBreachCellFraction <= 1.0,
+  require(positive(n.latestBreachCellFraction) && n.latestBreachCellFraction <= 1.0, In::kNumerics,
           "the latest breach cell fraction must be in (0, 1]");
-  require(std::isfinite(n.coarseningRate) && n.coarseningRate >= 0.0, "the coarsening rate must be zero or positive");
+  require(std::isfinite(n.coarseningRate) && n.coarseningRate >= 0.0, In::kNumerics,
+          "the coarsening rate must be zero or positive");
+  require(n.maxSteps >= 0, In::kNumerics, "the bound of time steps must be zero (none) or positive");
 }
 
 std::vector<double> reportTimesOf(const ReferenceCase& c) {

@@ -3,12 +3,13 @@
 #include <optional>
 #include <vector>
 
+#include "reference/case_error.h"
 #include "reference/gas_law.h"
 
 namespace vorl::reference {
 
 // An isolation valve that shuts, becoming a closed wall, at a time after the
-// breach opens. A valve at a line end or at the breach isolates nothing and
+// breach opens (0: with it). A valve at a line end or at the breach isolates nothing and
 // is left out; valves at one position shut with the earliest of them.
 struct IsolationValve {
   double position = 0.0;     // m from the upstream end
@@ -32,6 +33,9 @@ struct ReferenceNumerics {
   // The breach cells grow as this fraction of the distance a sound wave has
   // travelled since the breach opened (a t), up to the largest breach cell.
   double coarseningRate = 0.002;
+  // Most time steps a run may take (0: no bound), so that a caller can keep
+  // any case from running for ever; the run then throws StepBoundReached.
+  long long maxSteps = 0;
 };
 
 // A breached line: the inputs of one reference run. The defaults are the
@@ -73,7 +77,8 @@ struct ReferenceCase {
   ReferenceNumerics numerics;
 };
 
-// Throws std::invalid_argument naming the first input out of its range.
+// Throws InvalidCase (a std::invalid_argument) naming the first input out of
+// its range.
 void validateCase(const ReferenceCase& input);
 
 // The report times of a case: the given ones, or the interval's multiples.

@@ -12,9 +12,11 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "reference/boundaries.h"
+#include "reference/case_error.h"
 #include "reference/gas_law.h"
 #include "reference/grid.h"
 #include "reference/initial_state.h"
@@ -110,7 +112,7 @@ Resolution resolutionOf(const ReferenceCase& c, double soundSpeed) {
   const CellSizeTarget target{r.initialBreachCell, r.grading, r.largestCell};
   const double cells = target.spacingIntegral(c.breachLocation) + target.spacingIntegral(c.length - c.breachLocation);
   if (!(cells <= kMostCells))
-    throw std::invalid_argument("reference case: the resolution asks for more than 1e7 cells");
+    throw InvalidCase(CaseInput::kRefinement, "reference case: the resolution asks for more than 1e7 cells");
   return r;
 }
 
@@ -468,6 +470,10 @@ ReferenceResult TransientSolver::run(const ProgressCallback& progress) {
       ++nextReport;
     }
     if (time_ >= input_.endTime) break;
+    if (input_.numerics.maxSteps > 0 && statistics_.steps >= input_.numerics.maxSteps) {
+      throw StepBoundReached("the reference solution reached its bound of " +
+                             std::to_string(input_.numerics.maxSteps) + " time steps");
+    }
     if (progress && time_ - lastProgress >= kProgressInterval * input_.endTime) {
       lastProgress = time_;
       if (!progress(time_ / input_.endTime)) {

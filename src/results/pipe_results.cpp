@@ -5,6 +5,7 @@
 #include "core/constants.h"
 #include "core/vorl_error.h"
 #include "model/argument_checks.h"
+#include "results/record_quantities.h"
 
 namespace vorl {
 namespace {
@@ -143,6 +144,34 @@ bool pipeMassExpelledIsInfinite(const VORL& model) {
     infinite = found.hasInflow && isInfinite(found.time);
   });
   return infinite;
+}
+
+double pipeExitFlux(const VORL& model) {
+  return 2.0 * exitFluxDensityMean(requireTimeSetting(model)) * model.pipeInterior().Area();
+}
+
+double pipeMass(const VORL& model) { return sumOverBranches(requireTimeSetting(model), massOf); }
+
+double pipeMassInPipe(const VORL& model) { return sumOverBranches(requireTimeSetting(model), massInPipeOf); }
+
+double pipeMassTrapped(const VORL& model) { return sumOverBranches(requireTimeSetting(model), trappedMassOf); }
+
+double pipeMassExpelled(const VORL& model) {
+  const PipeTimeState& state = requireTimeSetting(model);
+  return (pipeMassInitial(model) + sumOverBranches(state, inflowMassOf)) -
+         (sumOverBranches(state, massOf) + sumOverBranches(state, trappedMassOf));
+}
+
+double pipeMassPerUnitArea(const VORL& model) {
+  return sumOverBranches(requireTimeSetting(model), [](const GB& e) { return e.massPerUnitArea; });
+}
+
+double pipeOrificeFluxDensity(const VORL& model) {
+  return perOrificeArea(exitFluxDensityMean(requireTimeSetting(model)), model.pipeSet().orificeAperture);
+}
+
+double pipeOrificeVelocity(const VORL& model) {
+  return perOrificeArea(exitVelocityMean(model), model.pipeSet().orificeAperture);
 }
 
 }  // namespace vorl

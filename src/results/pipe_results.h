@@ -44,4 +44,21 @@ double perOrificeArea(double value, double aperture) noexcept;
 double pipeMassInitial(const VORL& model);
 bool pipeMassExpelledIsInfinite(const VORL& model);
 
+// The pipe-level quantities at the time set, each written once for its query
+// and the pipe table. Each raises 3 "vlt" without a time setting.
+// Mass flux leaving through the breach (kg/s): 2 x the mean exit flux density
+// x the bore area.
+double pipeExitFlux(const VORL& model);
+// Masses (kg): the open parts, the open parts and the gas behind closed
+// valves, that gas alone, and what left through the breach since the breach.
+double pipeMass(const VORL& model);
+double pipeMassInPipe(const VORL& model);
+double pipeMassTrapped(const VORL& model);
+double pipeMassExpelled(const VORL& model);
+// Mass per unit bore area of the open parts (kg/m2).
+double pipeMassPerUnitArea(const VORL& model);
+// The mean exit flux density and the exit velocity over the orifice.
+double pipeOrificeFluxDensity(const VORL& model);
+double pipeOrificeVelocity(const VORL& model);
+
 }  // namespace vorl

@@ -54,4 +54,26 @@ bool pipePostFlash(const VORL& model, PostFlashState& result) {
   return false;
 }
 
+template <class Expand>
+PostFlashState TableExpansion::orZeros(Expand expand) {
+  try {
+    return expand();
+  } catch (const VORLERROR& refusal) {
+    if (!refusalReported_) reportError(refusal);
+    refusalReported_ = true;
+    return PostFlashState{};
+  }
+}
+
+PostFlashState TableExpansion::ofBranchState(const GB& state) {
+  return orZeros([&] { return expandBranchState(model_, state); });
+}
+
+PostFlashState TableExpansion::ofPipe() {
+  return orZeros([&] {
+    PostFlashState state;
+    return pipePostFlash(model_, state) ? state : PostFlashState{};
+  });
+}
+
 }  // namespace vorl

@@ -23,4 +23,22 @@ PostFlashState expandBranchState(const VORL& model, const GB& state);
 // their positive outflows. False when no branch has a state at that time.
 bool pipePostFlash(const VORL& model, PostFlashState& result);
 
+// The expansions of the rows of one table. When the expansion refuses the
+// model's inputs (350 to 371) a row gets the zeros the post-flash queries
+// write then, and the refusal is reported once for the table rather than
+// once a row.
+class TableExpansion {
+ public:
+  explicit TableExpansion(const VORL& model) noexcept : model_(model) {}
+  PostFlashState ofBranchState(const GB& state);
+  // The pipe at the time set; zeros when no branch state is kept.
+  PostFlashState ofPipe();
+
+ private:
+  template <class Expand>
+  PostFlashState orZeros(Expand expand);
+  const VORL& model_;
+  bool refusalReported_ = false;
+};
+
 }  // namespace vorl

@@ -15,6 +15,11 @@ An input of the fuzzer is a sequence of calls. Each call is:
     VorlGenericInputsSet     (1 byte, b % 9 - 2), two doubles per valve, the
                              time division and maxSteps (int draws), then one
                              byte per pointer (b % 16 == 15: null)
+    VorlReferenceReportTimesSet  the count (an int draw, cut to -2..64), 1 byte
+                             (b % 16 == 15: no array), the step of the times
+                             (a double draw around 0.01 s)
+    VorlReferenceTableFill   the rows (an int draw around 8, cut to -2..256);
+                             the array has room for them
     VorlGenericZel           mode (1 byte, b % 8: 0-5 every input valid, 6 one
                              input drawn freely, 7 all drawn freely), which
                              input (1 byte), two flag bytes (int draws in mode
@@ -37,8 +42,16 @@ An input of the fuzzer is a sequence of calls. Each call is:
                       table), 8 two payload bytes, 23 eight
                       (the raw double), 28 one
     VorlBool          1 byte
-    tag text          length byte (% 40; 0 null), then the characters
+    tag text          length byte (% 40; 0 null), then the characters;
+                      for a lookup (an export named *Find*) a length byte
+                      of 128 or more draws a word the library knows instead:
+                      1 byte the word (a material's name, aliases or CAS
+                      number, an input's name or case key), 1 byte how it
+                      is changed (b % 4: 1 upper case, 2 blanks around it,
+                      3 its last character dropped)
     handler / sink    1 byte
+    progress          1 byte (b % 4: 0 null, 1 and 2 watching, 3 stopping
+                      after 1 + the next byte % 8 calls)
     other pointers    1 byte (b % 16 == 15: null, else a buffer of the room
                       the export may use); none for VorlStringFree, which
                       takes 1 byte after its arguments (odd: a text of Author)
@@ -258,6 +271,38 @@ def regression_short_choked_branch():
     c.write("regression-short-choked-branch")
 
 
+def materials_and_keys():
+    """The materials and case keys read back, and looked up by words the library knows."""
+    c = Calls()
+    c.call(750)                               # VorlMaterialCount
+    c.call(751, small(3))                     # number of n-butane
+    c.call(752, small(5), small(3), OUT)      # its name into 5 characters
+    c.call(755, small(200), small(3), OUT)    # its aliases
+    c.call(756, [200, 3, 1])                  # VorlMaterialFind, a word in upper case
+    c.call(756, text("74-82-8"))              # by CAS number
+    c.call(757, small(64), small(7), OUT)     # case key of input 7
+    c.call(758, small(7))                     # its case default
+    c.call(759, [255, 60, 2])                 # VorlInputFindCaseKey, a word with blanks around it
+    c.call(726, [130, 40, 3])                 # VorlInputFind, a word cut short
+    c.write("materials_and_keys")
+
+
+def reference_run():
+    """The reference solution on a methane model: short, real gas, report
+    times of its own, its table; then a run stopped by its progress callback."""
+    c = Calls()
+    c.call(100, [0], slot(0))                 # VorlModelCreateZel(methane)
+    c.call(772, slot(0), NOMINAL)             # end time 0.05 s
+    c.call(770, slot(0), [1])                 # real gas
+    c.call(774, small(4), [0], NOMINAL, slot(0))  # 4 report times 0.01 s apart
+    c.call(776, slot(0), [1])                 # run, watched
+    c.call(781, NOMINAL, slot(0), OUT)        # table: 8 rows asked for
+    c.call(779, NOMINAL, NOMINAL, OUT)        # name of column 0
+    c.call(776, slot(0), [3, 2])              # run stopped after 3 calls
+    c.call(781, small(0), slot(0), NULL_POINTER)  # rows there are: none
+    c.write("reference_run")
+
+
 if __name__ == "__main__":
     os.makedirs(os.path.join(HERE, "corpus"), exist_ok=True)
     default_case()
@@ -268,3 +313,5 @@ if __name__ == "__main__":
     hostile_values()
     regression_grid_count()
     regression_short_choked_branch()
+    materials_and_keys()
+    reference_run()

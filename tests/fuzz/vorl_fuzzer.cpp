@@ -12,6 +12,7 @@
 // the log, a removed handler or sink never called again, a deleted model's
 // handle refused with code 2).
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -46,6 +47,14 @@ constexpr int kMaxGenericSteps = 10001;
 constexpr int kMaxValves = 6;
 constexpr int kMaxTextBuffer = 300;
 constexpr int kMaxComparisonCount = 4096;
+// The reference solution's refinement a run may get: a drawn finite value
+// above it becomes it, so that no grid is large. (Its time steps are bounded
+// by the fuzzing build, tests/fuzz/CMakeLists.txt.)
+constexpr double kMaxReferenceRefinement = 2.0;
+constexpr int kMaxReferenceReportTimes = 64;
+constexpr int kMaxReferenceRows = 256;
+// Rows a table fill is given room for (and the most times of a pipe table).
+constexpr int kMaxFillRows = 8;
 
 // VORL_FUZZ_TRACE=1 lists the calls of each input and their results on
 // standard error, to read a finding.
@@ -163,6 +172,11 @@ constexpr Nominal kNominals[] = {
     {"AnalyticComparison", 4, 16.043},
     {"AnalyticComparison", 5, 1.0e7},
     {"AnalyticComparison", 6, 101325.0},
+    // The reference solution: short runs, methane's critical constants.
+    {"ReferenceEndTimeSet", -1, 0.05},
+    {"ReferenceCriticalSet", 1, 190.564},
+    {"ReferenceCriticalSet", 2, 4.5992e6},
+    {"ReferenceCriticalSet", 3, 0.01142},
 };
 
 std::string inputSetter(int input) {
@@ -288,6 +302,24 @@ void VORL_CALL countingSink(const char* line, void* user) {
   if (std::strlen(line) > 255) broken("progress line longer than 255 characters", "VorlDebugOutputSet");
 }
 
+// The progress of a reference run: fractions in (0, 1], rising; a callback
+// that stops the run after some calls, or one that lets it finish (then the
+// last fraction of a run with a result is 1).
+struct ProgressContext {
+  int calls = 0;
+  int stopAfter = -1;  // calls after which it returns 0; -1: never
+  double last = 0.0;
+};
+ProgressContext gProgress;
+
+int VORL_CALL watchingProgress(double fraction, void* user) {
+  if (user != &gProgress) broken("progress got another user pointer", "VorlReferenceRun");
+  if (!(fraction > 0.0 && fraction <= 1.0)) broken("progress fraction outside (0, 1]", "VorlReferenceRun");
+  if (!(fraction > gProgress.last)) broken("progress fraction not rising", "VorlReferenceRun");
+  gProgress.last = fraction;
+  return ++gProgress.calls == gProgress.stopAfter ? 0 : 1;
+}
+
 // ---- One call ----
 
 // Argument buffers of one call. Each has exactly the room the export may use,
@@ -311,6 +343,8 @@ struct CallPlan {
   std::string_view name;
   int count = 0;                        // element count an int argument carries (text size, comparison count)
   int countPosition = -1;               // position of that int argument
+  int secondCount = 0;                  // a second such count (a pipe table's number of times)
+  int secondCountPosition = -1;
   std::size_t pointerElements = 1;      // room of every pointer argument, in elements
   bool pointersFixed = false;           // every pointer argument is taken from fixedPointers
   std::vector<void*> fixedPointers;     // pointer arguments made before the call, by position
@@ -372,6 +406,53 @@ struct Session {
   }
 };
 
+// ---- The texts of the lookups ----
+
+bool isLookup(std::string_view name) { return name.find("Find") != std::string_view::npos; }
+
+template <class Copy>
+void addWords(std::vector<std::string>& words, Copy copy, int count) {
+  char text[128];
+  for (int i = 0; i < count; ++i) {
+    if (copy(i, text, sizeof text) > 0) words.emplace_back(text);
+  }
+}
+
+// What a lookup knows, from the library's own tables: the materials' names,
+// aliases ('|' between them, as a host might pass the whole list) and CAS
+// numbers, the inputs' names and case-file keys.
+const std::vector<std::string>& lookupWords() {
+  static const std::vector<std::string> words = [] {
+    std::vector<std::string> list;
+    addWords(list, VorlMaterialName, VorlMaterialCount());
+    addWords(list, VorlMaterialAliases, VorlMaterialCount());
+    addWords(list, VorlMaterialCas, VorlMaterialCount());
+    addWords(list, VorlInputName, VorlInputCount());
+    addWords(list, VorlInputCaseKey, VorlInputCount());
+    return list;
+  }();
+  return words;
+}
+
+// A word of the vocabulary (1 byte), as it is or changed as a host's user
+// might write it (1 byte: b % 4 == 1 upper case, 2 blanks around it, 3 its
+// last character dropped).
+const char* lookupText(Bytes& in, Buffers& buffers) {
+  const std::vector<std::string>& words = lookupWords();
+  std::string word = words[in.byte() % words.size()];
+  switch (in.byte() % 4) {
+    case 1:
+      for (char& ch : word) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+      break;
+    case 2: word = " " + word + " "; break;
+    case 3: word.pop_back(); break;
+    default: break;
+  }
+  char* text = buffers.make<char>(word.size() + 1);
+  std::memcpy(text, word.c_str(), word.size() + 1);
+  return text;
+}
+
 template <class T>
 T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   Bytes& in = s.in;
@@ -386,6 +467,7 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     return static_cast<VorlBool>(value < 128 ? value % 2 : value);  // mostly 0 and 1, also 2 to 255
   } else if constexpr (std::is_same_v<T, int>) {
     if (position == plan.countPosition) return plan.count;
+    if (position == plan.secondCountPosition) return plan.secondCount;
     if (plan.name == "VorlTimeDivisionSet") return std::min(drawInt(in, 100, s.lastSize), kMaxTimeDivision);
     if (plan.name == "VorlModelCreateZel") {
       const std::uint8_t pick = in.byte();
@@ -393,10 +475,15 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     }
     return drawInt(in, 0, s.lastSize);
   } else if constexpr (std::is_same_v<T, double>) {
-    return drawDouble(in, plan.hasNominal ? plan.nominal : nominalDouble(plan.name, position));
+    const double value = drawDouble(in, plan.hasNominal ? plan.nominal : nominalDouble(plan.name, position));
+    if (plan.name == "VorlReferenceRefinementSet" && std::isfinite(value)) return std::min(value, kMaxReferenceRefinement);
+    return value;
   } else if constexpr (std::is_same_v<T, const char*>) {
-    // A tag: absent, or a short text from the input.
-    const int length = in.byte() % 40;
+    // A lookup's text, half the time a word the library knows; a tag: absent,
+    // or a short text from the input.
+    const std::uint8_t pick = in.byte();
+    if (isLookup(plan.name) && pick >= 128) return lookupText(in, buffers);
+    const int length = pick % 40;
     if (length == 0) return nullptr;
     char* text = buffers.make<char>(static_cast<std::size_t>(length) + 1);
     for (int i = 0; i < length; ++i) text[i] = static_cast<char>(in.byte() | 1);
@@ -407,7 +494,13 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     return pick == 0 ? nullptr : pick == 1 ? &readingHandler : pick == 2 ? &quietHandler : &reentrantHandler;
   } else if constexpr (std::is_same_v<T, VorlDebugSink>) {
     return in.byte() % 2 == 0 ? nullptr : &countingSink;
+  } else if constexpr (std::is_same_v<T, VorlProgress>) {
+    gProgress = ProgressContext{};
+    const std::uint8_t pick = in.byte() % 4;
+    if (pick == 3) gProgress.stopAfter = 1 + in.byte() % 8;
+    return pick == 0 ? nullptr : &watchingProgress;
   } else if constexpr (std::is_same_v<T, void*>) {
+    if (plan.name == "VorlReferenceRun") return static_cast<void*>(&gProgress);
     // A context of its own for each installation: the one it replaces dies
     // when the set returns (settleCallbacks).
     CallbackContext* contexts = plan.name == "VorlDebugOutputSet" ? gSinkContexts : gHandlerContexts;
@@ -519,6 +612,19 @@ void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, in
   plan.pointersFixed = true;
 }
 
+// The reference's report times: a count with room for it, the times rising
+// from 0 by a drawn step (so that most are taken), now and then no array.
+void planReportTimes(Session& s, CallPlan& plan, Buffers& buffers) {
+  Bytes& in = s.in;
+  plan.count = std::clamp(drawInt(in, 4, 0), -2, kMaxReferenceReportTimes);
+  plan.countPosition = 2;
+  plan.pointersFixed = true;
+  double* times = in.byte() % 16 == 15 ? nullptr : buffers.make<double>(static_cast<std::size_t>(std::max(plan.count, 1)));
+  const double step = drawDouble(in, 0.01);
+  for (int k = 0; times != nullptr && k < plan.count; ++k) times[k] = k * step;
+  plan.fixedPointers = {nullptr, times};
+}
+
 // An export that copies a text into the host's buffer ends with (char* buffer, int size).
 template <class... Args>
 constexpr bool copiesText() {
@@ -550,6 +656,27 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
     plan.count = std::clamp(drawInt(in, 16, 0), -2, kMaxComparisonCount);
     plan.countPosition = arity - 1;
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
+  } else if (name == "VorlReferenceReportTimesSet") {
+    planReportTimes(s, plan, buffers);
+  } else if (name == "VorlReferenceTableFill") {
+    // Room for the rows asked for, as a host gives it.
+    plan.count = std::clamp(drawInt(in, 8, 0), -2, kMaxReferenceRows);
+    plan.countPosition = 2;
+    plan.pointerElements =
+        static_cast<std::size_t>(std::max(plan.count, 1)) * static_cast<std::size_t>(VorlReferenceTableColumnCount());
+  } else if (name.size() > 4 && name.substr(name.size() - 4) == "Fill") {
+    // The table fills and the events: at most kMaxFillRows rows (the last
+    // argument), now and then a negative count, every array with room for
+    // that many rows of the widest table; a pipe table's times as many.
+    plan.count = std::clamp(drawInt(in, 3, 0), -2, kMaxFillRows);
+    plan.countPosition = arity - 1;
+    const int widest = std::max({VorlBranchTableColumnCount(), VorlPipeTableColumnCount(),
+                                 VorlReleaseReportColumnCount(), 1});
+    plan.pointerElements = static_cast<std::size_t>(kMaxFillRows * widest);
+    if (name == "VorlPipeTableFill") {
+      plan.secondCount = std::clamp(drawInt(in, 3, 0), -2, kMaxFillRows);
+      plan.secondCountPosition = 2;
+    }
   } else if (textCopy) {
     plan.count = std::clamp(drawInt(in, 64, 0), -2, kMaxTextBuffer);
     plan.countPosition = arity - 1;
@@ -590,6 +717,14 @@ void checkAfterCall(const CallPlan& plan, const Tuple& arguments, int result) {
       broken("text copy not terminated within its buffer", name.data());
     }
     if (result < -1) broken("negative text length other than -1", name.data());
+  }
+}
+
+// A reference run that kept a result and was watched to its end told 1 last.
+void checkReferenceRun(int rows) {
+  if (rows < 0) broken("a negative row count", "VorlReferenceRun");
+  if (rows > 0 && gProgress.calls > 0 && gProgress.last != 1.0) {
+    broken("a run with a result whose progress did not end at 1", "VorlReferenceRun");
   }
 }
 
@@ -635,6 +770,11 @@ void callWith(Result(VORL_CALL* function)(Args...), Session& s, CallPlan& plan, 
     keepResult(s, plan, result);
   }
   checkAfterCall(plan, arguments, intResult);
+  if (plan.name == "VorlReferenceRun") checkReferenceRun(intResult);
+  if (plan.name == "VorlReferenceTableFill" && (intResult < 0 || intResult > std::max(plan.count, 0))) {
+    // A null array with 0 rows asks for the rows there are; otherwise no more than asked.
+    if (!(plan.count == 0 && intResult >= 0)) broken("more rows written than asked for", "VorlReferenceTableFill");
+  }
   if (plan.name == "VorlGenericZel") checkGenericEntry(plan, arguments);
   if (plan.name == "VorlErrorHandlerSet" || plan.name == "VorlDebugOutputSet") settleCallbacks(plan);
   if (kTrace) {
@@ -683,7 +823,9 @@ const Export& chooseExport(Bytes& in) {
   return kExports[0];
 }
 
-bool isRun(std::string_view name) { return name == "VorlRun" || name == "VorlGenericZel"; }
+bool isRun(std::string_view name) {
+  return name == "VorlRun" || name == "VorlGenericZel" || name == "VorlReferenceRun";
+}
 
 // The process-wide settings back to their defaults, so that each input
 // starts from the same state and a finding replays alone.

@@ -235,4 +235,65 @@ TEST_F(InputTable, SettingByIndexRunsTheSameCaseAsTheNamedSetters) {
   EXPECT_EQ(VorlInputGet(indexed, find("time division")), 100.0);
 }
 
+std::string caseKeyOf(int input) {
+  char key[64] = "";
+  VorlInputCaseKey(input, key, sizeof key);
+  return key;
+}
+
+// The suffix a case-file key carries for a unit: "m" -> "_m", "kg/s" -> "_kg_per_s".
+std::string unitSuffix(int input) {
+  char unit[16] = "";
+  VorlInputUnit(input, unit, sizeof unit);
+  std::string suffix = unit[0] != '\0' ? std::string("_") + unit : "";
+  for (std::size_t slash = suffix.find('/'); slash != std::string::npos; slash = suffix.find('/')) {
+    suffix.replace(slash, 1, "_per_");
+  }
+  return suffix;
+}
+
+// Every input the one-call entry checks can be set from a case file, by a key
+// of its own that names its unit; an input without a key has no default of a
+// case but the model's.
+TEST_F(InputTable, EachCaseKeyNamesOneInputAndCarriesItsUnit) {
+  std::set<std::string> keys;
+  for (int i = 0; i < VorlInputCount(); ++i) {
+    const std::string key = caseKeyOf(i);
+    if (key.empty()) {
+      EXPECT_EQ(VorlInputCodeBelow(i), 0) << nameOf(i) << " is checked but has no case key";
+      EXPECT_EQ(VorlInputCaseDefault(i), VorlInputDefault(i)) << nameOf(i);
+      EXPECT_EQ(VorlInputFindCaseKey(key.c_str()), -1);
+      continue;
+    }
+    EXPECT_TRUE(keys.insert(key).second) << key;
+    EXPECT_EQ(VorlInputFindCaseKey(key.c_str()), i) << key;
+    const std::string suffix = unitSuffix(i);
+    EXPECT_TRUE(key.size() > suffix.size() && key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0)
+        << key << " for the unit " << suffix;
+  }
+  EXPECT_EQ(VorlInputFindCaseKey("pipe length"), -1) << "a name is not a key";
+  EXPECT_EQ(VorlErrorLogCount(), 0);
+  EXPECT_EQ(VorlInputFindCaseKey(nullptr), -1);
+  EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlInput"));
+}
+
+// The default case is one the library accepts and runs: its values pass the
+// one-call entry's check and, set by index on a model, run to a release of
+// both branches (the breach inside the pipe).
+TEST_F(InputTable, TheDefaultCasePassesTheCheckAndRuns) {
+  Case arrays;
+  ModelHandle model(VorlModelCreateZel(kMethane));
+  for (int i = 0; i < VorlInputCount(); ++i) {
+    const int slot = VorlInputSlot(i);
+    if (caseKeyOf(i).empty() || slot == VORL_SLOT_VALVE_POSITIONS || slot == VORL_SLOT_VALVE_CLOSURE_TIMES) continue;
+    arrays.set(i, VorlInputCaseDefault(i));
+    VorlInputSet(model, i, VorlInputCaseDefault(i));
+  }
+  arrays.valves = 0;
+  EXPECT_EQ(arrays.check(), VORL_OK) << lastReport().message;
+  EXPECT_GT(VorlRun(model), 0) << lastReport().message;
+  EXPECT_TRUE(VorlIsDoubleBranch(model));
+  EXPECT_EQ(VorlErrorLogCount(), 0) << lastReport().message;
+}
+
 }  // namespace

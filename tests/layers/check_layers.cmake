@@ -11,11 +11,11 @@ set(order core reference companion model branch run results interface)
 set(allowed_core "")
 set(allowed_reference core)  # the reference solver: the standard library, and core at most
 set(allowed_companion core)
-set(allowed_model core companion)
-set(allowed_branch core companion model)
-set(allowed_run core companion model branch)
-set(allowed_results core companion model branch run)
-set(allowed_interface core companion model branch run results)
+set(allowed_model core reference companion)  # a model holds its reference settings and last result
+set(allowed_branch core reference companion model)
+set(allowed_run core reference companion model branch)
+set(allowed_results core reference companion model branch run)
+set(allowed_interface core reference companion model branch run results)
 
 if(NOT VORL_SOURCE_DIR)
   message(FATAL_ERROR "check_layers.cmake: pass -DVORL_SOURCE_DIR=<src>")

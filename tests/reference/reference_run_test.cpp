@@ -181,23 +181,60 @@ TEST(ReferenceRun, RunsOnTwoThreadsAgreeWithRunsAlone) {
   EXPECT_EQ(together[1].lineMass, aloneSecond.lineMass);
 }
 
-TEST(ReferenceRun, RefusesInputOutOfRange) {
-  const auto refuses = [](auto change) {
+TEST(ReferenceRun, RefusesInputOutOfRangeNamingIt) {
+  const auto refuses = [](CaseInput input, auto change) {
     ReferenceCase c = valvedCase();
     change(c);
-    EXPECT_THROW(runReference(c), std::invalid_argument);
+    try {
+      runReference(c);
+      ADD_FAILURE() << "not refused: input " << static_cast<int>(input);
+    } catch (const InvalidCase& refusal) {
+      EXPECT_EQ(refusal.input(), input) << refusal.what();
+    }
   };
-  refuses([](ReferenceCase& c) { c.aperture = 0.0; });
-  refuses([](ReferenceCase& c) { c.breachLocation = c.length + 1.0; });
-  refuses([](ReferenceCase& c) { c.upstreamPressure = c.ambientPressure; });
-  refuses([](ReferenceCase& c) { c.reportTimes = {10.0, 5.0}; });
-  refuses([](ReferenceCase& c) { c.valves = {{100.0, 0.0}}; });
-  refuses([](ReferenceCase& c) { c.inflow = -1.0; });
-  refuses([](ReferenceCase& c) { c.numerics.courantNumber = 1.5; });
-  refuses([](ReferenceCase& c) { c.numerics.refinement = 1e6; });  // 1e10 cells
+  refuses(CaseInput::kAperture, [](ReferenceCase& c) { c.aperture = 0.0; });
+  refuses(CaseInput::kBreachLocation, [](ReferenceCase& c) { c.breachLocation = c.length + 1.0; });
+  refuses(CaseInput::kUpstreamPressure, [](ReferenceCase& c) { c.upstreamPressure = c.ambientPressure; });
+  refuses(CaseInput::kReportTimes, [](ReferenceCase& c) { c.reportTimes = {10.0, 5.0}; });
+  refuses(CaseInput::kValveClosureTime, [](ReferenceCase& c) { c.valves = {{100.0, -1.0}}; });
+  refuses(CaseInput::kInflow, [](ReferenceCase& c) { c.inflow = -1.0; });
+  refuses(CaseInput::kNumerics, [](ReferenceCase& c) { c.numerics.courantNumber = 1.5; });
+  refuses(CaseInput::kRefinement, [](ReferenceCase& c) { c.numerics.refinement = 1e6; });  // 1e10 cells
   // A supply the line cannot carry: the steady flow would choke.
-  refuses([](ReferenceCase& c) { c.inflow = 5000.0; });
+  refuses(CaseInput::kSteadyFlow, [](ReferenceCase& c) { c.inflow = 5000.0; });
+  // Propane at 70 bar and 15 C is a liquid.
+  refuses(CaseInput::kGasPhase, [](ReferenceCase& c) {
+    c.molarMass = 44.09562;
+    c.realGas = CriticalConstants{369.89, 4.2512e6, 0.1521};
+  });
 }
 
+// A valve shut as the breach opens traps the gas beyond it from the first
+// instant: the branch outside the valve keeps its mass (no inflow, so the
+// part beyond the valve is closed at both ends).
+TEST(ReferenceRun, AValveShutAsTheBreachOpensTrapsTheGasBeyondIt) {
+  ReferenceCase c = valvedCase();
+  c.inflow = 0.0;
+  c.valves = {{16000.0, 0.0}};
+  c.endTime = 20.0;
+  c.reportTimes = {0.0, 20.0};
+  const ReferenceResult shutAtOnce = runReference(c);
+  c.valves.clear();
+  const ReferenceResult open = runReference(c);
+  // Branch B holds 8 km of line: with the valve shut at 4 km from the breach,
+  // half of it is beyond the valve and keeps its gas, so it loses less.
+  const double lostShut = shutAtOnce.downstream.mass[0] - shutAtOnce.downstream.mass[1];
+  const double lostOpen = open.downstream.mass[0] - open.downstream.mass[1];
+  EXPECT_GT(lostShut, 0.0);
+  EXPECT_LT(lostShut, lostOpen);
+  // Branch A does not see the valve (only the common time step differs).
+  EXPECT_NEAR(shutAtOnce.upstream.releasedMass[1], open.upstream.releasedMass[1], 1e-6 * open.releasedMass[1]);
+}
+
+TEST(ReferenceRun, StopsAtItsBoundOfTimeSteps) {
+  ReferenceCase c = valvedCase();
+  c.numerics.maxSteps = 100;
+  EXPECT_THROW(runReference(c), StepBoundReached);
+}
 }  // namespace
 }  // namespace vorl::reference

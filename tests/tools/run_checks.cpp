@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "tool_runner.h"
 #include "vorl.h"
@@ -84,6 +85,44 @@ TEST_F(DefaultCase, SummaryIsTheLibrarysOwnAnswers) {
     EXPECT_NEAR(VorlPipeTimeSet(m, time, 1e-6 * time), time, 1e-6 * time);
     EXPECT_DOUBLE_EQ(s[key].get<double>(), VorlPipeMassExpelled(m)) << key;
   }
+}
+
+TEST_F(DefaultCase, EveryFieldOfTheLibrarysReleaseReportIsInTheSummaryInItsOrder) {
+  const Json& s = result["summary"];
+  const int count = VorlReleaseReportColumnCount();
+  std::vector<double> report(static_cast<std::size_t>(count));
+  ASSERT_EQ(VorlReleaseReportFill(m, report.data(), 1), 1);
+  ASSERT_EQ(s.size(), static_cast<std::size_t>(count));
+  int i = 0;
+  for (const auto& [key, value] : s.items()) {
+    char name[64] = "";
+    VorlReleaseReportColumnName(i, name, sizeof name);
+    EXPECT_EQ(key, name);
+    const double expected = report[static_cast<std::size_t>(i++)];
+    if (std::isfinite(expected)) {
+      EXPECT_EQ(value.get<double>(), expected) << key;
+    } else {
+      EXPECT_TRUE(value.is_null()) << key;
+    }
+  }
+  // Fed by the supply, the line releases half and 90 % of what it held.
+  EXPECT_LT(s["time_to_release_half_s"].get<double>(), s["time_to_release_90pct_s"].get<double>());
+  EXPECT_EQ(s["breach_location_m"].get<double>(), 30000.0);
+}
+
+TEST(Summary, ShowsTheReleaseReportAndEndsNamingTheFilesWritten) {
+  const ToolRun plain = runTool({"run"});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  for (const char* expected : {"Release report", "after 10 s", "time to release 50 % of the gas", "hole diameter"}) {
+    EXPECT_NE(plain.out.find(expected), std::string::npos) << "missing \"" << expected << "\" in\n" << plain.out;
+  }
+  EXPECT_EQ(plain.out.substr(plain.out.rfind('\n', plain.out.size() - 2) + 1), "Files written: none\n");
+  TempDir dir;
+  const ToolRun written = runTool({"run", "--out", dir.path()});
+  ASSERT_EQ(written.status, 0) << written.err;
+  const std::string last = written.out.substr(written.out.rfind('\n', written.out.size() - 2) + 1);
+  EXPECT_EQ(last, "Files written: " + dir.path() + "/branch_a.csv, " + dir.path() + "/branch_b.csv, " + dir.path() +
+                      "/pipe.csv\n");
 }
 
 using Query = double (*)(VorlHandle, int);

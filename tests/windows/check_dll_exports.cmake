@@ -146,6 +146,12 @@ if(VORL_POINTER_BYTES EQUAL 4)
   set(fixed_words_AnalyticComparison 17)
   set(fixed_words_VorlModelCreateSimple 2)
   set(fixed_words_VorlPipeTimeSet 5)
+  # The reference solution: a progress callback is one word like any pointer,
+  # three doubles six.
+  set(fixed_words_VorlReferenceRun 3)
+  set(fixed_words_VorlReferenceCriticalSet 7)
+  set(fixed_words_VorlReferenceReportTimesSet 3)
+  set(fixed_words_VorlReferenceTableFill 3)
   set(checked 0)
   foreach(name IN LISTS T_NAMES)
     vorl_export_words("${T_PARAMETERS_${name}}" words)

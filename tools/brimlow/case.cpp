@@ -1,9 +1,11 @@
 #include "case.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
+#include "library_text.h"
 #include "materials.h"
 #include "numbers.h"
 #include "status.h"
@@ -11,8 +13,6 @@
 
 namespace brimlow {
 
-const char* const kValvePositionKey = "position_m";
-const char* const kValveClosureKey = "closure_time_s";
 const char* const kValvePositionInput = "valve position";
 const char* const kValveClosureInput = "valve closure time";
 
@@ -21,83 +21,106 @@ namespace {
 // An optional key of the tool's own that was not given.
 constexpr double kNotGiven = std::numeric_limits<double>::quiet_NaN();
 
-// The keys in the order of the documentation. A key that sets a library
-// input names it; its unit, meaning, range and check come from the library.
-const std::vector<CaseKey> kKeys = {
-    {"name", KeyKind::kText, nullptr, "", "label of the case, copied to the outputs", "\"\"", nullptr, 0.0},
-    {"material", KeyKind::kMaterial, nullptr, "",
-     "gas: a material name, its CAS number (\"74-82-8\") or its material number (74828); see `brimlow materials`",
-     "methane", nullptr, 0.0},
-    {"molar_mass_kg_per_kmol", KeyKind::kMolarMass, nullptr, "kg/kmol",
-     "instead of a material: an ideal gas of this molar mass", "none", nullptr, 0.0},
-    {"ambient_temperature_K", KeyKind::kNumber, "ambient temperature", "", nullptr, nullptr, &Case::ambientTemperature,
-     288.15},
-    {"ambient_pressure_Pa", KeyKind::kNumber, "ambient pressure", "", nullptr, nullptr, &Case::ambientPressure,
-     101325.0},
-    {"ambient_humidity", KeyKind::kNumber, "ambient relative humidity", "", nullptr, nullptr, &Case::ambientHumidity,
-     0.7},
-    {"air_molar_mass_kg_per_kmol", KeyKind::kNumber, "molecular weight of the air", "", nullptr, nullptr,
-     &Case::airMolarMass, 28.966},
-    {"gas_temperature_K", KeyKind::kNumber, "gas temperature", "", nullptr, nullptr, &Case::gasTemperature, 288.15},
-    {"pipe_length_m", KeyKind::kNumber, "pipe length", "", nullptr, nullptr, &Case::pipeLength, 100000.0},
-    {"pipe_diameter_m", KeyKind::kNumber, "pipe diameter", "", nullptr, nullptr, &Case::pipeDiameter, 0.5},
-    {"pipe_roughness_m", KeyKind::kNumber, "pipe roughness", "", nullptr, nullptr, &Case::pipeRoughness, 5e-5},
-    {"upstream_pressure_Pa", KeyKind::kNumber, "upstream pressure", "", nullptr, nullptr, &Case::upstreamPressure, 7e6},
-    {"inflow_kg_per_s", KeyKind::kNumber, "total inflow", "", nullptr, nullptr, &Case::inflow, 20.0},
-    {"breach_location_m", KeyKind::kNumber, "breach location", "", nullptr, nullptr, &Case::breachLocation, 30000.0},
-    {"aperture", KeyKind::kNumber, "orifice aperture", "", nullptr, nullptr, &Case::aperture, 1.0},
-    {"hole_diameter_m", KeyKind::kNumber, nullptr, "m",
-     "instead of the aperture: diameter of the hole, above 0 up to the bore; aperture = (d / bore)^2", "none",
-     &Case::holeDiameter, kNotGiven},
-    {"valves", KeyKind::kValves, nullptr, "",
-     "isolation valves: a list of {\"position_m\": m from the upstream end, \"closure_time_s\": s after the breach}",
-     "[]", nullptr, 0.0},
-    {"valves_active", KeyKind::kFlag, "valves active flag", "",
-     "the listed valves shut at their closure times (false: they stay open)", nullptr, &Case::valvesActive, 1.0},
-    {"expansion_method", KeyKind::kInteger, "expansion method", "", nullptr, nullptr, &Case::expansionMethod, 0.0},
-    {"weber_number", KeyKind::kNumber, "Weber number", "", nullptr, nullptr, &Case::weberNumber, 12.5},
-    {"max_velocity_m_per_s", KeyKind::kNumber, "maximum velocity", "", nullptr, nullptr, &Case::maxVelocity, 1000.0},
-    {"min_drop_size_m", KeyKind::kNumber, "minimum drop size", "", nullptr, nullptr, &Case::minDropSize, 1e-6},
-    {"max_drop_size_m", KeyKind::kNumber, "maximum drop size", "", nullptr, nullptr, &Case::maxDropSize, 0.01},
-    {"time_division", KeyKind::kInteger, "time division", "", nullptr, nullptr, &Case::timeDivision, 100.0},
-    {"output_steps", KeyKind::kInteger, "output maximum steps", "", nullptr, nullptr, &Case::outputSteps, 200.0},
-    {"table_step_s", KeyKind::kNumber, nullptr, "s",
-     "brimlow run: also write the pipe-level table every this many seconds (as --table-step)", "none",
-     &Case::tableStep, kNotGiven},
-};
-
-// A text of the library's input table, copied out.
-template <class Copy>
-std::string libraryText(Copy copy, int input) {
-  const int length = copy(input, nullptr, 0);
-  if (length <= 0) return "";
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  copy(input, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
 std::string inputName(int input) { return libraryText(VorlInputName, input); }
 
-// Every input the library's one-call entry checks is set by a key: a
-// library that gained an input the tool does not know must not pass its
-// tests. A missing one stops the tool before it reads any case.
-void requireEveryCheckedInputHasAKey() {
+// The tool and the library disagree about an input: a library that renamed or
+// dropped one the tool knows must not pass its tests. It stops the tool before
+// it reads any case.
+[[noreturn]] void mismatch(const std::string& problem) {
+  std::fprintf(stderr, "brimlow: internal error: %s\n", problem.c_str());
+  std::exit(kExitRunFailed);
+}
+
+// The case-file key of a library input, by the input's name.
+std::string caseKeyOf(const char* input) {
+  const int index = libraryInput(input);
+  const std::string key = index >= 0 ? libraryText(VorlInputCaseKey, index) : "";
+  if (key.empty()) mismatch(std::string("the library's input '") + input + "' has no case key");
+  return key;
+}
+
+// A key of the tool's own; an optional number it holds is not given until read.
+CaseKey ownKey(const char* name, KeyKind kind, const char* unit, const std::string& meaning, const char* defaultText,
+               double Case::*field = nullptr) {
+  return {name, kind, nullptr, unit, meaning, defaultText, field, field ? kNotGiven : 0.0};
+}
+
+// A key that sets a library input: its name and default are the library's.
+CaseKey inputKey(const char* input, KeyKind kind, double Case::*field, const char* meaning = "") {
+  return {caseKeyOf(input), kind, input, "", meaning, nullptr, field, VorlInputCaseDefault(libraryInput(input))};
+}
+
+// The keys in the order of the documentation.
+std::vector<CaseKey> keyTable() {
+  return {
+      ownKey("name", KeyKind::kText, "", "label of the case, copied to the outputs", "\"\""),
+      ownKey("material", KeyKind::kMaterial, "",
+             "gas: a material name, its CAS number (\"74-82-8\") or its material number (74828); see `brimlow "
+             "materials`",
+             "methane"),
+      ownKey("molar_mass_kg_per_kmol", KeyKind::kMolarMass, "kg/kmol",
+             "instead of a material: an ideal gas of this molar mass", "none"),
+      inputKey("ambient temperature", KeyKind::kNumber, &Case::ambientTemperature),
+      inputKey("ambient pressure", KeyKind::kNumber, &Case::ambientPressure),
+      inputKey("ambient relative humidity", KeyKind::kNumber, &Case::ambientHumidity),
+      inputKey("molecular weight of the air", KeyKind::kNumber, &Case::airMolarMass),
+      inputKey("gas temperature", KeyKind::kNumber, &Case::gasTemperature),
+      inputKey("pipe length", KeyKind::kNumber, &Case::pipeLength),
+      inputKey("pipe diameter", KeyKind::kNumber, &Case::pipeDiameter),
+      inputKey("pipe roughness", KeyKind::kNumber, &Case::pipeRoughness),
+      inputKey("upstream pressure", KeyKind::kNumber, &Case::upstreamPressure),
+      inputKey("total inflow", KeyKind::kNumber, &Case::inflow),
+      inputKey("breach location", KeyKind::kNumber, &Case::breachLocation),
+      inputKey("orifice aperture", KeyKind::kNumber, &Case::aperture),
+      ownKey("hole_diameter_m", KeyKind::kNumber, "m",
+             "instead of the aperture: diameter of the hole, above 0 up to the bore; aperture = (d / bore)^2", "none",
+             &Case::holeDiameter),
+      ownKey("valves", KeyKind::kValves, "",
+             "isolation valves: a list of {\"" + kValvePositionKey + "\": m from the upstream end, \"" +
+                 kValveClosureKey + "\": s after the breach}",
+             "[]"),
+      inputKey("valves active flag", KeyKind::kFlag, &Case::valvesActive,
+               "the listed valves shut at their closure times (false: they stay open)"),
+      inputKey("expansion method", KeyKind::kInteger, &Case::expansionMethod),
+      inputKey("Weber number", KeyKind::kNumber, &Case::weberNumber),
+      inputKey("maximum velocity", KeyKind::kNumber, &Case::maxVelocity),
+      inputKey("minimum drop size", KeyKind::kNumber, &Case::minDropSize),
+      inputKey("maximum drop size", KeyKind::kNumber, &Case::maxDropSize),
+      inputKey("time division", KeyKind::kInteger, &Case::timeDivision),
+      inputKey("output maximum steps", KeyKind::kInteger, &Case::outputSteps),
+      ownKey("table_step_s", KeyKind::kNumber, "s",
+             "brimlow run: also write the pipe-level table every this many seconds (as --table-step)", "none",
+             &Case::tableStep),
+  };
+}
+
+// Every input the library's one-call entry checks, and every input the
+// library gives a case-file key, is set by a key of the tool: a library that
+// gained an input the tool does not know must not pass its tests.
+void requireEveryInputHasAKey(const std::vector<CaseKey>& keys) {
   for (int i = 0; i < VorlInputCount(); ++i) {
-    if (VorlInputCodeBelow(i) == 0) continue;
+    if (VorlInputCodeBelow(i) == 0 && libraryText(VorlInputCaseKey, i).empty()) continue;
     const std::string name = inputName(i);
-    if (name == kValvePositionInput || name == kValveClosureInput || caseKeyForInput(name) != nullptr) continue;
-    std::fprintf(stderr, "brimlow: internal error: the library's input '%s' has no case key\n", name.c_str());
-    std::exit(kExitRunFailed);
+    const bool valve = name == kValvePositionInput || name == kValveClosureInput;
+    const auto sets = [&](const CaseKey& key) {
+      return valve ? key.kind == KeyKind::kValves : key.input != nullptr && name == key.input;
+    };
+    if (std::none_of(keys.begin(), keys.end(), sets)) mismatch("the library's input '" + name + "' has no case key");
   }
 }
 
 }  // namespace
 
+const std::string kValvePositionKey = caseKeyOf(kValvePositionInput);
+const std::string kValveClosureKey = caseKeyOf(kValveClosureInput);
+
 const std::vector<CaseKey>& caseKeys() {
-  static const bool checked = (requireEveryCheckedInputHasAKey(), true);
-  (void)checked;
-  return kKeys;
+  static const std::vector<CaseKey> keys = [] {
+    std::vector<CaseKey> table = keyTable();
+    requireEveryInputHasAKey(table);
+    return table;
+  }();
+  return keys;
 }
 
 const CaseKey* findCaseKey(const std::string& name) {
@@ -111,7 +134,7 @@ int libraryInput(const char* name) { return name != nullptr ? VorlInputFind(name
 
 const CaseKey* caseKeyForInput(const std::string& input) {
   const bool valve = input == kValvePositionInput || input == kValveClosureInput;
-  for (const CaseKey& key : kKeys) {
+  for (const CaseKey& key : caseKeys()) {
     if (valve ? key.kind == KeyKind::kValves : key.input != nullptr && input == key.input) return &key;
   }
   return nullptr;
@@ -130,14 +153,14 @@ std::string keyUnit(const CaseKey& key) {
 }
 
 std::string keyMeaning(const CaseKey& key) {
-  if (key.meaning != nullptr) return key.meaning;
+  if (!key.meaning.empty()) return key.meaning;
   const int input = libraryInput(key.input);
   return input >= 0 ? libraryText(VorlInputMeaning, input) : "";
 }
 
 std::string keyRange(const CaseKey& key) {
   if (key.kind == KeyKind::kValves) {
-    return std::string(kValvePositionKey) + " " + libraryText(VorlInputRangeText, libraryInput(kValvePositionInput)) +
+    return kValvePositionKey + " " + libraryText(VorlInputRangeText, libraryInput(kValvePositionInput)) +
            ", " + kValveClosureKey + " " + libraryText(VorlInputRangeText, libraryInput(kValveClosureInput));
   }
   const int input = libraryInput(key.input);

@@ -61,27 +61,30 @@ enum class KeyKind {
 };
 
 // A key of a case file. A key that sets one of the library's inputs names
-// it (by its name in the library's input table), and takes its unit, meaning
-// (unless the key has wording of its own), allowed range, codes and place in
-// the one-call arrays from that table; the key's name and default are the
-// tool's own.
+// it (by its name in the library's input table), and takes its key name, its
+// default (of a case, not of a new model), unit, meaning (unless the key has
+// wording of its own), allowed range, codes and place in the one-call arrays
+// from that table; the tool keeps only how a value of it is read (its kind)
+// and where a case holds it. The tool's own keys (the label, the gas, the
+// valve list) are described here in full.
 struct CaseKey {
-  const char* name;
+  std::string name;
   KeyKind kind;
   const char* input;        // the library input it sets; null for the tool's own keys
   const char* unit;         // of the tool's own keys ("" when none)
-  const char* meaning;      // null: the library's meaning of its input
+  std::string meaning;      // "": the library's meaning of its input
   const char* defaultText;  // keys without a field; the others show defaultValue
   double Case::*field;      // scalar keys; null for the others
-  double defaultValue;
+  double defaultValue;      // the library's case default of the input
 };
 
 const std::vector<CaseKey>& caseKeys();
 const CaseKey* findCaseKey(const std::string& name);
 
-// The sub-keys of one valve, and the library inputs they set.
-extern const char* const kValvePositionKey;
-extern const char* const kValveClosureKey;
+// The sub-keys of one valve (the case-file keys of the library's valve
+// inputs), and the library inputs they set.
+extern const std::string kValvePositionKey;
+extern const std::string kValveClosureKey;
 extern const char* const kValvePositionInput;
 extern const char* const kValveClosureInput;
 

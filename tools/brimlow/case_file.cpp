@@ -75,8 +75,8 @@ bool numberFromText(const std::string& text, const std::string& siUnit, double& 
 }
 
 // The SI unit and the field of a valve's sub-key.
-const char* valveUnit(const char* key) { return key == kValvePositionKey ? "m" : "s"; }
-double& valveField(Valve& valve, const char* key) {
+const char* valveUnit(const std::string& key) { return key == kValvePositionKey ? "m" : "s"; }
+double& valveField(Valve& valve, const std::string& key) {
   return key == kValvePositionKey ? valve.position : valve.closureTime;
 }
 
@@ -92,7 +92,7 @@ void readValveJson(const json& item, std::size_t index, std::vector<Valve>& valv
   }
   Valve valve;
   bool complete = true;
-  for (const char* key : {kValvePositionKey, kValveClosureKey}) {
+  for (const std::string& key : {kValvePositionKey, kValveClosureKey}) {
     const auto found = item.find(key);
     if (found == item.end() || found->is_null()) {
       problems.push_back(where + "." + key + ": missing");

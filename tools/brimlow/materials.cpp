@@ -1,11 +1,11 @@
 #include "materials.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 
 #include "help.h"
+#include "library_text.h"
 #include "reports.h"
 #include "status.h"
 #include "text.h"
@@ -14,33 +14,14 @@
 namespace brimlow {
 namespace {
 
-const std::vector<Material> kMaterials = {
-    {74828, "methane", "CH4"},
-    {74840, "ethane", "C2H6"},
-    {74986, "propane", "C3H8"},
-    {106978, "n-butane", "butane|C4H10"},
-    {75285, "isobutane", "i-butane|2-methylpropane"},
-    {74851, "ethylene", "ethene|C2H4"},
-    {115071, "propylene", "propene|C3H6"},
-    {7727379, "nitrogen", "N2"},
-    {7782447, "oxygen", "O2"},
-    {1333740, "hydrogen", "H2"},
-    {124389, "carbon dioxide", "CO2"},
-    {630080, "carbon monoxide", "CO"},
-    {7783064, "hydrogen sulphide", "hydrogen sulfide|H2S"},
-    {7664417, "ammonia", "NH3"},
-    {7782505, "chlorine", "Cl2"},
-    {132259100, "air", ""},
-};
-
-// Lower case without blanks and hyphens: "Hydrogen Sulphide" -> "hydrogensulphide".
-std::string simplified(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == ' ' || c == '-' || c == '_') continue;
-    out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+// The library's materials, read once.
+std::vector<Material> libraryMaterials() {
+  std::vector<Material> list;
+  for (int i = 0; i < VorlMaterialCount(); ++i) {
+    list.push_back({VorlMaterialNumber(i), libraryText(VorlMaterialName, i), libraryText(VorlMaterialCas, i),
+                    libraryText(VorlMaterialAliases, i)});
   }
-  return out;
+  return list;
 }
 
 // The other names of a material: "butane|C4H10" -> {"butane", "C4H10"}.
@@ -53,14 +34,6 @@ std::vector<std::string> splitAliases(const std::string& aliases) {
     start = bar + 1;
   }
   return names;
-}
-
-bool allDigits(const std::string& text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-  }
-  return true;
 }
 
 // The library's universal gas constant is not exported; the CODATA value is
@@ -101,34 +74,23 @@ GasProperties gasPropertiesOf(int number) {
 
 }  // namespace
 
-const std::vector<Material>& materials() { return kMaterials; }
+const std::vector<Material>& materials() {
+  static const std::vector<Material> list = libraryMaterials();
+  return list;
+}
 
 const Material* findMaterialByNumber(int number) {
-  for (const Material& material : kMaterials) {
+  for (const Material& material : materials()) {
     if (material.number == number) return &material;
   }
   return nullptr;
 }
 
 const Material* findMaterial(const std::string& text) {
-  std::string digits;
-  bool casForm = !text.empty();
-  for (char c : text) {
-    if (std::isdigit(static_cast<unsigned char>(c))) {
-      digits += c;
-    } else if (c != '-') {
-      casForm = false;
-    }
-  }
-  if (casForm && allDigits(digits) && digits.size() < 10) return findMaterialByNumber(std::stoi(digits));
-  const std::string wanted = simplified(text);
-  for (const Material& material : kMaterials) {
-    if (simplified(material.name) == wanted) return &material;
-    for (const std::string& alias : splitAliases(material.aliases)) {
-      if (simplified(alias) == wanted) return &material;
-    }
-  }
-  return nullptr;
+  // The library reads a C string: a text with a NUL in it names no material.
+  if (text.find('\0') != std::string::npos) return nullptr;
+  const int number = VorlMaterialFind(text.c_str());
+  return number != 0 ? findMaterialByNumber(number) : nullptr;
 }
 
 std::string materialSuggestion(const std::string& text) {
@@ -137,27 +99,20 @@ std::string materialSuggestion(const std::string& text) {
   const std::size_t mostEdits = std::max<std::size_t>(1, std::min<std::size_t>(3, text.size() / 3));
   std::vector<std::string> words;
   std::vector<const Material*> owners;
-  for (const Material& material : kMaterials) {
+  for (const Material& material : materials()) {
     for (const std::string& word : splitAliases(material.aliases)) {
       words.push_back(word);
       owners.push_back(&material);
     }
     words.emplace_back(material.name);
     owners.push_back(&material);
-    words.push_back(casText(material.number));
+    words.push_back(material.cas);
     owners.push_back(&material);
   }
   const std::string near = nearestWord(text, words, mostEdits);
   if (near.empty()) return "";
   const Material* owner = owners[static_cast<std::size_t>(std::find(words.begin(), words.end(), near) - words.begin())];
   return "'" + near + "'" + (near == owner->name ? "" : std::string(" (") + owner->name + ")");
-}
-
-std::string casText(int number) {
-  const std::string digits = std::to_string(number);
-  if (digits.size() < 4) return digits;
-  const std::size_t n = digits.size();
-  return digits.substr(0, n - 3) + "-" + digits.substr(n - 3, 2) + "-" + digits.substr(n - 1);
 }
 
 int materialsCommand(const std::vector<std::string>& arguments) {
@@ -173,15 +128,15 @@ int materialsCommand(const std::vector<std::string>& arguments) {
   std::printf("%-18s %10s  %-12s %10s  %12s  %12s\n", "material", "number", "CAS", "molar mass", "gas constant",
               "sound speed");
   std::printf("%-18s %10s  %-12s %10s  %12s  %12s\n", "", "", "", "kg/kmol", "J/(kg K)", "m/s at 288 K");
-  for (const Material& material : kMaterials) {
+  for (const Material& material : materials()) {
     const GasProperties properties = gasPropertiesOf(material.number);
     if (!properties.known) {
-      std::printf("%-18s %10d  %-12s %10s  %12s  %12s\n", material.name, material.number,
-                  casText(material.number).c_str(), "-", "-", "-");
+      std::printf("%-18s %10d  %-12s %10s  %12s  %12s\n", material.name.c_str(), material.number,
+                  material.cas.c_str(), "-", "-", "-");
       continue;
     }
-    std::printf("%-18s %10d  %-12s %10.3f  %12.2f  %12.1f\n", material.name, material.number,
-                casText(material.number).c_str(), kUniversalGasConstant / properties.gasConstant,
+    std::printf("%-18s %10d  %-12s %10.3f  %12.2f  %12.1f\n", material.name.c_str(), material.number,
+                material.cas.c_str(), kUniversalGasConstant / properties.gasConstant,
                 properties.gasConstant, std::sqrt(properties.gasConstant * kShownTemperature));
   }
   std::printf(

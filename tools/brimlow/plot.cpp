@@ -18,6 +18,7 @@
 #include "numbers.h"
 #include "output_files.h"
 #include "text.h"
+#include "vorl.h"
 
 extern char** environ;
 
@@ -192,50 +193,27 @@ constexpr const char* kReversalMarker = "pt 13 ps 1.2";      // filled diamond
 constexpr const char* kDechokeMarker = "pt 7 ps 1.3";        // filled circle
 constexpr const char* kDepressuriseMarker = "pt 11 ps 1.5";  // filled triangle, point down
 
-// The valve of the case on this side of the breach whose closure time is
-// nearest to t; null when there is none.
-const Valve* valveNear(const Case& c, double breach, bool upstream, double t) {
-  const Valve* nearest = nullptr;
-  for (const Valve& valve : c.valves) {
-    const bool onThisSide = upstream ? valve.position <= breach : valve.position >= breach;
-    if (onThisSide &&
-        (nearest == nullptr || std::abs(valve.closureTime - t) < std::abs(nearest->closureTime - t))) {
-      nearest = &valve;
-    }
+// What an event of the library's list is called on the plot, and its symbol.
+Event eventOf(const RunEvent& event) {
+  switch (event.kind) {
+    case VORL_EVENT_VALVE_CLOSURE:
+      return {event.time,
+              std::isnan(event.valvePosition) ? "valve shut"
+                                              : "valve at " + shortText(event.valvePosition / 1000.0) + " km shut",
+              kValveMarker};
+    case VORL_EVENT_WHOLE_BRANCH_DISTURBED: return {event.time, "whole branch disturbed", kDisturbedMarker};
+    case VORL_EVENT_FLOW_REVERSAL: return {event.time, "flow reversed at the far end", kReversalMarker};
+    case VORL_EVENT_DECHOKE: return {event.time, "dechoked", kDechokeMarker};
+    default: return {event.time, "depressurised", kDepressuriseMarker};
   }
-  return nearest;
 }
 
-// The valves that shut on a branch: a closure cuts the branch at the valve,
-// and the gas beyond it is trapped from that record on. Only a valve that
-// acted is shown (one beyond the open part of the branch never does).
-std::vector<Event> valveClosures(const Case& c, const CaseResult& r, bool upstream) {
-  const Table& table = upstream ? r.branchA : r.branchB;
-  const std::size_t time = columnIndex(branchColumns(), "time_s");
-  const std::size_t trapped = columnIndex(branchColumns(), "mass_trapped_kg");
+// The events of a branch in the order of time, as the library lists them.
+std::vector<Event> branchEvents(const CaseResult& r, bool upstream) {
   std::vector<Event> events;
-  for (std::size_t i = 2; i < table.rows.size(); ++i) {
-    const double t = table.rows[i][time];
-    if (!(table.rows[i][trapped] > table.rows[i - 1][trapped]) || !std::isfinite(t)) continue;
-    const Valve* valve = valveNear(c, r.breachLocation, upstream, t);
-    events.push_back(
-        {t, valve == nullptr ? "valve shut" : "valve at " + shortText(valve->position / 1000.0) + " km shut",
-         kValveMarker});
+  for (const RunEvent& event : r.events) {
+    if (event.upstream == upstream) events.push_back(eventOf(event));
   }
-  return events;
-}
-
-// Every event of a branch in the order of time; those that never happen
-// have an infinite time.
-std::vector<Event> branchEvents(const Case& c, const CaseResult& r, bool upstream) {
-  const std::string prefix = upstream ? "a_" : "b_";
-  const auto timeOf = [&](const char* field) { return summaryValue(r, prefix + field); };
-  std::vector<Event> events = valveClosures(c, r, upstream);
-  events.push_back({timeOf("time_to_disturb_entire_branch_s"), "whole branch disturbed", kDisturbedMarker});
-  if (!upstream) events.push_back({timeOf("time_to_flow_reversal_s"), "flow reversed at the far end", kReversalMarker});
-  events.push_back({timeOf("time_to_dechoke_s"), "dechoked", kDechokeMarker});
-  events.push_back({timeOf("time_to_depressurise_s"), "depressurised", kDepressuriseMarker});
-  std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.time < b.time; });
   return events;
 }
 
@@ -258,8 +236,8 @@ struct Branch {
 };
 
 // The markers of a branch's events within the plotted times, on its curves.
-void addEvents(PlotData& plot, const Case& c, const CaseResult& r, const Branch& branch) {
-  for (const Event& event : branchEvents(c, r, branch.upstream)) {
+void addEvents(PlotData& plot, const CaseResult& r, const Branch& branch) {
+  for (const Event& event : branchEvents(r, branch.upstream)) {
     if (!(event.time >= plot.timeStart && event.time <= plot.timeEnd)) continue;
     const std::string style = std::string("points ") + event.marker + " lw 2 lc rgb '" + branch.colour + "'";
     const std::string label =
@@ -294,7 +272,7 @@ bool setLogFloor(PlotPanel& panel, double span) {
 
 }  // namespace
 
-PlotData releasePlot(const Case& c, const CaseResult& r) {
+PlotData releasePlot(const CaseResult& r) {
   PlotData plot;
   plot.timeEnd = endTime(r);
   const History a = r.hasA ? branchHistory(r.branchA, plot.timeEnd) : History{};
@@ -322,7 +300,7 @@ PlotData releasePlot(const Case& c, const CaseResult& r) {
                             "points pt 6 ps 1.8 lw 2 lc rgb '" + std::string(kColourTotal) + "'",
                             {{plot.timeStart, initial}}});
   }
-  for (const Branch& branch : branches) addEvents(plot, c, r, branch);
+  for (const Branch& branch : branches) addEvents(plot, r, branch);
   if (setLogFloor(rates, kRateSpan)) {
     plot.notes.push_back("Rates below " + shortText(rates.floor) + " kg/s (zero too) lie on the axis.");
   }
@@ -608,7 +586,7 @@ bool writePlot(const std::string& gnuplot, const std::string& outputPath, const 
     return false;
   }
   ScratchFile script;
-  if (!script.create("brimlow-plot", plotScript(format, releasePlot(c, result)), problem)) return false;
+  if (!script.create("brimlow-plot", plotScript(format, releasePlot(result)), problem)) return false;
   // An SVG is drawn aside first: its title element is set afterwards.
   const bool svg = format == "svg";
   ScratchFile drawing;

@@ -47,7 +47,7 @@ struct PlotData {
 // whole branch disturbed, flow reversal, depressurisation) that fall within
 // the plotted times; below it the mass released. From the decade below the
 // first stored time after the breach to the end of the finite history.
-PlotData releasePlot(const Case& c, const CaseResult& result);
+PlotData releasePlot(const CaseResult& result);
 
 // The gnuplot program on PATH, or "" when there is none.
 std::string findGnuplot();

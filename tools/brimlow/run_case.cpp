@@ -1,7 +1,9 @@
 #include "run_case.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "case_units.h"
 #include "numbers.h"
@@ -15,79 +17,96 @@ namespace {
 constexpr double kNotAvailable = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-// End time given to the output grid, as the one-call entry gives it: a branch
-// fed by the supply never finishes, and its grid is carried to this time.
-constexpr double kOutputTmax = 900000.0;  // s
+// The library's tables, read by index: their column texts and fills.
+using ColumnText = int(VORL_CALL*)(int, char*, int);
 
-// Times of the summary's masses released; each is looked up to within this
-// fraction of itself.
-constexpr double kLookupTolerance = 1e-6;
-
-const std::vector<Column> kBranchColumns = {
-    {"time_s", "s", "time since the breach (inf: the branch never finishes)", false},
-    {"regime", "", "-1 steady flow before the breach, 1 front running, 2 far-end outflow decaying, 3 blow-down, 4 finished", true},
-    {"upstream_pressure_Pa", "Pa", "pressure at the far end of the branch", false},
-    {"upstream_flux_kg_per_s", "kg/s", "mass flux at the far end, positive toward the breach", false},
-    {"upstream_velocity_m_per_s", "m/s", "gas velocity at the far end", false},
-    {"exit_pressure_Pa", "Pa", "pressure at the breach end", false},
-    {"exit_flux_kg_per_s", "kg/s", "mass flux leaving through the breach", false},
-    {"exit_velocity_m_per_s", "m/s", "gas velocity at the breach end, through the bore", false},
-    {"orifice_flux_kg_per_s", "kg/s", "mass flux through the orifice", false},
-    {"orifice_velocity_m_per_s", "m/s", "velocity through the orifice", false},
-    {"mass_kg", "kg", "gas in the open part of the branch", false},
-    {"mass_in_pipe_kg", "kg", "gas in the open part and behind closed valves", false},
-    {"mass_trapped_kg", "kg", "gas behind closed valves", false},
-    {"mass_expelled_kg", "kg", "mass released through the breach since the breach", false},
-    {"length_disturbed_m", "m", "distance of the decompression front from the breach", false},
-    {"length_to_pressure_peak_m", "m", "distance from the breach to the pressure maximum", false},
-    {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature", false},
-    {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity", false},
-    {"postflash_liquid_fraction", "fraction", "outflow after expansion: liquid mass fraction", false},
-    {"postflash_drop_size_m", "m", "outflow after expansion: drop size", false},
+struct LibraryTable {
+  int(VORL_CALL* count)();
+  ColumnText name, unit, meaning;
 };
 
-const std::vector<Column> kPipeColumns = {
-    {"time_s", "s", "output time (0 twice: before the breach, and its instant)", false},
-    {"exit_flux_kg_per_s", "kg/s", "release rate: mass flux leaving the pipe through the breach", false},
-    {"exit_velocity_m_per_s", "m/s", "exit velocity through the bore, weighted by the branches' outflows", false},
-    {"mass_kg", "kg", "gas in the open parts of the pipe", false},
-    {"mass_in_pipe_kg", "kg", "gas in the open parts and behind closed valves", false},
-    {"mass_trapped_kg", "kg", "gas behind closed valves", false},
-    {"mass_expelled_kg", "kg", "mass released since the breach", false},
-    {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature", false},
-    {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity", false},
-    {"postflash_liquid_fraction", "fraction", "outflow after expansion: liquid mass fraction", false},
-    {"postflash_drop_size_m", "m", "outflow after expansion: drop size", false},
+const LibraryTable kBranchTable = {VorlBranchTableColumnCount, VorlBranchTableColumnName, VorlBranchTableColumnUnit,
+                                   VorlBranchTableColumnMeaning};
+const LibraryTable kPipeTable = {VorlPipeTableColumnCount, VorlPipeTableColumnName, VorlPipeTableColumnUnit,
+                                 VorlPipeTableColumnMeaning};
+const LibraryTable kReport = {VorlReleaseReportColumnCount, VorlReleaseReportColumnName,
+                              VorlReleaseReportColumnUnit, VorlReleaseReportColumnMeaning};
+
+std::string libraryText(ColumnText copy, int column) {
+  const int length = copy(column, nullptr, 0);
+  if (length <= 0) return "";
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  copy(column, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+// The library's columns that a CSV shows, in their order; the regime is the
+// one integer among them.
+struct ColumnChoice {
+  std::vector<Column> columns;
+  std::vector<int> source;  // each shown column's index in the library's table
+  int width = 0;            // the library table's column count
 };
 
-const std::vector<Column> kSummaryFields = {
-    {"fanning_factor", "", "Fanning friction factor of the bore", false},
-    {"initial_mass_kg", "kg", "gas in the pipe before the breach", false},
-    {"initial_release_rate_kg_per_s", "kg/s", "release rate at the instant of the breach", false},
-    {"a_time_to_dechoke_s", "s", "branch A (upstream): outflow no longer choked", false},
-    {"a_time_to_disturb_entire_branch_s", "s", "branch A: decompression front reaches the supply end", false},
-    {"a_time_to_depressurise_s", "s", "branch A: blown down (inf: fed by the supply, never)", false},
-    {"b_time_to_dechoke_s", "s", "branch B (downstream): outflow no longer choked", false},
-    {"b_time_to_disturb_entire_branch_s", "s", "branch B: decompression front reaches the far end", false},
-    {"b_time_to_flow_reversal_s", "s", "branch B: far-end flow turned toward the breach", false},
-    {"b_time_to_depressurise_s", "s", "branch B: blown down", false},
-    {"mass_released_1min_kg", "kg", "mass released 60 s after the breach", false},
-    {"mass_released_10min_kg", "kg", "mass released 600 s after the breach", false},
-    {"mass_released_1h_kg", "kg", "mass released 3600 s after the breach", false},
-    {"end_time_s", "s", "end of the finite history: last finite time of the run", false},
-    {"mass_released_end_kg", "kg", "mass released at the end of the finite history", false},
-    {"mass_trapped_end_kg", "kg", "gas behind closed valves at the end of the finite history", false},
-    {"postflash_temperature_K", "K", "outflow at the instant of the breach after expansion: temperature", false},
-    {"postflash_velocity_m_per_s", "m/s", "the same: velocity", false},
-    {"postflash_liquid_fraction", "fraction", "the same: liquid mass fraction", false},
-    {"postflash_drop_size_m", "m", "the same: drop size", false},
-};
+ColumnChoice chooseColumns(const LibraryTable& table, const std::vector<const char*>& names) {
+  ColumnChoice choice;
+  choice.width = table.count();
+  for (const char* name : names) {
+    for (int j = 0; j < choice.width; ++j) {
+      if (libraryText(table.name, j) != name) continue;
+      choice.columns.push_back(
+          {name, libraryText(table.unit, j), libraryText(table.meaning, j), std::string(name) == "regime"});
+      choice.source.push_back(j);
+    }
+  }
+  return choice;
+}
+
+ColumnChoice allColumns(const LibraryTable& table) {
+  ColumnChoice choice;
+  choice.width = table.count();
+  for (int j = 0; j < choice.width; ++j) {
+    choice.columns.push_back(
+        {libraryText(table.name, j), libraryText(table.unit, j), libraryText(table.meaning, j), false});
+    choice.source.push_back(j);
+  }
+  return choice;
+}
+
+// A branch's CSV: the per-record quantities of the library's branch table
+// but the flux densities and the infinity flags, which its infinities show.
+const ColumnChoice& branchChoice() {
+  static const ColumnChoice choice = chooseColumns(
+      kBranchTable, {"time_s", "regime", "upstream_pressure_Pa", "upstream_flux_kg_per_s", "upstream_velocity_m_per_s",
+                     "exit_pressure_Pa", "exit_flux_kg_per_s", "exit_velocity_m_per_s", "orifice_flux_kg_per_s",
+                     "orifice_velocity_m_per_s", "mass_kg", "mass_in_pipe_kg", "mass_trapped_kg", "mass_expelled_kg",
+                     "length_disturbed_m", "length_to_pressure_peak_m", "postflash_temperature_K",
+                     "postflash_velocity_m_per_s", "postflash_liquid_fraction", "postflash_drop_size_m"});
+  return choice;
+}
+
+// The pipe's CSV: the library's pipe table but the orifice's flux density
+// and velocity.
+const ColumnChoice& pipeChoice() {
+  static const ColumnChoice choice = chooseColumns(
+      kPipeTable, {"time_s", "exit_flux_kg_per_s", "exit_velocity_m_per_s", "mass_kg", "mass_in_pipe_kg",
+                   "mass_trapped_kg", "mass_expelled_kg", "postflash_temperature_K", "postflash_velocity_m_per_s",
+                   "postflash_liquid_fraction", "postflash_drop_size_m"});
+  return choice;
+}
+
+const ColumnChoice& reportChoice() {
+  static const ColumnChoice choice = allColumns(kReport);
+  return choice;
+}
 
 std::size_t fieldIndex(const std::string& name) {
-  for (std::size_t i = 0; i < kSummaryFields.size(); ++i) {
-    if (name == kSummaryFields[i].name) return i;
+  const std::vector<Column>& fields = reportChoice().columns;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (name == fields[i].name) return i;
   }
-  return kSummaryFields.size();
+  return fields.size();
 }
 
 // ---- value check ----
@@ -182,167 +201,89 @@ void setInputs(VorlHandle model, const Case& c) {
 
 // ---- results ----
 
-struct BranchApi {
-  int(VORL_CALL* size)(VorlHandle);
-  double(VORL_CALL* time)(VorlHandle, int);
-  VorlBool(VORL_CALL* timeIsInfinite)(VorlHandle, int);
-  int(VORL_CALL* regime)(VorlHandle, int);
-  double(VORL_CALL* upstreamPressure)(VorlHandle, int);
-  double(VORL_CALL* upstreamFlux)(VorlHandle, int);
-  double(VORL_CALL* upstreamVelocity)(VorlHandle, int);
-  double(VORL_CALL* exitPressure)(VorlHandle, int);
-  double(VORL_CALL* exitFlux)(VorlHandle, int);
-  double(VORL_CALL* exitVelocity)(VorlHandle, int);
-  double(VORL_CALL* orificeFlux)(VorlHandle, int);
-  double(VORL_CALL* orificeVelocity)(VorlHandle, int);
-  double(VORL_CALL* mass)(VorlHandle, int);
-  double(VORL_CALL* massInPipe)(VorlHandle, int);
-  double(VORL_CALL* massTrapped)(VorlHandle, int);
-  double(VORL_CALL* massExpelled)(VorlHandle, int);
-  VorlBool(VORL_CALL* massExpelledIsInfinite)(VorlHandle, int);
-  double(VORL_CALL* lengthDisturbed)(VorlHandle, int);
-  double(VORL_CALL* lengthToPressurePeak)(VorlHandle, int);
-  void(VORL_CALL* postFlash)(VorlHandle, int, double*, double*, double*, double*);
-};
-
-const BranchApi kBranchA = {
-    VorlBranchAFlowSequenceSize, VorlBranchATime, VorlBranchATimeIsInfinite, VorlBranchARegime,
-    VorlBranchAUpstreamPressure, VorlBranchAUpstreamFlux, VorlBranchAUpstreamVelocity, VorlBranchAExitPressure,
-    VorlBranchAExitFlux, VorlBranchAExitVelocity, VorlBranchAOrificeFlux, VorlBranchAOrificeVelocity,
-    VorlBranchAMass, VorlBranchAMassInPipe, VorlBranchAMassTrapped, VorlBranchAMassExpelled,
-    VorlBranchAMassExpelledIsInfinite, VorlBranchALengthDisturbed, VorlBranchALengthToPressurePeak,
-    VorlBranchAPostFlash,
-};
-
-const BranchApi kBranchB = {
-    VorlBranchBFlowSequenceSize, VorlBranchBTime, VorlBranchBTimeIsInfinite, VorlBranchBRegime,
-    VorlBranchBUpstreamPressure, VorlBranchBUpstreamFlux, VorlBranchBUpstreamVelocity, VorlBranchBExitPressure,
-    VorlBranchBExitFlux, VorlBranchBExitVelocity, VorlBranchBOrificeFlux, VorlBranchBOrificeVelocity,
-    VorlBranchBMass, VorlBranchBMassInPipe, VorlBranchBMassTrapped, VorlBranchBMassExpelled,
-    VorlBranchBMassExpelledIsInfinite, VorlBranchBLengthDisturbed, VorlBranchBLengthToPressurePeak,
-    VorlBranchBPostFlash,
-};
-
-Table branchTable(VorlHandle model, const BranchApi& api) {
+// The rows of a library table (rows x its width, row-major) as the CSV shows
+// them: the chosen columns, the library's 1e128 as +inf. A column with an
+// infinity flag beside it takes +inf where the flag is set.
+Table tableOf(const std::vector<double>& values, int rows, const ColumnChoice& choice,
+              const std::vector<std::pair<int, int>>& flagged = {}) {
   Table table;
-  const int size = api.size(model);
-  for (int i = 0; i < size; ++i) {
-    double temperature = 0.0, velocity = 0.0, liquid = 0.0, drop = 0.0;
-    api.postFlash(model, i, &temperature, &velocity, &liquid, &drop);
-    table.rows.push_back({
-        api.timeIsInfinite(model, i) ? kInfinity : fromLibrary(api.time(model, i)),
-        static_cast<double>(api.regime(model, i)),
-        fromLibrary(api.upstreamPressure(model, i)),
-        fromLibrary(api.upstreamFlux(model, i)),
-        fromLibrary(api.upstreamVelocity(model, i)),
-        fromLibrary(api.exitPressure(model, i)),
-        fromLibrary(api.exitFlux(model, i)),
-        fromLibrary(api.exitVelocity(model, i)),
-        fromLibrary(api.orificeFlux(model, i)),
-        fromLibrary(api.orificeVelocity(model, i)),
-        fromLibrary(api.mass(model, i)),
-        fromLibrary(api.massInPipe(model, i)),
-        fromLibrary(api.massTrapped(model, i)),
-        api.massExpelledIsInfinite(model, i) ? kInfinity : fromLibrary(api.massExpelled(model, i)),
-        fromLibrary(api.lengthDisturbed(model, i)),
-        fromLibrary(api.lengthToPressurePeak(model, i)),
-        fromLibrary(temperature),
-        fromLibrary(velocity),
-        fromLibrary(liquid),
-        fromLibrary(drop),
-    });
+  for (int i = 0; i < rows; ++i) {
+    const double* row = values.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(choice.width);
+    std::vector<double> shown;
+    for (int j : choice.source) {
+      double value = fromLibrary(row[j]);
+      for (const auto& [column, flag] : flagged) {
+        if (column == j && row[flag] != 0.0) value = kInfinity;
+      }
+      shown.push_back(value);
+    }
+    table.rows.push_back(std::move(shown));
   }
   return table;
 }
 
-double massExpelledNow(VorlHandle model) {
-  return VorlPipeMassExpelledIsInfinite(model) ? kInfinity : fromLibrary(VorlPipeMassExpelled(model));
+int libraryColumn(const LibraryTable& table, const char* name) {
+  for (int j = 0; j < table.count(); ++j) {
+    if (libraryText(table.name, j) == name) return j;
+  }
+  return -1;
+}
+
+Table branchTable(VorlHandle model, int branch) {
+  const ColumnChoice& choice = branchChoice();
+  const int rows = VorlBranchTableFill(model, branch, nullptr, 0);
+  std::vector<double> values(static_cast<std::size_t>(rows) * static_cast<std::size_t>(choice.width));
+  const int written = VorlBranchTableFill(model, branch, values.data(), rows);
+  static const std::vector<std::pair<int, int>> flagged = {
+      {libraryColumn(kBranchTable, "time_s"), libraryColumn(kBranchTable, "time_is_infinite")},
+      {libraryColumn(kBranchTable, "mass_expelled_kg"), libraryColumn(kBranchTable, "mass_expelled_is_infinite")}};
+  return tableOf(values, written, choice, flagged);
+}
+
+// The pipe-level table at the output times, as the one-call entry walks
+// them (the library's grid table).
+Table pipeTable(VorlHandle model, const Case& c) {
+  const ColumnChoice& choice = pipeChoice();
+  const int count = std::min(asInt(c.timeDivision), asInt(c.outputSteps));
+  const int rows = VorlPipeGridTableFill(model, count, nullptr, 0);
+  if (rows <= 0) return {};
+  std::vector<double> values(static_cast<std::size_t>(rows) * static_cast<std::size_t>(choice.width));
+  const int written = VorlPipeGridTableFill(model, count, values.data(), rows);
+  return tableOf(values, written, choice);
 }
 
 }  // namespace
 
-std::vector<double> pipeRow(VorlHandle model, double time) {
-  double velocity = 0.0, temperature = 0.0, liquid = 0.0, drop = 0.0;
-  VorlPipePostFlash(model, &velocity, &temperature, &liquid, &drop);
-  return {time,
-          fromLibrary(VorlPipeExitFlux(model)),
-          fromLibrary(VorlPipeExitVelocity(model)),
-          fromLibrary(VorlPipeMass(model)),
-          fromLibrary(VorlPipeMassInPipe(model)),
-          fromLibrary(VorlPipeMassTrapped(model)),
-          massExpelledNow(model),
-          fromLibrary(temperature),
-          fromLibrary(velocity),
-          fromLibrary(liquid),
-          fromLibrary(drop)};
+Table pipeTableAt(VorlHandle model, const std::vector<double>& times, const std::vector<double>& tolerances) {
+  const ColumnChoice& choice = pipeChoice();
+  const int count = static_cast<int>(times.size());
+  std::vector<double> values(times.size() * static_cast<std::size_t>(choice.width));
+  const int written = VorlPipeTableFill(model, times.data(), count, tolerances.data(),
+                                        static_cast<int>(tolerances.size()), values.data(), count);
+  return tableOf(values, written, choice);
 }
 
 namespace {
 
-// The pipe-level table at the output times, walked as the one-call entry
-// walks them: the run's own times thinned (grid mode 3), each looked up with
-// its own tolerance; the first entry is the pipe before the breach.
-Table pipeTable(VorlHandle model, const Case& c) {
-  Table table;
-  VorlPipeOutputTmaxSet(model, kOutputTmax);
-  const int count = std::min(asInt(c.timeDivision), asInt(c.outputSteps));
-  VorlPipeOutputTimesDefine(model, 3, count);
-  const int steps = VorlPipeOutputSteps(model);
-  if (steps <= 2) return table;
-  if (VorlBranchAFlowSequenceSize(model) <= 0 && VorlBranchBFlowSequenceSize(model) <= 0) return table;
-  for (int i = 0; i < steps; ++i) {
-    double time = 0.0;
-    if (i == 0) {
-      VorlPipeTimeSetToStart(model);
-    } else {
-      time = VorlPipeTimeSet(model, VorlPipeOutputTime(model, i), VorlPipeOutputTimeTolerance(model, i));
-    }
-    table.rows.push_back(pipeRow(model, time));
-  }
-  return table;
+// The library's release report: its infinities are +inf and the fields that
+// do not apply NaN already.
+std::vector<double> summaryOf(VorlHandle model) {
+  std::vector<double> s(reportChoice().columns.size(), kNotAvailable);
+  if (VorlReleaseReportFill(model, s.data(), 1) != 1) std::fill(s.begin(), s.end(), kNotAvailable);
+  return s;
 }
 
-std::vector<double> summaryOf(VorlHandle model, const CaseResult& result) {
-  std::vector<double> s(kSummaryFields.size(), kNotAvailable);
-  const auto set = [&](const char* name, double value) { s[fieldIndex(name)] = value; };
-  set("fanning_factor", VorlFanning(model));
-
-  VorlPipeTimeSet(model, 0.0, 0.0);  // the instant of the breach
-  set("initial_mass_kg", fromLibrary(VorlPipeMassInitial(model)));
-  set("initial_release_rate_kg_per_s", fromLibrary(VorlPipeExitFlux(model)));
-  double velocity = 0.0, temperature = 0.0, liquid = 0.0, drop = 0.0;
-  VorlPipePostFlash(model, &velocity, &temperature, &liquid, &drop);
-  set("postflash_temperature_K", fromLibrary(temperature));
-  set("postflash_velocity_m_per_s", fromLibrary(velocity));
-  set("postflash_liquid_fraction", fromLibrary(liquid));
-  set("postflash_drop_size_m", fromLibrary(drop));
-
-  if (result.hasA) {
-    set("a_time_to_dechoke_s", fromLibrary(VorlBranchATimeToDechoke(model)));
-    set("a_time_to_disturb_entire_branch_s", fromLibrary(VorlBranchATimeToDisturbEntireFlow(model)));
-    set("a_time_to_depressurise_s", fromLibrary(VorlBranchATimeToDepressurise(model)));
+std::vector<RunEvent> eventsOf(VorlHandle model) {
+  const int count = VorlEventCount(model);
+  if (count <= 0) return {};
+  std::vector<int> kinds(static_cast<std::size_t>(count)), branches(kinds.size());
+  std::vector<double> times(kinds.size()), positions(kinds.size());
+  const int written = VorlEventsFill(model, kinds.data(), branches.data(), times.data(), positions.data(), count);
+  std::vector<RunEvent> events;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(std::max(written, 0)); ++i) {
+    events.push_back({kinds[i], branches[i] == VORL_BRANCH_A, times[i], positions[i]});
   }
-  if (result.hasB) {
-    set("b_time_to_dechoke_s", fromLibrary(VorlBranchBTimeToDechoke(model)));
-    set("b_time_to_disturb_entire_branch_s", fromLibrary(VorlBranchBTimeToDisturbEntireFlow(model)));
-    set("b_time_to_flow_reversal_s", fromLibrary(VorlBranchBTimeToFlowReversal(model)));
-    set("b_time_to_depressurise_s", fromLibrary(VorlBranchBTimeToDepressurise(model)));
-  }
-
-  const struct {
-    const char* name;
-    double time;
-  } marks[] = {{"mass_released_1min_kg", 60.0}, {"mass_released_10min_kg", 600.0}, {"mass_released_1h_kg", 3600.0}};
-  for (const auto& mark : marks) {
-    VorlPipeTimeSet(model, mark.time, kLookupTolerance * mark.time);
-    set(mark.name, massExpelledNow(model));
-  }
-  const double end = VorlPipeTimeMax(model);
-  set("end_time_s", end);
-  VorlPipeTimeSet(model, end, kLookupTolerance * end);
-  set("mass_released_end_kg", massExpelledNow(model));
-  set("mass_trapped_end_kg", fromLibrary(VorlPipeMassTrapped(model)));
-  return s;
+  return events;
 }
 
 const char* layoutOf(VorlHandle model, bool& hasA, bool& hasB) {
@@ -371,9 +312,9 @@ bool failed(const ReportCapture& capture, std::size_t from, int status, const st
 
 }  // namespace
 
-const std::vector<Column>& branchColumns() { return kBranchColumns; }
-const std::vector<Column>& pipeColumns() { return kPipeColumns; }
-const std::vector<Column>& summaryFields() { return kSummaryFields; }
+const std::vector<Column>& branchColumns() { return branchChoice().columns; }
+const std::vector<Column>& pipeColumns() { return pipeChoice().columns; }
+const std::vector<Column>& summaryFields() { return reportChoice().columns; }
 
 double summaryValue(const CaseResult& result, const std::string& name) {
   const std::size_t i = fieldIndex(name);
@@ -423,11 +364,12 @@ CaseResult runCase(const Case& c, bool withTables) {
     if (!failed(capture, mark, kExitRunFailed, "", result)) {
       result.layout = layoutOf(model, result.hasA, result.hasB);
       mark = capture.reports().size();
-      result.summary = summaryOf(model, result);
+      result.summary = summaryOf(model);
       if (withTables) {
-        if (result.hasA) result.branchA = branchTable(model, kBranchA);
-        if (result.hasB) result.branchB = branchTable(model, kBranchB);
+        if (result.hasA) result.branchA = branchTable(model, VORL_BRANCH_A);
+        if (result.hasB) result.branchB = branchTable(model, VORL_BRANCH_B);
         result.pipe = pipeTable(model, c);
+        result.events = eventsOf(model);
       }
       const bool stepped = !withTables || readSteppedTable(model, c, result);
       result.ok = stepped && !failed(capture, mark, kExitRunFailed, "", result);

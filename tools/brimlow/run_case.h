@@ -13,11 +13,11 @@
 namespace brimlow {
 
 // A column of a results table or a summary field: its name (with the unit in
-// it, as the case keys have), unit and meaning.
+// it, as the case keys have), unit and meaning, as the library gives them.
 struct Column {
-  const char* name;
-  const char* unit;
-  const char* meaning;
+  std::string name;
+  std::string unit;
+  std::string meaning;
   bool integer;
 };
 
@@ -29,6 +29,14 @@ const std::vector<Column>& summaryFields();
 // library's 1e128) are +infinity; values that do not exist are NaN.
 struct Table {
   std::vector<std::vector<double>> rows;
+};
+
+// An event of the run as the library lists it (VorlEventsFill).
+struct RunEvent {
+  int kind;              // a VorlEventKind
+  bool upstream;         // on branch A
+  double time;           // s
+  double valvePosition;  // m, NaN but for a valve closure
 };
 
 struct CaseFailure {
@@ -48,6 +56,7 @@ struct CaseResult {
   std::vector<double> summary;  // by summaryFields()
   Table branchA, branchB, pipe; // filled when tables are asked for
   Table pipeStepped;            // the pipe at fixed times, when the case asks for it (table_step.h)
+  std::vector<RunEvent> events; // in the order of time; with the tables
 };
 
 // The summary value of a field by name (NaN when unknown).
@@ -58,9 +67,9 @@ double summaryValue(const CaseResult& result, const std::string& name);
 // filled.
 bool checkCaseValues(const Case& c, CaseFailure& failure);
 
-// The pipe-level row of the time set last (VorlPipeTimeSet), under the given
-// time.
-std::vector<double> pipeRow(VorlHandle model, double time);
+// The pipe-level table at the given times, each looked up with its tolerance
+// (one tolerance for all, or one each), in the columns of pipeColumns().
+Table pipeTableAt(VorlHandle model, const std::vector<double>& times, const std::vector<double>& tolerances);
 
 // Runs the case. Tables are read only when asked for; the summary is the same
 // either way.

@@ -150,7 +150,10 @@ bool writeOutputs(const RunOptions& options, const std::string& gnuplot, const C
       !stageText(files, prefix + steppedTableFileName(c.tableStep), steppedTableCsv(result.pipeStepped), problem)) {
     return false;
   }
-  const std::string text = options.json ? resultJson(c, result).dump(2) + "\n" : summaryText(c, result, origin);
+  std::vector<std::string> written;
+  for (const auto& file : files) written.push_back(file->path());
+  const std::string text =
+      options.json ? resultJson(c, result).dump(2) + "\n" : summaryText(c, result, origin, written);
   if (!writeStandardOutput(text, problem)) return false;
   for (auto& file : files) {
     if (!file->commit(problem)) return false;

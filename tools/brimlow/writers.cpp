@@ -98,7 +98,37 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
   return out;
 }
 
-std::string summaryText(const Case& c, const CaseResult& r, const std::string& origin) {
+namespace {
+
+// The release report's rates and gas in the pipe at its four times, then its
+// means, release times, the breach used and the hole.
+std::string releaseReportText(const CaseResult& r) {
+  const auto v = [&](const std::string& name) { return summaryValue(r, name); };
+  std::string text = "\nRelease report                       rate, total     branch A        branch B        gas in the pipe\n";
+  const std::pair<const char*, const char*> marks[] = {
+      {"after 10 s", "10s"}, {"after 1 min", "1min"}, {"after 10 min", "10min"}, {"after 1 h", "1h"}};
+  for (const auto& [label, mark] : marks) {
+    const std::string rate = std::string("release_rate_") + mark + "_kg_per_s";
+    char row[256];
+    std::snprintf(row, sizeof row, "  %-34s %-15s %-15s %-15s %s\n", label, quantity(v(rate), "kg/s").c_str(),
+                  quantity(v("a_" + rate), "kg/s").c_str(), quantity(v("b_" + rate), "kg/s").c_str(),
+                  massText(v(std::string("gas_in_pipe_") + mark + "_kg")).c_str());
+    text += row;
+  }
+  text += line("mean release rate, first 20 s", quantity(v("mean_release_rate_20s_kg_per_s"), "kg/s"));
+  text += line("mean release rate, first 60 s", quantity(v("mean_release_rate_60s_kg_per_s"), "kg/s"));
+  // Of the gas in the pipe before the breach.
+  text += line("time to release 50 % of the gas", durationText(v("time_to_release_half_s")));
+  text += line("time to release 90 % of the gas", durationText(v("time_to_release_90pct_s")));
+  text += line("breach location used", shortText(v("breach_location_m")) + " m");
+  text += line("hole diameter", shortText(v("hole_diameter_m")) + " m");
+  return text;
+}
+
+}  // namespace
+
+std::string summaryText(const Case& c, const CaseResult& r, const std::string& origin,
+                        const std::vector<std::string>& filesWritten) {
   const auto v = [&](const char* name) { return summaryValue(r, name); };
   // The name is a title on a terminal: no control character of it reaches one.
   const std::string name = withoutControlCharacters(c.name);
@@ -153,6 +183,11 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
   text += line("velocity", quantity(v("postflash_velocity_m_per_s"), "m/s"));
   text += line("liquid mass fraction", roundedText(v("postflash_liquid_fraction"), 3));
   text += line("drop size", quantity(v("postflash_drop_size_m"), "m", 3));
+  text += releaseReportText(r);
+
+  std::string files;
+  for (const std::string& file : filesWritten) files += (files.empty() ? "" : ", ") + file;
+  text += "\nFiles written: " + (files.empty() ? std::string("none") : files) + "\n";
   return text;
 }
 

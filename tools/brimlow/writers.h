@@ -31,8 +31,10 @@ std::vector<NamedText> tableFiles(const CaseResult& result);
 // The whole result as one JSON document; infinity and missing values are null.
 nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result);
 
-// The summary for the terminal; origin names where the case came from.
-std::string summaryText(const Case& c, const CaseResult& result, const std::string& origin);
+// The summary for the terminal; origin names where the case came from, and
+// the last line the files the run writes beside it.
+std::string summaryText(const Case& c, const CaseResult& result, const std::string& origin,
+                        const std::vector<std::string>& filesWritten);
 
 }  // namespace brimlow
 

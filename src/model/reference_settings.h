@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "reference/gas_law.h"
+
+namespace vorl {
+
+// What a host chooses for the reference solution of a model, beside the
+// model's own inputs (run/reference_run builds the reference's case from both).
+struct ReferenceSettings {
+  // The Peng-Robinson gas instead of the ideal gas, with the host's critical
+  // constants or else the material's.
+  bool realGas = false;
+  std::optional<reference::CriticalConstants> criticalConstants;
+  // s after the breach; 0: the default rule (run/reference_run.h).
+  double endTime = 0.0;
+  // s, ascending from 0; none: the default grid to the end time.
+  std::vector<double> reportTimes;
+  // Cell sizes divided by it: 2 gives a grid twice as fine.
+  double refinement = 1.0;
+};
+
+}  // namespace vorl

@@ -1,0 +1,112 @@
+#include "results/pipe_table.h"
+
+#include <iterator>
+
+#include "core/constants.h"
+#include "core/enums.h"
+#include "core/vorl_error.h"
+#include "model/argument_checks.h"
+#include "model/vorl.h"
+#include "results/kept_time_setting.h"
+#include "results/pipe_results.h"
+#include "results/post_flash.h"
+#include "run/output_grid.h"
+
+namespace vorl {
+namespace {
+
+constexpr TableColumn kColumns[] = {
+    {"time_s", "s",
+     "time the row's branch states belong to (the grid's first two rows: 0 before the breach and 0 at its instant)"},
+    {"exit_flux_kg_per_s", "kg/s", "release rate: mass flux leaving the pipe through the breach"},
+    {"exit_velocity_m_per_s", "m/s", "exit velocity through the bore, weighted by the branches' outflows"},
+    {"orifice_flux_density_kg_per_m2_s", "kg/(m2 s)", "mean exit flux density over the orifice"},
+    {"orifice_velocity_m_per_s", "m/s", "exit velocity over the aperture"},
+    {"mass_kg", "kg", "gas in the open parts of the pipe"},
+    {"mass_in_pipe_kg", "kg", "gas in the open parts and behind closed valves"},
+    {"mass_trapped_kg", "kg", "gas behind closed valves"},
+    {"mass_expelled_kg", "kg", "mass released since the breach"},
+    {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature"},
+    {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity"},
+    {"postflash_liquid_fraction", "", "outflow after expansion: liquid mass fraction"},
+    {"postflash_drop_size_m", "m", "outflow after expansion: drop size"},
+};
+
+static_assert(std::size(kColumns) == static_cast<std::size_t>(PipeColumn::kCount), "one column per quantity");
+
+constexpr const char* kTableTag = "VorlPipeTable";
+
+// The row of the time set; time is what the setting gave.
+void fillRow(const VORL& model, double time, TableExpansion& expansion, double* row) {
+  const auto set = [row](PipeColumn column, double value) { row[static_cast<int>(column)] = value; };
+  set(PipeColumn::kTime, time);
+  set(PipeColumn::kExitFlux, pipeExitFlux(model));
+  set(PipeColumn::kExitVelocity, exitVelocityMean(model));
+  set(PipeColumn::kOrificeFluxDensity, pipeOrificeFluxDensity(model));
+  set(PipeColumn::kOrificeVelocity, pipeOrificeVelocity(model));
+  set(PipeColumn::kMass, pipeMass(model));
+  set(PipeColumn::kMassInPipe, pipeMassInPipe(model));
+  set(PipeColumn::kMassTrapped, pipeMassTrapped(model));
+  set(PipeColumn::kMassExpelled, pipeMassExpelledIsInfinite(model) ? kInfinite : pipeMassExpelled(model));
+  const PostFlashState flash = expansion.ofPipe();
+  set(PipeColumn::kPostFlashTemperature, flash.temperature);
+  set(PipeColumn::kPostFlashVelocity, flash.velocity);
+  set(PipeColumn::kPostFlashLiquidFraction, flash.liquidFraction);
+  set(PipeColumn::kPostFlashDropSize, flash.dropSize);
+}
+
+double* rowAt(double* values, int i) { return values + static_cast<std::size_t>(i) * std::size(kColumns); }
+
+double toleranceOf(const double* tolerances, int toleranceCount, int i) {
+  return tolerances[toleranceCount == 1 ? 0 : i];
+}
+
+}  // namespace
+
+ColumnList pipeTableColumns() noexcept { return {kColumns, std::size(kColumns)}; }
+
+void checkPipeTableTimes(const double* times, int count, const double* tolerances, int toleranceCount) {
+  for (int i = 0; i < count; ++i) {
+    checkArgument(VORL_E_INVALID_PIPE_TIME, times[i], kTableTag);
+    checkArgument(VORL_E_INVALID_LOOKUP_TOLERANCE, toleranceOf(tolerances, toleranceCount, i), kTableTag);
+  }
+}
+
+void fillPipeTableAt(VORL& model, const double* times, const double* tolerances, int toleranceCount, int rows,
+                     double* values) {
+  const KeptTimeSetting kept(model);
+  TableExpansion expansion(model);
+  for (int i = 0; i < rows; ++i) {
+    const double time = pipeTimeSet(model, times[i], toleranceOf(tolerances, toleranceCount, i));
+    fillRow(model, time, expansion, rowAt(values, i));
+  }
+}
+
+int definePipeGrid(VORL& model, int count) {
+  model.outputTimes().tmax = kGridEndTime;
+  defineOutputTimes(model, static_cast<int>(OutputGridMode::kRunTimesCapped), count);
+  const int steps = model.outputTimes().count();
+  const auto records = [&model](BranchId branch) {
+    const GBSQ* history = model.sequenceOf(branch);
+    return history != nullptr ? history->reportedSize() : 0;
+  };
+  if (steps <= 2 || (records(BranchId::kA) <= 0 && records(BranchId::kB) <= 0)) return 0;
+  return steps;
+}
+
+void fillPipeGridTable(VORL& model, int rows, double* values) {
+  const KeptTimeSetting kept(model);
+  TableExpansion expansion(model);
+  const OutputTimes& grid = model.outputTimes();
+  for (int i = 0; i < rows; ++i) {
+    double time = 0.0;  // the row before the breach
+    if (i == 0) {
+      pipeTimeSetToStart(model);
+    } else {
+      time = pipeTimeSet(model, outputTime(grid, i), outputTimeTolerance(grid, i));
+    }
+    fillRow(model, time, expansion, rowAt(values, i));
+  }
+}
+
+}  // namespace vorl

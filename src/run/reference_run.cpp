@@ -1,0 +1,183 @@
+#include "run/reference_run.h"
+
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "branch/flow_relations.h"
+#include "companion/property_library.h"
+#include "companion/reporting.h"
+#include "core/vorl_error.h"
+#include "model/inputs.h"
+#include "model/vorl.h"
+#include "run/output_grid.h"
+
+namespace vorl {
+namespace {
+
+constexpr const char* kTag = "VorlReferenceRun";
+
+using reference::CaseInput;
+using reference::CriticalConstants;
+using reference::ReferenceCase;
+using reference::ReferenceResult;
+
+std::vector<reference::IsolationValve> activeValves(const VORL& model) {
+  std::vector<reference::IsolationValve> valves;
+  if (!model.pipeSet().valvesActive) return valves;
+  for (const VALVE& valve : model.pipeSet().valves.valves) {
+    valves.push_back({valve.valvePosition(), valve.valveClosureTime()});
+  }
+  return valves;
+}
+
+std::vector<double> defaultReportTimes(double endTime) {
+  std::vector<double> times;
+  for (int k = 0; k < kDefaultReferenceIntervals; ++k) {
+    times.push_back(endTime * k / kDefaultReferenceIntervals);
+  }
+  times.push_back(endTime);
+  return times;
+}
+
+// The end of the fast model's last run: 0 before any run.
+double fastModelEnd(const VORL& model) {
+  if (model.sequenceOf(BranchId::kA) == nullptr) return 0.0;
+  return pipeTimeMax(model);
+}
+
+double closedBlowDownTime(const VORL& model) {
+  const double breach = breachLocationUsed(model);
+  const double longerSide = std::fmax(breach, model.pipeSet().length - breach);
+  const double pressureRatio = model.pipeSet().upstreamPressure / model.ambient().pressure;
+  return closedBlowDownTimeScale(model.Beta(), longerSide) * acoshByLog(pressureRatio);
+}
+
+// The library's code for an input the reference refused. The inputs the
+// adapter always sets within range (the breach opening, the numerics but the
+// refinement, an initial profile) would be a fault of the library.
+int codeOf(CaseInput input) {
+  switch (input) {
+    case CaseInput::kMolarMass: return VORL_E_NOT_POSITIVE;
+    case CaseInput::kGasTemperature: return VORL_E_INVALID_GAS_TEMPERATURE;
+    case CaseInput::kCriticalTemperature: return VORL_E_INVALID_CRITICAL_TEMPERATURE;
+    case CaseInput::kCriticalPressure: return VORL_E_INVALID_CRITICAL_PRESSURE;
+    case CaseInput::kAcentricFactor: return VORL_E_INVALID_ACENTRIC_FACTOR;
+    case CaseInput::kLength: return VORL_E_INVALID_PIPE_LENGTH;
+    case CaseInput::kBore: return VORL_E_INVALID_PIPE_DIAMETER;
+    case CaseInput::kFanning: return VORL_E_INVALID_PIPE_ROUGHNESS;
+    case CaseInput::kAmbientPressure: return VORL_E_INVALID_AMBIENT_PRESSURE;
+    case CaseInput::kUpstreamPressure: return VORL_E_INVALID_UPSTREAM_PRESSURE;
+    case CaseInput::kInflow: return VORL_E_INVALID_TOTAL_INFLOW;
+    case CaseInput::kBreachLocation: return VORL_E_INVALID_BREACH_LOCATION;
+    case CaseInput::kAperture: return VORL_E_INVALID_APERTURE;
+    case CaseInput::kValvePosition: return VORL_E_INVALID_VALVE_POSITION;
+    case CaseInput::kValveClosureTime: return VORL_E_INVALID_VALVE_CLOSURE_TIME;
+    case CaseInput::kEndTime: return VORL_E_INVALID_REFERENCE_END_TIME;
+    case CaseInput::kReportTimes: return VORL_E_INVALID_REFERENCE_REPORT_TIME;
+    case CaseInput::kRefinement: return VORL_E_INVALID_REFERENCE_REFINEMENT;
+    case CaseInput::kSteadyFlow: return VORL_E_INFLOW_CHOKED;
+    case CaseInput::kGasPhase: return VORL_E_REFERENCE_NOT_GAS;
+    case CaseInput::kBreachOpeningTime:
+    case CaseInput::kNumerics:
+    case CaseInput::kInitialProfile: break;
+  }
+  return VORL_E_INTERNAL;
+}
+
+// A refusal's reason; report times are refused against the end time.
+std::string refusalText(const reference::InvalidCase& refusal, const ReferenceCase& c) {
+  std::string text = refusal.what();
+  if (refusal.input() == CaseInput::kReportTimes) text += " (the end time is " + numberText(c.endTime) + " s)";
+  return text;
+}
+
+// The solver's failures as the library's coded errors.
+ReferenceResult solve(const ReferenceCase& c, const reference::ProgressCallback& progress) {
+  try {
+    return reference::runReference(c, progress);
+  } catch (const reference::InvalidCase& refusal) {
+    throw VORLERROR(codeOf(refusal.input()), kTag, refusalText(refusal, c));
+  } catch (const reference::StepBoundReached& bound) {
+    throw VORLERROR(VORL_E_STEP_BOUND, kTag, bound.what());
+  } catch (const std::runtime_error& failure) {
+    throw VORLERROR(VORL_E_REFERENCE_FAILED, kTag, failure.what());
+  } catch (const std::invalid_argument& refusal) {
+    throw VORLERROR(VORL_E_INTERNAL, kTag, refusal.what());
+  }
+}
+
+}  // namespace
+
+std::optional<CriticalConstants> referenceRealGas(const VORL& model) {
+  const ReferenceSettings& settings = model.referenceSettings();
+  if (!settings.realGas) return std::nullopt;
+  if (settings.criticalConstants) return settings.criticalConstants;
+  if (const Material* material = findMaterial(model.gasId())) {
+    return CriticalConstants{material->criticalTemperature, material->criticalPressure, material->acentricFactor};
+  }
+  return std::nullopt;
+}
+
+double breachLocationUsed(const VORL& model) {
+  if (model.isSingleBranchB()) return 0.0;
+  if (model.isSingleBranchA()) return model.pipeSet().length;
+  return model.pipeSet().effectiveBreachLocation();
+}
+
+double referenceEndTime(const VORL& model) {
+  const double chosen = model.referenceSettings().endTime;
+  if (chosen > 0.0) return chosen;
+  const double fastEnd = fastModelEnd(model);
+  return fastEnd > 0.0 ? fastEnd : closedBlowDownTime(model);
+}
+
+ReferenceCase referenceCaseOf(const VORL& model) {
+  const PIPESET& pipe = model.pipeSet();
+  const ReferenceSettings& settings = model.referenceSettings();
+  ReferenceCase c;
+  c.molarMass = model.gas()->molecularWeight();
+  c.temperature = model.gasTemperature();
+  c.realGas = referenceRealGas(model);
+  c.length = pipe.length;
+  c.bore = model.pipeInterior().Diameter();
+  c.fanning = model.pipeInterior().Fanning();
+  c.upstreamPressure = pipe.upstreamPressure;
+  c.inflow = pipe.totalInflow;
+  c.breachLocation = breachLocationUsed(model);
+  c.aperture = pipe.orificeAperture;
+  c.ambientPressure = model.ambient().pressure;
+  c.valves = activeValves(model);
+  c.endTime = referenceEndTime(model);
+  c.reportTimes = settings.reportTimes.empty() ? defaultReportTimes(c.endTime) : settings.reportTimes;
+  c.numerics.refinement = settings.refinement;
+  c.numerics.maxSteps = kMaxReferenceSteps;
+  return c;
+}
+
+int runModelReference(VORL& model, const reference::ProgressCallback& progress) {
+  // Nothing of an earlier run may read as a result of this one.
+  model.referenceResultSet(nullptr);
+  checkModelInputs(model, kCheckedByReference, kTag);
+  const ReferenceCase c = referenceCaseOf(model);
+  if (model.referenceSettings().realGas && !c.realGas) {
+    reportWarning(VORL_W_REFERENCE_IDEAL_GAS, kTag,
+                  "the real gas needs critical constants, and a gas given by its molecular weight has none "
+                  "(VorlReferenceCriticalSet gives them): the reference runs the ideal gas");
+  }
+  auto result = std::make_unique<ReferenceResult>(solve(c, progress));
+  if (result->cancelled) {
+    const double reached = result->time.empty() ? 0.0 : result->time.back();
+    throw VORLERROR(VORL_E_REFERENCE_CANCELLED, kTag,
+                    "the progress callback stopped the run after its report at " + numberText(reached) + " s of " +
+                        numberText(c.endTime) + " s; no result is kept");
+  }
+  const int rows = static_cast<int>(result->time.size());
+  model.referenceResultSet(std::move(result));
+  return rows;
+}
+
+}  // namespace vorl

@@ -1,0 +1,409 @@
+// The reference solution through the C interface, as a host runs it beside
+// the fast model: the case it takes from the model, its progress and
+// cancellation, the real gas, its table and its refusals.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "reference/reference.h"
+#include "support/run_line.h"
+
+namespace {
+
+using namespace vorl::test;
+using ReferenceInterface = LogClearedTest;
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kMethaneMolarMass = 16.0428;  // kg/kmol, the property library's
+const vorl::reference::CriticalConstants kMethaneCritical{190.564, 4.5992e6, 0.01142};
+
+// A short methane line, cheap enough for the sanitizers: 5 km of 0.3 m bore
+// at 50 bar, breached through half its bore at 2 km, 20 s of release.
+constexpr double kLength = 5000.0, kBore = 0.3, kRoughness = 5e-5, kPressure = 50e5, kBreach = 2000.0;
+constexpr double kAperture = 0.5, kEndTime = 20.0;
+const std::vector<double> kReportTimes = {0.0, 1.0, 5.0, 10.0, 20.0};
+
+void shortLineInputs(VorlHandle model, double inflow) {
+  VorlPipeLengthSet(model, kLength);
+  VorlPipeDiameterSet(model, kBore);
+  VorlPipeRoughnessSet(model, kRoughness);
+  VorlUpstreamPressureSet(model, kPressure);
+  VorlTotalInflowSet(model, inflow);
+  VorlAmbientPressureSet(model, 101325.0);
+  VorlPipeBreachLocationSet(model, kBreach);
+  VorlOrificeApertureSet(model, kAperture);
+  VorlReferenceEndTimeSet(model, kEndTime);
+  VorlReferenceReportTimesSet(model, kReportTimes.data(), static_cast<int>(kReportTimes.size()));
+}
+
+struct ShortLine : ModelHandle {
+  explicit ShortLine(double inflow = 5.0) : ModelHandle(VorlModelCreateZel(kMethane)) {
+    shortLineInputs(get(), inflow);
+  }
+};
+
+int columns() { return VorlReferenceTableColumnCount(); }
+
+// The model's last reference table, row-major.
+std::vector<double> table(VorlHandle model) {
+  const int rows = VorlReferenceTableFill(model, nullptr, 0);
+  std::vector<double> values(static_cast<std::size_t>(rows * columns()));
+  EXPECT_EQ(VorlReferenceTableFill(model, values.data(), rows), rows);
+  return values;
+}
+
+int columnIndex(const std::string& name) {
+  char text[64];
+  for (int c = 0; c < columns(); ++c) {
+    VorlReferenceTableColumnName(c, text, sizeof text);
+    if (name == text) return c;
+  }
+  ADD_FAILURE() << "no column " << name;
+  return 0;
+}
+
+double cell(const std::vector<double>& values, int row, const std::string& name) {
+  return values[static_cast<std::size_t>(row * columns() + columnIndex(name))];
+}
+
+// Equal bit for bit, NaN to NaN.
+bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+// The solver's result in the table's column order, row-major.
+std::vector<double> rowsOf(const vorl::reference::ReferenceResult& r) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  const auto branch = [&](const vorl::reference::BranchSeries& b, std::size_t k) {
+    if (!b.present) return std::vector<double>(5, kNaN);
+    return std::vector<double>{b.releaseRate[k], b.releasedMass[k], b.breachEndPressure[k], b.farEndPressure[k],
+                               b.mass[k]};
+  };
+  std::vector<double> values;
+  for (std::size_t k = 0; k < r.time.size(); ++k) {
+    values.push_back(r.time[k]);
+    for (const auto* b : {&r.upstream, &r.downstream}) {
+      for (double v : branch(*b, k)) values.push_back(v);
+    }
+    for (const auto* series : {&r.releaseRate, &r.releasedMass, &r.lineMass, &r.inflowRate, &r.inflowDelivered,
+                               &r.sinkRate, &r.sinkDelivered}) {
+      values.push_back((*series)[k]);
+    }
+  }
+  return values;
+}
+
+TEST_F(ReferenceInterface, TheTableIsTheSolversResultForTheSameCaseBitForBit) {
+  const ShortLine line;
+  VorlValveAdd(line, 4000.0, 8.0);
+  VorlValvesActivate(line, 1);
+  const int rows = VorlReferenceRun(line, nullptr, nullptr);
+  ASSERT_EQ(rows, static_cast<int>(kReportTimes.size())) << lastReport().message;
+  EXPECT_EQ(VorlErrorLogCount(), 0);
+
+  // The case as a host would write it for the solver from the same inputs.
+  vorl::reference::ReferenceCase c;
+  c.molarMass = kMethaneMolarMass;
+  c.temperature = 288.15;
+  c.length = kLength;
+  c.bore = kBore;
+  c.fanning = VorlFanning(line);
+  c.upstreamPressure = kPressure;
+  c.inflow = 5.0;
+  c.breachLocation = kBreach;
+  c.aperture = kAperture;
+  c.ambientPressure = 101325.0;
+  c.valves = {{4000.0, 8.0}};
+  c.endTime = kEndTime;
+  c.reportTimes = kReportTimes;
+  const std::vector<double> expected = rowsOf(vorl::reference::runReference(c));
+  const std::vector<double> got = table(line);
+  ASSERT_EQ(got.size(), expected.size());
+  for (std::size_t i = 0; i < got.size(); ++i) EXPECT_TRUE(same(got[i], expected[i])) << i;
+
+  // Columns named once each, with a unit each.
+  std::set<std::string> names;
+  char text[64];
+  for (int k = 0; k < columns(); ++k) {
+    EXPECT_GT(VorlReferenceTableColumnName(k, text, sizeof text), 0);
+    names.insert(text);
+    EXPECT_GT(VorlReferenceTableColumnUnit(k, text, sizeof text), 0);
+  }
+  EXPECT_EQ(names.size(), static_cast<std::size_t>(columns()));
+  // Fewer rows asked for: the first ones.
+  std::vector<double> two(static_cast<std::size_t>(2 * columns()));
+  EXPECT_EQ(VorlReferenceTableFill(line, two.data(), 2), 2);
+  for (std::size_t i = 0; i < two.size(); ++i) EXPECT_TRUE(same(two[i], got[i])) << i;
+}
+
+// Mass balance of the line at every report time, and a breach at an end
+// that leaves one branch, the other's columns NaN.
+TEST_F(ReferenceInterface, TheTableBalancesItsMassAndLeavesAnAbsentBranchNaN) {
+  const ShortLine line;
+  VorlPipeBreachLocationSet(line, kLength);  // at the sink end: branch A only
+  ASSERT_GT(VorlReferenceRun(line, nullptr, nullptr), 0) << lastReport().message;
+  const std::vector<double> values = table(line);
+  const double initial = cell(values, 0, "line_mass_kg");
+  for (int row = 0; row < static_cast<int>(kReportTimes.size()); ++row) {
+    EXPECT_EQ(cell(values, row, "time_s"), kReportTimes[static_cast<std::size_t>(row)]);
+    const double balance = initial + cell(values, row, "inflow_delivered_kg") - cell(values, row, "mass_released_kg") -
+                           cell(values, row, "sink_delivered_kg");
+    EXPECT_NEAR(cell(values, row, "line_mass_kg"), balance, 1e-12 * initial) << row;
+    EXPECT_TRUE(std::isnan(cell(values, row, "b_release_rate_kg_per_s")));
+    EXPECT_TRUE(std::isnan(cell(values, row, "b_mass_kg")));
+    EXPECT_EQ(cell(values, row, "a_mass_kg"), cell(values, row, "line_mass_kg"));
+  }
+  EXPECT_GT(cell(values, 4, "a_release_rate_kg_per_s"), 0.0);
+  EXPECT_EQ(cell(values, 4, "sink_delivered_kg"), 0.0);  // the breach cut the sink off
+}
+
+struct ProgressLog {
+  std::vector<double> fractions;
+  double stopAbove = 2.0;  // returns 0 once a fraction exceeds it
+};
+
+int VORL_CALL recordProgress(double fraction, void* user) {
+  auto* log = static_cast<ProgressLog*>(user);
+  log->fractions.push_back(fraction);
+  return fraction > log->stopAbove ? 0 : 1;
+}
+
+TEST_F(ReferenceInterface, ProgressRisesToOneAndACancelledRunKeepsNoResult) {
+  const ShortLine line;
+  ProgressLog log;
+  ASSERT_GT(VorlReferenceRun(line, &recordProgress, &log), 0);
+  ASSERT_GT(log.fractions.size(), 10u);
+  for (std::size_t k = 1; k < log.fractions.size(); ++k) EXPECT_GT(log.fractions[k], log.fractions[k - 1]);
+  EXPECT_GT(log.fractions.front(), 0.0);
+  EXPECT_EQ(log.fractions.back(), 1.0);
+
+  ProgressLog stopping;
+  stopping.stopAbove = 0.3;
+  VorlErrorLogClear();
+  EXPECT_EQ(VorlReferenceRun(line, &recordProgress, &stopping), 0);
+  EXPECT_TRUE(reported(VORL_E_REFERENCE_CANCELLED, "VorlReferenceRun"));
+  EXPECT_LT(stopping.fractions.back(), 0.31);
+  EXPECT_NE(stopping.fractions.back(), 1.0);
+  // Neither the stopped run nor the one before it reads as a result.
+  EXPECT_EQ(VorlReferenceTableFill(line, nullptr, 0), 0);
+  EXPECT_TRUE(reported(VORL_E_NO_RESULTS, "VorlReferenceTable"));
+}
+
+// A closed methane line at 70 bar holds rho(p) A L: Peng-Robinson's density
+// 55.1959643060 kg/m3 at 70 bar and 288.15 K (Z = 0.8492283425, from the
+// cubic in Z worked by hand, as in tests/reference/gas_law_test.cpp), the
+// ideal gas's p M / (R T).
+TEST_F(ReferenceInterface, TheRealGasTakesTheMaterialsConstantsOrTheHostsAndASimpleGasWithoutThemStaysIdeal) {
+  constexpr double kLinePressure = 70e5, kRealDensity = 55.1959643060;
+  const double volume = 0.25 * kPi * kBore * kBore * kLength;
+  const double idealDensity = kLinePressure * kMethaneMolarMass / (8314.34 * 288.15);
+  const auto initialMass = [&](VorlHandle model) {
+    VorlUpstreamPressureSet(model, kLinePressure);
+    VorlReferenceEndTimeSet(model, 1.0);
+    const double time0 = 0.0;
+    VorlReferenceReportTimesSet(model, &time0, 1);
+    EXPECT_EQ(VorlReferenceRun(model, nullptr, nullptr), 1) << lastReport().message;
+    return cell(table(model), 0, "line_mass_kg");
+  };
+
+  const ShortLine material(0.0);
+  EXPECT_EQ(VorlReferenceRealGas(material), 0);
+  EXPECT_NEAR(initialMass(material), idealDensity * volume, 1e-9 * idealDensity * volume);
+  VorlReferenceRealGasSet(material, 1);
+  EXPECT_EQ(VorlReferenceRealGas(material), 1);
+  const double real = initialMass(material);
+  EXPECT_NEAR(real, kRealDensity * volume, 1e-9 * kRealDensity * volume);
+
+  const ModelHandle simple(VorlModelCreateSimple(kMethaneMolarMass));
+  shortLineInputs(simple, 0.0);
+  VorlReferenceRealGasSet(simple, 1);
+  EXPECT_EQ(VorlReferenceRealGas(simple), 0);
+  VorlErrorLogClear();
+  EXPECT_NEAR(initialMass(simple), idealDensity * volume, 1e-9 * idealDensity * volume);
+  EXPECT_EQ(loggedReports().front().code, VORL_W_REFERENCE_IDEAL_GAS);
+  VorlReferenceCriticalSet(simple, kMethaneCritical.temperature, kMethaneCritical.pressure,
+                           kMethaneCritical.acentricFactor);
+  EXPECT_EQ(VorlReferenceRealGas(simple), 1);
+  EXPECT_EQ(initialMass(simple), real);
+  VorlReferenceCriticalSet(simple, 0.0, 0.0, 0.0);  // forgotten again
+  EXPECT_EQ(VorlReferenceRealGas(simple), 0);
+}
+
+TEST_F(ReferenceInterface, ValvesTakePartOnlyWhileActive) {
+  const ShortLine plain;
+  ASSERT_GT(VorlReferenceRun(plain, nullptr, nullptr), 0);
+  const ShortLine valved;
+  VorlValveAdd(valved, 1000.0, 2.0);
+  VorlValveAdd(valved, 3500.0, 0.0);
+  ASSERT_GT(VorlReferenceRun(valved, nullptr, nullptr), 0);
+  const std::vector<double> withoutValves = table(plain), inactive = table(valved);
+  ASSERT_EQ(inactive.size(), withoutValves.size());
+  for (std::size_t i = 0; i < inactive.size(); ++i) EXPECT_TRUE(same(inactive[i], withoutValves[i])) << i;
+  // Active, the valve shut at 3.5 km as the breach opens keeps branch B's
+  // far part, 1.5 km of line, out of the release.
+  VorlValvesActivate(valved, 1);
+  ASSERT_GT(VorlReferenceRun(valved, nullptr, nullptr), 0);
+  const std::vector<double> active = table(valved);
+  EXPECT_LT(cell(active, 4, "b_mass_released_kg"), cell(withoutValves, 4, "b_mass_released_kg"));
+  // The sink still drains the section behind the valve, whose rarefaction
+  // reaches it sooner than the breach's does without the valve: it delivers
+  // less, but not nothing.
+  EXPECT_GT(cell(active, 4, "sink_delivered_kg"), 0.0);
+  EXPECT_LT(cell(active, 4, "sink_delivered_kg"), cell(withoutValves, 4, "sink_delivered_kg"));
+}
+
+// The fast model's run and the reference's keep their results apart.
+TEST_F(ReferenceInterface, TheFastModelAndTheReferenceLeaveEachOthersResultsAlone) {
+  const ShortLine line;
+  ASSERT_GT(VorlRun(line), 0);
+  const auto recordsA = branchHistory(line, 'A');
+  ASSERT_GT(VorlReferenceRun(line, nullptr, nullptr), 0);
+  const std::vector<double> reference = table(line);
+  const auto afterReference = branchHistory(line, 'A');
+  ASSERT_EQ(afterReference.size(), recordsA.size());
+  for (std::size_t i = 0; i < recordsA.size(); ++i) {
+    EXPECT_TRUE(same(afterReference[i].time, recordsA[i].time));
+    EXPECT_TRUE(same(afterReference[i].exitFlux, recordsA[i].exitFlux));
+  }
+  VorlOrificeApertureSet(line, 0.0);
+  EXPECT_EQ(VorlRun(line), 0);  // refused: the fast model keeps nothing, the reference its table
+  const std::vector<double> afterRefusedRun = table(line);
+  ASSERT_EQ(afterRefusedRun.size(), reference.size());
+  for (std::size_t i = 0; i < reference.size(); ++i) EXPECT_TRUE(same(afterRefusedRun[i], reference[i])) << i;
+}
+
+// Without an end time of the host's: the fast model's end once it has run,
+// before that the closed-end blow-down of the longer side of the breach from
+// the upstream to the ambient pressure, the law AnalyticComparison gives.
+TEST_F(ReferenceInterface, TheDefaultEndTimeIsTheFastModelsEndOrTheClosedBlowDown) {
+  const ShortLine line;
+  VorlReferenceEndTimeSet(line, 0.0);
+  double pressures[2], times[2];
+  AnalyticComparison(kLength - kBreach, 288.15, VorlFanning(line), kBore, kMethaneMolarMass, kPressure, 101325.0,
+                     pressures, times, 2);
+  EXPECT_NEAR(VorlReferenceEndTime(line), times[1], 1e-12 * times[1]);
+  ASSERT_GT(VorlRun(line), 0);
+  EXPECT_EQ(VorlReferenceEndTime(line), VorlPipeTimeMax(line));
+  VorlReferenceEndTimeSet(line, 30.0);
+  EXPECT_EQ(VorlReferenceEndTime(line), 30.0);
+}
+
+struct Refusal {
+  const char* what;
+  std::function<void(VorlHandle)> act;  // a setting, or a setting and a run
+  int code;
+};
+
+void runOnce(VorlHandle model) { EXPECT_EQ(VorlReferenceRun(model, nullptr, nullptr), 0); }
+
+const std::vector<Refusal>& refusals() {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  static const std::vector<Refusal> table = {
+      {"critical temperature -1", [](VorlHandle m) { VorlReferenceCriticalSet(m, -1.0, 4.6e6, 0.01); },
+       VORL_E_INVALID_CRITICAL_TEMPERATURE},
+      {"critical pressure NaN", [](VorlHandle m) { VorlReferenceCriticalSet(m, 190.0, kNaN, 0.01); },
+       VORL_E_INVALID_CRITICAL_PRESSURE},
+      {"acentric factor infinite", [](VorlHandle m) { VorlReferenceCriticalSet(m, 190.0, 4.6e6, kInf); },
+       VORL_E_INVALID_ACENTRIC_FACTOR},
+      {"end time -1 s", [](VorlHandle m) { VorlReferenceEndTimeSet(m, -1.0); }, VORL_E_INVALID_REFERENCE_END_TIME},
+      {"end time NaN", [](VorlHandle m) { VorlReferenceEndTimeSet(m, kNaN); }, VORL_E_INVALID_REFERENCE_END_TIME},
+      {"report times descending",
+       [](VorlHandle m) {
+         const double times[] = {5.0, 1.0};
+         VorlReferenceReportTimesSet(m, times, 2);
+       },
+       VORL_E_INVALID_REFERENCE_REPORT_TIME},
+      {"report time negative",
+       [](VorlHandle m) {
+         const double time = -1.0;
+         VorlReferenceReportTimesSet(m, &time, 1);
+       },
+       VORL_E_INVALID_REFERENCE_REPORT_TIME},
+      {"report time count -1", [](VorlHandle m) { VorlReferenceReportTimesSet(m, nullptr, -1); },
+       VORL_E_INVALID_REFERENCE_REPORT_TIME},
+      {"report times null", [](VorlHandle m) { VorlReferenceReportTimesSet(m, nullptr, 2); }, VORL_E_MISSING_DATA},
+      {"refinement 0", [](VorlHandle m) { VorlReferenceRefinementSet(m, 0.0); }, VORL_E_INVALID_REFERENCE_REFINEMENT},
+      {"report time after the end",
+       [](VorlHandle m) {
+         const double times[] = {0.0, 2.0 * kEndTime};
+         VorlReferenceReportTimesSet(m, times, 2);
+         runOnce(m);
+       },
+       VORL_E_INVALID_REFERENCE_REPORT_TIME},
+      {"a grid of 1e10 cells",
+       [](VorlHandle m) {
+         VorlReferenceRefinementSet(m, 1e6);
+         runOnce(m);
+       },
+       VORL_E_INVALID_REFERENCE_REFINEMENT},
+      {"aperture 0 (the run's guard)",
+       [](VorlHandle m) {
+         VorlOrificeApertureSet(m, 0.0);
+         runOnce(m);
+       },
+       VORL_E_INVALID_APERTURE},
+      {"valve closing at -1 s (the run's guard)",
+       [](VorlHandle m) {
+         VorlValveAdd(m, 1000.0, -1.0);
+         VorlValvesActivate(m, 1);
+         runOnce(m);
+       },
+       VORL_E_INVALID_VALVE_CLOSURE_TIME},
+      {"an inflow the intact line cannot carry",
+       [](VorlHandle m) {
+         VorlTotalInflowSet(m, 1000.0);
+         runOnce(m);
+       },
+       VORL_E_INFLOW_CHOKED},
+      {"table rows -1", [](VorlHandle m) { EXPECT_EQ(VorlReferenceTableFill(m, nullptr, -1), 0); },
+       VORL_E_INVALID_REFERENCE_ROWS},
+  };
+  return table;
+}
+
+TEST_F(ReferenceInterface, EveryInputItCannotComputeWithIsRefusedWithItsCodeAndNoResultIsKept) {
+  for (const Refusal& refusal : refusals()) {
+    const ShortLine line;
+    VorlReferenceEndTimeSet(line, 1.0);
+    const double times[] = {0.0, 1.0};
+    VorlReferenceReportTimesSet(line, times, 2);
+    ASSERT_EQ(VorlReferenceRun(line, nullptr, nullptr), 2) << refusal.what;
+    VorlErrorLogClear();
+    refusal.act(line);
+    EXPECT_EQ(lastReport().code, refusal.code) << refusal.what << ": " << lastReport().message;
+    if (refusal.code == VORL_E_INVALID_REFERENCE_ROWS) continue;
+    // A refused setting leaves the one before, and the result; a refused run keeps none.
+    const bool ran = refusal.what != std::string("refinement 0") && lastReport().tag == "VorlReferenceRun";
+    VorlErrorLogClear();
+    EXPECT_EQ(VorlReferenceTableFill(line, nullptr, 0), ran ? 0 : 2) << refusal.what;
+  }
+}
+
+// Propane at 70 bar and 15 C is a liquid: the real gas has no gas there.
+TEST_F(ReferenceInterface, ARealGasThatIsLiquidAtTheLinePressureIsRefused) {
+  const ModelHandle propane(VorlModelCreateZel(kPropane));
+  shortLineInputs(propane, 0.0);
+  VorlUpstreamPressureSet(propane, 70e5);
+  VorlReferenceRealGasSet(propane, 1);
+  VorlErrorLogClear();
+  EXPECT_EQ(VorlReferenceRun(propane, nullptr, nullptr), 0);
+  EXPECT_TRUE(reported(VORL_E_REFERENCE_NOT_GAS, "VorlReferenceRun"));
+  VorlReferenceRealGasSet(propane, 0);  // the ideal gas runs
+  EXPECT_GT(VorlReferenceRun(propane, nullptr, nullptr), 0) << lastReport().message;
+}
+
+TEST_F(ReferenceInterface, AColumnThatDoesNotExistIsReported) {
+  char text[8];
+  for (int index : {-1, VorlReferenceTableColumnCount()}) {
+    VorlErrorLogClear();
+    EXPECT_EQ(VorlReferenceTableColumnName(index, text, sizeof text), -1);
+    EXPECT_TRUE(reported(VORL_E_INDEX, "VorlReferenceTable"));
+    EXPECT_EQ(VorlReferenceTableColumnUnit(index, text, sizeof text), -1);
+  }
+}
+
+}  // namespace
