@@ -88,6 +88,12 @@ def copied_text(copy, *arguments):
     return buffer.value.decode("utf-8", errors="replace")
 
 
+def delete_model(model):
+    """Deletes a model of the library (a handle from VorlModelCreate*)."""
+    handle = ctypes.c_void_p(model)
+    lib.VorlModelDelete(ctypes.byref(handle))
+
+
 def is_warning(code):
     return CODE_NAMES.get(code, "").startswith("VORL_W_")
 

@@ -7,7 +7,6 @@ Every case is checked by the library's own check when it is made, so a case
 that exists can be run; a value out of range raises BrimlowError naming the
 key, as the tool names it.
 """
-import ctypes
 import json
 import math
 import numbers
@@ -15,7 +14,7 @@ from pathlib import Path
 
 import numpy as np
 
-from . import _library
+from . import _library, materials
 from ._library import lib
 
 _VALVE_POSITION = "position_m"
@@ -35,7 +34,7 @@ class Key:
         self.default = default
         self.range = range_text
         self.meaning = meaning
-        self.kind = kind  # "text", "material", "molar_mass", "number", "integer", "flag", "valves"
+        self.kind = kind  # "text", "material", "optional", "number", "integer", "flag", "valves"
         self.input = input_index  # the library input it sets; -1 for none
 
     def __repr__(self):
@@ -58,9 +57,76 @@ def _scalar_kind(index):
     return "number"
 
 
+# The keys in the order of the tool's documentation (`brimlow keys`): a
+# library input by its name in the input table, or a key of the package's own.
+# Names, units, defaults and ranges of the library's inputs are the library's.
+_OWN = "own"
+_DOCUMENT_ORDER = (
+    (_OWN, "name"), (_OWN, "material"), (_OWN, "molar_mass_kg_per_kmol"),
+    "ambient temperature", "ambient pressure", "ambient relative humidity", "molecular weight of the air",
+    "gas temperature", "pipe length", "pipe diameter", "pipe roughness", "upstream pressure", "total inflow",
+    "breach location", "orifice aperture", (_OWN, "hole_diameter_m"), (_OWN, "valves"), "valves active flag",
+    "expansion method", "Weber number", "maximum velocity", "minimum drop size", "maximum drop size",
+    "time division", "output maximum steps", (_OWN, "table_step_s"), (_OWN, "real_gas"),
+)
+
+# name: (kind, unit, default, meaning) of the keys that are not one library input.
+_OWN_KEYS = {
+    "name": ("text", "", "", "label of the case, copied to the outputs"),
+    "material": ("material", "", "methane",
+                 "gas: a material name, its CAS number (\"74-82-8\") or its material number (74828); "
+                 "see brimlow.materials()"),
+    "molar_mass_kg_per_kmol": ("optional", "kg/kmol", None, "instead of a material: an ideal gas of this molar mass"),
+    "hole_diameter_m": ("optional", "m", None,
+                        "instead of the aperture: diameter of the hole, above 0 up to the bore; "
+                        "aperture = (d / bore)^2"),
+    "valves": ("valves", "", (), "isolation valves: a list of {\"position_m\": m from the upstream end, "
+                                 "\"closure_time_s\": s after the breach}"),
+    "table_step_s": ("optional", "s", None,
+                     "the tool's pipe table at a fixed step; brimlow.run ignores it (result.pipe(times) "
+                     "gives the pipe at any times)"),
+    "real_gas": ("flag", "", False, "brimlow.reference: the Peng-Robinson gas in place of the ideal gas"),
+}
+
+
+def _input_kind(index):
+    """A whole-number input is one the one-call entry reads as an int; of
+    these, one that takes only 0 and 1 is a flag."""
+    if _scalar_kind(index) != "integer":
+        return "number"
+    return "flag" if (lib.VorlInputMin(index), lib.VorlInputMax(index)) == (0.0, 1.0) else "integer"
+
+
+def _input_key(index):
+    kind = _input_kind(index)
+    default = lib.VorlInputCaseDefault(index)
+    default = bool(default) if kind == "flag" else int(default) if kind == "integer" else default
+    return Key(_input_text(lib.VorlInputCaseKey, index), _input_text(lib.VorlInputUnit, index), default,
+               _input_text(lib.VorlInputRangeText, index), _input_text(lib.VorlInputMeaning, index), kind, index)
+
+
 def _library_keys():
-    """The keys of the library's input table that a case sets."""
-    raise NotImplementedError  # filled in from the library's case-key exports
+    """The case keys: the library's inputs that have a case-file key (a valve's
+    two are the keys of each entry of valves) and the package's own keys."""
+    keys, placed = [], set()
+    for entry in _DOCUMENT_ORDER:
+        if isinstance(entry, tuple):
+            name = entry[1]
+            kind, unit, default, meaning = _OWN_KEYS[name]
+            keys.append(Key(name, unit, default, "", meaning, kind))
+            continue
+        index = lib.VorlInputFind(entry.encode())
+        if index < 0 or not _input_text(lib.VorlInputCaseKey, index):
+            raise ImportError(f"brimlow: the library's input {entry!r} has no case key; the package and the "
+                              f"library do not match")
+        keys.append(_input_key(index))
+        placed.add(index)
+    valve_inputs = {lib.VorlInputFind(name.encode()) for name in (_VALVE_POSITION_INPUT, _VALVE_CLOSURE_INPUT)}
+    # An input the library gained after this package was written is still a key.
+    for index in range(lib.VorlInputCount()):
+        if index not in placed | valve_inputs and _input_text(lib.VorlInputCaseKey, index):
+            keys.append(_input_key(index))
+    return keys
 
 
 KEYS = _library_keys()
@@ -142,7 +208,11 @@ def _refuse(key, message):
     raise ValueError(f"{key}: {message}" if key else message)
 
 
-def _number(name, value):
+def _number(name, value, unit=""):
+    if isinstance(value, str) and unit:
+        # The tool reads "70 bar"; a case here takes the number in its SI unit.
+        _refuse(name, f"must be a number in {unit}, not the text {value!r} (brimlow.Case takes SI numbers; "
+                      f"text with a unit is read by the command-line tool only)")
     if isinstance(value, bool) or not isinstance(value, numbers.Real):
         _refuse(name, f"must be a number, not {value!r}")
     return float(value)
@@ -156,20 +226,20 @@ def _normalised(key, value):
         return value
     if key.kind == "material":
         return _material(value)
-    if key.kind == "molar_mass":
-        return None if value is None else _number(key.name, value)
+    if key.kind == "optional":
+        return _number(key.name, value, key.unit)
     if key.kind == "flag":
         if not isinstance(value, (bool, np.bool_)):
             _refuse(key.name, f"must be true or false, not {value!r}")
         return bool(value)
     if key.kind == "integer":
-        number = _number(key.name, value)
+        number = _number(key.name, value, key.unit)
         if not (math.isfinite(number) and number == math.floor(number)):
             _refuse(key.name, f"must be a whole number, not {value!r}")
         return int(number)
     if key.kind == "valves":
         return tuple(_valve(index, valve) for index, valve in enumerate(value))
-    return _number(key.name, value)
+    return _number(key.name, value, key.unit)
 
 
 def _valve(index, valve):
@@ -187,12 +257,43 @@ def _valve(index, valve):
             position, closure = valve
         except (TypeError, ValueError):
             _refuse(where, f"must be {{\"{_VALVE_POSITION}\": ..., \"{_VALVE_CLOSURE}\": ...}} or a pair")
-    return {_VALVE_POSITION: _number(f"{where}.{_VALVE_POSITION}", position),
-            _VALVE_CLOSURE: _number(f"{where}.{_VALVE_CLOSURE}", closure)}
+    return {_VALVE_POSITION: _number(f"{where}.{_VALVE_POSITION}", position, "m"),
+            _VALVE_CLOSURE: _number(f"{where}.{_VALVE_CLOSURE}", closure, "s")}
 
 
 def _material(value):
-    raise NotImplementedError  # the library's material lookup
+    """A material as the library's name of it; a number the library does not
+    know stays a number (the library refuses it when the model is made)."""
+    if isinstance(value, bool) or not isinstance(value, (str, numbers.Integral)):
+        _refuse("material", f"must be a material name, CAS number or material number, not {value!r}")
+    number = materials.material_number(str(value))
+    if number:
+        return materials.material_name(number)
+    if isinstance(value, numbers.Integral) and value > 0:
+        return int(value)
+    _refuse("material", f"unknown material {value!r} ({materials.suggestion(str(value))}brimlow.materials() "
+                        f"lists them)")
+
+
+# Keys of which a case gives one or the other: the second, when given, takes
+# the place of the first.
+_ALTERNATIVES = (("material", "molar_mass_kg_per_kmol"), ("aperture", "hole_diameter_m"))
+
+
+def _settle_alternatives(given, values):
+    for first, second in _ALTERNATIVES:
+        if given.get(first) is not None and given.get(second) is not None:
+            _refuse("", f"{first} and {second}: give one of them, not both")
+    hole = values["hole_diameter_m"]
+    if hole is not None:
+        bore = values["pipe_diameter_m"]
+        if not 0.0 < hole <= bore:
+            _refuse("hole_diameter_m", f"hole diameter {hole:g} m is not within the bore of {bore:g} m "
+                                       f"(allowed above 0 up to {bore:g} m)")
+        ratio = hole / bore
+        values["aperture"] = ratio * ratio  # as the tool computes it
+    if values["molar_mass_kg_per_kmol"] is not None:
+        values["material"] = None
 
 
 class Case:
@@ -214,8 +315,9 @@ class Case:
         normalised = {}
         for key in KEYS:
             value = values.get(key.name)
-            normalised[key.name] = key.default if value is None and key.kind != "molar_mass" else (
-                _normalised(key, value) if value is not None else None)
+            normalised[key.name] = key.default if value is None else _normalised(key, value)
+        _settle_alternatives(values, normalised)
+        _check_table_step(normalised["table_step_s"])
         object.__setattr__(self, "_values", normalised)
         object.__setattr__(self, "_material_number", _material_number(normalised["material"]))
         object.__setattr__(self, "_arrays", _Arrays(normalised))
@@ -250,14 +352,24 @@ class Case:
         return sorted(set(super().__dir__()) | set(_KEY_BY_NAME))
 
     def to_dict(self):
-        """Every key and its value, as a case file gives them."""
+        """Every key and its value, as a case file gives them (None: not given;
+        the aperture of a case given by its hole diameter is not given)."""
         values = dict(self._values)
         values["valves"] = [dict(v) for v in values["valves"]]
+        if values["hole_diameter_m"] is not None:
+            values["aperture"] = None
         return values
 
     def replace(self, **changes):
-        """A new case with some keys changed (checked as any new case)."""
+        """A new case with some keys changed (checked as any new case); a key
+        given takes the place of its alternative (aperture of hole_diameter_m,
+        material of molar_mass_kg_per_kmol, and the other way round)."""
         values = self.to_dict()
+        for first, second in _ALTERNATIVES:
+            if changes.get(first) is not None:
+                values[second] = None
+            if changes.get(second) is not None:
+                values[first] = None
         values.update(changes)
         return Case(**values)
 
@@ -265,7 +377,11 @@ class Case:
 
     def to_json(self, path=None, indent=2):
         """The case as a case file of the tool (every key); written to path when given."""
-        text = json.dumps(self.to_dict(), indent=indent) + "\n"
+        # A key not given is left out, as is real_gas when off (a tool older
+        # than that key refuses it).
+        values = {name: value for name, value in self.to_dict().items()
+                  if value is not None and not (name == "real_gas" and value is False)}
+        text = json.dumps(values, indent=indent) + "\n"
         if path is not None:
             Path(path).write_text(text, encoding="utf-8")
         return text
@@ -287,8 +403,15 @@ class Case:
         with _library.Reports() as reports:
             code = self._arrays.check()
         if code != 0:
-            error = reports.first_error() or (code, "VorlCheckInputs", _library.CODE_TEXTS.get(code, ""))
-            raise _library.error_of(*error, key=self._key_of_code(code))
+            code, tag, message = reports.first_error() or (code, "VorlCheckInputs", _library.CODE_TEXTS.get(code, ""))
+            key = self._key_of_code(code)
+            hole = self._values["hole_diameter_m"]
+            if key == "aperture" and hole is not None:
+                # The case gave the hole: the fault is said in its terms.
+                key = "hole_diameter_m"
+                message = (f"hole diameter {hole:g} m in the bore of {self._values['pipe_diameter_m']:g} m gives "
+                           f"the aperture {self._values['aperture']:.6g}: {message}")
+            raise _library.error_of(code, tag, message, key=key)
         self._check_valves_within_pipe()
 
     def _key_of_code(self, code):
@@ -339,14 +462,9 @@ class Case:
             self._arrays.set_on(model)
             error = reports.first_error()
             if error is not None:
-                _delete(model)
+                _library.delete_model(model)
                 raise _library.error_of(*error)
         return model
-
-
-def _delete(model):
-    handle = ctypes.c_void_p(model)
-    lib.VorlModelDelete(ctypes.byref(handle))
 
 
 def _case_from_dict(values):
@@ -354,7 +472,15 @@ def _case_from_dict(values):
 
 
 def _material_number(value):
-    raise NotImplementedError  # the library's material lookup
+    """The number the library makes a model of the material by (0: no material)."""
+    if value is None:
+        return 0
+    return value if isinstance(value, int) else materials.material_number(value)
+
+
+def _check_table_step(step):
+    if step is not None and not (math.isfinite(step) and step > 0.0):
+        _refuse("table_step_s", f"must be above 0 s, not {step!r}")
 
 
 def _suggestion(name):

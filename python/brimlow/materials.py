@@ -1,14 +1,45 @@
 """The materials of the library's property library."""
+import difflib
+
 from . import _library
 from ._library import lib
 
 
+def _text(copy, index):
+    return _library.copied_text(copy, index)
+
+
 def materials():
-    """Every material of the library: number (the CAS number without hyphens),
-    name, CAS number and molecular weight (kg/kmol), as a list of dicts."""
-    raise NotImplementedError  # the library's material exports
+    """Every material of the library, in its order: number (the CAS number
+    without hyphens, as a case's material takes it), name, CAS number,
+    molecular weight (kg/kmol) and the other names it is found by."""
+    return [{"number": lib.VorlMaterialNumber(index),
+             "name": _text(lib.VorlMaterialName, index),
+             "cas": _text(lib.VorlMaterialCas, index),
+             "molecular_weight_kg_per_kmol": lib.VorlMaterialMolecularWeight(index),
+             "aliases": [alias for alias in _text(lib.VorlMaterialAliases, index).split("|") if alias]}
+            for index in range(lib.VorlMaterialCount())]
 
 
-def material_number(value):
-    """The number of a material given by name, alias, CAS number or number; 0 for none."""
-    raise NotImplementedError  # the library's material lookup
+def material_number(text):
+    """The number of the material a text names (name, alias, CAS number or
+    number, as the library finds it); 0 for none."""
+    if "\0" in text:
+        return 0  # the library reads a C string: no material has a NUL in its name
+    return lib.VorlMaterialFind(text.encode("utf-8"))
+
+
+def material_name(number):
+    """The library's name of the material of that number ("" for none)."""
+    for material in materials():
+        if material["number"] == number:
+            return material["name"]
+    return ""
+
+
+def suggestion(text):
+    """"did you mean 'x'? " for a text near a material's name, alias or CAS number, else ""."""
+    words = [word for material in materials()
+             for word in (material["name"], material["cas"], *material["aliases"])]
+    near = difflib.get_close_matches(text, words, n=1)
+    return f"did you mean {near[0]!r}? " if near else ""
