@@ -4,7 +4,6 @@ Every table comes from the library in one call (a branch's records, the pipe
 at many times, the release report, the events), its columns named by the
 library. The library's 1e128 for an infinite time or mass is +inf here.
 """
-import ctypes
 import warnings
 
 import numpy as np
@@ -41,12 +40,18 @@ class Table(np.ndarray):
 class _Columns:
     """The columns of one of the library's tables: names, units, meanings."""
 
-    def __init__(self, family):
+    def __init__(self, family, library_infinity=True):
         count = getattr(lib, f"Vorl{family}ColumnCount")()
-        text = lambda what, i: _library.copied_text(getattr(lib, f"Vorl{family}Column{what}"), i)
-        self.names = [text("Name", i) for i in range(count)]
-        self.units = {name: text("Unit", i) for i, name in enumerate(self.names)}
-        self.meanings = {name: text("Meaning", i) for i, name in enumerate(self.names)}
+
+        def texts(what):
+            copy = getattr(lib, f"Vorl{family}Column{what}", None)  # not every table has meanings
+            return {name: _library.copied_text(copy, i) if copy else "" for i, name in enumerate(self.names)}
+
+        self.names = [_library.copied_text(getattr(lib, f"Vorl{family}ColumnName"), i) for i in range(count)]
+        self.units = texts("Unit")
+        self.meanings = texts("Meaning")
+        # The fast model's tables write 1e128 for an infinite time or mass.
+        self.library_infinity = library_infinity
         self.dtype = np.dtype([(name, np.float64) for name in self.names])
         # A column "<quantity>_is_infinite" flags the rows whose quantity grows
         # without end (the fed branch at its infinite time): that quantity is inf.
@@ -59,7 +64,8 @@ class _Columns:
 
     def table(self, values):
         """A Table over row-major values (rows x columns doubles), without a copy."""
-        values[values >= _LIBRARY_INFINITY] = np.inf
+        if self.library_infinity:
+            values[values >= _LIBRARY_INFINITY] = np.inf
         for flag, quantity in self.infinite_flags:
             values[values[:, flag] != 0.0, quantity] = np.inf
         table = values.view(self.dtype).reshape(-1).view(Table)
@@ -156,8 +162,7 @@ class Result:
         """Deletes the library's model behind the result (pipe() runs the case again)."""
         model, self._model = getattr(self, "_model", None), None
         if model:
-            handle = ctypes.c_void_p(model)
-            lib.VorlModelDelete(ctypes.byref(handle))
+            _library.delete_model(model)
 
     def __reduce__(self):
         # Sent between processes without its model.
@@ -246,8 +251,7 @@ def run(case, keep_model=True, warn=True):
             grid = _pipe_grid_table(model, min(case.time_division, case.output_steps))
             reports.raise_first_error()
         except BaseException:
-            handle = ctypes.c_void_p(model)
-            lib.VorlModelDelete(ctypes.byref(handle))
+            _library.delete_model(model)
             raise
     found = reports.warnings()
     result = Result(case, model, layout, branch_a, branch_b, summary, events, grid, found)

@@ -6,11 +6,9 @@ runs of different cases proceed side by side on all cores. Each case gives
 the same result, bit for bit, whatever thread runs it.
 """
 import os
-import sys
-import threading
-import time
 from concurrent.futures import ThreadPoolExecutor
 
+from ._progress import TextBar
 from .case import Case
 from .result import emit_warnings, run
 
@@ -32,36 +30,6 @@ def _run_chunk(cases):
     return [_run_released(case) for case in cases]
 
 
-class _Progress:
-    """A plain text bar on standard error: done/total, percent, elapsed time."""
-
-    def __init__(self, total, enabled):
-        self.total, self.enabled, self.done = total, enabled, 0
-        self.start = time.monotonic()
-        self.shown = -1.0
-        self._lock = threading.Lock()  # advanced from the worker threads
-
-    def advance(self, count=1):
-        if not self.enabled:
-            return
-        with self._lock:
-            self._advance(count)
-
-    def _advance(self, count):
-        self.done += count
-        now = time.monotonic()
-        if self.done < self.total and now - self.shown < 0.1:
-            return
-        self.shown = now
-        width = 30
-        filled = width * self.done // max(self.total, 1)
-        sys.stderr.write(f"\r[{'#' * filled}{'.' * (width - filled)}] {self.done}/{self.total} "
-                         f"{100 * self.done // max(self.total, 1):3d}% {now - self.start:.1f} s")
-        if self.done >= self.total:
-            sys.stderr.write("\n")
-        sys.stderr.flush()
-
-
 def sweep(cases, jobs=None, progress=False, client=None):
     """Runs every case and returns their results in the order of the cases.
 
@@ -72,7 +40,7 @@ def sweep(cases, jobs=None, progress=False, client=None):
     The results hold no model of the library: result.pipe(times) runs its case
     again (to the same records) when asked."""
     cases = [_as_case(case) for case in cases]
-    bar = _Progress(len(cases), progress)
+    bar = TextBar(len(cases), progress)
     if client is not None:
         results = _sweep_on_dask(cases, client, bar)
     else:
