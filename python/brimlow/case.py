@@ -346,7 +346,9 @@ class Case:
         return "Case(" + ", ".join(changed) + ")"
 
     def __reduce__(self):
-        return (_case_from_dict, (self.to_dict(),))
+        # The values of a case that exists were checked when it was made: sent
+        # to another process (a sweep's worker) they are taken as they are.
+        return (_checked_case, (self._values,))
 
     def __dir__(self):
         return sorted(set(super().__dir__()) | set(_KEY_BY_NAME))
@@ -467,8 +469,12 @@ class Case:
         return model
 
 
-def _case_from_dict(values):
-    return Case(**values)
+def _checked_case(values):
+    case = object.__new__(Case)
+    object.__setattr__(case, "_values", values)
+    object.__setattr__(case, "_material_number", _material_number(values["material"]))
+    object.__setattr__(case, "_arrays", _Arrays(values))
+    return case
 
 
 def _material_number(value):

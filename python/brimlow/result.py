@@ -24,8 +24,25 @@ class Table(np.ndarray):
     (table["exit_flux_kg_per_s"]); .units and .meanings name each column's."""
 
     def __array_finalize__(self, source):
-        self.units = getattr(source, "units", {})
-        self.meanings = getattr(source, "meanings", {})
+        self._columns = getattr(source, "_columns", None)
+
+    def __reduce__(self):
+        # A numpy array pickles its values alone: its columns go with them, by
+        # the name of the library's table (the units and meanings stay here).
+        rebuild, arguments, state = super().__reduce__()
+        return rebuild, arguments, (state, self._columns)
+
+    def __setstate__(self, state):
+        array_state, self._columns = state
+        super().__setstate__(array_state)
+
+    @property
+    def units(self):
+        return self._columns.units if self._columns else {}
+
+    @property
+    def meanings(self):
+        return self._columns.meanings if self._columns else {}
 
     @property
     def columns(self):
@@ -37,10 +54,19 @@ class Table(np.ndarray):
         return pandas.DataFrame({name: np.asarray(self[name]) for name in self.columns})
 
 
+_COLUMNS = {}  # the columns of each of the library's tables, by the name of the table
+
+
+def _columns_of(family):
+    return _COLUMNS[family]
+
+
 class _Columns:
     """The columns of one of the library's tables: names, units, meanings."""
 
     def __init__(self, family, library_infinity=True):
+        self.family = family
+        _COLUMNS[family] = self
         count = getattr(lib, f"Vorl{family}ColumnCount")()
 
         def texts(what):
@@ -69,8 +95,11 @@ class _Columns:
         for flag, quantity in self.infinite_flags:
             values[values[:, flag] != 0.0, quantity] = np.inf
         table = values.view(self.dtype).reshape(-1).view(Table)
-        table.units, table.meanings = self.units, self.meanings
+        table._columns = self
         return table
+
+    def __reduce__(self):
+        return (_columns_of, (self.family,))
 
     def empty(self):
         return self.table(np.zeros((0, len(self.names))))

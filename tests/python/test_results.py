@@ -74,6 +74,7 @@ class TestTablesEqualPerValueExports:
         result = brimlow.run(brimlow.Case())
         times = np.linspace(0.0, 7200.0, 50)
         again = pickle.loads(pickle.dumps(result))
+        assert again.case == result.case and again.branch_a.units == result.branch_a.units != {}
         assert same_bits(again.pipe(times).view(np.float64), result.pipe(times).view(np.float64))
 
 
