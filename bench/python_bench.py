@@ -3,9 +3,9 @@
     PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py [--cases 10000] [--jobs 2]
 
 Figures for docs/performance.md: the median of many runs of the tool's
-default case read whole (both branch tables, the release report, the events,
-the pipe table at the output times and at 200 more times), the run alone for
-comparison, and the wall time of a sweep of default-like cases.
+default case with both branch tables and the pipe at 200 times (and with every
+table), each foreign call of it alone, and the wall time of a sweep of
+default-like cases.
 """
 import argparse
 import statistics
@@ -15,12 +15,37 @@ import timeit
 import numpy as np
 
 import brimlow
+from brimlow import _library
 from brimlow._library import lib
 
 
 def median_microseconds(statement, repeat):
     timer = timeit.Timer(statement)
     return 1e6 * statistics.median(timer.repeat(repeat=repeat, number=1))
+
+
+def parts(case, times, repeat):
+    """Where the time of one run read whole goes: each foreign call on its own."""
+    from brimlow import result as tables
+    model = case._new_model()
+    lib.VorlRun(model)
+    tolerance = np.zeros(1)
+    values = np.empty((len(times), len(tables._PIPE.names)))
+    found = [
+        ("VorlRun alone", lambda: lib.VorlRun(model)),
+        ("branch A record table (VorlBranchTableFill)", lambda: tables._branch_table(model, tables._BRANCH_A)),
+        ("release report (VorlReleaseReportFill)", lambda: tables._summary(model)),
+        ("events (VorlEventCount + VorlEventsFill)", lambda: tables._events(model)),
+        ("pipe at the output grid (VorlPipeGridTableFill)",
+         lambda: tables._pipe_grid_table(model, min(case.time_division, case.output_steps))),
+        ("pipe at 200 times (VorlPipeTableFill)",
+         lambda: lib.VorlPipeTableFill(model, times, len(times), tolerance, 1, values, len(times))),
+        ("a new model with the case set (create + set)", lambda: _library.delete_model(case._new_model())),
+        ("Case.replace (a new case, checked)", lambda: case.replace(breach_location_m=20e3)),
+    ]
+    figures = [(part, median_microseconds(call, repeat)) for part, call in found]
+    _library.delete_model(model)
+    return figures
 
 
 def main():
@@ -39,13 +64,18 @@ def main():
         result.pipe(times)
         result.close()
 
-    model = case._new_model()
-    run_alone = median_microseconds(lambda: lib.VorlRun(model), options.repeat)
-    handle = __import__("ctypes").c_void_p(model)
-    lib.VorlModelDelete(__import__("ctypes").byref(handle))
-    whole = median_microseconds(run_and_read, options.repeat)
-    print(f"VorlRun alone (default case):                       {run_alone:8.1f} us median")
-    print(f"brimlow.run + both branch tables + pipe at 200 times: {whole:8.1f} us median")
+    def run_and_read_all():
+        result = brimlow.run(case)
+        result.pipe(times)
+        result.summary, result.events, result.pipe()
+        result.close()
+
+    print(f"brimlow.run + both branch tables + pipe at 200 times: "
+          f"{median_microseconds(run_and_read, options.repeat):8.1f} us median")
+    print(f"  the same + summary, events and pipe() (every table): "
+          f"{median_microseconds(run_and_read_all, options.repeat):8.1f} us median")
+    for part, microseconds in parts(case, times, options.repeat):
+        print(f"  {part:50s} {microseconds:8.1f} us median")
 
     locations = np.linspace(1e3, 99e3, options.cases)
     cases = [case.replace(breach_location_m=float(x)) for x in locations]

@@ -148,23 +148,18 @@ class _Arrays:
     __slots__ = ("flags", "inputs", "positions", "closures", "time_division", "max_steps", "valve_count")
 
     def __init__(self, values):
-        self.flags = np.zeros(_SLOT_SIZES[_slot("FLAGS")], dtype=np.intc)
-        self.inputs = np.zeros(_SLOT_SIZES[_slot("INPUTS")], dtype=np.float64)
-        self.time_division = np.zeros(1, dtype=np.intc)
-        self.max_steps = np.zeros(1, dtype=np.intc)
-        for key in KEYS:
-            if key.input < 0:
-                continue
-            value = values[key.name]
-            slot, element = _SLOTS[key.input]
-            if slot == _slot("INPUTS"):
-                self.inputs[element] = value
-            elif slot == _slot("FLAGS"):
-                self.flags[element] = _as_int(value)
-            elif slot == _slot("TIME_DIVISION"):
-                self.time_division[0] = _as_int(value)
-            elif slot == _slot("MAX_STEPS"):
-                self.max_steps[0] = _as_int(value)
+        inputs = [0.0] * _SLOT_SIZES[_slot("INPUTS")]
+        for name, element in _SLOT_KEYS[_slot("INPUTS")]:
+            inputs[element] = values[name]
+        flags = [0] * _SLOT_SIZES[_slot("FLAGS")]
+        for name, element in _SLOT_KEYS[_slot("FLAGS")]:
+            flags[element] = _as_int(values[name])
+        self.inputs = np.array(inputs, dtype=np.float64)
+        self.flags = np.array(flags, dtype=np.intc)
+        self.time_division = np.array([_as_int(values[name]) for name, _ in _SLOT_KEYS[_slot("TIME_DIVISION")]],
+                                      dtype=np.intc)
+        self.max_steps = np.array([_as_int(values[name]) for name, _ in _SLOT_KEYS[_slot("MAX_STEPS")]],
+                                  dtype=np.intc)
         valves = values["valves"]
         self.positions = np.array([v[_VALVE_POSITION] for v in valves], dtype=np.float64)
         self.closures = np.array([v[_VALVE_CLOSURE] for v in valves], dtype=np.float64)
@@ -185,16 +180,18 @@ def _as_int(value):
     return int(max(-2e9, min(2e9, value)))
 
 
-_SLOTS = {}
+_SLOT_KEYS = {}  # slot: (key name, element) of each key whose input the slot holds
 _SLOT_SIZES = {}
 
 
 def _read_slots():
+    for name in ("FLAGS", "INPUTS", "TIME_DIVISION", "MAX_STEPS"):
+        _SLOT_KEYS[_slot(name)] = []
     for key in KEYS:
         if key.input >= 0:
-            _SLOTS[key.input] = (lib.VorlInputSlot(key.input), lib.VorlInputSlotIndex(key.input))
+            _SLOT_KEYS[lib.VorlInputSlot(key.input)].append((key.name, lib.VorlInputSlotIndex(key.input)))
     for slot in (_slot("FLAGS"), _slot("INPUTS")):
-        elements = [element for s, element in _SLOTS.values() if s == slot]
+        elements = [element for _name, element in _SLOT_KEYS[slot]]
         _SLOT_SIZES[slot] = max(elements) + 1 if elements else 0
 
 
@@ -309,13 +306,14 @@ class Case:
     __slots__ = ("_values", "_arrays", "_material_number")
 
     def __init__(self, **values):
-        unknown = [name for name in values if name not in _KEY_BY_NAME]
-        if unknown:
-            _refuse(unknown[0], "unknown key" + _suggestion(unknown[0]))
+        _refuse_unknown(values)
         normalised = {}
         for key in KEYS:
             value = values.get(key.name)
             normalised[key.name] = key.default if value is None else _normalised(key, value)
+        self._set_up(values, normalised)
+
+    def _set_up(self, values, normalised):
         _settle_alternatives(values, normalised)
         _check_table_step(normalised["table_step_s"])
         object.__setattr__(self, "_values", normalised)
@@ -372,8 +370,15 @@ class Case:
                 values[second] = None
             if changes.get(second) is not None:
                 values[first] = None
+        _refuse_unknown(changes)
         values.update(changes)
-        return Case(**values)
+        # The values kept were made whole when this case was made.
+        normalised = {key.name: key.default if values[key.name] is None else
+                      _normalised(key, values[key.name]) if key.name in changes else self._values[key.name]
+                      for key in KEYS}
+        case = object.__new__(Case)
+        case._set_up(values, normalised)
+        return case
 
     # ---- case files ----
 
@@ -467,6 +472,12 @@ class Case:
                 _library.delete_model(model)
                 raise _library.error_of(*error)
         return model
+
+
+def _refuse_unknown(values):
+    unknown = [name for name in values if name not in _KEY_BY_NAME]
+    if unknown:
+        _refuse(unknown[0], "unknown key" + _suggestion(unknown[0]))
 
 
 def _checked_case(values):

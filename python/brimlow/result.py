@@ -171,18 +171,46 @@ class Result:
         valve closures, in the order of time (a structured array).
     pipe(times): the pipe as a whole at any times; pipe() at the tool's output times.
     warnings: the library's warnings of the run, (code, tag, message) each.
+
+    The summary, the events and pipe() are read from the library when first
+    asked for (the release report alone costs several runs' time); a result
+    that lets its model go (a sweep's) has read them all before.
     """
 
-    def __init__(self, case, model, layout, branch_a, branch_b, summary, events, grid, reports):
+    def __init__(self, case, model, layout, branch_a, branch_b, reports, read=None):
         self.case = case
         self.layout = layout
         self.branch_a = branch_a
         self.branch_b = branch_b
-        self.summary = summary
-        self.events = events
         self.warnings = reports
-        self._grid = grid
+        self._read = dict(read or {})  # the tables read on demand, by name
         self._model = model
+
+    @property
+    def summary(self):
+        return self._table("summary")
+
+    @property
+    def events(self):
+        return self._table("events")
+
+    def _table(self, name, warn=True):
+        if name not in self._read:
+            with _library.Reports() as reports:
+                self._read[name] = _READERS[name](self._live_model(), self.case)
+                reports.raise_first_error()
+            self._add_warnings(reports.warnings(), warn)
+        return self._read[name]
+
+    def _read_all(self, warn=True):
+        for name in _READERS:
+            self._table(name, warn)
+
+    def _add_warnings(self, found, warn=True):
+        new = [report for report in found if report not in self.warnings]
+        self.warnings = self.warnings + new
+        if warn:
+            emit_warnings(new, stacklevel=4)
 
     def __del__(self):
         self.close()
@@ -194,9 +222,9 @@ class Result:
             _library.delete_model(model)
 
     def __reduce__(self):
-        # Sent between processes without its model.
-        return (_restored, (self.case, self.layout, self.branch_a, self.branch_b, self.summary, self.events,
-                            self._grid, self.warnings))
+        # Sent between processes with every table and without its model.
+        self._read_all()
+        return (_restored, (self.case, self.layout, self.branch_a, self.branch_b, self.warnings, self._read))
 
     def __repr__(self):
         return (f"<brimlow.Result {self.layout}: {len(self.branch_a)} records A, {len(self.branch_b)} records B, "
@@ -208,7 +236,7 @@ class Result:
         tolerance (s; one for all, or one per time). Without times: the tool's
         pipe table at the run's own output times (pipe.csv)."""
         if times is None:
-            return self._grid
+            return self._table("pipe")
         times = np.ascontiguousarray(times, dtype=np.float64).reshape(-1)
         tolerances = np.ascontiguousarray(tolerance, dtype=np.float64).reshape(-1)
         values = np.empty((len(times), len(_PIPE.names)))
@@ -233,7 +261,7 @@ class Result:
         """One of "branch_a", "branch_b", "pipe", "events" as a pandas DataFrame."""
         import pandas
         if table == "pipe":
-            return self._grid.to_pandas()
+            return self.pipe().to_pandas()
         if table == "events":
             return pandas.DataFrame(self.events)
         return getattr(self, table).to_pandas()
@@ -246,23 +274,32 @@ class Result:
         return release_figure(self, path)
 
 
-def _restored(case, layout, branch_a, branch_b, summary, events, grid, reports):
-    return Result(case, None, layout, branch_a, branch_b, summary, events, grid, reports)
+def _restored(case, layout, branch_a, branch_b, reports, read):
+    return Result(case, None, layout, branch_a, branch_b, reports, read)
 
 
-def emit_warnings(reports):
+# The tables a result reads when first asked for: name -> reader(model, case).
+_READERS = {
+    "summary": lambda model, _case: _summary(model),
+    "events": lambda model, _case: _events(model),
+    "pipe": lambda model, case: _pipe_grid_table(model, min(case.time_division, case.output_steps)),
+}
+
+
+def emit_warnings(reports, stacklevel=3):
     for code, tag, message in reports:
         warnings.warn(f"{message} (VORL {code} {_library.CODE_NAMES.get(code, '')}, {tag})", BrimlowWarning,
-                      stacklevel=3)
+                      stacklevel=stacklevel)
 
 
 def run(case, keep_model=True, warn=True):
-    """Runs a case (brimlow.Case, or a dict of its keys) and reads every table.
+    """Runs a case (brimlow.Case, or a dict of its keys) and reads its branch tables
+    (the other tables when first asked for).
 
     Raises BrimlowError when the library refuses the case or the run fails;
     the library's warnings become Python warnings (BrimlowWarning).
-    keep_model=False deletes the library's model at once (result.pipe(times)
-    then runs the case again when asked)."""
+    keep_model=False reads every table and deletes the library's model at once
+    (result.pipe(times) then runs the case again when asked)."""
     from .case import Case
     if not isinstance(case, Case):
         case = Case(**case)
@@ -275,17 +312,13 @@ def run(case, keep_model=True, warn=True):
             empty = _BRANCH.empty()
             branch_a = _branch_table(model, _BRANCH_A) if layout in ("double branch", "single branch A") else empty
             branch_b = _branch_table(model, _BRANCH_B) if layout in ("double branch", "single branch B") else empty
-            summary = _summary(model)
-            events = _events(model)
-            grid = _pipe_grid_table(model, min(case.time_division, case.output_steps))
             reports.raise_first_error()
         except BaseException:
             _library.delete_model(model)
             raise
-    found = reports.warnings()
-    result = Result(case, model, layout, branch_a, branch_b, summary, events, grid, found)
+    result = Result(case, model, layout, branch_a, branch_b, [])
+    result._add_warnings(reports.warnings(), warn)
     if not keep_model:
+        result._read_all(warn)
         result.close()
-    if warn:
-        emit_warnings(found)
     return result
