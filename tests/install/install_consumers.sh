@@ -4,10 +4,12 @@
 #   - libvorl.so with its SONAME links, vorl.h and every table it includes;
 #   - the tool runs from the tree without help (its RPATH);
 #   - a C project builds against it with find_package(vorl) and with
-#     pkg-config, and runs.
-# Usage: install_consumers.sh BUILD_DIR CONFIG C_COMPILER GENERATOR VERSION HAS_TOOL
+#     pkg-config, and runs;
+#   - the Python package, when the build made one, imports from the tree with
+#     the copy of the library inside it and runs a case.
+# Usage: install_consumers.sh BUILD_DIR CONFIG C_COMPILER GENERATOR VERSION HAS_TOOL [PYTHON]
 set -euo pipefail
-build=$1 config=$2 cc=$3 generator=$4 version=$5 has_tool=$6
+build=$1 config=$2 cc=$3 generator=$4 version=$5 has_tool=$6 python=${7:-}
 here=$(cd "$(dirname "$0")" && pwd)
 major=${version%%.*}
 
@@ -19,7 +21,8 @@ cmake --install "$build" --config "$config" --prefix "$work/installed" >/dev/nul
 mv "$work/installed" "$work/moved"
 prefix=$work/moved
 
-library=$(find "$prefix" -name libvorl.so)
+# The Python package holds a copy of its own.
+library=$(find "$prefix" -name libvorl.so -not -path '*/brimlow/*')
 [ -n "$library" ] || fail "no libvorl.so under $prefix"
 libdir=$(dirname "$library")
 [ "$(readlink "$libdir/libvorl.so")" = "libvorl.so.$major" ] || fail "libvorl.so does not link to libvorl.so.$major"
@@ -55,3 +58,16 @@ export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046  # the flags are separate words
 "$cc" -o "$work/pc-consumer" "$consumer/consumer.c" $("$pkg_config" --cflags --libs vorl) -lm
 LD_LIBRARY_PATH=$("$pkg_config" --variable=libdir vorl) "$work/pc-consumer"
+
+# The Python package: found in the prefix's Python folder, it runs a case with
+# the library inside it (not the one beside the tool).
+if [ -n "$python" ] && "$python" -c "import numpy" 2>/dev/null; then
+  package=$(find "$prefix" -path '*-packages/brimlow/__init__.py')
+  [ -n "$package" ] || fail "no Python package brimlow under $prefix"
+  [ -f "$(dirname "$package")/libvorl.so" ] || fail "the Python package has no copy of the library"
+  site=$(dirname "$(dirname "$package")")
+  env -u LD_LIBRARY_PATH -u BRIMLOW_LIBRARY PYTHONPATH="$site" "$python" -c \
+    "import brimlow, pathlib; assert pathlib.Path(brimlow._library.library_path).is_relative_to('$site'); \
+     assert brimlow.run(brimlow.Case()).summary['initial_release_rate_kg_per_s'] > 0" ||
+    fail "the installed Python package does not run"
+fi

@@ -1,0 +1,44 @@
+"""A plain text progress bar on standard error (no dependency)."""
+import sys
+import threading
+import time
+
+_WIDTH = 30
+_SHOWN_EVERY_S = 0.1  # redrawn at most this often, and at the end
+
+
+class TextBar:
+    """[#####.....] 12/40  30% 1.2 s: counts when total is given, else a fraction."""
+
+    def __init__(self, total=None, enabled=True):
+        self.total, self.enabled = total, enabled
+        self.done = 0
+        self.start = time.monotonic()
+        self.shown = -1.0
+        self._lock = threading.Lock()  # advanced from worker threads
+
+    def advance(self, count=1):
+        """count more of total done."""
+        if self.enabled:
+            with self._lock:
+                self.done += count
+                self._show(self.done / max(self.total, 1), f"{self.done}/{self.total} ")
+
+    def show(self, fraction):
+        """The fraction (0 to 1) done."""
+        if self.enabled:
+            with self._lock:
+                self._show(min(max(fraction, 0.0), 1.0), "")
+
+    def _show(self, fraction, counts):
+        now = time.monotonic()
+        finished = fraction >= 1.0
+        if not finished and now - self.shown < _SHOWN_EVERY_S:
+            return
+        self.shown = now
+        filled = int(_WIDTH * fraction)
+        sys.stderr.write(f"\r[{'#' * filled}{'.' * (_WIDTH - filled)}] {counts}{int(100 * fraction):3d}% "
+                         f"{now - self.start:.1f} s")
+        if finished:
+            sys.stderr.write("\n")
+        sys.stderr.flush()

@@ -1,0 +1,540 @@
+"""A release case: the case-file keys of the command-line tool, as an immutable object.
+
+The keys, their units, defaults and allowed ranges are the library's input
+table's (the same table the tool reads); the few keys that are not one model
+input are the package's own: name, material, molar_mass_kg_per_kmol, valves.
+Every case is checked by the library's own check when it is made, so a case
+that exists can be run; a value out of range raises BrimlowError naming the
+key, as the tool names it.
+"""
+import json
+import math
+import numbers
+from pathlib import Path
+
+import numpy as np
+
+from . import _library, materials
+from ._library import lib
+
+_VALVE_POSITION = "position_m"
+_VALVE_CLOSURE = "closure_time_s"
+_VALVE_POSITION_INPUT = "valve position"
+_VALVE_CLOSURE_INPUT = "valve closure time"
+
+
+class Key:
+    """A case key: name, unit, default, allowed range and meaning."""
+
+    __slots__ = ("name", "unit", "default", "range", "meaning", "kind", "input")
+
+    def __init__(self, name, unit, default, range_text, meaning, kind, input_index=-1):
+        self.name = name
+        self.unit = unit
+        self.default = default
+        self.range = range_text
+        self.meaning = meaning
+        self.kind = kind  # "text", "material", "optional", "number", "integer", "flag", "valves"
+        self.input = input_index  # the library input it sets; -1 for none
+
+    def __repr__(self):
+        return f"Key({self.name!r}, unit={self.unit!r}, default={self.default!r})"
+
+
+def _input_text(copy, index):
+    return _library.copied_text(copy, index)
+
+
+def _slot(name):
+    return _library.CONSTANTS["VORL_SLOT_" + name]
+
+
+def _scalar_kind(index):
+    """A whole-number input is one the one-call entry reads as an int."""
+    slot = lib.VorlInputSlot(index)
+    if slot in (_slot("FLAGS"), _slot("TIME_DIVISION"), _slot("MAX_STEPS")):
+        return "integer"
+    return "number"
+
+
+# The keys in the order of the tool's documentation (`brimlow keys`): a
+# library input by its name in the input table, or a key of the package's own.
+# Names, units, defaults and ranges of the library's inputs are the library's.
+_OWN = "own"
+_DOCUMENT_ORDER = (
+    (_OWN, "name"), (_OWN, "material"), (_OWN, "molar_mass_kg_per_kmol"),
+    "ambient temperature", "ambient pressure", "ambient relative humidity", "molecular weight of the air",
+    "gas temperature", "pipe length", "pipe diameter", "pipe roughness", "upstream pressure", "total inflow",
+    "breach location", "orifice aperture", (_OWN, "hole_diameter_m"), (_OWN, "valves"), "valves active flag",
+    "expansion method", "Weber number", "maximum velocity", "minimum drop size", "maximum drop size",
+    "time division", "output maximum steps", (_OWN, "table_step_s"), (_OWN, "real_gas"),
+)
+
+# name: (kind, unit, default, meaning) of the keys that are not one library input.
+_OWN_KEYS = {
+    "name": ("text", "", "", "label of the case, copied to the outputs"),
+    "material": ("material", "", "methane",
+                 "gas: a material name, its CAS number (\"74-82-8\") or its material number (74828); "
+                 "see brimlow.materials()"),
+    "molar_mass_kg_per_kmol": ("optional", "kg/kmol", None, "instead of a material: an ideal gas of this molar mass"),
+    "hole_diameter_m": ("optional", "m", None,
+                        "instead of the aperture: diameter of the hole, above 0 up to the bore; "
+                        "aperture = (d / bore)^2"),
+    "valves": ("valves", "", (), "isolation valves: a list of {\"position_m\": m from the upstream end, "
+                                 "\"closure_time_s\": s after the breach}"),
+    "table_step_s": ("optional", "s", None,
+                     "the tool's pipe table at a fixed step; brimlow.run ignores it (result.pipe(times) "
+                     "gives the pipe at any times)"),
+    "real_gas": ("flag", "", False, "brimlow.reference: the Peng-Robinson gas in place of the ideal gas"),
+}
+
+
+def _input_kind(index):
+    """A whole-number input is one the one-call entry reads as an int; of
+    these, one that takes only 0 and 1 is a flag."""
+    if _scalar_kind(index) != "integer":
+        return "number"
+    return "flag" if (lib.VorlInputMin(index), lib.VorlInputMax(index)) == (0.0, 1.0) else "integer"
+
+
+def _input_key(index):
+    kind = _input_kind(index)
+    default = lib.VorlInputCaseDefault(index)
+    default = bool(default) if kind == "flag" else int(default) if kind == "integer" else default
+    return Key(_input_text(lib.VorlInputCaseKey, index), _input_text(lib.VorlInputUnit, index), default,
+               _input_text(lib.VorlInputRangeText, index), _input_text(lib.VorlInputMeaning, index), kind, index)
+
+
+def _library_keys():
+    """The case keys: the library's inputs that have a case-file key (a valve's
+    two are the keys of each entry of valves) and the package's own keys."""
+    keys, placed = [], set()
+    for entry in _DOCUMENT_ORDER:
+        if isinstance(entry, tuple):
+            name = entry[1]
+            kind, unit, default, meaning = _OWN_KEYS[name]
+            keys.append(Key(name, unit, default, "", meaning, kind))
+            continue
+        index = lib.VorlInputFind(entry.encode())
+        if index < 0 or not _input_text(lib.VorlInputCaseKey, index):
+            raise ImportError(f"brimlow: the library's input {entry!r} has no case key; the package and the "
+                              f"library do not match")
+        keys.append(_input_key(index))
+        placed.add(index)
+    valve_inputs = {lib.VorlInputFind(name.encode()) for name in (_VALVE_POSITION_INPUT, _VALVE_CLOSURE_INPUT)}
+    # An input the library gained after this package was written is still a key.
+    for index in range(lib.VorlInputCount()):
+        if index not in placed | valve_inputs and _input_text(lib.VorlInputCaseKey, index):
+            keys.append(_input_key(index))
+    return keys
+
+
+KEYS = _library_keys()
+_KEY_BY_NAME = {key.name: key for key in KEYS}
+
+
+def keys():
+    """The case keys in the order of the documentation."""
+    return list(KEYS)
+
+
+# ---- the one-call arrays of a case ----
+
+class _Arrays:
+    """The arrays of the library's one-call entry for a case: each key's value
+    where the input table places its input. The check and the set-up read
+    these, as they do for the tool."""
+
+    __slots__ = ("flags", "inputs", "positions", "closures", "time_division", "max_steps", "valve_count")
+
+    def __init__(self, values):
+        inputs = [0.0] * _SLOT_SIZES[_slot("INPUTS")]
+        for name, element in _SLOT_KEYS[_slot("INPUTS")]:
+            inputs[element] = values[name]
+        flags = [0] * _SLOT_SIZES[_slot("FLAGS")]
+        for name, element in _SLOT_KEYS[_slot("FLAGS")]:
+            flags[element] = _as_int(values[name])
+        self.inputs = np.array(inputs, dtype=np.float64)
+        self.flags = np.array(flags, dtype=np.intc)
+        self.time_division = np.array([_as_int(values[name]) for name, _ in _SLOT_KEYS[_slot("TIME_DIVISION")]],
+                                      dtype=np.intc)
+        self.max_steps = np.array([_as_int(values[name]) for name, _ in _SLOT_KEYS[_slot("MAX_STEPS")]],
+                                  dtype=np.intc)
+        valves = values["valves"]
+        self.positions = np.array([v[_VALVE_POSITION] for v in valves], dtype=np.float64)
+        self.closures = np.array([v[_VALVE_CLOSURE] for v in valves], dtype=np.float64)
+        self.valve_count = np.array([len(valves)], dtype=np.intc)
+
+    def check(self, count=None):
+        valve_count = self.valve_count if count is None else np.array([count], dtype=np.intc)
+        return lib.VorlCheckInputs(self.flags, self.inputs, self.positions, self.closures,
+                                   self.time_division, self.max_steps, valve_count)
+
+    def set_on(self, model):
+        lib.VorlGenericInputsSet(model, self.flags, self.inputs, self.positions, self.closures,
+                                 self.time_division, self.max_steps, self.valve_count)
+
+
+def _as_int(value):
+    # Out-of-range counts reach the library's check as the nearest int it can hold.
+    return int(max(-2e9, min(2e9, value)))
+
+
+_SLOT_KEYS = {}  # slot: (key name, element) of each key whose input the slot holds
+_SLOT_SIZES = {}
+
+
+def _read_slots():
+    for name in ("FLAGS", "INPUTS", "TIME_DIVISION", "MAX_STEPS"):
+        _SLOT_KEYS[_slot(name)] = []
+    for key in KEYS:
+        if key.input >= 0:
+            _SLOT_KEYS[lib.VorlInputSlot(key.input)].append((key.name, lib.VorlInputSlotIndex(key.input)))
+    for slot in (_slot("FLAGS"), _slot("INPUTS")):
+        elements = [element for _name, element in _SLOT_KEYS[slot]]
+        _SLOT_SIZES[slot] = max(elements) + 1 if elements else 0
+
+
+_read_slots()
+
+
+# ---- values ----
+
+def _refuse(key, message):
+    """A problem of form (an unknown key, a value of the wrong type): not the library's."""
+    raise ValueError(f"{key}: {message}" if key else message)
+
+
+def _number(name, value, unit=""):
+    if isinstance(value, str) and unit:
+        # The tool reads "70 bar"; a case here takes the number in its SI unit.
+        _refuse(name, f"must be a number in {unit}, not the text {value!r} (brimlow.Case takes SI numbers; "
+                      f"text with a unit is read by the command-line tool only)")
+    if isinstance(value, bool) or not isinstance(value, numbers.Real):
+        _refuse(name, f"must be a number, not {value!r}")
+    return float(value)
+
+
+def _normalised(key, value):
+    """A key's value in its one form: float, int, bool, str, list of valve dicts."""
+    if key.kind == "text":
+        if not isinstance(value, str):
+            _refuse(key.name, f"must be a string, not {value!r}")
+        return value
+    if key.kind == "material":
+        return _material(value)
+    if key.kind == "optional":
+        return _number(key.name, value, key.unit)
+    if key.kind == "flag":
+        if not isinstance(value, (bool, np.bool_)):
+            _refuse(key.name, f"must be true or false, not {value!r}")
+        return bool(value)
+    if key.kind == "integer":
+        number = _number(key.name, value, key.unit)
+        if not (math.isfinite(number) and number == math.floor(number)):
+            _refuse(key.name, f"must be a whole number, not {value!r}")
+        return int(number)
+    if key.kind == "valves":
+        return tuple(_valve(index, valve) for index, valve in enumerate(value))
+    return _number(key.name, value, key.unit)
+
+
+def _valve(index, valve):
+    where = f"valves[{index}]"
+    if isinstance(valve, dict):
+        unknown = set(valve) - {_VALVE_POSITION, _VALVE_CLOSURE}
+        if unknown:
+            _refuse(where, f"unknown keys {sorted(unknown)}")
+        missing = [k for k in (_VALVE_POSITION, _VALVE_CLOSURE) if valve.get(k) is None]
+        if missing:
+            _refuse(f"{where}.{missing[0]}", "missing")
+        position, closure = valve[_VALVE_POSITION], valve[_VALVE_CLOSURE]
+    else:
+        try:
+            position, closure = valve
+        except (TypeError, ValueError):
+            _refuse(where, f"must be {{\"{_VALVE_POSITION}\": ..., \"{_VALVE_CLOSURE}\": ...}} or a pair")
+    return {_VALVE_POSITION: _number(f"{where}.{_VALVE_POSITION}", position, "m"),
+            _VALVE_CLOSURE: _number(f"{where}.{_VALVE_CLOSURE}", closure, "s")}
+
+
+def _material(value):
+    """A material as the library's name of it; a number the library does not
+    know stays a number (the library refuses it when the model is made)."""
+    if isinstance(value, bool) or not isinstance(value, (str, numbers.Integral)):
+        _refuse("material", f"must be a material name, CAS number or material number, not {value!r}")
+    number = materials.material_number(str(value))
+    if number:
+        return materials.material_name(number)
+    if isinstance(value, numbers.Integral) and value > 0:
+        return int(value)
+    _refuse("material", f"unknown material {value!r} ({materials.suggestion(str(value))}brimlow.materials() "
+                        f"lists them)")
+
+
+# Keys of which a case gives one or the other: the second, when given, takes
+# the place of the first.
+_ALTERNATIVES = (("material", "molar_mass_kg_per_kmol"), ("aperture", "hole_diameter_m"))
+
+
+def _settle_alternatives(given, values):
+    for first, second in _ALTERNATIVES:
+        if given.get(first) is not None and given.get(second) is not None:
+            _refuse("", f"{first} and {second}: give one of them, not both")
+    hole = values["hole_diameter_m"]
+    if hole is not None:
+        bore = values["pipe_diameter_m"]
+        if not 0.0 < hole <= bore:
+            _refuse("hole_diameter_m", f"hole diameter {hole:g} m is not within the bore of {bore:g} m "
+                                       f"(allowed above 0 up to {bore:g} m)")
+        ratio = hole / bore
+        values["aperture"] = ratio * ratio  # as the tool computes it
+    if values["molar_mass_kg_per_kmol"] is not None:
+        values["material"] = None
+
+
+class Case:
+    """A release case: every key of a case file, immutable.
+
+        case = brimlow.Case(pipe_length_m=50e3, breach_location_m=10e3)
+        case.pipe_length_m                         # 50000.0
+        longer = case.replace(pipe_length_m=80e3)  # a new case; case is unchanged
+
+    Keys left out take their defaults; brimlow.keys() lists them all.
+    """
+
+    __slots__ = ("_values", "_arrays", "_material_number")
+
+    def __init__(self, **values):
+        _refuse_unknown(values)
+        normalised = {}
+        for key in KEYS:
+            value = values.get(key.name)
+            normalised[key.name] = key.default if value is None else _normalised(key, value)
+        self._set_up(values, normalised)
+
+    def _set_up(self, values, normalised):
+        _settle_alternatives(values, normalised)
+        _check_table_step(normalised["table_step_s"])
+        object.__setattr__(self, "_values", normalised)
+        object.__setattr__(self, "_material_number", _material_number(normalised["material"]))
+        object.__setattr__(self, "_arrays", _Arrays(normalised))
+        self._check()
+
+    # ---- reading ----
+
+    def __getattr__(self, name):
+        try:
+            return self._values[name] if name != "valves" else [dict(v) for v in self._values[name]]
+        except KeyError:
+            raise AttributeError(f"a case has no key {name!r}" + _suggestion(name)) from None
+
+    def __setattr__(self, name, value):
+        raise AttributeError("a case is immutable: use case.replace(" + name + "=...)")
+
+    def __eq__(self, other):
+        return isinstance(other, Case) and self._values == other._values
+
+    def __hash__(self):
+        return hash(tuple((name, value) for name, value in self._values.items()))
+
+    def __repr__(self):
+        changed = [f"{key.name}={self._values[key.name]!r}" for key in KEYS
+                   if self._values[key.name] != key.default]
+        return "Case(" + ", ".join(changed) + ")"
+
+    def __reduce__(self):
+        # The values of a case that exists were checked when it was made: sent
+        # to another process (a sweep's worker) they are taken as they are.
+        return (_checked_case, (self._values,))
+
+    def __dir__(self):
+        return sorted(set(super().__dir__()) | set(_KEY_BY_NAME))
+
+    def to_dict(self):
+        """Every key and its value, as a case file gives them (None: not given;
+        the aperture of a case given by its hole diameter is not given)."""
+        values = dict(self._values)
+        values["valves"] = [dict(v) for v in values["valves"]]
+        if values["hole_diameter_m"] is not None:
+            values["aperture"] = None
+        return values
+
+    def replace(self, **changes):
+        """A new case with some keys changed (checked as any new case); a key
+        given takes the place of its alternative (aperture of hole_diameter_m,
+        material of molar_mass_kg_per_kmol, and the other way round)."""
+        values = self.to_dict()
+        for first, second in _ALTERNATIVES:
+            if changes.get(first) is not None:
+                values[second] = None
+            if changes.get(second) is not None:
+                values[first] = None
+        _refuse_unknown(changes)
+        values.update(changes)
+        # The values kept were made whole when this case was made.
+        normalised = {key.name: key.default if values[key.name] is None else
+                      _normalised(key, values[key.name]) if key.name in changes else self._values[key.name]
+                      for key in KEYS}
+        case = object.__new__(Case)
+        case._set_up(values, normalised)
+        return case
+
+    # ---- case files ----
+
+    def to_json(self, path=None, indent=2):
+        """The case as a case file of the tool (every key); written to path when given."""
+        # A key not given is left out, as is real_gas when off (a tool older
+        # than that key refuses it).
+        values = {name: value for name, value in self.to_dict().items()
+                  if value is not None and not (name == "real_gas" and value is False)}
+        text = json.dumps(values, indent=indent) + "\n"
+        if path is not None:
+            Path(path).write_text(text, encoding="utf-8")
+        return text
+
+    @classmethod
+    def from_json(cls, source):
+        """A case from a case file of the tool (a path, or the JSON text itself when it
+        starts with '{'); comments (// and /* */) are allowed as the tool allows them."""
+        text = source if isinstance(source, str) and source.lstrip().startswith("{") else \
+            Path(source).read_text(encoding="utf-8")
+        document = json.loads(_without_comments(text))
+        if not isinstance(document, dict):
+            _refuse("", "a case file holds one JSON object")
+        return cls(**document)
+
+    # ---- the library's check ----
+
+    def _check(self):
+        with _library.Reports() as reports:
+            code = self._arrays.check()
+        if code != 0:
+            code, tag, message = reports.first_error() or (code, "VorlCheckInputs", _library.CODE_TEXTS.get(code, ""))
+            key = self._key_of_code(code)
+            hole = self._values["hole_diameter_m"]
+            if key == "aperture" and hole is not None:
+                # The case gave the hole: the fault is said in its terms.
+                key = "hole_diameter_m"
+                message = (f"hole diameter {hole:g} m in the bore of {self._values['pipe_diameter_m']:g} m gives "
+                           f"the aperture {self._values['aperture']:.6g}: {message}")
+            raise _library.error_of(code, tag, message, key=key)
+        self._check_valves_within_pipe()
+
+    def _key_of_code(self, code):
+        for key in KEYS:
+            if key.input >= 0 and code in (lib.VorlInputCodeBelow(key.input), lib.VorlInputCodeAbove(key.input)):
+                return key.name
+        for input_name, sub_key in ((_VALVE_POSITION_INPUT, _VALVE_POSITION), (_VALVE_CLOSURE_INPUT, _VALVE_CLOSURE)):
+            index = lib.VorlInputFind(input_name.encode())
+            if code in (lib.VorlInputCodeBelow(index), lib.VorlInputCodeAbove(index)):
+                return f"valves[{self._failing_valve(code)}].{sub_key}"
+        return None
+
+    def _failing_valve(self, code):
+        # The check stops at the first valve out of range, all before it having
+        # passed: checking the first n valves gives the code exactly when n
+        # reaches past it, so the valve is found by bisection.
+        passing, failing = 0, len(self._values["valves"])
+        with _library.Reports():
+            while failing - passing > 1:
+                middle = (passing + failing) // 2
+                if self._arrays.check(middle) == code:
+                    failing = middle
+                else:
+                    passing = middle
+        return failing - 1
+
+    def _check_valves_within_pipe(self):
+        # The library's check bounds a valve's position without knowing the
+        # pipe: a valve beyond the pipe's end is refused here, in the same terms.
+        length = self._values["pipe_length_m"]
+        for index, valve in enumerate(self._values["valves"]):
+            if valve[_VALVE_POSITION] > length:
+                _refuse(f"valves[{index}].{_VALVE_POSITION}",
+                        f"valve {index + 1} position {valve[_VALVE_POSITION]:g} m is beyond the pipe end at "
+                        f"{length:g} m (allowed 0 to {length:g} m)")
+
+    # ---- the model ----
+
+    def _new_model(self):
+        """A model of the library for this case, every input set; the caller deletes it."""
+        molar_mass = self._values["molar_mass_kg_per_kmol"]
+        with _library.Reports() as reports:
+            model = lib.VorlModelCreateSimple(molar_mass) if molar_mass is not None else \
+                lib.VorlModelCreateZel(self._material_number)
+            if not model:
+                raise _library.error_of(*(reports.first_error() or (1, "", "the library made no model")),
+                                        key="molar_mass_kg_per_kmol" if molar_mass is not None else "material")
+            self._arrays.set_on(model)
+            error = reports.first_error()
+            if error is not None:
+                _library.delete_model(model)
+                raise _library.error_of(*error)
+        return model
+
+
+def _refuse_unknown(values):
+    unknown = [name for name in values if name not in _KEY_BY_NAME]
+    if unknown:
+        _refuse(unknown[0], "unknown key" + _suggestion(unknown[0]))
+
+
+def _checked_case(values):
+    case = object.__new__(Case)
+    object.__setattr__(case, "_values", values)
+    object.__setattr__(case, "_material_number", _material_number(values["material"]))
+    object.__setattr__(case, "_arrays", _Arrays(values))
+    return case
+
+
+def _material_number(value):
+    """The number the library makes a model of the material by (0: no material)."""
+    if value is None:
+        return 0
+    return value if isinstance(value, int) else materials.material_number(value)
+
+
+def _check_table_step(step):
+    if step is not None and not (math.isfinite(step) and step > 0.0):
+        _refuse("table_step_s", f"must be above 0 s, not {step!r}")
+
+
+def _suggestion(name):
+    import difflib
+    near = difflib.get_close_matches(name, list(_KEY_BY_NAME), n=1)
+    return f" (did you mean {near[0]!r}?)" if near else ""
+
+
+def _without_comments(text):
+    """JSON text with its // and /* */ comments blanked out (not inside strings)."""
+    out = []
+    i, n = 0, len(text)
+    in_string = False
+    while i < n:
+        c = text[i]
+        if in_string:
+            out.append(c)
+            if c == "\\" and i + 1 < n:
+                out.append(text[i + 1])
+                i += 1
+            elif c == '"':
+                in_string = False
+        elif c == '"':
+            in_string = True
+            out.append(c)
+        elif text.startswith("//", i):
+            end = text.find("\n", i)
+            i = n if end < 0 else end
+            continue
+        elif text.startswith("/*", i):
+            end = text.find("*/", i + 2)
+            if end < 0:
+                raise ValueError("a /* comment is not closed")
+            out.append(" ")
+            i = end + 2
+            continue
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out)

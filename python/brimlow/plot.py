@@ -1,0 +1,230 @@
+"""The release figure of `brimlow run --plot`, drawn with matplotlib (optional).
+
+Two panels on one logarithmic time axis labelled as people say times: the
+release rate (kg/s, logarithmic) and the mass released (t); the total (wide,
+black: the pipe table at the output times), branch A (blue) and branch B
+(orange) from their records, the events of each branch marked on its curves.
+"""
+import math
+
+import numpy as np
+
+_COLOUR_A = "#1f5fa8"
+_COLOUR_B = "#d35400"
+_COLOUR_TOTAL = "#202020"
+_TOTAL_WIDTH = 3.5 * 0.8
+_BRANCH_WIDTH = 1.8 * 0.8
+
+# The time axis starts at the decade below the first stored time after the
+# breach, but spans at most six decades (a branch of a metre finishes in
+# microseconds); a logarithmic rate axis spans at most four decades below its
+# highest rate: lower rates, zero too, are drawn on its floor.
+_TIME_SPAN = 1e6
+_RATE_SPAN = 1e4
+_POINTS_PER_DECADE = 10
+_END_TOLERANCE = 1e-9
+_KG_PER_TONNE = 1000.0
+
+_TICS = ((0.001, "1 ms"), (0.01, "0.01 s"), (0.1, "0.1 s"), (1.0, "1 s"), (10.0, "10 s"), (60.0, "1 min"),
+         (600.0, "10 min"), (3600.0, "1 h"), (36000.0, "10 h"), (360000.0, "100 h"))
+
+# Marker and words of each kind of event. Events at one time sit on each
+# other: open symbols around smaller filled ones keep each in sight.
+_EVENT_STYLE = {
+    "valve_closure": (dict(marker="s", markersize=11, fillstyle="none"), None),
+    "whole_branch_disturbed": (dict(marker="^", markersize=9, fillstyle="none"), "whole branch disturbed"),
+    "flow_reversal": (dict(marker="D", markersize=6), "flow reversed at the far end"),
+    "dechoke": (dict(marker="o", markersize=7), "dechoked"),
+    "depressurised": (dict(marker="v", markersize=8), "depressurised"),
+}
+
+
+def time_text(seconds):
+    """A time as people say it: seconds, minutes or hours."""
+    if seconds < 120.0:
+        return f"{seconds:.3g} s"
+    if seconds < 7200.0:
+        return f"{seconds / 60.0:.1f} min"
+    return f"{seconds / 3600.0:.2f} h"
+
+
+class _History:
+    def __init__(self):
+        self.t, self.rate, self.mass = [], [], []
+        self.carried_from = math.inf
+
+    def add(self, time, rate, mass, end):
+        if time > end * (1.0 + _END_TOLERANCE):
+            return False
+        if time > 0.0 and math.isfinite(rate) and math.isfinite(mass):
+            self.t.append(time)
+            self.rate.append(rate)
+            self.mass.append(mass / _KG_PER_TONNE)
+        return True
+
+    def carry_to_end(self, end, feed):
+        # As the library's own look-up beyond the last record: a finished
+        # branch stays at zero, a branch fed by the supply goes on at its last
+        # rate, and what it releases grows by what the supply feeds in.
+        if not self.t or self.t[-1] >= end:
+            return
+        t0, rate, mass = self.t[-1], self.rate[-1], self.mass[-1]
+        if feed > 0.0:
+            self.carried_from = t0
+        step = 10.0 ** (1.0 / _POINTS_PER_DECADE)
+        t = t0 * step
+        times = []
+        while t < end:
+            times.append(t)
+            t *= step
+        times.append(end)
+        for t in times:
+            self.t.append(t)
+            self.rate.append(rate)
+            self.mass.append(mass + feed * (t - t0) / _KG_PER_TONNE)
+
+    def value_at(self, values, t):
+        return float(np.interp(t, self.t, values)) if self.t else 0.0
+
+
+def _branch_history(table, end):
+    h = _History()
+    feed = 0.0
+    for i in range(1, len(table)):  # row 0: the steady flow before the breach
+        row = table[i]
+        if math.isinf(row["time_s"]):
+            feed = max(float(table[i - 1]["upstream_flux_kg_per_s"]), 0.0)
+            break
+        if not h.add(float(row["time_s"]), float(row["exit_flux_kg_per_s"]), float(row["mass_expelled_kg"]), end):
+            break
+    h.carry_to_end(end, feed)
+    return h
+
+
+def _total_history(grid, end):
+    h = _History()
+    for row in grid:
+        if not h.add(float(row["time_s"]), float(row["exit_flux_kg_per_s"]), float(row["mass_expelled_kg"]), end):
+            break
+    return h
+
+
+def _end_time(result):
+    end = result.summary.get("end_time_s", math.nan)
+    if math.isfinite(end) and end > 0.0:
+        return end
+    times = result.pipe()["time_s"]
+    finite = times[np.isfinite(times)]
+    return float(finite.max()) if len(finite) else 1.0
+
+
+def _start_time(histories, end):
+    first = min([h.t[0] for h in histories if h.t] + [end])
+    start = 10.0 ** math.floor(math.log10(max(first, end / _TIME_SPAN)))
+    return start if start < end else end / 10.0
+
+
+def _title(result):
+    case = result.case
+    from . import materials as _materials
+    if case.molar_mass_kg_per_kmol is not None:
+        gas = f"ideal gas of {case.molar_mass_kg_per_kmol:g} kg/kmol"
+    else:
+        number = case._material_number
+        names = {m["number"]: m["name"] for m in _materials()}
+        gas = f"{names.get(number, 'material')} ({number})"
+    title = f"{case.name}: {gas}" if case.name else gas
+    breach = result.summary.get("breach_location_m", case.breach_location_m)
+    return (f"{title}, {case.pipe_length_m / 1000:g} km x {case.pipe_diameter_m:g} m at "
+            f"{case.upstream_pressure_Pa / 1e5:g} bar, breach at {breach / 1000:g} km")
+
+
+def release_figure(result, path=None):
+    """The figure of a Result; saved to path when given."""
+    import matplotlib
+    if path is not None and matplotlib.get_backend().lower() not in ("agg", "svg", "pdf", "cairo"):
+        matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+
+    end = _end_time(result)
+    branches = []
+    if len(result.branch_a):
+        branches.append(("A", _branch_history(result.branch_a, end), "branch A (upstream)", _COLOUR_A))
+    if len(result.branch_b):
+        branches.append(("B", _branch_history(result.branch_b, end), "branch B (downstream)", _COLOUR_B))
+    total = _total_history(result.pipe(), end)
+    start = _start_time([total] + [b[1] for b in branches], end)
+
+    figure = plt.figure(figsize=(12.4, 8.2))
+    rates = figure.add_axes((0.09, 0.54, 0.57, 0.38))
+    masses = figure.add_axes((0.09, 0.08, 0.57, 0.38), sharex=rates)
+    figure.suptitle(_title(result), fontsize=11)
+
+    # The floor of the rate axis: zero cannot be drawn on a logarithmic axis.
+    all_rates = np.array(total.rate + [r for _, h, _, _ in branches for r in h.rate]
+                         + [result.summary.get("initial_release_rate_kg_per_s", 0.0)])
+    all_rates = all_rates[np.isfinite(all_rates)]
+    highest = all_rates.max() if len(all_rates) and all_rates.max() > 0 else 1.0
+    positive = all_rates[all_rates > 0]
+    lowest = positive.min() if len(positive) else highest
+    floor = 10.0 ** math.floor(math.log10(max(lowest, highest / _RATE_SPAN)))
+    lifted = bool(np.any(all_rates < floor))
+
+    rates.plot(total.t, np.maximum(total.rate, floor), color=_COLOUR_TOTAL, lw=_TOTAL_WIDTH, label="total")
+    masses.plot(total.t, total.mass, color=_COLOUR_TOTAL, lw=_TOTAL_WIDTH, label="total")
+    for _, history, label, colour in branches:
+        rates.plot(history.t, np.maximum(history.rate, floor), color=colour, lw=_BRANCH_WIDTH, label=label)
+        masses.plot(history.t, history.mass, color=colour, lw=_BRANCH_WIDTH, label=label)
+    initial = result.summary.get("initial_release_rate_kg_per_s", math.nan)
+    if math.isfinite(initial) and initial > 0.0:
+        rates.plot([start], [initial], linestyle="none", marker="o", markersize=9, fillstyle="none",
+                   markeredgewidth=1.6, color=_COLOUR_TOTAL, clip_on=False,
+                   label=f"total at the instant of the breach, {round(initial):g} kg/s")
+
+    for letter, history, _, colour in branches:
+        for event in result.events[result.events["branch"] == letter]:
+            t = float(event["time_s"])
+            if not start <= t <= end:
+                continue
+            style, words = _EVENT_STYLE.get(str(event["kind"]), (dict(marker="x"), str(event["kind"])))
+            if words is None:
+                words = f"valve at {event['position_m'] / 1000:g} km shut"
+            label = f"{letter}: {words}, {time_text(t)}"
+            for axes, values, clip in ((rates, history.rate, floor), (masses, history.mass, -math.inf)):
+                axes.plot([t], [max(history.value_at(values, t), clip)], linestyle="none", color=colour,
+                          markeredgewidth=1.6, clip_on=False, label=label, **style)
+
+    ticks = [(s, name) for s, name in _TICS if start * (1 - 1e-9) <= s <= end * (1 + 1e-9)]
+    for axes in (rates, masses):
+        axes.set_xscale("log")
+        axes.set_xlim(start, end)
+        axes.set_xticks([s for s, _ in ticks], [name for _, name in ticks])
+        axes.minorticks_off()
+        axes.grid(True, color="#e0e0e0", linewidth=0.6)
+    rates.set_yscale("log")
+    rates.set_ylim(bottom=floor)
+    # Plain numbers on the rate axis (1000, not 10^3), as the tool writes them.
+    from matplotlib.ticker import FuncFormatter
+    rates.yaxis.set_major_formatter(FuncFormatter(lambda value, _position: f"{value:g}"))
+    rates.set_ylabel("release rate (kg/s)")
+    rates.grid(True, which="minor", axis="y", color="#f0f0f0", linewidth=0.4)
+    masses.set_ylim(bottom=0.0)
+    masses.set_ylabel("mass released (t)")
+    masses.set_xlabel("time since the breach")
+    rates.tick_params(labelbottom=True)
+    rates.legend(loc="upper left", bbox_to_anchor=(1.03, 1.0), frameon=False, fontsize=9.5)
+
+    notes = []
+    if lifted:
+        notes.append(f"Rates below {floor:g} kg/s (zero too) lie on the axis.")
+    for letter, history, _, _ in branches:
+        if history.carried_from < end:
+            notes.append(f"Branch {letter}, fed by the supply, holds its last rate")
+            notes.append(f"from its last record on ({time_text(history.carried_from)}).")
+    notes.append(f"The plot ends with the finite history ({time_text(end)}).")
+    for i, note in enumerate(notes):
+        figure.text(0.68, 0.40 - 0.03 * i, note, fontsize=9.5, color="#505050")
+
+    if path is not None:
+        figure.savefig(path, dpi=100)
+    return figure

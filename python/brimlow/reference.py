@@ -1,0 +1,124 @@
+"""The reference solution: the full isothermal Euler equations with wall
+friction, solved by finite volumes on a case beside the fast model.
+
+A run takes seconds to minutes (about 0.4 s of CPU time per simulated hour
+of the default case); the foreign call lets go of the interpreter lock, so
+reference runs of different cases can share the cores on threads.
+"""
+import signal
+import threading
+
+import numpy as np
+
+from . import _library
+from ._interface import VorlProgress
+from ._library import lib
+from ._progress import TextBar
+from .result import _Columns, emit_warnings
+
+_TABLE = _Columns("ReferenceTable", library_infinity=False)
+_GO_ON, _STOP = 1, 0  # what the progress callback returns to the library
+
+
+class _Watch:
+    """The progress callback of one run: shows the fraction done, and stops
+    the run (by returning 0 to the library) when the user interrupts it or a
+    progress function of the caller raises."""
+
+    def __init__(self, progress):
+        self.show = progress if callable(progress) else TextBar(enabled=bool(progress)).show
+        self.failure = None
+        self.interrupted = False
+        self.callback = VorlProgress(self._on_progress)  # kept referenced for the length of the run
+
+    def _on_progress(self, fraction, _user):
+        if self.interrupted or self.failure is not None:
+            return _STOP
+        try:
+            self.show(fraction)
+        except BaseException as failure:  # KeyboardInterrupt as well: the run stops, the caller re-raises
+            self.failure = failure
+            return _STOP
+        return _GO_ON
+
+    def on_interrupt(self, _signal, _frame):
+        # Ctrl-C while the library runs: the next progress call stops the run.
+        self.interrupted = True
+
+    def raise_if_stopped(self):
+        if self.failure is not None:
+            raise self.failure
+        if self.interrupted:
+            raise KeyboardInterrupt
+
+
+class _InterruptsTo:
+    """On the main thread, SIGINT sets a flag of the watch instead of raising
+    inside the library's call; elsewhere Python's handling stays."""
+
+    def __init__(self, watch):
+        self.watch, self.previous = watch, None
+
+    def __enter__(self):
+        if threading.current_thread() is threading.main_thread():
+            self.previous = signal.signal(signal.SIGINT, self.watch.on_interrupt)
+        return self
+
+    def __exit__(self, *_exception):
+        if self.previous is not None:
+            signal.signal(signal.SIGINT, self.previous)
+        return False
+
+
+def reference(case, real_gas=None, times=None, progress=False):
+    """Runs the reference solution of a case (brimlow.Case or a dict of its keys)
+    and returns its table: a Table (numpy structured array) with one row per
+    report time and the library's columns (time_s, per branch a_... and b_...
+    the release rate, mass released, pressures at the breach end and the far
+    end and the gas in the branch, NaN for a branch the breach does not leave;
+    the totals; the supply's inflow and the sink's delivery).
+
+    real_gas: the Peng-Robinson gas in place of the ideal gas (None: the
+        case's real_gas). times: the report times (s, increasing); the run ends
+        at the last. Without them: the start and 100 equal intervals to the end
+        of the fast model's finite history of the case.
+    progress: True for a text bar on standard error, or a function called with
+        the fraction done (it ends with 1). Ctrl-C, or a progress function that
+        raises, stops the run; the exception is raised here.
+    Raises BrimlowError when the library refuses the case or the run fails."""
+    from .case import Case
+    if not isinstance(case, Case):
+        case = Case(**case)
+    real_gas = case.real_gas if real_gas is None else bool(real_gas)
+    watch = _Watch(progress)
+    with _library.Reports() as reports:
+        model = case._new_model()
+        try:
+            _settings(model, real_gas, times)
+            reports.raise_first_error()
+            with _InterruptsTo(watch):
+                rows = lib.VorlReferenceRun(model, watch.callback, None)
+            watch.raise_if_stopped()
+            reports.raise_first_error()
+            values = np.empty((rows, len(_TABLE.names)))
+            written = lib.VorlReferenceTableFill(model, values, rows)
+            reports.raise_first_error()
+        finally:
+            _library.delete_model(model)
+    emit_warnings(reports.warnings())
+    return _TABLE.table(values[:written])
+
+
+def _settings(model, real_gas, times):
+    lib.VorlReferenceRealGasSet(model, real_gas)
+    if times is None:
+        # The end of the fast model's history: the case is run for it.
+        lib.VorlRun(model)
+        return
+    times = np.ascontiguousarray(times, dtype=np.float64).reshape(-1)
+    if len(times):
+        lib.VorlReferenceEndTimeSet(model, times[-1])
+    lib.VorlReferenceReportTimesSet(model, times, len(times))
+
+
+__all__ = ["reference"]

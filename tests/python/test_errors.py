@@ -1,0 +1,50 @@
+"""The library's reports as Python exceptions and warnings."""
+import threading
+import warnings
+
+import pytest
+
+import brimlow
+from brimlow._library import CODES
+
+
+def test_a_run_the_library_refuses_raises_its_code():
+    # The check of the one-call ranges passes; the steady flow of a small
+    # bore at low pressure with a large supply does not reach the far end.
+    case = brimlow.Case(pipe_diameter_m=0.05, upstream_pressure_Pa=2e5, inflow_kg_per_s=50.0)
+    with pytest.raises(brimlow.BrimlowError) as raised:
+        brimlow.run(case)
+    error = raised.value
+    assert error.code in CODES.values() and error.code_name.startswith("VORL_E_")
+    assert error.message and str(error.code) in str(error)
+
+
+def test_a_warning_of_the_library_is_a_python_warning():
+    # A breach beyond the pipe's end is clamped to the end, with warning 1001.
+    case = brimlow.Case(pipe_length_m=20e3, breach_location_m=25e3)
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        result = brimlow.run(case)
+    found = [w for w in caught if issubclass(w.category, brimlow.BrimlowWarning)]
+    assert len(found) == 1 and "VORL_W_BREACH_CLAMPED" in str(found[0].message)
+    assert result.layout == "single branch A"
+
+
+def test_reports_of_other_threads_are_not_this_threads():
+    # A failing case on one thread while good cases run on another.
+    failures = []
+
+    def fail_many():
+        for _ in range(50):
+            try:
+                brimlow.run(brimlow.Case(pipe_diameter_m=0.05, upstream_pressure_Pa=2e5, inflow_kg_per_s=50.0))
+            except brimlow.BrimlowError:
+                continue
+            failures.append("no error")
+
+    thread = threading.Thread(target=fail_many)
+    thread.start()
+    for _ in range(50):
+        brimlow.run(brimlow.Case(), keep_model=False)
+    thread.join()
+    assert failures == []

@@ -1,0 +1,93 @@
+"""The reference solution from Python: the C interface's table bit for bit,
+the real gas, progress to the end, and a run stopped by Ctrl-C."""
+import ctypes
+import os
+import signal
+
+import numpy as np
+import pytest
+
+import brimlow
+from brimlow._interface import VorlProgress
+from brimlow._library import lib
+from conftest import same_bits
+
+# A short methane line, a second of computing at most: 5 km of 0.3 m bore at
+# 50 bar, breached through half its bore area at 2 km, 20 s of release.
+SHORT_LINE = brimlow.Case(pipe_length_m=5000.0, pipe_diameter_m=0.3, upstream_pressure_Pa=50e5,
+                          breach_location_m=2000.0, aperture=0.5, inflow_kg_per_s=5.0)
+TIMES = [0.0, 1.0, 5.0, 10.0, 20.0]
+
+
+def c_interface_table(case, times):
+    """The table as a host of the C interface gets it: each input set by its
+    own call, the reference run without progress, the table filled."""
+    model = lib.VorlModelCreateZel(lib.VorlMaterialFind(case.material.encode()))
+    try:
+        for key in brimlow.keys():
+            if key.input >= 0:
+                lib.VorlInputSet(model, key.input, float(getattr(case, key.name)))
+        lib.VorlReferenceEndTimeSet(model, times[-1])
+        lib.VorlReferenceReportTimesSet(model, (ctypes.c_double * len(times))(*times), len(times))
+        rows = lib.VorlReferenceRun(model, VorlProgress(), None)  # a null callback: no progress
+        columns = lib.VorlReferenceTableColumnCount()
+        values = (ctypes.c_double * (rows * columns))()
+        assert lib.VorlReferenceTableFill(model, values, rows) == rows == len(times)
+        names = [brimlow._library.copied_text(lib.VorlReferenceTableColumnName, c) for c in range(columns)]
+        return names, np.frombuffer(values, dtype=np.float64)
+    finally:
+        brimlow._library.delete_model(model)
+
+
+class TestTable:
+    def test_the_table_is_the_c_interfaces_bit_for_bit(self):
+        names, values = c_interface_table(SHORT_LINE, TIMES)
+        table = brimlow.reference(SHORT_LINE, times=TIMES)
+        assert table.columns == names
+        assert same_bits(table.view(np.float64).reshape(-1), values)
+        assert list(table["time_s"]) == TIMES
+
+    def test_the_real_gas_packs_more_gas_into_the_line(self):
+        # Methane at 50 bar and 288 K has a compressibility below 1: the real
+        # gas holds more mass in the same line and releases more at first.
+        ideal = brimlow.reference(SHORT_LINE, times=TIMES)
+        real = brimlow.reference(SHORT_LINE, real_gas=True, times=TIMES)
+        assert real["line_mass_kg"][0] > ideal["line_mass_kg"][0]
+        assert real["release_rate_kg_per_s"][0] > ideal["release_rate_kg_per_s"][0]
+        # The case's key chooses the same gas as the argument.
+        assert same_bits(brimlow.reference(SHORT_LINE.replace(real_gas=True), times=TIMES).view(np.float64),
+                         real.view(np.float64))
+
+    def test_report_times_out_of_order_raise_the_librarys_code(self):
+        with pytest.raises(brimlow.BrimlowError) as raised:
+            brimlow.reference(SHORT_LINE, times=[0.0, 10.0, 5.0])
+        assert raised.value.code_name == "VORL_E_INVALID_REFERENCE_REPORT_TIME"
+
+
+class TestProgress:
+    def test_progress_rises_to_one(self, capsys):
+        fractions = []
+        brimlow.reference(SHORT_LINE, times=TIMES, progress=fractions.append)
+        assert fractions[-1] == 1.0 and np.all(np.diff(fractions) >= 0.0)
+        brimlow.reference(SHORT_LINE, times=TIMES, progress=True)
+        assert capsys.readouterr().err.rstrip().split("\r")[-1].startswith("[" + "#" * 30 + "] 100%")
+
+    def test_ctrl_c_stops_the_run_and_raises(self):
+        calls = []
+
+        def interrupt_once(fraction):
+            if not calls:
+                os.kill(os.getpid(), signal.SIGINT)
+            calls.append(fraction)
+
+        with pytest.raises(KeyboardInterrupt):
+            brimlow.reference(SHORT_LINE, times=TIMES, progress=interrupt_once)
+        assert calls[-1] < 1.0
+        assert signal.getsignal(signal.SIGINT) is signal.default_int_handler
+
+    def test_a_progress_function_that_raises_stops_the_run(self):
+        def fail(fraction):
+            raise ValueError("stop")
+
+        with pytest.raises(ValueError, match="stop"):
+            brimlow.reference(SHORT_LINE, times=TIMES, progress=fail)

@@ -1,0 +1,132 @@
+"""The package's results are the library's: its tables against the per-value
+exports, its summary against the tool's, its events against the physics of
+the release."""
+import ctypes
+import math
+
+import numpy as np
+import pytest
+
+import brimlow
+from brimlow._library import lib
+from conftest import same_bits
+
+# Library infinity (1e128) as the package gives it.
+INF = 1e128
+
+
+def per_value(value):
+    return math.inf if value >= 9e127 else value
+
+
+# Branch table columns and the per-record exports that give them.
+BRANCH_QUERIES = {
+    "time_s": "Time", "regime": "Regime", "upstream_pressure_Pa": "UpstreamPressure",
+    "upstream_flux_kg_per_s": "UpstreamFlux", "upstream_velocity_m_per_s": "UpstreamVelocity",
+    "exit_pressure_Pa": "ExitPressure", "exit_flux_kg_per_s": "ExitFlux",
+    "exit_velocity_m_per_s": "ExitVelocity", "orifice_flux_kg_per_s": "OrificeFlux",
+    "orifice_velocity_m_per_s": "OrificeVelocity", "mass_kg": "Mass", "mass_in_pipe_kg": "MassInPipe",
+    "mass_trapped_kg": "MassTrapped", "mass_expelled_kg": "MassExpelled",
+    "length_disturbed_m": "LengthDisturbed", "length_to_pressure_peak_m": "LengthToPressurePeak",
+}
+
+
+class TestTablesEqualPerValueExports:
+    def test_branch_records(self, case_file):
+        result = brimlow.run(brimlow.Case.from_json(case_file))
+        model = result._model
+        for letter, table in (("A", result.branch_a), ("B", result.branch_b)):
+            infinite_time = table["time_s"] == math.inf
+            assert np.array_equal(infinite_time, table["time_is_infinite"] == 1.0)
+            size = getattr(lib, f"VorlBranch{letter}FlowSequenceSize")(model)
+            assert len(table) == size > 2
+            for column, query in BRANCH_QUERIES.items():
+                export = getattr(lib, f"VorlBranch{letter}{query}")
+                expected = [per_value(export(model, i)) for i in range(size)]
+                if column == "mass_expelled_kg":
+                    infinite = getattr(lib, f"VorlBranch{letter}MassExpelledIsInfinite")
+                    expected = [math.inf if infinite(model, i) else v for i, v in enumerate(expected)]
+                assert same_bits(table[column], expected), f"branch {letter} {column}"
+            flash = [ctypes.c_double() for _ in range(4)]
+            for i in range(size):
+                getattr(lib, f"VorlBranch{letter}PostFlash")(model, i, *map(ctypes.byref, flash))
+                row = table[i]
+                assert same_bits([row["postflash_temperature_K"], row["postflash_velocity_m_per_s"],
+                                  row["postflash_liquid_fraction"], row["postflash_drop_size_m"]],
+                                 [f.value for f in flash])
+
+    def test_pipe_at_times(self, case_file):
+        result = brimlow.run(brimlow.Case.from_json(case_file))
+        model = result._model
+        times = np.concatenate([[0.0, 0.5], np.geomspace(1.0, 2e4, 40)])
+        table = result.pipe(times, tolerance=1e-3)
+        assert len(table) == len(times)
+        for row, t in zip(table, times):
+            assert row["time_s"] == lib.VorlPipeTimeSet(model, t, 1e-3)
+            assert row["exit_flux_kg_per_s"] == lib.VorlPipeExitFlux(model)
+            assert row["mass_kg"] == lib.VorlPipeMass(model)
+            assert row["mass_in_pipe_kg"] == lib.VorlPipeMassInPipe(model)
+            assert row["mass_trapped_kg"] == lib.VorlPipeMassTrapped(model)
+            assert row["mass_expelled_kg"] == per_value(lib.VorlPipeMassExpelled(model))
+
+    def test_a_result_sent_away_runs_its_case_again_to_the_same_table(self):
+        import pickle
+        result = brimlow.run(brimlow.Case())
+        times = np.linspace(0.0, 7200.0, 50)
+        again = pickle.loads(pickle.dumps(result))
+        assert again.case == result.case and again.branch_a.units == result.branch_a.units != {}
+        assert same_bits(again.pipe(times).view(np.float64), result.pipe(times).view(np.float64))
+
+
+class TestSummaryIsTheTools:
+    def test_every_field_of_the_json_summary(self, case_file, tool):
+        document = tool.json("run", case_file, "--json")
+        summary = brimlow.run(brimlow.Case.from_json(case_file)).summary
+        for name, value in document["summary"].items():
+            # JSON has no infinity nor NaN: the tool writes null for both.
+            expected = math.nan if value is None else value
+            got = summary[name]
+            assert (value is None and not math.isfinite(got)) or got == expected, name
+
+    def test_tables_are_the_tools(self, case_file, tool):
+        document = tool.json("run", case_file, "--json")
+        result = brimlow.run(brimlow.Case.from_json(case_file))
+        for name, table in (("branch_a", result.branch_a), ("branch_b", result.branch_b), ("pipe", result.pipe())):
+            for column, values in document[name].items():
+                expected = [math.inf if v is None else v for v in values]
+                assert same_bits(np.where(np.isnan(table[column]), math.inf, table[column]), expected), \
+                    f"{name}.{column}"
+
+
+class TestEvents:
+    def test_events_are_the_summarys_times_in_order(self, case_file):
+        result = brimlow.run(brimlow.Case.from_json(case_file))
+        times = result.events["time_s"]
+        assert np.all(np.diff(times) >= 0)
+        names = {"dechoke": "time_to_dechoke_s", "whole_branch_disturbed": "time_to_disturb_entire_branch_s",
+                 "flow_reversal": "time_to_flow_reversal_s", "depressurised": "time_to_depressurise_s"}
+        for event in result.events:
+            if event["kind"] in names:
+                field = f"{event['branch'].lower()}_{names[event['kind']]}"
+                assert event["time_s"] == result.summary[field]
+
+    def test_a_valve_shuts_at_its_closure_time_and_traps_gas_behind_it(self):
+        case = brimlow.Case(valves=[{"position_m": 20000, "closure_time_s": 300}])
+        result = brimlow.run(case)
+        closures = result.events[result.events["kind"] == "valve_closure"]
+        assert list(closures["branch"]) == ["A"] and list(closures["position_m"]) == [20000.0]
+        # The branch is cut at the step that reaches the closure time.
+        shut = closures["time_s"][0]
+        assert shut == pytest.approx(300.0, rel=1e-3)
+        # Upstream of a shut valve the gas stays in the pipe: trapped from then on.
+        before, after = result.pipe([shut * 0.99, shut * 1.01])["mass_trapped_kg"]
+        assert before == 0.0 and after > 0.0
+
+
+class TestMassBalance:
+    def test_an_unfed_line_releases_what_it_loses(self):
+        # Without a supply, mass released + mass in the pipe is the initial mass.
+        result = brimlow.run(brimlow.Case(inflow_kg_per_s=0.0))
+        table = result.pipe(np.geomspace(1.0, 3600.0, 25))
+        initial = result.summary["initial_mass_kg"]
+        np.testing.assert_allclose(table["mass_expelled_kg"] + table["mass_in_pipe_kg"], initial, rtol=1e-6)
