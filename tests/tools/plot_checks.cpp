@@ -257,6 +257,41 @@ TEST(Plot, ValvesThatShutAreMarkedAtTheirClosureTimes) {
   EXPECT_TRUE(open.labels("A: valve").empty() && open.labels("B: valve").empty());
 }
 
+TEST(Plot, TheReferenceIsDrawnInBothPanelsFromItsTable) {
+  const std::string line = R"({"pipe_length_m": 2000, "pipe_diameter_m": 0.2, "breach_location_m": 500,
+                                "inflow_kg_per_s": 0)";
+  const PlottedRun run = plotWithStandIn(line + R"(, "reference": true})");
+  const Json& table = run.result["reference"]["table"];
+  const DrawnSeries* rate = run.drawing.find(1, "reference");
+  const DrawnSeries* mass = run.drawing.find(2, "reference");
+  ASSERT_TRUE(rate != nullptr && mass != nullptr);
+  EXPECT_NE(run.drawing.script.find("title 'reference'"), std::string::npos);
+  EXPECT_NE(run.drawing.script.find("dt 2 title 'reference'"), std::string::npos) << "dashed";
+  // Its report times after the breach (the breach instant lies left of the
+  // logarithmic axis), to the nine digits of the script; rates at least the
+  // axis' bottom, masses in tonnes.
+  std::size_t drawn = 0;
+  for (std::size_t i = 0; i < table["time_s"].size(); ++i) {
+    const double t = table["time_s"][i].get<double>();
+    if (t <= 0.0) continue;
+    ASSERT_LT(drawn, rate->points.size());
+    EXPECT_NEAR(rate->points[drawn].first, t, 1e-8 * t);
+    const double r = std::max(table["release_rate_kg_per_s"][i].get<double>(), run.drawing.rateFloor);
+    EXPECT_NEAR(rate->points[drawn].second, r, 1e-8 * r);
+    const double tonnes = table["mass_released_kg"][i].get<double>() / 1000.0;
+    EXPECT_NEAR(mass->points[drawn].second, tonnes, 1e-8 * tonnes);
+    ++drawn;
+  }
+  EXPECT_EQ(drawn, rate->points.size());
+  EXPECT_EQ(plotWithStandIn(line + "}").drawing.find(1, "reference"), nullptr);
+
+  if (std::system("command -v gnuplot > /dev/null 2>&1") != 0) GTEST_SKIP() << "gnuplot is not installed";
+  TempDir dir;
+  const ToolRun svg = runTool({"run", "-", "--reference", "--plot=svg", "--out", dir.path()}, line + "}");
+  ASSERT_EQ(svg.status, 0) << svg.err;
+  EXPECT_NE(readFile(dir / "release.svg").find("<title>reference</title>"), std::string::npos);
+}
+
 TEST(Plot, PngIntoTheOutputDirectoryAndSvgIntoTheCurrentOne) {
   if (std::system("command -v gnuplot > /dev/null 2>&1") != 0) GTEST_SKIP() << "gnuplot is not installed";
   TempDir dir;

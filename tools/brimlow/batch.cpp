@@ -20,6 +20,7 @@
 #include "output_files.h"
 #include "run_case.h"
 #include "status.h"
+#include "text.h"
 
 namespace brimlow {
 namespace {
@@ -120,6 +121,11 @@ RowOutcome runRow(const std::vector<std::string>& header, const CsvRow& row, std
   std::vector<std::string> problems;
   if (!caseFromRow(header, row.cells, c, problems)) {
     outcome.message = joined(problems);
+    return outcome;
+  }
+  if (c.reference != 0.0) {
+    // Seconds to minutes a case: a sweep runs the fast model only.
+    outcome.message = "reference: brimlow batch runs the fast model only (brimlow run runs the reference)";
     return outcome;
   }
   const CaseResult result = runCase(c, false);
@@ -291,9 +297,7 @@ void drawProgress(std::uint64_t done, std::uint64_t failed, std::uint64_t offset
   std::fputc('\r', stderr);
   if (size > 0) {
     const std::uint64_t filled = last ? kWidth : std::min(kWidth, offset * kWidth / size);
-    std::string bar(static_cast<std::size_t>(filled), '#');
-    bar.append(static_cast<std::size_t>(kWidth - filled), '.');
-    std::fprintf(stderr, "[%s] ", bar.c_str());
+    std::fprintf(stderr, "%s ", barText(static_cast<std::size_t>(filled), static_cast<std::size_t>(kWidth)).c_str());
   }
   std::fprintf(stderr, "%llu case%s", static_cast<unsigned long long>(done), done == 1 ? "" : "s");
   if (failed > 0) std::fprintf(stderr, ", %llu failed", static_cast<unsigned long long>(failed));

@@ -45,6 +45,11 @@ CaseKey ownKey(const char* name, KeyKind kind, const char* unit, const std::stri
   return {name, kind, nullptr, unit, meaning, defaultText, field, field ? kNotGiven : 0.0};
 }
 
+// A flag of the tool's own, false unless given.
+CaseKey ownFlag(const char* name, const std::string& meaning, double Case::*field) {
+  return {name, KeyKind::kFlag, nullptr, "", meaning, nullptr, field, 0.0};
+}
+
 // A key that sets a library input: its name and default are the library's.
 CaseKey inputKey(const char* input, KeyKind kind, double Case::*field, const char* meaning = "") {
   return {caseKeyOf(input), kind, input, "", meaning, nullptr, field, VorlInputCaseDefault(libraryInput(input))};
@@ -91,6 +96,12 @@ std::vector<CaseKey> keyTable() {
       ownKey("table_step_s", KeyKind::kNumber, "s",
              "brimlow run: also write the pipe-level table every this many seconds (as --table-step)", "none",
              &Case::tableStep),
+      ownFlag("reference",
+              "brimlow run: also run the reference solution of the full equations beside the fast model (as "
+              "--reference)",
+              &Case::reference),
+      ownFlag("real_gas", "the reference solution takes the Peng-Robinson gas (the fast model takes the ideal gas)",
+              &Case::realGas),
   };
 }
 

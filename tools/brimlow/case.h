@@ -47,6 +47,11 @@ struct Case {
   // times.
   double holeDiameter = 0.0;
   double tableStep = 0.0;
+  // The reference solution: run it beside the fast model (0 or 1), and with
+  // the Peng-Robinson gas in place of the ideal gas (0 or 1; the fast model
+  // has no use for it).
+  double reference = 0.0;
+  double realGas = 0.0;
   std::vector<Valve> valves;
 };
 

@@ -57,6 +57,14 @@ std::string kindText(const CaseKey& key) {
 
 bool isWhole(double value) { return std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 2e9; }
 
+// A number for a flag: 0 or 1 for the tool's own flags, which no check of
+// the library sees; any whole number for a library input, which its check
+// bounds.
+bool flagNumber(const CaseKey& key, double value) {
+  if (key.input == nullptr) return value == 0.0 || value == 1.0;
+  return isWhole(value);
+}
+
 std::string materialProblem(const std::string& text) {
   std::string problem = "material: unknown material '" + shownText(text) + "' (";
   const std::string near = materialSuggestion(text);
@@ -167,7 +175,7 @@ void readJsonValue(const CaseKey& key, const json& value, Case& c, PendingCase& 
       // 0 and 1 pass as well; other numbers go on to the library's check.
       if (value.is_boolean()) {
         c.*key.field = value.get<bool>() ? 1.0 : 0.0;
-      } else if (value.is_number() && isWhole(value.get<double>())) {
+      } else if (value.is_number() && flagNumber(key, value.get<double>())) {
         c.*key.field = value.get<double>();
       } else {
         wrongType();
@@ -257,7 +265,7 @@ void readCell(const CaseKey& key, const std::string& raw, Case& c, PendingCase& 
         c.*key.field = 1.0;
       } else if (word == "false" || word == "no") {
         c.*key.field = 0.0;
-      } else if (parseNumber(text, number) && isWhole(number)) {
+      } else if (parseNumber(text, number) && flagNumber(key, number)) {
         c.*key.field = number;
       } else {
         wrongType();
@@ -393,6 +401,9 @@ nlohmann::ordered_json caseToJson(const Case& c) {
         out[key.name] = static_cast<long long>(c.*key.field);
         break;
       case KeyKind::kFlag:
+        // The tool's own flags appear when set: a case without them reads as
+        // it did before they existed.
+        if (key.input == nullptr && c.*key.field == 0.0) break;
         if (c.*key.field == 0.0 || c.*key.field == 1.0) {
           out[key.name] = c.*key.field != 0.0;
         } else {

@@ -6,6 +6,7 @@
 #include "csv.h"
 #include "input_files.h"
 #include "json_reader.h"
+#include "reference.h"
 #include "run_case.h"
 #include "status.h"
 #include "table_step.h"
@@ -72,7 +73,8 @@ std::string exitText() {
          "     the library refused the case (the key, the value and the allowed range are\n"
          "     reported)\n"
          "  5  the run itself failed\n"
-         "  6  batch: one or more cases failed; each failed row says why\n";
+         "  6  batch: one or more cases failed; each failed row says why\n"
+         "  130  run --reference: cancelled by Ctrl-C; no file written\n";
 }
 
 std::string mainHelp() {
@@ -82,6 +84,7 @@ std::string mainHelp() {
              "\n"
              "SYNOPSIS\n"
              "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]] [--table-step S]\n"
+             "              [--reference] [--progress]\n"
              "  brimlow batch CASES.csv [--jobs N] [--shard K/N] [--out FILE]\n"
              "  brimlow materials\n"
              "  brimlow keys [--markdown]\n"
@@ -119,6 +122,7 @@ std::string runHelp() {
              "\n"
              "SYNOPSIS\n"
              "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]] [--table-step S]\n"
+             "              [--reference] [--progress]\n"
              "\n"
              "DESCRIPTION\n") +
          wrapped("Reads the case file (JSON; '-' reads standard input), or takes the built-in default case "
@@ -157,6 +161,21 @@ std::string runHelp() {
                  "with its unit (\"1 min\"); it takes the place of the case's table_step_s. A step that would "
                  "give more than " + std::to_string(kSteppedTableMostRows) + " rows is refused.",
                  6) +
+         "  --reference\n" +
+         wrapped("Also run the library's reference solution of the full equations (finite volumes) on the "
+                 "same case after the fast model, as the key reference does; the key real_gas gives it the "
+                 "Peng-Robinson gas. It takes seconds to minutes. Its report times are the breach, 10 s, "
+                 "1 min, 10 min, 1 h and the end of the fast model's finite history, 100 equal steps to that "
+                 "end and 10 a decade over the six decades below it. The summary puts its release rate and "
+                 "mass released beside the fast model's at those instants with their ratio fast/reference; the "
+                 "JSON document gains a \"reference\" object (its figures, the fast model's, the ratios and "
+                 "its table); --out writes " + std::string(kReferenceFile) + "; the plot draws its total "
+                 "dashed. Ctrl-C cancels it: no file is written, status 130.",
+                 6) +
+         "  --progress\n" +
+         wrapped("Draw the reference's progress bar on standard error also when it is no terminal (on a "
+                 "terminal it is drawn anyway).",
+                 6) +
          "  --help, -h\n"
          "      Show this text.\n"
          "\n"
@@ -181,7 +200,14 @@ std::string runHelp() {
                      "time_division and output_steps; a branch fed by the supply carries the table on to "
                      "900000 s):",
                  2) +
-         columnsText(pipeColumns()) + "\n" + exitText() +
+         columnsText(pipeColumns()) + "\n" +
+         wrapped(std::string(kReferenceFile) +
+                     " (with --reference): the library's reference table at its report times: per branch (a_, "
+                     "b_; blank for a branch the breach does not leave) the release rate, mass released, "
+                     "pressures at the breach end and the far end and the gas in it; the totals; the supply's "
+                     "inflow and the sink's delivery:",
+                 2) +
+         columnsText(referenceColumns()) + "\n" + exitText() +
          "\n"
          "EXAMPLES\n"
          "  brimlow run\n"
@@ -208,7 +234,8 @@ std::string batchHelp() {
          wrapped("CASES.csv has a header row of case keys (the keys of a case file, see brimlow keys) and "
                  "one case per row after it; a blank cell takes the default. Valves are written as "
                  "position_m:closure_time_s pairs separated by ';', for example \"20000:600;80000:900\". Cells take "
-                 "units as a case file does (\"70 bar\", \"20 km:10 min\"); table_step_s writes no table here. "
+                 "units as a case file does (\"70 bar\", \"20 km:10 min\"); table_step_s writes no table here, and a "
+                 "row with reference true fails: a sweep runs the fast model only. "
                  "Lines starting with '#' and blank lines are skipped. '-' reads standard input.",
                  2) +
          "\n" +

@@ -17,6 +17,7 @@
 
 #include "numbers.h"
 #include "output_files.h"
+#include "reference.h"
 #include "text.h"
 #include "vorl.h"
 
@@ -39,6 +40,8 @@ constexpr const char* kSvgName = "brimlow_release";
 constexpr const char* kColourA = "#1f5fa8";
 constexpr const char* kColourB = "#d35400";
 constexpr const char* kColourTotal = "#202020";
+// The reference solution's total, dashed over the fast model's.
+constexpr const char* kColourReference = "#1b9e77";
 
 // The time axis is logarithmic, where the release is fastest in the first
 // seconds and slow for hours. It starts at the decade below the first
@@ -126,6 +129,18 @@ History totalHistory(const Table& table, double end) {
   const std::size_t mass = columnIndex(pipeColumns(), "mass_expelled_kg");
   History h;
   for (const auto& row : table.rows) {
+    if (!addRecord(h, row[time], row[rate], row[mass], end)) break;
+  }
+  return h;
+}
+
+// The reference's total after the breach up to the end, at its report times.
+History referenceHistory(const ReferenceResult& reference, double end) {
+  const std::size_t time = columnIndex(referenceColumns(), "time_s");
+  const std::size_t rate = columnIndex(referenceColumns(), "release_rate_kg_per_s");
+  const std::size_t mass = columnIndex(referenceColumns(), "mass_released_kg");
+  History h;
+  for (const auto& row : reference.table.rows) {
     if (!addRecord(h, row[time], row[rate], row[mass], end)) break;
   }
   return h;
@@ -227,6 +242,7 @@ std::string lineStyle(double width, const char* colour) {
 // releases, the branch's colour runs inside the total's.
 constexpr double kTotalWidth = 3.5;
 constexpr double kBranchWidth = 1.8;
+constexpr double kReferenceWidth = 2.2;
 
 struct Branch {
   bool upstream;
@@ -291,6 +307,12 @@ PlotData releasePlot(const CaseResult& r) {
   for (const Branch& branch : branches) {
     rates.series.push_back({branch.label, lineStyle(kBranchWidth, branch.colour), branch.history.rate});
     masses.series.push_back({branch.label, lineStyle(kBranchWidth, branch.colour), branch.history.mass});
+  }
+  if (r.reference.ran) {
+    const History reference = referenceHistory(r.reference, plot.timeEnd);
+    const std::string dashed = lineStyle(kReferenceWidth, kColourReference) + " dt 2";
+    rates.series.push_back({"reference", dashed, reference.rate});
+    masses.series.push_back({"reference", dashed, reference.mass});
   }
   // The rate at the instant of the breach lies left of a logarithmic time
   // axis: shown on its left edge.

@@ -7,6 +7,7 @@
 
 #include "case_units.h"
 #include "numbers.h"
+#include "reference.h"
 #include "status.h"
 #include "table_step.h"
 #include "vorl.h"
@@ -341,7 +342,7 @@ bool checkCaseValues(const Case& c, CaseFailure& failure) {
   return false;
 }
 
-CaseResult runCase(const Case& c, bool withTables) {
+CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
   CaseResult result;
   if (!checkCaseValues(c, result.failure)) return result;
 
@@ -372,7 +373,8 @@ CaseResult runCase(const Case& c, bool withTables) {
         result.events = eventsOf(model);
       }
       const bool stepped = !withTables || readSteppedTable(model, c, result);
-      result.ok = stepped && !failed(capture, mark, kExitRunFailed, "", result);
+      result.ok = stepped && !failed(capture, mark, kExitRunFailed, "", result) &&
+                  (c.reference == 0.0 || runReference(model, c, watch, capture, result));
     }
   }
   VorlModelDelete(&model);

@@ -39,6 +39,34 @@ struct RunEvent {
   double valvePosition;  // m, NaN but for a valve closure
 };
 
+// An instant at which the summary puts the reference beside the fast model:
+// release rate (kg/s) and mass released (kg) of each. The reference's are
+// NaN past its end; the fast model's mass at the breach instant is 0.
+struct ReferenceInstant {
+  const char* mark;   // in the JSON names: "breach", "10s", "1min", "10min", "1h", "end"
+  const char* label;  // for people: "at the breach", "after 10 s", ...
+  double time;        // s
+  double fastRate, fastMass;
+  double rate, mass;
+};
+
+// The reference solution of a case, when it was asked for.
+struct ReferenceResult {
+  bool ran = false;
+  double endTime = 0.0;  // s
+  bool realGas = false;  // it took the Peng-Robinson gas
+  Table table;           // in the columns of referenceColumns(), at referenceReportTimes()
+  std::vector<ReferenceInstant> instants;
+};
+
+// Watches a reference run: receives the fraction of the simulated time done
+// and says whether to go on.
+class ReferenceWatch {
+ public:
+  virtual ~ReferenceWatch() = default;
+  virtual bool proceed(double fraction) = 0;
+};
+
 struct CaseFailure {
   int status = 0;       // kExitCaseValue or kExitRunFailed
   std::string key;      // the case key at fault, "" when none is known
@@ -57,6 +85,7 @@ struct CaseResult {
   Table branchA, branchB, pipe; // filled when tables are asked for
   Table pipeStepped;            // the pipe at fixed times, when the case asks for it (table_step.h)
   std::vector<RunEvent> events; // in the order of time; with the tables
+  ReferenceResult reference;    // when the case asks for it (key reference)
 };
 
 // The summary value of a field by name (NaN when unknown).
@@ -72,8 +101,9 @@ bool checkCaseValues(const Case& c, CaseFailure& failure);
 Table pipeTableAt(VorlHandle model, const std::vector<double>& times, const std::vector<double>& tolerances);
 
 // Runs the case. Tables are read only when asked for; the summary is the same
-// either way.
-CaseResult runCase(const Case& c, bool withTables);
+// either way. A case that asks for the reference runs it after the fast
+// model, on the same model, reporting to watch (may be null).
+CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch = nullptr);
 
 }  // namespace brimlow
 

@@ -1,5 +1,10 @@
 #include "run_command.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -16,6 +21,7 @@
 #include "run_case.h"
 #include "status.h"
 #include "table_step.h"
+#include "text.h"
 #include "writers.h"
 
 namespace brimlow {
@@ -27,6 +33,8 @@ struct RunOptions {
   bool json = false;
   std::string plotFormat;  // "", "png" or "svg"
   double tableStep = std::numeric_limits<double>::quiet_NaN();  // s; NaN: as the case says
+  bool reference = false;  // run the reference as well, whatever the case says
+  bool progress = false;   // draw the reference's progress also when standard error is no terminal
 };
 
 // The value of an option given as "--name VALUE" or "--name=VALUE"; false
@@ -64,6 +72,10 @@ bool parseOptions(const std::vector<std::string>& arguments, RunOptions& options
     const std::string& argument = arguments[i];
     if (argument == "--json") {
       options.json = true;
+    } else if (argument == "--reference") {
+      options.reference = true;
+    } else if (argument == "--progress") {
+      options.progress = true;
     } else if (argument == "--table-step" || argument.rfind("--table-step=", 0) == 0) {
       if (!parseTableStep(arguments, i, options, problem)) return false;
     } else if (argument == "--plot") {
@@ -161,6 +173,72 @@ bool writeOutputs(const RunOptions& options, const std::string& gnuplot, const C
   return true;
 }
 
+// Ctrl-C while the reference runs: the handler notes it, and the run stops
+// at its next report of progress, through the callback's answer.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void noteInterrupt(int /*signal*/) { interrupted = 1; }
+
+class InterruptCatch {
+ public:
+  InterruptCatch() {
+    interrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = noteInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previous_);
+  }
+  ~InterruptCatch() { sigaction(SIGINT, &previous_, nullptr); }
+  InterruptCatch(const InterruptCatch&) = delete;
+  InterruptCatch& operator=(const InterruptCatch&) = delete;
+
+ private:
+  struct sigaction previous_ {};
+};
+
+// The reference's progress on standard error, redrawn in place at most
+// every tenth of a second and at each whole percent: "reference
+// [#######.....] 57 %  1.2 s". Stops the run once Ctrl-C was pressed.
+class ProgressWatch : public ReferenceWatch {
+ public:
+  explicit ProgressWatch(bool draw) : draw_(draw), start_(Clock::now()) {}
+
+  bool proceed(double fraction) override {
+    if (interrupted != 0) return false;
+    if (draw_) redraw(fraction);
+    return true;
+  }
+
+  // Ends the bar's line.
+  void finish() {
+    if (drawn_) std::fputc('\n', stderr);
+    drawn_ = false;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::size_t kWidth = 30;
+  static constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+
+  void redraw(double fraction) {
+    const auto now = Clock::now();
+    const int percent = static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100.0));
+    if (drawn_ && percent == lastPercent_ && now - lastDraw_ < kRedrawInterval) return;
+    const auto filled = static_cast<std::size_t>(percent) * kWidth / 100;
+    std::fprintf(stderr, "\rreference %s %3d %%  %.1f s", barText(filled, kWidth).c_str(), percent,
+                 std::chrono::duration<double>(now - start_).count());
+    std::fflush(stderr);
+    drawn_ = true;
+    lastPercent_ = percent;
+    lastDraw_ = now;
+  }
+
+  bool draw_;
+  Clock::time_point start_, lastDraw_;
+  bool drawn_ = false;
+  int lastPercent_ = -1;
+};
+
 }  // namespace
 
 int runCommand(const std::vector<std::string>& arguments) {
@@ -211,7 +289,17 @@ int runCommand(const std::vector<std::string>& arguments) {
   }
 
   // Its values, by the library's check, then the run.
-  const CaseResult result = runCase(c, true);
+  if (options.reference) c.reference = 1.0;
+  std::unique_ptr<InterruptCatch> interruptCatch;
+  if (c.reference != 0.0) interruptCatch = std::make_unique<InterruptCatch>();
+  ProgressWatch watch(options.progress || isatty(STDERR_FILENO) != 0);
+  const CaseResult result = runCase(c, true, &watch);
+  watch.finish();
+  interruptCatch.reset();
+  if (!result.ok && result.failure.status == kExitCancelled) {
+    std::fprintf(stderr, "brimlow run: cancelled (%s); no file written\n", result.failure.message.c_str());
+    return kExitCancelled;
+  }
   if (!result.ok && result.failure.key == kTableStepKey && !std::isnan(options.tableStep)) {
     std::fprintf(stderr, "brimlow run: --table-step: %s\n", result.failure.message.c_str());
     return kExitUsage;

@@ -122,4 +122,9 @@ std::string nearestWord(const std::string& word, const std::vector<std::string>&
   return best;
 }
 
+std::string barText(std::size_t filled, std::size_t width) {
+  filled = std::min(filled, width);
+  return "[" + std::string(filled, '#') + std::string(width - filled, '.') + "]";
+}
+
 }  // namespace brimlow

@@ -19,6 +19,9 @@ std::string shownText(const std::string& text, std::size_t most = 80);
 // turned into a blank.
 std::string withoutControlCharacters(const std::string& text);
 
+// A progress bar of width cells, filled of them done: "[#####.....]".
+std::string barText(std::size_t filled, std::size_t width);
+
 // Levenshtein distance: insertions, deletions and substitutions.
 std::size_t editDistance(const std::string& a, const std::string& b);
 

@@ -6,6 +6,7 @@
 #include "case_file.h"
 #include "case_units.h"
 #include "numbers.h"
+#include "reference.h"
 #include "text.h"
 
 namespace brimlow {
@@ -13,6 +14,7 @@ namespace brimlow {
 const char* const kBranchAFile = "branch_a.csv";
 const char* const kBranchBFile = "branch_b.csv";
 const char* const kPipeFile = "pipe.csv";
+const char* const kReferenceFile = "reference.csv";
 
 namespace {
 
@@ -72,10 +74,49 @@ std::string tableCsv(const std::vector<Column>& columns, const Table& table) {
 }
 
 std::vector<NamedText> tableFiles(const CaseResult& result) {
-  return {{kBranchAFile, tableCsv(branchColumns(), result.branchA)},
-          {kBranchBFile, tableCsv(branchColumns(), result.branchB)},
-          {kPipeFile, tableCsv(pipeColumns(), result.pipe)}};
+  std::vector<NamedText> files = {{kBranchAFile, tableCsv(branchColumns(), result.branchA)},
+                                  {kBranchBFile, tableCsv(branchColumns(), result.branchB)},
+                                  {kPipeFile, tableCsv(pipeColumns(), result.pipe)}};
+  if (result.reference.ran) files.push_back({kReferenceFile, tableCsv(referenceColumns(), result.reference.table)});
+  return files;
 }
+
+namespace {
+
+// The fast model over the reference; NaN where either is missing or the
+// reference is 0 (the mass released at the breach instant).
+double ratio(double fast, double reference) {
+  if (!(reference != 0.0) || !std::isfinite(fast) || !std::isfinite(reference)) return NAN;
+  return fast / reference;
+}
+
+// The reference's key figures, the fast model's at the same instants and
+// their ratios, by the summary's names ("release_rate_10s_kg_per_s"), and its
+// table.
+nlohmann::ordered_json referenceJson(const ReferenceResult& reference) {
+  nlohmann::ordered_json out, fast, ratios;
+  out["end_time_s"] = reference.endTime;
+  out["real_gas"] = reference.realGas;
+  const auto add = [&](nlohmann::ordered_json& to, const std::string& name, double value) {
+    to[name] = jsonNumber(value, false);
+  };
+  for (const char* quantity : {"release_rate", "mass_released"}) {
+    const bool rate = quantity == std::string("release_rate");
+    for (const ReferenceInstant& instant : reference.instants) {
+      const std::string name = std::string(quantity) + "_" + instant.mark;
+      const std::string unit = rate ? "_kg_per_s" : "_kg";
+      add(out, name + unit, rate ? instant.rate : instant.mass);
+      add(fast, name + unit, rate ? instant.fastRate : instant.fastMass);
+      add(ratios, name, rate ? ratio(instant.fastRate, instant.rate) : ratio(instant.fastMass, instant.mass));
+    }
+  }
+  out["fast"] = fast;
+  out["ratios"] = ratios;
+  out["table"] = tableJson(referenceColumns(), reference.table);
+  return out;
+}
+
+}  // namespace
 
 nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
   nlohmann::ordered_json out;
@@ -95,6 +136,7 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
   out["branch_a"] = tableJson(branchColumns(), result.branchA);
   out["branch_b"] = tableJson(branchColumns(), result.branchB);
   out["pipe"] = tableJson(pipeColumns(), result.pipe);
+  if (result.reference.ran) out["reference"] = referenceJson(result.reference);
   return out;
 }
 
@@ -122,6 +164,30 @@ std::string releaseReportText(const CaseResult& r) {
   text += line("time to release 90 % of the gas", durationText(v("time_to_release_90pct_s")));
   text += line("breach location used", shortText(v("breach_location_m")) + " m");
   text += line("hole diameter", shortText(v("hole_diameter_m")) + " m");
+  return text;
+}
+
+// The fast model beside the reference at the summary's instants.
+std::string referenceText(const ReferenceResult& reference) {
+  std::string text = std::string("\nReference solution: ") + (reference.realGas ? "Peng-Robinson" : "ideal") +
+                     " gas, run to " + durationText(reference.endTime) + "\n";
+  char row[256];
+  std::snprintf(row, sizeof row, "  %-34s %-15s %-15s %s\n", "", "fast", "reference", "fast/reference");
+  text += row;
+  for (const char* what : {"release rate", "mass released"}) {
+    const bool rate = what == std::string("release rate");
+    for (const ReferenceInstant& instant : reference.instants) {
+      if (!rate && instant.time == 0.0) continue;  // nothing is released yet
+      const double fast = rate ? instant.fastRate : instant.fastMass;
+      const double solved = rate ? instant.rate : instant.mass;
+      const double r = ratio(fast, solved);
+      std::snprintf(row, sizeof row, "  %-34s %-15s %-15s %s\n", (std::string(what) + " " + instant.label).c_str(),
+                    (rate ? quantity(fast, "kg/s") : massText(fast)).c_str(),
+                    (rate ? quantity(solved, "kg/s") : massText(solved)).c_str(),
+                    std::isnan(r) ? "-" : roundedText(r, 3).c_str());
+      text += row;
+    }
+  }
   return text;
 }
 
@@ -184,6 +250,7 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
   text += line("liquid mass fraction", roundedText(v("postflash_liquid_fraction"), 3));
   text += line("drop size", quantity(v("postflash_drop_size_m"), "m", 3));
   text += releaseReportText(r);
+  if (r.reference.ran) text += referenceText(r.reference);
 
   std::string files;
   for (const std::string& file : filesWritten) files += (files.empty() ? "" : ", ") + file;

@@ -16,6 +16,7 @@ namespace brimlow {
 extern const char* const kBranchAFile;
 extern const char* const kBranchBFile;
 extern const char* const kPipeFile;
+extern const char* const kReferenceFile;
 
 // A table as CSV: a header row of column names (each with its unit in the
 // name), then one line per row; "inf" for infinity.

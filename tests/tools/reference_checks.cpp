@@ -1,0 +1,242 @@
+// run --reference: the library's reference solution beside the fast model.
+// The table is checked against the library's own for the same case, set up
+// here through the C interface; the figures against the table and the
+// summary. A short line that empties in about a minute keeps each run short.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "tool_runner.h"
+#include "vorl.h"
+
+namespace brimlow_test {
+namespace {
+
+// 2 km of 0.2 m bore at 70 bar without inflow, breached at 500 m.
+constexpr const char* kShortLine =
+    R"({"pipe_length_m": 2000, "pipe_diameter_m": 0.2, "breach_location_m": 500, "inflow_kg_per_s": 0)";
+
+std::string shortLine(const std::string& more = "") { return std::string(kShortLine) + more + "}"; }
+
+// The short line as a host sets it up, every other input at the library's
+// default, which is the case's.
+VorlHandle shortLineModel(int material = 74828) {
+  VorlHandle m = VorlModelCreateZel(material);
+  VorlAmbientPressureSet(m, 101325.0);
+  VorlPipeLengthSet(m, 2000.0);
+  VorlPipeDiameterSet(m, 0.2);
+  VorlPipeRoughnessSet(m, 5e-5);
+  VorlUpstreamPressureSet(m, 7.0e6);
+  VorlTotalInflowSet(m, 0.0);
+  VorlGasTemperatureSet(m, 288.15);
+  VorlPipeBreachLocationSet(m, 500.0);
+  VorlRun(m);
+  return m;
+}
+
+std::vector<std::string> libraryColumnNames() {
+  std::vector<std::string> names;
+  for (int j = 0; j < VorlReferenceTableColumnCount(); ++j) {
+    char name[64] = "";
+    VorlReferenceTableColumnName(j, name, sizeof name);
+    names.emplace_back(name);
+  }
+  return names;
+}
+
+bool sameBits(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+TEST(Reference, TableIsTheLibrarysAtTheSummarysInstantsAndAnEvenGrid) {
+  TempDir dir;
+  const Json result = runJson({"run", "-", "--reference", "--out", dir.path(), "--json"}, shortLine());
+  const CsvRows rows = parseCsv(readFile(dir / "reference.csv"));
+  ASSERT_GT(rows.size(), 100u);
+  EXPECT_EQ(rows.front(), libraryColumnNames());
+
+  // The times rise from the breach to the end of the fast model's finite
+  // history, through 10 s, 1 min and the 100 equal steps between.
+  std::vector<double> times;
+  for (std::size_t r = 1; r < rows.size(); ++r) times.push_back(cellValue(rows[r][0]));
+  const double end = result["summary"]["end_time_s"].get<double>();
+  ASSERT_GT(end, 60.0);
+  ASSERT_LT(end, 600.0);
+  EXPECT_EQ(result["reference"]["end_time_s"].get<double>(), end);
+  EXPECT_EQ(times.front(), 0.0);
+  EXPECT_EQ(times.back(), end);
+  EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+  EXPECT_EQ(std::adjacent_find(times.begin(), times.end()), times.end()) << "a time twice";
+  for (double t : {10.0, 60.0}) EXPECT_EQ(std::count(times.begin(), times.end(), t), 1) << t;
+  for (int k = 1; k < 100; ++k) {
+    EXPECT_EQ(std::count(times.begin(), times.end(), end * k / 100), 1) << "step " << k;
+  }
+
+  // The library's table of the same case at those times, bit for bit.
+  VorlHandle m = shortLineModel();
+  VorlReferenceReportTimesSet(m, times.data(), static_cast<int>(times.size()));
+  const int count = VorlReferenceRun(m, nullptr, nullptr);
+  ASSERT_EQ(count, static_cast<int>(times.size()));
+  const std::size_t width = rows.front().size();
+  std::vector<double> library(static_cast<std::size_t>(count) * width);
+  ASSERT_EQ(VorlReferenceTableFill(m, library.data(), count), count);
+  VorlModelDelete(&m);
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    for (std::size_t j = 0; j < width; ++j) {
+      ASSERT_TRUE(sameBits(cellValue(rows[r][j]), library[(r - 1) * width + j]))
+          << rows.front()[j] << " at " << rows[r][0] << ": " << rows[r][j];
+    }
+  }
+  // The document holds the same table.
+  const Json& table = result["reference"]["table"];
+  ASSERT_EQ(table.size(), width);
+  for (std::size_t j = 0; j < width; ++j) {
+    const Json& column = table[rows.front()[j]];
+    ASSERT_EQ(column.size(), rows.size() - 1);
+    for (std::size_t r = 1; r < rows.size(); ++r) ASSERT_TRUE(sameValue(column[r - 1], cellValue(rows[r][j])));
+  }
+}
+
+// The reference's row at time t in the document's table.
+double tableValue(const Json& table, const char* column, double t) {
+  const Json& times = table["time_s"];
+  for (std::size_t i = 0; i < times.size(); ++i) {
+    if (times[i].get<double>() == t) return table[column][i].get<double>();
+  }
+  return NAN;
+}
+
+TEST(Reference, FiguresAreTheTablesAndTheSummarysAndTheirRatios) {
+  const Json result = runJson({"run", "-", "--json"}, shortLine(R"(, "reference": true)"));
+  EXPECT_EQ(result["case"]["reference"], true) << "the case reads back as one with the reference";
+  const Json& ref = result["reference"];
+  const Json& fast = ref["fast"];
+  const Json& summary = result["summary"];
+  const double end = ref["end_time_s"].get<double>();
+  // The fast model's figures are its release report's where it has them.
+  EXPECT_EQ(fast["release_rate_breach_kg_per_s"], summary["initial_release_rate_kg_per_s"]);
+  EXPECT_EQ(fast["mass_released_breach_kg"], 0.0);
+  for (const char* mark : {"10s", "1min"}) {
+    EXPECT_EQ(fast[std::string("release_rate_") + mark + "_kg_per_s"],
+              summary[std::string("release_rate_") + mark + "_kg_per_s"]);
+  }
+  EXPECT_EQ(fast["mass_released_1min_kg"], summary["mass_released_1min_kg"]);
+  EXPECT_EQ(fast["mass_released_end_kg"], summary["mass_released_end_kg"]);
+
+  const std::pair<const char*, double> instants[] = {{"breach", 0.0}, {"10s", 10.0}, {"1min", 60.0},
+                                                     {"10min", 600.0}, {"1h", 3600.0}, {"end", end}};
+  for (const auto& [mark, time] : instants) {
+    SCOPED_TRACE(mark);
+    const std::string rate = std::string("release_rate_") + mark, mass = std::string("mass_released_") + mark;
+    const Json& r = ref[rate + "_kg_per_s"];
+    const Json& q = ref[mass + "_kg"];
+    if (time > end) {  // past the end of the reference
+      EXPECT_TRUE(r.is_null() && q.is_null() && ref["ratios"][rate].is_null());
+      continue;
+    }
+    EXPECT_EQ(r.get<double>(), tableValue(ref["table"], "release_rate_kg_per_s", time));
+    EXPECT_EQ(q.get<double>(), tableValue(ref["table"], "mass_released_kg", time));
+    EXPECT_EQ(ref["ratios"][rate].get<double>(), fast[rate + "_kg_per_s"].get<double>() / r.get<double>());
+    if (time > 0.0) {
+      EXPECT_EQ(ref["ratios"][mass].get<double>(), fast[mass + "_kg"].get<double>() / q.get<double>());
+    }
+  }
+  // Nothing is released at the breach instant: no ratio.
+  EXPECT_TRUE(ref["ratios"]["mass_released_breach"].is_null());
+
+  // The summary puts them side by side.
+  const ToolRun text = runTool({"run", "-", "--reference"}, shortLine());
+  ASSERT_EQ(text.status, 0) << text.err;
+  for (const char* expected : {"Reference solution: ideal gas", "fast/reference", "release rate at the breach",
+                               "mass released after 1 min"}) {
+    EXPECT_NE(text.out.find(expected), std::string::npos) << "missing \"" << expected << "\" in\n" << text.out;
+  }
+  EXPECT_EQ(text.err, "") << "no progress bar without a terminal or --progress";
+}
+
+TEST(Reference, RealGasChangesTheReferenceAndNotTheFastModel) {
+  Json ideal = runJson({"run", "-", "--reference", "--json"}, shortLine());
+  Json real = runJson({"run", "-", "--reference", "--json"}, shortLine(R"(, "real_gas": true)"));
+  EXPECT_EQ(ideal["reference"]["real_gas"], false);
+  EXPECT_EQ(real["reference"]["real_gas"], true);
+  EXPECT_NE(ideal["reference"]["table"]["mass_released_kg"], real["reference"]["table"]["mass_released_kg"]);
+  // Methane at 70 bar is denser than the ideal gas: the line holds more.
+  EXPECT_GT(real["reference"]["table"]["line_mass_kg"][0].get<double>(),
+            ideal["reference"]["table"]["line_mass_kg"][0].get<double>());
+  for (const char* fastPart : {"summary", "branch_a", "branch_b", "pipe"}) {
+    EXPECT_EQ(ideal[fastPart], real[fastPart]) << fastPart;
+  }
+  EXPECT_EQ(ideal["reference"]["fast"], real["reference"]["fast"]);
+}
+
+TEST(Reference, TheLibrarysRefusalIsReportedUnderItsKeyAndWritesNothing) {
+  // Propane at 70 bar and 288 K is a liquid: the real gas has no gas phase.
+  VorlHandle m = shortLineModel(74986);
+  VorlErrorLogClear();
+  VorlReferenceRealGasSet(m, 1);
+  EXPECT_EQ(VorlReferenceRun(m, nullptr, nullptr), 0);
+  VorlModelDelete(&m);
+  const int last = VorlErrorLogCount() - 1;
+  ASSERT_GE(last, 0);
+  EXPECT_EQ(VorlErrorLogCode(last), 407);
+  char message[1024] = "";
+  VorlErrorLogMessage(last, message, sizeof message);
+  const std::string library = message;
+  const std::string plain = library.substr(library.find(": ") + 2);  // without "VORL 407 <tag>: "
+
+  TempDir dir;
+  const ToolRun run = runTool({"run", "-", "--out", dir / "out"},
+                              shortLine(R"(, "material": "propane", "reference": true, "real_gas": true)"));
+  EXPECT_EQ(run.status, 4);
+  EXPECT_NE(run.err.find("real_gas: " + plain), std::string::npos) << run.err << "\nlibrary: " << library;
+  EXPECT_FALSE(std::filesystem::exists(dir / "out") && !std::filesystem::is_empty(dir / "out"));
+
+  // A batch runs the fast model only: a row asking for the reference fails.
+  const ToolRun batch = runTool({"batch", "-"}, "name,reference\nfast,false\nslow,true\n");
+  EXPECT_EQ(batch.status, 6);
+  const CsvRows rows = parseCsv(batch.out);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1][columnOf(rows[0], "status")], "ok");
+  EXPECT_EQ(rows[2][columnOf(rows[0], "status")], "failed");
+  // The tool's own flags take true, false, 0 or 1.
+  EXPECT_EQ(runTool({"run", "-"}, shortLine(R"(, "reference": 2)")).status, 3);
+}
+
+TEST(Reference, ProgressOnRequestAndCtrlCCancelsWithoutFiles) {
+  const ToolRun shown = runTool({"run", "-", "--reference", "--progress"}, shortLine());
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_NE(shown.err.find("reference [##############################] 100 %"), std::string::npos) << shown.err;
+  EXPECT_EQ(shown.out.find("reference ["), std::string::npos) << "the bar went to standard output";
+
+  // The default case's reference takes seconds: interrupted once its bar
+  // shows, the run stops at its next report of progress.
+  TempDir dir;
+  const std::string errPath = dir / "stderr";
+  const pid_t child = fork();
+  if (child == 0) {
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(err, 2);
+    execl(BRIMLOW_PROGRAM, BRIMLOW_PROGRAM, "run", "--reference", "--progress", "--out", (dir / "out").c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_GT(child, 0);
+  for (int i = 0; i < 2000 && readFile(errPath).find("reference [") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of cancelling";
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_NE(readFile(errPath).find("brimlow run: cancelled"), std::string::npos) << readFile(errPath);
+  EXPECT_FALSE(std::filesystem::exists(dir / "out") && !std::filesystem::is_empty(dir / "out"));
+}
+
+}  // namespace
+}  // namespace brimlow_test
