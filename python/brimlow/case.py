@@ -67,7 +67,8 @@ _DOCUMENT_ORDER = (
     "gas temperature", "pipe length", "pipe diameter", "pipe roughness", "upstream pressure", "total inflow",
     "breach location", "orifice aperture", (_OWN, "hole_diameter_m"), (_OWN, "valves"), "valves active flag",
     "expansion method", "Weber number", "maximum velocity", "minimum drop size", "maximum drop size",
-    "time division", "output maximum steps", (_OWN, "table_step_s"), (_OWN, "real_gas"),
+    "time division", "output maximum steps", (_OWN, "table_step_s"),
+    (_OWN, "reference"), (_OWN, "real_gas"),
 )
 
 # name: (kind, unit, default, meaning) of the keys that are not one library input.
@@ -85,6 +86,9 @@ _OWN_KEYS = {
     "table_step_s": ("optional", "s", None,
                      "the tool's pipe table at a fixed step; brimlow.run ignores it (result.pipe(times) "
                      "gives the pipe at any times)"),
+    "reference": ("flag", "", False,
+                  "the tool runs the reference solution beside the fast model; brimlow.run ignores it "
+                  "(brimlow.reference(case) runs it)"),
     "real_gas": ("flag", "", False, "brimlow.reference: the Peng-Robinson gas in place of the ideal gas"),
 }
 
@@ -384,10 +388,10 @@ class Case:
 
     def to_json(self, path=None, indent=2):
         """The case as a case file of the tool (every key); written to path when given."""
-        # A key not given is left out, as is real_gas when off (a tool older
-        # than that key refuses it).
+        # A key not given is left out, and the reference's flags when off, as
+        # the tool's own echo of a case leaves them out.
         values = {name: value for name, value in self.to_dict().items()
-                  if value is not None and not (name == "real_gas" and value is False)}
+                  if value is not None and not (name in ("reference", "real_gas") and value is False)}
         text = json.dumps(values, indent=indent) + "\n"
         if path is not None:
             Path(path).write_text(text, encoding="utf-8")
