@@ -15,6 +15,7 @@
 
 #include "support/release_cases.h"
 #include "support/run_line.h"
+#include "support/unit_names.h"
 #include "vorl.h"
 
 namespace {
@@ -39,21 +40,6 @@ std::vector<std::string> columnNames(int count, ColumnText name) {
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// A unit as it is written in a column's name: "kg/(m2 s)" -> "kg_per_m2_s".
-std::string unitInName(std::string unit) {
-  std::string out;
-  for (char c : unit) {
-    if (c == '/') {
-      out += "_per_";
-    } else if (c == ' ') {
-      out += '_';
-    } else if (c != '(' && c != ')') {
-      out += c;
-    }
-  }
-  return out;
-}
-
 // Every column whose unit is not "" carries it at the end of its name, and
 // the names are distinct.
 void expectNamesCarryUnits(int count, ColumnText name, ColumnText unit) {
@@ -63,8 +49,7 @@ void expectNamesCarryUnits(int count, ColumnText name, ColumnText unit) {
     EXPECT_TRUE(seen.insert(n).second) << n;
     if (u.empty()) continue;
     const std::string suffix = "_" + unitInName(u);
-    EXPECT_TRUE(n.size() > suffix.size() && n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
-        << n << " does not end in " << suffix;
+    EXPECT_TRUE(endsWith(n, suffix)) << n << " does not end in " << suffix;
   }
 }
 
