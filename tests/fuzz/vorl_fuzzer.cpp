@@ -520,29 +520,6 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   }
 }
 
-// A valve count (-2 to kMaxValves) and each valve's position and closure
-// time, as the one-call entry and the input check take them.
-struct DrawnValves {
-  int* count;
-  double* first;
-  double* second;
-  std::size_t valves;
-};
-
-DrawnValves drawValves(Bytes& in, Buffers& buffers) {
-  DrawnValves v;
-  v.count = buffers.make<int>(1);
-  *v.count = static_cast<int>(in.byte() % (kMaxValves + 3)) - 2;
-  v.valves = static_cast<std::size_t>(std::max(*v.count, 0));
-  v.first = buffers.make<double>(v.valves);
-  v.second = buffers.make<double>(v.valves);
-  for (std::size_t i = 0; i < v.valves; ++i) {
-    v.first[i] = drawDouble(in, 20000.0);
-    v.second[i] = drawDouble(in, 60.0);
-  }
-  return v;
-}
-
 // The one-call entry: its eight inputs drawn mostly inside their validated
 // ranges (so that most calls run), its outputs as arrays of *maxSteps.
 void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
@@ -570,7 +547,15 @@ void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   int* material = buffers.make<int>(1);
   const std::uint8_t pick = in.byte();
   *material = pick < 200 ? 74828 : kMaterials[pick % std::size(kMaterials)];
-  const DrawnValves valves = drawValves(in, buffers);
+  int* valveCount = buffers.make<int>(1);
+  *valveCount = static_cast<int>(in.byte() % (kMaxValves + 3)) - 2;  // -2 to kMaxValves
+  const std::size_t valves = static_cast<std::size_t>(std::max(*valveCount, 0));
+  double* valveFirst = buffers.make<double>(valves);
+  double* valveSecond = buffers.make<double>(valves);
+  for (std::size_t i = 0; i < valves; ++i) {
+    valveFirst[i] = drawDouble(in, 20000.0);
+    valveSecond[i] = drawDouble(in, 60.0);
+  }
   int* timeDivision = buffers.make<int>(1);
   *timeDivision = std::min(drawInt(in, 100, 0), kMaxTimeDivision);
   int* maxSteps = buffers.make<int>(1);
@@ -578,7 +563,7 @@ void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
 
   // The outputs: arrays of *maxSteps doubles (at least 16), scalars alike.
   const std::size_t room = static_cast<std::size_t>(std::max(*maxSteps, 16));
-  plan.fixedPointers = {flags, inputs, material, valves.count, valves.first, valves.second, timeDivision, maxSteps};
+  plan.fixedPointers = {flags, inputs, material, valveCount, valveFirst, valveSecond, timeDivision, maxSteps};
   while (plan.fixedPointers.size() < static_cast<std::size_t>(arity)) {
     plan.fixedPointers.push_back(buffers.make<double>(room));
   }
@@ -587,11 +572,9 @@ void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   plan.pointersFixed = true;
   if (kTrace) {
     std::fprintf(stderr, "  flags %d %d material %d valves %d division %d maxSteps %d\n  inputs", flags[0], flags[1],
-                 *material, *valves.count, *timeDivision, *maxSteps);
+                 *material, *valveCount, *timeDivision, *maxSteps);
     for (int i = 0; i < 16; ++i) std::fprintf(stderr, " %.17g", inputs[i]);
-    for (std::size_t i = 0; i < valves.valves; ++i) {
-      std::fprintf(stderr, "\n  valve %.17g %.17g", valves.first[i], valves.second[i]);
-    }
+    for (std::size_t i = 0; i < valves; ++i) std::fprintf(stderr, "\n  valve %.17g %.17g", valveFirst[i], valveSecond[i]);
     std::fprintf(stderr, "\n");
   }
 }
@@ -606,13 +589,21 @@ void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, in
   flags[1] = drawInt(in, 1, 0);
   double* inputs = buffers.make<double>(16);
   for (int i = 0; i < 16; ++i) inputs[i] = drawDouble(in, oneCallRanges().inputs[i].nominal);
-  const DrawnValves valves = drawValves(in, buffers);
+  int* valveCount = buffers.make<int>(1);
+  *valveCount = static_cast<int>(in.byte() % (kMaxValves + 3)) - 2;
+  const std::size_t valves = static_cast<std::size_t>(std::max(*valveCount, 0));
+  double* valveFirst = buffers.make<double>(valves);
+  double* valveSecond = buffers.make<double>(valves);
+  for (std::size_t i = 0; i < valves; ++i) {
+    valveFirst[i] = drawDouble(in, 20000.0);
+    valveSecond[i] = drawDouble(in, 60.0);
+  }
   int* timeDivision = buffers.make<int>(1);
   *timeDivision = drawInt(in, 100, 0);
   if (first > 0) *timeDivision = std::min(*timeDivision, kMaxTimeDivision);
   int* maxSteps = buffers.make<int>(1);
   *maxSteps = drawInt(in, 1000, 0);
-  plan.fixedPointers = {flags, inputs, valves.first, valves.second, timeDivision, maxSteps, valves.count};
+  plan.fixedPointers = {flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount};
   for (void*& pointer : plan.fixedPointers) {
     if (in.byte() % 16 == 15) pointer = nullptr;
   }
