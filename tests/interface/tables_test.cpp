@@ -320,18 +320,36 @@ TEST_F(PipeTableArguments, BeforeARunTheTablesAreRefused) {
   EXPECT_GT(VorlErrorLogCount(), 0);
 }
 
+// Every table of results, the reference's too: names that carry their units,
+// and a column outside the table refused with no text written.
 TEST(TableColumns, NamesCarryTheirUnitsAndAColumnOutsideIsRefused) {
-  expectNamesCarryUnits(VorlBranchTableColumnCount(), VorlBranchTableColumnName, VorlBranchTableColumnUnit);
-  expectNamesCarryUnits(VorlPipeTableColumnCount(), VorlPipeTableColumnName, VorlPipeTableColumnUnit);
-  expectNamesCarryUnits(VorlReleaseReportColumnCount(), VorlReleaseReportColumnName, VorlReleaseReportColumnUnit);
-  VorlErrorLogClear();
+  const struct {
+    int count;
+    ColumnText name, unit;
+    const char* tag;
+  } tables[] = {
+      {VorlBranchTableColumnCount(), VorlBranchTableColumnName, VorlBranchTableColumnUnit, "VorlBranchTable"},
+      {VorlPipeTableColumnCount(), VorlPipeTableColumnName, VorlPipeTableColumnUnit, "VorlPipeTable"},
+      {VorlReleaseReportColumnCount(), VorlReleaseReportColumnName, VorlReleaseReportColumnUnit, "VorlReleaseReport"},
+      {VorlReferenceTableColumnCount(), VorlReferenceTableColumnName, VorlReferenceTableColumnUnit,
+       "VorlReferenceTable"}};
   char buffer[8] = "x";
+  for (const auto& table : tables) {
+    expectNamesCarryUnits(table.count, table.name, table.unit);
+    for (int outside : {-1, table.count}) {
+      VorlErrorLogClear();
+      EXPECT_EQ(table.name(outside, buffer, sizeof buffer), -1) << table.tag;
+      EXPECT_TRUE(reported(VORL_E_INDEX, table.tag));
+      EXPECT_EQ(table.unit(outside, buffer, sizeof buffer), -1) << table.tag;
+      EXPECT_STREQ(buffer, "x");
+    }
+  }
   EXPECT_EQ(VorlBranchTableColumnMeaning(VorlBranchTableColumnCount(), buffer, sizeof buffer), -1);
-  EXPECT_TRUE(reported(VORL_E_INDEX, "VorlBranchTable"));
   // A text longer than the buffer is cut to fit, and its full length returned.
   const int length = VorlBranchTableColumnMeaning(0, buffer, sizeof buffer);
   EXPECT_GT(length, 7);
   EXPECT_EQ(std::strlen(buffer), 7U);
+  VorlErrorLogClear();
 }
 
 }  // namespace
