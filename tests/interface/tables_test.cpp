@@ -320,35 +320,56 @@ TEST_F(PipeTableArguments, BeforeARunTheTablesAreRefused) {
   EXPECT_GT(VorlErrorLogCount(), 0);
 }
 
-// Every table of results, the reference's too: names that carry their units,
-// and a column outside the table refused with no text written.
-TEST(TableColumns, NamesCarryTheirUnitsAndAColumnOutsideIsRefused) {
-  const struct {
-    int count;
-    ColumnText name, unit;
-    const char* tag;
-  } tables[] = {
-      {VorlBranchTableColumnCount(), VorlBranchTableColumnName, VorlBranchTableColumnUnit, "VorlBranchTable"},
-      {VorlPipeTableColumnCount(), VorlPipeTableColumnName, VorlPipeTableColumnUnit, "VorlPipeTable"},
-      {VorlReleaseReportColumnCount(), VorlReleaseReportColumnName, VorlReleaseReportColumnUnit, "VorlReleaseReport"},
-      {VorlReferenceTableColumnCount(), VorlReferenceTableColumnName, VorlReferenceTableColumnUnit,
-       "VorlReferenceTable"}};
-  char buffer[8] = "x";
-  for (const auto& table : tables) {
-    expectNamesCarryUnits(table.count, table.name, table.unit);
-    for (int outside : {-1, table.count}) {
-      VorlErrorLogClear();
-      EXPECT_EQ(table.name(outside, buffer, sizeof buffer), -1) << table.tag;
-      EXPECT_TRUE(reported(VORL_E_INDEX, table.tag));
-      EXPECT_EQ(table.unit(outside, buffer, sizeof buffer), -1) << table.tag;
-      EXPECT_STREQ(buffer, "x");
-    }
-  }
-  EXPECT_EQ(VorlBranchTableColumnMeaning(VorlBranchTableColumnCount(), buffer, sizeof buffer), -1);
+TEST(TableColumns, NamesCarryTheirUnitsAndALongTextIsCutToTheBuffer) {
+  expectNamesCarryUnits(VorlBranchTableColumnCount(), VorlBranchTableColumnName, VorlBranchTableColumnUnit);
+  expectNamesCarryUnits(VorlPipeTableColumnCount(), VorlPipeTableColumnName, VorlPipeTableColumnUnit);
+  expectNamesCarryUnits(VorlReleaseReportColumnCount(), VorlReleaseReportColumnName, VorlReleaseReportColumnUnit);
+  expectNamesCarryUnits(VorlReferenceTableColumnCount(), VorlReferenceTableColumnName, VorlReferenceTableColumnUnit);
   // A text longer than the buffer is cut to fit, and its full length returned.
+  char buffer[8] = "x";
   const int length = VorlBranchTableColumnMeaning(0, buffer, sizeof buffer);
   EXPECT_GT(length, 7);
   EXPECT_EQ(std::strlen(buffer), 7U);
+}
+
+// Every export that copies the text of a table entry refuses an index at -1
+// or at the table's count with VORL_E_INDEX and its tag, writing nothing.
+TEST(IndexedTexts, AnIndexOutsideItsTableIsRefusedAndWritesNothing) {
+  const int branch = VorlBranchTableColumnCount(), pipe = VorlPipeTableColumnCount();
+  const int report = VorlReleaseReportColumnCount(), inputs = VorlInputCount(), materials = VorlMaterialCount();
+  const struct {
+    ColumnText copy;
+    int count;
+    const char* tag;
+  } texts[] = {{VorlBranchTableColumnName, branch, "VorlBranchTable"},
+               {VorlBranchTableColumnUnit, branch, "VorlBranchTable"},
+               {VorlBranchTableColumnMeaning, branch, "VorlBranchTable"},
+               {VorlPipeTableColumnName, pipe, "VorlPipeTable"},
+               {VorlPipeTableColumnUnit, pipe, "VorlPipeTable"},
+               {VorlPipeTableColumnMeaning, pipe, "VorlPipeTable"},
+               {VorlReleaseReportColumnName, report, "VorlReleaseReport"},
+               {VorlReleaseReportColumnUnit, report, "VorlReleaseReport"},
+               {VorlReleaseReportColumnMeaning, report, "VorlReleaseReport"},
+               {VorlReferenceTableColumnName, VorlReferenceTableColumnCount(), "VorlReferenceTable"},
+               {VorlReferenceTableColumnUnit, VorlReferenceTableColumnCount(), "VorlReferenceTable"},
+               {VorlInputName, inputs, "VorlInput"},
+               {VorlInputUnit, inputs, "VorlInput"},
+               {VorlInputMeaning, inputs, "VorlInput"},
+               {VorlInputRangeText, inputs, "VorlInput"},
+               {VorlInputSetter, inputs, "VorlInput"},
+               {VorlInputCaseKey, inputs, "VorlInput"},
+               {VorlMaterialName, materials, "VorlMaterial"},
+               {VorlMaterialCas, materials, "VorlMaterial"},
+               {VorlMaterialAliases, materials, "VorlMaterial"}};
+  for (const auto& text : texts) {
+    for (int outside : {-1, text.count}) {
+      char buffer[8] = "x";
+      VorlErrorLogClear();
+      EXPECT_EQ(text.copy(outside, buffer, sizeof buffer), -1) << text.tag << " " << outside;
+      EXPECT_TRUE(reported(VORL_E_INDEX, text.tag)) << outside;
+      EXPECT_STREQ(buffer, "x") << text.tag << " " << outside;
+    }
+  }
   VorlErrorLogClear();
 }
 
