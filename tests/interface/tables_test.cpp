@@ -335,39 +335,31 @@ TEST(TableColumns, NamesCarryTheirUnitsAndALongTextIsCutToTheBuffer) {
 // Every export that copies the text of a table entry refuses an index at -1
 // or at the table's count with VORL_E_INDEX and its tag, writing nothing.
 TEST(IndexedTexts, AnIndexOutsideItsTableIsRefusedAndWritesNothing) {
-  const int branch = VorlBranchTableColumnCount(), pipe = VorlPipeTableColumnCount();
-  const int report = VorlReleaseReportColumnCount(), inputs = VorlInputCount(), materials = VorlMaterialCount();
   const struct {
-    ColumnText copy;
-    int count;
     const char* tag;
-  } texts[] = {{VorlBranchTableColumnName, branch, "VorlBranchTable"},
-               {VorlBranchTableColumnUnit, branch, "VorlBranchTable"},
-               {VorlBranchTableColumnMeaning, branch, "VorlBranchTable"},
-               {VorlPipeTableColumnName, pipe, "VorlPipeTable"},
-               {VorlPipeTableColumnUnit, pipe, "VorlPipeTable"},
-               {VorlPipeTableColumnMeaning, pipe, "VorlPipeTable"},
-               {VorlReleaseReportColumnName, report, "VorlReleaseReport"},
-               {VorlReleaseReportColumnUnit, report, "VorlReleaseReport"},
-               {VorlReleaseReportColumnMeaning, report, "VorlReleaseReport"},
-               {VorlReferenceTableColumnName, VorlReferenceTableColumnCount(), "VorlReferenceTable"},
-               {VorlReferenceTableColumnUnit, VorlReferenceTableColumnCount(), "VorlReferenceTable"},
-               {VorlInputName, inputs, "VorlInput"},
-               {VorlInputUnit, inputs, "VorlInput"},
-               {VorlInputMeaning, inputs, "VorlInput"},
-               {VorlInputRangeText, inputs, "VorlInput"},
-               {VorlInputSetter, inputs, "VorlInput"},
-               {VorlInputCaseKey, inputs, "VorlInput"},
-               {VorlMaterialName, materials, "VorlMaterial"},
-               {VorlMaterialCas, materials, "VorlMaterial"},
-               {VorlMaterialAliases, materials, "VorlMaterial"}};
-  for (const auto& text : texts) {
-    for (int outside : {-1, text.count}) {
-      char buffer[8] = "x";
-      VorlErrorLogClear();
-      EXPECT_EQ(text.copy(outside, buffer, sizeof buffer), -1) << text.tag << " " << outside;
-      EXPECT_TRUE(reported(VORL_E_INDEX, text.tag)) << outside;
-      EXPECT_STREQ(buffer, "x") << text.tag << " " << outside;
+    int count;
+    std::vector<ColumnText> copies;
+  } tables[] = {
+      {"VorlBranchTable", VorlBranchTableColumnCount(),
+       {VorlBranchTableColumnName, VorlBranchTableColumnUnit, VorlBranchTableColumnMeaning}},
+      {"VorlPipeTable", VorlPipeTableColumnCount(),
+       {VorlPipeTableColumnName, VorlPipeTableColumnUnit, VorlPipeTableColumnMeaning}},
+      {"VorlReleaseReport", VorlReleaseReportColumnCount(),
+       {VorlReleaseReportColumnName, VorlReleaseReportColumnUnit, VorlReleaseReportColumnMeaning}},
+      {"VorlReferenceTable", VorlReferenceTableColumnCount(),
+       {VorlReferenceTableColumnName, VorlReferenceTableColumnUnit}},
+      {"VorlInput", VorlInputCount(),
+       {VorlInputName, VorlInputUnit, VorlInputMeaning, VorlInputRangeText, VorlInputSetter, VorlInputCaseKey}},
+      {"VorlMaterial", VorlMaterialCount(), {VorlMaterialName, VorlMaterialCas, VorlMaterialAliases}}};
+  for (const auto& table : tables) {
+    for (std::size_t k = 0; k < table.copies.size(); ++k) {
+      for (int outside : {-1, table.count}) {
+        char buffer[8] = "x";
+        VorlErrorLogClear();
+        EXPECT_EQ(table.copies[k](outside, buffer, sizeof buffer), -1) << table.tag << " " << k << " " << outside;
+        EXPECT_TRUE(reported(VORL_E_INDEX, table.tag)) << k << " " << outside;
+        EXPECT_STREQ(buffer, "x") << table.tag << " " << k << " " << outside;
+      }
     }
   }
   VorlErrorLogClear();
