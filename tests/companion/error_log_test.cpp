@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/error_log_helpers.h"
+#include "support/generic_call.h"
 #include "vorl.h"
 
 namespace {
@@ -82,19 +83,12 @@ TEST_F(ErrorLog, HandlerReceivesEveryReportUntilRemoved) {
 // maximum velocity every outflow exceeds: each copied record and each row of
 // the table warns 1004.
 int oneCallWithAWarningPerRecord() {
-  const int flags[2] = {0, 0};
-  const double inputs[16] = {288.15, 101325.0, 0.7, 100000.0, 20.0, 7.0e6, 30000.0, 1.0,
-                             0.5,    5e-5,     28.966, 12.5, 0.01, 1e-6, 0.01, 288.15};
-  const int material = vorl::test::kMethane, valves = 0, division = 1000, steps = 2000;
-  std::vector<std::vector<double>> out(59, std::vector<double>(steps));
-  std::vector<int> counts(3);
-  const auto d = [&](int i) { return out[static_cast<std::size_t>(i)].data(); };
-  VorlGenericZel(flags, inputs, &material, &valves, nullptr, nullptr, &division, &steps, d(8), d(9), d(10), d(11),
-                 &counts[0], d(13), d(14), d(15), d(16), d(17), d(18), d(19), d(20), d(21), d(22), d(23), d(24),
-                 d(25), d(26), d(27), d(28), d(29), d(30), d(31), &counts[1], d(33), d(34), d(35), d(36), d(37),
-                 d(38), d(39), d(40), d(41), d(42), d(43), d(44), d(45), d(46), d(47), d(48), &counts[2], d(50),
-                 d(51), d(52), d(53), d(54), d(55), d(56), d(57), d(58));
-  return counts[0] + counts[1] + counts[2];
+  vorl::test::GenericCall call(2000);
+  call.inputs[4] = 20.0;   // inflow
+  call.inputs[12] = 0.01;  // maximum velocity
+  call.timeDivision = 1000;
+  call();
+  return call.recordsA + call.recordsB + call.outputSteps;
 }
 
 TEST_F(ErrorLog, AWarningRepeatedInOneCallIsKeptOnceWithItsCountAndNoErrorIsLost) {

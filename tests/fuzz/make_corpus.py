@@ -177,11 +177,8 @@ def generic_entry():
 def simple_gas_grid():
     c = Calls()
     c.call(101, NOMINAL, slot(1))             # VorlModelCreateSimple(16.043)
-    c.call(203, slot(1), NOMINAL)
-    c.call(213, slot(1), NOMINAL)
-    c.call(204, slot(1), NOMINAL)
-    c.call(209, slot(1), NOMINAL)
-    c.call(207, slot(1), NOMINAL)
+    for setter in (203, 213, 204, 209, 207):  # the realistic line, as in model_case
+        c.call(setter, slot(1), NOMINAL)
     c.call(205, slot(1), [10])                # time division 1000
     c.call(150, slot(1))
     c.call(609, slot(1), NOMINAL)             # output end time 3600 s

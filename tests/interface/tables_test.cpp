@@ -15,6 +15,7 @@
 
 #include "support/release_cases.h"
 #include "support/run_line.h"
+#include "support/unit_names.h"
 #include "vorl.h"
 
 namespace {
@@ -39,21 +40,6 @@ std::vector<std::string> columnNames(int count, ColumnText name) {
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// A unit as it is written in a column's name: "kg/(m2 s)" -> "kg_per_m2_s".
-std::string unitInName(std::string unit) {
-  std::string out;
-  for (char c : unit) {
-    if (c == '/') {
-      out += "_per_";
-    } else if (c == ' ') {
-      out += '_';
-    } else if (c != '(' && c != ')') {
-      out += c;
-    }
-  }
-  return out;
-}
-
 // Every column whose unit is not "" carries it at the end of its name, and
 // the names are distinct.
 void expectNamesCarryUnits(int count, ColumnText name, ColumnText unit) {
@@ -63,8 +49,7 @@ void expectNamesCarryUnits(int count, ColumnText name, ColumnText unit) {
     EXPECT_TRUE(seen.insert(n).second) << n;
     if (u.empty()) continue;
     const std::string suffix = "_" + unitInName(u);
-    EXPECT_TRUE(n.size() > suffix.size() && n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
-        << n << " does not end in " << suffix;
+    EXPECT_TRUE(endsWith(n, suffix)) << n << " does not end in " << suffix;
   }
 }
 
@@ -335,18 +320,49 @@ TEST_F(PipeTableArguments, BeforeARunTheTablesAreRefused) {
   EXPECT_GT(VorlErrorLogCount(), 0);
 }
 
-TEST(TableColumns, NamesCarryTheirUnitsAndAColumnOutsideIsRefused) {
+TEST(TableColumns, NamesCarryTheirUnitsAndALongTextIsCutToTheBuffer) {
   expectNamesCarryUnits(VorlBranchTableColumnCount(), VorlBranchTableColumnName, VorlBranchTableColumnUnit);
   expectNamesCarryUnits(VorlPipeTableColumnCount(), VorlPipeTableColumnName, VorlPipeTableColumnUnit);
   expectNamesCarryUnits(VorlReleaseReportColumnCount(), VorlReleaseReportColumnName, VorlReleaseReportColumnUnit);
-  VorlErrorLogClear();
-  char buffer[8] = "x";
-  EXPECT_EQ(VorlBranchTableColumnMeaning(VorlBranchTableColumnCount(), buffer, sizeof buffer), -1);
-  EXPECT_TRUE(reported(VORL_E_INDEX, "VorlBranchTable"));
+  expectNamesCarryUnits(VorlReferenceTableColumnCount(), VorlReferenceTableColumnName, VorlReferenceTableColumnUnit);
   // A text longer than the buffer is cut to fit, and its full length returned.
+  char buffer[8] = "x";
   const int length = VorlBranchTableColumnMeaning(0, buffer, sizeof buffer);
   EXPECT_GT(length, 7);
   EXPECT_EQ(std::strlen(buffer), 7U);
+}
+
+// Every export that copies the text of a table entry refuses an index at -1
+// or at the table's count with VORL_E_INDEX and its tag, writing nothing.
+TEST(IndexedTexts, AnIndexOutsideItsTableIsRefusedAndWritesNothing) {
+  const struct {
+    const char* tag;
+    int count;
+    std::vector<ColumnText> copies;
+  } tables[] = {
+      {"VorlBranchTable", VorlBranchTableColumnCount(),
+       {VorlBranchTableColumnName, VorlBranchTableColumnUnit, VorlBranchTableColumnMeaning}},
+      {"VorlPipeTable", VorlPipeTableColumnCount(),
+       {VorlPipeTableColumnName, VorlPipeTableColumnUnit, VorlPipeTableColumnMeaning}},
+      {"VorlReleaseReport", VorlReleaseReportColumnCount(),
+       {VorlReleaseReportColumnName, VorlReleaseReportColumnUnit, VorlReleaseReportColumnMeaning}},
+      {"VorlReferenceTable", VorlReferenceTableColumnCount(),
+       {VorlReferenceTableColumnName, VorlReferenceTableColumnUnit}},
+      {"VorlInput", VorlInputCount(),
+       {VorlInputName, VorlInputUnit, VorlInputMeaning, VorlInputRangeText, VorlInputSetter, VorlInputCaseKey}},
+      {"VorlMaterial", VorlMaterialCount(), {VorlMaterialName, VorlMaterialCas, VorlMaterialAliases}}};
+  for (const auto& table : tables) {
+    for (std::size_t k = 0; k < table.copies.size(); ++k) {
+      for (int outside : {-1, table.count}) {
+        char buffer[8] = "x";
+        VorlErrorLogClear();
+        EXPECT_EQ(table.copies[k](outside, buffer, sizeof buffer), -1) << table.tag << " " << k << " " << outside;
+        EXPECT_TRUE(reported(VORL_E_INDEX, table.tag)) << k << " " << outside;
+        EXPECT_STREQ(buffer, "x") << table.tag << " " << k << " " << outside;
+      }
+    }
+  }
+  VorlErrorLogClear();
 }
 
 }  // namespace

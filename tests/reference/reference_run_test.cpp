@@ -147,23 +147,6 @@ TEST(ReferenceRun, BreachAtAnEndLeavesOneBranch) {
   EXPECT_GT(atDownstreamEnd.inflowDelivered.back(), 0.0);
 }
 
-TEST(ReferenceRun, ProgressRisesAndCanStopTheRun) {
-  ReferenceCase c = valvedCase();
-  std::vector<double> fractions;
-  const ReferenceResult whole = runReference(c, [&](double f) {
-    fractions.push_back(f);
-    return true;
-  });
-  EXPECT_FALSE(whole.cancelled);
-  ASSERT_GT(fractions.size(), 10u);
-  for (std::size_t k = 1; k < fractions.size(); ++k) EXPECT_GT(fractions[k], fractions[k - 1]);
-  EXPECT_EQ(fractions.back(), 1.0);
-  const ReferenceResult stopped = runReference(c, [](double f) { return f < 0.3; });
-  EXPECT_TRUE(stopped.cancelled);
-  EXPECT_LT(stopped.time.size(), whole.time.size());
-  EXPECT_LE(stopped.time.back(), 0.31 * c.endTime);
-}
-
 TEST(ReferenceRun, RunsOnTwoThreadsAgreeWithRunsAlone) {
   ReferenceCase first = valvedCase(), second = valvedCase();
   first.endTime = second.endTime = 40.0;

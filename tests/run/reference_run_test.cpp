@@ -6,7 +6,6 @@
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -124,15 +123,8 @@ TEST_F(ReferenceInterface, TheTableIsTheSolversResultForTheSameCaseBitForBit) {
   ASSERT_EQ(got.size(), expected.size());
   for (std::size_t i = 0; i < got.size(); ++i) EXPECT_TRUE(same(got[i], expected[i])) << i;
 
-  // Columns named once each, with a unit each.
-  std::set<std::string> names;
-  char text[64];
-  for (int k = 0; k < columns(); ++k) {
-    EXPECT_GT(VorlReferenceTableColumnName(k, text, sizeof text), 0);
-    names.insert(text);
-    EXPECT_GT(VorlReferenceTableColumnUnit(k, text, sizeof text), 0);
-  }
-  EXPECT_EQ(names.size(), static_cast<std::size_t>(columns()));
+  char unit[64];  // every column has a unit (the names are checked with the other tables')
+  for (int k = 0; k < columns(); ++k) EXPECT_GT(VorlReferenceTableColumnUnit(k, unit, sizeof unit), 0) << k;
   // Fewer rows asked for: the first ones.
   std::vector<double> two(static_cast<std::size_t>(2 * columns()));
   EXPECT_EQ(VorlReferenceTableFill(line, two.data(), 2), 2);
@@ -394,16 +386,6 @@ TEST_F(ReferenceInterface, ARealGasThatIsLiquidAtTheLinePressureIsRefused) {
   EXPECT_TRUE(reported(VORL_E_REFERENCE_NOT_GAS, "VorlReferenceRun"));
   VorlReferenceRealGasSet(propane, 0);  // the ideal gas runs
   EXPECT_GT(VorlReferenceRun(propane, nullptr, nullptr), 0) << lastReport().message;
-}
-
-TEST_F(ReferenceInterface, AColumnThatDoesNotExistIsReported) {
-  char text[8];
-  for (int index : {-1, VorlReferenceTableColumnCount()}) {
-    VorlErrorLogClear();
-    EXPECT_EQ(VorlReferenceTableColumnName(index, text, sizeof text), -1);
-    EXPECT_TRUE(reported(VORL_E_INDEX, "VorlReferenceTable"));
-    EXPECT_EQ(VorlReferenceTableColumnUnit(index, text, sizeof text), -1);
-  }
 }
 
 }  // namespace

@@ -72,15 +72,6 @@ TEST_F(RunDriver, TimesNeverDecreaseMassesNeverGrowWithoutInflowAndTheOutflowInt
   }
 }
 
-TEST_F(RunDriver, AFedBranchNeverFinishesAndReportsAnInfiniteEnd) {
-  const RunLine line(20.0);
-  const int n = VorlBranchAFlowSequenceSize(line);
-  EXPECT_EQ(VorlBranchATimeIsInfinite(line, n - 1), 1);
-  EXPECT_EQ(VorlBranchAMassExpelledIsInfinite(line, n - 1), 1);
-  EXPECT_EQ(VorlBranchATimeToDepressurise(line), 1e128);
-  EXPECT_EQ(VorlBranchBMassExpelledIsInfinite(line, VorlBranchBFlowSequenceSize(line) - 1), 0);
-}
-
 // A fed branch whose blow-down reaches its limit while the orifice is still
 // choked: the step that cannot lower the far-end pressure any more ends the
 // history at infinite time, like any other fed branch, and the pipe goes on

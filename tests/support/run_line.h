@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "support/release_cases.h"
@@ -15,6 +16,13 @@ struct RunLine : ModelHandle {
       : ModelHandle(methaneLine(inflow, breach)), count(VorlRun(get())) {}
   int count;
 };
+
+// One setting of an input, as a row of a table of cases holds it:
+// setting(VorlPipeLengthSet, 0.0).
+template <class Value>
+std::function<void(VorlHandle)> setting(void(VORL_CALL* setter)(VorlHandle, Value), Value value) {
+  return [setter, value](VorlHandle model) { setter(model, value); };
+}
 
 // A test that starts with an empty error log.
 class LogClearedTest : public ::testing::Test {

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "vorl.h"
@@ -171,49 +172,52 @@ void handleCase(const Api& api, Results& results) {
 }
 
 // The same case in one call. Argument layout: flags, inputs, material, valve
-// count and values, time division, maximum steps, then the outputs.
-void oneCallCase(const Api& api, Results& results) {
-  constexpr int kMaxSteps = 400;
+// count and values, time division, maximum steps, then the outputs: four
+// event times, the record count and 15 arrays of branch A, four times, the
+// count and 16 arrays of branch B, the output steps and 9 arrays of the pipe.
+constexpr int kMaxSteps = 400;
+using Columns = std::vector<std::vector<double>>;
+
+struct OneCall {
   int flags[2] = {0, 0};  // valves off, expansion method 0
   double inputs[16] = {288.15, 101325.0, 0.5, 100000.0, 30.0, 7.0e6, 30000.0, 0.8,
                        0.5,    5e-5,     28.96, 12.0,   500.0, 1e-6, 1e-3,    288.15};
   int material = kMethane, valveCount = 0, timeDivision = 20, maxSteps = kMaxSteps;
   double valveFirst[1] = {0.0}, valveSecond[1] = {1.0};
-  double fanning = 0.0, aDechoke = 0.0, aDisturb = 0.0, aDepressurise = 0.0;
-  double bDechoke = 0.0, bDisturb = 0.0, bReversal = 0.0, bDepressurise = 0.0;
+  double times[8] = {};  // fanning and three times of A, four times of B
   int recordsA = -1, recordsB = -1, outputSteps = -1;
-  std::vector<std::vector<double>> a(15, std::vector<double>(kMaxSteps, 0.0));
-  std::vector<std::vector<double>> b(16, std::vector<double>(kMaxSteps, 0.0));
-  std::vector<std::vector<double>> pipe(9, std::vector<double>(kMaxSteps, 0.0));
-  api.VorlGenericZel(flags, inputs, &material, &valveCount, valveFirst, valveSecond, &timeDivision, &maxSteps,
-                     &fanning, &aDechoke, &aDisturb, &aDepressurise, &recordsA, a[0].data(), a[1].data(),
-                     a[2].data(), a[3].data(), a[4].data(), a[5].data(), a[6].data(), a[7].data(), a[8].data(),
-                     a[9].data(), a[10].data(), a[11].data(), a[12].data(), a[13].data(), a[14].data(),
-                     &bDechoke, &bDisturb, &bReversal, &bDepressurise, &recordsB, b[0].data(), b[1].data(),
-                     b[2].data(), b[3].data(), b[4].data(), b[5].data(), b[6].data(), b[7].data(), b[8].data(),
-                     b[9].data(), b[10].data(), b[11].data(), b[12].data(), b[13].data(), b[14].data(),
-                     b[15].data(), &outputSteps, pipe[0].data(), pipe[1].data(), pipe[2].data(), pipe[3].data(),
-                     pipe[4].data(), pipe[5].data(), pipe[6].data(), pipe[7].data(), pipe[8].data());
-  for (const auto& [key, value] : {std::pair<const char*, double>{"fanning", fanning}, {"A.dechoke", aDechoke},
-                                   {"A.disturb", aDisturb}, {"A.depressurise", aDepressurise},
-                                   {"B.dechoke", bDechoke}, {"B.disturb", bDisturb}, {"B.reversal", bReversal},
-                                   {"B.depressurise", bDepressurise}}) {
-    results.add(std::string("generic.") + key, value);
+  Columns a = Columns(15, std::vector<double>(kMaxSteps, 0.0));
+  Columns b = Columns(16, std::vector<double>(kMaxSteps, 0.0));
+  Columns pipe = Columns(9, std::vector<double>(kMaxSteps, 0.0));
+
+  template <std::size_t... A, std::size_t... B, std::size_t... P>
+  void call(const Api& api, std::index_sequence<A...>, std::index_sequence<B...>, std::index_sequence<P...>) {
+    api.VorlGenericZel(flags, inputs, &material, &valveCount, valveFirst, valveSecond, &timeDivision, &maxSteps,
+                       &times[0], &times[1], &times[2], &times[3], &recordsA, a[A].data()..., &times[4], &times[5],
+                       &times[6], &times[7], &recordsB, b[B].data()..., &outputSteps, pipe[P].data()...);
   }
-  results.add("generic.A.records", recordsA);
-  results.add("generic.B.records", recordsB);
-  results.add("generic.outputSteps", outputSteps);
-  if (recordsA < 3 || recordsB < 3) fail("VorlGenericZel gave fewer than 3 records in a branch");
-  const auto addColumns = [&](const std::string& key, const std::vector<std::vector<double>>& columns, int rows) {
+};
+
+void oneCallCase(const Api& api, Results& results) {
+  OneCall c;
+  c.call(api, std::make_index_sequence<15>{}, std::make_index_sequence<16>{}, std::make_index_sequence<9>{});
+  const char* timeNames[8] = {"fanning",   "A.dechoke", "A.disturb",  "A.depressurise",
+                              "B.dechoke", "B.disturb", "B.reversal", "B.depressurise"};
+  for (int k = 0; k < 8; ++k) results.add(std::string("generic.") + timeNames[k], c.times[k]);
+  results.add("generic.A.records", c.recordsA);
+  results.add("generic.B.records", c.recordsB);
+  results.add("generic.outputSteps", c.outputSteps);
+  if (c.recordsA < 3 || c.recordsB < 3) fail("VorlGenericZel gave fewer than 3 records in a branch");
+  const auto addColumns = [&](const std::string& key, const Columns& columns, int rows) {
     for (std::size_t column = 0; column < columns.size(); ++column) {
       for (int i = 0; i < rows && i < kMaxSteps; ++i) {
         results.add(key + std::to_string(column), i, columns[column][static_cast<std::size_t>(i)]);
       }
     }
   };
-  addColumns("generic.A", a, recordsA);
-  addColumns("generic.B", b, recordsB);
-  addColumns("generic.pipe", pipe, outputSteps);
+  addColumns("generic.A", c.a, c.recordsA);
+  addColumns("generic.B", c.b, c.recordsB);
+  addColumns("generic.pipe", c.pipe, c.outputSteps);
 }
 
 // The reports the case logged: their codes must agree too, and their text
