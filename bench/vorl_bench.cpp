@@ -285,4 +285,31 @@ BENCHMARK(BM_BranchPostFlash)->Unit(benchmark::kNanosecond);
 
 }  // namespace
 
+// One case of a sweep as a host reads it whole: a new model of the default
+// case with the breach moved along the line, run, its release report, both
+// branch tables and the pipe at the output grid, deleted. On 1 and 2 threads:
+// models are independent, so two threads should do twice the cases.
+void BM_SweepCaseWithTables(benchmark::State& state) {
+  std::vector<double> report(static_cast<std::size_t>(VorlReleaseReportColumnCount()));
+  std::vector<double> table;
+  int k = state.thread_index() * 1000;
+  for (auto _ : state) {
+    DefaultCase c;
+    c.breach = 20000.0 + 1000.0 * (k++ % 50);
+    VorlHandle model = makeModel(c, 100);
+    if (VorlRun(model) <= 0) state.SkipWithError("a sweep case did not run");
+    VorlReleaseReportFill(model, report.data(), 1);
+    for (int branch : {VORL_BRANCH_A, VORL_BRANCH_B}) {
+      table.resize(static_cast<std::size_t>(VorlBranchTableFill(model, branch, nullptr, 0) *
+                                            VorlBranchTableColumnCount()));
+      VorlBranchTableFill(model, branch, table.data(), static_cast<int>(table.size()) / VorlBranchTableColumnCount());
+    }
+    const int rows = VorlPipeGridTableFill(model, 100, nullptr, 0);
+    table.resize(static_cast<std::size_t>(rows * VorlPipeTableColumnCount()));
+    benchmark::DoNotOptimize(VorlPipeGridTableFill(model, 100, table.data(), rows));
+    VorlModelDelete(&model);
+  }
+}
+BENCHMARK(BM_SweepCaseWithTables)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
 BENCHMARK_MAIN();
