@@ -21,22 +21,10 @@ const Json& defaultRun() {
 // The library's 1e128 marker of "never" is null in the document.
 double infinite(double libraryValue) { return libraryValue > 9e127 ? INFINITY : libraryValue; }
 
-// The documented default case as a host sets it up: a 100 km methane line of
-// 0.5 m bore at 70 bar fed by 20 kg/s, breached at 30 km, in air at 101325 Pa.
-// Every other input keeps the library's own default.
+// The documented default case, run as a host runs it (tool_runner.h).
 class DefaultCase : public ::testing::Test {
  protected:
-  DefaultCase() : m(VorlModelCreateZel(74828)) {
-    VorlAmbientPressureSet(m, 101325.0);
-    VorlPipeLengthSet(m, 100000.0);
-    VorlPipeDiameterSet(m, 0.5);
-    VorlPipeRoughnessSet(m, 5e-5);
-    VorlUpstreamPressureSet(m, 7.0e6);
-    VorlTotalInflowSet(m, 20.0);
-    VorlGasTemperatureSet(m, 288.15);
-    VorlPipeBreachLocationSet(m, 30000.0);
-    VorlRun(m);
-  }
+  DefaultCase() : m(defaultCaseRun()) {}
   ~DefaultCase() override { VorlModelDelete(&m); }
 
   VorlHandle m;

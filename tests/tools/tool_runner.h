@@ -20,7 +20,27 @@
 #include <utility>
 #include <vector>
 
+#include "vorl.h"
+
 namespace brimlow_test {
+
+// The documented default case as a host sets it up and runs it: a 100 km
+// methane line of 0.5 m bore at 70 bar fed by 20 kg/s, breached at 30 km, in
+// air at 101325 Pa; every other input keeps the library's own default. The
+// caller deletes the model.
+inline VorlHandle defaultCaseRun() {
+  VorlHandle m = VorlModelCreateZel(74828);
+  VorlAmbientPressureSet(m, 101325.0);
+  VorlPipeLengthSet(m, 100000.0);
+  VorlPipeDiameterSet(m, 0.5);
+  VorlPipeRoughnessSet(m, 5e-5);
+  VorlUpstreamPressureSet(m, 7.0e6);
+  VorlTotalInflowSet(m, 20.0);
+  VorlGasTemperatureSet(m, 288.15);
+  VorlPipeBreachLocationSet(m, 30000.0);
+  VorlRun(m);
+  return m;
+}
 
 // Ordered: the columns of a table keep the order of the document.
 using Json = nlohmann::ordered_json;

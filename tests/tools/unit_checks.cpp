@@ -174,20 +174,10 @@ TEST(HoleDiameter, IsRefusedBesideAnApertureOrOutsideTheBore) {
 
 // ---- the table at a fixed step ----
 
-// The default case as a host sets it up (as in run_checks.cpp).
+// The default case, run as a host runs it (tool_runner.h).
 class SteppedTable : public ::testing::Test {
  protected:
-  SteppedTable() : m(VorlModelCreateZel(74828)) {
-    VorlAmbientPressureSet(m, 101325.0);
-    VorlPipeLengthSet(m, 100000.0);
-    VorlPipeDiameterSet(m, 0.5);
-    VorlPipeRoughnessSet(m, 5e-5);
-    VorlUpstreamPressureSet(m, 7.0e6);
-    VorlTotalInflowSet(m, 20.0);
-    VorlGasTemperatureSet(m, 288.15);
-    VorlPipeBreachLocationSet(m, 30000.0);
-    VorlRun(m);
-  }
+  SteppedTable() : m(defaultCaseRun()) {}
   ~SteppedTable() override { VorlModelDelete(&m); }
 
   // The rows of `run --table-step step` of the default case, from the one

@@ -84,16 +84,8 @@ std::string significantText(double value, int digits) {
   return text;
 }
 
-namespace {
-
-bool isWordCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The length of the number that starts at text[i] ("-12.5e+03"), 0 when none
-// does: digits with an optional sign, point, fraction and exponent, not
-// inside a word.
-std::size_t numberLength(const std::string& text, std::size_t i) {
-  if (i > 0 && isWordCharacter(text[i - 1])) return 0;
+std::size_t decimalNumberLength(const std::string& text, std::size_t i) {
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
   std::size_t end = i;
   if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
   const std::size_t digitsStart = end;
@@ -111,8 +103,20 @@ std::size_t numberLength(const std::string& text, std::size_t i) {
       while (end < text.size() && isDigit(text[end])) ++end;
     }
   }
-  if (end < text.size() && isWordCharacter(text[end]) && text[end] != '.') return 0;
   return end - i;
+}
+
+namespace {
+
+bool isWordCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '.'; }
+
+// A number inside running text: not part of a word on either side.
+std::size_t numberInTextLength(const std::string& text, std::size_t i) {
+  if (i > 0 && isWordCharacter(text[i - 1])) return 0;
+  const std::size_t length = decimalNumberLength(text, i);
+  const std::size_t end = i + length;
+  if (length == 0 || (end < text.size() && isWordCharacter(text[end]) && text[end] != '.')) return 0;
+  return length;
 }
 
 }  // namespace
@@ -121,7 +125,7 @@ std::string withSignificantNumbers(const std::string& text, int digits) {
   std::string out;
   std::size_t i = 0;
   while (i < text.size()) {
-    const std::size_t length = numberLength(text, i);
+    const std::size_t length = numberInTextLength(text, i);
     if (length == 0) {
       out += text[i++];
       continue;

@@ -25,6 +25,10 @@ std::string plainText(double value);
 // allowed); false when anything else is in it.
 bool parseNumber(const std::string& text, double& value);
 
+// The length of the decimal number that starts at text[i] ("-12.5e+03": sign,
+// digits, a point followed by digits, exponent), 0 when none does.
+std::size_t decimalNumberLength(const std::string& text, std::size_t i = 0);
+
 // An input as people write it: up to six significant figures, "%g".
 std::string shortText(double value);
 

@@ -90,31 +90,6 @@ bool sameWord(const std::string& a, const char* b) {
   return i == a.size() && b[i] == '\0';
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The length of the decimal number at the start of text ("-12.5e+03"): sign,
-// digits, point, fraction, exponent; 0 when none.
-std::size_t numberLength(const std::string& text) {
-  std::size_t end = 0;
-  if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
-  std::size_t digits = 0;
-  while (end < text.size() && isDigit(text[end])) ++end, ++digits;
-  if (end < text.size() && text[end] == '.') {
-    ++end;
-    while (end < text.size() && isDigit(text[end])) ++end, ++digits;
-  }
-  if (digits == 0) return 0;
-  if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
-    std::size_t exponent = end + 1;
-    if (exponent < text.size() && (text[exponent] == '-' || text[exponent] == '+')) ++exponent;
-    if (exponent < text.size() && isDigit(text[exponent])) {
-      end = exponent;
-      while (end < text.size() && isDigit(text[end])) ++end;
-    }
-  }
-  return end;
-}
-
 std::string trimmedText(const std::string& text) {
   const std::size_t begin = text.find_first_not_of(" \t");
   if (begin == std::string::npos) return "";
@@ -132,7 +107,7 @@ double toSi(const Unit& unit, double value) {
 
 }  // namespace
 
-bool startsWithNumber(const std::string& text) { return numberLength(trimmedText(text)) > 0; }
+bool startsWithNumber(const std::string& text) { return decimalNumberLength(trimmedText(text)) > 0; }
 
 std::string acceptedUnitWords(const std::string& siUnit) {
   const Family* family = familyOf(siUnit);
@@ -146,7 +121,7 @@ bool hasOtherUnits(const std::string& siUnit) { return familyOf(siUnit) != nullp
 
 bool parseQuantity(const std::string& raw, const std::string& siUnit, Quantity& out, std::string& problem) {
   const std::string text = trimmedText(raw);
-  const std::size_t length = numberLength(text);
+  const std::size_t length = decimalNumberLength(text);
   double number = 0.0;
   if (length == 0 || !parseNumber(text.substr(0, length), number)) {
     problem = "'" + shownText(text) + "' is not a number" + (siUnit.empty() ? "" : " with a unit");
