@@ -27,10 +27,10 @@ constexpr double kLookupTolerance = 1e-6;
 // progress callback stopped, a real gas without a gas phase at a pressure of
 // the case, a solution that broke down and one that reached its bound of
 // steps. Every other refusal concerns the case.
-constexpr int kCodeCancelled = 409;
-constexpr int kCodeNoGasPhase = 407;
-constexpr int kCodeBrokeDown = 408;
-constexpr int kCodeStepBound = 16;
+constexpr int kCodeCancelled = VORL_E_REFERENCE_CANCELLED;
+constexpr int kCodeNoGasPhase = VORL_E_REFERENCE_NOT_GAS;
+constexpr int kCodeBrokeDown = VORL_E_REFERENCE_FAILED;
+constexpr int kCodeStepBound = VORL_E_STEP_BOUND;
 
 struct InstantTime {
   const char* mark;
