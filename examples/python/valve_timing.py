@@ -29,7 +29,7 @@ def main():
     cases = [base.replace(valves=[{"position_m": 20e3, "closure_time_s": t},
                                   {"position_m": 40e3, "closure_time_s": t}]) for t in closures]
     results = brimlow.sweep(cases)
-    open_line = brimlow.run(base)
+    open_line = brimlow.run(base.replace(name="the line without valves"))
     released = np.array([r.summary["mass_released_1h_kg"] for r in results]) / 1e3
     trapped = np.array([r.pipe([3600.0])["mass_trapped_kg"][0] for r in results]) / 1e3
 
@@ -62,7 +62,7 @@ def main():
     figure.tight_layout()
     path = out / "valve_timing.png"
     figure.savefig(path, dpi=100)
-    open_line.plot(out / "release_default.png")
+    open_line.plot(out / "release_without_valves.png")
     print(f"released after 1 h: {released[0]:.0f} t (1 min) to {released[-1]:.0f} t (30 min); {path}")
 
 
