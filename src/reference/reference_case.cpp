@@ -10,6 +10,10 @@ namespace {
 
 // Most report times a run keeps: a bound on the memory of the result series.
 constexpr double kMaxReports = 1.0e7;
+// Longest line solved (m): twice the longest pipelines built. The initial
+// profile is integrated in steps of metres, so a line of astronomical length
+// would ask for more steps than any run can take.
+constexpr double kLongestLine = 1.0e7;
 
 void require(bool condition, CaseInput input, const char* what) {
   if (!condition) throw InvalidCase(input, std::string("reference case: ") + what);
@@ -28,7 +32,8 @@ void validateCase(const ReferenceCase& c) {
     require(positive(c.realGas->pressure), In::kCriticalPressure, "the critical pressure must be positive");
     require(std::isfinite(c.realGas->acentricFactor), In::kAcentricFactor, "the acentric factor must be finite");
   }
-  require(positive(c.length), In::kLength, "the line length must be positive");
+  require(positive(c.length) && c.length <= kLongestLine, In::kLength,
+          "the line length must be positive and at most 10,000 km");
   require(positive(c.bore), In::kBore, "the bore must be positive");
   require(std::isfinite(c.fanning) && c.fanning >= 0.0, In::kFanning, "the Fanning factor must be zero or positive");
   require(positive(c.ambientPressure), In::kAmbientPressure, "the ambient pressure must be positive");

@@ -42,6 +42,21 @@ TEST(FuzzRegression, AnOutputGridOfAnAbsurdCountIsRefusedWithAReport) {
 // one-call entry's table) keeps the first two and the last two times and a
 // subsequence of the run's own times in their order. A run of division 20000
 // stores some 38,000 records; the fuzzer's slow inputs thin far longer ones.
+// Fuzzer finding: the reference run of a line 1e128 m long integrated its
+// initial profile in steps of metres, and the step count of a cell overflowed
+// an int. The reference solves lines up to 10,000 km and refuses longer ones
+// with a report that names the length.
+TEST(FuzzRegression, AReferenceRunOfALineOfAstronomicalLengthIsRefused) {
+  for (double length : {1e128, 1.0000001e7}) {
+    VorlHandle model = VorlModelCreateZel(74828);
+    VorlPipeLengthSet(model, length);
+    VorlErrorLogClear();
+    EXPECT_EQ(VorlReferenceRun(model, nullptr, nullptr), 0) << length;
+    EXPECT_EQ(VorlErrorLogCode(0), VORL_E_INVALID_PIPE_LENGTH) << length;
+    VorlModelDelete(&model);
+  }
+}
+
 TEST(FuzzRegression, ThinningALongHistoryKeepsItsEndsAndItsOrder) {
   VorlHandle model = vorl::test::methaneLine(20.0);
   VorlTimeDivisionSet(model, 20000);
