@@ -5,6 +5,7 @@
 #include <string>
 
 #include "interface/export_frame.h"
+#include "interface/table_exports.h"
 #include "interface/text_copy.h"
 #include "model/inputs.h"
 #include "run/model_setup.h"
@@ -17,10 +18,7 @@ constexpr const char* kTag = "VorlInput";
 
 // The row of an index; raises 4 for an index outside the table.
 const Input& row(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= inputCount()) {
-    throw VORLERROR(VORL_E_INDEX, kTag, "input index " + std::to_string(index) + " is outside the " +
-                                            std::to_string(inputCount()) + " inputs of the table");
-  }
+  requireIndex(index, inputCount(), "input index", "inputs of the table", kTag);
   return inputAt(static_cast<std::size_t>(index));
 }
 

@@ -6,6 +6,7 @@
 
 #include "companion/property_library.h"
 #include "interface/export_frame.h"
+#include "interface/table_exports.h"
 #include "interface/text_copy.h"
 
 using namespace vorl;
@@ -16,10 +17,7 @@ constexpr const char* kTag = "VorlMaterial";
 
 // The material of an index; raises 4 for an index outside the table.
 const Material& material(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= materialCount()) {
-    throw VORLERROR(VORL_E_INDEX, kTag, "material index " + std::to_string(index) + " is outside the " +
-                                            std::to_string(materialCount()) + " materials of the library");
-  }
+  requireIndex(index, materialCount(), "material index", "materials of the library", kTag);
   return materialAt(static_cast<std::size_t>(index));
 }
 

@@ -10,12 +10,16 @@
 
 namespace vorl {
 
+void requireIndex(int index, std::size_t count, const char* item, const char* collection, const char* tag) {
+  if (index < 0 || static_cast<std::size_t>(index) >= count) {
+    throw VORLERROR(VORL_E_INDEX, tag, std::string(item) + " " + std::to_string(index) + " is outside the " +
+                                           std::to_string(count) + " " + collection);
+  }
+}
+
 int copyColumnText(const ColumnList& list, int column, const char* TableColumn::*text, char* buffer, int size,
                    const char* tag) {
-  if (column < 0 || static_cast<std::size_t>(column) >= list.count) {
-    throw VORLERROR(VORL_E_INDEX, tag, "column " + std::to_string(column) + " is outside the " +
-                                           std::to_string(list.count) + " columns of the table");
-  }
+  requireIndex(column, list.count, "column", "columns of the table", tag);
   return copyText(list.columns[column].*text, buffer, size);
 }
 

@@ -10,6 +10,10 @@ namespace vorl {
 // What every table export shares: its column texts by index and the rule
 // of its row arguments.
 
+// Raises 4 unless 0 <= index < count: "<item> <index> is outside the <count>
+// <collection>" (the rows of the input table, the materials, the columns).
+void requireIndex(int index, std::size_t count, const char* item, const char* collection, const char* tag);
+
 // A text of column `column` copied into the host's buffer (cut to fit,
 // NUL-terminated); its full length. Raises 4 for a column outside the list.
 int copyColumnText(const ColumnList& list, int column, const char* TableColumn::*text, char* buffer, int size,

@@ -121,12 +121,13 @@ History branchHistory(const Table& table, double end) {
   return h;
 }
 
-// The pipe as a whole at its output times after the breach, up to the end:
-// the library's own sum of the branches.
-History totalHistory(const Table& table, double end) {
-  const std::size_t time = columnIndex(pipeColumns(), "time_s");
-  const std::size_t rate = columnIndex(pipeColumns(), "exit_flux_kg_per_s");
-  const std::size_t mass = columnIndex(pipeColumns(), "mass_expelled_kg");
+// The rows of a table after the breach up to the end, by the names of its
+// time, release-rate and released-mass columns.
+History rowsHistory(const std::vector<Column>& columns, const Table& table, const char* rateName,
+                    const char* massName, double end) {
+  const std::size_t time = columnIndex(columns, "time_s");
+  const std::size_t rate = columnIndex(columns, rateName);
+  const std::size_t mass = columnIndex(columns, massName);
   History h;
   for (const auto& row : table.rows) {
     if (!addRecord(h, row[time], row[rate], row[mass], end)) break;
@@ -134,16 +135,14 @@ History totalHistory(const Table& table, double end) {
   return h;
 }
 
-// The reference's total after the breach up to the end, at its report times.
+// The pipe as a whole at its output times (the library's own sum of the
+// branches), and the reference's total at its report times.
+History totalHistory(const Table& table, double end) {
+  return rowsHistory(pipeColumns(), table, "exit_flux_kg_per_s", "mass_expelled_kg", end);
+}
+
 History referenceHistory(const ReferenceResult& reference, double end) {
-  const std::size_t time = columnIndex(referenceColumns(), "time_s");
-  const std::size_t rate = columnIndex(referenceColumns(), "release_rate_kg_per_s");
-  const std::size_t mass = columnIndex(referenceColumns(), "mass_released_kg");
-  History h;
-  for (const auto& row : reference.table.rows) {
-    if (!addRecord(h, row[time], row[rate], row[mass], end)) break;
-  }
-  return h;
+  return rowsHistory(referenceColumns(), reference.table, "release_rate_kg_per_s", "mass_released_kg", end);
 }
 
 // The end of the plot: the end of the finite history, or the last output

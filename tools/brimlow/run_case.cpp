@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "case_units.h"
+#include "library_text.h"
 #include "numbers.h"
 #include "reference.h"
 #include "status.h"
@@ -32,15 +33,6 @@ const LibraryTable kPipeTable = {VorlPipeTableColumnCount, VorlPipeTableColumnNa
                                  VorlPipeTableColumnMeaning};
 const LibraryTable kReport = {VorlReleaseReportColumnCount, VorlReleaseReportColumnName,
                               VorlReleaseReportColumnUnit, VorlReleaseReportColumnMeaning};
-
-std::string libraryText(ColumnText copy, int column) {
-  const int length = copy(column, nullptr, 0);
-  if (length <= 0) return "";
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  copy(column, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
 
 // The library's columns that a CSV shows, in their order; the regime is the
 // one integer among them.
