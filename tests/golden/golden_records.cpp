@@ -218,75 +218,33 @@ VorlHandle buildModel(const Case& c) {
   return model;
 }
 
-// The branch queries of one family, A or B, as one table.
-struct BranchQueries {
-  int (*size)(VorlHandle);
-  double (*timeToDechoke)(VorlHandle);
-  double (*timeToDepressurise)(VorlHandle);
-  double (*timeToDisturbEntireFlow)(VorlHandle);
-  std::vector<std::pair<const char*, double (*)(VorlHandle, int)>> values;
-  std::vector<std::pair<const char*, int (*)(VorlHandle, int)>> integers;
-  void (*postFlash)(VorlHandle, int, double*, double*, double*, double*);
-};
+// The record table's columns in the order the digest folds them (the order
+// the file was first written in, one query per value); the last three before
+// the post-flash state are whole numbers.
+constexpr int kDigestColumns[] = {0, 3, 4, 2, 5, 7, 8, 6, 9, 11, 12, 10, 18, 17, 13, 16, 15, 14};
+constexpr int kDigestWholeColumns[] = {1, 20, 19};
+constexpr int kPostFlashColumns[] = {21, 22, 23, 24};
 
-const BranchQueries& branchQueries(char branch) {
-  static const BranchQueries a{
-      VorlBranchAFlowSequenceSize, VorlBranchATimeToDechoke, VorlBranchATimeToDepressurise,
-      VorlBranchATimeToDisturbEntireFlow,
-      {{"time", VorlBranchATime}, {"upstreamFlux", VorlBranchAUpstreamFlux},
-       {"upstreamFluxDensity", VorlBranchAUpstreamFluxDensity}, {"upstreamPressure", VorlBranchAUpstreamPressure},
-       {"upstreamVelocity", VorlBranchAUpstreamVelocity}, {"exitFlux", VorlBranchAExitFlux},
-       {"exitFluxDensity", VorlBranchAExitFluxDensity}, {"exitPressure", VorlBranchAExitPressure},
-       {"exitVelocity", VorlBranchAExitVelocity}, {"orificeFluxDensity", VorlBranchAOrificeFluxDensity},
-       {"orificeVelocity", VorlBranchAOrificeVelocity}, {"orificeFlux", VorlBranchAOrificeFlux},
-       {"lengthToPressurePeak", VorlBranchALengthToPressurePeak},
-       {"lengthDisturbed", VorlBranchALengthDisturbed}, {"mass", VorlBranchAMass},
-       {"massExpelled", VorlBranchAMassExpelled}, {"massTrapped", VorlBranchAMassTrapped},
-       {"massInPipe", VorlBranchAMassInPipe}},
-      {{"regime", VorlBranchARegime},
-       {"massExpelledIsInfinite", [](VorlHandle m, int i) { return int{VorlBranchAMassExpelledIsInfinite(m, i)}; }},
-       {"timeIsInfinite", [](VorlHandle m, int i) { return int{VorlBranchATimeIsInfinite(m, i)}; }}},
-      VorlBranchAPostFlash};
-  static const BranchQueries b{
-      VorlBranchBFlowSequenceSize, VorlBranchBTimeToDechoke, VorlBranchBTimeToDepressurise,
-      VorlBranchBTimeToDisturbEntireFlow,
-      {{"time", VorlBranchBTime}, {"upstreamFlux", VorlBranchBUpstreamFlux},
-       {"upstreamFluxDensity", VorlBranchBUpstreamFluxDensity}, {"upstreamPressure", VorlBranchBUpstreamPressure},
-       {"upstreamVelocity", VorlBranchBUpstreamVelocity}, {"exitFlux", VorlBranchBExitFlux},
-       {"exitFluxDensity", VorlBranchBExitFluxDensity}, {"exitPressure", VorlBranchBExitPressure},
-       {"exitVelocity", VorlBranchBExitVelocity}, {"orificeFluxDensity", VorlBranchBOrificeFluxDensity},
-       {"orificeVelocity", VorlBranchBOrificeVelocity}, {"orificeFlux", VorlBranchBOrificeFlux},
-       {"lengthToPressurePeak", VorlBranchBLengthToPressurePeak},
-       {"lengthDisturbed", VorlBranchBLengthDisturbed}, {"mass", VorlBranchBMass},
-       {"massExpelled", VorlBranchBMassExpelled}, {"massTrapped", VorlBranchBMassTrapped},
-       {"massInPipe", VorlBranchBMassInPipe}},
-      {{"regime", VorlBranchBRegime},
-       {"massExpelledIsInfinite", [](VorlHandle m, int i) { return int{VorlBranchBMassExpelledIsInfinite(m, i)}; }},
-       {"timeIsInfinite", [](VorlHandle m, int i) { return int{VorlBranchBTimeIsInfinite(m, i)}; }}},
-      VorlBranchBPostFlash};
-  return branch == 'A' ? a : b;
-}
-
-// Every stored record of a branch, with its post-flash state, and the
-// event times. Returns the number of records.
+// Every stored record of a branch, with its post-flash state, read as the
+// branch's record table, and the event times. Returns the number of records.
 int digestBranch(VorlHandle model, char branch, Digest& digest) {
-  const BranchQueries& q = branchQueries(branch);
-  const int n = q.size(model);
-  digest.add("size", n);
-  digest.add("timeToDechoke", q.timeToDechoke(model));
-  digest.add("timeToDepressurise", q.timeToDepressurise(model));
-  digest.add("timeToDisturbEntireFlow", q.timeToDisturbEntireFlow(model));
-  if (branch == 'B') digest.add("timeToFlowReversal", VorlBranchBTimeToFlowReversal(model));
+  const bool isA = branch == 'A';
+  const int n = VorlBranchTableFill(model, isA ? VORL_BRANCH_A : VORL_BRANCH_B, nullptr, 0);
+  digest.add("size", isA ? VorlBranchAFlowSequenceSize(model) : VorlBranchBFlowSequenceSize(model));
+  digest.add("timeToDechoke", isA ? VorlBranchATimeToDechoke(model) : VorlBranchBTimeToDechoke(model));
+  digest.add("timeToDepressurise", isA ? VorlBranchATimeToDepressurise(model) : VorlBranchBTimeToDepressurise(model));
+  digest.add("timeToDisturbEntireFlow",
+             isA ? VorlBranchATimeToDisturbEntireFlow(model) : VorlBranchBTimeToDisturbEntireFlow(model));
+  if (!isA) digest.add("timeToFlowReversal", VorlBranchBTimeToFlowReversal(model));
+  const int columns = VorlBranchTableColumnCount();
+  std::vector<double> table(static_cast<std::size_t>(n * columns));
+  VorlBranchTableFill(model, isA ? VORL_BRANCH_A : VORL_BRANCH_B, table.data(), n);
   for (int i = 0; i < n; ++i) {
     if (digest.dump() != nullptr) *digest.dump() << " record " << i << "\n";
-    for (const auto& [name, query] : q.values) digest.add(name, query(model, i));
-    for (const auto& [name, query] : q.integers) digest.add(name, query(model, i));
-    double flash[4] = {0.0, 0.0, 0.0, 0.0};
-    q.postFlash(model, i, &flash[0], &flash[1], &flash[2], &flash[3]);
-    digest.add("postFlashTemperature", flash[0]);
-    digest.add("postFlashVelocity", flash[1]);
-    digest.add("postFlashLiquid", flash[2]);
-    digest.add("postFlashDrop", flash[3]);
+    const double* row = &table[static_cast<std::size_t>(i * columns)];
+    for (int column : kDigestColumns) digest.add("value", row[column]);
+    for (int column : kDigestWholeColumns) digest.add("whole", static_cast<int>(row[column]));
+    for (int column : kPostFlashColumns) digest.add("postFlash", row[column]);
   }
   return n;
 }
@@ -345,30 +303,47 @@ int digestPipe(VorlHandle model, Digest& digest) {
   return steps;
 }
 
-// The one-call entry on the same inputs (its ranges permitting), into
-// arrays of 400 rows.
-void digestOneCall(const Case& c, Digest& digest) {
-  constexpr int kRows = 400;
-  const int flags[2] = {c.valvesActive ? 1 : 0, c.expansionMethod};
-  const double inputs[16] = {c.ambientTemperature, c.ambientPressure, 0.7, c.length, c.inflow,
-                             c.upstreamPressure, c.breach, c.aperture, c.diameter, c.roughness, 28.966, 12.5,
-                             1000.0, 1e-6, 0.01, c.gasTemperature};
-  const int material = c.material;
-  const int valveCount = static_cast<int>(c.valves.size());
-  std::vector<double> first, second;
-  for (const Valve& valve : c.valves) {
-    first.push_back(valve.position);
-    second.push_back(valve.closureTime);
+// The one-call entry's arrays for a case.
+struct OneCallInputs {
+  explicit OneCallInputs(const Case& c)
+      : flags{c.valvesActive ? 1 : 0, c.expansionMethod},
+        inputs{c.ambientTemperature, c.ambientPressure, 0.7, c.length, c.inflow, c.upstreamPressure, c.breach,
+               c.aperture, c.diameter, c.roughness, 28.966, 12.5, 1000.0, 1e-6, 0.01, c.gasTemperature},
+        material(c.material), valveCount(static_cast<int>(c.valves.size())), division(c.timeDivision) {
+    for (const Valve& valve : c.valves) {
+      first.push_back(valve.position);
+      second.push_back(valve.closureTime);
+    }
   }
-  const int division = c.timeDivision;
-  const int maxSteps = kRows;
+  static constexpr int kRows = 400;
+  int flags[2];
+  double inputs[16];
+  int material;
+  int valveCount;
+  int division;
+  int maxSteps = kRows;
+  std::vector<double> first, second;
+};
+
+// The one-call entry takes a material and inputs its own check passes.
+bool oneCallAccepts(const Case& c) {
+  const OneCallInputs in(c);
+  return c.material != 0 && VorlCheckInputs(in.flags, in.inputs, in.first.data(), in.second.data(), &in.division,
+                                            &in.maxSteps, &in.valveCount) == 0;
+}
+
+// The one-call entry on the same inputs, into arrays of 400 rows.
+void digestOneCall(const Case& c, Digest& digest) {
+  const OneCallInputs in(c);
+  constexpr int kRows = OneCallInputs::kRows;
   double scalars[8] = {};
   int recordsA = -1, recordsB = -1, outputSteps = -1;
   std::vector<std::vector<double>> a(15, std::vector<double>(kRows, -7.0));
   std::vector<std::vector<double>> b(16, std::vector<double>(kRows, -7.0));
   std::vector<std::vector<double>> p(9, std::vector<double>(kRows, -7.0));
   VorlChokeModelAllow(c.chokeModel ? 1 : 0);
-  VorlGenericZel(flags, inputs, &material, &valveCount, first.data(), second.data(), &division, &maxSteps,
+  VorlGenericZel(in.flags, in.inputs, &in.material, &in.valveCount, in.first.data(), in.second.data(), &in.division,
+                 &in.maxSteps,
                  &scalars[0], &scalars[1], &scalars[2], &scalars[3], &recordsA, a[0].data(), a[1].data(),
                  a[2].data(), a[3].data(), a[4].data(), a[5].data(), a[6].data(), a[7].data(), a[8].data(),
                  a[9].data(), a[10].data(), a[11].data(), a[12].data(), a[13].data(), a[14].data(), &scalars[4],
@@ -384,14 +359,6 @@ void digestOneCall(const Case& c, Digest& digest) {
   for (const auto& column : a) for (double value : column) digest.add("a", value);
   for (const auto& column : b) for (double value : column) digest.add("b", value);
   for (const auto& column : p) for (double value : column) digest.add("pipe", value);
-}
-
-// The one-call entry takes only inputs within its ranges and a material.
-bool oneCallAccepts(const Case& c) {
-  return c.material != 0 && c.length >= 10.0 && c.breach >= 1.0 && c.breach <= 1.0e6 && c.timeDivision >= 2 &&
-         c.timeDivision <= 1000 && c.ambientPressure >= 50000.0 && c.upstreamPressure >= 50000.0 &&
-         c.diameter >= 0.01 && c.diameter <= 2.0 && c.roughness >= 1e-8 && c.roughness <= 0.001 &&
-         c.gasTemperature >= 150.0 && c.gasTemperature <= 350.0;
 }
 
 std::string hex(std::uint64_t value) {
