@@ -2,7 +2,7 @@
 // of calls: each call names an export of the export table and is followed by
 // the bytes its arguments are drawn from. Every export of the table takes
 // part, through the table itself, so a new export is fuzzed as soon as it is
-// listed. The layout of an input is described in tests/fuzz/make_corpus.py,
+// listed. The layout of an input is described in .ci/fuzz/make_corpus.py,
 // which writes the seed corpus.
 //
 // What a finding is: anything the sanitizers report (memory errors, leaks,
@@ -520,90 +520,99 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   }
 }
 
-// The one-call entry: its eight inputs drawn mostly inside their validated
-// ranges (so that most calls run), its outputs as arrays of *maxSteps.
-void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
-  Bytes& in = s.in;
-  const std::uint8_t mode = in.byte() % 8;  // 0-5 all valid, 6 one value off, 7 anything
-  const int offIndex = in.byte() % 16;
+// The arrays of the one-call entry and of the two exports that take the
+// same inputs (VorlCheckInputs, VorlGenericInputsSet), drawn in one layout:
+// the flags, the sixteen inputs, the material (the entry only), the valves,
+// the time division and maxSteps. mode 0-5 draws every value inside its
+// published range (so that most calls run), 6 one value (offIndex) freely,
+// 7 every value freely; `forRun` caps the division and maxSteps where they
+// cost a run's time.
+struct InputArrays {
+  int* flags;
+  double* inputs;
+  int* material = nullptr;
+  int* valveCount;
+  double* valveFirst;
+  double* valveSecond;
+  int* timeDivision;
+  int* maxSteps;
+};
 
+InputArrays drawInputArrays(Bytes& in, Buffers& buffers, int mode, int offIndex, bool withMaterial, bool forRun) {
   const OneCallRanges& ranges = oneCallRanges();
-  int* flags = buffers.make<int>(2);
+  InputArrays a{};
+  a.flags = buffers.make<int>(2);
   for (int k = 0; k < 2; ++k) {
     const int low = static_cast<int>(ranges.flags[k].low), count = static_cast<int>(ranges.flags[k].high) - low + 1;
-    flags[k] = mode == 7 ? drawInt(in, 0, 0) : low + in.byte() % count;
+    a.flags[k] = mode == 7 ? drawInt(in, k, 0) : low + in.byte() % count;
   }
-  double* inputs = buffers.make<double>(16);
+  a.inputs = buffers.make<double>(16);
   for (int i = 0; i < 16; ++i) {
     const Range& range = ranges.inputs[i];
     if (mode == 7 || (mode == 6 && i == offIndex)) {
-      inputs[i] = drawDouble(in, range.nominal);
+      a.inputs[i] = drawDouble(in, range.nominal);
     } else {
       // Anywhere in the range, the bounds included.
       const double u = in.u16() / 65535.0;
-      inputs[i] = in.byte() % 4 == 0 ? range.nominal : range.low + u * (range.high - range.low);
+      a.inputs[i] = in.byte() % 4 == 0 ? range.nominal : range.low + u * (range.high - range.low);
     }
   }
-  int* material = buffers.make<int>(1);
-  const std::uint8_t pick = in.byte();
-  *material = pick < 200 ? 74828 : kMaterials[pick % std::size(kMaterials)];
-  int* valveCount = buffers.make<int>(1);
-  *valveCount = static_cast<int>(in.byte() % (kMaxValves + 3)) - 2;  // -2 to kMaxValves
-  const std::size_t valves = static_cast<std::size_t>(std::max(*valveCount, 0));
-  double* valveFirst = buffers.make<double>(valves);
-  double* valveSecond = buffers.make<double>(valves);
-  for (std::size_t i = 0; i < valves; ++i) {
-    valveFirst[i] = drawDouble(in, 20000.0);
-    valveSecond[i] = drawDouble(in, 60.0);
+  if (withMaterial) {
+    a.material = buffers.make<int>(1);
+    const std::uint8_t pick = in.byte();
+    *a.material = pick < 200 ? 74828 : kMaterials[pick % std::size(kMaterials)];
   }
-  int* timeDivision = buffers.make<int>(1);
-  *timeDivision = std::min(drawInt(in, 100, 0), kMaxTimeDivision);
-  int* maxSteps = buffers.make<int>(1);
-  *maxSteps = std::min(drawInt(in, 1000, 0), kMaxGenericSteps);
+  a.valveCount = buffers.make<int>(1);
+  *a.valveCount = static_cast<int>(in.byte() % (kMaxValves + 3)) - 2;  // -2 to kMaxValves
+  const std::size_t valves = static_cast<std::size_t>(std::max(*a.valveCount, 0));
+  a.valveFirst = buffers.make<double>(valves);
+  a.valveSecond = buffers.make<double>(valves);
+  for (std::size_t i = 0; i < valves; ++i) {
+    a.valveFirst[i] = drawDouble(in, 20000.0);
+    a.valveSecond[i] = drawDouble(in, 60.0);
+  }
+  a.timeDivision = buffers.make<int>(1);
+  *a.timeDivision = drawInt(in, 100, 0);
+  a.maxSteps = buffers.make<int>(1);
+  *a.maxSteps = drawInt(in, 1000, 0);
+  if (forRun) {
+    *a.timeDivision = std::min(*a.timeDivision, kMaxTimeDivision);
+    *a.maxSteps = std::min(*a.maxSteps, kMaxGenericSteps);
+  }
+  if (kTrace) {
+    std::fprintf(stderr, "  flags %d %d valves %d division %d maxSteps %d\n  inputs", a.flags[0], a.flags[1],
+                 *a.valveCount, *a.timeDivision, *a.maxSteps);
+    for (int i = 0; i < 16; ++i) std::fprintf(stderr, " %.17g", a.inputs[i]);
+    for (std::size_t i = 0; i < valves; ++i) std::fprintf(stderr, "\n  valve %.17g %.17g", a.valveFirst[i], a.valveSecond[i]);
+    std::fprintf(stderr, "\n");
+  }
+  return a;
+}
 
-  // The outputs: arrays of *maxSteps doubles (at least 16), scalars alike.
-  const std::size_t room = static_cast<std::size_t>(std::max(*maxSteps, 16));
-  plan.fixedPointers = {flags, inputs, material, valveCount, valveFirst, valveSecond, timeDivision, maxSteps};
+// The one-call entry: its outputs as arrays of *maxSteps (at least 16), and
+// now and then one argument null, as a host may pass by mistake.
+void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
+  Bytes& in = s.in;
+  const int mode = in.byte() % 8;
+  const int offIndex = in.byte() % 16;
+  const InputArrays a = drawInputArrays(in, buffers, mode, offIndex, true, true);
+  const std::size_t room = static_cast<std::size_t>(std::max(*a.maxSteps, 16));
+  plan.fixedPointers = {a.flags, a.inputs, a.material, a.valveCount, a.valveFirst, a.valveSecond, a.timeDivision,
+                        a.maxSteps};
   while (plan.fixedPointers.size() < static_cast<std::size_t>(arity)) {
     plan.fixedPointers.push_back(buffers.make<double>(room));
   }
-  // Now and then one argument is null, as a host may pass by mistake.
   if (in.byte() % 32 == 31) plan.fixedPointers[in.byte() % plan.fixedPointers.size()] = nullptr;
   plan.pointersFixed = true;
-  if (kTrace) {
-    std::fprintf(stderr, "  flags %d %d material %d valves %d division %d maxSteps %d\n  inputs", flags[0], flags[1],
-                 *material, *valveCount, *timeDivision, *maxSteps);
-    for (int i = 0; i < 16; ++i) std::fprintf(stderr, " %.17g", inputs[i]);
-    for (std::size_t i = 0; i < valves; ++i) std::fprintf(stderr, "\n  valve %.17g %.17g", valveFirst[i], valveSecond[i]);
-    std::fprintf(stderr, "\n");
-  }
 }
 
 // VorlCheckInputs and VorlGenericInputsSet (after its handle, `first`
-// positions on): the same inputs, and a null pointer now and then (code 5).
-// A set-up takes a time division a run may take.
+// positions on): the inputs drawn freely, and a null pointer now and then
+// (code 5). A set-up takes a time division a run may take.
 void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, int first) {
   Bytes& in = s.in;
-  int* flags = buffers.make<int>(2);
-  flags[0] = drawInt(in, 0, 0);
-  flags[1] = drawInt(in, 1, 0);
-  double* inputs = buffers.make<double>(16);
-  for (int i = 0; i < 16; ++i) inputs[i] = drawDouble(in, oneCallRanges().inputs[i].nominal);
-  int* valveCount = buffers.make<int>(1);
-  *valveCount = static_cast<int>(in.byte() % (kMaxValves + 3)) - 2;
-  const std::size_t valves = static_cast<std::size_t>(std::max(*valveCount, 0));
-  double* valveFirst = buffers.make<double>(valves);
-  double* valveSecond = buffers.make<double>(valves);
-  for (std::size_t i = 0; i < valves; ++i) {
-    valveFirst[i] = drawDouble(in, 20000.0);
-    valveSecond[i] = drawDouble(in, 60.0);
-  }
-  int* timeDivision = buffers.make<int>(1);
-  *timeDivision = drawInt(in, 100, 0);
-  if (first > 0) *timeDivision = std::min(*timeDivision, kMaxTimeDivision);
-  int* maxSteps = buffers.make<int>(1);
-  *maxSteps = drawInt(in, 1000, 0);
-  plan.fixedPointers = {flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount};
+  const InputArrays a = drawInputArrays(in, buffers, 7, -1, false, first > 0);
+  plan.fixedPointers = {a.flags, a.inputs, a.valveFirst, a.valveSecond, a.timeDivision, a.maxSteps, a.valveCount};
   for (void*& pointer : plan.fixedPointers) {
     if (in.byte() % 16 == 15) pointer = nullptr;
   }

@@ -149,15 +149,4 @@ TEST(VbaModule, DeclaresExactlyTheExportsForBothVbaVersionsAsTheirCTypesNeed) {
   }
 }
 
-TEST(VbaModule, DeclaresEveryReportCodeAsAConstantOfItsValue) {
-  const std::string table = VORL_EXPORT_TABLE_FILE;
-  std::ifstream file(table.substr(0, table.rfind("include/")) + "examples/vba/Vorl.bas", std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-#define VORL_CODE(name, value, description) \
-  EXPECT_NE(text.str().find("Public Const " #name " As Long = " + std::to_string(value) + "\r\n"), std::string::npos);
-#include "vorl_codes.inc"
-#undef VORL_CODE
-}
-
 }  // namespace

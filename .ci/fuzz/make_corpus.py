@@ -63,7 +63,7 @@ values. Run it from anywhere; it rewrites the corpus files it names.
 import os
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+HERE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "fuzz")
 SLOT_NULL = 3
 OUT = [0]                     # a pointer argument: a buffer
 NULL_POINTER = [15]           # a pointer argument: null
