@@ -58,19 +58,6 @@ TEST(ExportTable, OrdinalsAndNamesAreUniqueInRangeAndKeepTheOriginalInterface) {
   EXPECT_EQ(fixedSeen, fixed.size());
 }
 
-TEST(ExportTable, ModuleDefinitionFileListsEveryExportAtItsOrdinal) {
-  std::ifstream def(VORL_DEF_FILE_PATH);
-  ASSERT_TRUE(def.is_open()) << VORL_DEF_FILE_PATH;
-  std::map<std::string, int> listed;
-  char name[128];
-  int ordinal = 0;
-  for (std::string line; std::getline(def, line);) {
-    if (std::sscanf(line.c_str(), " %127s @%d", name, &ordinal) == 2) listed[name] = ordinal;
-  }
-  EXPECT_EQ(listed.size(), std::size(kTable));
-  for (const Export& e : kTable) EXPECT_EQ(listed[e.name], e.ordinal) << e.name;
-}
-
 #if !defined(_WIN32)
 TEST(ExportTable, SharedLibraryExportsExactlyTheTable) {
   void* library = dlopen(VORL_SHARED_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);

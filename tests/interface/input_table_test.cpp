@@ -178,27 +178,6 @@ TEST_F(InputTable, TheLoggedMessageNamesTheInputItsValueAndItsRange) {
   }
 }
 
-TEST_F(InputTable, EachCodeBelongsToOneInputAndEachInputToOneSetter) {
-  std::set<int> codes;
-  std::set<std::string> names;
-  for (int i = 0; i < VorlInputCount(); ++i) {
-    EXPECT_TRUE(names.insert(nameOf(i)).second) << nameOf(i);
-    EXPECT_EQ(VorlInputFind(nameOf(i).c_str()), i);
-    std::set<int> own{VorlInputCodeBelow(i), VorlInputCodeAbove(i), VorlInputGuardCode(i)};
-    own.erase(0);
-    for (int code : own) {
-      EXPECT_TRUE(codes.insert(code).second) << code;
-    }
-    char setter[64];
-    ASSERT_GT(VorlInputSetter(i, setter, sizeof setter), 0) << nameOf(i);
-  }
-  EXPECT_EQ(VorlInputFind("no such input"), -1);
-  // An index outside the table is reported and gives the null results (the
-  // texts: tables_test.cpp, IndexedTexts).
-  EXPECT_EQ(VorlInputSlotIndex(-1), -1);
-  EXPECT_TRUE(reported(VORL_E_INDEX, "VorlInput"));
-}
-
 TEST_F(InputTable, ANewModelHoldsTheDefaultsOfTheTable) {
   ModelHandle model(VorlModelCreateZel(kMethane));
   for (int i = 0; i < VorlInputCount(); ++i) {

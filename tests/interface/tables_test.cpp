@@ -141,23 +141,6 @@ TEST(BranchTable, EveryCellIsItsPerValueQueryWithAValveAndAFedBranch) {
   expectBranchTablesMatchQueries(line);
 }
 
-TEST(BranchTable, EveryCellIsItsPerValueQueryWhenTheOutflowIsTwoPhase) {
-  // Propane at 7 bar and 260 K, expanded isentropically, ends below its
-  // boiling point: liquid fractions and drop sizes in the post-flash columns.
-  ModelHandle model(VorlModelCreateZel(kPropane));
-  VorlPipeLengthSet(model, 5000.0);
-  VorlPipeDiameterSet(model, 0.3);
-  VorlGasTemperatureSet(model, 260.0);
-  VorlUpstreamPressureSet(model, 7.0e5);
-  VorlAtmosExpanMethodSet(model, 1);
-  VorlPipeBreachLocationSet(model, 1000.0);
-  ASSERT_GT(VorlRun(model), 0);
-  double flash[4] = {};
-  VorlBranchAPostFlash(model, 1, &flash[0], &flash[1], &flash[2], &flash[3]);
-  ASSERT_GT(flash[2], 0.0);
-  expectBranchTablesMatchQueries(model);
-}
-
 class BranchTableRows : public LogClearedTest {};
 
 TEST_F(BranchTableRows, ANullArrayAsksForTheRowsAndFewerRowsLeaveTheRestAlone) {
