@@ -14,6 +14,11 @@ namespace {
 constexpr double kSqrt2 = 1.4142135623730951;
 // Relative tolerance of the densities solved for.
 constexpr double kDensityTolerance = 1e-14;
+// Tolerance of the Newton steps in ln(rho) inverting the Riemann variable:
+// the variable is a difference of table values of some 1e4 m/s, so that its
+// rounding alone moves ln(rho) by about 1e-14 (more for light gases, whose
+// sound speed is high); Newton's method has converged far below this.
+constexpr double kRiemannInverseTolerance = 1e-11;
 // Largest step in ln(rho) of one Gauss-Legendre panel of the Riemann integral.
 constexpr double kPanelWidth = 0.25;
 // The table of the Riemann variable: steps in ln(rho) (cubic Hermite
@@ -164,7 +169,7 @@ double PengRobinsonGas::riemannInverse(double from, double increment) const {
     const double c = soundSpeed(density);
     const double step = (riemannIncrement(from, density) - increment) / c;
     y -= step;
-    if (std::fabs(step) <= kDensityTolerance * std::fmax(1.0, std::fabs(y))) return std::exp(y);
+    if (std::fabs(step) <= kRiemannInverseTolerance * std::fmax(1.0, std::fabs(y))) return std::exp(y);
   }
   throw std::runtime_error("the real-gas Riemann invariant could not be inverted");
 }
