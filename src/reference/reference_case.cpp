@@ -53,7 +53,9 @@ void validateCase(const ReferenceCase& c) {
             "a valve closure time must be zero or positive");
   }
   require(positive(c.endTime), In::kEndTime, "the end time must be positive");
-  if (c.reportTimes.empty()) {
+  require(c.reportCount >= 0 && c.reportCount <= kMaxReports, In::kReportTimes,
+          "the report count must be zero (none) or positive, at most 1e7");
+  if (c.reportTimes.empty() && c.reportCount == 0) {
     require(positive(c.reportInterval) && c.endTime / c.reportInterval <= kMaxReports, In::kReportTimes,
             "the report interval must be positive and give at most 1e7 reports");
   }
@@ -64,6 +66,7 @@ void validateCase(const ReferenceCase& c) {
   }
   const ReferenceNumerics& n = c.numerics;
   require(positive(n.refinement), In::kRefinement, "the refinement must be positive");
+  require(positive(n.tolerance) && n.tolerance < 1.0, In::kNumerics, "the step tolerance must be in (0, 1)");
   require(positive(n.courantNumber) && n.courantNumber <= 1.0, In::kNumerics, "the Courant number must be in (0, 1]");
   require(std::isfinite(n.initialBreachCell) && n.initialBreachCell >= 0.0, In::kNumerics,
           "the initial breach cell must be zero (the bore) or positive");
@@ -77,12 +80,17 @@ void validateCase(const ReferenceCase& c) {
   require(n.maxSteps >= 0, In::kNumerics, "the bound of time steps must be zero (none) or positive");
 }
 
-std::vector<double> reportTimesOf(const ReferenceCase& c) {
+std::vector<double> reportTimesOf(const ReferenceCase& c, double end) {
   if (!c.reportTimes.empty()) return c.reportTimes;
   std::vector<double> times;
-  const auto count = static_cast<long long>(std::floor(c.endTime / c.reportInterval * (1.0 + 1e-12)));
+  if (c.reportCount > 0) {
+    for (int k = 0; k < c.reportCount; ++k) times.push_back(end * k / c.reportCount);
+    times.push_back(end);
+    return times;
+  }
+  const auto count = static_cast<long long>(std::floor(end / c.reportInterval * (1.0 + 1e-12)));
   times.reserve(static_cast<std::size_t>(count) + 1);
-  for (long long k = 0; k <= count; ++k) times.push_back(std::fmin(static_cast<double>(k) * c.reportInterval, c.endTime));
+  for (long long k = 0; k <= count; ++k) times.push_back(std::fmin(static_cast<double>(k) * c.reportInterval, end));
   return times;
 }
 

@@ -16,11 +16,31 @@ struct IsolationValve {
   double closureTime = 0.0;  // s after the breach opens
 };
 
+// How the finite volumes are carried forward in time.
+enum class TimeScheme {
+  // Linearly implicit two-stage Rosenbrock steps (second order, L-stable)
+  // whose length an estimate of the local error sets: short while waves
+  // cross the fine cells at the breach, minutes once friction rules.
+  kLinearlyImplicit,
+  // Explicit second-order Runge-Kutta steps at the Courant number: every
+  // step a fraction of a sound wave's crossing of the smallest cell. The
+  // verification path, thousands of times as many steps.
+  kExplicit,
+};
+
 // Resolution of the finite-volume solution. Every cell size, and the rate at
 // which the breach cells grow, is divided by `refinement`, so that 2 gives a
 // grid twice as fine everywhere at every time.
 struct ReferenceNumerics {
   double refinement = 1.0;
+  TimeScheme scheme = TimeScheme::kLinearlyImplicit;
+  // Local error allowed per linearly implicit step, relative to each cell's
+  // mass and to its momentum plus the mass flux of the sound speed. 3e-3
+  // keeps release rates and masses within about 0.3 % of the explicit
+  // steps'; halving it takes about 1.4 times the steps.
+  double tolerance = 3e-3;
+  // Explicit steps: their Courant number. Linearly implicit steps: the first
+  // step's, before the error estimate takes over.
   double courantNumber = 0.8;
   // Cell size at the breach when it opens, m; 0: the bore.
   double initialBreachCell = 0.0;
@@ -69,10 +89,20 @@ struct ReferenceCase {
 
   // Time: the run ends at endTime (s from the start of the run) and reports
   // at the reportTimes given (ascending, 0 to endTime) or, when there are
-  // none, every reportInterval seconds from 0 up to endTime.
+  // none, at reportCount equal intervals from 0 to the end (when above 0)
+  // or else every reportInterval seconds from 0 up to the end.
   double endTime = 14400.0;
   std::vector<double> reportTimes;
+  int reportCount = 0;
   double reportInterval = 60.0;
+  // When set, the run ends earlier, once the release is over (and after the
+  // last report time given): without a supply that reaches the breach, once
+  // the gas the breach can still draw on (the cells between it and the
+  // nearest shut valves or line ends) is everywhere within 1 % of the
+  // ambient pressure; with one, once the line's gas changes by less than
+  // 1 % of the inflow per second (the supply's new steady flow through the
+  // breach). endTime is then the cap.
+  bool endWhenReleaseOver = false;
 
   ReferenceNumerics numerics;
 };
@@ -81,7 +111,8 @@ struct ReferenceCase {
 // its range.
 void validateCase(const ReferenceCase& input);
 
-// The report times of a case: the given ones, or the interval's multiples.
-std::vector<double> reportTimesOf(const ReferenceCase& input);
+// The report times of a case that ended at `end`: the given ones, or the
+// equal intervals, or the interval's multiples up to the end.
+std::vector<double> reportTimesOf(const ReferenceCase& input, double end);
 
 }  // namespace vorl::reference

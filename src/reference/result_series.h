@@ -20,7 +20,8 @@ struct BranchSeries {
 // Counts of the numerical work of a run.
 struct RunStatistics {
   long long steps = 0;           // time steps taken
-  long long stepRetries = 0;     // steps repeated with half the time step
+  long long stepRetries = 0;     // steps repeated with a shorter time step
+  long long jacobians = 0;       // Jacobians formed (linearly implicit steps)
   std::size_t initialCells = 0;  // cells when the run started
   std::size_t finalCells = 0;    // cells at its end
 };
@@ -66,5 +67,13 @@ struct Sample {
 // Appends a sample to every series of the result (the branch series only for
 // the branches present); the totals are the sums over the branches.
 void appendSample(ReferenceResult& result, const Sample& sample);
+
+// The state at a time from a history of samples in ascending time, linearly
+// interpolated between the two around it; every quantity takes the same
+// weights, so that a mass balance the samples close, the result closes too.
+// Two samples at one time hold the state just before and just after an event
+// there: the time itself takes the later. Times outside the history take its
+// first or last sample.
+Sample sampleAtTime(const std::vector<Sample>& history, double time);
 
 }  // namespace vorl::reference

@@ -1,20 +1,25 @@
-// The time loop of the reference solution: second-order strong-stability-
-// preserving Runge-Kutta steps (Heun's form) of the finite-volume update,
-// wall friction implicit in each stage, the time step set by the Courant
-// number on the current grid, the grid near the breach laid out anew and
-// coarser as its cells are allowed to grow, events (breach opening, valve
-// closures, reports) met
-// exactly, and the mass crossing each boundary accumulated with the same
-// weights as the update so that the mass balance closes to rounding.
+// The time loop of the reference solution. The finite-volume semi-
+// discretisation (MUSCL + HLL inside, characteristic end conditions at the
+// boundaries, wall friction as a source) is carried forward either by
+// linearly implicit two-stage Rosenbrock steps (the default) whose length a
+// local error estimate sets, or by the explicit second-order Runge-Kutta
+// steps (Heun's form, friction implicit per stage) at the Courant number that
+// verify them. The grid near the breach is laid out anew and coarser as its
+// cells are allowed to grow; events (breach opening, valve closures) are met
+// exactly; the mass crossing each boundary is accumulated with the same
+// weights as the update, so that the mass balance closes to rounding; the
+// reports are interpolated between the recorded steps.
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "reference/banded_matrix.h"
 #include "reference/boundaries.h"
 #include "reference/case_error.h"
 #include "reference/gas_law.h"
@@ -43,6 +48,46 @@ constexpr int kMaxHalvings = 20;
 constexpr double kProgressInterval = 1e-3;
 // Most cells a run may lay out (about 1 GB of work arrays).
 constexpr double kMostCells = 1e7;
+// The explicit scheme records the state for the reports when this fraction
+// of the time since the start has passed since the last record: linear
+// interpolation between records then errs by a millionth of the change.
+constexpr double kExplicitRecordSpacing = 1e-3;
+
+// Linearly implicit steps: Verwer's two-stage Rosenbrock method (ROS2),
+//   (I - g h J) k1 = F(U),  (I - g h J) k2 = F(U + h k1) - 2 k1,
+//   U' = U + 3/2 h k1 + 1/2 h k2,  g = 1 + 1/sqrt(2),
+// second order for any approximation J of the Jacobian (a W-method) and
+// L-stable, so that the stiff acoustic and friction modes of the small
+// cells are damped at any step. U + h k1, the linearly implicit Euler step,
+// is first order: their difference h/2 (k1 + k2) estimates the local error.
+constexpr double kRosenbrockGamma = 1.7071067811865475;
+// Step-size control: the next step is the last times safety / sqrt(error),
+// within these bounds of growth and shrinkage.
+constexpr double kStepSafety = 0.9;
+constexpr double kMostStepGrowth = 4.0;
+constexpr double kLeastStepShrink = 0.2;
+// A step rejected for a non-positive density or a failed end condition is
+// repeated this much shorter.
+constexpr double kFailedStepShrink = 0.25;
+// The momentum error is weighed against the momentum plus the mass flux of
+// this fraction of the sound speed: a velocity error against the sound
+// speed. Held relative to the momentum alone, the gas at rest ahead of a
+// wave would hold every step to a fraction of the wave's crossing of a cell.
+constexpr double kVelocityFloorFraction = 1.0;
+// Finite-difference Jacobian: each cell's mass (and momentum, on the scale of
+// its mass times the sound speed) is perturbed by this fraction, every
+// kColourStride-th cell at once: a face's flux depends on the two cells on
+// each side of it (through the reconstruction), so cells that far apart
+// never share a face.
+constexpr double kPerturbation = 1e-7;
+constexpr std::size_t kColourStride = 4;
+// A Jacobian serves this many steps at most (ROS2 keeps its order with any:
+// an old one costs only stability, which a rejected step restores by
+// forming it afresh).
+constexpr int kMostJacobianAge = 8;
+// The release is over within this fraction of the ambient pressure (no
+// supply reaches the breach) or of the inflow (a supply does).
+constexpr double kReleaseOverFraction = 0.01;
 
 // What a pipe end does; None where a face has no cell on that side.
 enum class EndKind { None, Wall, Breach, Supply, Sink };
@@ -71,6 +116,22 @@ struct BoundaryFlows {
   double downstreamBreachPressure = 0.0;
   double upstreamEndPressure = 0.0;
   double downstreamEndPressure = 0.0;
+};
+
+// A face's flux depends on the two cells on each side of it (through the
+// reconstruction): its cells f - 2 to f + 1.
+constexpr std::size_t kFaceStencil = 4;
+
+// The derivatives of one flux pair (mass, momentum) with respect to one
+// cell's conserved quantities (mass, momentum): row-major 2x2.
+struct FluxDerivative {
+  double massWrtMass = 0.0, massWrtMomentum = 0.0, momentumWrtMass = 0.0, momentumWrtMomentum = 0.0;
+};
+
+// Derivatives of a face's fluxes as seen by the cell on its left and by the
+// cell on its right, with respect to each cell of its stencil.
+struct FaceDerivatives {
+  FluxDerivative left[kFaceStencil], right[kFaceStencil];
 };
 
 // Running totals (kg per m2 of bore area) of the mass through each boundary.
@@ -128,10 +189,12 @@ class TransientSolver {
   void layOutFaces();
   EndKind upstreamEndKind() const;
   EndKind downstreamEndKind() const;
+  bool eventDue() const;
   void applyEvents();
+  double nextRegridTime() const;
   void regridIfDue();
   double breachCellTarget() const;
-  double nextEventTime(const std::vector<double>& reports, std::size_t nextReport) const;
+  double nextEventTime() const;
   void evaluate(const std::vector<double>& mass, const std::vector<double>& momentum, BoundaryFlows& flows);
   void evaluateBoundary(const BoundaryFace& face, BoundaryFlows& flows);
   EndState endState(EndKind kind, const EndCell& cell) const;
@@ -139,12 +202,27 @@ class TransientSolver {
                std::vector<double>& massOut, std::vector<double>& momentumOut) const;
   double stableTimeStep() const;
   bool step(double dt, BoundaryFlows& flowsAtStart);
+  double explicitStep(double event, BoundaryFlows& flows);
+  // Linearly implicit steps.
+  void ratesFromFluxes(const std::vector<double>& mass, const std::vector<double>& momentum,
+                       std::vector<double>& rates) const;
+  void formJacobian();
+  void perturbedFluxDerivatives(std::size_t colour, int variable);
+  bool factorStepMatrix(double h);
+  void addBoundaryCorrection(const std::vector<double>& k, double gh, BoundaryFlows& flows) const;
+  bool implicitStage(double h, BoundaryFlows& flowsAtStart, double& errorNorm);
+  double errorNorm(double h) const;
+  double implicitStep(double event, BoundaryFlows& flows);
+  // Records and the end.
+  void record(const BoundaryFlows& flows, bool always);
+  bool releaseOver(const BoundaryFlows& flows) const;
   Sample sampleAt(const BoundaryFlows& flows) const;
 
   ReferenceCase input_;
   std::unique_ptr<GasLaw> gas_;
   double area_;
   double frictionPerLength_;
+  double soundSpeed_;  // the ideal gas's, m/s: a scale
   Resolution resolution_;
   std::vector<ValveFace> valves_;
   Grid grid_;
@@ -155,6 +233,7 @@ class TransientSolver {
   double lastBreachCellTarget_;
   BoundaryTotals totals_;
   RunStatistics statistics_;
+  std::vector<Sample> history_;
 
   // Layout of the faces: open[f] for interior faces, the boundary faces, and
   // the breach face (the number of cells of branch A).
@@ -167,6 +246,16 @@ class TransientSolver {
   FaceStates faceStates_;
   FaceFluxes fluxes_;
   std::vector<double> stageMass_, stageMomentum_, nextMass_, nextMomentum_;
+  // ... of the linearly implicit steps: the rates F at the step's start and
+  // at its stage, the stages k1, k2 (two unknowns per cell, interleaved),
+  // the face derivatives and the step matrix I - g h J.
+  double proposedStep_ = 0.0;
+  bool jacobianCurrent_ = false;
+  int jacobianAge_ = 0;  // accepted steps since the Jacobian was formed
+  FaceFluxes baseFluxes_;
+  std::vector<double> rates_, stageRates_, k1_, k2_;
+  std::vector<FaceDerivatives> derivatives_;
+  BandedMatrix stepMatrix_;
 };
 
 TransientSolver::TransientSolver(const ReferenceCase& input, const InitialProfile* start)
@@ -174,7 +263,8 @@ TransientSolver::TransientSolver(const ReferenceCase& input, const InitialProfil
       gas_(makeGasLaw(input.molarMass, input.temperature, input.realGas)),
       area_(0.25 * kPi * input.bore * input.bore),
       frictionPerLength_(2.0 * input.fanning / input.bore),
-      resolution_(resolutionOf(input, std::sqrt(gas_->idealSoundSpeedSquared()))),
+      soundSpeed_(std::sqrt(gas_->idealSoundSpeedSquared())),
+      resolution_(resolutionOf(input, soundSpeed_)),
       grid_(input.length, input.breachLocation, pinnedFaces(),
             CellSizeTarget{resolution_.initialBreachCell, resolution_.grading, resolution_.largestCell}),
       lastBreachCellTarget_(resolution_.initialBreachCell) {
@@ -219,6 +309,13 @@ void TransientSolver::resizeWork() {
   faceStates_.resize(n + 1);
   fluxes_.resize(n + 1);
   for (auto* v : {&stageMass_, &stageMomentum_, &nextMass_, &nextMomentum_}) v->resize(n);
+  if (input_.numerics.scheme == TimeScheme::kLinearlyImplicit) {
+    baseFluxes_.resize(n + 1);
+    for (auto* v : {&rates_, &stageRates_, &k1_, &k2_}) v->assign(2 * n, 0.0);
+    derivatives_.assign(n + 1, FaceDerivatives{});
+    stepMatrix_.resize(2 * n);
+  }
+  jacobianCurrent_ = false;
 }
 
 EndKind TransientSolver::upstreamEndKind() const {
@@ -254,6 +351,13 @@ void TransientSolver::layOutFaces() {
     }
   }
   boundaries_.push_back({n, downstreamEndKind(), EndKind::None});
+  jacobianCurrent_ = false;
+}
+
+bool TransientSolver::eventDue() const {
+  if (!breachOpen_ && time_ >= input_.breachOpeningTime) return true;
+  return std::any_of(valves_.begin(), valves_.end(),
+                     [this](const ValveFace& valve) { return !valve.closed && time_ >= valve.closesAt; });
 }
 
 void TransientSolver::applyEvents() {
@@ -279,21 +383,30 @@ double TransientSolver::breachCellTarget() const {
                     resolution_.latestBreachCell);
 }
 
+// The grid is laid out anew at fixed times, which the steps land on: once
+// the breach cells' target has grown by kRegridGrowth, and once it reaches
+// the latest breach cell. Both time schemes so run on the same grids.
+double TransientSolver::nextRegridTime() const {
+  if (!breachOpen_ || !(resolution_.breachCellGrowth > 0.0) ||
+      !(lastBreachCellTarget_ < resolution_.latestBreachCell))
+    return std::numeric_limits<double>::infinity();
+  const double next = std::fmin(kRegridGrowth * lastBreachCellTarget_, resolution_.latestBreachCell);
+  return input_.breachOpeningTime + next / resolution_.breachCellGrowth;
+}
+
 void TransientSolver::regridIfDue() {
-  if (!breachOpen_) return;
-  const double target = breachCellTarget();
-  const bool grown = target >= kRegridGrowth * lastBreachCellTarget_;
-  const bool reachedLatest = target == resolution_.latestBreachCell && lastBreachCellTarget_ < target;
-  if (!grown && !reachedLatest) return;
-  lastBreachCellTarget_ = target;
-  grid_.regrid(CellSizeTarget{target, resolution_.grading, resolution_.largestCell});
+  if (!(time_ >= nextRegridTime())) return;
+  lastBreachCellTarget_ = std::fmax(breachCellTarget(),
+                                    std::fmin(kRegridGrowth * lastBreachCellTarget_, resolution_.latestBreachCell));
+  grid_.regrid(CellSizeTarget{lastBreachCellTarget_, resolution_.grading, resolution_.largestCell});
   resizeWork();
   layOutFaces();
 }
 
-double TransientSolver::nextEventTime(const std::vector<double>& reports, std::size_t nextReport) const {
-  double next = input_.endTime;
-  if (nextReport < reports.size()) next = std::fmin(next, reports[nextReport]);
+// The next time a step must land on: the end, the breach opening, a valve
+// closure, a regrid.
+double TransientSolver::nextEventTime() const {
+  double next = std::fmin(input_.endTime, nextRegridTime());
   if (!breachOpen_) next = std::fmin(next, input_.breachOpeningTime);
   for (const ValveFace& valve : valves_)
     if (!valve.closed) next = std::fmin(next, valve.closesAt);
@@ -322,14 +435,13 @@ void TransientSolver::evaluate(const std::vector<double>& mass, const std::vecto
     cells_.density[i] = mass[i] / grid_.width(i);
     cells_.velocity[i] = momentum[i] / mass[i];
   }
-  gas_->pressureAndSoundSpeed(cells_.density.data(), cells_.pressure.data(), cells_.soundSpeed.data(),
-                                     n);
+  gas_->pressureAndSoundSpeed(cells_.density.data(), cells_.pressure.data(), cells_.soundSpeed.data(), n);
   for (const BoundaryFace& face : boundaries_) evaluateBoundary(face, flows);
   reconstructFaces(grid_.faces(), cells_, open_, faceStates_);
   gas_->pressureAndSoundSpeed(faceStates_.leftDensity.data() + 1, faceStates_.leftPressure.data() + 1,
-                                     faceStates_.leftSoundSpeed.data() + 1, n);
+                              faceStates_.leftSoundSpeed.data() + 1, n);
   gas_->pressureAndSoundSpeed(faceStates_.rightDensity.data(), faceStates_.rightPressure.data(),
-                                     faceStates_.rightSoundSpeed.data(), n);
+                              faceStates_.rightSoundSpeed.data(), n);
   hllFluxes(faceStates_, open_, fluxes_);
   if (!breachOpen_) {
     if (breachFace_ > 0) flows.upstreamBreachPressure = cells_.pressure[breachFace_ - 1];
@@ -433,6 +545,260 @@ bool TransientSolver::step(double dt, BoundaryFlows& flowsAtStart) {
   return true;
 }
 
+// One explicit step towards the event (landing on it when within reach,
+// halving the way when within two steps); returns the time step taken.
+double TransientSolver::explicitStep(double event, BoundaryFlows& flows) {
+  double dt = stableTimeStep();
+  bool lands = false;
+  if (event - time_ <= dt) {
+    dt = event - time_;
+    lands = true;
+  } else if (event - time_ < 2.0 * dt) {
+    dt = 0.5 * (event - time_);
+  }
+  int halvings = 0;
+  while (!step(dt, flows)) {
+    if (++halvings > kMaxHalvings) throw std::runtime_error("the reference solution lost positivity");
+    ++statistics_.stepRetries;
+    lands = false;
+    dt *= 0.5;
+    evaluate(grid_.mass, grid_.momentum, flows);
+  }
+  time_ = lands ? event : time_ + dt;
+  return dt;
+}
+
+// F(U) from the fluxes of the last evaluation at (mass, momentum): per cell
+// the flux differences, and wall friction -(2 f / D) P |P| / m on the momentum.
+void TransientSolver::ratesFromFluxes(const std::vector<double>& mass, const std::vector<double>& momentum,
+                                      std::vector<double>& rates) const {
+  const std::size_t n = grid_.cellCount();
+  for (std::size_t i = 0; i < n; ++i) {
+    rates[2 * i] = fluxes_.massSeenByRight[i] - fluxes_.massSeenByLeft[i + 1];
+    rates[2 * i + 1] = fluxes_.momentumSeenByRight[i] - fluxes_.momentumSeenByLeft[i + 1] -
+                       frictionPerLength_ * momentum[i] * std::fabs(momentum[i]) / mass[i];
+  }
+}
+
+// The derivatives of the face fluxes with respect to the cells beside each
+// face, by finite differences, one colour of cells and one variable at a
+// time (kColourStride x 2 evaluations), about the state whose fluxes
+// baseFluxes_ holds.
+void TransientSolver::formJacobian() {
+  for (std::size_t colour = 0; colour < kColourStride; ++colour)
+    for (int variable = 0; variable < 2; ++variable) perturbedFluxDerivatives(colour, variable);
+  jacobianCurrent_ = true;
+  jacobianAge_ = 0;
+  ++statistics_.jacobians;
+}
+
+void TransientSolver::perturbedFluxDerivatives(std::size_t colour, int variable) {
+  const std::size_t n = grid_.cellCount();
+  stageMass_ = grid_.mass;
+  stageMomentum_ = grid_.momentum;
+  std::vector<double>& perturbed = variable == 0 ? stageMass_ : stageMomentum_;
+  const auto delta = [&](std::size_t j) {
+    return variable == 0 ? kPerturbation * grid_.mass[j]
+                         : kPerturbation * (std::fabs(grid_.momentum[j]) + grid_.mass[j] * soundSpeed_);
+  };
+  for (std::size_t j = colour; j < n; j += kColourStride) perturbed[j] += delta(j);
+  BoundaryFlows ignored;
+  evaluate(stageMass_, stageMomentum_, ignored);
+  const auto setColumn = [variable](FluxDerivative& d, double massChange, double momentumChange, double by) {
+    if (variable == 0) {
+      d.massWrtMass = massChange / by;
+      d.momentumWrtMass = momentumChange / by;
+    } else {
+      d.massWrtMomentum = massChange / by;
+      d.momentumWrtMomentum = momentumChange / by;
+    }
+  };
+  for (std::size_t f = 0; f <= n; ++f) {
+    // The one cell of this colour in the face's stencil, if any.
+    const std::size_t first = f >= 2 ? f - 2 : 0;
+    const std::size_t cell = first + (colour + kColourStride - first % kColourStride) % kColourStride;
+    if (cell + 2 > f + kFaceStencil - 1 || cell >= n) continue;
+    const std::size_t slot = cell + 2 - f;
+    const double by = delta(cell);
+    FaceDerivatives& d = derivatives_[f];
+    setColumn(d.left[slot], fluxes_.massSeenByLeft[f] - baseFluxes_.massSeenByLeft[f],
+              fluxes_.momentumSeenByLeft[f] - baseFluxes_.momentumSeenByLeft[f], by);
+    setColumn(d.right[slot], fluxes_.massSeenByRight[f] - baseFluxes_.massSeenByRight[f],
+              fluxes_.momentumSeenByRight[f] - baseFluxes_.momentumSeenByRight[f], by);
+  }
+}
+
+// I - g h J from the face derivatives and the friction's; false when a pivot
+// of its factorisation vanishes. Cell i's rates are the flux seen by it at
+// its left face i less the flux seen by it at its right face i + 1.
+bool TransientSolver::factorStepMatrix(double h) {
+  const std::size_t n = grid_.cellCount();
+  const double gh = kRosenbrockGamma * h;
+  stepMatrix_.resize(2 * n);
+  const auto add = [&](std::size_t i, std::size_t j, const FluxDerivative& d, double sign) {
+    stepMatrix_.at(2 * i, 2 * j) -= sign * gh * d.massWrtMass;
+    stepMatrix_.at(2 * i, 2 * j + 1) -= sign * gh * d.massWrtMomentum;
+    stepMatrix_.at(2 * i + 1, 2 * j) -= sign * gh * d.momentumWrtMass;
+    stepMatrix_.at(2 * i + 1, 2 * j + 1) -= sign * gh * d.momentumWrtMomentum;
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    const double m = grid_.mass[i], p = grid_.momentum[i];
+    stepMatrix_.at(2 * i, 2 * i) += 1.0;
+    stepMatrix_.at(2 * i + 1, 2 * i + 1) += 1.0 + gh * 2.0 * frictionPerLength_ * std::fabs(p) / m;
+    stepMatrix_.at(2 * i + 1, 2 * i) -= gh * frictionPerLength_ * p * std::fabs(p) / (m * m);
+    for (std::size_t slot = 0; slot < kFaceStencil; ++slot) {
+      // Face i's stencil starts at cell i - 2, face i + 1's at cell i - 1.
+      if (i + slot >= 2 && i + slot - 2 < n) add(i, i + slot - 2, derivatives_[i].right[slot], 1.0);
+      if (i + slot >= 1 && i + slot - 1 < n) add(i, i + slot - 1, derivatives_[i + 1].left[slot], -1.0);
+    }
+  }
+  return stepMatrix_.factor();
+}
+
+// The boundary mass flows a stage k of the linear solve stands for: each
+// boundary face's flux plus g h times its derivative along k, so that the
+// masses crossing the boundaries account for every cell's change exactly.
+void TransientSolver::addBoundaryCorrection(const std::vector<double>& k, double gh, BoundaryFlows& flows) const {
+  const std::size_t n = grid_.cellCount();
+  for (const BoundaryFace& face : boundaries_) {
+    const std::size_t f = face.index;
+    const FaceDerivatives& d = derivatives_[f];
+    if (face.left != EndKind::None) {
+      const FluxDerivative& cell = d.left[1];  // the cell f - 1
+      const double change = gh * (cell.massWrtMass * k[2 * f - 2] + cell.massWrtMomentum * k[2 * f - 1]);
+      if (face.left == EndKind::Breach) flows.outOfUpstreamBranch += change;
+      else if (f == n) flows.outOfDownstreamEnd += change;
+    }
+    if (face.right != EndKind::None) {
+      const FluxDerivative& cell = d.right[2];  // the cell f
+      const double change = gh * (cell.massWrtMass * k[2 * f] + cell.massWrtMomentum * k[2 * f + 1]);
+      if (face.right == EndKind::Breach) flows.outOfDownstreamBranch -= change;
+      else if (f == 0) flows.intoUpstreamEnd += change;
+    }
+  }
+}
+
+// The two stages of a step of length h from the state of the last
+// evaluation (its rates in rates_, its flows in flowsAtStart); the new
+// state in nextMass_/nextMomentum_ and the mass crossings in totals_ only
+// when accepted by the caller. False when a stage leaves the gas branch.
+bool TransientSolver::implicitStage(double h, BoundaryFlows& flowsAtStart, double& norm) {
+  const std::size_t n = grid_.cellCount();
+  if (!factorStepMatrix(h)) return false;
+  k1_ = rates_;
+  stepMatrix_.solve(k1_);
+  for (std::size_t i = 0; i < n; ++i) {
+    stageMass_[i] = grid_.mass[i] + h * k1_[2 * i];
+    stageMomentum_[i] = grid_.momentum[i] + h * k1_[2 * i + 1];
+    if (!(stageMass_[i] > 0.0) || !std::isfinite(stageMomentum_[i])) return false;
+  }
+  BoundaryFlows flowsAtStage;
+  try {
+    evaluate(stageMass_, stageMomentum_, flowsAtStage);
+  } catch (const std::runtime_error&) {
+    return false;  // an end condition without a solution at the stage: a shorter step
+  }
+  ratesFromFluxes(stageMass_, stageMomentum_, stageRates_);
+  for (std::size_t j = 0; j < 2 * n; ++j) k2_[j] = stageRates_[j] - 2.0 * k1_[j];
+  stepMatrix_.solve(k2_);
+  for (std::size_t i = 0; i < n; ++i) {
+    nextMass_[i] = grid_.mass[i] + h * (1.5 * k1_[2 * i] + 0.5 * k2_[2 * i]);
+    nextMomentum_[i] = grid_.momentum[i] + h * (1.5 * k1_[2 * i + 1] + 0.5 * k2_[2 * i + 1]);
+    if (!(nextMass_[i] > 0.0) || !std::isfinite(nextMomentum_[i])) return false;
+  }
+  norm = errorNorm(h);
+  if (!(norm <= 1.0)) return true;
+  const double gh = kRosenbrockGamma * h;
+  BoundaryFlows first = flowsAtStart;
+  addBoundaryCorrection(k1_, gh, first);
+  addBoundaryCorrection(k2_, gh, flowsAtStage);
+  totals_.add(first, flowsAtStage, h);
+  return true;
+}
+
+// The largest local error estimate h/2 (k1 + k2) over the cells, in units
+// of the tolerance of each cell's mass and momentum.
+double TransientSolver::errorNorm(double h) const {
+  const double tolerance = input_.numerics.tolerance;
+  const double velocityFloor = kVelocityFloorFraction * soundSpeed_;
+  double largest = 0.0;
+  for (std::size_t i = 0; i < grid_.cellCount(); ++i) {
+    const double m = grid_.mass[i];
+    const double massError = 0.5 * h * std::fabs(k1_[2 * i] + k2_[2 * i]) / (tolerance * m);
+    const double momentumError = 0.5 * h * std::fabs(k1_[2 * i + 1] + k2_[2 * i + 1]) /
+                                 (tolerance * (std::fabs(grid_.momentum[i]) + m * velocityFloor));
+    largest = std::max({largest, massError, momentumError});
+  }
+  return largest;
+}
+
+// One accepted linearly implicit step towards the event, from the state of
+// the last evaluation (flows); returns the time step taken.
+double TransientSolver::implicitStep(double event, BoundaryFlows& flows) {
+  if (proposedStep_ <= 0.0) proposedStep_ = stableTimeStep();
+  ratesFromFluxes(grid_.mass, grid_.momentum, rates_);
+  baseFluxes_ = fluxes_;
+  if (!jacobianCurrent_ || jacobianAge_ >= kMostJacobianAge) formJacobian();
+  double h = proposedStep_;
+  for (int attempt = 0;; ++attempt) {
+    bool lands = false;
+    if (event - time_ <= h) {
+      h = event - time_;
+      lands = true;
+    } else if (event - time_ < 2.0 * h) {
+      h = 0.5 * (event - time_);
+    }
+    double norm = 0.0;
+    const bool valid = implicitStage(h, flows, norm);
+    if (valid && norm <= 1.0) {
+      grid_.mass.swap(nextMass_);
+      grid_.momentum.swap(nextMomentum_);
+      const double growth = norm > 0.0 ? kStepSafety / std::sqrt(norm) : kMostStepGrowth;
+      const double wanted = h * std::clamp(growth, kLeastStepShrink, kMostStepGrowth);
+      // A step cut short to land on an event says little of the next.
+      proposedStep_ = lands ? std::max(wanted, proposedStep_) : wanted;
+      time_ = lands ? event : time_ + h;
+      ++jacobianAge_;
+      return h;
+    }
+    if (attempt >= kMaxHalvings * 2) throw std::runtime_error("the reference solution found no step the error estimate accepts");
+    ++statistics_.stepRetries;
+    // A Jacobian of an earlier state may be what failed: form it afresh.
+    if (jacobianAge_ > 0) formJacobian();
+    h *= valid ? std::clamp(kStepSafety / std::sqrt(norm), kLeastStepShrink, 1.0) : kFailedStepShrink;
+    proposedStep_ = h;
+  }
+}
+
+void TransientSolver::record(const BoundaryFlows& flows, bool always) {
+  if (!always && !history_.empty() && input_.numerics.scheme == TimeScheme::kExplicit &&
+      time_ - history_.back().time < kExplicitRecordSpacing * time_)
+    return;
+  history_.push_back(sampleAt(flows));
+}
+
+// See ReferenceCase::endWhenReleaseOver.
+bool TransientSolver::releaseOver(const BoundaryFlows& flows) const {
+  if (!breachOpen_) return false;
+  std::size_t lowestShut = 0, highestShut = grid_.cellCount();
+  for (const BoundaryFace& face : boundaries_) {
+    if (face.left != EndKind::Wall || face.right != EndKind::Wall) continue;
+    if (face.index < breachFace_) lowestShut = std::max(lowestShut, face.index);
+    else highestShut = std::min(highestShut, face.index);
+  }
+  const bool supplied = input_.inflow > 0.0 && input_.breachLocation > 0.0 && lowestShut == 0;
+  if (supplied) {
+    const double supply = input_.inflow / area_;
+    const double change = flows.intoUpstreamEnd - flows.outOfUpstreamBranch - flows.outOfDownstreamBranch -
+                          flows.outOfDownstreamEnd;
+    return std::fabs(change) <= kReleaseOverFraction * supply;
+  }
+  const double over = (1.0 + kReleaseOverFraction) * input_.ambientPressure;
+  for (std::size_t i = lowestShut; i < highestShut; ++i)
+    if (cells_.pressure[i] > over) return false;
+  return true;
+}
+
 Sample TransientSolver::sampleAt(const BoundaryFlows& flows) const {
   Sample s;
   s.time = time_;
@@ -454,22 +820,27 @@ ReferenceResult TransientSolver::run(const ProgressCallback& progress) {
   ReferenceResult result;
   result.upstream.present = input_.breachLocation > 0.0;
   result.downstream.present = input_.breachLocation < input_.length;
-  const std::vector<double> reports = reportTimesOf(input_);
-  std::size_t nextReport = 0;
+  const bool implicit = input_.numerics.scheme == TimeScheme::kLinearlyImplicit;
+  // An end when the release is over comes no earlier than the last report asked for.
+  const double earliestEnd = input_.reportTimes.empty() ? 0.0 : input_.reportTimes.back();
   double lastProgress = 0.0;
   BoundaryFlows flows;
   double initialMass = 0.0;
   for (double cellMass : grid_.mass) initialMass += cellMass;
   result.initialMass = area_ * initialMass;
   for (;;) {
-    applyEvents();
+    if (eventDue()) {
+      // The state just before the event, for reports in the step that led to it.
+      evaluate(grid_.mass, grid_.momentum, flows);
+      record(flows, true);
+      applyEvents();
+    }
     regridIfDue();
     evaluate(grid_.mass, grid_.momentum, flows);
-    while (nextReport < reports.size() && reports[nextReport] <= time_) {
-      appendSample(result, sampleAt(flows));
-      ++nextReport;
-    }
-    if (time_ >= input_.endTime) break;
+    const bool atEnd = time_ >= input_.endTime ||
+                       (input_.endWhenReleaseOver && time_ >= earliestEnd && releaseOver(flows));
+    record(flows, atEnd || history_.empty() || history_.back().time == time_);
+    if (atEnd) break;
     if (input_.numerics.maxSteps > 0 && statistics_.steps >= input_.numerics.maxSteps) {
       throw StepBoundReached("the reference solution reached its bound of " +
                              std::to_string(input_.numerics.maxSteps) + " time steps");
@@ -481,25 +852,15 @@ ReferenceResult TransientSolver::run(const ProgressCallback& progress) {
         break;
       }
     }
-    const double event = nextEventTime(reports, nextReport);
-    double dt = stableTimeStep();
-    bool lands = false;
-    if (event - time_ <= dt) {
-      dt = event - time_;
-      lands = true;
-    } else if (event - time_ < 2.0 * dt) {
-      dt = 0.5 * (event - time_);
-    }
-    int halvings = 0;
-    while (!step(dt, flows)) {
-      if (++halvings > kMaxHalvings) throw std::runtime_error("the reference solution lost positivity");
-      ++statistics_.stepRetries;
-      lands = false;
-      dt *= 0.5;
-      evaluate(grid_.mass, grid_.momentum, flows);
-    }
-    time_ = lands ? event : time_ + dt;
+    const double event = nextEventTime();
+    if (implicit) implicitStep(event, flows);
+    else explicitStep(event, flows);
     ++statistics_.steps;
+  }
+  if (result.cancelled && history_.back().time < time_) record(flows, true);
+  for (double t : reportTimesOf(input_, time_)) {
+    if (t > time_) break;
+    appendSample(result, sampleAtTime(history_, t));
   }
   if (progress && !result.cancelled) progress(1.0);
   statistics_.finalCells = grid_.cellCount();

@@ -51,9 +51,16 @@ TEST(ReferenceRun, MassBalanceClosesToRounding) {
 
 // A frictionless line opened at full bore at its closed end: until the
 // rarefaction returns from the far end, the exit stays sonic at rho0 / e,
-// releasing rho0 a / e per unit area at every instant.
-TEST(ReferenceRun, FrictionlessFullBoreOpeningReleasesRho0AOverE) {
+// releasing rho0 a / e per unit area at every instant, and the far end has
+// not heard of it. Both time schemes; the linearly implicit steps cross many
+// cells and so smear the head of the rarefaction ahead of itself: a
+// precursor of a few per mille of the pressure drop reaches the far end.
+class FrictionlessFullBoreOpening : public testing::TestWithParam<TimeScheme> {};
+
+TEST_P(FrictionlessFullBoreOpening, ReleasesRho0AOverE) {
   ReferenceCase c;
+  c.numerics.scheme = GetParam();
+  const double farEndTolerance = GetParam() == TimeScheme::kExplicit ? 1e-12 : 2e-3;
   c.length = 2000.0;
   c.fanning = 0.0;
   c.inflow = 0.0;
@@ -70,9 +77,12 @@ TEST(ReferenceRun, FrictionlessFullBoreOpeningReleasesRho0AOverE) {
     EXPECT_NEAR(r.upstream.releaseRate[k], exact, 1e-3 * exact) << r.time[k];
     EXPECT_NEAR(r.upstream.releasedMass[k], exact * r.time[k], 1e-3 * exact * r.time[k] + 1e-9) << r.time[k];
     EXPECT_NEAR(r.upstream.breachEndPressure[k], c.upstreamPressure / kE, 2e-3 * c.upstreamPressure) << r.time[k];
-    EXPECT_NEAR(r.upstream.farEndPressure[k], c.upstreamPressure, 1e-12 * c.upstreamPressure);  // not reached yet
+    EXPECT_NEAR(r.upstream.farEndPressure[k], c.upstreamPressure, farEndTolerance * c.upstreamPressure);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(BothSchemes, FrictionlessFullBoreOpening,
+                         testing::Values(TimeScheme::kLinearlyImplicit, TimeScheme::kExplicit));
 
 // The intact line holds its steady flow; at its downstream end that flow
 // has the closed form p^2 = p_up^2 - (4 f a^2 G^2 / D) L + 2 (a G)^2 ln(p / p_up).
@@ -101,9 +111,11 @@ TEST(ReferenceRun, IntactLineHoldsItsSteadyFrictionProfile) {
 
 // A smooth pressure pulse in a closed frictionless line, on uniform grids of
 // 40, 20, 10 and 5 m: the mass that has crossed a fixed face (the closed
-// breach's, which never opens) converges at second order.
+// breach's, which never opens) converges at second order. The explicit steps
+// shrink with the cells, so that the order is the scheme's in space and time.
 TEST(ReferenceRun, SmoothPulseConvergesAtSecondOrder) {
   ReferenceCase c;
+  c.numerics.scheme = TimeScheme::kExplicit;
   c.length = 10000.0;
   c.fanning = 0.0;
   c.inflow = 0.0;
@@ -199,8 +211,8 @@ TEST(ReferenceRun, AValveShutAsTheBreachOpensTrapsTheGasBeyondIt) {
   ReferenceCase c = valvedCase();
   c.inflow = 0.0;
   c.valves = {{16000.0, 0.0}};
-  c.endTime = 20.0;
-  c.reportTimes = {0.0, 20.0};
+  c.endTime = 60.0;  // the rarefaction has been back from the valve for 40 s
+  c.reportTimes = {0.0, 60.0};
   const ReferenceResult shutAtOnce = runReference(c);
   c.valves.clear();
   const ReferenceResult open = runReference(c);
@@ -210,8 +222,10 @@ TEST(ReferenceRun, AValveShutAsTheBreachOpensTrapsTheGasBeyondIt) {
   const double lostOpen = open.downstream.mass[0] - open.downstream.mass[1];
   EXPECT_GT(lostShut, 0.0);
   EXPECT_LT(lostShut, lostOpen);
-  // Branch A does not see the valve (only the common time step differs).
-  EXPECT_NEAR(shutAtOnce.upstream.releasedMass[1], open.upstream.releasedMass[1], 1e-6 * open.releasedMass[1]);
+  // Branch A does not see the valve: only the steps, which the error in
+  // both branches sets, differ (within the step tolerance).
+  EXPECT_NEAR(shutAtOnce.upstream.releasedMass[1], open.upstream.releasedMass[1],
+              c.numerics.tolerance * open.releasedMass[1]);
 }
 
 TEST(ReferenceRun, StopsAtItsBoundOfTimeSteps) {
