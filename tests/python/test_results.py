@@ -1,7 +1,6 @@
 """The package's results are the library's: its tables against the per-value
 exports, its summary against the tool's, its events against the physics of
 the release."""
-import ctypes
 import math
 
 import numpy as np
@@ -11,50 +10,14 @@ import brimlow
 from brimlow._library import lib
 from conftest import same_bits
 
-# Library infinity (1e128) as the package gives it.
-INF = 1e128
-
-
 def per_value(value):
     return math.inf if value >= 9e127 else value
 
 
-# Branch table columns and the per-record exports that give them.
-BRANCH_QUERIES = {
-    "time_s": "Time", "regime": "Regime", "upstream_pressure_Pa": "UpstreamPressure",
-    "upstream_flux_kg_per_s": "UpstreamFlux", "upstream_velocity_m_per_s": "UpstreamVelocity",
-    "exit_pressure_Pa": "ExitPressure", "exit_flux_kg_per_s": "ExitFlux",
-    "exit_velocity_m_per_s": "ExitVelocity", "orifice_flux_kg_per_s": "OrificeFlux",
-    "orifice_velocity_m_per_s": "OrificeVelocity", "mass_kg": "Mass", "mass_in_pipe_kg": "MassInPipe",
-    "mass_trapped_kg": "MassTrapped", "mass_expelled_kg": "MassExpelled",
-    "length_disturbed_m": "LengthDisturbed", "length_to_pressure_peak_m": "LengthToPressurePeak",
-}
-
-
 class TestTablesEqualPerValueExports:
-    def test_branch_records(self, case_file):
-        result = brimlow.run(brimlow.Case.from_json(case_file))
-        model = result._model
-        for letter, table in (("A", result.branch_a), ("B", result.branch_b)):
-            infinite_time = table["time_s"] == math.inf
-            assert np.array_equal(infinite_time, table["time_is_infinite"] == 1.0)
-            size = getattr(lib, f"VorlBranch{letter}FlowSequenceSize")(model)
-            assert len(table) == size > 2
-            for column, query in BRANCH_QUERIES.items():
-                export = getattr(lib, f"VorlBranch{letter}{query}")
-                expected = [per_value(export(model, i)) for i in range(size)]
-                if column == "mass_expelled_kg":
-                    infinite = getattr(lib, f"VorlBranch{letter}MassExpelledIsInfinite")
-                    expected = [math.inf if infinite(model, i) else v for i, v in enumerate(expected)]
-                assert same_bits(table[column], expected), f"branch {letter} {column}"
-            flash = [ctypes.c_double() for _ in range(4)]
-            for i in range(size):
-                getattr(lib, f"VorlBranch{letter}PostFlash")(model, i, *map(ctypes.byref, flash))
-                row = table[i]
-                assert same_bits([row["postflash_temperature_K"], row["postflash_velocity_m_per_s"],
-                                  row["postflash_liquid_fraction"], row["postflash_drop_size_m"]],
-                                 [f.value for f in flash])
-
+    # The branch table against the per-record exports is the library's own
+    # (tests/interface/tables_test.cpp); the package's reading of it, the
+    # tool's (TestSummaryIsTheTools.test_tables_are_the_tools).
     def test_pipe_at_times(self, case_file):
         result = brimlow.run(brimlow.Case.from_json(case_file))
         model = result._model
