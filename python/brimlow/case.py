@@ -34,7 +34,7 @@ class Key:
         self.default = default
         self.range = range_text
         self.meaning = meaning
-        self.kind = kind  # "text", "material", "optional", "number", "integer", "flag", "valves"
+        self.kind = kind  # "text", "material", "optional", "number", "integer", "flag", "valves", "model"
         self.input = input_index  # the library input it sets; -1 for none
 
     def __repr__(self):
@@ -68,8 +68,11 @@ _DOCUMENT_ORDER = (
     "breach location", "orifice aperture", (_OWN, "hole_diameter_m"), (_OWN, "valves"), "valves active flag",
     "expansion method", "Weber number", "maximum velocity", "minimum drop size", "maximum drop size",
     "time division", "output maximum steps", (_OWN, "table_step_s"),
-    (_OWN, "reference"), (_OWN, "real_gas"),
+    (_OWN, "reference"), (_OWN, "real_gas"), "model",
 )
+
+# The model choice's words, by the library's numbers.
+MODELS = ("fast", "reference")
 
 # name: (kind, unit, default, meaning) of the keys that are not one library input.
 _OWN_KEYS = {
@@ -102,6 +105,9 @@ def _input_kind(index):
 
 
 def _input_key(index):
+    if _input_text(lib.VorlInputCaseKey, index) == "model":
+        return Key("model", "", MODELS[int(lib.VorlInputCaseDefault(index))], "fast or reference",
+                   _input_text(lib.VorlInputMeaning, index), "model", index)
     kind = _input_kind(index)
     default = lib.VorlInputCaseDefault(index)
     default = bool(default) if kind == "flag" else int(default) if kind == "integer" else default
@@ -192,7 +198,7 @@ def _read_slots():
     for name in ("FLAGS", "INPUTS", "TIME_DIVISION", "MAX_STEPS"):
         _SLOT_KEYS[_slot(name)] = []
     for key in KEYS:
-        if key.input >= 0:
+        if key.input >= 0 and lib.VorlInputSlot(key.input) in _SLOT_KEYS:
             _SLOT_KEYS[lib.VorlInputSlot(key.input)].append((key.name, lib.VorlInputSlotIndex(key.input)))
     for slot in (_slot("FLAGS"), _slot("INPUTS")):
         elements = [element for _name, element in _SLOT_KEYS[slot]]
@@ -240,6 +246,10 @@ def _normalised(key, value):
         return int(number)
     if key.kind == "valves":
         return tuple(_valve(index, valve) for index, valve in enumerate(value))
+    if key.kind == "model":
+        if value not in MODELS:
+            _refuse(key.name, f"must be 'fast' or 'reference', not {value!r}")
+        return value
     return _number(key.name, value, key.unit)
 
 
@@ -391,7 +401,8 @@ class Case:
         # A key not given is left out, and the reference's flags when off, as
         # the tool's own echo of a case leaves them out.
         values = {name: value for name, value in self.to_dict().items()
-                  if value is not None and not (name in ("reference", "real_gas") and value is False)}
+                  if value is not None and not (name in ("reference", "real_gas") and value is False)
+                  and not (name == "model" and value == "fast")}
         text = json.dumps(values, indent=indent) + "\n"
         if path is not None:
             Path(path).write_text(text, encoding="utf-8")

@@ -31,4 +31,8 @@ enum class OutputGridMode : int {
   kRunTimesCapped = 3,   // the same; a single branch thinned to the output maximum steps
 };
 
+// The model whose answer a run's results give: the fast integral model (the
+// published one) or the reference solution of the full equations.
+enum class ModelChoice : int { kFast = 0, kReference = 1 };
+
 }  // namespace vorl

@@ -9,6 +9,8 @@
 #include "model/argument_checks.h"
 #include "model/inputs.h"
 #include "results/reference_table.h"
+#include "run/model_choice.h"
+#include "run/model_setup.h"
 #include "run/reference_run.h"
 
 using namespace vorl;
@@ -17,6 +19,12 @@ namespace {
 
 constexpr const char* kSettingTag = "VorlReferenceSet";
 constexpr const char* kTableTag = "VorlReferenceTable";
+constexpr const char* kChoiceTag = "VorlModelChoice";
+
+ModelChoice checkedChoice(int choice) {
+  if (choice != 0 && choice != 1) refuseArgument(VORL_E_INVALID_MODEL_CHOICE, choice, kChoiceTag);
+  return static_cast<ModelChoice>(choice);
+}
 
 // Each report time 0 or later and after the one before; raises 404 naming
 // the first that is not.
@@ -131,6 +139,26 @@ VORL_API int VORL_CALL VorlReferenceTableFill(VorlHandle model, double* values, 
       throw VORLERROR(VORL_E_MISSING_DATA, kTableTag, "the values pointer is null");
     }
     return fillReferenceTable(*result, values, maxRows);
+  });
+}
+
+VORL_API void VORL_CALL VorlModelChoiceSet(VorlHandle model, int choice) {
+  withModel(model, [&](VORL& m) { setInput(m, InputId::kModelChoice, choice); });
+}
+
+VORL_API int VORL_CALL VorlModelChoice(VorlHandle model) {
+  return withModel(model, 0, [](VORL& m) { return static_cast<int>(m.modelChoice()); });
+}
+
+VORL_API int VORL_CALL VorlModelRun(VorlHandle model, VorlProgress progress, void* user) {
+  return withModel(model, 0, [&](VORL& m) { return runChosenModel(m, progressOf(progress, user)); });
+}
+
+VORL_API double VORL_CALL VorlSmallestHoleDiameter(int choice, double bore) {
+  return guarded(0.0, [&] {
+    const ModelChoice chosen = checkedChoice(choice);
+    if (!(std::isfinite(bore) && bore > 0.0)) refuseArgument(VORL_E_INVALID_PIPE_DIAMETER, bore, kChoiceTag);
+    return smallestHoleDiameter(chosen, bore);
   });
 }
 

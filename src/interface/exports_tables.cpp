@@ -12,6 +12,7 @@
 #include "results/pipe_results.h"
 #include "results/pipe_table.h"
 #include "results/record_quantities.h"
+#include "results/reference_answer.h"
 #include "results/release_report.h"
 #include "run/output_grid.h"
 
@@ -53,6 +54,11 @@ void checkToleranceCount(const double* tolerances, int toleranceCount, int timeC
   }
   if (tolerances == nullptr) throw VORLERROR(VORL_E_MISSING_DATA, kPipeTag, "the tolerances pointer is null");
 }
+
+// The reference solution is the model whose answer the results give.
+bool referenceChosen(const VORL& m) { return m.modelChoice() == ModelChoice::kReference; }
+
+std::vector<RunEvent> chosenEvents(const VORL& m) { return referenceChosen(m) ? referenceRunEvents(m) : runEvents(m); }
 
 }  // namespace
 
@@ -114,7 +120,11 @@ VORL_API int VORL_CALL VorlPipeTableFill(VorlHandle model, const double* times, 
     const int rows = rowsToWrite(timeCount, values, maxRows);
     if (values == nullptr) return rows;
     checkPipeTableTimes(times, rows, tolerances, toleranceCount);
-    fillPipeTableAt(m, times, tolerances, toleranceCount, rows, values);
+    if (referenceChosen(m)) {
+      fillReferencePipeTableAt(m, times, rows, values);
+    } else {
+      fillPipeTableAt(m, times, tolerances, toleranceCount, rows, values);
+    }
     return rows;
   });
 }
@@ -122,6 +132,11 @@ VORL_API int VORL_CALL VorlPipeTableFill(VorlHandle model, const double* times, 
 VORL_API int VORL_CALL VorlPipeGridTableFill(VorlHandle model, int count, double* values, int maxRows) {
   return withModel(model, 0, [&](VORL& m) {
     checkRowArguments(values, maxRows, kPipeTag);
+    if (referenceChosen(m)) {
+      const int rows = rowsToWrite(referencePipeGridRows(m, count), values, maxRows);
+      if (values != nullptr) fillReferencePipeGrid(m, count, rows, values);
+      return rows;
+    }
     const int rows = rowsToWrite(definePipeGrid(m, count), values, maxRows);
     if (values != nullptr) fillPipeGridTable(m, rows, values);
     return rows;
@@ -147,6 +162,12 @@ VORL_API int VORL_CALL VorlReleaseReportColumnMeaning(int column, char* buffer, 
 VORL_API int VORL_CALL VorlReleaseReportFill(VorlHandle model, double* values, int maxRows) {
   return withModel(model, 0, [&](VORL& m) {
     checkRowArguments(values, maxRows, kReportTag);
+    if (referenceChosen(m)) {
+      requireReferenceResult(m, kReportTag);
+      const int rows = rowsToWrite(kReportRows, values, maxRows);
+      if (values != nullptr && rows > 0) fillReferenceReleaseReport(m, values);
+      return rows;
+    }
     pipeTimeMax(m);  // refused before a run (3 "BAFH"): no report without one
     const int rows = rowsToWrite(kReportRows, values, maxRows);
     if (values != nullptr && rows > 0) fillReleaseReport(m, values);
@@ -164,7 +185,7 @@ VORL_API double VORL_CALL VorlPipeBranchExitFlux(VorlHandle model, int branch) {
 }
 
 VORL_API int VORL_CALL VorlEventCount(VorlHandle model) {
-  return withModel(model, 0, [](VORL& m) { return static_cast<int>(runEvents(m).size()); });
+  return withModel(model, 0, [](VORL& m) { return static_cast<int>(chosenEvents(m).size()); });
 }
 
 VORL_API int VORL_CALL VorlEventsFill(VorlHandle model, int* kinds, int* branches, double* times,
@@ -176,7 +197,7 @@ VORL_API int VORL_CALL VorlEventsFill(VorlHandle model, int* kinds, int* branche
     if (maxEvents > 0 && (kinds == nullptr || branches == nullptr || times == nullptr || valvePositions == nullptr)) {
       throw VORLERROR(VORL_E_MISSING_DATA, kEventsTag, "an output pointer is null");
     }
-    const std::vector<RunEvent> events = runEvents(m);
+    const std::vector<RunEvent> events = chosenEvents(m);
     const int count = std::min(static_cast<int>(events.size()), maxEvents);
     for (int i = 0; i < count; ++i) {
       const RunEvent& event = events[static_cast<std::size_t>(i)];

@@ -45,6 +45,16 @@ void setTimeDivision(VORL& m, double value) {
   m.timeDivisionSet(division);
 }
 
+void setModelChoice(VORL& m, double value) {
+  if (value != 0.0 && value != 1.0) {
+    throw VORLERROR(VORL_E_INVALID_MODEL_CHOICE, "VorlModelChoiceSet",
+                    "model choice " + numberText(value) +
+                        " is neither 0 (the fast model) nor 1 (the reference solution); it stays " +
+                        std::to_string(static_cast<int>(m.modelChoice())));
+  }
+  m.modelChoiceSet(value == 0.0 ? ModelChoice::kFast : ModelChoice::kReference);
+}
+
 // A limit worked out from the model, to three digits.
 std::string shortNumber(double value) {
   char text[32];
@@ -252,6 +262,12 @@ const Input kInputs[] = {
       nullptr},
      [](const VORL& m, std::size_t) { return static_cast<double>(m.timeDivision()); }, setTimeDivision, false,
      "VorlTimeDivisionSet", caseKey("time_division", 100.0)},
+    {InputId::kModelChoice, "model", "",
+     "the model whose answer the results give: 0 the fast model (the published one), 1 the reference solution of "
+     "the full equations",
+     0.0, false, kNotInOneCall, kNotGuarded,
+     [](const VORL& m, std::size_t) { return static_cast<double>(m.modelChoice()); }, setModelChoice, false,
+     "VorlModelChoiceSet", caseKey("model", 0.0)},
 };
 
 static_assert(std::size(kInputs) == static_cast<std::size_t>(InputId::kCount), "one row per input id");
@@ -308,11 +324,18 @@ std::string subjectOf(const Input& row, std::size_t valve) {
 
 constexpr const char* kOneCallTag = "VorlCheckInput";
 
+// The fast model's smallest aperture is its own: the reference takes smaller holes.
+std::string noteOf(const Input& row, int code) {
+  if (row.id != InputId::kAperture || code != row.oneCall.belowCode) return "";
+  return "; the reference solution (model reference) takes smaller holes, down to " +
+         plainNumber(kReferenceSmallestHole * 1000.0) + " mm";
+}
+
 [[noreturn]] void failOneCall(int code, const Input& row, std::size_t valve, double value,
                               const std::string& problem) {
   const std::string subject = subjectOf(row, valve);
   const std::string shown = std::isnan(value) ? subject : subject + " " + withUnit(value, row.unit);
-  throw VORLERROR(code, kOneCallTag, shown + " " + problem + " (allowed " + rangeText(row) + ")");
+  throw VORLERROR(code, kOneCallTag, shown + " " + problem + " (allowed " + rangeText(row) + ")" + noteOf(row, code));
 }
 
 // Strict bounds: the bounds themselves pass (but an excluded minimum), and
@@ -452,6 +475,16 @@ void refuseValue(int code, const std::string& name, double value, const char* un
   std::string shown = name + " " + numberText(value);
   if (unit[0] != '\0') shown += std::string(" ") + unit;
   throw VORLERROR(code, tag, shown + " is outside its valid range: " + validRange);
+}
+
+double smallestAperture(ModelChoice choice, double bore) noexcept {
+  if (choice == ModelChoice::kFast) return input(InputId::kAperture).oneCall.minimum;
+  const double ratio = std::fmin(kReferenceSmallestHole / bore, 1.0);
+  return ratio * ratio;
+}
+
+double smallestHoleDiameter(ModelChoice choice, double bore) noexcept {
+  return bore * std::sqrt(smallestAperture(choice, bore));
 }
 
 double smallestResolvedInflow(const VORL& model) {

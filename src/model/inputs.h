@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/codes.h"
+#include "core/enums.h"
 
 namespace vorl {
 
@@ -50,6 +51,7 @@ enum class InputId : int {
   kValvePosition,
   kValveClosureTime,
   kTimeDivision,
+  kModelChoice,
   kCount
 };
 
@@ -167,6 +169,13 @@ void checkModelInputs(const VORL& model, InputUse use, const char* tag);
 // or "<name> is not a number; valid: <range>".
 [[noreturn]] void refuseValue(int code, const std::string& name, double value, const char* unit,
                               const std::string& validRange, const char* tag);
+
+// The smallest hole each model takes: the fast model's smallest aperture
+// (the one-call entry's lower bound of the orifice aperture) in a bore, and
+// for the reference solution a hole of 1 mm in any bore, the bore at most.
+constexpr double kReferenceSmallestHole = 0.001;  // m
+double smallestAperture(ModelChoice choice, double bore) noexcept;
+double smallestHoleDiameter(ModelChoice choice, double bore) noexcept;
 
 // The smallest positive total inflow (kg/s) whose friction pressure drop the
 // run resolves in branch A of the model: below it the drop vanishes in the

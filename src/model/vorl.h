@@ -120,6 +120,10 @@ class VORL {
   // as a reference run leaves the flow sequences.
   const reference::ReferenceResult* referenceResult() const noexcept { return referenceResult_.get(); }
   void referenceResultSet(std::unique_ptr<reference::ReferenceResult> result) noexcept;
+  // The model whose answer the results give (the release report, the pipe
+  // tables, the events); the fast model unless chosen otherwise.
+  ModelChoice modelChoice() const noexcept { return modelChoice_; }
+  void modelChoiceSet(ModelChoice choice) noexcept { modelChoice_ = choice; }
 
   // The property-library object shared by all models; null while none exists.
   static const KIV* sharedProperties() noexcept;
@@ -144,6 +148,7 @@ class VORL {
   PipeTimeState pipeTimeState_;
   ReferenceSettings referenceSettings_;
   std::unique_ptr<reference::ReferenceResult> referenceResult_;
+  ModelChoice modelChoice_ = ModelChoice::kFast;
   int timeDivision_ = 0;
   double gasTemperature_ = 0.0;
   bool holdsSharedProperties_ = false;

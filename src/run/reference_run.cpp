@@ -135,7 +135,7 @@ double referenceEndTime(const VORL& model) {
   return fastEnd > 0.0 ? fastEnd : closedBlowDownTime(model);
 }
 
-ReferenceCase referenceCaseOf(const VORL& model) {
+ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* reportTimes) {
   const PIPESET& pipe = model.pipeSet();
   const ReferenceSettings& settings = model.referenceSettings();
   ReferenceCase c;
@@ -152,17 +152,38 @@ ReferenceCase referenceCaseOf(const VORL& model) {
   c.ambientPressure = model.ambient().pressure;
   c.valves = activeValves(model);
   c.endTime = referenceEndTime(model);
-  c.reportTimes = settings.reportTimes.empty() ? defaultReportTimes(c.endTime) : settings.reportTimes;
+  if (reportTimes != nullptr) {
+    c.reportTimes = *reportTimes;
+  } else {
+    c.reportTimes = settings.reportTimes.empty() ? defaultReportTimes(c.endTime) : settings.reportTimes;
+  }
   c.numerics.refinement = settings.refinement;
   c.numerics.maxSteps = kMaxReferenceSteps;
   return c;
 }
 
-int runModelReference(VORL& model, const reference::ProgressCallback& progress) {
+// Below a hole of 1 mm the breach is a leak, outside what the reference's
+// breach cells resolve.
+void checkHoleSize(const VORL& model) {
+  const double bore = model.pipeInterior().Diameter();
+  const double aperture = model.pipeSet().orificeAperture;
+  const double smallest = smallestAperture(ModelChoice::kReference, bore);
+  if (aperture >= smallest) return;
+  throw VORLERROR(VORL_E_HOLE_TOO_SMALL, kTag,
+                  "orifice aperture " + numberText(aperture) + " is a hole of " +
+                      numberText(bore * std::sqrt(aperture) * 1000.0) + " mm in the bore of " + numberText(bore) +
+                      " m; the reference solution takes holes of " +
+                      numberText(kReferenceSmallestHole * 1000.0) + " mm and larger (an aperture of " +
+                      numberText(smallest) + " or more)");
+}
+
+int runModelReference(VORL& model, const reference::ProgressCallback& progress,
+                      const std::vector<double>* reportTimes) {
   // Nothing of an earlier run may read as a result of this one.
   model.referenceResultSet(nullptr);
   checkModelInputs(model, kCheckedByReference, kTag);
-  const ReferenceCase c = referenceCaseOf(model);
+  checkHoleSize(model);
+  const ReferenceCase c = referenceCaseOf(model, reportTimes);
   if (model.referenceSettings().realGas && !c.realGas) {
     reportWarning(VORL_W_REFERENCE_IDEAL_GAS, kTag,
                   "the real gas needs critical constants, and a gas given by its molecular weight has none "

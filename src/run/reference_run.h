@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "reference/reference.h"
 
@@ -47,8 +48,9 @@ std::optional<reference::CriticalConstants> referenceRealGas(const VORL& model);
 // the default case).
 double referenceEndTime(const VORL& model);
 
-// The reference case of the model (its inputs are not checked here).
-reference::ReferenceCase referenceCaseOf(const VORL& model);
+// The reference case of the model (its inputs are not checked here), at the
+// given report times when not null.
+reference::ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* reportTimes = nullptr);
 
 // Runs the reference on the model's case and keeps its result on the model,
 // in place of the last one; returns the report rows. Raises, keeping no
@@ -58,7 +60,10 @@ reference::ReferenceCase referenceCaseOf(const VORL& model);
 // times past the end time (404), a grid of more than 1e7 cells (405), a
 // solution that breaks down (408), the bound of time steps (16), a progress
 // callback that stops the run (409). The real gas asked for a gas without
-// critical constants runs the ideal gas with warning 1005.
-int runModelReference(VORL& model, const reference::ProgressCallback& progress);
+// critical constants runs the ideal gas with warning 1005. A hole smaller
+// than 1 mm is refused (431). reportTimes, when not null, replace the
+// host's.
+int runModelReference(VORL& model, const reference::ProgressCallback& progress,
+                      const std::vector<double>* reportTimes = nullptr);
 
 }  // namespace vorl

@@ -500,7 +500,7 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     if (pick == 3) gProgress.stopAfter = 1 + in.byte() % 8;
     return pick == 0 ? nullptr : &watchingProgress;
   } else if constexpr (std::is_same_v<T, void*>) {
-    if (plan.name == "VorlReferenceRun") return static_cast<void*>(&gProgress);
+    if (plan.name == "VorlReferenceRun" || plan.name == "VorlModelRun") return static_cast<void*>(&gProgress);
     // A context of its own for each installation: the one it replaces dies
     // when the set returns (settleCallbacks).
     CallbackContext* contexts = plan.name == "VorlDebugOutputSet" ? gSinkContexts : gHandlerContexts;
@@ -779,7 +779,7 @@ void callWith(Result(VORL_CALL* function)(Args...), Session& s, CallPlan& plan, 
     keepResult(s, plan, result);
   }
   checkAfterCall(plan, arguments, intResult);
-  if (plan.name == "VorlReferenceRun") checkReferenceRun(intResult);
+  if (plan.name == "VorlReferenceRun" || plan.name == "VorlModelRun") checkReferenceRun(intResult);
   if (plan.name == "VorlReferenceTableFill" && (intResult < 0 || intResult > std::max(plan.count, 0))) {
     // A null array with 0 rows asks for the rows there are; otherwise no more than asked.
     if (!(plan.count == 0 && intResult >= 0)) broken("more rows written than asked for", "VorlReferenceTableFill");
@@ -833,7 +833,7 @@ const Export& chooseExport(Bytes& in) {
 }
 
 bool isRun(std::string_view name) {
-  return name == "VorlRun" || name == "VorlGenericZel" || name == "VorlReferenceRun";
+  return name == "VorlRun" || name == "VorlGenericZel" || name == "VorlReferenceRun" || name == "VorlModelRun";
 }
 
 // The process-wide settings back to their defaults, so that each input

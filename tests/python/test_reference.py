@@ -25,7 +25,7 @@ def c_interface_table(case, times):
     model = lib.VorlModelCreateZel(lib.VorlMaterialFind(case.material.encode()))
     try:
         for key in brimlow.keys():
-            if key.input >= 0:
+            if key.input >= 0 and key.kind != "model":
                 lib.VorlInputSet(model, key.input, float(getattr(case, key.name)))
         lib.VorlReferenceEndTimeSet(model, times[-1])
         lib.VorlReferenceReportTimesSet(model, (ctypes.c_double * len(times))(*times), len(times))

@@ -389,3 +389,54 @@ TEST_F(ReferenceInterface, ARealGasThatIsLiquidAtTheLinePressureIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+double reportField(VorlHandle model, const std::string& name) {
+  std::vector<double> values(static_cast<std::size_t>(VorlReleaseReportColumnCount()));
+  EXPECT_EQ(VorlReleaseReportFill(model, values.data(), 1), 1) << lastReport().message;
+  char text[64];
+  for (int j = 0; j < VorlReleaseReportColumnCount(); ++j) {
+    VorlReleaseReportColumnName(j, text, sizeof text);
+    if (name == text) return values[static_cast<std::size_t>(j)];
+  }
+  ADD_FAILURE() << "no field " << name;
+  return 0.0;
+}
+
+// The reference chosen: the results read its series; its table's rows at
+// the report's marks are the report's figures, the fast model's run beside
+// it stays as VorlRun leaves it.
+TEST_F(ReferenceInterface, TheChosenReferenceAnswersThroughTheFastModelsReport) {
+  const ShortLine line;
+  VorlModelChoiceSet(line, 1);
+  ASSERT_EQ(VorlModelRun(line, nullptr, nullptr), static_cast<int>(kReportTimes.size())) << lastReport().message;
+  const std::vector<double> values = table(line);
+  EXPECT_EQ(reportField(line, "release_rate_10s_kg_per_s"), cell(values, 3, "release_rate_kg_per_s"));
+  EXPECT_EQ(reportField(line, "mean_release_rate_20s_kg_per_s"), cell(values, 4, "mass_released_kg") / 20.0);
+  EXPECT_EQ(reportField(line, "gas_in_pipe_10s_kg"), cell(values, 3, "line_mass_kg"));
+  EXPECT_TRUE(std::isnan(reportField(line, "mass_released_1min_kg"))) << "past the reference's end";
+  const int fastRecords = VorlBranchAFlowSequenceSize(line);
+  VorlModelChoiceSet(line, 0);
+  EXPECT_EQ(VorlModelRun(line, nullptr, nullptr), VorlRun(line));
+  EXPECT_EQ(VorlBranchAFlowSequenceSize(line), fastRecords);
+}
+
+TEST_F(ReferenceInterface, TheModelChoiceAndTheSmallestHoleRefuseWhatNoModelTakes) {
+  const ShortLine line;
+  VorlModelChoiceSet(line, 2);
+  EXPECT_TRUE(reported(VORL_E_INVALID_MODEL_CHOICE, "VorlModelChoiceSet"));
+  EXPECT_EQ(VorlModelChoice(line), 0);
+  // The fast model's smallest aperture 0.2 as a hole; the reference's 1 mm.
+  EXPECT_DOUBLE_EQ(VorlSmallestHoleDiameter(0, 0.5), 0.5 * std::sqrt(0.2));
+  EXPECT_EQ(VorlSmallestHoleDiameter(1, 0.5), 0.001);
+  EXPECT_EQ(VorlSmallestHoleDiameter(1, 0.0005), 0.0005);
+  EXPECT_EQ(VorlSmallestHoleDiameter(1, -1.0), 0.0);
+  // A 0.9 mm hole in the 0.3 m bore: (0.9e-3 / 0.3)^2.
+  VorlModelChoiceSet(line, 1);
+  VorlOrificeApertureSet(line, 9e-6);
+  EXPECT_EQ(VorlModelRun(line, nullptr, nullptr), 0);
+  EXPECT_TRUE(reported(VORL_E_HOLE_TOO_SMALL, "VorlReferenceRun"));
+}
+
+}  // namespace

@@ -102,6 +102,10 @@ std::vector<CaseKey> keyTable() {
               &Case::reference),
       ownFlag("real_gas", "the reference solution takes the Peng-Robinson gas (the fast model takes the ideal gas)",
               &Case::realGas),
+      {caseKeyOf("model"), KeyKind::kModel, "model", "",
+       "the model whose answer the run gives: \"fast\" (the published model) or \"reference\" (the reference "
+       "solution of the full equations; as --model reference)",
+       "\"fast\"", &Case::model, 0.0},
   };
 }
 
@@ -192,6 +196,16 @@ Case defaultCase() {
   c.material = findMaterial(findCaseKey("material")->defaultText)->number;
   return c;
 }
+
+bool modelFromWord(const std::string& word, double& choice) {
+  if (word == "fast" || word == "reference") {
+    choice = word == "fast" ? 0.0 : 1.0;
+    return true;
+  }
+  return false;
+}
+
+const char* modelWord(double choice) { return choice == 1.0 ? "reference" : "fast"; }
 
 std::string gasText(const Case& c) {
   if (c.idealGas) return "ideal gas of " + shortText(c.molarMass) + " kg/kmol";

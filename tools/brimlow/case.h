@@ -52,6 +52,9 @@ struct Case {
   // has no use for it).
   double reference = 0.0;
   double realGas = 0.0;
+  // The model whose answer the run gives: 0 the fast model, 1 the
+  // reference solution (key model: "fast" or "reference").
+  double model = 0.0;
   std::vector<Valve> valves;
 };
 
@@ -63,6 +66,7 @@ enum class KeyKind {
   kInteger,    // a whole number
   kFlag,       // true or false
   kValves,     // a list of {position_m, closure_time_s}
+  kModel,      // "fast" or "reference"
 };
 
 // A key of a case file. A key that sets one of the library's inputs names
@@ -114,6 +118,11 @@ std::string defaultText(const CaseKey& key);
 
 // The default case: every key at its default.
 Case defaultCase();
+
+// The model choice's words: "fast" (0) and "reference" (1); false for
+// another word.
+bool modelFromWord(const std::string& word, double& choice);
+const char* modelWord(double choice);
 
 // The material of a case for people: "methane (74828)", "ideal gas of 16.04 kg/kmol".
 std::string gasText(const Case& c);

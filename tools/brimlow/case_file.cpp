@@ -44,6 +44,7 @@ const char* kindText(KeyKind kind) {
     case KeyKind::kInteger: return "a whole number";
     case KeyKind::kFlag: return "true or false";
     case KeyKind::kValves: return "a list of valves";
+    case KeyKind::kModel: return "\"fast\" or \"reference\"";
   }
   return "a value";
 }
@@ -186,6 +187,9 @@ void readJsonValue(const CaseKey& key, const json& value, Case& c, PendingCase& 
       c.valves.clear();
       for (std::size_t i = 0; i < value.size(); ++i) readValveJson(value[i], i, c.valves, problems);
       return;
+    case KeyKind::kModel:
+      if (!value.is_string() || !modelFromWord(value.get<std::string>(), c.*key.field)) return wrongType();
+      return;
   }
 }
 
@@ -277,6 +281,9 @@ void readCell(const CaseKey& key, const std::string& raw, Case& c, PendingCase& 
       if (!readValveCell(text, c.valves, problem)) problems.push_back(name + ": " + problem);
       return;
     }
+    case KeyKind::kModel:
+      if (!modelFromWord(lower(text), c.*key.field)) wrongType();
+      return;
   }
 }
 
@@ -418,6 +425,10 @@ nlohmann::ordered_json caseToJson(const Case& c) {
         out[key.name] = valves;
         break;
       }
+      case KeyKind::kModel:
+        // Written when the reference is chosen: a fast case reads as it did before.
+        if (c.*key.field != 0.0) out[key.name] = modelWord(c.*key.field);
+        break;
     }
   }
   return out;

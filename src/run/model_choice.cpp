@@ -1,0 +1,71 @@
+#include "run/model_choice.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "companion/reporting.h"
+#include "core/vorl_error.h"
+#include "model/inputs.h"
+#include "model/vorl.h"
+#include "run/reference_run.h"
+#include "run/run_driver.h"
+
+namespace vorl {
+namespace {
+
+constexpr const char* kTag = "VorlModelRun";
+
+// The report's marks (s): its rates, masses and gas in the pipe, and the
+// spans of its mean rates.
+constexpr double kReportMarks[] = {10.0, 20.0, 60.0, 600.0, 3600.0};
+constexpr int kEqualSteps = 200;
+constexpr int kPointsPerDecade = 20;
+constexpr double kDecadesBelowEnd = 6.0;
+
+// The fast model beside the reference: its failure leaves the reference to
+// answer alone, with a warning that says why.
+void runFastBeside(VORL& model) {
+  try {
+    runModel(model);
+  } catch (const MODELERROR& failure) {
+    model.resetSequences();
+    reportWarning(VORL_W_FAST_MODEL_FAILED, kTag,
+                  "the fast model failed (" + failure.eGetErrorString() + "); the reference solution answers alone");
+  }
+}
+
+}  // namespace
+
+bool fastModelTakesAperture(const VORL& model) {
+  return model.pipeSet().orificeAperture >= smallestAperture(ModelChoice::kFast, model.pipeInterior().Diameter());
+}
+
+std::vector<double> modelReportTimes(double end) {
+  std::vector<double> times = {0.0};
+  if (!(end > 0.0)) return times;
+  for (double mark : kReportMarks) {
+    if (mark < end) times.push_back(mark);
+  }
+  for (int k = 1; k < kEqualSteps; ++k) times.push_back(end * k / kEqualSteps);
+  const double firstDecade = std::floor(std::log10(end) - kDecadesBelowEnd);
+  for (int j = 0;; ++j) {
+    const double time = std::pow(10.0, firstDecade + static_cast<double>(j) / kPointsPerDecade);
+    if (!(time < end)) break;
+    times.push_back(time);
+  }
+  times.push_back(end);
+  std::sort(times.begin(), times.end());
+  times.erase(std::unique(times.begin(), times.end()), times.end());
+  return times;
+}
+
+int runChosenModel(VORL& model, const reference::ProgressCallback& progress) {
+  if (model.modelChoice() == ModelChoice::kFast) return runModel(model);
+  model.resetSequences();
+  if (fastModelTakesAperture(model)) runFastBeside(model);
+  if (!model.referenceSettings().reportTimes.empty()) return runModelReference(model, progress);
+  const std::vector<double> times = modelReportTimes(referenceEndTime(model));
+  return runModelReference(model, progress, &times);
+}
+
+}  // namespace vorl
