@@ -84,6 +84,9 @@ Public Const VORL_E_RANGE_MAX_DROP_SIZE_LOW As Long = 339
 Public Const VORL_E_RANGE_MAX_DROP_SIZE_HIGH As Long = 340
 Public Const VORL_E_RANGE_GAS_TEMPERATURE_LOW As Long = 342
 Public Const VORL_E_RANGE_GAS_TEMPERATURE_HIGH As Long = 343
+Public Const VORL_E_RANGE_VALVE_COUNT As Long = 500
+Public Const VORL_E_HOLE_OUTSIDE_BORE As Long = 501
+Public Const VORL_E_VALVE_BEYOND_PIPE As Long = 502
 Public Const VORL_E_INVALID_AMBIENT_TEMPERATURE As Long = 350
 Public Const VORL_E_INVALID_AMBIENT_PRESSURE As Long = 351
 Public Const VORL_E_INVALID_AMBIENT_HUMIDITY As Long = 352
@@ -305,8 +308,14 @@ Public Declare PtrSafe Sub VorlGasTemperatureSet Lib "vorl.dll" (ByVal model As 
 Public Declare PtrSafe Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As Long, _
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Long
+Public Declare PtrSafe Function VorlCheckCase Lib "vorl.dll" (ByRef flags As Long, _
+        ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
+        ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long, _
+        ByVal holeDiameter As Double, ByRef failingValve As Long) As Long
+Public Declare PtrSafe Function VorlHoleAperture Lib "vorl.dll" (ByVal holeDiameter As Double, ByVal pipeDiameter As Double) As Double
 Public Declare PtrSafe Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare PtrSafe Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlLastCode Lib "vorl.dll" () As Long
 Public Declare PtrSafe Function VorlInputCount Lib "vorl.dll" () As Long
 Public Declare PtrSafe Function VorlInputName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlInputUnit Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
@@ -545,8 +554,14 @@ Public Declare Sub VorlGasTemperatureSet Lib "vorl.dll" (ByVal model As Long, By
 Public Declare Function VorlCheckInputs Lib "vorl.dll" (ByRef flags As Long, ByRef inputs As Double, _
         ByRef valveFirst As Double, ByRef valveSecond As Double, ByRef timeDivision As Long, _
         ByRef maxSteps As Long, ByRef valveCount As Long) As Long
+Public Declare Function VorlCheckCase Lib "vorl.dll" (ByRef flags As Long, ByRef inputs As Double, _
+        ByRef valveFirst As Double, ByRef valveSecond As Double, ByRef timeDivision As Long, _
+        ByRef maxSteps As Long, ByRef valveCount As Long, ByVal holeDiameter As Double, _
+        ByRef failingValve As Long) As Long
+Public Declare Function VorlHoleAperture Lib "vorl.dll" (ByVal holeDiameter As Double, ByVal pipeDiameter As Double) As Double
 Public Declare Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlLastCode Lib "vorl.dll" () As Long
 Public Declare Function VorlInputCount Lib "vorl.dll" () As Long
 Public Declare Function VorlInputName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlInputUnit Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long

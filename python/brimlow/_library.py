@@ -9,7 +9,9 @@ _interface.py, which follows the export table.
 Reports: the library logs every failure and warning with a code, a tag and a
 message, and hands each to one process-wide handler on the thread that made
 it. The package installs that handler once and keeps the reports of each
-thread apart, so that runs on many threads each see only their own.
+thread apart, so that runs on many threads each see only their own. Whether
+a call failed is told by the library's per-thread last code (call()), the
+report only gives it words.
 """
 import ctypes
 import os
@@ -149,6 +151,21 @@ class Reports:
         error = self.first_error(start)
         if error is not None:
             raise error_of(*error, key=key)
+
+
+def call(function, *arguments, key=None):
+    """Calls an export and returns its result; raises BrimlowError when the call
+    failed. The library's per-thread last code (VorlLastCode) tells a failure
+    from a null result that is a real 0, whoever holds the report handler; the
+    report this thread collected gives the failure's tag and message."""
+    result = function(*arguments)
+    code = lib.VorlLastCode()
+    if code != 0:
+        reports = getattr(_thread, "reports", None) or []
+        tag, message = next(((t, m) for c, t, m in reversed(reports) if c == code),
+                            (function.__name__, CODE_TEXTS.get(code, "")))
+        raise error_of(code, tag, message, key=key)
+    return result
 
 
 def error_of(code, tag, message, key=None):

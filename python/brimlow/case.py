@@ -7,6 +7,7 @@ Every case is checked by the library's own check when it is made, so a case
 that exists can be run; a value out of range raises BrimlowError naming the
 key, as the tool names it.
 """
+import ctypes
 import json
 import math
 import numbers
@@ -175,14 +176,16 @@ class _Arrays:
         self.closures = np.array([v[_VALVE_CLOSURE] for v in valves], dtype=np.float64)
         self.valve_count = np.array([len(valves)], dtype=np.intc)
 
-    def check(self, count=None):
-        valve_count = self.valve_count if count is None else np.array([count], dtype=np.intc)
-        return lib.VorlCheckInputs(self.flags, self.inputs, self.positions, self.closures,
-                                   self.time_division, self.max_steps, valve_count)
+    def check(self, hole_diameter):
+        """The library's check of the case: its code and the index of the valve at fault (-1: none)."""
+        valve = ctypes.c_int(-1)
+        code = lib.VorlCheckCase(self.flags, self.inputs, self.positions, self.closures, self.time_division,
+                                 self.max_steps, self.valve_count, hole_diameter, ctypes.byref(valve))
+        return code, valve.value
 
     def set_on(self, model):
-        lib.VorlGenericInputsSet(model, self.flags, self.inputs, self.positions, self.closures,
-                                 self.time_division, self.max_steps, self.valve_count)
+        _library.call(lib.VorlGenericInputsSet, model, self.flags, self.inputs, self.positions, self.closures,
+                      self.time_division, self.max_steps, self.valve_count)
 
 
 def _as_int(value):
@@ -297,12 +300,10 @@ def _settle_alternatives(given, values):
             _refuse("", f"{first} and {second}: give one of them, not both")
     hole = values["hole_diameter_m"]
     if hole is not None:
-        bore = values["pipe_diameter_m"]
-        if not 0.0 < hole <= bore:
-            _refuse("hole_diameter_m", f"hole diameter {hole:g} m is not within the bore of {bore:g} m "
-                                       f"(allowed above 0 up to {bore:g} m)")
-        ratio = hole / bore
-        values["aperture"] = ratio * ratio  # as the tool computes it
+        # The library's rule, as the tool asks it.
+        with _library.Reports():
+            values["aperture"] = _library.call(lib.VorlHoleAperture, hole, values["pipe_diameter_m"],
+                                               key="hole_diameter_m")
     if values["molar_mass_kg_per_kmol"] is not None:
         values["material"] = None
 
@@ -422,70 +423,44 @@ class Case:
     # ---- the library's check ----
 
     def _check(self):
+        # The library's check with the case's own rules (the hole, valves
+        # within the pipe): it names the valve at fault and speaks of the hole.
+        hole = self._values["hole_diameter_m"]
         with _library.Reports() as reports:
-            code = self._arrays.check()
+            code, valve = self._arrays.check(math.nan if hole is None else hole)
         if code != 0:
-            code, tag, message = reports.first_error() or (code, "VorlCheckInputs", _library.CODE_TEXTS.get(code, ""))
-            key = self._key_of_code(code)
-            hole = self._values["hole_diameter_m"]
-            if key == "aperture" and hole is not None:
-                # The case gave the hole: the fault is said in its terms.
-                key = "hole_diameter_m"
-                message = (f"hole diameter {hole:g} m in the bore of {self._values['pipe_diameter_m']:g} m gives "
-                           f"the aperture {self._values['aperture']:.6g}: {message}")
-            raise _library.error_of(code, tag, message, key=key)
-        self._check_valves_within_pipe()
+            _code, tag, message = reports.first_error() or (code, "VorlCheckCase", _library.CODE_TEXTS.get(code, ""))
+            raise _library.error_of(code, tag, message, key=self._key_of_code(code, valve))
 
-    def _key_of_code(self, code):
+    def _key_of_code(self, code, valve):
+        if code == _library.CODES["VORL_E_HOLE_OUTSIDE_BORE"]:
+            return "hole_diameter_m"
+        if valve >= 0:
+            closure = lib.VorlInputFind(_VALVE_CLOSURE_INPUT.encode())
+            sub_key = _VALVE_CLOSURE if code in (lib.VorlInputCodeBelow(closure), lib.VorlInputCodeAbove(closure)) \
+                else _VALVE_POSITION
+            return f"valves[{valve}].{sub_key}"
         for key in KEYS:
             if key.input >= 0 and code in (lib.VorlInputCodeBelow(key.input), lib.VorlInputCodeAbove(key.input)):
-                return key.name
-        for input_name, sub_key in ((_VALVE_POSITION_INPUT, _VALVE_POSITION), (_VALVE_CLOSURE_INPUT, _VALVE_CLOSURE)):
-            index = lib.VorlInputFind(input_name.encode())
-            if code in (lib.VorlInputCodeBelow(index), lib.VorlInputCodeAbove(index)):
-                return f"valves[{self._failing_valve(code)}].{sub_key}"
+                return "hole_diameter_m" if key.name == "aperture" and self._values["hole_diameter_m"] is not None \
+                    else key.name
         return None
-
-    def _failing_valve(self, code):
-        # The check stops at the first valve out of range, all before it having
-        # passed: checking the first n valves gives the code exactly when n
-        # reaches past it, so the valve is found by bisection.
-        passing, failing = 0, len(self._values["valves"])
-        with _library.Reports():
-            while failing - passing > 1:
-                middle = (passing + failing) // 2
-                if self._arrays.check(middle) == code:
-                    failing = middle
-                else:
-                    passing = middle
-        return failing - 1
-
-    def _check_valves_within_pipe(self):
-        # The library's check bounds a valve's position without knowing the
-        # pipe: a valve beyond the pipe's end is refused here, in the same terms.
-        length = self._values["pipe_length_m"]
-        for index, valve in enumerate(self._values["valves"]):
-            if valve[_VALVE_POSITION] > length:
-                _refuse(f"valves[{index}].{_VALVE_POSITION}",
-                        f"valve {index + 1} position {valve[_VALVE_POSITION]:g} m is beyond the pipe end at "
-                        f"{length:g} m (allowed 0 to {length:g} m)")
 
     # ---- the model ----
 
     def _new_model(self):
         """A model of the library for this case, every input set; the caller deletes it."""
         molar_mass = self._values["molar_mass_kg_per_kmol"]
-        with _library.Reports() as reports:
-            model = lib.VorlModelCreateSimple(molar_mass) if molar_mass is not None else \
-                lib.VorlModelCreateZel(self._material_number)
-            if not model:
-                raise _library.error_of(*(reports.first_error() or (1, "", "the library made no model")),
-                                        key="molar_mass_kg_per_kmol" if molar_mass is not None else "material")
-            self._arrays.set_on(model)
-            error = reports.first_error()
-            if error is not None:
+        with _library.Reports():
+            if molar_mass is not None:
+                model = _library.call(lib.VorlModelCreateSimple, molar_mass, key="molar_mass_kg_per_kmol")
+            else:
+                model = _library.call(lib.VorlModelCreateZel, self._material_number, key="material")
+            try:
+                self._arrays.set_on(model)
+            except BaseException:
                 _library.delete_model(model)
-                raise _library.error_of(*error)
+                raise
         return model
 
 

@@ -97,12 +97,12 @@ def reference(case, real_gas=None, times=None, progress=False):
             _settings(model, real_gas, times)
             reports.raise_first_error()
             with _InterruptsTo(watch):
-                rows = lib.VorlReferenceRun(model, watch.callback, None)
-            watch.raise_if_stopped()
-            reports.raise_first_error()
+                try:
+                    rows = _library.call(lib.VorlReferenceRun, model, watch.callback, None)
+                finally:
+                    watch.raise_if_stopped()
             values = np.empty((rows, len(_TABLE.names)))
-            written = lib.VorlReferenceTableFill(model, values, rows)
-            reports.raise_first_error()
+            written = _library.call(lib.VorlReferenceTableFill, model, values, rows)
         finally:
             _library.delete_model(model)
     emit_warnings(reports.warnings())

@@ -240,10 +240,9 @@ class Result:
         times = np.ascontiguousarray(times, dtype=np.float64).reshape(-1)
         tolerances = np.ascontiguousarray(tolerance, dtype=np.float64).reshape(-1)
         values = np.empty((len(times), len(_PIPE.names)))
-        with _library.Reports() as reports:
-            written = lib.VorlPipeTableFill(self._live_model(), times, len(times), tolerances, len(tolerances),
-                                            values, len(times))
-            reports.raise_first_error()
+        with _library.Reports():
+            written = _library.call(lib.VorlPipeTableFill, self._live_model(), times, len(times), tolerances,
+                                    len(tolerances), values, len(times))
         return _PIPE.table(values[:written])
 
     def _live_model(self):
@@ -306,8 +305,7 @@ def run(case, keep_model=True, warn=True):
     with _library.Reports() as reports:
         model = case._new_model()
         try:
-            lib.VorlRun(model)
-            reports.raise_first_error()
+            _library.call(lib.VorlRun, model)
             layout = _layout(model)
             empty = _BRANCH.empty()
             branch_a = _branch_table(model, _BRANCH_A) if layout in ("double branch", "single branch A") else empty

@@ -114,7 +114,7 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
     return;
   }
   if (method_ != kConservation && method_ != kIsentropic && method_ != kMomentumIsothermal) {
-    throw VORLERROR(VORL_E_NOT_POSITIVE, "atmexCalc",
+    throw VORLERROR(VORL_E_INVALID_EXPANSION_METHOD, "atmexCalc",
                     "expansion method " + std::to_string(method_) + " is not 0, 1 or 2");
   }
   if (!(temperature > 0.0) || !std::isfinite(temperature)) {

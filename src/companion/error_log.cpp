@@ -26,6 +26,7 @@ std::atomic<std::uint64_t> threadsSeen{0};
 thread_local std::uint64_t threadNumber = 0;
 thread_local std::uint64_t callNumber = 0;
 thread_local int callDepth = 0;
+thread_local int lastCode = 0;
 
 bool sameReport(const ErrorLogEntry& a, const ErrorLogEntry& b) {
   return a.warning && a.call != 0 && a.call == b.call && a.thread == b.thread && a.code == b.code && a.tag == b.tag;
@@ -57,6 +58,7 @@ CallScope::CallScope() noexcept {
   if (callDepth++ > 0) return;
   if (threadNumber == 0) threadNumber = ++threadsSeen;
   ++callNumber;
+  lastCode = 0;
 }
 
 CallScope::~CallScope() { --callDepth; }
@@ -66,6 +68,7 @@ void append(ErrorLogEntry entry) {
   if (callDepth > 0) {
     entry.thread = threadNumber;
     entry.call = callNumber;
+    if (!entry.warning) lastCode = entry.code;
   }
   {
     std::lock_guard<std::mutex> lock(log.mutex);
@@ -79,6 +82,8 @@ void append(ErrorLogEntry entry) {
   // The handler runs outside the lock, so that it may read the log itself.
   log.handler.call(entry.code, entry.tag.c_str(), entry.level, entry.message.c_str());
 }
+
+int lastCallCode() noexcept { return lastCode; }
 
 std::size_t count() {
   Log& log = theLog();

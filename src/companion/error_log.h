@@ -53,6 +53,12 @@ void clear();
 // (calls already running elsewhere are waited for; a handler may call it).
 void setHandler(ErrorHandler handler, void* user);
 
+// The code of the last error (not warning) logged on the calling thread
+// within its latest outermost library call; 0 when that call logged none.
+// Each outermost call starts it at 0, so a host can tell a null result from
+// a real 0 without reading the log.
+int lastCallCode() noexcept;
+
 // Marks one library call on the calling thread, from the outermost export
 // to its return; nested scopes belong to the outermost.
 class CallScope {

@@ -18,6 +18,8 @@ class MODELERROR {
   int eError() const noexcept { return code_; }
   const std::string& tag() const noexcept { return tag_; }
   const std::string& product() const noexcept { return product_; }
+  // The message as raised ("" when the code's own text stands for it).
+  const std::string& message() const noexcept { return message_; }
   int level() const noexcept { return level_; }
   // A warning: the work goes on after it (the log keeps errors before warnings).
   bool isWarning() const noexcept { return warning_; }

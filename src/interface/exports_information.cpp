@@ -38,37 +38,44 @@ double acoshOrZero(double x) noexcept { return x >= 1.0 ? acoshByLog(x) : 0.0; }
 extern "C" {
 
 VORL_API void VORL_CALL AboutBrimlow(void) {
+  guarded([] {
 #if defined(_WIN32)
-  // No owner window: the box belongs to no host window and blocks only this call.
-  MessageBoxA(nullptr, kAboutText, kAboutCaption, MB_ICONINFORMATION | MB_OK);
+    // No owner window: the box belongs to no host window and blocks only this call.
+    MessageBoxA(nullptr, kAboutText, kAboutCaption, MB_ICONINFORMATION | MB_OK);
 #else
-  std::printf("%s\n%s\n", kAboutCaption, kAboutText);
-  std::fflush(stdout);
+    std::printf("%s\n%s\n", kAboutCaption, kAboutText);
+    std::fflush(stdout);
 #endif
+  });
 }
 
 #if defined(_WIN32)
 VORL_API VorlString VORL_CALL Author(void) {
-  VorlString text = SysAllocString(L"Peter Orrin");
-  if (text == nullptr) reportError(VORLERROR(VORL_E_INTERNAL, "Author", "out of memory for the author text"));
-  return text;
+  return guarded(VorlString{nullptr}, [] {
+    VorlString text = SysAllocString(L"Peter Orrin");
+    if (text == nullptr) throw VORLERROR(VORL_E_INTERNAL, "Author", "out of memory for the author text");
+    return text;
+  });
 }
 
 // A BSTR of Author; SysFreeString, as a host would call itself.
-VORL_API void VORL_CALL VorlStringFree(VorlString text) { SysFreeString(text); }
+VORL_API void VORL_CALL VorlStringFree(VorlString text) {
+  guarded([&] { SysFreeString(text); });
+}
 #else
 VORL_API VorlString VORL_CALL Author(void) {
-  const std::size_t size = std::strlen(kAuthor) + 1;
-  char* text = static_cast<char*>(std::malloc(size));
-  if (text == nullptr) {
-    reportError(VORLERROR(VORL_E_INTERNAL, "Author", "out of memory for the author text"));
-    return nullptr;
-  }
-  std::memcpy(text, kAuthor, size);
-  return text;
+  return guarded(VorlString{nullptr}, [] {
+    const std::size_t size = std::strlen(kAuthor) + 1;
+    char* text = static_cast<char*>(std::malloc(size));
+    if (text == nullptr) throw VORLERROR(VORL_E_INTERNAL, "Author", "out of memory for the author text");
+    std::memcpy(text, kAuthor, size);
+    return text;
+  });
 }
 
-VORL_API void VORL_CALL VorlStringFree(VorlString text) { std::free(text); }
+VORL_API void VORL_CALL VorlStringFree(VorlString text) {
+  guarded([&] { std::free(text); });
+}
 #endif
 
 // Closed-form pressure history of a friction-dominated isothermal blow-down:

@@ -7,6 +7,7 @@
 #include "interface/export_frame.h"
 #include "interface/table_exports.h"
 #include "interface/text_copy.h"
+#include "model/case_rules.h"
 #include "model/inputs.h"
 #include "run/model_setup.h"
 
@@ -59,6 +60,27 @@ VORL_API int VORL_CALL VorlCheckInputs(const int* flags, const double* inputs, c
     }
     return static_cast<int>(VORL_OK);
   });
+}
+
+VORL_API int VORL_CALL VorlCheckCase(const int* flags, const double* inputs, const double* valveFirst,
+                                     const double* valveSecond, const int* timeDivision, const int* maxSteps,
+                                     const int* valveCount, double holeDiameter, int* failingValve) {
+  int valve = -1;
+  const int code = guarded(static_cast<int>(VORL_E_INTERNAL), [&] {
+    try {
+      checkCase({flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount}, holeDiameter, &valve);
+    } catch (const VORLERROR& error) {
+      reportError(error);
+      return error.eError();
+    }
+    return static_cast<int>(VORL_OK);
+  });
+  if (failingValve != nullptr) *failingValve = valve;
+  return code;
+}
+
+VORL_API double VORL_CALL VorlHoleAperture(double holeDiameter, double pipeDiameter) {
+  return guarded(0.0, [&] { return holeAperture(holeDiameter, pipeDiameter, "VorlHoleAperture"); });
 }
 
 VORL_API void VORL_CALL VorlGenericInputsSet(VorlHandle model, const int* flags, const double* inputs,

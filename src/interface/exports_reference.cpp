@@ -63,29 +63,18 @@ reference::ProgressCallback progressOf(VorlProgress progress, void* user) {
 extern "C" {
 
 VORL_API void VORL_CALL VorlReferenceRealGasSet(VorlHandle model, VorlBool realGas) {
-  withModel(model, [&](VORL& m) { m.referenceSettings().realGas = realGas != 0; });
+  withModel(model, [&](VORL& m) { setInput(m, InputId::kReferenceRealGas, realGas != 0 ? 1.0 : 0.0); });
 }
 
 VORL_API void VORL_CALL VorlReferenceCriticalSet(VorlHandle model, double criticalTemperature,
                                                  double criticalPressure, double acentricFactor) {
   withModel(model, [&](VORL& m) {
-    std::optional<reference::CriticalConstants>& constants = m.referenceSettings().criticalConstants;
-    if (criticalTemperature == 0.0 && criticalPressure == 0.0 && acentricFactor == 0.0) {
-      constants.reset();
-      return;
-    }
-    checkArgument(VORL_E_INVALID_CRITICAL_TEMPERATURE, criticalTemperature, kSettingTag);
-    checkArgument(VORL_E_INVALID_CRITICAL_PRESSURE, criticalPressure, kSettingTag);
-    checkArgument(VORL_E_INVALID_ACENTRIC_FACTOR, acentricFactor, kSettingTag);
-    constants = reference::CriticalConstants{criticalTemperature, criticalPressure, acentricFactor};
+    setCriticalConstants(m, criticalTemperature, criticalPressure, acentricFactor, "VorlReferenceCriticalSet");
   });
 }
 
 VORL_API void VORL_CALL VorlReferenceEndTimeSet(VorlHandle model, double endTime) {
-  withModel(model, [&](VORL& m) {
-    checkArgument(VORL_E_INVALID_REFERENCE_END_TIME, endTime, kSettingTag);
-    m.referenceSettings().endTime = endTime;
-  });
+  withModel(model, [&](VORL& m) { setInput(m, InputId::kReferenceEndTime, endTime); });
 }
 
 VORL_API double VORL_CALL VorlReferenceEndTime(VorlHandle model) {
@@ -100,10 +89,7 @@ VORL_API void VORL_CALL VorlReferenceReportTimesSet(VorlHandle model, const doub
 }
 
 VORL_API void VORL_CALL VorlReferenceRefinementSet(VorlHandle model, double refinement) {
-  withModel(model, [&](VORL& m) {
-    checkArgument(VORL_E_INVALID_REFERENCE_REFINEMENT, refinement, kSettingTag);
-    m.referenceSettings().refinement = refinement;
-  });
+  withModel(model, [&](VORL& m) { setInput(m, InputId::kReferenceRefinement, refinement); });
 }
 
 VORL_API int VORL_CALL VorlReferenceRun(VorlHandle model, VorlProgress progress, void* user) {

@@ -21,10 +21,15 @@ bool logEntry(int index, ErrorLogEntry* out) {
 extern "C" {
 
 VORL_API void VORL_CALL VorlSetBrimlowMessageBoxWarningLevel(int level) {
-  messageBoxWarningLevel = level;
+  guarded([&] { messageBoxWarningLevel = level; });
 }
 
-VORL_API void VORL_CALL VorlChokeModelAllow(VorlBool allow) { chokeModelAllowed = allow != 0; }
+VORL_API void VORL_CALL VorlChokeModelAllow(VorlBool allow) {
+  guarded([&] { chokeModelAllowed = allow != 0; });
+}
+
+// Outside the frame: reading the code must not start a call that clears it.
+VORL_API int VORL_CALL VorlLastCode(void) { return errorlog::lastCallCode(); }
 
 VORL_API void VORL_CALL VorlError(int code, const char* tag) {
   guarded([&] { reportError(VORLERROR(code, tag)); });

@@ -79,7 +79,7 @@ VORL_API double VORL_CALL VorlPipeOutputTmax(VorlHandle model) {
 }
 
 VORL_API void VORL_CALL VorlPipeOutputTmaxSet(VorlHandle model, double tmax) {
-  withModel(model, [&](VORL& m) { m.outputTimes().tmax = tmax; });
+  withModel(model, [&](VORL& m) { setInput(m, InputId::kOutputEndTime, tmax); });
 }
 
 VORL_API int VORL_CALL VorlPipeOutputMaxSteps(VorlHandle model) {

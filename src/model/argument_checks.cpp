@@ -19,7 +19,6 @@ const ArgumentCheck kArguments[] = {
      [](double v) { return v == 0.0 || v == 1.0 || v == 2.0 || v == 3.0; }},
     {VORL_E_INVALID_GRID_COUNT, "output grid count", "", "3 or more for an even grid (4 when it ends on the end time)",
      [](double v) { return v >= 3.0; }},
-    {VORL_E_INVALID_GRID_END_TIME, "output end time", "s", "0 s or later", notNegative},
     {VORL_E_INVALID_COMPARISON_LENGTH, "comparison pipe length", "m", "above 0 m", positive},
     {VORL_E_INVALID_COMPARISON_TEMPERATURE, "comparison temperature", "K", "above 0 K", positive},
     {VORL_E_INVALID_COMPARISON_FANNING, "comparison Fanning factor", "", "above 0", positive},
@@ -27,16 +26,10 @@ const ArgumentCheck kArguments[] = {
     {VORL_E_INVALID_COMPARISON_INITIAL_PRESSURE, "comparison initial pressure", "Pa", "above 0 Pa", positive},
     {VORL_E_INVALID_COMPARISON_AMBIENT_PRESSURE, "comparison ambient pressure", "Pa", "above 0 Pa", positive},
     {VORL_E_INVALID_COMPARISON_COUNT, "comparison count", "", "2 or more", [](double v) { return v >= 2.0; }},
-    // The reference solution's settings; all three critical constants 0
-    // forget the host's constants, an end time of 0 takes the default rule.
-    {VORL_E_INVALID_CRITICAL_TEMPERATURE, "critical temperature", "K", "above 0 K", positive},
-    {VORL_E_INVALID_CRITICAL_PRESSURE, "critical pressure", "Pa", "above 0 Pa", positive},
-    {VORL_E_INVALID_ACENTRIC_FACTOR, "acentric factor", "", "finite", [](double v) { return std::isfinite(v); }},
-    {VORL_E_INVALID_REFERENCE_END_TIME, "reference end time", "s", "0 s (the default) or later", notNegative},
+    // The reference solution's array of report times (its scalar settings
+    // are rows of the input table).
     {VORL_E_INVALID_REFERENCE_REPORT_TIME, "reference report time", "s",
      "0 s or later, each after the one before, none after the end time", notNegative},
-    {VORL_E_INVALID_REFERENCE_REFINEMENT, "reference refinement", "",
-     "above 0, and a grid of at most 1e7 cells", positive},
     {VORL_E_INVALID_REFERENCE_ROWS, "reference table rows", "", "0 or more", notNegative},
 };
 

@@ -5,9 +5,11 @@
 namespace vorl {
 
 // The plain arguments of the queries that a computation cannot take (codes
-// 380 to 391): a pipe time, a lookup tolerance, the output grid's mode, count
-// and end time, the analytic comparison's inputs; and the settings of the
-// reference solution and its table (400 to 406). A refusal raises
+// 380 to 391): a pipe time, a lookup tolerance, the output grid's mode and
+// count, the analytic comparison's inputs; and the reference solution's
+// report times and table rows (404, 406). The scalar settings a host keeps on
+// a model (the output end time, the reference's settings) are rows of the
+// input table. A refusal raises
 // VORLERROR(code, tag) whose message names the argument, its value and its
 // valid range.
 

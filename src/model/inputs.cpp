@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include "core/vorl_error.h"
@@ -63,6 +64,59 @@ std::string shortNumber(double value) {
 }
 
 const VALVE& valveAt(const VORL& m, std::size_t i) { return m.pipeSet().valves.valves[i]; }
+
+// ---- The reference solution's settings ----
+
+// The critical constants of any gas a pipeline carries lie well inside these
+// (helium 5.2 K, 2.3e5 Pa, acentric factor -0.39; water 647 K, 2.2e7 Pa,
+// 0.34); beyond them the real gas's roots are not those of a gas.
+constexpr double kLeastCriticalTemperature = 1.0;       // K
+constexpr double kGreatestCriticalTemperature = 1000.0;  // K
+constexpr double kLeastCriticalPressure = 1e5;           // Pa
+constexpr double kGreatestCriticalPressure = 1e8;        // Pa
+constexpr double kLeastAcentricFactor = -0.5;
+constexpr double kGreatestAcentricFactor = 1.5;
+// About three years: far beyond any blow-down, short of a count of steps
+// that would not end.
+constexpr double kLongestReferenceEndTime = 1e8;  // s
+// The default grid divided by the refinement: a coarser grid than half the
+// default loses the breach's first flux; a finer one than a hundredth costs
+// hours to no purpose.
+constexpr double kLeastRefinement = 0.5;
+constexpr double kGreatestRefinement = 100.0;
+
+bool within(double value, double least, double greatest) { return value >= least && value <= greatest; }
+
+std::optional<reference::CriticalConstants>& hostConstants(VORL& m) {
+  return m.referenceSettings().criticalConstants;
+}
+bool hasHostConstants(const VORL& m) { return m.referenceSettings().criticalConstants.has_value(); }
+
+// A critical constant as the table reads it: 0 while the host gave none.
+template <double reference::CriticalConstants::*Field>
+double criticalConstant(const VORL& m, std::size_t) {
+  const auto& constants = m.referenceSettings().criticalConstants;
+  return constants ? (*constants).*Field : 0.0;
+}
+
+// One constant written alone (VorlInputSet): the others stay, and all three
+// 0 are no constants at all.
+template <double reference::CriticalConstants::*Field>
+void writeCriticalConstant(VORL& m, double value) {
+  reference::CriticalConstants next = hostConstants(m).value_or(reference::CriticalConstants{});
+  next.*Field = value;
+  if (next.temperature == 0.0 && next.pressure == 0.0 && next.acentricFactor == 0.0) {
+    hostConstants(m).reset();
+  } else {
+    hostConstants(m) = next;
+  }
+}
+
+// A temperature or pressure of the host's constants: in its range, or 0
+// while no constants are given (a run with only some given is refused).
+bool criticalAccepts(double value, double least, double greatest, const VORL& m) {
+  return within(value, least, greatest) || (value == 0.0 && !hasHostConstants(m));
+}
 
 constexpr unsigned kBoth = kCheckedByRun | kCheckedByExpansion;
 // The inputs of the line, the breach and the valves: the fast model's and the reference's.
@@ -268,6 +322,57 @@ const Input kInputs[] = {
      0.0, false, kNotInOneCall, kNotGuarded,
      [](const VORL& m, std::size_t) { return static_cast<double>(m.modelChoice()); }, setModelChoice, false,
      "VorlModelChoiceSet", caseKey("model", 0.0)},
+    // Stored as given; defining the output grid refuses it.
+    {InputId::kOutputEndTime, "output end time", "s",
+     "end time of the output grid: a branch fed without end is carried to it (0: none)", 0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_GRID_END_TIME, 0U, "0 s or later", [](double v, const VORL&) { return notNegative(v); },
+      nullptr},
+     [](const VORL& m, std::size_t) { return m.outputTimes().tmax; },
+     [](VORL& m, double v) { m.outputTimes().tmax = v; }, false, "VorlPipeOutputTmaxSet", kNoCaseKey},
+    {InputId::kReferenceRealGas, "reference real gas flag", "",
+     "the reference solution takes the Peng-Robinson gas (1) or the ideal gas (0)", 0.0, false, kNotInOneCall,
+     kNotGuarded, [](const VORL& m, std::size_t) { return m.referenceSettings().realGas ? 1.0 : 0.0; },
+     [](VORL& m, double v) { m.referenceSettings().realGas = v != 0.0; }, false, "VorlReferenceRealGasSet",
+     kNoCaseKey},
+    {InputId::kCriticalTemperature, "critical temperature", "K",
+     "the real gas's critical temperature, given by the host (0: the material's own)", 0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_CRITICAL_TEMPERATURE, kCheckedWhenSet | kCheckedByReference,
+      "1 to 1000 K (0 while no constants are given)",
+      [](double v, const VORL& m) {
+        return criticalAccepts(v, kLeastCriticalTemperature, kGreatestCriticalTemperature, m);
+      },
+      nullptr},
+     criticalConstant<&reference::CriticalConstants::temperature>,
+     writeCriticalConstant<&reference::CriticalConstants::temperature>, false, "VorlReferenceCriticalSet",
+     kNoCaseKey},
+    {InputId::kCriticalPressure, "critical pressure", "Pa",
+     "the real gas's critical pressure, given by the host (0: the material's own)", 0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_CRITICAL_PRESSURE, kCheckedWhenSet | kCheckedByReference,
+      "1e5 to 1e8 Pa (0 while no constants are given)",
+      [](double v, const VORL& m) { return criticalAccepts(v, kLeastCriticalPressure, kGreatestCriticalPressure, m); },
+      nullptr},
+     criticalConstant<&reference::CriticalConstants::pressure>,
+     writeCriticalConstant<&reference::CriticalConstants::pressure>, false, "VorlReferenceCriticalSet", kNoCaseKey},
+    {InputId::kAcentricFactor, "acentric factor", "", "the real gas's acentric factor, given by the host", 0.0, false,
+     kNotInOneCall,
+     {VORL_E_INVALID_ACENTRIC_FACTOR, kCheckedWhenSet | kCheckedByReference, "-0.5 to 1.5",
+      [](double v, const VORL&) { return within(v, kLeastAcentricFactor, kGreatestAcentricFactor); }, nullptr},
+     criticalConstant<&reference::CriticalConstants::acentricFactor>,
+     writeCriticalConstant<&reference::CriticalConstants::acentricFactor>, false, "VorlReferenceCriticalSet",
+     kNoCaseKey},
+    {InputId::kReferenceEndTime, "reference end time", "s",
+     "time after the breach the reference solution runs to (0: the default rule)", 0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_REFERENCE_END_TIME, kCheckedWhenSet, "0 s (the default) or above 0 up to 1e8 s",
+      [](double v, const VORL&) { return v == 0.0 || (v > 0.0 && v <= kLongestReferenceEndTime); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.referenceSettings().endTime; },
+     [](VORL& m, double v) { m.referenceSettings().endTime = v; }, false, "VorlReferenceEndTimeSet", kNoCaseKey},
+    {InputId::kReferenceRefinement, "reference refinement", "",
+     "the reference's cell sizes divided by it: 2 gives a grid twice as fine", 1.0, false, kNotInOneCall,
+     {VORL_E_INVALID_REFERENCE_REFINEMENT, kCheckedWhenSet, "0.5 to 100, and a grid of at most 1e7 cells",
+      [](double v, const VORL&) { return within(v, kLeastRefinement, kGreatestRefinement); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.referenceSettings().refinement; },
+     [](VORL& m, double v) { m.referenceSettings().refinement = v; }, false, "VorlReferenceRefinementSet",
+     kNoCaseKey},
 };
 
 static_assert(std::size(kInputs) == static_cast<std::size_t>(InputId::kCount), "one row per input id");
@@ -360,12 +465,15 @@ void requirePointer(const void* pointer, const char* what) {
 
 // ---- The run's guard ----
 
-void checkGuardRow(const Input& row, const VORL& model, std::size_t valve, const char* tag) {
-  const double value = row.read(model, valve);
+void checkGuardValue(const Input& row, double value, const VORL& model, std::size_t valve, const char* tag) {
   if (row.guard.accepts(value, model)) return;
   std::string range = row.guard.validRange;
   if (row.guard.limit != nullptr) range += row.guard.limit(model);
   refuseValue(row.guard.code, subjectOf(row, valve), value, row.unit, range, tag);
+}
+
+void checkGuardRow(const Input& row, const VORL& model, std::size_t valve, const char* tag) {
+  checkGuardValue(row, row.read(model, valve), model, valve, tag);
 }
 
 }  // namespace
@@ -433,9 +541,13 @@ void requireOneCallArrays(const OneCallArrays& arrays) {
   }
 }
 
-void checkOneCallInputs(const OneCallArrays& arrays) {
+void checkOneCallInputs(const OneCallArrays& arrays, int* failingValve) {
   requireOneCallArrays(arrays);
   const int valves = *arrays.valveCount;
+  if (valves < 0) {
+    throw VORLERROR(VORL_E_RANGE_VALVE_COUNT, kOneCallTag,
+                    "valve count " + std::to_string(valves) + " is below 0 (allowed 0 or more)");
+  }
   const std::vector<const Input*>& rows = oneCallOrder();
   for (std::size_t i = 0; i < rows.size();) {
     if (!rows[i]->perValve) {
@@ -447,11 +559,13 @@ void checkOneCallInputs(const OneCallArrays& arrays) {
     std::size_t groupEnd = i;
     while (groupEnd < rows.size() && rows[groupEnd]->perValve) ++groupEnd;
     for (int valve = 0; valve < valves; ++valve) {
+      if (failingValve != nullptr) *failingValve = valve;
       for (std::size_t j = i; j < groupEnd; ++j) {
         checkOneCallValue(*rows[j], oneCallValue(*rows[j], arrays, valve), static_cast<std::size_t>(valve));
       }
     }
     i = groupEnd;
+    if (failingValve != nullptr) *failingValve = -1;
   }
 }
 
@@ -464,6 +578,29 @@ void checkModelInputs(const VORL& model, InputUse use, const char* tag) {
     } else {
       for (std::size_t i = 0; i < valves; ++i) checkGuardRow(*row, model, i, tag);
     }
+  }
+}
+
+void checkInputValue(const Input& row, double value, const VORL& model, const char* tag) {
+  if (row.guard.code != 0) checkGuardValue(row, value, model, 0, tag);
+}
+
+void setCriticalConstants(VORL& model, double temperature, double pressure, double acentricFactor,
+                          const char* tag) {
+  if (temperature == 0.0 && pressure == 0.0 && acentricFactor == 0.0) {
+    hostConstants(model).reset();
+    return;
+  }
+  // Checked as constants given, so that a 0 among them is refused.
+  const std::optional<reference::CriticalConstants> before = hostConstants(model);
+  hostConstants(model) = reference::CriticalConstants{temperature, pressure, acentricFactor};
+  try {
+    checkGuardRow(input(InputId::kCriticalTemperature), model, 0, tag);
+    checkGuardRow(input(InputId::kCriticalPressure), model, 0, tag);
+    checkGuardRow(input(InputId::kAcentricFactor), model, 0, tag);
+  } catch (...) {
+    hostConstants(model) = before;
+    throw;
   }
 }
 

@@ -52,6 +52,13 @@ enum class InputId : int {
   kValveClosureTime,
   kTimeDivision,
   kModelChoice,
+  kOutputEndTime,
+  kReferenceRealGas,
+  kCriticalTemperature,
+  kCriticalPressure,
+  kAcentricFactor,
+  kReferenceEndTime,
+  kReferenceRefinement,
   kCount
 };
 
@@ -60,6 +67,7 @@ enum InputUse : unsigned {
   kCheckedByRun = 1U,        // VorlRun, before anything is computed
   kCheckedByExpansion = 2U,  // the post-flash queries, before each expansion
   kCheckedByReference = 4U,  // VorlReferenceRun: the inputs its case takes from the model
+  kCheckedWhenSet = 8U,      // its setter refuses a value outside the range and keeps the one before
 };
 
 // The one-call entry's allowed range of an input: both bounds pass (but an
@@ -157,13 +165,24 @@ void requireOneCallArrays(const OneCallArrays& arrays);
 // The one-call entry's check: the arrays' pointers, then every checked input
 // in the order of its codes (the valve inputs valve by valve); raises
 // VORLERROR(code, "VorlCheckInput") at the first value outside its range,
-// naming the input, its value and its allowed range.
-void checkOneCallInputs(const OneCallArrays& arrays);
+// naming the input, its value and its allowed range. A valve's input refused
+// writes that valve's index into *failingValve when it is given.
+void checkOneCallInputs(const OneCallArrays& arrays, int* failingValve = nullptr);
 
 // The run's guard: every input the operation uses (valves only while they are
 // active), in the order of its codes; raises at the first one refused, naming
 // the input, its value and its valid range.
 void checkModelInputs(const VORL& model, InputUse use, const char* tag);
+
+// The guard of one row for a value about to be written to the model (as it
+// is before the write); raises the row's code naming the input when refused.
+void checkInputValue(const Input& row, double value, const VORL& model, const char* tag);
+
+// The host's critical constants of the reference's real gas, set together:
+// all three 0 forget them (the material's own apply), else each must lie in
+// its row's range; a refused value keeps the constants before.
+void setCriticalConstants(VORL& model, double temperature, double pressure, double acentricFactor,
+                          const char* tag);
 
 // Raises code with "<name> <value> <unit> is outside its valid range: <range>",
 // or "<name> is not a number; valid: <range>".

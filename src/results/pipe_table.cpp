@@ -1,11 +1,13 @@
 #include "results/pipe_table.h"
 
 #include <iterator>
+#include <string>
 
 #include "core/constants.h"
 #include "core/enums.h"
 #include "core/vorl_error.h"
 #include "model/argument_checks.h"
+#include "model/inputs.h"
 #include "model/vorl.h"
 #include "results/kept_time_setting.h"
 #include "results/pipe_results.h"
@@ -55,6 +57,8 @@ void fillRow(const VORL& model, double time, TableExpansion& expansion, double* 
   set(PipeColumn::kPostFlashDropSize, flash.dropSize);
 }
 
+std::string plainCount(double value) { return std::to_string(static_cast<int>(value)); }
+
 double* rowAt(double* values, int i) { return values + static_cast<std::size_t>(i) * std::size(kColumns); }
 
 double toleranceOf(const double* tolerances, int toleranceCount, int i) {
@@ -83,6 +87,13 @@ void fillPipeTableAt(VORL& model, const double* times, const double* tolerances,
 }
 
 int definePipeGrid(VORL& model, int count) {
+  // The grid keeps at least its first and last two times, so a count below
+  // the least the one-call entry takes would silently stand for that least.
+  const double least = input(InputId::kOutputMaxSteps).oneCall.minimum;
+  if (count < least) {
+    refuseValue(VORL_E_INVALID_GRID_COUNT, "pipe grid table count", count, "",
+                plainCount(least) + " or more (the run's own times thinned to it)", kTableTag);
+  }
   model.outputTimes().tmax = kGridEndTime;
   defineOutputTimes(model, static_cast<int>(OutputGridMode::kRunTimesCapped), count);
   const int steps = model.outputTimes().count();

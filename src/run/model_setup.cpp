@@ -16,6 +16,7 @@ std::unique_ptr<VORL> newModelOf(Argument argument) {
 }
 
 void writeInput(VORL& model, const Input& row, double value) {
+  if ((row.guard.uses & kCheckedWhenSet) != 0) checkInputValue(row, value, model, row.setter);
   row.write(model, value);
   if (row.shapesSteadyFlow) rebuildWholePipe(model);
 }

@@ -6,6 +6,7 @@
 #include "core/constants.h"
 #include "core/vorl_error.h"
 #include "model/argument_checks.h"
+#include "model/inputs.h"
 #include "model/vorl.h"
 
 namespace vorl {
@@ -144,7 +145,7 @@ void thinTimes(std::vector<double>& times, int target) {
 void defineOutputTimes(VORL& model, int modeNumber, int n) {
   OutputTimes& grid = model.outputTimes();
   checkArgument(VORL_E_INVALID_GRID_MODE, modeNumber, "vlOutT");
-  checkArgument(VORL_E_INVALID_GRID_END_TIME, grid.tmax, "vlOutT");
+  checkInputValue(input(InputId::kOutputEndTime), grid.tmax, model, "vlOutT");
   OutputGridMode mode = static_cast<OutputGridMode>(modeNumber);
   const bool even = mode == OutputGridMode::kEven || mode == OutputGridMode::kEvenThenEndTime;
   // An even grid is allocated at the size asked for: a garbage count must

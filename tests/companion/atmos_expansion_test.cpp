@@ -209,7 +209,7 @@ TEST(AtmosExpansionLimits, VelocityStaysBelowTheVacuumCeilingAndTemperatureAbove
 
 TEST(AtmosExpansionLimits, RefusesWhatItCannotExpand) {
   const struct { int method; double molarMass, te; int material, code; } cases[] = {
-      {3, 16.0428, 280.0, kMethane, 13}, {-1, 16.0428, 280.0, kMethane, 13}, {0, 16.0428, 0.0, kMethane, 13},
+      {3, 16.0428, 280.0, kMethane, 365}, {-1, 16.0428, 280.0, kMethane, 365}, {0, 16.0428, 0.0, kMethane, 13},
       {0, 0.0, 280.0, kNoMaterial, 5}, {0, 0.0, 280.0, kMethane, 0}};  // a library material needs no molar mass
   for (const auto& c : cases) {
     int code = 0;

@@ -137,3 +137,46 @@ TEST_F(ErrorLog, TheHandlerHearsEveryRepeat) {
 }
 
 }  // namespace
+
+// The last code: each call starts it at 0, an error sets it, a warning does not.
+TEST_F(ErrorLog, TheLastCodeIsThatOfTheCallingThreadsLatestCall) {
+  VorlHandle model = VorlModelCreateZel(74828);
+  const struct {
+    const char* what;
+    void (*call)(VorlHandle);
+    int code;
+  } calls[] = {
+      {"a null handle", [](VorlHandle) { VorlRun(nullptr); }, VORL_E_NO_MODEL},
+      {"a setting that succeeds", [](VorlHandle m) { VorlPipeLengthSet(m, 1000.0); }, VORL_OK},
+      {"a refused setting", [](VorlHandle m) { VorlTimeDivisionSet(m, 1); }, VORL_E_INVALID_TIME_DIVISION},
+      {"a warning only", [](VorlHandle m) { VorlPipeBreachLocationSet(m, -5.0); }, VORL_OK},
+      {"a query without a run", [](VorlHandle m) { VorlBranchATime(m, 0); }, VORL_E_NO_RESULTS},
+      {"reading the log", [](VorlHandle) { VorlErrorLogCount(); }, VORL_OK},
+  };
+  for (const auto& c : calls) {
+    VorlError(VORL_E_INTERNAL, "before");  // a call that fails, so a 0 is the next call's own
+    c.call(model);
+    EXPECT_EQ(VorlLastCode(), c.code) << c.what;
+    EXPECT_EQ(VorlLastCode(), c.code) << c.what << ": reading it leaves it";
+  }
+  VorlModelDelete(&model);
+
+  // Threads: one failing and one succeeding, interleaved, each sees its own.
+  std::vector<int> failing, succeeding;
+  std::thread a([&] {
+    for (int i = 0; i < 200; ++i) {
+      VorlRun(nullptr);
+      failing.push_back(VorlLastCode());
+    }
+  });
+  std::thread b([&] {
+    for (int i = 0; i < 200; ++i) {
+      VorlErrorLogCount();
+      succeeding.push_back(VorlLastCode());
+    }
+  });
+  a.join();
+  b.join();
+  EXPECT_EQ(std::count(failing.begin(), failing.end(), VORL_E_NO_MODEL), 200);
+  EXPECT_EQ(std::count(succeeding.begin(), succeeding.end(), VORL_OK), 200);
+}

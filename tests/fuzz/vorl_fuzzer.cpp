@@ -606,9 +606,10 @@ void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   plan.pointersFixed = true;
 }
 
-// VorlCheckInputs and VorlGenericInputsSet (after its handle, `first`
-// positions on): the inputs drawn freely, and a null pointer now and then
-// (code 5). A set-up takes a time division a run may take.
+// VorlCheckInputs, VorlCheckCase (its hole drawn as any double, its failing
+// valve null) and VorlGenericInputsSet (after its handle, `first` positions
+// on): the inputs drawn freely, and a null pointer now and then (code 5). A
+// set-up takes a time division a run may take.
 void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, int first) {
   Bytes& in = s.in;
   const InputArrays a = drawInputArrays(in, buffers, 7, -1, false, first > 0);
@@ -651,7 +652,7 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
   const std::string_view name = plan.name;
   if (name == "VorlGenericZel") {
     planGenericEntry(s, plan, buffers, arity);
-  } else if (name == "VorlCheckInputs") {
+  } else if (name == "VorlCheckInputs" || name == "VorlCheckCase") {
     planInputArrays(s, plan, buffers, arity, 0);
   } else if (name == "VorlGenericInputsSet") {
     planInputArrays(s, plan, buffers, arity, 1);

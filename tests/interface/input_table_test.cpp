@@ -145,7 +145,7 @@ TEST_F(InputTable, NullPointersAreReportedAndValveArraysAreReadOnlyForValves) {
   EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlCheckInput"));
   for (int valves : {0, -3, 1}) {
     EXPECT_EQ(VorlCheckInputs(c.flags, c.inputs, nullptr, nullptr, &c.division, &c.steps, &valves),
-              valves > 0 ? VORL_E_MISSING_DATA : VORL_OK)
+              valves > 0 ? VORL_E_MISSING_DATA : valves < 0 ? VORL_E_RANGE_VALVE_COUNT : VORL_OK)
         << valves;
   }
 }
@@ -267,6 +267,57 @@ TEST_F(InputTable, TheDefaultCasePassesTheCheckAndRuns) {
   EXPECT_GT(VorlRun(model), 0) << lastReport().message;
   EXPECT_TRUE(VorlIsDoubleBranch(model));
   EXPECT_EQ(VorlErrorLogCount(), 0) << lastReport().message;
+}
+
+}  // namespace
+
+namespace {
+
+// The case rules: the hole in the bore (a 0.5 m bore, aperture 0.2 at least:
+// the smallest hole is sqrt(0.2) 0.5 m = 0.2236 m) and valves within the pipe.
+TEST_F(InputTable, TheCaseCheckNamesTheValveAtFaultAndSpeaksOfTheHole) {
+  EXPECT_EQ(VorlHoleAperture(0.25, 0.5), 0.25);
+  for (double hole : {0.6, 0.0, -0.1, kNaN}) {
+    EXPECT_EQ(VorlHoleAperture(hole, 0.5), 0.0) << hole;
+    EXPECT_EQ(VorlLastCode(), VORL_E_HOLE_OUTSIDE_BORE) << hole;
+  }
+  Case c;
+  c.set(find("pipe diameter"), 0.5);
+  c.set(find("pipe length"), 50000.0);
+  c.set(find("valve position"), 10000.0);
+  c.set(find("valve closure time"), 60.0);
+  const struct {
+    const char* what;
+    double hole;
+    int valve, closure;  // valve 1 closes at `closure` s and lies at 60 km when `beyond`
+    bool beyond;
+    int code, failingValve;
+    const char* said;
+  } cases[] = {
+      {"a sound case", kNaN, 1, 60, false, VORL_OK, -1, ""},
+      {"a hole of 0.25 m", 0.25, 1, 60, false, VORL_OK, -1, ""},
+      {"a hole of 0.1 m", 0.1, 1, 60, false, VORL_E_RANGE_APERTURE_LOW, -1,
+       "smallest hole the fast model takes in this bore is 0.2236 m"},
+      {"a hole wider than the bore", 0.6, 1, 60, false, VORL_E_HOLE_OUTSIDE_BORE, -1, "not within the bore of 0.5 m"},
+      {"valve 2 shutting at 0 s", kNaN, 1, 0, false, VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW, 1, "valve 2 closure time"},
+      {"valve 2 beyond the end", kNaN, 1, 60, true, VORL_E_VALVE_BEYOND_PIPE, 1, "beyond the pipe end at 50000 m"},
+  };
+  for (const auto& k : cases) {
+    Case t = c;
+    t.set(find("valve closure time"), k.closure, k.valve);
+    if (k.beyond) t.set(find("valve position"), 60000.0, k.valve);
+    int failing = -7;
+    VorlErrorLogClear();
+    EXPECT_EQ(VorlCheckCase(t.flags, t.inputs, t.first, t.second, &t.division, &t.steps, &t.valves, k.hole, &failing),
+              k.code) << k.what;
+    EXPECT_EQ(failing, k.failingValve) << k.what;
+    if (k.code != VORL_OK) {
+      EXPECT_NE(lastReport().message.find(k.said), std::string::npos) << lastReport().message;
+    }
+  }
+  int negative = -5;
+  EXPECT_EQ(VorlCheckCase(c.flags, c.inputs, c.first, c.second, &c.division, &c.steps, &negative, kNaN, nullptr),
+            VORL_E_RANGE_VALVE_COUNT);
 }
 
 }  // namespace

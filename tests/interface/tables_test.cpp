@@ -285,6 +285,11 @@ TEST_F(PipeTableArguments, ARefusedTimeOrToleranceCountRefusesTheWholeTable) {
   EXPECT_TRUE(reported(VORL_E_ROW_COUNT, "VorlPipeTable"));
   EXPECT_EQ(VorlPipeTableFill(line, nullptr, 3, tolerances, 1, nullptr, 0), 0);
   EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlPipeTable"));
+  // A grid count below 2 would silently stand for the grid's least, 4 rows.
+  for (int count : {-1, 1}) {
+    EXPECT_EQ(VorlPipeGridTableFill(line, count, nullptr, 0), 0) << count;
+    EXPECT_TRUE(reported(VORL_E_INVALID_GRID_COUNT, "VorlPipeTable")) << count;
+  }
   // Asked for the rows available, and for fewer rows than times.
   EXPECT_EQ(VorlPipeTableFill(line, times, 3, tolerances, 1, nullptr, 0), 3);
   EXPECT_EQ(VorlPipeTableFill(line, times, 1, tolerances, 1, values, 3), 1);

@@ -93,9 +93,10 @@ class TestTheLibrarysCheck:
         assert raised.value.code_name == "VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW"
 
     def test_a_valve_beyond_the_pipe_end_is_refused(self):
-        with pytest.raises(ValueError, match=r"valves\[0\].position_m.*beyond the pipe end"):
+        with pytest.raises(brimlow.BrimlowError, match=r"valves\[1\].position_m.*beyond the pipe end") as raised:
             brimlow.Case(pipe_length_m=50e3, breach_location_m=10e3,
-                         valves=[{"position_m": 60e3, "closure_time_s": 60}])
+                         valves=[{"position_m": 5e3, "closure_time_s": 60}, {"position_m": 60e3, "closure_time_s": 60}])
+        assert raised.value.code_name == "VORL_E_VALVE_BEYOND_PIPE"
 
 
 class TestHoleDiameter:
@@ -120,10 +121,12 @@ class TestHoleDiameter:
         assert brimlow.Case.from_json(hole.to_json()) == hole
 
     def test_a_hole_out_of_the_bore_or_too_small_is_named(self):
-        with pytest.raises(ValueError, match="hole_diameter_m: .*not within the bore"):
+        with pytest.raises(brimlow.BrimlowError, match="hole_diameter_m: .*not within the bore") as raised:
             brimlow.Case(hole_diameter_m=0.6)
-        # 0.1 m in a 0.5 m bore is an aperture of 0.04, below the library's range.
-        with pytest.raises(brimlow.BrimlowError) as raised:
+        assert raised.value.code_name == "VORL_E_HOLE_OUTSIDE_BORE"
+        # 0.1 m in a 0.5 m bore is an aperture of 0.04, below the library's 0.2:
+        # the smallest hole is sqrt(0.2) 0.5 m = 0.2236 m.
+        with pytest.raises(brimlow.BrimlowError, match="smallest hole .* 0.2236 m") as raised:
             brimlow.Case(hole_diameter_m=0.1)
         assert raised.value.key == "hole_diameter_m" and raised.value.code_name == "VORL_E_RANGE_APERTURE_LOW"
 

@@ -48,3 +48,17 @@ def test_reports_of_other_threads_are_not_this_threads():
         brimlow.run(brimlow.Case(), keep_model=False)
     thread.join()
     assert failures == []
+
+
+def test_a_failure_is_told_by_the_last_code_even_without_the_packages_report_handler():
+    # A host that takes the report handler for itself: the package still
+    # raises the failure's code, by the library's per-thread last code.
+    from brimlow import _library
+    case = brimlow.Case(pipe_diameter_m=0.05, upstream_pressure_Pa=2e5, inflow_kg_per_s=50.0)
+    _library.lib.VorlErrorHandlerSet(_library._interface.VorlErrorHandler(), None)
+    try:
+        with pytest.raises(brimlow.BrimlowError) as raised:
+            brimlow.run(case)
+    finally:
+        _library.lib.VorlErrorHandlerSet(_library._handler, None)
+    assert raised.value.code_name.startswith("VORL_E_")

@@ -160,9 +160,10 @@ TEST(HoleDiameter, IsRefusedBesideAnApertureOrOutsideTheBore) {
        "hole_diameter_m: hole diameter 0.6 m is not within the bore of 0.5 m"},
       {R"({"hole_diameter_m": 0})", kValue, "hole_diameter_m: hole diameter 0 m is not within the bore"},
       {R"({"hole_diameter_m": -0.5})", kValue, "hole_diameter_m: hole diameter -0.5 m is not within the bore"},
-      // (0.1 / 0.5)^2 = 0.04, below the library's smallest aperture.
+      // (0.1 / 0.5)^2 = 0.04, below the library's smallest aperture 0.2: sqrt(0.2) 0.5 m = 0.2236 m.
       {R"({"hole_diameter_m": 0.1})", kValue, "hole_diameter_m: hole diameter 0.1 m in the bore of 0.5 m gives the "
                                               "aperture 0.04: orifice aperture"},
+      {R"({"hole_diameter_m": "25 mm"})", kValue, "the smallest hole the fast model takes in this bore is 0.2236 m"},
   };
   for (const auto& bad : refused) {
     SCOPED_TRACE(bad.input);

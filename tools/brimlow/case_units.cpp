@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "numbers.h"
-#include "status.h"
+#include "reports.h"
 #include "units.h"
+#include "vorl.h"
 
 namespace brimlow {
 
@@ -46,8 +46,9 @@ void PendingCase::settle(Case& c, std::vector<std::string>& problems) const {
   if (aperture_ && holeDiameter_) {
     problems.push_back(std::string(kApertureKey) + " and " + kHoleDiameterKey + ": give one of them, not both");
   } else if (holeDiameter_) {
-    const double ratio = c.holeDiameter / c.pipeDiameter;
-    c.aperture = ratio * ratio;
+    // The library's rule; a hole it refuses (0 here) is named by the case's check.
+    const ReportCapture quiet;
+    c.aperture = VorlHoleAperture(c.holeDiameter, c.pipeDiameter);
   }
 }
 
@@ -64,21 +65,5 @@ bool isApertureOfHole(const Case& c, const CaseKey& key) {
   return hasHoleDiameter(c) && std::string(key.name) == kApertureKey;
 }
 
-bool holeDiameterWithinBore(const Case& c, CaseFailure& failure) {
-  if (!hasHoleDiameter(c) || (c.holeDiameter > 0.0 && c.holeDiameter <= c.pipeDiameter)) return true;
-  failure.status = kExitCaseValue;
-  failure.key = kHoleDiameterKey;
-  failure.message = "hole diameter " + plainText(c.holeDiameter) + " m is not within the bore of " +
-                    plainText(c.pipeDiameter) + " m (allowed above 0 up to " + plainText(c.pipeDiameter) + " m)";
-  return false;
-}
-
-void restateInHoleTerms(const Case& c, CaseFailure& failure) {
-  if (!hasHoleDiameter(c) || failure.key != kApertureKey || !holeDiameterWithinBore(c, failure)) return;
-  failure.key = kHoleDiameterKey;
-  failure.message = "hole diameter " + plainText(c.holeDiameter) + " m in the bore of " +
-                    plainText(c.pipeDiameter) + " m gives the aperture " + significantText(c.aperture, 6) + ": " +
-                    failure.message;
-}
 
 }  // namespace brimlow

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "case.h"
-#include "run_case.h"
 
 namespace brimlow {
 
@@ -48,14 +47,6 @@ bool hasHoleDiameter(const Case& c);
 
 // Whether key is the aperture, and the case gave a hole diameter for it.
 bool isApertureOfHole(const Case& c, const CaseKey& key);
-
-// The value check of a hole diameter, once the library's check passed: above
-// 0, up to the bore. False with the failure under the key.
-bool holeDiameterWithinBore(const Case& c, CaseFailure& failure);
-
-// The library refused the aperture that a hole diameter gave: the failure
-// restated under the hole diameter's key, in its terms.
-void restateInHoleTerms(const Case& c, CaseFailure& failure);
 
 }  // namespace brimlow
 

@@ -141,46 +141,27 @@ CheckArrays checkArraysOf(const Case& c) {
   return a;
 }
 
-int runCheck(const CheckArrays& a, int valveCount) {
-  return VorlCheckInputs(a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision, &a.maxSteps,
-                         &valveCount);
+// The library's check of the case with its case rules (the hole, valves
+// within the pipe); the index of the valve at fault in *valve.
+int runCheck(const Case& c, const CheckArrays& a, int* valve) {
+  const double hole = hasHoleDiameter(c) ? c.holeDiameter : std::nan("");
+  return VorlCheckCase(a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision, &a.maxSteps,
+                       &a.valveCount, hole, valve);
 }
 
-// The check stops at the first valve with a value out of range, after all
-// valves before it passed: a check of the first n valves gives that valve's
-// code exactly when n reaches past it. That is monotonic in n, so the valve
-// is found by bisection, in a few dozen checks however many valves there are.
-std::size_t failingValve(const CheckArrays& a, int code) {
-  ReportCapture quiet;  // these repeated checks report again; not shown
-  int passing = 0, failing = a.valveCount;  // the check of `failing` valves gives the code
-  while (failing - passing > 1) {
-    const int middle = passing + (failing - passing) / 2;
-    (runCheck(a, middle) == code ? failing : passing) = middle;
+// The key a refusal of the library's check names: the valve's own, the
+// hole's for the aperture it gave, else the key of the input refused.
+std::string keyOfRefusal(const Case& c, int code, int valve) {
+  if (code == VORL_E_HOLE_OUTSIDE_BORE) return kHoleDiameterKey;
+  const std::string input = inputOfCheckCode(code);
+  if (valve >= 0) {
+    const bool closure = input == kValveClosureInput;
+    return std::string(findCaseKey("valves")->name) + "[" + std::to_string(valve) + "]." +
+           (closure ? kValveClosureKey : kValvePositionKey);
   }
-  return static_cast<std::size_t>(failing - 1);
-}
-
-std::string valveKey(const CheckArrays& a, int code, const CaseKey& key) {
-  const std::size_t index = failingValve(a, code);
-  const bool position = inputOfCheckCode(code) == kValvePositionInput;
-  return std::string(key.name) + "[" + std::to_string(index) + "]." +
-         (position ? kValvePositionKey : kValveClosureKey);
-}
-
-// The library's check bounds a valve's position without knowing the pipe:
-// a valve beyond the pipe's end is refused here, in the same terms.
-bool valvesWithinPipe(const Case& c, CaseFailure& failure) {
-  for (std::size_t i = 0; i < c.valves.size(); ++i) {
-    const double position = c.valves[i].position;
-    if (position <= c.pipeLength) continue;
-    const std::string length = plainText(c.pipeLength) + " m";
-    failure.status = kExitCaseValue;
-    failure.key = std::string(findCaseKey("valves")->name) + "[" + std::to_string(i) + "]." + kValvePositionKey;
-    failure.message = "valve " + std::to_string(i + 1) + " position " + plainText(position) +
-                      " m is beyond the pipe end at " + length + " (allowed 0 to " + length + ")";
-    return false;
-  }
-  return true;
+  const CaseKey* key = caseKeyForInput(input);
+  if (key == nullptr) return "";
+  return isApertureOfHole(c, *key) ? kHoleDiameterKey : key->name;
 }
 
 // ---- set-up ----
@@ -317,20 +298,13 @@ double summaryValue(const CaseResult& result, const std::string& name) {
 bool checkCaseValues(const Case& c, CaseFailure& failure) {
   ReportCapture capture;
   const CheckArrays arrays = checkArraysOf(c);
-  const int code = runCheck(arrays, arrays.valveCount);
-  if (code == 0) return holeDiameterWithinBore(c, failure) && valvesWithinPipe(c, failure);
+  int valve = -1;
+  const int code = runCheck(c, arrays, &valve);
+  if (code == 0) return true;
   const Report* report = capture.firstErrorSince(0);
-  const CaseKey* key = caseKeyForInput(inputOfCheckCode(code));
   failure.status = kExitCaseValue;
   failure.message = report != nullptr ? report->message : "refused by the library's check (code " + std::to_string(code) + ")";
-  if (key == nullptr) {
-    failure.key.clear();
-  } else if (key->kind == KeyKind::kValves) {
-    failure.key = valveKey(arrays, code, *key);
-  } else {
-    failure.key = key->name;
-  }
-  restateInHoleTerms(c, failure);
+  failure.key = keyOfRefusal(c, code, valve);
   return false;
 }
 
