@@ -10,33 +10,45 @@ void BandedMatrix::resize(std::size_t rows) {
   band_.assign(rows * kWidth, 0.0);
 }
 
+// Each row's band holds columns row - kBandwidth to row + kBandwidth; the
+// factors overwrite it, the diagonal with the pivot's reciprocal.
 bool BandedMatrix::factor() {
+  constexpr std::size_t p = kBandwidth;
   for (std::size_t k = 0; k < rows_; ++k) {
-    const double pivot = at(k, k);
+    double* pivotRow = &band_[k * kWidth];
+    const double pivot = pivotRow[p];
     if (!(std::isfinite(pivot) && pivot != 0.0)) return false;
-    const std::size_t last = std::min(rows_ - 1, k + kBandwidth);
-    for (std::size_t i = k + 1; i <= last; ++i) {
-      const double factor = at(i, k) / pivot;
-      at(i, k) = factor;
+    const double reciprocal = 1.0 / pivot;
+    pivotRow[p] = reciprocal;
+    const std::size_t reach = std::min(rows_ - 1 - k, p);
+    for (std::size_t below = 1; below <= reach; ++below) {
+      double* row = &band_[(k + below) * kWidth];
+      // Column k in row k + below sits at p - below; column k + j at p - below + j.
+      const double factor = row[p - below] * reciprocal;
+      row[p - below] = factor;
       if (factor == 0.0) continue;
-      for (std::size_t j = k + 1; j <= last; ++j) at(i, j) -= factor * at(k, j);
+      for (std::size_t j = 1; j <= reach; ++j) row[p - below + j] -= factor * pivotRow[p + j];
     }
   }
   return true;
 }
 
 void BandedMatrix::solve(std::vector<double>& x) const {
+  constexpr std::size_t p = kBandwidth;
+  double* v = x.data();
   for (std::size_t i = 1; i < rows_; ++i) {
-    const std::size_t first = i > kBandwidth ? i - kBandwidth : 0;
-    double sum = x[i];
-    for (std::size_t j = first; j < i; ++j) sum -= at(i, j) * x[j];
-    x[i] = sum;
+    const double* row = &band_[i * kWidth];
+    const std::size_t reach = std::min(i, p);
+    double sum = v[i];
+    for (std::size_t j = 1; j <= reach; ++j) sum -= row[p - j] * v[i - j];
+    v[i] = sum;
   }
   for (std::size_t i = rows_; i-- > 0;) {
-    const std::size_t last = std::min(rows_ - 1, i + kBandwidth);
-    double sum = x[i];
-    for (std::size_t j = i + 1; j <= last; ++j) sum -= at(i, j) * x[j];
-    x[i] = sum / at(i, i);
+    const double* row = &band_[i * kWidth];
+    const std::size_t reach = std::min(rows_ - 1 - i, p);
+    double sum = v[i];
+    for (std::size_t j = 1; j <= reach; ++j) sum -= row[p + j] * v[i + j];
+    v[i] = sum * row[p];
   }
 }
 

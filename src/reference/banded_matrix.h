@@ -23,7 +23,7 @@ class BandedMatrix {
 
   // LU factorisation in place without pivoting, meant for the diagonally
   // weighted matrices I - gamma h J of linearly implicit steps; false when a
-  // pivot is zero or not finite.
+  // pivot is zero or not finite. The entries are then the factors'.
   bool factor();
   // Solves in place with the factors.
   void solve(std::vector<double>& rhs) const;
