@@ -226,12 +226,18 @@ std::string unitSuffix(int input) {
   return unit[0] != '\0' ? "_" + unitInName(unit) : "";
 }
 
-// Every input the one-call entry checks can be set from a case file, by a key
-// of its own that names its unit; an input without a key has no default of a
-// case but the model's.
-TEST_F(InputTable, EachCaseKeyNamesOneInputAndCarriesItsUnit) {
+// Each name, case key and code names one input, so that a host that reads
+// one knows which input it is. Every input the one-call entry checks can be
+// set from a case file, by a key that names its unit; an input without a
+// key has no default of a case but the model's.
+TEST_F(InputTable, EachNameCaseKeyAndCodeBelongsToOneInputAndAKeyCarriesItsUnit) {
   std::set<std::string> keys;
+  std::set<int> codes;
   for (int i = 0; i < VorlInputCount(); ++i) {
+    EXPECT_EQ(VorlInputFind(nameOf(i).c_str()), i) << nameOf(i);
+    std::set<int> own{VorlInputCodeBelow(i), VorlInputCodeAbove(i), VorlInputGuardCode(i)};
+    own.erase(0);
+    for (int code : own) EXPECT_TRUE(codes.insert(code).second) << nameOf(i) << " shares code " << code;
     const std::string key = caseKeyOf(i);
     if (key.empty()) {
       EXPECT_EQ(VorlInputCodeBelow(i), 0) << nameOf(i) << " is checked but has no case key";
