@@ -363,6 +363,14 @@ Public Declare PtrSafe Function VorlEventCount Lib "vorl.dll" (ByVal model As Lo
 Public Declare PtrSafe Function VorlEventsFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByRef kinds As Long, ByRef branches As Long, ByRef times As Double, _
         ByRef valvePositions As Double, ByVal maxEvents As Long) As Long
+Public Declare PtrSafe Function VorlReleaseCurveColumnCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlReleaseCurveColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseCurveColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseCurveColumnMeaning Lib "vorl.dll" (ByVal column As Long, _
+        ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlReleaseCurveFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Sub VorlReleaseCurveRange Lib "vorl.dll" (ByVal model As LongPtr, ByVal count As Long, ByRef range As Double)
 Public Declare PtrSafe Function VorlMaterialCount Lib "vorl.dll" () As Long
 Public Declare PtrSafe Function VorlMaterialNumber Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare PtrSafe Function VorlMaterialName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
@@ -607,6 +615,13 @@ Public Declare Function VorlEventCount Lib "vorl.dll" (ByVal model As Long) As L
 Public Declare Function VorlEventsFill Lib "vorl.dll" (ByVal model As Long, ByRef kinds As Long, _
         ByRef branches As Long, ByRef times As Double, ByRef valvePositions As Double, _
         ByVal maxEvents As Long) As Long
+Public Declare Function VorlReleaseCurveColumnCount Lib "vorl.dll" () As Long
+Public Declare Function VorlReleaseCurveColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseCurveColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseCurveColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlReleaseCurveFill Lib "vorl.dll" (ByVal model As Long, _
+        ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Sub VorlReleaseCurveRange Lib "vorl.dll" (ByVal model As Long, ByVal count As Long, ByRef range As Double)
 Public Declare Function VorlMaterialCount Lib "vorl.dll" () As Long
 Public Declare Function VorlMaterialNumber Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare Function VorlMaterialName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long

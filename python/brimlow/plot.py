@@ -15,15 +15,13 @@ _COLOUR_TOTAL = "#202020"
 _TOTAL_WIDTH = 3.5 * 0.8
 _BRANCH_WIDTH = 1.8 * 0.8
 
-# The time axis starts at the decade below the first stored time after the
-# breach, but spans at most six decades (a branch of a metre finishes in
-# microseconds); a logarithmic rate axis spans at most four decades below its
-# highest rate: lower rates, zero too, are drawn on its floor.
-_TIME_SPAN = 1e6
+# A logarithmic rate axis spans at most four decades below its highest rate:
+# lower rates, zero too, are drawn on its floor. Where the time axis starts
+# and ends, and the curves themselves, are the library's.
 _RATE_SPAN = 1e4
-_POINTS_PER_DECADE = 10
-_END_TOLERANCE = 1e-9
 _KG_PER_TONNE = 1000.0
+# Series of the library's release curve.
+_TOTAL, _BRANCH_A, _BRANCH_B = 0, 1, 2
 
 _TICS = ((0.001, "1 ms"), (0.01, "0.01 s"), (0.1, "0.1 s"), (1.0, "1 s"), (10.0, "10 s"), (60.0, "1 min"),
          (600.0, "10 min"), (3600.0, "1 h"), (36000.0, "10 h"), (360000.0, "100 h"))
@@ -49,79 +47,19 @@ def time_text(seconds):
 
 
 class _History:
-    def __init__(self):
-        self.t, self.rate, self.mass = [], [], []
-        self.carried_from = math.inf
+    """One series of the library's release curve: the instant of the breach
+    (time 0) drawn at the start of the logarithmic axis, masses in tonnes."""
 
-    def add(self, time, rate, mass, end):
-        if time > end * (1.0 + _END_TOLERANCE):
-            return False
-        if time > 0.0 and math.isfinite(rate) and math.isfinite(mass):
-            self.t.append(time)
-            self.rate.append(rate)
-            self.mass.append(mass / _KG_PER_TONNE)
-        return True
-
-    def carry_to_end(self, end, feed):
-        # As the library's own look-up beyond the last record: a finished
-        # branch stays at zero, a branch fed by the supply goes on at its last
-        # rate, and what it releases grows by what the supply feeds in.
-        if not self.t or self.t[-1] >= end:
-            return
-        t0, rate, mass = self.t[-1], self.rate[-1], self.mass[-1]
-        if feed > 0.0:
-            self.carried_from = t0
-        step = 10.0 ** (1.0 / _POINTS_PER_DECADE)
-        t = t0 * step
-        times = []
-        while t < end:
-            times.append(t)
-            t *= step
-        times.append(end)
-        for t in times:
-            self.t.append(t)
-            self.rate.append(rate)
-            self.mass.append(mass + feed * (t - t0) / _KG_PER_TONNE)
+    def __init__(self, curve, series, carried_from=math.inf):
+        points = curve["points"]
+        rows = points[points[:, 0] == series]
+        self.t = np.maximum(rows[:, 1], curve["start_s"]).tolist()
+        self.rate = rows[:, 2].tolist()
+        self.mass = (rows[:, 3] / _KG_PER_TONNE).tolist()
+        self.carried_from = carried_from
 
     def value_at(self, values, t):
         return float(np.interp(t, self.t, values)) if self.t else 0.0
-
-
-def _branch_history(table, end):
-    h = _History()
-    feed = 0.0
-    for i in range(1, len(table)):  # row 0: the steady flow before the breach
-        row = table[i]
-        if math.isinf(row["time_s"]):
-            feed = max(float(table[i - 1]["upstream_flux_kg_per_s"]), 0.0)
-            break
-        if not h.add(float(row["time_s"]), float(row["exit_flux_kg_per_s"]), float(row["mass_expelled_kg"]), end):
-            break
-    h.carry_to_end(end, feed)
-    return h
-
-
-def _total_history(grid, end):
-    h = _History()
-    for row in grid:
-        if not h.add(float(row["time_s"]), float(row["exit_flux_kg_per_s"]), float(row["mass_expelled_kg"]), end):
-            break
-    return h
-
-
-def _end_time(result):
-    end = result.summary.get("end_time_s", math.nan)
-    if math.isfinite(end) and end > 0.0:
-        return end
-    times = result.pipe()["time_s"]
-    finite = times[np.isfinite(times)]
-    return float(finite.max()) if len(finite) else 1.0
-
-
-def _start_time(histories, end):
-    first = min([h.t[0] for h in histories if h.t] + [end])
-    start = 10.0 ** math.floor(math.log10(max(first, end / _TIME_SPAN)))
-    return start if start < end else end / 10.0
 
 
 def _title(result):
@@ -135,8 +73,10 @@ def _title(result):
         gas = f"{names.get(number, 'material')} ({number})"
     title = f"{case.name}: {gas}" if case.name else gas
     breach = result.summary.get("breach_location_m", case.breach_location_m)
+    hole = f" (hole {case.hole_diameter_m:g} m)" if case.hole_diameter_m is not None else ""
     return (f"{title}, {case.pipe_length_m / 1000:g} km x {case.pipe_diameter_m:g} m at "
-            f"{case.upstream_pressure_Pa / 1e5:g} bar, breach at {breach / 1000:g} km")
+            f"{case.upstream_pressure_Pa / 1e5:g} bar, breach at {breach / 1000:g} km, "
+            f"aperture {case.aperture:.4g}{hole}")
 
 
 def release_figure(result, path=None):
@@ -146,14 +86,16 @@ def release_figure(result, path=None):
         matplotlib.use("Agg")
     import matplotlib.pyplot as plt
 
-    end = _end_time(result)
+    # The library lays the curve out; the figure only draws it.
+    curve = result.release_curve
+    start, end = curve["start_s"], curve["end_s"]
     branches = []
     if len(result.branch_a):
-        branches.append(("A", _branch_history(result.branch_a, end), "branch A (upstream)", _COLOUR_A))
+        branches.append(("A", _History(curve, _BRANCH_A, curve["a_carried_from_s"]), "branch A (upstream)", _COLOUR_A))
     if len(result.branch_b):
-        branches.append(("B", _branch_history(result.branch_b, end), "branch B (downstream)", _COLOUR_B))
-    total = _total_history(result.pipe(), end)
-    start = _start_time([total] + [b[1] for b in branches], end)
+        branches.append(("B", _History(curve, _BRANCH_B, curve["b_carried_from_s"]), "branch B (downstream)",
+                         _COLOUR_B))
+    total = _History(curve, _TOTAL)
 
     figure = plt.figure(figsize=(12.4, 8.2))
     rates = figure.add_axes((0.09, 0.54, 0.57, 0.38))

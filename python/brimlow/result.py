@@ -129,6 +129,20 @@ def _pipe_grid_table(model, count):
     return _PIPE.table(values[:written])
 
 
+# VorlReleaseCurveRange writes the start and end of the plot and each
+# branch's carried-from time.
+_CURVE_RANGE = ("start_s", "end_s", "a_carried_from_s", "b_carried_from_s")
+
+
+def _release_curve(model, count):
+    rows = _library.call(lib.VorlReleaseCurveFill, model, count, None, 0)
+    values = np.empty((rows, lib.VorlReleaseCurveColumnCount()))
+    written = _library.call(lib.VorlReleaseCurveFill, model, count, values, rows)
+    span = np.empty(len(_CURVE_RANGE))
+    _library.call(lib.VorlReleaseCurveRange, model, count, span)
+    return dict(zip(_CURVE_RANGE, span.tolist()), points=values[:written])
+
+
 def _summary(model):
     values = np.empty(len(_REPORT.names))
     lib.VorlReleaseReportFill(model, values, 1)
@@ -193,6 +207,15 @@ class Result:
     @property
     def events(self):
         return self._table("events")
+
+    @property
+    def release_curve(self):
+        """The release curve as the library lays it out for a plot: points
+        (rows of series 0 total, 1 branch A, 2 branch B; time s, 0 the instant
+        of the breach; release rate kg/s; mass released kg), the plot's
+        start_s and end_s, and from when a fed branch holds its last rate
+        (a_carried_from_s, b_carried_from_s; 1e128: never)."""
+        return self._table("curve")
 
     def _table(self, name, warn=True):
         if name not in self._read:
@@ -282,6 +305,7 @@ _READERS = {
     "summary": lambda model, _case: _summary(model),
     "events": lambda model, _case: _events(model),
     "pipe": lambda model, case: _pipe_grid_table(model, min(case.time_division, case.output_steps)),
+    "curve": lambda model, case: _release_curve(model, min(case.time_division, case.output_steps)),
 }
 
 

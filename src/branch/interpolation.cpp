@@ -13,6 +13,13 @@
 namespace vorl {
 namespace {
 
+// A phase variable that changes slower than this per second between two
+// records is interpolated: re-evolving it would take steps of no effect.
+constexpr double kSlowestReintegratedChange = 0.001;
+// The time an evolved state may miss the asked time by, as a fraction of the
+// records' gap (the host's tolerance when smaller).
+constexpr double kLandingWindowFraction = 0.05;
+
 // The variable each phase advances: the disturbed length in phase one, q in
 // phase two, the far-end pressure in phase three.
 double phaseVariable(const GB& branch, Phase phase) {
@@ -64,12 +71,12 @@ bool reintegrateToTime(GB& earlier, const GB& later, double t, double tolerance)
   GB working = earlier;
   const double y1 = phaseVariable(kept, kept.phase);
   const double y2 = phaseVariable(later, kept.phase);
-  if (std::fabs((y2 - y1) / d) < 0.001) return false;
+  if (std::fabs((y2 - y1) / d) < kSlowestReintegratedChange) return false;
 
   // Half the change that linear interpolation in time would give, halved
   // again on every overshoot of the window.
   double h = (y2 - y1) * (t - t1) / (2.0 * d);
-  double window = 0.05 * d;
+  double window = kLandingWindowFraction * d;
   if (tolerance > 0.0 && tolerance <= window) window = tolerance;
 
   bool ok = true;

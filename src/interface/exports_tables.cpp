@@ -13,6 +13,7 @@
 #include "results/pipe_table.h"
 #include "results/record_quantities.h"
 #include "results/reference_answer.h"
+#include "results/release_curve.h"
 #include "results/release_report.h"
 #include "run/output_grid.h"
 
@@ -24,6 +25,7 @@ constexpr const char* kBranchTag = "VorlBranchTable";
 constexpr const char* kPipeTag = "VorlPipeTable";
 constexpr const char* kReportTag = "VorlReleaseReport";
 constexpr const char* kEventsTag = "VorlEvents";
+constexpr const char* kCurveTag = "VorlReleaseCurve";
 
 // The release report is a table of one row.
 constexpr int kReportRows = 1;
@@ -43,6 +45,10 @@ int pipeColumnText(int column, const char* TableColumn::*text, char* buffer, int
 
 int reportColumnText(int column, const char* TableColumn::*text, char* buffer, int size) {
   return columnText(releaseReportFields, column, text, buffer, size, kReportTag);
+}
+
+int curveColumnText(int column, const char* TableColumn::*text, char* buffer, int size) {
+  return columnText(releaseCurveColumns, column, text, buffer, size, kCurveTag);
 }
 
 // Tolerances come one for every time (count 1) or one per time.
@@ -207,6 +213,43 @@ VORL_API int VORL_CALL VorlEventsFill(VorlHandle model, int* kinds, int* branche
       valvePositions[i] = event.valvePosition;
     }
     return count;
+  });
+}
+
+VORL_API int VORL_CALL VorlReleaseCurveColumnCount(void) {
+  return guarded(0, [] { return static_cast<int>(releaseCurveColumns().count); });
+}
+
+VORL_API int VORL_CALL VorlReleaseCurveColumnName(int column, char* buffer, int size) {
+  return curveColumnText(column, &TableColumn::name, buffer, size);
+}
+
+VORL_API int VORL_CALL VorlReleaseCurveColumnUnit(int column, char* buffer, int size) {
+  return curveColumnText(column, &TableColumn::unit, buffer, size);
+}
+
+VORL_API int VORL_CALL VorlReleaseCurveColumnMeaning(int column, char* buffer, int size) {
+  return curveColumnText(column, &TableColumn::meaning, buffer, size);
+}
+
+VORL_API int VORL_CALL VorlReleaseCurveFill(VorlHandle model, int count, double* values, int maxRows) {
+  return withModel(model, 0, [&](VORL& m) {
+    checkRowArguments(values, maxRows, kCurveTag);
+    const ReleaseCurve curve = releaseCurve(m, count);
+    const int rows = rowsToWrite(curve.rowCount(), values, maxRows);
+    if (values != nullptr) {
+      std::copy_n(curve.rows.begin(), static_cast<std::size_t>(rows) * releaseCurveColumns().count, values);
+    }
+    return rows;
+  });
+}
+
+VORL_API void VORL_CALL VorlReleaseCurveRange(VorlHandle model, int count, double* range) {
+  withModel(model, [&](VORL& m) {
+    if (range == nullptr) throw VORLERROR(VORL_E_MISSING_DATA, kCurveTag, "the range pointer is null");
+    const CurveRange r = releaseCurve(m, count).range;
+    const double values[] = {r.start, r.end, r.carriedFromA, r.carriedFromB};
+    std::copy(std::begin(values), std::end(values), range);
   });
 }
 

@@ -6,7 +6,9 @@
 
 #include "core/process_settings.h"
 #include "interface/export_frame.h"
+#include "core/enums.h"
 #include "model/inputs.h"
+#include "results/pipe_table.h"
 #include "run/model_setup.h"
 #include "run/run_driver.h"
 
@@ -43,10 +45,14 @@ struct PipeArrays {
   double* exitFlux;
 };
 
+// The per-record quantities the one-call entry copies of each branch, in the
+// order of its arrays.
+constexpr int kRecordQuantities = 11;
+
 // The exports that read one branch, so that the copy is written once for A and B.
 struct BranchQueries {
   int(VORL_CALL* size)(VorlHandle);
-  double(VORL_CALL* record[11])(VorlHandle, int);
+  double(VORL_CALL* record[kRecordQuantities])(VorlHandle, int);
   void(VORL_CALL* postFlash)(VorlHandle, int, double*, double*, double*, double*);
 };
 
@@ -66,11 +72,11 @@ const BranchQueries kBranchBQueries = {
 
 // Copies the first n records of a branch.
 void copyBranch(VorlHandle model, const BranchQueries& queries, const BranchArrays& out, int n) {
-  double* const columns[11] = {out.time,         out.upstreamFlux,    out.upstreamPressure, out.upstreamVelocity,
+  double* const columns[kRecordQuantities] = {out.time,         out.upstreamFlux,    out.upstreamPressure, out.upstreamVelocity,
                                out.orificeFlux,  out.orificeVelocity, out.exitPressure,     out.mass,
                                out.massInPipe,   out.massExpelled,    out.lengthDisturbed};
   for (int i = 0; i < n; ++i) {
-    for (int c = 0; c < 11; ++c) columns[c][i] = queries.record[c](model, i);
+    for (int c = 0; c < kRecordQuantities; ++c) columns[c][i] = queries.record[c](model, i);
     if (out.lengthToPressurePeak != nullptr) out.lengthToPressurePeak[i] = VorlBranchBLengthToPressurePeak(model, i);
     queries.postFlash(model, i, &out.postFlash[0][i], &out.postFlash[1][i], &out.postFlash[2][i],
                       &out.postFlash[3][i]);
@@ -80,7 +86,7 @@ void copyBranch(VorlHandle model, const BranchQueries& queries, const BranchArra
 // The pipe-level table at the output times of the grid mode: at most maxSteps
 // rows (a grid thinned below four entries still holds four).
 void OutputTableFill(VorlHandle model, int mode, int a, int b, int maxSteps, const PipeArrays& out) {
-  VorlPipeOutputTmaxSet(model, 900000.0);
+  VorlPipeOutputTmaxSet(model, kGridEndTime);
   VorlPipeOutputTimesDefine(model, mode, std::min(a, b));
   const int n = VorlPipeOutputSteps(model);
   const int sizeA = VorlBranchAFlowSequenceSize(model);
@@ -211,7 +217,7 @@ VORL_API void VORL_CALL VorlGenericZel(
                 {bPostFlash1, bPostFlash2, bPostFlash3, bPostFlash4}},
                nB);
 
-    OutputTableFill(model, 3, division, steps, steps,
+    OutputTableFill(model, static_cast<int>(OutputGridMode::kRunTimesCapped), division, steps, steps,
                     {pipeTime, pipePostFlashTemperature, pipePostFlashVelocity, pipePostFlashLiquid,
                      pipePostFlashDrop, pipeMass, pipeMassInPipe, pipeMassExpelled, pipeExitFlux});
     *outputSteps = std::min(VorlPipeOutputSteps(model), steps);

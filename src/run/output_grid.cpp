@@ -194,14 +194,18 @@ double outputTime(const OutputTimes& grid, int i) noexcept {
   return grid.times[static_cast<std::size_t>(i)];
 }
 
+// An output time is looked up within this fraction of its smaller gap to a
+// neighbour: close enough to be that time, far from the next.
+constexpr double kToleranceFraction = 0.05;
+
 double outputTimeTolerance(const OutputTimes& grid, int i) noexcept {
   const int last = grid.count() - 1;
   if (i < 0 || i > last) return -1.0;
   if (last == 0) return 0.0;  // a single entry has no neighbour to measure from
   const auto at = [&grid](int j) { return grid.times[static_cast<std::size_t>(j)]; };
-  if (i == 0) return 0.05 * (at(1) - at(0));
-  if (i == last) return 0.05 * (at(last) - at(last - 1));
-  return 0.05 * std::min(at(i) - at(i - 1), at(i + 1) - at(i));
+  if (i == 0) return kToleranceFraction * (at(1) - at(0));
+  if (i == last) return kToleranceFraction * (at(last) - at(last - 1));
+  return kToleranceFraction * std::min(at(i) - at(i - 1), at(i + 1) - at(i));
 }
 
 }  // namespace vorl

@@ -693,6 +693,8 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
   } else if (name.find("PostFlash") != std::string_view::npos) {
     plan.pointerElements = 1;
+  } else if (name == "VorlReleaseCurveRange") {
+    plan.pointerElements = 4;  // start, end and the two carried-from times
   }
 }
 

@@ -20,6 +20,7 @@
 #include "output_files.h"
 #include "run_case.h"
 #include "status.h"
+#include "tables.h"
 #include "text.h"
 
 namespace brimlow {

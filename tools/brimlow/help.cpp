@@ -7,9 +7,9 @@
 #include "input_files.h"
 #include "json_reader.h"
 #include "reference.h"
-#include "run_case.h"
 #include "status.h"
 #include "table_step.h"
+#include "tables.h"
 #include "units.h"
 #include "writers.h"
 

@@ -5,7 +5,7 @@
 
 #include "batch.h"
 #include "help.h"
-#include "materials.h"
+#include "materials_command.h"
 #include "output_files.h"
 #include "reports.h"
 #include "run_command.h"

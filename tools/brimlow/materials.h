@@ -29,9 +29,6 @@ const Material* findMaterialByNumber(int number);
 // ("'methane'", "'74-82-8' (methane)"); "" when none is near.
 std::string materialSuggestion(const std::string& text);
 
-// `brimlow materials`: prints the table; returns the exit status.
-int materialsCommand(const std::vector<std::string>& arguments);
-
 }  // namespace brimlow
 
 #endif

@@ -15,9 +15,11 @@
 #include <unistd.h>
 #include <vector>
 
+#include "case_units.h"
 #include "numbers.h"
 #include "output_files.h"
 #include "reference.h"
+#include "tables.h"
 #include "text.h"
 #include "vorl.h"
 
@@ -44,26 +46,22 @@ constexpr const char* kColourTotal = "#202020";
 constexpr const char* kColourReference = "#1b9e77";
 
 // The time axis is logarithmic, where the release is fastest in the first
-// seconds and slow for hours. It starts at the decade below the first
-// stored time after the breach, but spans no more than six decades: a very
-// short branch finishes in microseconds and would squeeze the rest.
+// seconds and slow for hours; the library says where it starts and ends.
 constexpr double kDecade = 10.0;
-constexpr double kTimeSpan = 1e6;
 
 // A logarithmic rate axis spans at most this ratio below its highest rate:
 // a rate that falls toward zero is drawn down to the axis rather than
 // stretching it over decades of nothing.
 constexpr double kRateSpan = 1e4;
 
-// A straight line between two times is a curve on a logarithmic axis: a
-// branch carried on at a steady rate is drawn through this many points a
-// decade.
-constexpr double kPointsPerDecade = 10.0;
-
 constexpr double kKilogramsPerTonne = 1000.0;
 
 // Records of a time within this fraction of the end belong to the plot.
 constexpr double kEndTolerance = 1e-9;
+
+// The columns of the library's release curve, and its series.
+enum CurveColumn : std::size_t { kCurveSeries, kCurveTime, kCurveRate, kCurveMass };
+enum class CurveSeries : int { kTotal, kBranchA, kBranchB };
 
 // The curves of one branch, or of the pipe as a whole.
 struct History {
@@ -71,25 +69,6 @@ struct History {
   std::vector<PlotPoint> mass;  // t released
   double carriedFrom = INFINITY;  // s: the last record of a fed branch carried on from there
 };
-
-// Carries a history from its last record to the end at its last rate, as
-// the library's own look-up beyond the last record does: a finished branch
-// stays at zero; a branch fed by the supply (its last record at the
-// infinite time) goes on at its last rate, the gas in it as it was, so that
-// what it releases grows by what the supply feeds in (feed, kg/s).
-void carryToEnd(History& h, double end, double feed) {
-  if (h.rate.empty() || h.rate.back().x >= end) return;
-  const PlotPoint lastRate = h.rate.back();
-  if (feed > 0.0) h.carriedFrom = lastRate.x;
-  const double lastMass = h.mass.back().y;
-  const double step = std::pow(kDecade, 1.0 / kPointsPerDecade);
-  for (double t = lastRate.x * step; t < end; t *= step) {
-    h.rate.push_back({t, lastRate.y});
-    h.mass.push_back({t, lastMass + feed * (t - lastRate.x) / kKilogramsPerTonne});
-  }
-  h.rate.push_back({end, lastRate.y});
-  h.mass.push_back({end, lastMass + feed * (end - lastRate.x) / kKilogramsPerTonne});
-}
 
 // Adds a record after the breach to a history; false once past the end.
 bool addRecord(History& h, double time, double rate, double mass, double end) {
@@ -99,26 +78,6 @@ bool addRecord(History& h, double time, double rate, double mass, double end) {
     h.mass.push_back({time, mass / kKilogramsPerTonne});
   }
   return true;
-}
-
-// A branch's records after the breach up to the end, carried to the end.
-History branchHistory(const Table& table, double end) {
-  const std::size_t time = columnIndex(branchColumns(), "time_s");
-  const std::size_t rate = columnIndex(branchColumns(), "exit_flux_kg_per_s");
-  const std::size_t mass = columnIndex(branchColumns(), "mass_expelled_kg");
-  const std::size_t inflow = columnIndex(branchColumns(), "upstream_flux_kg_per_s");
-  History h;
-  double feed = 0.0;
-  for (std::size_t i = 1; i < table.rows.size(); ++i) {  // row 0: before the breach
-    const auto& row = table.rows[i];
-    if (std::isinf(row[time])) {
-      feed = std::max(table.rows[i - 1][inflow], 0.0);
-      break;
-    }
-    if (!addRecord(h, row[time], row[rate], row[mass], end)) break;
-  }
-  carryToEnd(h, end, feed);
-  return h;
 }
 
 // The rows of a table after the breach up to the end, by the names of its
@@ -135,35 +94,23 @@ History rowsHistory(const std::vector<Column>& columns, const Table& table, cons
   return h;
 }
 
-// The pipe as a whole at its output times (the library's own sum of the
-// branches), and the reference's total at its report times.
-History totalHistory(const Table& table, double end) {
-  return rowsHistory(pipeColumns(), table, "exit_flux_kg_per_s", "mass_expelled_kg", end);
-}
-
+// The reference's total at its report times.
 History referenceHistory(const ReferenceResult& reference, double end) {
   return rowsHistory(referenceColumns(), reference.table, "release_rate_kg_per_s", "mass_released_kg", end);
 }
 
-// The end of the plot: the end of the finite history, or the last output
-// time when the run gives none.
-double endTime(const CaseResult& r) {
-  const double end = summaryValue(r, "end_time_s");
-  if (std::isfinite(end) && end > 0.0) return end;
-  double last = 0.0;
-  for (const auto& row : r.pipe.rows) {
-    if (std::isfinite(row[0])) last = std::max(last, row[0]);
+// One series of the library's release curve: the instant of the breach
+// (time 0) drawn at the start of the logarithmic axis, masses in tonnes.
+History curveHistory(const ReleaseCurve& curve, CurveSeries series, double carriedFrom) {
+  History h;
+  h.carriedFrom = carriedFrom;
+  for (const auto& row : curve.points.rows) {
+    if (row[kCurveSeries] != static_cast<double>(series)) continue;
+    const double t = std::max(row[kCurveTime], curve.start);
+    h.rate.push_back({t, row[kCurveRate]});
+    h.mass.push_back({t, row[kCurveMass] / kKilogramsPerTonne});
   }
-  return last;
-}
-
-double startTime(const std::vector<const History*>& histories, double end) {
-  double first = end;
-  for (const History* h : histories) {
-    if (!h->rate.empty()) first = std::min(first, h->rate.front().x);
-  }
-  const double start = std::pow(kDecade, std::floor(std::log10(std::max(first, end / kTimeSpan))));
-  return start < end ? start : end / kDecade;
+  return h;
 }
 
 // The value of a curve at time t: that of its first point at t, or between
@@ -289,11 +236,12 @@ bool setLogFloor(PlotPanel& panel, double span) {
 
 PlotData releasePlot(const CaseResult& r) {
   PlotData plot;
-  plot.timeEnd = endTime(r);
-  const History a = r.hasA ? branchHistory(r.branchA, plot.timeEnd) : History{};
-  const History b = r.hasB ? branchHistory(r.branchB, plot.timeEnd) : History{};
-  const History total = totalHistory(r.pipe, plot.timeEnd);
-  plot.timeStart = startTime({&a, &b, &total}, plot.timeEnd);
+  // The library lays the curve out; the plot only draws it.
+  plot.timeEnd = r.curve.end;
+  plot.timeStart = r.curve.start;
+  const History a = curveHistory(r.curve, CurveSeries::kBranchA, r.curve.carriedFromA);
+  const History b = curveHistory(r.curve, CurveSeries::kBranchB, r.curve.carriedFromB);
+  const History total = curveHistory(r.curve, CurveSeries::kTotal, INFINITY);
   plot.panels = {{"release rate (kg/s)", true, 0.0, true, {}}, {"mass released (t)", false, 0.0, false, {}}};
   PlotPanel& rates = plot.panels[0];
   PlotPanel& masses = plot.panels[1];
@@ -355,8 +303,10 @@ std::string findGnuplot() {
 
 std::string plotTitle(const Case& c, const CaseResult& r) {
   std::string title = c.name.empty() ? gasText(c) : withoutControlCharacters(c.name) + ": " + gasText(c);
+  const std::string hole = hasHoleDiameter(c) ? " (hole " + shortText(c.holeDiameter) + " m)" : "";
   return title + ", " + shortText(c.pipeLength / 1000.0) + " km x " + shortText(c.pipeDiameter) + " m at " +
-         shortText(c.upstreamPressure / 1e5) + " bar, breach at " + shortText(r.breachLocation / 1000.0) + " km";
+         shortText(c.upstreamPressure / 1e5) + " bar, breach at " + shortText(r.breachLocation / 1000.0) +
+         " km, aperture " + shortText(c.aperture) + hole;
 }
 
 namespace {

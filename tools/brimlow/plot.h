@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "case.h"
-#include "run_case.h"
+#include "results.h"
 
 namespace brimlow {
 

@@ -7,6 +7,7 @@
 #include "library_text.h"
 #include "numbers.h"
 #include "status.h"
+#include "tables.h"
 
 namespace brimlow {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "case.h"
 #include "reports.h"
-#include "run_case.h"
+#include "results.h"
 #include "vorl.h"
 
 namespace brimlow {

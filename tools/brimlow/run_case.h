@@ -3,102 +3,15 @@
 #ifndef BRIMLOW_RUN_CASE_H
 #define BRIMLOW_RUN_CASE_H
 
-#include <string>
-#include <vector>
-
 #include "case.h"
-#include "reports.h"
-#include "vorl.h"
+#include "results.h"
 
 namespace brimlow {
-
-// A column of a results table or a summary field: its name (with the unit in
-// it, as the case keys have), unit and meaning, as the library gives them.
-struct Column {
-  std::string name;
-  std::string unit;
-  std::string meaning;
-  bool integer;
-};
-
-const std::vector<Column>& branchColumns();
-const std::vector<Column>& pipeColumns();
-const std::vector<Column>& summaryFields();
-
-// Rows of values in the order of their columns. Infinite values (the
-// library's 1e128) are +infinity; values that do not exist are NaN.
-struct Table {
-  std::vector<std::vector<double>> rows;
-};
-
-// An event of the run as the library lists it (VorlEventsFill).
-struct RunEvent {
-  int kind;              // a VorlEventKind
-  bool upstream;         // on branch A
-  double time;           // s
-  double valvePosition;  // m, NaN but for a valve closure
-};
-
-// An instant at which the summary puts the reference beside the fast model:
-// release rate (kg/s) and mass released (kg) of each. The reference's are
-// NaN past its end; the fast model's mass at the breach instant is 0.
-struct ReferenceInstant {
-  const char* mark;   // in the JSON names: "breach", "10s", "1min", "10min", "1h", "end"
-  const char* label;  // for people: "at the breach", "after 10 s", ...
-  double time;        // s
-  double fastRate, fastMass;
-  double rate, mass;
-};
-
-// The reference solution of a case, when it was asked for.
-struct ReferenceResult {
-  bool ran = false;
-  double endTime = 0.0;  // s
-  bool realGas = false;  // it took the Peng-Robinson gas
-  Table table;           // in the columns of referenceColumns(), at referenceReportTimes()
-  std::vector<ReferenceInstant> instants;
-};
-
-// Watches a reference run: receives the fraction of the simulated time done
-// and says whether to go on.
-class ReferenceWatch {
- public:
-  virtual ~ReferenceWatch() = default;
-  virtual bool proceed(double fraction) = 0;
-};
-
-struct CaseFailure {
-  int status = 0;       // kExitCaseValue or kExitRunFailed
-  std::string key;      // the case key at fault, "" when none is known
-  std::string message;  // the library's report
-  std::string text() const { return key.empty() ? message : key + ": " + message; }
-};
-
-struct CaseResult {
-  bool ok = false;
-  CaseFailure failure;
-  std::vector<Report> reports;  // every report of the case; warnings among them
-  std::string layout;           // "double branch", "single branch A", "single branch B"
-  double breachLocation = 0.0;  // m, where the library put the breach (one beyond the pipe: its end)
-  bool hasA = false, hasB = false;
-  std::vector<double> summary;  // by summaryFields()
-  Table branchA, branchB, pipe; // filled when tables are asked for
-  Table pipeStepped;            // the pipe at fixed times, when the case asks for it (table_step.h)
-  std::vector<RunEvent> events; // in the order of time; with the tables
-  ReferenceResult reference;    // when the case asks for it (key reference)
-};
-
-// The summary value of a field by name (NaN when unknown).
-double summaryValue(const CaseResult& result, const std::string& name);
 
 // Checks the values with the library's own check, naming the failing key,
 // and that no valve lies beyond the pipe's end; false with the failure
 // filled.
 bool checkCaseValues(const Case& c, CaseFailure& failure);
-
-// The pipe-level table at the given times, each looked up with its tolerance
-// (one tolerance for all, or one each), in the columns of pipeColumns().
-Table pipeTableAt(VorlHandle model, const std::vector<double>& times, const std::vector<double>& tolerances);
 
 // Runs the case. Tables are read only when asked for; the summary is the same
 // either way. A case that asks for the reference runs it after the fast

@@ -5,6 +5,7 @@
 #include "case_units.h"
 #include "numbers.h"
 #include "status.h"
+#include "tables.h"
 
 namespace brimlow {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "case.h"
-#include "run_case.h"
+#include "results.h"
 #include "vorl.h"
 
 namespace brimlow {

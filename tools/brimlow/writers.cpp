@@ -7,6 +7,7 @@
 #include "case_units.h"
 #include "numbers.h"
 #include "reference.h"
+#include "tables.h"
 #include "text.h"
 
 namespace brimlow {

@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "case.h"
-#include "run_case.h"
+#include "results.h"
 
 namespace brimlow {
 

@@ -1,0 +1,2 @@
+// A fixture: two modules that include each other.
+#include "b.h"
