@@ -1,7 +1,4 @@
-// run --reference: the library's reference solution beside the fast model.
-// The table is checked against the library's own for the same case, set up
-// here through the C interface; the figures against the table and the
-// summary. A short line that empties in about a minute keeps each run short.
+// run --reference: the table against the library's own for the same case, the figures against table and summary.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -22,21 +19,7 @@ constexpr const char* kShortLine =
 
 std::string shortLine(const std::string& more = "") { return std::string(kShortLine) + more + "}"; }
 
-// The short line as a host sets it up, every other input at the library's
-// default, which is the case's.
-VorlHandle shortLineModel(int material = 74828) {
-  VorlHandle m = VorlModelCreateZel(material);
-  VorlAmbientPressureSet(m, 101325.0);
-  VorlPipeLengthSet(m, 2000.0);
-  VorlPipeDiameterSet(m, 0.2);
-  VorlPipeRoughnessSet(m, 5e-5);
-  VorlUpstreamPressureSet(m, 7.0e6);
-  VorlTotalInflowSet(m, 0.0);
-  VorlGasTemperatureSet(m, 288.15);
-  VorlPipeBreachLocationSet(m, 500.0);
-  VorlRun(m);
-  return m;
-}
+VorlHandle shortLineModel(int material = 74828) { return lineRun({2000.0, 0.2, 0.0, 500.0, material}); }
 
 std::vector<std::string> libraryColumnNames() {
   std::vector<std::string> names;
@@ -214,17 +197,8 @@ TEST(Reference, ProgressOnRequestAndCtrlCCancelsWithoutFiles) {
   // shows, the run stops at its next report of progress.
   TempDir dir;
   const std::string errPath = dir / "stderr";
-  const pid_t child = fork();
-  if (child == 0) {
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(null, 1);
-    dup2(err, 2);
-    execl(BRIMLOW_PROGRAM, BRIMLOW_PROGRAM, "run", "--reference", "--progress", "--out", (dir / "out").c_str(),
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  const pid_t child =
+      spawnTool({"run", "--reference", "--progress", "--out", dir / "out"}, "/dev/null", errPath);
   ASSERT_GT(child, 0);
   for (int i = 0; i < 2000 && readFile(errPath).find("reference [") == std::string::npos; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

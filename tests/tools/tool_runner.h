@@ -24,23 +24,26 @@
 
 namespace brimlow_test {
 
-// The documented default case as a host sets it up and runs it: a 100 km
-// methane line of 0.5 m bore at 70 bar fed by 20 kg/s, breached at 30 km, in
-// air at 101325 Pa; every other input keeps the library's own default. The
-// caller deletes the model.
-inline VorlHandle defaultCaseRun() {
-  VorlHandle m = VorlModelCreateZel(74828);
+// A methane line as a host sets it up and runs it, every other input at the
+// library's default; by default the documented case. The caller deletes it.
+struct Line {
+  double length = 100000.0, diameter = 0.5, inflow = 20.0, breach = 30000.0;
+  int material = 74828;
+};
+inline VorlHandle lineRun(const Line& line = {}) {
+  VorlHandle m = VorlModelCreateZel(line.material);
   VorlAmbientPressureSet(m, 101325.0);
-  VorlPipeLengthSet(m, 100000.0);
-  VorlPipeDiameterSet(m, 0.5);
+  VorlPipeLengthSet(m, line.length);
+  VorlPipeDiameterSet(m, line.diameter);
   VorlPipeRoughnessSet(m, 5e-5);
   VorlUpstreamPressureSet(m, 7.0e6);
-  VorlTotalInflowSet(m, 20.0);
+  VorlTotalInflowSet(m, line.inflow);
   VorlGasTemperatureSet(m, 288.15);
-  VorlPipeBreachLocationSet(m, 30000.0);
+  VorlPipeBreachLocationSet(m, line.breach);
   VorlRun(m);
   return m;
 }
+inline VorlHandle defaultCaseRun() { return lineRun(); }
 
 // Ordered: the columns of a table keep the order of the document.
 using Json = nlohmann::ordered_json;
@@ -115,9 +118,31 @@ inline ToolRun runTool(const std::vector<std::string>& arguments, const std::str
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(io / "stdout"), readFile(io / "stderr")};
 }
 
-// Runs `brimlow <arguments>` as a child of this process itself (no shell),
-// with standard output into stdoutPath ("/dev/full" for a full disk), and
-// gives its peak resident memory in kilobytes as well.
+// Starts `brimlow <arguments>` as a child (no shell), standard input from
+// /dev/null, output and errors into files, ASAN_OPTIONS if given; -1 when it cannot.
+inline pid_t spawnTool(const std::vector<std::string>& arguments, const std::string& stdoutPath,
+                       const std::string& stderrPath, const std::string& workDir = "",
+                       const std::string& sanitizerOptions = "") {
+  std::vector<std::string> words = {BRIMLOW_PROGRAM};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const pid_t child = fork();
+  if (child != 0) return child;
+  if (!sanitizerOptions.empty()) setenv("ASAN_OPTIONS", sanitizerOptions.c_str(), 1);
+  const int in = open("/dev/null", O_RDONLY);
+  const int out = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (in < 0 || out < 0 || err < 0 || (!workDir.empty() && chdir(workDir.c_str()) != 0)) _exit(127);
+  dup2(in, 0);
+  dup2(out, 1);
+  dup2(err, 2);
+  execv(argv[0], argv.data());
+  _exit(127);
+}
+
+// A run with its peak resident memory in kilobytes (stdoutPath "/dev/full" for a full disk).
 struct MeasuredRun {
   int status = -1;
   std::string err;
@@ -127,30 +152,11 @@ struct MeasuredRun {
 inline MeasuredRun runToolMeasured(const std::vector<std::string>& arguments, const std::string& stdoutPath,
                                    const std::string& workDir = "") {
   TempDir io;
-  const std::string errPath = io / "stderr";
-  std::vector<std::string> words = {BRIMLOW_PROGRAM};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  // Under AddressSanitizer freed memory waits in a quarantine of up to 256 MB,
-  // which a measure of the tool's own memory must not count.
+  // AddressSanitizer's quarantine of freed memory is not the tool's own.
   const char* sanitizerOptions = std::getenv("ASAN_OPTIONS");
-  const std::string measuredOptions = std::string(sanitizerOptions != nullptr ? sanitizerOptions : "") +
-                                      ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0";
-  const pid_t child = fork();
-  if (child == 0) {
-    setenv("ASAN_OPTIONS", measuredOptions.c_str(), 1);
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0 || (!workDir.empty() && chdir(workDir.c_str()) != 0)) _exit(127);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
+  const pid_t child = spawnTool(arguments, stdoutPath, io / "stderr", workDir,
+                                std::string(sanitizerOptions != nullptr ? sanitizerOptions : "") +
+                                    ":quarantine_size_mb=0:thread_local_quarantine_size_kb=0");
   MeasuredRun run;
   int status = 0;
   struct rusage usage {};
@@ -158,7 +164,7 @@ inline MeasuredRun runToolMeasured(const std::vector<std::string>& arguments, co
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.peakKilobytes = usage.ru_maxrss;
   }
-  run.err = readFile(errPath);
+  run.err = readFile(io / "stderr");
   return run;
 }
 

@@ -1,7 +1,4 @@
-// Values with units, the hole given by its diameter, and the pipe-level table
-// at a fixed step. The SI values are worked by hand from the units'
-// definitions; the table's rows are the library's own look-ups, made here
-// directly through the C interface.
+// Units (SI values worked by hand from their definitions), the hole by its diameter, the table at a fixed step.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,6 +16,18 @@ constexpr int kUsage = 2, kForm = 3, kValue = 4;
 constexpr double kPsi = 6894.757293168361;
 
 Json caseOf(const std::string& caseText) { return runJson({"run", "-", "--json"}, caseText)["case"]; }
+
+// The summaries of a batch's rows (the cells from the first result column on).
+std::vector<std::vector<std::string>> batchSummaries(const std::string& cases, std::size_t rowCount) {
+  const ToolRun batch = runTool({"batch", "-"}, cases);
+  EXPECT_EQ(batch.status, 0) << batch.err;
+  const CsvRows rows = parseCsv(batch.out);
+  EXPECT_EQ(rows.size(), rowCount + 1);
+  std::vector<std::vector<std::string>> summaries;
+  const std::size_t first = rows.empty() ? 0 : columnOf(rows[0], "fanning_factor");
+  for (std::size_t i = 1; i < rows.size(); ++i) summaries.emplace_back(rows[i].begin() + first, rows[i].end());
+  return summaries;
+}
 
 // ---- units ----
 
@@ -69,16 +78,9 @@ TEST(Units, GiveTheSameRunAsTheSiNumbers) {
   EXPECT_EQ(runJson({"run", "-", "--json"}, withUnits), runJson({"run", "-", "--json"}, si));
 
   // A batch: every spelling of one pressure gives the same summary.
-  const ToolRun batch = runTool({"batch", "-"}, "upstream_pressure_Pa,valves\n7e6,20000:600\n70 bar,20 km:10 min\n"
-                                                "7 MPa,20000 m:600 s\n");
-  ASSERT_EQ(batch.status, 0) << batch.err;
-  const CsvRows rows = parseCsv(batch.out);
-  ASSERT_EQ(rows.size(), 4u);
-  const std::size_t first = columnOf(rows[0], "fanning_factor");
-  for (std::size_t i = 2; i < rows.size(); ++i) {
-    EXPECT_EQ(std::vector<std::string>(rows[i].begin() + first, rows[i].end()),
-              std::vector<std::string>(rows[1].begin() + first, rows[1].end()));
-  }
+  const auto rows = batchSummaries("upstream_pressure_Pa,valves\n7e6,20000:600\n70 bar,20 km:10 min\n"
+                                   "7 MPa,20000 m:600 s\n", 3);
+  for (const auto& row : rows) EXPECT_EQ(row, rows.front());
 }
 
 TEST(Units, GaugePressureAddsTheAmbientPressureGivenInAnyOrder) {
@@ -89,14 +91,8 @@ TEST(Units, GaugePressureAddsTheAmbientPressureGivenInAnyOrder) {
   EXPECT_EQ(upstream(R"({"upstream_pressure_Pa": "1000 psig", "ambient_pressure_Pa": 100000})"),
             1000 * kPsi + 100000.0);
   // In a batch cell too: the row's own ambient pressure is added.
-  const ToolRun batch =
-      runTool({"batch", "-"}, "upstream_pressure_Pa,ambient_pressure_Pa\n69 barg,0.9 bar\n6990000,90000\n");
-  ASSERT_EQ(batch.status, 0) << batch.err;
-  const CsvRows rows = parseCsv(batch.out);
-  ASSERT_EQ(rows.size(), 3u);
-  const std::size_t first = columnOf(rows[0], "fanning_factor");
-  EXPECT_EQ(std::vector<std::string>(rows[1].begin() + first, rows[1].end()),
-            std::vector<std::string>(rows[2].begin() + first, rows[2].end()));
+  const auto rows = batchSummaries("upstream_pressure_Pa,ambient_pressure_Pa\n69 barg,0.9 bar\n6990000,90000\n", 2);
+  for (const auto& row : rows) EXPECT_EQ(row, rows.front());
 }
 
 TEST(Units, AnUnknownUnitNamesTheKeyAndTheAcceptedWords) {
@@ -175,14 +171,12 @@ TEST(HoleDiameter, IsRefusedBesideAnApertureOrOutsideTheBore) {
 
 // ---- the table at a fixed step ----
 
-// The default case, run as a host runs it (tool_runner.h).
 class SteppedTable : public ::testing::Test {
  protected:
   SteppedTable() : m(defaultCaseRun()) {}
   ~SteppedTable() override { VorlModelDelete(&m); }
 
-  // The rows of `run --table-step step` of the default case, from the one
-  // file of its name beside the other tables.
+  // The rows of `run --table-step step` of the default case, the one file beside the other tables.
   CsvRows tableOf(const std::string& step, const std::string& file) {
     TempDir dir;
     const ToolRun run = runTool({"run", "--out", dir.path(), "--table-step", step});
@@ -194,8 +188,7 @@ class SteppedTable : public ::testing::Test {
   VorlHandle m;
 };
 
-// A value written with six significant figures: within half a unit of its
-// sixth figure.
+// Six significant figures: within half a unit of the sixth.
 void expectSixFigures(const std::string& cell, double value) {
   if (!std::isfinite(value) || value == 0.0) {
     EXPECT_EQ(cellValue(cell), value) << cell;
