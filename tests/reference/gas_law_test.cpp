@@ -65,6 +65,17 @@ TEST(PengRobinsonGas, RefusesAPressureBeyondTheGasBranch) {
   EXPECT_THROW(propane->density(50e5), std::invalid_argument);
 }
 
+// Hydrogen's sound speed (about 1,300 m/s) makes the rounding of the Riemann
+// variable, a difference of table values, about 1e-14 in ln(rho): the
+// inverse once asked its Newton steps to fall below that and failed on a
+// state an ordinary hydrogen line at 115 bar reached.
+TEST(PengRobinsonGas, InvertsTheRiemannVariableOfHydrogen) {
+  const auto hydrogen = makeGasLaw(2.01588, 288.15, CriticalConstants{33.145, 1296400.0, -0.219});
+  const double from = 1.1327853703272963, increment = 652.73369436313624;
+  const double to = hydrogen->riemannInverse(from, increment);
+  EXPECT_NEAR(hydrogen->riemannIncrement(from, to), increment, 1e-9 * increment);
+}
+
 // The identities the flow relations rest on, for both gases: the isothermal
 // potential is the integral of dp/rho, the Riemann increment the integral of
 // c/rho drho, its inverse inverts it, and at the sonic throat
