@@ -53,9 +53,7 @@ void validateCase(const ReferenceCase& c) {
             "a valve closure time must be zero or positive");
   }
   require(positive(c.endTime), In::kEndTime, "the end time must be positive");
-  require(c.reportCount >= 0 && c.reportCount <= kMaxReports, In::kReportTimes,
-          "the report count must be zero (none) or positive, at most 1e7");
-  if (c.reportTimes.empty() && c.reportCount == 0) {
+  if (c.reportTimes.empty() && !c.reportTimesAtEnd) {
     require(positive(c.reportInterval) && c.endTime / c.reportInterval <= kMaxReports, In::kReportTimes,
             "the report interval must be positive and give at most 1e7 reports");
   }
@@ -82,15 +80,12 @@ void validateCase(const ReferenceCase& c) {
 
 std::vector<double> reportTimesOf(const ReferenceCase& c, double end) {
   if (!c.reportTimes.empty()) return c.reportTimes;
+  if (c.reportTimesAtEnd) return c.reportTimesAtEnd(end);
   std::vector<double> times;
-  if (c.reportCount > 0) {
-    for (int k = 0; k < c.reportCount; ++k) times.push_back(end * k / c.reportCount);
-    times.push_back(end);
-    return times;
-  }
   const auto count = static_cast<long long>(std::floor(end / c.reportInterval * (1.0 + 1e-12)));
   times.reserve(static_cast<std::size_t>(count) + 1);
   for (long long k = 0; k <= count; ++k) times.push_back(std::fmin(static_cast<double>(k) * c.reportInterval, end));
+  if (c.endWhenReleaseOver && times.back() < end) times.push_back(end);
   return times;
 }
 

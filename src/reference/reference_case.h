@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -89,11 +90,13 @@ struct ReferenceCase {
 
   // Time: the run ends at endTime (s from the start of the run) and reports
   // at the reportTimes given (ascending, 0 to endTime) or, when there are
-  // none, at reportCount equal intervals from 0 to the end (when above 0)
-  // or else every reportInterval seconds from 0 up to the end.
+  // none, at the times reportTimesAtEnd gives for the end the run reached
+  // (when set; ascending, none after that end) or else every reportInterval
+  // seconds from 0 up to the end (and at the end, when the run ended once
+  // the release was over).
   double endTime = 14400.0;
   std::vector<double> reportTimes;
-  int reportCount = 0;
+  std::function<std::vector<double>(double end)> reportTimesAtEnd;
   double reportInterval = 60.0;
   // When set, the run ends earlier, once the release is over (and after the
   // last report time given): without a supply that reaches the breach, once
@@ -111,8 +114,8 @@ struct ReferenceCase {
 // its range.
 void validateCase(const ReferenceCase& input);
 
-// The report times of a case that ended at `end`: the given ones, or the
-// equal intervals, or the interval's multiples up to the end.
+// The report times of a case that ended at `end`: the given ones, or those
+// of reportTimesAtEnd, or the interval's multiples up to the end.
 std::vector<double> reportTimesOf(const ReferenceCase& input, double end);
 
 }  // namespace vorl::reference

@@ -869,7 +869,7 @@ ReferenceResult TransientSolver::run(const ProgressCallback& progress) {
   }
   if (result.cancelled && history_.back().time < time_) record(flows, true);
   for (double t : reportTimesOf(input_, time_)) {
-    if (t > time_) break;
+    if (!(t <= time_)) break;
     appendSample(result, sampleAtTime(history_, t));
   }
   if (progress && !result.cancelled) progress(1.0);

@@ -64,8 +64,7 @@ int runChosenModel(VORL& model, const reference::ProgressCallback& progress) {
   model.resetSequences();
   if (fastModelTakesAperture(model)) runFastBeside(model);
   if (!model.referenceSettings().reportTimes.empty()) return runModelReference(model, progress);
-  const std::vector<double> times = modelReportTimes(referenceEndTime(model));
-  return runModelReference(model, progress, &times);
+  return runModelReference(model, progress, ReportTimesAtEnd(modelReportTimes));
 }
 
 }  // namespace vorl

@@ -135,7 +135,7 @@ double referenceEndTime(const VORL& model) {
   return fastEnd > 0.0 ? fastEnd : closedBlowDownTime(model);
 }
 
-ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* reportTimes) {
+ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* reportTimes, const ReportTimesAtEnd& atEnd) {
   const PIPESET& pipe = model.pipeSet();
   const ReferenceSettings& settings = model.referenceSettings();
   ReferenceCase c;
@@ -151,11 +151,20 @@ ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* repo
   c.aperture = pipe.orificeAperture;
   c.ambientPressure = model.ambient().pressure;
   c.valves = activeValves(model);
-  c.endTime = referenceEndTime(model);
   if (reportTimes != nullptr) {
     c.reportTimes = *reportTimes;
+  } else if (!settings.reportTimes.empty()) {
+    c.reportTimes = settings.reportTimes;
+  }
+  if (settings.endTime > 0.0) {
+    c.endTime = settings.endTime;
+    if (c.reportTimes.empty()) c.reportTimes = atEnd ? atEnd(c.endTime) : defaultReportTimes(c.endTime);
+  } else if (!c.reportTimes.empty()) {
+    c.endTime = c.reportTimes.back() > 0.0 ? c.reportTimes.back() : referenceEndTime(model);
   } else {
-    c.reportTimes = settings.reportTimes.empty() ? defaultReportTimes(c.endTime) : settings.reportTimes;
+    c.endWhenReleaseOver = true;
+    c.endTime = kLongestReferenceRelease;
+    c.reportTimesAtEnd = atEnd ? atEnd : ReportTimesAtEnd(defaultReportTimes);
   }
   c.numerics.refinement = settings.refinement;
   c.numerics.maxSteps = kMaxReferenceSteps;
@@ -177,13 +186,15 @@ void checkHoleSize(const VORL& model) {
                       numberText(smallest) + " or more)");
 }
 
-int runModelReference(VORL& model, const reference::ProgressCallback& progress,
-                      const std::vector<double>* reportTimes) {
+namespace {
+
+int runOnModel(VORL& model, const reference::ProgressCallback& progress, const std::vector<double>* reportTimes,
+               const ReportTimesAtEnd& atEnd) {
   // Nothing of an earlier run may read as a result of this one.
   model.referenceResultSet(nullptr);
   checkModelInputs(model, kCheckedByReference, kTag);
   checkHoleSize(model);
-  const ReferenceCase c = referenceCaseOf(model, reportTimes);
+  const ReferenceCase c = referenceCaseOf(model, reportTimes, atEnd);
   if (model.referenceSettings().realGas && !c.realGas) {
     reportWarning(VORL_W_REFERENCE_IDEAL_GAS, kTag,
                   "the real gas needs critical constants, and a gas given by its molecular weight has none "
@@ -199,6 +210,17 @@ int runModelReference(VORL& model, const reference::ProgressCallback& progress,
   const int rows = static_cast<int>(result->time.size());
   model.referenceResultSet(std::move(result));
   return rows;
+}
+
+}  // namespace
+
+int runModelReference(VORL& model, const reference::ProgressCallback& progress,
+                      const std::vector<double>* reportTimes) {
+  return runOnModel(model, progress, reportTimes, ReportTimesAtEnd{});
+}
+
+int runModelReference(VORL& model, const reference::ProgressCallback& progress, const ReportTimesAtEnd& atEnd) {
+  return runOnModel(model, progress, nullptr, atEnd);
 }
 
 }  // namespace vorl

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -18,7 +19,7 @@ class VORL;
 // pressure and the valves while they are active.
 
 // Safety bound on the time steps of one reference run, so that no case can
-// keep a host for ever (the default case to 4 h takes about 80,000). A build
+// keep a host for ever (the default case to 4 h takes about 300). A build
 // may lower it (the fuzzer does, to keep each input quick under its
 // sanitizers).
 #ifndef VORL_MAX_REFERENCE_STEPS
@@ -30,6 +31,13 @@ constexpr long long kMaxReferenceSteps = VORL_MAX_REFERENCE_STEPS;
 // ends of this many equal intervals up to its end time.
 constexpr int kDefaultReferenceIntervals = 100;
 
+// The longest a run without an end of the host's goes on when the release
+// does not end before (s): 30 days.
+constexpr double kLongestReferenceRelease = 30.0 * 86400.0;
+
+// Report times as a function of the end a run reached.
+using ReportTimesAtEnd = std::function<std::vector<double>(double end)>;
+
 // Where the fast model's branches start (m from the upstream end): the
 // upstream end or the far end where the breach counts as at an end (within
 // 1e-5 of the length), else the breach location in use.
@@ -40,17 +48,23 @@ double breachLocationUsed(const VORL& model);
 // (and for a gas given only by its molecular weight without the host's).
 std::optional<reference::CriticalConstants> referenceRealGas(const VORL& model);
 
-// The end time of the model's next reference run (s after the breach): the
-// host's; else, once the fast model has run, the end of its finite history;
-// else the time in which a closed branch as long as the longer side of the
-// breach blows down by the friction-dominated closed form from the upstream
-// to the ambient pressure (the fast model's own phase-three law; 3.9 h for
-// the default case).
+// The end time the host set (s after the breach); without one, the span a
+// host may give its report times: once the fast model has run, the end of
+// its finite history; else the time in which a closed branch as long as the
+// longer side of the breach blows down by the friction-dominated closed form
+// from the upstream to the ambient pressure (the fast model's own phase-three
+// law; 3.9 h for the default case).
 double referenceEndTime(const VORL& model);
 
 // The reference case of the model (its inputs are not checked here), at the
-// given report times when not null.
-reference::ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* reportTimes = nullptr);
+// given report times when not null. Its end: the host's end time; without
+// one, the last of the report times given (the host's or these); without
+// those either, the release's own end (ReferenceCase::endWhenReleaseOver) at
+// most kLongestReferenceRelease after the breach, reporting at the times
+// atEnd gives for it (when set) or at kDefaultReferenceIntervals equal
+// intervals to it.
+reference::ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* reportTimes = nullptr,
+                                         const ReportTimesAtEnd& atEnd = {});
 
 // Runs the reference on the model's case and keeps its result on the model,
 // in place of the last one; returns the report rows. Raises, keeping no
@@ -65,5 +79,8 @@ reference::ReferenceCase referenceCaseOf(const VORL& model, const std::vector<do
 // host's.
 int runModelReference(VORL& model, const reference::ProgressCallback& progress,
                       const std::vector<double>* reportTimes = nullptr);
+// The same at the report times atEnd gives for the end the run reached,
+// unless the host gave report times.
+int runModelReference(VORL& model, const reference::ProgressCallback& progress, const ReportTimesAtEnd& atEnd);
 
 }  // namespace vorl

@@ -286,6 +286,24 @@ TEST_F(ReferenceInterface, TheDefaultEndTimeIsTheFastModelsEndOrTheClosedBlowDow
   EXPECT_EQ(VorlReferenceEndTime(line), 30.0);
 }
 
+// Without an end or report times of the host's, a run ends when the release
+// is over (this fed line: at its new steady flow, the supply's 5 kg/s out
+// through the breach, well within 30 days) and reports at 100 equal
+// intervals up to that end.
+TEST_F(ReferenceInterface, WithoutAnEndOrReportTimesTheRunEndsWhenTheReleaseIsOver) {
+  const ShortLine line;
+  VorlReferenceEndTimeSet(line, 0.0);
+  VorlReferenceReportTimesSet(line, nullptr, 0);
+  ASSERT_EQ(VorlReferenceRun(line, nullptr, nullptr), 101);
+  const std::vector<double> values = table(line);
+  const double end = cell(values, 100, "time_s");
+  EXPECT_LT(end, 30.0 * 86400.0);
+  EXPECT_DOUBLE_EQ(cell(values, 50, "time_s"), 0.5 * end);
+  const double change = cell(values, 100, "inflow_rate_kg_per_s") - cell(values, 100, "release_rate_kg_per_s") -
+                        cell(values, 100, "sink_rate_kg_per_s");
+  EXPECT_LE(std::fabs(change), 0.01 * 5.0);
+}
+
 struct Refusal {
   const char* what;
   std::function<void(VorlHandle)> act;  // a setting, or a setting and a run
