@@ -341,12 +341,14 @@ Public Declare PtrSafe Function VorlBranchTableColumnCount Lib "vorl.dll" () As 
 Public Declare PtrSafe Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare PtrSafe Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare PtrSafe Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
 Public Declare PtrSafe Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare PtrSafe Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
         ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
@@ -594,12 +596,14 @@ Public Declare Function VorlBranchTableColumnCount Lib "vorl.dll" () As Long
 Public Declare Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As Long, _
         ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
 Public Declare Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As Long, _
         ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
         ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long

@@ -20,7 +20,7 @@ VORL_API void VORL_CALL VorlTimeDivisionSet(VorlHandle model, int division) {
 }
 
 VORL_API void VORL_CALL VorlValveAdd(VorlHandle model, double position, double closureTime) {
-  withModel(model, [&](VORL& m) { m.pipeSet().valves.valves.emplace_back(position, closureTime); });
+  withModel(model, [&](VORL& m) { addValve(m, position, closureTime); });
 }
 
 VORL_API void VORL_CALL VorlValvesActivate(VorlHandle model, VorlBool active) {

@@ -35,6 +35,14 @@ int columnText(ColumnList (*columns)(), int column, const char* TableColumn::*te
   return guarded(-1, [&] { return copyColumnText(columns(), column, text, buffer, size, tag); });
 }
 
+VorlBool columnShown(ColumnList (*columns)(), int column, const char* tag) {
+  return guarded(VorlBool{0}, [&] {
+    const ColumnList list = columns();
+    requireIndex(column, list.count, "column", "columns of the table", tag);
+    return toVorlBool(list.columns[column].shown == kToolCsv);
+  });
+}
+
 int branchColumnText(int column, const char* TableColumn::*text, char* buffer, int size) {
   return columnText(branchTableColumns, column, text, buffer, size, kBranchTag);
 }
@@ -86,6 +94,10 @@ VORL_API int VORL_CALL VorlBranchTableColumnMeaning(int column, char* buffer, in
   return branchColumnText(column, &TableColumn::meaning, buffer, size);
 }
 
+VORL_API VorlBool VORL_CALL VorlBranchTableColumnShown(int column) {
+  return columnShown(branchTableColumns, column, kBranchTag);
+}
+
 VORL_API int VORL_CALL VorlBranchTableFill(VorlHandle model, int branch, double* values, int maxRows) {
   return withModel(model, 0, [&](VORL& m) {
     checkRowArguments(values, maxRows, kBranchTag);
@@ -110,6 +122,10 @@ VORL_API int VORL_CALL VorlPipeTableColumnUnit(int column, char* buffer, int siz
 
 VORL_API int VORL_CALL VorlPipeTableColumnMeaning(int column, char* buffer, int size) {
   return pipeColumnText(column, &TableColumn::meaning, buffer, size);
+}
+
+VORL_API VorlBool VORL_CALL VorlPipeTableColumnShown(int column) {
+  return columnShown(pipeTableColumns, column, kPipeTag);
 }
 
 VORL_API int VORL_CALL VorlPipeTableFill(VorlHandle model, const double* times, int timeCount,

@@ -54,6 +54,9 @@ struct BranchQueries {
   int(VORL_CALL* size)(VorlHandle);
   double(VORL_CALL* record[kRecordQuantities])(VorlHandle, int);
   void(VORL_CALL* postFlash)(VorlHandle, int, double*, double*, double*, double*);
+  double(VORL_CALL* timeToDechoke)(VorlHandle);
+  double(VORL_CALL* timeToDisturbEntireFlow)(VorlHandle);
+  double(VORL_CALL* timeToDepressurise)(VorlHandle);
 };
 
 const BranchQueries kBranchAQueries = {
@@ -61,14 +64,16 @@ const BranchQueries kBranchAQueries = {
     {VorlBranchATime, VorlBranchAUpstreamFlux, VorlBranchAUpstreamPressure, VorlBranchAUpstreamVelocity,
      VorlBranchAOrificeFlux, VorlBranchAOrificeVelocity, VorlBranchAExitPressure, VorlBranchAMass,
      VorlBranchAMassInPipe, VorlBranchAMassExpelled, VorlBranchALengthDisturbed},
-    VorlBranchAPostFlash};
+    VorlBranchAPostFlash, VorlBranchATimeToDechoke, VorlBranchATimeToDisturbEntireFlow,
+    VorlBranchATimeToDepressurise};
 
 const BranchQueries kBranchBQueries = {
     VorlBranchBFlowSequenceSize,
     {VorlBranchBTime, VorlBranchBUpstreamFlux, VorlBranchBUpstreamPressure, VorlBranchBUpstreamVelocity,
      VorlBranchBOrificeFlux, VorlBranchBOrificeVelocity, VorlBranchBExitPressure, VorlBranchBMass,
      VorlBranchBMassInPipe, VorlBranchBMassExpelled, VorlBranchBLengthDisturbed},
-    VorlBranchBPostFlash};
+    VorlBranchBPostFlash, VorlBranchBTimeToDechoke, VorlBranchBTimeToDisturbEntireFlow,
+    VorlBranchBTimeToDepressurise};
 
 // Copies the first n records of a branch.
 void copyBranch(VorlHandle model, const BranchQueries& queries, const BranchArrays& out, int n) {
@@ -113,6 +118,56 @@ void OutputTableFill(VorlHandle model, int mode, int a, int b, int maxSteps, con
 
 bool anyNull(std::initializer_list<const void*> pointers) {
   return std::any_of(pointers.begin(), pointers.end(), [](const void* p) { return p == nullptr; });
+}
+
+// A model of the material with every input checked and set, run: null when a
+// step failed (reported, the model deleted). A failed run gives no results
+// at all: records of a history cut short by a failure would read as the release.
+VorlHandle runOneCallCase(int material, const OneCallArrays& arrays) {
+  VorlHandle model = VorlModelCreateZel(material);
+  if (model != nullptr) {
+    const bool checked = guarded(false, [&] {
+      checkOneCallInputs(arrays);
+      return true;
+    });
+    if (!checked) VorlModelDelete(&model);
+  }
+  if (model != nullptr) {
+    const bool set = withModel(model, false, [&](VORL& m) {
+      setOneCallInputs(m, arrays);
+      return true;
+    });
+    if (!set) VorlModelDelete(&model);
+  }
+  if (model != nullptr) {
+    const bool ran = withModel(model, false, [](VORL& m) {
+      runModel(m);
+      return true;
+    });
+    if (!ran) VorlModelDelete(&model);
+  }
+  return model;
+}
+
+// The event times of a branch as the one-call entry returns them.
+struct BranchTimes {
+  double* toDechoke;
+  double* toDisturbEntireFlow;
+  double* toDepressurise;
+  double* toFlowReversal;  // branch B only
+};
+
+// Copies a branch's event times and its first records (at most steps); the
+// count copied into *records.
+void copyBranchResults(VorlHandle model, const BranchQueries& queries, const BranchTimes& times,
+                       const BranchArrays& arrays, int steps, int* records) {
+  const int n = std::min(queries.size(model), steps);
+  *records = n;
+  *times.toDechoke = queries.timeToDechoke(model);
+  *times.toDisturbEntireFlow = queries.timeToDisturbEntireFlow(model);
+  *times.toDepressurise = queries.timeToDepressurise(model);
+  if (times.toFlowReversal != nullptr) *times.toFlowReversal = VorlBranchBTimeToFlowReversal(model);
+  copyBranch(model, queries, arrays, n);
 }
 
 }  // namespace
@@ -160,31 +215,7 @@ VORL_API void VORL_CALL VorlGenericZel(
   const OneCallArrays arrays{flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount};
 
   truncateAtInfinite = true;
-  VorlHandle model = VorlModelCreateZel(materialNumber);
-
-  if (model != nullptr) {
-    const bool checked = guarded(false, [&] {
-      checkOneCallInputs(arrays);
-      return true;
-    });
-    if (!checked) VorlModelDelete(&model);
-  }
-  if (model != nullptr) {
-    const bool set = withModel(model, false, [&](VORL& m) {
-      setOneCallInputs(m, arrays);
-      return true;
-    });
-    if (!set) VorlModelDelete(&model);
-  }
-  // A failed run gives no results at all: records of a history cut short
-  // by a failure would read as the release.
-  if (model != nullptr) {
-    const bool ran = withModel(model, false, [](VORL& m) {
-      runModel(m);
-      return true;
-    });
-    if (!ran) VorlModelDelete(&model);
-  }
+  VorlHandle model = runOneCallCase(materialNumber, arrays);
   if (model == nullptr) {
     *recordsA = 0;
     *recordsB = 0;
@@ -194,28 +225,18 @@ VORL_API void VORL_CALL VorlGenericZel(
 
   guarded([&] {
     *fanning = VorlFanning(model);
-    const int nA = std::min(kBranchAQueries.size(model), steps);
-    *recordsA = nA;
-    *aTimeToDechoke = VorlBranchATimeToDechoke(model);
-    *aTimeToDisturbEntireFlow = VorlBranchATimeToDisturbEntireFlow(model);
-    *aTimeToDepressurise = VorlBranchATimeToDepressurise(model);
-    copyBranch(model, kBranchAQueries,
-               {aTime, aUpstreamFlux, aUpstreamPressure, aUpstreamVelocity, aOrificeFlux, aOrificeVelocity,
-                aExitPressure, aMass, aMassInPipe, aMassExpelled, aLengthDisturbed, nullptr,
-                {aPostFlash1, aPostFlash2, aPostFlash3, aPostFlash4}},
-               nA);
-
-    const int nB = std::min(kBranchBQueries.size(model), steps);
-    *recordsB = nB;
-    *bTimeToDechoke = VorlBranchBTimeToDechoke(model);
-    *bTimeToDisturbEntireFlow = VorlBranchBTimeToDisturbEntireFlow(model);
-    *bTimeToDepressurise = VorlBranchBTimeToDepressurise(model);
-    *bTimeToFlowReversal = VorlBranchBTimeToFlowReversal(model);
-    copyBranch(model, kBranchBQueries,
-               {bTime, bUpstreamFlux, bUpstreamPressure, bUpstreamVelocity, bOrificeFlux, bOrificeVelocity,
-                bExitPressure, bMass, bMassInPipe, bMassExpelled, bLengthDisturbed, bLengthToPressurePeak,
-                {bPostFlash1, bPostFlash2, bPostFlash3, bPostFlash4}},
-               nB);
+    copyBranchResults(model, kBranchAQueries,
+                      {aTimeToDechoke, aTimeToDisturbEntireFlow, aTimeToDepressurise, nullptr},
+                      {aTime, aUpstreamFlux, aUpstreamPressure, aUpstreamVelocity, aOrificeFlux, aOrificeVelocity,
+                       aExitPressure, aMass, aMassInPipe, aMassExpelled, aLengthDisturbed, nullptr,
+                       {aPostFlash1, aPostFlash2, aPostFlash3, aPostFlash4}},
+                      steps, recordsA);
+    copyBranchResults(model, kBranchBQueries,
+                      {bTimeToDechoke, bTimeToDisturbEntireFlow, bTimeToDepressurise, bTimeToFlowReversal},
+                      {bTime, bUpstreamFlux, bUpstreamPressure, bUpstreamVelocity, bOrificeFlux, bOrificeVelocity,
+                       bExitPressure, bMass, bMassInPipe, bMassExpelled, bLengthDisturbed, bLengthToPressurePeak,
+                       {bPostFlash1, bPostFlash2, bPostFlash3, bPostFlash4}},
+                      steps, recordsB);
 
     OutputTableFill(model, static_cast<int>(OutputGridMode::kRunTimesCapped), division, steps, steps,
                     {pipeTime, pipePostFlashTemperature, pipePostFlashVelocity, pipePostFlashLiquid,

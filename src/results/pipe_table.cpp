@@ -19,19 +19,20 @@ namespace {
 
 constexpr TableColumn kColumns[] = {
     {"time_s", "s",
-     "time the row's branch states belong to (the grid's first two rows: 0 before the breach and 0 at its instant)"},
-    {"exit_flux_kg_per_s", "kg/s", "release rate: mass flux leaving the pipe through the breach"},
-    {"exit_velocity_m_per_s", "m/s", "exit velocity through the bore, weighted by the branches' outflows"},
-    {"orifice_flux_density_kg_per_m2_s", "kg/(m2 s)", "mean exit flux density over the orifice"},
-    {"orifice_velocity_m_per_s", "m/s", "exit velocity over the aperture"},
-    {"mass_kg", "kg", "gas in the open parts of the pipe"},
-    {"mass_in_pipe_kg", "kg", "gas in the open parts and behind closed valves"},
-    {"mass_trapped_kg", "kg", "gas behind closed valves"},
-    {"mass_expelled_kg", "kg", "mass released since the breach"},
-    {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature"},
-    {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity"},
-    {"postflash_liquid_fraction", "", "outflow after expansion: liquid mass fraction"},
-    {"postflash_drop_size_m", "m", "outflow after expansion: drop size"},
+     "time the row's branch states belong to (the grid's first two rows: 0 before the breach and 0 at its instant)",
+      kToolCsv},
+    {"exit_flux_kg_per_s", "kg/s", "release rate: mass flux leaving the pipe through the breach", kToolCsv},
+    {"exit_velocity_m_per_s", "m/s", "exit velocity through the bore, weighted by the branches' outflows", kToolCsv},
+    {"orifice_flux_density_kg_per_m2_s", "kg/(m2 s)", "mean exit flux density over the orifice", kLibraryOnly},
+    {"orifice_velocity_m_per_s", "m/s", "exit velocity over the aperture", kLibraryOnly},
+    {"mass_kg", "kg", "gas in the open parts of the pipe", kToolCsv},
+    {"mass_in_pipe_kg", "kg", "gas in the open parts and behind closed valves", kToolCsv},
+    {"mass_trapped_kg", "kg", "gas behind closed valves", kToolCsv},
+    {"mass_expelled_kg", "kg", "mass released since the breach", kToolCsv},
+    {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature", kToolCsv},
+    {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity", kToolCsv},
+    {"postflash_liquid_fraction", "", "outflow after expansion: liquid mass fraction", kToolCsv},
+    {"postflash_drop_size_m", "m", "outflow after expansion: drop size", kToolCsv},
 };
 
 static_assert(std::size(kColumns) == static_cast<std::size_t>(PipeColumn::kCount), "one column per quantity");

@@ -15,10 +15,10 @@ namespace vorl {
 namespace {
 
 constexpr TableColumn kColumns[] = {
-    {"series", "", "the curve the point belongs to: 0 the pipe as a whole, 1 branch A, 2 branch B"},
-    {"time_s", "s", "time since the breach (0: its instant, drawn at the start of a logarithmic axis)"},
-    {"release_rate_kg_per_s", "kg/s", "release rate through the breach"},
-    {"mass_released_kg", "kg", "mass released since the breach"},
+    {"series", "", "the curve the point belongs to: 0 the pipe as a whole, 1 branch A, 2 branch B", kLibraryOnly},
+    {"time_s", "s", "time since the breach (0: its instant, drawn at the start of a logarithmic axis)", kLibraryOnly},
+    {"release_rate_kg_per_s", "kg/s", "release rate through the breach", kLibraryOnly},
+    {"mass_released_kg", "kg", "mass released since the breach", kLibraryOnly},
 };
 static_assert(std::size(kColumns) == static_cast<std::size_t>(CurveColumn::kCount), "one column per value");
 

@@ -29,13 +29,17 @@ std::unique_ptr<VORL> newModel(VORL::SimpleGas gas) { return newModelOf(gas); }
 
 void setInput(VORL& model, InputId id, double value) { writeInput(model, input(id), value); }
 
+void addValve(VORL& model, double position, double closureTime) {
+  model.pipeSet().valves.valves.emplace_back(position, closureTime);
+}
+
 void setOneCallInputs(VORL& model, const OneCallArrays& arrays) {
   for (std::size_t i = 0; i < inputCount(); ++i) {
     const Input& row = inputAt(i);
     if (row.oneCall.slot == VORL_SLOT_NONE) continue;
     if (row.id == InputId::kValvePosition) {
       for (int valve = 0; valve < *arrays.valveCount; ++valve) {
-        model.pipeSet().valves.valves.emplace_back(arrays.valveFirst[valve], arrays.valveSecond[valve]);
+        addValve(model, arrays.valveFirst[valve], arrays.valveSecond[valve]);
       }
     } else if (!row.perValve) {
       writeInput(model, row, oneCallValue(row, arrays, 0));

@@ -19,6 +19,11 @@ std::unique_ptr<VORL> newModel(VORL::SimpleGas gas);
 // the input shapes it; raises what the writer or the rebuild raises.
 void setInput(VORL& model, InputId id, double value);
 
+// Adds a valve: the per-valve rows of the input table (its position and
+// closure time), stored as given; the run's guard checks them against the
+// rows' ranges, the one-call check against theirs.
+void addValve(VORL& model, double position, double closureTime);
+
 // Sets every input the one-call entry takes, from its arrays, in the order
 // of the table: the valves where the valve inputs stand; inputs without a
 // slot keep their values. Stops at the first failure. The arrays must hold

@@ -24,72 +24,48 @@ using ColumnText = int(VORL_CALL*)(int, char*, int);
 struct LibraryTable {
   int(VORL_CALL* count)();
   ColumnText name, unit, meaning;
+  VorlBool(VORL_CALL* shown)(int);  // whether the CSV shows a column; null: every one
 };
 
 const LibraryTable kBranchTable = {VorlBranchTableColumnCount, VorlBranchTableColumnName, VorlBranchTableColumnUnit,
-                                   VorlBranchTableColumnMeaning};
+                                   VorlBranchTableColumnMeaning, VorlBranchTableColumnShown};
 const LibraryTable kPipeTable = {VorlPipeTableColumnCount, VorlPipeTableColumnName, VorlPipeTableColumnUnit,
-                                 VorlPipeTableColumnMeaning};
+                                 VorlPipeTableColumnMeaning, VorlPipeTableColumnShown};
 const LibraryTable kReport = {VorlReleaseReportColumnCount, VorlReleaseReportColumnName,
-                              VorlReleaseReportColumnUnit, VorlReleaseReportColumnMeaning};
+                              VorlReleaseReportColumnUnit, VorlReleaseReportColumnMeaning, nullptr};
 
-// The library's columns that a CSV shows, in their order; the regime is the
-// one integer among them.
+// The library's columns that a CSV shows, in their order, as the library
+// marks them; the regime is the one integer among them.
 struct ColumnChoice {
   std::vector<Column> columns;
   std::vector<int> source;  // each shown column's index in the library's table
   int width = 0;            // the library table's column count
 };
 
-ColumnChoice chooseColumns(const LibraryTable& table, const std::vector<const char*>& names) {
-  ColumnChoice choice;
-  choice.width = table.count();
-  for (const char* name : names) {
-    for (int j = 0; j < choice.width; ++j) {
-      if (libraryText(table.name, j) != name) continue;
-      choice.columns.push_back(
-          {name, libraryText(table.unit, j), libraryText(table.meaning, j), std::string(name) == "regime"});
-      choice.source.push_back(j);
-    }
-  }
-  return choice;
-}
-
-ColumnChoice allColumns(const LibraryTable& table) {
+ColumnChoice shownColumns(const LibraryTable& table) {
   ColumnChoice choice;
   choice.width = table.count();
   for (int j = 0; j < choice.width; ++j) {
-    choice.columns.push_back(
-        {libraryText(table.name, j), libraryText(table.unit, j), libraryText(table.meaning, j), false});
+    if (table.shown != nullptr && table.shown(j) == 0) continue;
+    const std::string name = libraryText(table.name, j);
+    choice.columns.push_back({name, libraryText(table.unit, j), libraryText(table.meaning, j), name == "regime"});
     choice.source.push_back(j);
   }
   return choice;
 }
 
-// A branch's CSV: the per-record quantities of the library's branch table
-// but the flux densities and the infinity flags, which its infinities show.
 const ColumnChoice& branchChoice() {
-  static const ColumnChoice choice = chooseColumns(
-      kBranchTable, {"time_s", "regime", "upstream_pressure_Pa", "upstream_flux_kg_per_s", "upstream_velocity_m_per_s",
-                     "exit_pressure_Pa", "exit_flux_kg_per_s", "exit_velocity_m_per_s", "orifice_flux_kg_per_s",
-                     "orifice_velocity_m_per_s", "mass_kg", "mass_in_pipe_kg", "mass_trapped_kg", "mass_expelled_kg",
-                     "length_disturbed_m", "length_to_pressure_peak_m", "postflash_temperature_K",
-                     "postflash_velocity_m_per_s", "postflash_liquid_fraction", "postflash_drop_size_m"});
+  static const ColumnChoice choice = shownColumns(kBranchTable);
   return choice;
 }
 
-// The pipe's CSV: the library's pipe table but the orifice's flux density
-// and velocity.
 const ColumnChoice& pipeChoice() {
-  static const ColumnChoice choice = chooseColumns(
-      kPipeTable, {"time_s", "exit_flux_kg_per_s", "exit_velocity_m_per_s", "mass_kg", "mass_in_pipe_kg",
-                   "mass_trapped_kg", "mass_expelled_kg", "postflash_temperature_K", "postflash_velocity_m_per_s",
-                   "postflash_liquid_fraction", "postflash_drop_size_m"});
+  static const ColumnChoice choice = shownColumns(kPipeTable);
   return choice;
 }
 
 const ColumnChoice& reportChoice() {
-  static const ColumnChoice choice = allColumns(kReport);
+  static const ColumnChoice choice = shownColumns(kReport);
   return choice;
 }
 
