@@ -96,6 +96,128 @@ JetGas jetGasOf(const KIV* properties, int material, double molarMassSet, double
 
 double square(double x) noexcept { return x * x; }
 
+// Refuses what no expansion takes: a method the model does not know, an exit
+// temperature not above 0.
+void checkExpansion(int method, double temperature) {
+  if (method != ATMOSEXPANSION::kConservation && method != ATMOSEXPANSION::kIsentropic &&
+      method != ATMOSEXPANSION::kMomentumIsothermal) {
+    throw VORLERROR(VORL_E_INVALID_EXPANSION_METHOD, "atmexCalc",
+                    "expansion method " + std::to_string(method) + " is not 0, 1 or 2");
+  }
+  if (!(temperature > 0.0) || !std::isfinite(temperature)) {
+    throw VORLERROR(VORL_E_NOT_POSITIVE, "atmexCalc",
+                    "exit temperature " + numberText(temperature) + " K is not above 0");
+  }
+}
+
+// The jet at the exit and the air it expands into.
+struct JetExit {
+  double pa;       // Pa, ambient
+  double pe;       // Pa: a jet that leaves at or below ambient pressure has no pressure to shed
+  double te;       // K
+  double ue;       // m/s
+  double rhoE;     // kg/m3
+  double ceiling;  // m/s: all of the exit enthalpy turned into motion (expansion to vacuum) bounds every expansion
+};
+
+JetExit jetExitOf(const AMBIENT& ambient, const JetGas& gas, double pressure, double temperature, double velocity) {
+  JetExit e{};
+  e.pa = ambient.pressure;
+  e.pe = pressure > e.pa ? pressure : e.pa;
+  e.te = temperature;
+  e.ue = velocity;
+  e.rhoE = e.pe * gas.molarMass / (kUniversalGasConstant * e.te);
+  e.ceiling = std::sqrt(square(e.ue) + 2.0 * gas.cp * e.te);
+  return e;
+}
+
+struct JetEnd {
+  double velocity;     // m/s
+  double temperature;  // K
+};
+
+// The path of the jet as an ideal vapour.
+JetEnd vapourEnd(int method, const JetGas& gas, const JetExit& e) {
+  if (method == ATMOSEXPANSION::kIsentropic) {
+    const double tf = e.te * std::pow(e.pa / e.pe, (gas.gamma - 1.0) / gas.gamma);
+    return {std::sqrt(square(e.ue) + 2.0 * gas.cp * (e.te - tf)), tf};
+  }
+  // Momentum across the expansion zone: the pressure excess at the exit
+  // accelerates the jet (Yuceil & Otugen 2002; Birch et al. 1987).
+  const double uf = std::fmin(e.ue + (e.pe - e.pa) / (e.rhoE * e.ue), e.ceiling);
+  // Energy: h + u^2/2 kept, or the temperature held (method 2).
+  const double tf =
+      method == ATMOSEXPANSION::kConservation ? e.te + (square(e.ue) - square(uf)) / (2.0 * gas.cp) : e.te;
+  return {uf, tf};
+}
+
+// A single-phase jet is kept at or above a fraction of its exit temperature,
+// its velocity lowered to match.
+JetEnd flooredVapourEnd(const JetGas& gas, const JetExit& e, const JetEnd& vapour) {
+  const double temperatureFloor = kFinalTemperatureFloor * e.te;
+  if (!(vapour.temperature < temperatureFloor)) return vapour;
+  return {std::sqrt(square(e.ue) + 2.0 * gas.cp * (e.te - temperatureFloor)), temperatureFloor};
+}
+
+struct TwoPhaseEnd {
+  double velocity;  // m/s
+  double liquid;    // liquid mass fraction
+};
+
+// Homogeneous equilibrium: the jet ends as vapour and liquid at the
+// saturation temperature ts of the ambient pressure. Enthalpies are counted
+// from the saturated vapour at ts: the exit vapour holds cp (te - ts), and
+// every kilogram of liquid formed gives up the latent heat. uf: the vapour
+// path's velocity.
+TwoPhaseEnd twoPhaseEnd(int method, const JetGas& gas, const JetExit& e, double uf) {
+  const double ts = gas.saturationTemperature;
+  const double latent = gas.latentHeat;
+  const double exitEnthalpy = gas.cp * (e.te - ts);
+  double liquid = 0.0;
+  if (method == ATMOSEXPANSION::kIsentropic) {
+    // Entropy of the exit vapour relative to saturated vapour at (ts, pa),
+    // cp ln(te/ts) - R ln(pe/pa), is taken up by condensing x L / ts.
+    liquid = ts * (gas.cp * std::log(ts / e.te) - gas.gasConstant * std::log(e.pa / e.pe)) / latent;
+    uf = std::sqrt(std::fmax(0.0, square(e.ue) + 2.0 * (exitEnthalpy + liquid * latent)));
+    if (uf > e.ceiling) {
+      uf = e.ceiling;
+      liquid = -(exitEnthalpy + (square(e.ue) - square(uf)) / 2.0) / latent;
+    }
+  } else {
+    // Energy: h_f = h_e + (ue^2 - uf^2) / 2 = -x L at the momentum velocity.
+    liquid = -(exitEnthalpy + (square(e.ue) - square(uf)) / 2.0) / latent;
+  }
+  if (liquid > 1.0) {
+    // All liquid: the energy left over would subcool the liquid, which this
+    // model does not follow; the velocity takes what the energy balance gives.
+    liquid = 1.0;
+    uf = std::sqrt(std::fmax(0.0, square(e.ue) + 2.0 * (exitEnthalpy + latent)));
+  }
+  return {uf, liquid};
+}
+
+// The break-up of the drops: the critical Weber number, the set sizes and the hole.
+struct DropLimits {
+  double weberNumber;
+  double smallest;  // m
+  double largest;   // m
+  double hole;      // m, 0: none
+};
+
+// Drops break up until the air's dynamic pressure on them balances their
+// surface tension at the critical Weber number (Hinze 1955; Pilch & Erdman
+// 1987): d = We sigma / (rho_air u^2). Clamped to the set sizes (the largest
+// wins should they cross), and no drop is wider than the hole.
+double dropSizeOf(const AMBIENT& ambient, double surfaceTension, double velocity, const DropLimits& limits) {
+  const double inertia = humidAirDensity(ambient) * square(velocity);
+  double drop = inertia > 0.0 ? limits.weberNumber * surfaceTension / inertia
+                              : std::numeric_limits<double>::infinity();
+  if (!(drop >= limits.smallest)) drop = limits.smallest;
+  if (drop > limits.largest) drop = limits.largest;
+  if (limits.hole > 0.0 && drop > limits.hole) drop = limits.hole;
+  return drop;
+}
+
 }  // namespace
 
 double ATMOSEXPANSION::orificeDiameter() const noexcept { return pipeDiameter_ * std::sqrt(aperture_); }
@@ -113,113 +235,42 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
     result.velocity = kInfinite;
     return;
   }
-  if (method_ != kConservation && method_ != kIsentropic && method_ != kMomentumIsothermal) {
-    throw VORLERROR(VORL_E_INVALID_EXPANSION_METHOD, "atmexCalc",
-                    "expansion method " + std::to_string(method_) + " is not 0, 1 or 2");
-  }
-  if (!(temperature > 0.0) || !std::isfinite(temperature)) {
-    throw VORLERROR(VORL_E_NOT_POSITIVE, "atmexCalc",
-                    "exit temperature " + numberText(temperature) + " K is not above 0");
-  }
+  checkExpansion(method_, temperature);
   const double saturation =
       properties != nullptr ? saturationTemperatureAt(properties, material, ambient.pressure) : 0.0;
   const JetGas gas = jetGasOf(properties, material, molarMass_, saturation);
+  const JetExit exit = jetExitOf(ambient, gas, pressure, temperature, velocity);
 
-  const double pa = ambient.pressure;
-  // A jet that leaves at or below ambient pressure has no pressure to shed.
-  const double pe = pressure > pa ? pressure : pa;
-  const double te = temperature;
-  const double ue = velocity;
-  const double rhoE = pe * gas.molarMass / (kUniversalGasConstant * te);
-  // Converting all of the exit enthalpy into motion (expansion to vacuum)
-  // bounds every expansion's velocity.
-  const double ceiling = std::sqrt(square(ue) + 2.0 * gas.cp * te);
+  const JetEnd vapour = vapourEnd(method_, gas, exit);
+  const JetEnd floored = flooredVapourEnd(gas, exit, vapour);
+  result.vapourTemperature = floored.temperature;
 
-  // The path of the jet as an ideal vapour.
-  double uf = 0.0;
-  double tf = 0.0;
-  if (method_ == kIsentropic) {
-    tf = te * std::pow(pa / pe, (gas.gamma - 1.0) / gas.gamma);
-    uf = std::sqrt(square(ue) + 2.0 * gas.cp * (te - tf));
-  } else {
-    // Momentum across the expansion zone: the pressure excess at the exit
-    // accelerates the jet (Yuceil & Otugen 2002; Birch et al. 1987).
-    uf = std::fmin(ue + (pe - pa) / (rhoE * ue), ceiling);
-    // Energy: h + u^2/2 kept, or the temperature held (method 2).
-    tf = method_ == kConservation ? te + (square(ue) - square(uf)) / (2.0 * gas.cp) : te;
-  }
-  const double temperatureFloor = kFinalTemperatureFloor * te;
-  double ufVapour = uf;
-  double tfVapour = tf;
-  if (tfVapour < temperatureFloor) {
-    tfVapour = temperatureFloor;
-    ufVapour = std::sqrt(square(ue) + 2.0 * gas.cp * (te - tfVapour));
-  }
-  result.vapourTemperature = tfVapour;
-
-  const bool twoPhase = gas.condensable && method_ != kMomentumIsothermal && tf < gas.saturationTemperature;
+  const bool twoPhase =
+      gas.condensable && method_ != kMomentumIsothermal && vapour.temperature < gas.saturationTemperature;
   if (!twoPhase) {
-    result.velocity = ufVapour;
-    result.temperature = tfVapour;
-    result.density = pa * gas.molarMass / (kUniversalGasConstant * tfVapour);
-    result.areaRatio = rhoE * ue / (result.density * ufVapour);
+    result.velocity = floored.velocity;
+    result.temperature = floored.temperature;
+    result.density = exit.pa * gas.molarMass / (kUniversalGasConstant * floored.temperature);
+    result.areaRatio = exit.rhoE * exit.ue / (result.density * floored.velocity);
     return;
   }
-
-  // Homogeneous equilibrium: the jet ends as vapour and liquid at the
-  // saturation temperature ts of the ambient pressure. Enthalpies are counted
-  // from the saturated vapour at ts: the exit vapour holds cp (te - ts), and
-  // every kilogram of liquid formed gives up the latent heat.
+  const TwoPhaseEnd end = twoPhaseEnd(method_, gas, exit, vapour.velocity);
   const double ts = gas.saturationTemperature;
-  const double latent = gas.latentHeat;
-  const double exitEnthalpy = gas.cp * (te - ts);
-  double liquid = 0.0;
-  if (method_ == kIsentropic) {
-    // Entropy of the exit vapour relative to saturated vapour at (ts, pa),
-    // cp ln(te/ts) - R ln(pe/pa), is taken up by condensing x L / ts.
-    liquid = ts * (gas.cp * std::log(ts / te) - gas.gasConstant * std::log(pa / pe)) / latent;
-    uf = std::sqrt(std::fmax(0.0, square(ue) + 2.0 * (exitEnthalpy + liquid * latent)));
-    if (uf > ceiling) {
-      uf = ceiling;
-      liquid = -(exitEnthalpy + (square(ue) - square(uf)) / 2.0) / latent;
-    }
-  } else {
-    // Energy: h_f = h_e + (ue^2 - uf^2) / 2 = -x L at the momentum velocity.
-    liquid = -(exitEnthalpy + (square(ue) - square(uf)) / 2.0) / latent;
-  }
-  if (liquid > 1.0) {
-    // All liquid: the energy left over would subcool the liquid, which this
-    // model does not follow; the velocity takes what the energy balance gives.
-    liquid = 1.0;
-    uf = std::sqrt(std::fmax(0.0, square(ue) + 2.0 * (exitEnthalpy + latent)));
-  }
-
-  const double vapourDensity = pa * gas.molarMass / (kUniversalGasConstant * ts);
+  const double vapourDensity = exit.pa * gas.molarMass / (kUniversalGasConstant * ts);
   const double specificVolume =
-      (1.0 - liquid) / vapourDensity + (gas.liquidDensity > 0.0 ? liquid / gas.liquidDensity : 0.0);
+      (1.0 - end.liquid) / vapourDensity + (gas.liquidDensity > 0.0 ? end.liquid / gas.liquidDensity : 0.0);
 
-  // Drops break up until the air's dynamic pressure on them balances their
-  // surface tension at the critical Weber number (Hinze 1955; Pilch & Erdman
-  // 1987): d = We sigma / (rho_air u^2). Clamped to the set sizes (the
-  // largest wins should they cross), and no drop is wider than the hole.
-  const double inertia = humidAirDensity(ambient) * square(uf);
-  double drop = inertia > 0.0 ? weberNumber_ * gas.surfaceTension / inertia
-                              : std::numeric_limits<double>::infinity();
-  if (!(drop >= minDropSize_)) drop = minDropSize_;
-  if (drop > maxDropSize_) drop = maxDropSize_;
-  const double hole = orificeDiameter();
-  if (hole > 0.0 && drop > hole) drop = hole;
-
-  result.velocity = uf;
+  result.velocity = end.velocity;
   result.temperature = ts;
   result.twoPhase = true;
   // An entropy balance of data whose cp, cp/cv and gas constant disagree a
   // little can give a fraction a hair below 0 just under saturation: no
   // liquid forms.
-  result.liquidFraction = liquid > 0.0 ? liquid : 0.0;
-  result.dropSize = drop;
+  result.liquidFraction = end.liquid > 0.0 ? end.liquid : 0.0;
+  const DropLimits limits{weberNumber_, minDropSize_, maxDropSize_, orificeDiameter()};
+  result.dropSize = dropSizeOf(ambient, gas.surfaceTension, end.velocity, limits);
   result.density = 1.0 / specificVolume;
-  result.areaRatio = uf > 0.0 ? rhoE * ue / (result.density * uf) : kInfinite;
+  result.areaRatio = end.velocity > 0.0 ? exit.rhoE * exit.ue / (result.density * end.velocity) : kInfinite;
 }
 
 double ATMOSEXPANSION::saturationTemperatureAt(const KIV* properties, int material, double pressure) const {

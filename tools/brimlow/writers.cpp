@@ -192,15 +192,9 @@ std::string referenceText(const ReferenceResult& reference) {
   return text;
 }
 
-}  // namespace
-
-std::string summaryText(const Case& c, const CaseResult& r, const std::string& origin,
-                        const std::vector<std::string>& filesWritten) {
-  const auto v = [&](const char* name) { return summaryValue(r, name); };
-  // The name is a title on a terminal: no control character of it reaches one.
-  const std::string name = withoutControlCharacters(c.name);
-  std::string text = "brimlow: " + origin + (name.empty() ? "" : " \"" + name + "\"") + "\n\n";
-  text += "Case\n";
+// The case as the summary states it: gas, pipe, supply, breach and valves.
+std::string caseSection(const Case& c, const CaseResult& r) {
+  std::string text = "Case\n";
   text += line("gas", gasText(c) + " at " + shortText(c.gasTemperature) + " K");
   text += line("pipe", shortText(c.pipeLength) + " m long, bore " + shortText(c.pipeDiameter) + " m, roughness " +
                            shortText(c.pipeRoughness) + " m");
@@ -217,8 +211,13 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
     }
     text += line(c.valvesActive != 0.0 ? "valves" : "valves (inactive)", valves);
   }
+  return text;
+}
 
-  text += "\nRelease\n";
+// What was released and when.
+std::string releaseSection(const CaseResult& r) {
+  const auto v = [&](const char* name) { return summaryValue(r, name); };
+  std::string text = "\nRelease\n";
   text += line("gas in the pipe before the breach", massText(v("initial_mass_kg")));
   text += line("initial release rate", quantity(v("initial_release_rate_kg_per_s"), "kg/s"));
   text += line("mass released after 1 min", massText(v("mass_released_1min_kg")));
@@ -227,7 +226,13 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
   text += line("end of the finite history", durationText(v("end_time_s")));
   text += line("mass released by then", massText(v("mass_released_end_kg")));
   if (v("mass_trapped_end_kg") > 0.0) text += line("gas held behind shut valves", massText(v("mass_trapped_end_kg")));
+  return text;
+}
 
+// The event times of each branch side by side.
+std::string branchesSection(const Case& c, const CaseResult& r) {
+  const auto v = [&](const char* name) { return summaryValue(r, name); };
+  std::string text = "\nBranches                             A (upstream)           B (downstream)\n";
   char row[256];
   const auto branchLine = [&](const char* label, const char* a, const char* b) {
     const std::string aText = a == nullptr || !r.hasA ? "-" : durationText(v(a));
@@ -235,7 +240,6 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
     std::snprintf(row, sizeof row, "  %-34s %-22s %s\n", label, aText.c_str(), bText.c_str());
     text += row;
   };
-  text += "\nBranches                             A (upstream)           B (downstream)\n";
   branchLine("time to dechoke", "a_time_to_dechoke_s", "b_time_to_dechoke_s");
   branchLine("time to disturb the entire branch", "a_time_to_disturb_entire_branch_s",
              "b_time_to_disturb_entire_branch_s");
@@ -244,12 +248,28 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
   if (r.hasA && std::isinf(v("a_time_to_depressurise_s")) && c.inflow > 0.0) {
     text += "  (branch A is fed by the supply: it never finishes, and its outflow tends to the inflow)\n";
   }
+  return text;
+}
 
-  text += "\nOutflow at the breach instant after expansion to ambient pressure\n";
+// The outflow at the breach instant once expanded to ambient pressure.
+std::string postFlashSection(const CaseResult& r) {
+  const auto v = [&](const char* name) { return summaryValue(r, name); };
+  std::string text = "\nOutflow at the breach instant after expansion to ambient pressure\n";
   text += line("temperature", quantity(v("postflash_temperature_K"), "K"));
   text += line("velocity", quantity(v("postflash_velocity_m_per_s"), "m/s"));
   text += line("liquid mass fraction", roundedText(v("postflash_liquid_fraction"), 3));
   text += line("drop size", quantity(v("postflash_drop_size_m"), "m", 3));
+  return text;
+}
+
+}  // namespace
+
+std::string summaryText(const Case& c, const CaseResult& r, const std::string& origin,
+                        const std::vector<std::string>& filesWritten) {
+  // The name is a title on a terminal: no control character of it reaches one.
+  const std::string name = withoutControlCharacters(c.name);
+  std::string text = "brimlow: " + origin + (name.empty() ? "" : " \"" + name + "\"") + "\n\n";
+  text += caseSection(c, r) + releaseSection(r) + branchesSection(c, r) + postFlashSection(r);
   text += releaseReportText(r);
   if (r.reference.ran) text += referenceText(r.reference);
 
