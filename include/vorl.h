@@ -122,6 +122,21 @@ typedef enum VorlEventKind {
   VORL_EVENT_VALVE_CLOSURE = 5
 } VorlEventKind;
 
+/* The model whose answer the results give (VorlModelChoiceSet, a case of
+ * VorlSweepRun): the fast model, or the reference solution of the same case. */
+typedef enum VorlModelKind {
+  VORL_MODEL_FAST = 0,
+  VORL_MODEL_REFERENCE = 1
+} VorlModelKind;
+
+/* What became of a case of a sweep: run to its results, refused or failed
+ * (its code says why), or not run because the sweep was cancelled first. */
+typedef enum VorlSweepStatus {
+  VORL_SWEEP_OK = 0,
+  VORL_SWEEP_FAILED = 1,
+  VORL_SWEEP_NOT_RUN = 2
+} VorlSweepStatus;
+
 #define VORL_EXPORT(ordinal, result, name, arguments) \
   VORL_API result VORL_CALL name arguments;
 #include "vorl_exports.inc"

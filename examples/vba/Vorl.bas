@@ -135,6 +135,10 @@ Public Const VORL_E_ROW_COUNT As Long = 410
 Public Const VORL_E_TOLERANCE_COUNT As Long = 411
 Public Const VORL_E_INVALID_MODEL_CHOICE As Long = 430
 Public Const VORL_E_HOLE_TOO_SMALL As Long = 431
+Public Const VORL_E_SWEEP_CASE_COUNT As Long = 450
+Public Const VORL_E_SWEEP_THREADS As Long = 451
+Public Const VORL_E_SWEEP_VALVE_STARTS As Long = 453
+Public Const VORL_E_SWEEP_CANCELLED As Long = 454
 Public Const VORL_E_DECAY_BELOW_AMBIENT As Long = 1003
 Public Const VORL_W_BREACH_CLAMPED As Long = 1001
 Public Const VORL_W_ABOVE_SATURATION As Long = 1002
@@ -401,6 +405,15 @@ Public Declare PtrSafe Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As Lon
 Public Declare PtrSafe Function VorlModelChoice Lib "vorl.dll" (ByVal model As LongPtr) As Long
 Public Declare PtrSafe Function VorlModelRun Lib "vorl.dll" (ByVal model As LongPtr, ByVal progress As LongPtr, ByVal user As LongPtr) As Long
 Public Declare PtrSafe Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
+Public Declare PtrSafe Function VorlOneCallSlotSize Lib "vorl.dll" (ByVal slot As Long) As Long
+Public Declare PtrSafe Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As Long, _
+        ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef timeDivisions As Long, _
+        ByRef maxSteps As Long, ByRef valveStarts As Long, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByVal threads As Long, ByRef pipeTimes As Double, _
+        ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
+        ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
+        ByVal progress As LongPtr, ByVal user As LongPtr) As Long
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -654,6 +667,15 @@ Public Declare Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As Long, ByVal
 Public Declare Function VorlModelChoice Lib "vorl.dll" (ByVal model As Long) As Long
 Public Declare Function VorlModelRun Lib "vorl.dll" (ByVal model As Long, ByVal progress As Long, ByVal user As Long) As Long
 Public Declare Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
+Public Declare Function VorlOneCallSlotSize Lib "vorl.dll" (ByVal slot As Long) As Long
+Public Declare Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As Long, _
+        ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef timeDivisions As Long, _
+        ByRef maxSteps As Long, ByRef valveStarts As Long, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByVal threads As Long, ByRef pipeTimes As Double, _
+        ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
+        ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
+        ByVal progress As Long, ByVal user As Long) As Long
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

@@ -27,6 +27,7 @@ thread_local std::uint64_t threadNumber = 0;
 thread_local std::uint64_t callNumber = 0;
 thread_local int callDepth = 0;
 thread_local int lastCode = 0;
+thread_local CodeCapture* capture = nullptr;
 
 bool sameReport(const ErrorLogEntry& a, const ErrorLogEntry& b) {
   return a.warning && a.call != 0 && a.call == b.call && a.thread == b.thread && a.code == b.code && a.tag == b.tag;
@@ -63,8 +64,18 @@ CallScope::CallScope() noexcept {
 
 CallScope::~CallScope() { --callDepth; }
 
+CodeCapture::CodeCapture() noexcept : outer_(capture) { capture = this; }
+
+CodeCapture::~CodeCapture() { capture = outer_; }
+
+void CodeCapture::note(int code, bool warning) noexcept {
+  int& first = warning ? firstWarning_ : firstError_;
+  if (first == 0) first = code;
+}
+
 void append(ErrorLogEntry entry) {
   Log& log = theLog();
+  if (capture != nullptr) capture->note(entry.code, entry.warning);
   if (callDepth > 0) {
     entry.thread = threadNumber;
     entry.call = callNumber;

@@ -69,5 +69,24 @@ class CallScope {
   CallScope& operator=(const CallScope&) = delete;
 };
 
+// The first error and the first warning reported on the calling thread while
+// it is held (held scopes nest: the innermost sees them): what a sweep keeps
+// of each case, which the log alone cannot tell apart among many threads.
+class CodeCapture {
+ public:
+  CodeCapture() noexcept;
+  ~CodeCapture();
+  CodeCapture(const CodeCapture&) = delete;
+  CodeCapture& operator=(const CodeCapture&) = delete;
+  int firstError() const noexcept { return firstError_; }
+  int firstWarning() const noexcept { return firstWarning_; }
+  void note(int code, bool warning) noexcept;
+
+ private:
+  CodeCapture* outer_;
+  int firstError_ = 0;
+  int firstWarning_ = 0;
+};
+
 }  // namespace errorlog
 }  // namespace vorl

@@ -516,6 +516,17 @@ void applyInputDefaults(VORL& model) {
   }
 }
 
+int oneCallSlotSize(int slot) noexcept {
+  if (slot == VORL_SLOT_TIME_DIVISION || slot == VORL_SLOT_MAX_STEPS) return 1;
+  if (slot != VORL_SLOT_FLAGS && slot != VORL_SLOT_INPUTS) return 0;
+  int size = 0;
+  for (std::size_t i = 0; i < inputCount(); ++i) {
+    const Input& row = inputAt(i);
+    if (row.oneCall.slot == slot) size = std::max(size, row.oneCall.index + 1);
+  }
+  return size;
+}
+
 double oneCallValue(const Input& row, const OneCallArrays& arrays, int valve) noexcept {
   switch (row.oneCall.slot) {
     case VORL_SLOT_FLAGS: return arrays.flags[row.oneCall.index];

@@ -155,6 +155,12 @@ struct OneCallArrays {
   const int* valveCount;
 };
 
+// Elements of a slot in the one-call arrays: one past the greatest element
+// an input of the table takes there (flags and inputs), 1 for the time
+// division and the maximum steps, 0 for the valve slots (their length is the
+// valve count) and for a slot that does not exist.
+int oneCallSlotSize(int slot) noexcept;
+
 // The value of a row in the one-call arrays (of valve `valve` for per-valve rows).
 double oneCallValue(const Input& row, const OneCallArrays& arrays, int valve) noexcept;
 

@@ -320,6 +320,18 @@ int VORL_CALL watchingProgress(double fraction, void* user) {
   return ++gProgress.calls == gProgress.stopAfter ? 0 : 1;
 }
 
+// The progress of a sweep: fractions in [0, 1], never falling; a callback
+// that stops the sweep after some calls, or one that lets it finish.
+ProgressContext gSweepProgress;
+
+int VORL_CALL sweepProgress(double fraction, void* user) {
+  if (user != &gSweepProgress) broken("progress got another user pointer", "VorlSweepRun");
+  if (!(fraction >= 0.0 && fraction <= 1.0)) broken("progress fraction outside [0, 1]", "VorlSweepRun");
+  if (fraction < gSweepProgress.last) broken("progress fraction falling", "VorlSweepRun");
+  gSweepProgress.last = fraction;
+  return ++gSweepProgress.calls == gSweepProgress.stopAfter ? 0 : 1;
+}
+
 // ---- One call ----
 
 // Argument buffers of one call. Each has exactly the room the export may use,
@@ -345,6 +357,7 @@ struct CallPlan {
   int countPosition = -1;               // position of that int argument
   int secondCount = 0;                  // a second such count (a pipe table's number of times)
   int secondCountPosition = -1;
+  std::vector<std::pair<int, int>> fixedInts;  // (position, value) of other int arguments set by the plan
   std::size_t pointerElements = 1;      // room of every pointer argument, in elements
   bool pointersFixed = false;           // every pointer argument is taken from fixedPointers
   std::vector<void*> fixedPointers;     // pointer arguments made before the call, by position
@@ -468,6 +481,9 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   } else if constexpr (std::is_same_v<T, int>) {
     if (position == plan.countPosition) return plan.count;
     if (position == plan.secondCountPosition) return plan.secondCount;
+    for (const auto& [at, value] : plan.fixedInts) {
+      if (position == at) return value;
+    }
     if (plan.name == "VorlTimeDivisionSet") return std::min(drawInt(in, 100, s.lastSize), kMaxTimeDivision);
     if (plan.name == "VorlModelCreateZel") {
       const std::uint8_t pick = in.byte();
@@ -495,12 +511,19 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   } else if constexpr (std::is_same_v<T, VorlDebugSink>) {
     return in.byte() % 2 == 0 ? nullptr : &countingSink;
   } else if constexpr (std::is_same_v<T, VorlProgress>) {
+    if (plan.name == "VorlSweepRun") {
+      gSweepProgress = ProgressContext{};
+      const std::uint8_t pick = in.byte() % 4;
+      if (pick == 3) gSweepProgress.stopAfter = 1 + in.byte() % 3;
+      return pick == 0 ? nullptr : &sweepProgress;
+    }
     gProgress = ProgressContext{};
     const std::uint8_t pick = in.byte() % 4;
     if (pick == 3) gProgress.stopAfter = 1 + in.byte() % 8;
     return pick == 0 ? nullptr : &watchingProgress;
   } else if constexpr (std::is_same_v<T, void*>) {
     if (plan.name == "VorlReferenceRun" || plan.name == "VorlModelRun") return static_cast<void*>(&gProgress);
+    if (plan.name == "VorlSweepRun") return static_cast<void*>(&gSweepProgress);
     // A context of its own for each installation: the one it replaces dies
     // when the set returns (settleCallbacks).
     CallbackContext* contexts = plan.name == "VorlDebugOutputSet" ? gSinkContexts : gHandlerContexts;
@@ -622,6 +645,71 @@ void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, in
   plan.pointersFixed = true;
 }
 
+// A sweep of a few cases, each drawn as planInputArrays draws one (a model
+// choice mostly fast, now and then the reference or no choice at all), the
+// pipe at a few times, outputs with room for them. One thread: the
+// harness's callbacks keep no state safe between threads.
+void planSweep(Session& s, CallPlan& plan, Buffers& buffers) {
+  Bytes& in = s.in;
+  constexpr int kMaxSweepCases = 3;
+  plan.count = std::clamp(drawInt(in, 2, 0), -2, kMaxSweepCases);
+  plan.countPosition = 0;
+  plan.secondCount = std::clamp(drawInt(in, 2, 0), -2, kMaxFillRows);
+  plan.secondCountPosition = 13;
+  const int toleranceCount = in.byte() % 8 == 7 ? drawInt(in, 1, 0) : 1;
+  plan.fixedInts = {{11, in.byte() % 16 == 15 ? -1 : 1}, {15, toleranceCount}};
+  const std::size_t cases = static_cast<std::size_t>(std::max(plan.count, 0));
+  int* materials = buffers.make<int>(cases);
+  double* weights = buffers.make<double>(cases);
+  int* models = buffers.make<int>(cases);
+  int* flags = buffers.make<int>(2 * cases);
+  double* inputs = buffers.make<double>(16 * cases);
+  int* divisions = buffers.make<int>(cases);
+  int* steps = buffers.make<int>(cases);
+  int* starts = buffers.make<int>(cases + 1);
+  double* valveFirst = buffers.make<double>(cases * kMaxValves);
+  double* valveSecond = buffers.make<double>(cases * kMaxValves);
+  starts[0] = in.byte() % 32 == 31 ? -1 : 0;
+  for (std::size_t c = 0; c < cases; ++c) {
+    const std::uint8_t gas = in.byte();
+    materials[c] = gas < 200 ? 74828 : kMaterials[gas % std::size(kMaterials)];
+    weights[c] = gas % 8 == 7 ? drawDouble(in, 20.0) : 0.0;
+    const std::uint8_t model = in.byte();
+    models[c] = model < 240 ? VORL_MODEL_FAST : model < 250 ? VORL_MODEL_REFERENCE : drawInt(in, 0, 0);
+    flags[2 * c] = drawInt(in, 0, 0);
+    flags[2 * c + 1] = drawInt(in, 1, 0);
+    for (std::size_t i = 0; i < 16; ++i) inputs[16 * c + i] = drawDouble(in, oneCallRanges().inputs[i].nominal);
+    divisions[c] = std::min(drawInt(in, 100, 0), kMaxTimeDivision);
+    steps[c] = drawInt(in, 1000, 0);
+    const int valves = static_cast<int>(in.byte() % (kMaxValves + 1));
+    starts[c + 1] = starts[c] + valves;
+    for (int v = starts[c]; v >= 0 && v < starts[c + 1]; ++v) {
+      valveFirst[v] = drawDouble(in, 20000.0);
+      valveSecond[v] = drawDouble(in, 60.0);
+    }
+  }
+  const std::size_t times = static_cast<std::size_t>(std::max(plan.secondCount, 1));
+  double* pipeTimes = buffers.make<double>(times);
+  for (std::size_t k = 0; k < times; ++k) pipeTimes[k] = drawDouble(in, 600.0);
+  double* tolerances = buffers.make<double>(times);
+  for (std::size_t k = 0; k < times; ++k) tolerances[k] = drawDouble(in, 0.0);
+  const std::size_t rows = std::max<std::size_t>(cases, 1);
+  double* report = buffers.make<double>(rows * static_cast<std::size_t>(VorlReleaseReportColumnCount()));
+  double* pipe = buffers.make<double>(rows * times * static_cast<std::size_t>(VorlPipeTableColumnCount()));
+  int* status = buffers.make<int>(rows);
+  int* codes = buffers.make<int>(rows);
+  plan.fixedPointers = {nullptr,    materials,   weights, models,     flags,  inputs, divisions, steps,
+                        starts,     valveFirst,  valveSecond, nullptr, pipeTimes, nullptr, tolerances, nullptr,
+                        report,     pipe,        status,  codes};
+  // Arrays a host may leave out: the gases' weights, the choices, the valves, the report.
+  for (std::size_t position : {2, 3, 8, 16}) {
+    if (in.byte() % 4 == 3) plan.fixedPointers[position] = nullptr;
+  }
+  if (in.byte() % 32 == 31) plan.fixedPointers[1 + in.byte() % 19] = nullptr;
+  plan.fixedPointers.resize(22, nullptr);
+  plan.pointersFixed = true;
+}
+
 // The reference's report times: a count with room for it, the times rising
 // from 0 by a drawn step (so that most are taken), now and then no array.
 void planReportTimes(Session& s, CallPlan& plan, Buffers& buffers) {
@@ -668,6 +756,8 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
   } else if (name == "VorlReferenceReportTimesSet") {
     planReportTimes(s, plan, buffers);
+  } else if (name == "VorlSweepRun") {
+    planSweep(s, plan, buffers);
   } else if (name == "VorlReferenceTableFill") {
     // Room for the rows asked for, as a host gives it.
     plan.count = std::clamp(drawInt(in, 8, 0), -2, kMaxReferenceRows);

@@ -1,0 +1,60 @@
+// Sweeps of the C interface: many cases in one call, run by the sweep runner
+// (results/sweep) on the library's threads, each case inside the export
+// frame as a single call would run it.
+#include "interface/export_frame.h"
+#include "model/inputs.h"
+#include "results/sweep.h"
+
+using namespace vorl;
+
+namespace {
+
+// Each case in the frame of an export: the default floating-point
+// environment, and what it raises reported and kept from the others.
+bool framedCase(const std::function<void()>& work) {
+  return guarded(false, [&] {
+    work();
+    return true;
+  });
+}
+
+SweepProgress progressOf(VorlProgress progress, void* user) {
+  if (progress == nullptr) return {};
+  return [progress, user](double fraction) { return progress(fraction, user) != 0; };
+}
+
+}  // namespace
+
+extern "C" {
+
+VORL_API int VORL_CALL VorlOneCallSlotSize(int slot) { return guarded(0, [&] { return oneCallSlotSize(slot); }); }
+
+VORL_API int VORL_CALL VorlSweepRun(int caseCount, const int* materials, const double* molecularWeights,
+                                    const int* models, const int* flags, const double* inputs,
+                                    const int* timeDivisions, const int* maxSteps, const int* valveStarts,
+                                    const double* valveFirst, const double* valveSecond, int threads,
+                                    const double* pipeTimes, int pipeTimeCount, const double* tolerances,
+                                    int toleranceCount, double* report, double* pipe, int* status, int* codes,
+                                    VorlProgress progress, void* user) {
+  const SweepCases cases{caseCount, materials, molecularWeights, models,   flags,     inputs,
+                         timeDivisions, maxSteps, valveStarts,  valveFirst, valveSecond};
+  const SweepPipeTimes times{pipeTimes, pipeTimeCount, tolerances, toleranceCount};
+  const SweepOutputs out{report, pipe, status, codes};
+  const bool accepted = guarded(false, [&] {
+    checkSweep(cases, times, out, threads);
+    return true;
+  });
+  if (!accepted) return 0;
+  // Each case is a call of its own (its frame, its repeated warnings logged
+  // once), on whichever thread runs it: the sweep itself is in none.
+  try {
+    return runSweep(cases, times, out, threads, framedCase, progressOf(progress, user));
+  } catch (const std::exception& error) {
+    reportUnexpected(&error);
+  } catch (...) {
+    reportUnexpected(nullptr);
+  }
+  return 0;
+}
+
+}  // extern "C"
