@@ -170,3 +170,75 @@ def release_figure(result, path=None):
     if path is not None:
         figure.savefig(path, dpi=100)
     return figure
+
+
+# ---- a study: a key figure against a swept input ----
+
+_STUDY_COLOURS = ("#202020", "#1f5fa8", "#d35400", "#2e8b57", "#8e44ad", "#b8860b", "#c0392b", "#16a085")
+# A study's lines are grouped by another input when it takes at most this many values.
+_MOST_GROUPS = len(_STUDY_COLOURS)
+
+
+def _axis_label(study, name):
+    unit = study.units.get(name, "")
+    words = name
+    if unit and words.endswith("_" + unit.replace("/", "_per_").replace(" ", "_")):
+        words = words[:-len(unit) - 1]
+    words = words.replace("_kg_per_s", "").replace("_", " ")
+    for suffix in (" m", " kg", " s", " K", " Pa"):
+        if unit and words.endswith(suffix):
+            words = words[:-len(suffix)]
+    return f"{words} ({unit})" if unit else words
+
+
+def _varying_inputs(study, x):
+    from .case import KEYS
+    rows = study.rows
+    varying = []
+    for key in KEYS:
+        if key.name == x or key.kind in ("valves", "text"):
+            continue
+        column = rows[key.name]
+        if len(column) and (column != column[0]).any() and not (
+                column.dtype.kind == "f" and np.isnan(column).all()):
+            varying.append(key.name)
+    return varying
+
+
+def study_figure(study, x, y, by=None, path=None, ax=None):
+    """y against x over the cases that finished, one line per value of by
+    (default: the one other input that varies, when it takes few values)."""
+    import matplotlib
+    if path is not None and ax is None and matplotlib.get_backend().lower() not in ("agg", "svg", "pdf", "cairo"):
+        matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+
+    rows = study.rows
+    for name in (x, y) + ((by,) if by else ()):
+        if name not in rows.dtype.names:
+            raise ValueError(f"{name!r} is not a column of the study's report")
+    if by is None:
+        others = _varying_inputs(study, x)
+        if len(others) == 1 and len(np.unique(rows[others[0]])) <= _MOST_GROUPS:
+            by = others[0]
+    done = rows[rows["status"] == "ok"]
+    groups = [(None, done)] if by is None else [(value, done[done[by] == value]) for value in np.unique(done[by])]
+    if ax is None:
+        figure, ax = plt.subplots(figsize=(8, 5))
+    else:
+        figure = ax.figure
+    for k, (value, group) in enumerate(groups):
+        order = np.argsort(group[x], kind="stable")
+        label = None if by is None else f"{_axis_label(study, by).split(' (')[0]} {value:g}"
+        ax.plot(group[x][order], group[y][order], color=_STUDY_COLOURS[k % len(_STUDY_COLOURS)],
+                lw=2.2 if k == 0 else 1.6, marker="o" if len(group) <= 30 else None, markersize=3.5, label=label)
+    ax.set_xlabel(_axis_label(study, x))
+    ax.set_ylabel(_axis_label(study, y))
+    ax.set_title(f"{len(done)} of {len(rows)} cases", fontsize=10)
+    ax.grid(True, color="#e0e0e0")
+    if by is not None:
+        ax.legend(frameon=False)
+    figure.tight_layout()
+    if path is not None:
+        figure.savefig(path, dpi=100)
+    return figure

@@ -4,6 +4,7 @@ Every table comes from the library in one call (a branch's records, the pipe
 at many times, the release report, the events), its columns named by the
 library. The library's 1e128 for an infinite time or mass is +inf here.
 """
+import threading
 import warnings
 
 import numpy as np
@@ -189,6 +190,10 @@ class Result:
     The summary, the events and pipe() are read from the library when first
     asked for (the release report alone costs several runs' time); a result
     that lets its model go (a sweep's) has read them all before.
+
+    A result may be read from several threads at once: the library's model
+    behind it keeps one time setting, so its calls take turns (a lock per
+    result).
     """
 
     def __init__(self, case, model, layout, branch_a, branch_b, reports, read=None):
@@ -199,6 +204,7 @@ class Result:
         self.warnings = reports
         self._read = dict(read or {})  # the tables read on demand, by name
         self._model = model
+        self._lock = threading.RLock()  # one call at a time on the model
 
     @property
     def summary(self):
@@ -218,12 +224,13 @@ class Result:
         return self._table("curve")
 
     def _table(self, name, warn=True):
-        if name not in self._read:
-            with _library.Reports() as reports:
-                self._read[name] = _READERS[name](self._live_model(), self.case)
-                reports.raise_first_error()
-            self._add_warnings(reports.warnings(), warn)
-        return self._read[name]
+        with self._lock:
+            if name not in self._read:
+                with _library.Reports() as reports:
+                    self._read[name] = _READERS[name](self._live_model(), self.case)
+                    reports.raise_first_error()
+                self._add_warnings(reports.warnings(), warn)
+            return self._read[name]
 
     def _read_all(self, warn=True):
         for name in _READERS:
@@ -240,9 +247,13 @@ class Result:
 
     def close(self):
         """Deletes the library's model behind the result (pipe() runs the case again)."""
-        model, self._model = getattr(self, "_model", None), None
-        if model:
-            _library.delete_model(model)
+        lock = getattr(self, "_lock", None)
+        if lock is None:
+            return
+        with lock:
+            model, self._model = self._model, None
+            if model:
+                _library.delete_model(model)
 
     def __reduce__(self):
         # Sent between processes with every table and without its model.
@@ -263,7 +274,7 @@ class Result:
         times = np.ascontiguousarray(times, dtype=np.float64).reshape(-1)
         tolerances = np.ascontiguousarray(tolerance, dtype=np.float64).reshape(-1)
         values = np.empty((len(times), len(_PIPE.names)))
-        with _library.Reports():
+        with self._lock, _library.Reports():
             written = _library.call(lib.VorlPipeTableFill, self._live_model(), times, len(times), tolerances,
                                     len(tolerances), values, len(times))
         return _PIPE.table(values[:written])

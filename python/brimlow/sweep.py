@@ -1,79 +1,400 @@
-"""Many cases at once: on the threads of this machine, or on a Dask cluster.
+"""Many cases at once: a study, run inside the library on its threads, or on a Dask cluster.
 
-Threads: the library's models are independent of each other, and ctypes
-lets go of the interpreter lock for the length of every foreign call, so the
-runs of different cases proceed side by side on all cores. Each case gives
-the same result, bit for bit, whatever thread runs it.
+    study = brimlow.sweep(cases)         # one foreign call per chunk of cases
+    study.report                         # one row per case: its inputs beside its key figures
+    study[7]                             # the full result of case 7, run again when asked for
+    study.plot(x="breach_location_m", y="release_rate_1min_kg_per_s")
+
+The library runs every case of a chunk on a model of its own, on its own
+threads, and writes one row of the release report per case straight into
+the study's table; each row is bit for bit what a single run of its case
+gives, whatever the threads. A study keeps its report rows and nothing of the
+runs, so a sweep of a million cases holds only its table in memory.
 """
-import os
-from concurrent.futures import ThreadPoolExecutor
+import numbers
+import warnings
 
+import numpy as np
+
+from . import _library
+from ._interface import VorlProgress
+from ._library import lib
 from ._progress import TextBar
-from .case import Case
-from .result import emit_warnings, run
+from .case import _SLOT_KEYS, KEYS, Case, _slot
+from .errors import BrimlowWarning
+from .result import _PIPE, _REPORT, run
 
-# Cases per task sent to a Dask worker: enough to make the scheduler's cost
-# per task small beside the runs, few enough to spread the cases evenly.
-_DASK_CHUNK = 50
+_STATUS_OK = _library.CONSTANTS["VORL_SWEEP_OK"]
+_STATUS_FAILED = _library.CONSTANTS["VORL_SWEEP_FAILED"]
+_STATUS_NOT_RUN = _library.CONSTANTS["VORL_SWEEP_NOT_RUN"]
+# A status's word in a study's table, by the library's number of it.
+_STATUS_WORDS = np.array(["ok", "failed", "not run"])[np.argsort([_STATUS_OK, _STATUS_FAILED, _STATUS_NOT_RUN])]
+_MODELS = {"fast": _library.CONSTANTS["VORL_MODEL_FAST"], "reference": _library.CONSTANTS["VORL_MODEL_REFERENCE"]}
+_FLAGS_WIDTH = lib.VorlOneCallSlotSize(_library.CONSTANTS["VORL_SLOT_FLAGS"])
+_INPUTS_WIDTH = lib.VorlOneCallSlotSize(_library.CONSTANTS["VORL_SLOT_INPUTS"])
 
+# Cases per foreign call: enough that starting the library's threads costs
+# nothing beside the runs (about 1 ms a chunk against 100 us a case), few
+# enough that a chunk's arrays stay small.
+_CHUNK = 4096
+# Cases per task sent to a Dask worker: many runs per task, so that the
+# scheduler's cost per task stays small, and tasks enough to spread them.
+_DASK_CHUNK = 2000
+
+# The report's fields named as a case key is (the breach location and hole
+# diameter the run used) are renamed in a study's table, beside the keys.
+_USED = {"breach_location_m": "breach_location_used_m", "hole_diameter_m": "hole_diameter_used_m"}
+
+
+def threads_of(jobs):
+    """The library's thread count for jobs: None or 0 every core, n > 0 n threads."""
+    if jobs is None:
+        return 0
+    if isinstance(jobs, (bool, np.bool_)) or not isinstance(jobs, numbers.Integral):
+        raise TypeError(f"jobs must be None or 0 (every core) or a whole number of threads above 0, not {jobs!r}")
+    if jobs < 0:
+        raise ValueError(f"jobs must be None or 0 (every core) or a whole number of threads above 0, not {jobs}")
+    return int(jobs)
+
+
+# ---- the arrays of a chunk ----
 
 def _as_case(case):
     return case if isinstance(case, Case) else Case(**case)
 
 
-def _run_released(case):
-    # A sweep keeps no model per case: its memory is the tables alone.
-    return run(case, keep_model=False, warn=False)
+def _model_of(case):
+    choice = case._values.get("model", "fast")
+    return _MODELS[choice] if isinstance(choice, str) else int(choice)
 
 
-def _run_chunk(cases):
-    return [_run_released(case) for case in cases]
+class _Packed:
+    """A chunk of cases as VorlSweepRun reads them: one row per case of the
+    one-call arrays, each gas, model choice and the valves. Plain numpy
+    arrays: what a Dask worker is sent."""
+
+    def __init__(self, cases):
+        n = len(cases)
+        values = [case._values for case in cases]
+        self.count = n
+        self.materials = np.fromiter((case._material_number for case in cases), np.intc, n)
+        self.weights = np.fromiter((v["molar_mass_kg_per_kmol"] or 0.0 for v in values), np.float64, n)
+        self.models = np.fromiter((_model_of(case) for case in cases), np.intc, n)
+        self.flags = np.concatenate([case._arrays.flags for case in cases]) if n else np.zeros(0, np.intc)
+        self.inputs = np.concatenate([case._arrays.inputs for case in cases]) if n else np.zeros(0)
+        self.divisions = np.concatenate([case._arrays.time_division for case in cases]) if n else np.zeros(0, np.intc)
+        self.steps = np.concatenate([case._arrays.max_steps for case in cases]) if n else np.zeros(0, np.intc)
+        counts = np.fromiter((len(v["valves"]) for v in values), np.intc, n)
+        self.starts = np.zeros(n + 1, np.intc)
+        np.cumsum(counts, out=self.starts[1:])
+        with_valves = [case._arrays for case, count in zip(cases, counts) if count]
+        self.positions = np.concatenate([a.positions for a in with_valves]) if with_valves else np.zeros(0)
+        self.closures = np.concatenate([a.closures for a in with_valves]) if with_valves else np.zeros(0)
 
 
-def sweep(cases, jobs=None, progress=False, client=None):
-    """Runs every case and returns their results in the order of the cases.
+class _Outcome:
+    """What the library wrote for a chunk."""
 
-    jobs: threads (default: the cores of this machine). progress: a text bar
-    on standard error. client: a dask.distributed Client; the cases then run
-    on its workers in chunks. A case that fails raises its BrimlowError; the
-    warnings of all cases are given as BrimlowWarning once the sweep is done.
-    The results hold no model of the library: result.pipe(times) runs its case
-    again (to the same records) when asked."""
-    cases = [_as_case(case) for case in cases]
-    bar = TextBar(len(cases), progress)
+    def __init__(self, count, times):
+        self.report = np.empty((count, len(_REPORT.names)))
+        self.pipe = np.empty((count, len(times), len(_PIPE.names))) if len(times) else None
+        self.status = np.full(count, -1, np.intc)  # -1: not written (the sweep was refused)
+        self.codes = np.empty(count, np.intc)
+
+
+class _Stop:
+    """The library's progress callback: moves the bar, and stops the sweep on Ctrl-C."""
+
+    def __init__(self, bar, done, count):
+        self.bar, self.done, self.count = bar, done, count
+        self.interrupted = False
+        self.callback = VorlProgress(self._on_progress)  # kept referenced for the length of the call
+
+    def _on_progress(self, fraction, _user):
+        try:
+            if self.bar.total:
+                self.bar.show((self.done + fraction * self.count) / self.bar.total)
+            return 1
+        except KeyboardInterrupt:
+            self.interrupted = True
+            return 0
+
+
+def _run_packed(packed, threads, times, tolerance, bar=None, done=0):
+    """One foreign call: every case of the chunk, on the library's threads."""
+    out = _Outcome(packed.count, times)
+    stop = _Stop(bar or TextBar(packed.count, False), done, packed.count)
+    with _library.Reports() as reports:
+        lib.VorlSweepRun(packed.count, packed.materials, packed.weights, packed.models, packed.flags, packed.inputs,
+                         packed.divisions, packed.steps, packed.starts, packed.positions, packed.closures, threads,
+                         times, len(times), tolerance, len(tolerance), out.report, out.pipe, out.status, out.codes,
+                         stop.callback, None)
+    if stop.interrupted:
+        raise KeyboardInterrupt
+    if packed.count and not (out.status >= 0).all():
+        reports.raise_first_error()
+    return out
+
+
+# ---- the study's table ----
+
+def _key_dtype(key):
+    if key.kind in ("text", "material", "valves"):
+        return object
+    if key.kind == "flag":
+        return np.bool_
+    if key.kind == "integer":
+        return np.int64
+    return np.float64
+
+
+_INPUT_KEYS = [key for key in KEYS]
+_REPORT_NAMES = [_USED.get(name, name) for name in _REPORT.names]
+_DTYPE = np.dtype([(key.name, _key_dtype(key)) for key in _INPUT_KEYS] + [("status", "U7"), ("code", np.int32)] +
+                  [(name, np.float64) for name in _REPORT_NAMES])
+
+
+def _slot_columns(packed):
+    """The columns of the keys the one-call arrays hold, straight from a chunk's arrays."""
+    n = packed.count
+    flags, inputs = packed.flags.reshape(n, _FLAGS_WIDTH), packed.inputs.reshape(n, _INPUTS_WIDTH)
+    columns = {}
+    for slot, source in ((_slot("FLAGS"), flags), (_slot("INPUTS"), inputs)):
+        for name, element in _SLOT_KEYS[slot]:
+            columns[name] = source[:, element]
+    for slot, source in ((_slot("TIME_DIVISION"), packed.divisions), (_slot("MAX_STEPS"), packed.steps)):
+        for name, _element in _SLOT_KEYS[slot]:
+            columns[name] = source
+    return columns
+
+
+def _input_column(key, cases):
+    values = (case._values[key.name] for case in cases)
+    if key.kind == "optional":
+        return np.fromiter((np.nan if v is None else v for v in values), np.float64, len(cases))
+    if _key_dtype(key) is object:
+        column = np.empty(len(cases), object)
+        column[:] = list(values)
+        return column
+    return np.fromiter(values, _key_dtype(key), len(cases))
+
+
+def _fill_rows(rows, cases, packed, out):
+    from_arrays = _slot_columns(packed)
+    for key in _INPUT_KEYS:
+        column = from_arrays.get(key.name)
+        rows[key.name] = column if column is not None else _input_column(key, cases)
+    rows["status"] = _STATUS_WORDS[np.clip(out.status, 0, len(_STATUS_WORDS) - 1)]
+    rows["code"] = out.codes
+    for i, name in enumerate(_REPORT_NAMES):
+        rows[name] = out.report[:, i]
+
+
+def _case_of_row(row):
+    """The case of a row of a study's table: the keys as it holds them."""
+    values = {}
+    for key in _INPUT_KEYS:
+        value = row[key.name]
+        if key.kind == "optional":
+            value = None if np.isnan(value) else float(value)
+        elif key.kind == "flag":
+            value = bool(value)
+        elif key.kind == "integer":
+            value = int(value)
+        elif key.kind == "number":
+            value = float(value)
+        elif key.kind == "valves":
+            value = [dict(v) for v in value]
+        values[key.name] = value
+    if values.get("hole_diameter_m") is not None:
+        values["aperture"] = None
+    if values.get("molar_mass_kg_per_kmol") is not None:
+        values["material"] = None
+    return Case(**values)
+
+
+class Study:
+    """The results of a sweep.
+
+    report: one row per case in the order of the cases: every case key, the
+        case's status ("ok", "failed", "not run") and code (0, the library's
+        code of its first warning, or of its failure), then the fields of the
+        release report (the breach location and hole diameter the run used as
+        breach_location_used_m and hole_diameter_used_m). A pandas DataFrame
+        when pandas is installed, else a numpy structured array (rows: the
+        structured array is study.rows either way).
+    study[i]: the full result of case i (brimlow.Result), run again when asked for.
+    pipe: with times= given to the sweep, the pipe table at those times,
+        an array of shape (cases, times) with the pipe table's fields.
+    units, meanings: of the report's columns.
+    """
+
+    def __init__(self, rows, pipe=None, times=None):
+        self.rows = rows
+        self.pipe = pipe
+        self.times = times
+
+    def __len__(self):
+        return len(self.rows)
+
+    def __getitem__(self, index):
+        if isinstance(index, slice):
+            return [self[i] for i in range(*index.indices(len(self)))]
+        return run(self.case(index), warn=False)
+
+    def __iter__(self):
+        return (self[i] for i in range(len(self)))
+
+    def __repr__(self):
+        return f"<brimlow.Study of {len(self)} cases, {int(self.failed.size)} failed>"
+
+    def case(self, index):
+        """The case of row index."""
+        return _case_of_row(self.rows[index])
+
+    @property
+    def report(self):
+        try:
+            import pandas
+        except ImportError:
+            return self.rows
+        return pandas.DataFrame({name: self.rows[name] for name in self.rows.dtype.names})
+
+    @property
+    def failed(self):
+        """The indices of the cases that did not finish (refused, failed or not run)."""
+        return np.flatnonzero(self.rows["status"] != "ok")
+
+    @property
+    def units(self):
+        units = {key.name: key.unit for key in _INPUT_KEYS}
+        units.update(zip(_REPORT_NAMES, (_REPORT.units[n] for n in _REPORT.names)))
+        return units
+
+    @property
+    def meanings(self):
+        meanings = {key.name: key.meaning for key in _INPUT_KEYS}
+        meanings.update(zip(_REPORT_NAMES, (_REPORT.meanings[n] for n in _REPORT.names)))
+        return meanings
+
+    def plot(self, x, y, by=None, path=None, ax=None):
+        """A key figure y against a swept input x, one line per value of the
+        input by (default: the one other input that varies, if any). Saved to
+        path when given; returns the matplotlib figure."""
+        from .plot import study_figure
+        return study_figure(self, x, y, by, path, ax)
+
+    def __reduce__(self):
+        return (Study, (self.rows, self.pipe, self.times))
+
+
+def _warn_of(rows):
+    """One warning per code of the cases that warned or failed, with how many."""
+    codes = rows["code"]
+    for status, verb in (("ok", "warned"), ("failed", "failed"), ("not run", "were not run")):
+        chosen = rows["status"] == status
+        for code in np.unique(codes[chosen & (codes != 0)]):
+            which = np.flatnonzero(chosen & (codes == code))
+            text = _library.CODE_TEXTS.get(int(code), "")
+            warnings.warn(f"{which.size} of {len(rows)} cases {verb}: {text} (VORL {int(code)} "
+                          f"{_library.CODE_NAMES.get(int(code), '')}; first: case {which[0]}; "
+                          f"study[{which[0]}] runs it alone)", BrimlowWarning, stacklevel=3)
+
+
+def _chunks(cases, size):
+    chunk = []
+    for case in cases:
+        chunk.append(_as_case(case))
+        if len(chunk) == size:
+            yield chunk
+            chunk = []
+    if chunk:
+        yield chunk
+
+
+class _Rows:
+    """The study's table, grown chunk by chunk (to the number of cases when known)."""
+
+    def __init__(self, expected):
+        self.rows = np.empty(expected or _CHUNK, _DTYPE)
+        self.count = 0
+
+    def add(self, cases, packed, out):
+        end = self.count + len(cases)
+        if end > len(self.rows):
+            grown = np.empty(max(end, 2 * len(self.rows)), _DTYPE)
+            grown[:self.count] = self.rows[:self.count]
+            self.rows = grown
+        _fill_rows(self.rows[self.count:end], cases, packed, out)
+        self.count = end
+
+    def table(self):
+        return self.rows if self.count == len(self.rows) else self.rows[:self.count].copy()
+
+
+def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0.0):
+    """Runs every case and returns a Study: the release report of each case,
+    one row per case in their order.
+
+    cases: brimlow.Case objects (or dicts of their keys), any iterable; a
+        generator is read chunk by chunk, so that a million cases never stand
+        in memory at once.
+    jobs: the library's threads: None or 0 every core, n > 0 n threads;
+        anything else is refused (TypeError, ValueError).
+    progress: a text bar on standard error (for cases given as a sized
+        collection, of which the bar knows the number).
+    client: a dask.distributed Client: chunks of cases run on its workers
+        (each on jobs threads of its own machine).
+    times, tolerance: the pipe table at these times (s) for every case, in
+        study.pipe; each time looked up within tolerance (s).
+    A case that is refused or fails does not stop the others: its row has
+    status "failed" and its code, and a BrimlowWarning says how many.
+    Ctrl-C stops the sweep within a fraction of a second."""
+    threads = threads_of(jobs)
+    times = np.ascontiguousarray([] if times is None else times, dtype=np.float64).reshape(-1)
+    tolerance = np.ascontiguousarray(tolerance, dtype=np.float64).reshape(-1)
+    expected = len(cases) if hasattr(cases, "__len__") else None
+    bar = TextBar(expected, progress and bool(expected))
+    rows = _Rows(expected)
+    pipes = []
     if client is not None:
-        results = _sweep_on_dask(cases, client, bar)
+        outcomes = _sweep_on_dask(cases, client, threads, times, tolerance, bar)
     else:
-        results = _sweep_on_threads(cases, jobs or os.cpu_count() or 1, bar)
-    for result in results:
-        emit_warnings(result.warnings)
-    return results
+        outcomes = _sweep_here(cases, threads, times, tolerance, bar)
+    for chunk, packed, out in outcomes:
+        rows.add(chunk, packed, out)
+        if out.pipe is not None:
+            pipes.append(_PIPE.table(out.pipe.reshape(-1, len(_PIPE.names))).reshape(out.pipe.shape[:2]))
+    bar.show(1.0)
+    table = rows.table()
+    _warn_of(table)
+    pipe = np.concatenate(pipes) if pipes else None
+    return Study(table, pipe, times if len(times) else None)
 
 
-def _sweep_on_threads(cases, jobs, bar):
-    if jobs <= 1:
-        results = []
-        for case in cases:
-            results.append(_run_released(case))
-            bar.advance()
-        return results
-    with ThreadPoolExecutor(max_workers=jobs) as pool:
-        futures = [pool.submit(_run_released, case) for case in cases]
-        if bar.enabled:
-            for future in futures:
-                future.add_done_callback(lambda _future: bar.advance())
-        return [future.result() for future in futures]
+def _sweep_here(cases, threads, times, tolerance, bar):
+    done = 0
+    for chunk in _chunks(cases, _CHUNK):
+        packed = _Packed(chunk)
+        out = _run_packed(packed, threads, times, tolerance, bar, done)
+        done += len(chunk)
+        yield chunk, packed, out
 
 
-def _sweep_on_dask(cases, client, bar):
+def _run_on_worker(packed, threads, times, tolerance):
+    # On a Dask worker: the same foreign call, its outcome sent back.
+    return _run_packed(packed, threads, times, tolerance)
+
+
+def _sweep_on_dask(cases, client, threads, times, tolerance, bar):
     from distributed import as_completed  # optional: Debian's python3-distributed
-    chunks = [cases[i:i + _DASK_CHUNK] for i in range(0, len(cases), _DASK_CHUNK)]
-    futures = client.map(_run_chunk, chunks, pure=False)
+    chunks = list(_chunks(cases, _DASK_CHUNK))
+    packs = [_Packed(chunk) for chunk in chunks]
+    futures = client.map(_run_on_worker, packs, threads=threads, times=times, tolerance=tolerance, pure=False)
     if bar.enabled:
         sizes = {future.key: len(chunk) for future, chunk in zip(futures, chunks)}
         for future in as_completed(futures):
             bar.advance(sizes[future.key])
-    results = []
-    for chunk_results in client.gather(futures):
-        results.extend(chunk_results)
-    return results
+    for chunk, packed, out in zip(chunks, packs, client.gather(futures)):
+        yield chunk, packed, out
+

@@ -93,3 +93,13 @@ class TestMassBalance:
         table = result.pipe(np.geomspace(1.0, 3600.0, 25))
         initial = result.summary["initial_mass_kg"]
         np.testing.assert_allclose(table["mass_expelled_kg"] + table["mass_in_pipe_kg"], initial, rtol=1e-6)
+
+
+def test_a_result_read_from_four_threads_at_once_gives_the_serial_answer():
+    from concurrent.futures import ThreadPoolExecutor
+    result = brimlow.run(brimlow.Case())
+    times = np.linspace(0.0, 14000.0, 20000)
+    serial = result.pipe(times).tolist()
+    with ThreadPoolExecutor(max_workers=4) as pool:
+        tables = list(pool.map(lambda _: result.pipe(times), range(12)))
+    assert all(table.tolist() == serial for table in tables)
