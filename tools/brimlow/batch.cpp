@@ -129,7 +129,7 @@ RowOutcome runRow(const std::vector<std::string>& header, const CsvRow& row, std
     outcome.message = "reference: brimlow batch runs the fast model only (brimlow run runs the reference)";
     return outcome;
   }
-  const CaseResult result = runCase(c, false);
+  const CaseResult result = runCaseSummary(c);
   outcome.warnings = joined(warningLines(result.reports));
   if (!result.ok) {
     outcome.message = result.failure.text();

@@ -175,4 +175,32 @@ CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
   return result;
 }
 
+CaseResult runCaseSummary(const Case& c) {
+  CaseResult result;
+  if (!checkCaseValues(c, result.failure)) return result;
+  ReportCapture capture;
+  const CheckArrays a = checkArraysOf(c);
+  const int material = c.idealGas ? 0 : c.material;
+  const double molecularWeight = c.idealGas ? c.molarMass : 0.0;
+  const int valveStarts[2] = {0, a.valveCount};
+  const double noTolerance = 0.0;
+  int status = -1, code = 0;
+  result.summary.assign(reportChoice().columns.size(), kNotAvailable);
+  // One case on the calling thread: its reports reach this thread's capture.
+  VorlSweepRun(1, &material, &molecularWeight, nullptr, a.flags, a.inputs, &a.timeDivision, &a.maxSteps,
+               valveStarts, a.positions.data(), a.closures.data(), 1, nullptr, 0, &noTolerance, 1,
+               result.summary.data(), nullptr, &status, &code, nullptr, nullptr);
+  result.reports = capture.reports();
+  result.ok = status == VORL_SWEEP_OK;
+  if (!result.ok) {
+    const Report* error = capture.firstErrorSince(0);
+    const bool gas = code == VORL_E_UNKNOWN_MATERIAL || (c.idealGas && code == VORL_E_NOT_POSITIVE);
+    result.failure = CaseFailure{gas ? kExitCaseValue : kExitRunFailed,
+                                 gas ? (c.idealGas ? "molar_mass_kg_per_kmol" : "material") : "",
+                                 error != nullptr ? error->message : "the library ran no case (code " +
+                                                                         std::to_string(code) + ")"};
+  }
+  return result;
+}
+
 }  // namespace brimlow

@@ -18,6 +18,12 @@ bool checkCaseValues(const Case& c, CaseFailure& failure);
 // model, on the same model, reporting to watch (may be null).
 CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch = nullptr);
 
+// The case's release report alone, as runCase(c, false) gives it, from one
+// call of the library's sweep entry on the calling thread (a batch's row):
+// the check, the summary, the reports; the failure of a case the library
+// refuses or cannot run.
+CaseResult runCaseSummary(const Case& c);
+
 }  // namespace brimlow
 
 #endif
