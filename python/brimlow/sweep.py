@@ -139,7 +139,7 @@ def _run_packed(packed, threads, times, tolerance, bar=None, done=0):
 # ---- the study's table ----
 
 def _key_dtype(key):
-    if key.kind in ("text", "material", "valves"):
+    if key.kind in ("text", "material", "valves", "model"):
         return object
     if key.kind == "flag":
         return np.bool_
