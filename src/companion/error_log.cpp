@@ -96,6 +96,8 @@ void append(ErrorLogEntry entry) {
 
 int lastCallCode() noexcept { return lastCode; }
 
+void clearLastCallCode() noexcept { lastCode = 0; }
+
 std::size_t count() {
   Log& log = theLog();
   std::lock_guard<std::mutex> lock(log.mutex);

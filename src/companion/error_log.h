@@ -58,6 +58,9 @@ void setHandler(ErrorHandler handler, void* user);
 // Each outermost call starts it at 0, so a host can tell a null result from
 // a real 0 without reading the log.
 int lastCallCode() noexcept;
+// Starts the calling thread's last code again at 0: a call that ran cases in
+// frames of their own (a sweep) did not fail when only some of them did.
+void clearLastCallCode() noexcept;
 
 // Marks one library call on the calling thread, from the outermost export
 // to its return; nested scopes belong to the outermost.

@@ -48,7 +48,11 @@ VORL_API int VORL_CALL VorlSweepRun(int caseCount, const int* materials, const d
   // Each case is a call of its own (its frame, its repeated warnings logged
   // once), on whichever thread runs it: the sweep itself is in none.
   try {
-    return runSweep(cases, times, out, threads, framedCase, progressOf(progress, user));
+    const int finished = runSweep(cases, times, out, threads, framedCase, progressOf(progress, user));
+    // The sweep failed only when it was stopped (its last case not run, 454
+    // logged); a case's failure is in its code.
+    if (caseCount == 0 || status[caseCount - 1] != VORL_SWEEP_NOT_RUN) errorlog::clearLastCallCode();
+    return finished;
   } catch (const std::exception& error) {
     reportUnexpected(&error);
   } catch (...) {

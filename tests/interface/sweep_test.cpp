@@ -130,6 +130,7 @@ TEST(Sweep, ARefusedCaseGetsItsCodeAndTheOthersRun) {
                                      line.with(kBreachInput, 60000.0)};
   const SweepOutcome out = sweep(cases, 2);
   EXPECT_EQ(out.finished, 2);
+  EXPECT_EQ(VorlLastCode(), 0);  // the sweep did not fail: two of its cases did
   EXPECT_EQ(out.status, (std::vector<int>{VORL_SWEEP_OK, VORL_SWEEP_FAILED, VORL_SWEEP_FAILED, VORL_SWEEP_FAILED,
                                           VORL_SWEEP_OK}));
   EXPECT_EQ(out.codes, (std::vector<int>{0, VORL_E_RANGE_BREACH_LOCATION_LOW, VORL_E_UNKNOWN_MATERIAL,
@@ -150,6 +151,7 @@ TEST(Sweep, StoppedByItsProgressCallbackNoCaseStartsAfter) {
   const std::vector<SweepCase> cases(400, SweepCase{});
   int calls = 0;
   const SweepOutcome out = sweep(cases, 2, stopAtOnce, &calls);
+  EXPECT_EQ(VorlLastCode(), VORL_E_SWEEP_CANCELLED);
   EXPECT_EQ(calls, 1);
   int notRun = 0;
   for (std::size_t i = 0; i < cases.size(); ++i) {

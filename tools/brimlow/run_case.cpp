@@ -183,11 +183,12 @@ CaseResult runCaseSummary(const Case& c) {
   const int material = c.idealGas ? 0 : c.material;
   const double molecularWeight = c.idealGas ? c.molarMass : 0.0;
   const int valveStarts[2] = {0, a.valveCount};
+  const int model = c.model != 0.0 ? VORL_MODEL_REFERENCE : VORL_MODEL_FAST;
   const double noTolerance = 0.0;
   int status = -1, code = 0;
   result.summary.assign(reportChoice().columns.size(), kNotAvailable);
   // One case on the calling thread: its reports reach this thread's capture.
-  VorlSweepRun(1, &material, &molecularWeight, nullptr, a.flags, a.inputs, &a.timeDivision, &a.maxSteps,
+  VorlSweepRun(1, &material, &molecularWeight, &model, a.flags, a.inputs, &a.timeDivision, &a.maxSteps,
                valveStarts, a.positions.data(), a.closures.data(), 1, nullptr, 0, &noTolerance, 1,
                result.summary.data(), nullptr, &status, &code, nullptr, nullptr);
   result.reports = capture.reports();
