@@ -312,4 +312,35 @@ void BM_SweepCaseWithTables(benchmark::State& state) {
 }
 BENCHMARK(BM_SweepCaseWithTables)->Threads(1)->Threads(2)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
+// 10,000 default-like cases (the breach along the line) with their release
+// reports in one call of the sweep entry, on Arg threads of the library: the
+// library's share of a Python sweep (bench/python_bench.py) and of a batch.
+void BM_SweepRun(benchmark::State& state) {
+  constexpr int kCases = 10000;
+  const int flagWidth = VorlOneCallSlotSize(VORL_SLOT_FLAGS), inputWidth = VorlOneCallSlotSize(VORL_SLOT_INPUTS);
+  std::vector<int> materials(kCases, kMethane), flags, divisions(kCases, 100), steps(kCases, 200);
+  std::vector<double> inputs;
+  for (int i = 0; i < kCases; ++i) {
+    const double row[16] = {288.15, 101325.0, 0.7, 100000.0, 20.0, 7.0e6, 1000.0 + 9.8 * i, 1.0,
+                            0.5,    5e-5,     28.966, 12.5, 1000.0, 1e-6, 0.01, 288.15};
+    inputs.insert(inputs.end(), row, row + inputWidth);
+    flags.insert(flags.end(), {1, 0});
+    flags.resize(static_cast<std::size_t>((i + 1) * flagWidth));
+  }
+  std::vector<double> report(static_cast<std::size_t>(kCases * VorlReleaseReportColumnCount()));
+  std::vector<int> status(kCases), codes(kCases);
+  const double tolerance = 0.0;
+  for (auto _ : state) {
+    const int finished = VorlSweepRun(kCases, materials.data(), nullptr, nullptr, flags.data(), inputs.data(),
+                                      divisions.data(), steps.data(), nullptr, nullptr, nullptr,
+                                      static_cast<int>(state.range(0)), nullptr, 0, &tolerance, 1, report.data(),
+                                      nullptr, status.data(), codes.data(), nullptr, nullptr);
+    if (finished != kCases) state.SkipWithError("a sweep case did not finish");
+  }
+  state.counters["us_per_case"] =
+      benchmark::Counter(static_cast<double>(kCases) * 1e-6, benchmark::Counter::kIsIterationInvariantRate |
+                                                                   benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SweepRun)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 BENCHMARK_MAIN();

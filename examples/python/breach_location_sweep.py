@@ -27,10 +27,10 @@ def main():
 
     base = brimlow.Case(name="breach location sweep")
     locations = np.linspace(1e3, 99e3, 50)
-    results = brimlow.sweep([base.replace(breach_location_m=float(x)) for x in locations])
-    total = np.array([r.summary["release_rate_1min_kg_per_s"] for r in results])
-    rate_a = np.array([r.summary["a_release_rate_1min_kg_per_s"] for r in results])
-    rate_b = np.array([r.summary["b_release_rate_1min_kg_per_s"] for r in results])
+    study = brimlow.sweep([base.replace(breach_location_m=float(x)) for x in locations])
+    total = study.rows["release_rate_1min_kg_per_s"]
+    rate_a = study.rows["a_release_rate_1min_kg_per_s"]
+    rate_b = study.rows["b_release_rate_1min_kg_per_s"]
 
     figure, axes = plt.subplots(figsize=(8, 5))
     axes.plot(locations / 1e3, total, color="#202020", lw=2.8, label="total")
@@ -46,7 +46,7 @@ def main():
     figure.tight_layout()
     path = out / "breach_location_sweep.png"
     figure.savefig(path, dpi=100)
-    print(f"{len(results)} cases; release rate at 1 min from {total.min():.0f} to {total.max():.0f} kg/s; {path}")
+    print(f"{len(study)} cases; release rate at 1 min from {total.min():.0f} to {total.max():.0f} kg/s; {path}")
 
 
 if __name__ == "__main__":

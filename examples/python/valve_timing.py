@@ -28,10 +28,11 @@ def main():
     closures = np.array([60, 120, 180, 300, 450, 600, 900, 1200, 1800], dtype=float)
     cases = [base.replace(valves=[{"position_m": 20e3, "closure_time_s": t},
                                   {"position_m": 40e3, "closure_time_s": t}]) for t in closures]
-    results = brimlow.sweep(cases)
+    times = np.geomspace(1.0, 3600.0, 200)
+    study = brimlow.sweep(cases, times=times)  # the pipe at these times beside each report
     open_line = brimlow.run(base.replace(name="the line without valves"))
-    released = np.array([r.summary["mass_released_1h_kg"] for r in results]) / 1e3
-    trapped = np.array([r.pipe([3600.0])["mass_trapped_kg"][0] for r in results]) / 1e3
+    released = study.rows["mass_released_1h_kg"] / 1e3
+    trapped = study.pipe["mass_trapped_kg"][:, -1] / 1e3
 
     figure, (left, right) = plt.subplots(1, 2, figsize=(12, 4.8))
     left.plot(closures / 60, released, "o-", color="#202020", label="released")
@@ -44,13 +45,11 @@ def main():
     left.grid(True, color="#e0e0e0")
     left.legend(frameon=False)
 
-    times = np.geomspace(1.0, 3600.0, 200)
     right.plot(times, open_line.pipe(times)["exit_flux_kg_per_s"], color="#202020", lw=1.2, linestyle="--",
                label="no valves")
-    for result, closure in zip(results, closures):
+    for pipe, closure in zip(study.pipe, closures):
         if closure in (60, 300, 900):
-            right.plot(times, result.pipe(times)["exit_flux_kg_per_s"], lw=1.6,
-                       label=f"valves shut at {closure / 60:g} min")
+            right.plot(times, pipe["exit_flux_kg_per_s"], lw=1.6, label=f"valves shut at {closure / 60:g} min")
     right.set_xscale("log")
     right.set_yscale("log")
     right.set_xlabel("time since the breach (s)")

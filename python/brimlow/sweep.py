@@ -322,17 +322,19 @@ class _Rows:
     def add(self, cases, packed, out):
         end = self.count + len(cases)
         if end > len(self.rows):
-            grown = np.empty(max(end, 2 * len(self.rows)), _DTYPE)
+            # Half as much again: the old and the new table are held together for a moment.
+            grown = np.empty(max(end, len(self.rows) + len(self.rows) // 2), _DTYPE)
             grown[:self.count] = self.rows[:self.count]
             self.rows = grown
         _fill_rows(self.rows[self.count:end], cases, packed, out)
         self.count = end
 
     def table(self):
-        return self.rows if self.count == len(self.rows) else self.rows[:self.count].copy()
+        # A view: a copy of a million rows would double the memory at the end.
+        return self.rows[:self.count]
 
 
-def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0.0):
+def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0.0, count=None):
     """Runs every case and returns a Study: the release report of each case,
     one row per case in their order.
 
@@ -347,13 +349,17 @@ def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0
         (each on jobs threads of its own machine).
     times, tolerance: the pipe table at these times (s) for every case, in
         study.pipe; each time looked up within tolerance (s).
+    count: the number of cases when they come from a generator: the table
+        is then made once at its size (without it, it grows by half as
+        much again when full, and holds up to twice the rows' memory at
+        its last growth).
     A case that is refused or fails does not stop the others: its row has
     status "failed" and its code, and a BrimlowWarning says how many.
     Ctrl-C stops the sweep within a fraction of a second."""
     threads = threads_of(jobs)
     times = np.ascontiguousarray([] if times is None else times, dtype=np.float64).reshape(-1)
     tolerance = np.ascontiguousarray(tolerance, dtype=np.float64).reshape(-1)
-    expected = len(cases) if hasattr(cases, "__len__") else None
+    expected = len(cases) if hasattr(cases, "__len__") else count
     bar = TextBar(expected, progress and bool(expected))
     rows = _Rows(expected)
     pipes = []

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "case_units.h"
@@ -186,7 +187,7 @@ CaseResult runCaseSummary(const Case& c) {
   const int model = c.model != 0.0 ? VORL_MODEL_REFERENCE : VORL_MODEL_FAST;
   const double noTolerance = 0.0;
   int status = -1, code = 0;
-  result.summary.assign(reportChoice().columns.size(), kNotAvailable);
+  result.summary.assign(summaryFields().size(), std::numeric_limits<double>::quiet_NaN());
   // One case on the calling thread: its reports reach this thread's capture.
   VorlSweepRun(1, &material, &molecularWeight, &model, a.flags, a.inputs, &a.timeDivision, &a.maxSteps,
                valveStarts, a.positions.data(), a.closures.data(), 1, nullptr, 0, &noTolerance, 1,
