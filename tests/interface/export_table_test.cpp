@@ -1,6 +1,4 @@
-// The export table is the one source of the C interface: the header declares
-// from it, the Windows module definition is generated from it, and the built
-// library must export exactly its names.
+// The export table is the one source of the C interface: header, module definition and the library's exports.
 #include <gtest/gtest.h>
 
 #include <cstdio>

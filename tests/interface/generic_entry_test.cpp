@@ -18,9 +18,7 @@ class GenericEntry : public LogClearedTest {
   const bool truncationBefore_ = vorl::truncateAtInfinite;
 };
 
-// Every array and scalar the entry writes is held bit for bit, beside the
-// handle interface's results of the same cases, by the golden records
-// (tests/golden): a column written to the wrong array changes them.
+// The values the entry writes are held bit for bit by the golden records; here its refusals and bounds.
 
 // The one-call set-up on a handle (what the tool runs a case with) runs the
 // case of the one-call entry.

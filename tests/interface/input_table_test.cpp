@@ -1,6 +1,4 @@
-// The input table through the C interface: the one-call entry's check
-// against the ranges the table publishes, its messages, and the table's own
-// exports (defaults, setting by index, the one-call set-up on a handle).
+// The input table through the C interface: the one-call check against the published ranges, its messages, the table's exports.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,11 +20,7 @@ using namespace vorl::test;
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-std::string nameOf(int input) {
-  char name[64];
-  VorlInputName(input, name, sizeof name);
-  return name;
-}
+std::string nameOf(int input) { return textOf(VorlInputName, input); }
 
 int find(const char* name) {
   const int index = VorlInputFind(name);
@@ -79,11 +73,7 @@ double beyond(int i, double bound, double direction) {
   return std::nextafter(bound, direction * std::numeric_limits<double>::infinity());
 }
 
-bool minimumExcluded(int i) {
-  char text[64];
-  VorlInputRangeText(i, text, sizeof text);
-  return std::strncmp(text, "above", 5) == 0;
-}
+bool minimumExcluded(int i) { return textOf(VorlInputRangeText, i).rfind("above", 0) == 0; }
 
 class InputTable : public LogClearedTest {};
 
@@ -213,23 +203,15 @@ TEST_F(InputTable, SettingByIndexRunsTheSameCaseAsTheNamedSetters) {
   EXPECT_EQ(VorlInputGet(indexed, find("time division")), 100.0);
 }
 
-std::string caseKeyOf(int input) {
-  char key[64] = "";
-  VorlInputCaseKey(input, key, sizeof key);
-  return key;
-}
+std::string caseKeyOf(int input) { return textOf(VorlInputCaseKey, input); }
 
 // The suffix a case-file key carries for its input's unit: "kg/s" -> "_kg_per_s".
 std::string unitSuffix(int input) {
-  char unit[16] = "";
-  VorlInputUnit(input, unit, sizeof unit);
-  return unit[0] != '\0' ? "_" + unitInName(unit) : "";
+  const std::string unit = textOf(VorlInputUnit, input);
+  return unit.empty() ? "" : "_" + unitInName(unit);
 }
 
-// Each name, case key and code names one input, so that a host that reads
-// one knows which input it is. Every input the one-call entry checks can be
-// set from a case file, by a key that names its unit; an input without a
-// key has no default of a case but the model's.
+// Each name, case key and code names one input; a checked input has a case key carrying its unit.
 TEST_F(InputTable, EachNameCaseKeyAndCodeBelongsToOneInputAndAKeyCarriesItsUnit) {
   std::set<std::string> keys;
   std::set<int> codes;
@@ -256,9 +238,7 @@ TEST_F(InputTable, EachNameCaseKeyAndCodeBelongsToOneInputAndAKeyCarriesItsUnit)
   EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlInput"));
 }
 
-// The default case is one the library accepts and runs: its values pass the
-// one-call entry's check and, set by index on a model, run to a release of
-// both branches (the breach inside the pipe).
+// The default case passes the one-call check and, set by index, runs to a release of both branches.
 TEST_F(InputTable, TheDefaultCasePassesTheCheckAndRuns) {
   Case arrays;
   ModelHandle model(VorlModelCreateZel(kMethane));

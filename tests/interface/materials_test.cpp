@@ -1,7 +1,4 @@
-// The materials of the property library through the C interface: every
-// material found by each of its names and numbers, no name shared, the
-// published CAS numbers well formed, and the molecular weight the one a
-// model computes with.
+// The materials through the C interface: found by every name and number, no name shared, CAS numbers well formed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +11,7 @@
 
 #include "core/constants.h"
 #include "support/run_line.h"
+#include "support/unit_names.h"
 #include "vorl.h"
 
 namespace {
@@ -24,13 +22,6 @@ struct Listed {
   int number;
   std::string name, cas, aliases;
 };
-
-template <class Copy>
-std::string textOf(Copy copy, int index) {
-  char text[128] = "";
-  EXPECT_LT(copy(index, text, sizeof text), static_cast<int>(sizeof text));
-  return text;
-}
 
 std::vector<Listed> listed() {
   std::vector<Listed> materials;
@@ -103,9 +94,7 @@ TEST_F(Materials, NoNameOrAliasBelongsToTwoMaterials) {
   }
 }
 
-// A CAS registry number is digits-digits-check digit, the check digit the sum
-// of the other digits weighted 1, 2, 3, ... from the right, modulo 10; the
-// material number is the same digits without hyphens.
+// CAS: digits-digits-check digit, the check the digits weighted 1, 2, 3, ... from the right, modulo 10.
 TEST_F(Materials, CasNumbersAreWellFormedAndAreTheMaterialNumbers) {
   for (const Listed& m : listed()) {
     const std::size_t first = m.cas.find('-'), second = m.cas.rfind('-');

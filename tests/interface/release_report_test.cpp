@@ -1,6 +1,4 @@
-// The release report and the events of a run through the C interface:
-// the report's fields against the mass balance and the per-value queries,
-// the events against the branch histories they come from.
+// The release report against the mass balance and the per-value queries; the events against the branch histories.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,19 +8,12 @@
 
 #include "support/release_cases.h"
 #include "support/run_line.h"
+#include "support/unit_names.h"
 #include "vorl.h"
 
 namespace {
 
 using namespace vorl::test;
-
-std::string fieldName(int i) {
-  const int length = VorlReleaseReportColumnName(i, nullptr, 0);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  VorlReleaseReportColumnName(i, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
 
 // The report of a run by field name.
 std::map<std::string, double> reportOf(VorlHandle model) {
@@ -30,7 +21,7 @@ std::map<std::string, double> reportOf(VorlHandle model) {
   std::vector<double> values(static_cast<std::size_t>(count), -7.0);
   EXPECT_EQ(VorlReleaseReportFill(model, values.data(), 1), 1);
   std::map<std::string, double> report;
-  for (int i = 0; i < count; ++i) report[fieldName(i)] = values[static_cast<std::size_t>(i)];
+  for (int i = 0; i < count; ++i) report[textOf(VorlReleaseReportColumnName, i)] = values[static_cast<std::size_t>(i)];
   EXPECT_EQ(report.size(), static_cast<std::size_t>(count)) << "field names are distinct";
   return report;
 }

@@ -1,6 +1,4 @@
-// Results as tables through the C interface: each table's cells against the
-// per-value queries they stand for, the rule of the row arguments, and the
-// column texts.
+// Results as tables: each cell against the per-value query it stands for, the row arguments, the column texts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,14 +21,6 @@ namespace {
 using namespace vorl::test;
 
 using ColumnText = int(VORL_CALL*)(int, char*, int);
-
-std::string textOf(ColumnText copy, int column) {
-  const int length = copy(column, nullptr, 0);
-  std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
-  copy(column, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(length, 0)));
-  return text;
-}
 
 std::vector<std::string> columnNames(int count, ColumnText name) {
   std::vector<std::string> names;

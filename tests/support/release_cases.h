@@ -28,23 +28,22 @@ struct BranchRecord {
 };
 
 inline std::vector<BranchRecord> branchHistory(VorlHandle model, char branch) {
-  std::vector<BranchRecord> records;
   const bool a = branch == 'A';
+  using Value = double(VORL_CALL*)(VorlHandle, int);
+  const auto q = [a](Value forA, Value forB) { return a ? forA : forB; };
+  const Value time = q(VorlBranchATime, VorlBranchBTime), exitFlux = q(VorlBranchAExitFlux, VorlBranchBExitFlux),
+              exitPressure = q(VorlBranchAExitPressure, VorlBranchBExitPressure),
+              upstreamPressure = q(VorlBranchAUpstreamPressure, VorlBranchBUpstreamPressure),
+              upstreamFlux = q(VorlBranchAUpstreamFlux, VorlBranchBUpstreamFlux), mass = q(VorlBranchAMass, VorlBranchBMass),
+              expelled = q(VorlBranchAMassExpelled, VorlBranchBMassExpelled),
+              trapped = q(VorlBranchAMassTrapped, VorlBranchBMassTrapped),
+              disturbed = q(VorlBranchALengthDisturbed, VorlBranchBLengthDisturbed);
+  std::vector<BranchRecord> records;
   const int n = a ? VorlBranchAFlowSequenceSize(model) : VorlBranchBFlowSequenceSize(model);
   for (int i = 0; i < n; ++i) {
-    if (a) {
-      records.push_back({VorlBranchATime(model, i), VorlBranchAExitFlux(model, i), VorlBranchAExitPressure(model, i),
-                         VorlBranchAUpstreamPressure(model, i), VorlBranchAUpstreamFlux(model, i),
-                         VorlBranchAMass(model, i), VorlBranchAMassExpelled(model, i),
-                         VorlBranchAMassTrapped(model, i), VorlBranchALengthDisturbed(model, i),
-                         VorlBranchARegime(model, i)});
-    } else {
-      records.push_back({VorlBranchBTime(model, i), VorlBranchBExitFlux(model, i), VorlBranchBExitPressure(model, i),
-                         VorlBranchBUpstreamPressure(model, i), VorlBranchBUpstreamFlux(model, i),
-                         VorlBranchBMass(model, i), VorlBranchBMassExpelled(model, i),
-                         VorlBranchBMassTrapped(model, i), VorlBranchBLengthDisturbed(model, i),
-                         VorlBranchBRegime(model, i)});
-    }
+    records.push_back({time(model, i), exitFlux(model, i), exitPressure(model, i), upstreamPressure(model, i),
+                       upstreamFlux(model, i), mass(model, i), expelled(model, i), trapped(model, i),
+                       disturbed(model, i), a ? VorlBranchARegime(model, i) : VorlBranchBRegime(model, i)});
   }
   return records;
 }

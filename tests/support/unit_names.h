@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "vorl.h"
+
 namespace vorl::test {
 
 // A unit as a column name or case key carries it: "kg/(m2 s)" -> "kg_per_m2_s".
@@ -17,6 +19,13 @@ inline std::string unitInName(const std::string& unit) {
     }
   }
   return out;
+}
+
+// The text an export copies for an entry of its table (name, unit, key, ...).
+inline std::string textOf(int(VORL_CALL* copy)(int, char*, int), int index) {
+  char text[256] = "";
+  copy(index, text, sizeof text);
+  return text;
 }
 
 inline bool endsWith(const std::string& text, const std::string& suffix) {
