@@ -1,6 +1,4 @@
-// Runs of whole release cases through the C interface: layouts and counts,
-// the structure of the stored history, the first steps, failures, and the
-// physics every history must obey.
+// Whole release cases through the C interface: layouts, history structure, first steps, failures, physics.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -72,10 +70,7 @@ TEST_F(RunDriver, TimesNeverDecreaseMassesNeverGrowWithoutInflowAndTheOutflowInt
   }
 }
 
-// A fed branch whose blow-down reaches its limit while the orifice is still
-// choked: the step that cannot lower the far-end pressure any more ends the
-// history at infinite time, like any other fed branch, and the pipe goes on
-// releasing what the supply delivers after the last finite record.
+// A fed branch whose choked blow-down reaches its limit ends at infinite time; the pipe releases the supply after it.
 TEST_F(RunDriver, AFedBranchAtItsChokedLimitHoldsItForEver) {
   struct Gas {
     int material;

@@ -1,6 +1,4 @@
-// VorlRun refuses inputs it cannot compute with before it computes anything:
-// one report whose code names the input and whose message gives its value
-// and valid range, no records, and nothing kept from an earlier run.
+// VorlRun refuses inputs it cannot compute with: one report naming input, value and range; no records kept.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,92 +17,79 @@ using RunGuard = LogClearedTest;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-struct Refusal {
-  const char* what;
-  std::function<void(VorlHandle)> set;
-  int code;
-  const char* named;  // the input's name in the message
-};
-
 void withValve(VorlHandle m, double position, double closure) {
   VorlValveAdd(m, position, closure);
   VorlValvesActivate(m, 1);
 }
 
+// Values of one input that VorlRun refuses with the input's code, naming it.
+struct Refusal {
+  const char* named;
+  std::function<void(VorlHandle, double)> set;
+  std::vector<double> values;
+  int code;
+};
+
 const std::vector<Refusal>& refusals() {
   static const std::vector<Refusal> table = {
-      {"ambient temperature infinite", setting(VorlAmbientTemperatureSet, kInf), VORL_E_INVALID_AMBIENT_TEMPERATURE,
-       "ambient temperature"},
-      {"ambient pressure 0", setting(VorlAmbientPressureSet, 0.0), VORL_E_INVALID_AMBIENT_PRESSURE, "ambient pressure"},
-      {"ambient pressure NaN", setting(VorlAmbientPressureSet, kNaN), VORL_E_INVALID_AMBIENT_PRESSURE,
-       "ambient pressure"},
-      {"humidity NaN", setting(VorlAmbientHumiditySet, kNaN), VORL_E_INVALID_AMBIENT_HUMIDITY, "humidity"},
-      {"air molecular weight -1", setting(VorlAmbientMolecularWeightSet, -1.0), VORL_E_INVALID_AIR_MOLECULAR_WEIGHT,
-       "air"},
-      {"gas temperature 0", setting(VorlGasTemperatureSet, 0.0), VORL_E_INVALID_GAS_TEMPERATURE, "gas temperature"},
-      {"gas temperature NaN", setting(VorlGasTemperatureSet, kNaN), VORL_E_INVALID_GAS_TEMPERATURE, "gas temperature"},
-      {"length NaN", setting(VorlPipeLengthSet, kNaN), VORL_E_INVALID_PIPE_LENGTH, "pipe length"},
-      {"length 0", setting(VorlPipeLengthSet, 0.0), VORL_E_INVALID_PIPE_LENGTH, "pipe length"},
-      {"length -1", setting(VorlPipeLengthSet, -1.0), VORL_E_INVALID_PIPE_LENGTH, "pipe length"},
-      {"bore 0", setting(VorlPipeDiameterSet, 0.0), VORL_E_INVALID_PIPE_DIAMETER, "pipe diameter"},
-      {"bore infinite", setting(VorlPipeDiameterSet, kInf), VORL_E_INVALID_PIPE_DIAMETER, "pipe diameter"},
-      {"roughness -1e-5", setting(VorlPipeRoughnessSet, -1e-5), VORL_E_INVALID_PIPE_ROUGHNESS, "pipe roughness"},
-      {"roughness 0 (no friction)", setting(VorlPipeRoughnessSet, 0.0), VORL_E_INVALID_PIPE_ROUGHNESS,
-       "pipe roughness"},
-      {"roughness equal to the bore", setting(VorlPipeRoughnessSet, 0.5), VORL_E_INVALID_PIPE_ROUGHNESS,
-       "pipe roughness"},
-      {"upstream at ambient", setting(VorlUpstreamPressureSet, 100000.0), VORL_E_INVALID_UPSTREAM_PRESSURE, "upstream"},
-      {"upstream NaN", setting(VorlUpstreamPressureSet, kNaN), VORL_E_INVALID_UPSTREAM_PRESSURE, "upstream"},
-      {"inflow -1", setting(VorlTotalInflowSet, -1.0), VORL_E_INVALID_TOTAL_INFLOW, "total inflow"},
-      {"inflow NaN", setting(VorlTotalInflowSet, kNaN), VORL_E_INVALID_TOTAL_INFLOW, "total inflow"},
-      {"aperture NaN", setting(VorlOrificeApertureSet, kNaN), VORL_E_INVALID_APERTURE, "orifice aperture"},
-      {"aperture -1", setting(VorlOrificeApertureSet, -1.0), VORL_E_INVALID_APERTURE, "orifice aperture"},
-      {"aperture 0 (closed)", setting(VorlOrificeApertureSet, 0.0), VORL_E_INVALID_APERTURE, "orifice aperture"},
-      {"aperture 1e308", setting(VorlOrificeApertureSet, 1e308), VORL_E_INVALID_APERTURE, "orifice aperture"},
-      {"valve position NaN", [](VorlHandle m) { withValve(m, kNaN, 10.0); }, VORL_E_INVALID_VALVE_POSITION,
-       "valve 1 position"},
-      // A closure before the breach was once offered again after every step:
-      // refused, not stepped for ever, at a fine division too.
-      {"valve closing at -1 s",
-       [](VorlHandle m) {
+      {"ambient temperature", VorlAmbientTemperatureSet, {kInf}, VORL_E_INVALID_AMBIENT_TEMPERATURE},
+      {"ambient pressure", VorlAmbientPressureSet, {0.0, kNaN}, VORL_E_INVALID_AMBIENT_PRESSURE},
+      {"humidity", VorlAmbientHumiditySet, {kNaN}, VORL_E_INVALID_AMBIENT_HUMIDITY},
+      {"air", VorlAmbientMolecularWeightSet, {-1.0}, VORL_E_INVALID_AIR_MOLECULAR_WEIGHT},
+      {"gas temperature", VorlGasTemperatureSet, {0.0, kNaN}, VORL_E_INVALID_GAS_TEMPERATURE},
+      {"pipe length", VorlPipeLengthSet, {kNaN, 0.0, -1.0}, VORL_E_INVALID_PIPE_LENGTH},
+      {"pipe diameter", VorlPipeDiameterSet, {0.0, kInf}, VORL_E_INVALID_PIPE_DIAMETER},
+      // 0: no friction; 0.5: as rough as the bore is wide.
+      {"pipe roughness", VorlPipeRoughnessSet, {-1e-5, 0.0, 0.5}, VORL_E_INVALID_PIPE_ROUGHNESS},
+      {"upstream", VorlUpstreamPressureSet, {100000.0, kNaN}, VORL_E_INVALID_UPSTREAM_PRESSURE},
+      {"total inflow", VorlTotalInflowSet, {-1.0, kNaN}, VORL_E_INVALID_TOTAL_INFLOW},
+      {"orifice aperture", VorlOrificeApertureSet, {kNaN, -1.0, 0.0, 1e308}, VORL_E_INVALID_APERTURE},
+      {"valve 1 position", [](VorlHandle m, double v) { withValve(m, v, 10.0); }, {kNaN},
+       VORL_E_INVALID_VALVE_POSITION},
+      // A closure before the breach was once offered again after every step: refused, at a fine division too.
+      {"valve 1 closure time",
+       [](VorlHandle m, double v) {
          VorlTimeDivisionSet(m, 1000000);
-         withValve(m, 20000.0, -1.0);
+         withValve(m, 20000.0, v);
        },
-       VORL_E_INVALID_VALVE_CLOSURE_TIME, "valve 1 closure time"},
-      {"valve closing at infinity", [](VorlHandle m) { withValve(m, 20000.0, kInf); },
-       VORL_E_INVALID_VALVE_CLOSURE_TIME, "closure time"},
-      {"expansion method 5", setting(VorlAtmosExpanMethodSet, 5), VORL_E_INVALID_EXPANSION_METHOD, "expansion method"},
-      {"Weber number NaN", setting(VorlAtmosExpanWeNumSet, kNaN), VORL_E_INVALID_WEBER_NUMBER, "Weber number"},
-      {"maximum velocity NaN", setting(VorlAtmosExpanMaxVelSet, kNaN), VORL_E_INVALID_MAX_VELOCITY, "maximum velocity"},
-      {"minimum drop -1", setting(VorlAtmosExpanMinDropSet, -1.0), VORL_E_INVALID_MIN_DROP_SIZE, "minimum drop size"},
-      {"maximum drop NaN", setting(VorlAtmosExpanMaxDropSet, kNaN), VORL_E_INVALID_MAX_DROP_SIZE, "maximum drop size"},
-      {"hole diameter NaN", [](VorlHandle m) { VorlAtmosExpanHoleSizeSet(m, kNaN, 1.0); }, VORL_E_INVALID_HOLE_DIAMETER,
-       "hole diameter"},
-      {"hole aperture 2", [](VorlHandle m) { VorlAtmosExpanHoleSizeSet(m, 0.5, 2.0); }, VORL_E_INVALID_HOLE_APERTURE,
-       "hole aperture"},
+       {-1.0, kInf},
+       VORL_E_INVALID_VALVE_CLOSURE_TIME},
+      {"expansion method", [](VorlHandle m, double v) { VorlAtmosExpanMethodSet(m, static_cast<int>(v)); }, {5.0},
+       VORL_E_INVALID_EXPANSION_METHOD},
+      {"Weber number", VorlAtmosExpanWeNumSet, {kNaN}, VORL_E_INVALID_WEBER_NUMBER},
+      {"maximum velocity", VorlAtmosExpanMaxVelSet, {kNaN}, VORL_E_INVALID_MAX_VELOCITY},
+      {"minimum drop size", VorlAtmosExpanMinDropSet, {-1.0}, VORL_E_INVALID_MIN_DROP_SIZE},
+      {"maximum drop size", VorlAtmosExpanMaxDropSet, {kNaN}, VORL_E_INVALID_MAX_DROP_SIZE},
+      {"hole diameter", [](VorlHandle m, double v) { VorlAtmosExpanHoleSizeSet(m, v, 1.0); }, {kNaN},
+       VORL_E_INVALID_HOLE_DIAMETER},
+      {"hole aperture", [](VorlHandle m, double v) { VorlAtmosExpanHoleSizeSet(m, 0.5, v); }, {2.0},
+       VORL_E_INVALID_HOLE_APERTURE},
   };
   return table;
 }
 
 TEST_F(RunGuard, EveryInputItCannotComputeWithIsRefusedWithItsOwnCodeAndNoRecords) {
   for (const Refusal& refusal : refusals()) {
-    const RunLine line(20.0);
-    ASSERT_GT(line.count, 0) << refusal.what;
-    VorlPipeTimeSet(line, 600.0, 0.0);
-    refusal.set(line);
-    VorlErrorLogClear();
-    EXPECT_EQ(VorlRun(line), 0) << refusal.what;
-    const auto reports = loggedReports();
-    ASSERT_EQ(reports.size(), 1u) << refusal.what;
-    EXPECT_EQ(reports[0].code, refusal.code) << refusal.what;
-    EXPECT_EQ(reports[0].tag, "VorlRun") << refusal.what;
-    EXPECT_NE(reports[0].message.find(refusal.named), std::string::npos) << reports[0].message;
-    EXPECT_NE(reports[0].message.find("valid"), std::string::npos) << reports[0].message;
-    // Nothing of the earlier run reads as a result of this one.
-    EXPECT_EQ(VorlBranchAFlowSequenceSize(line), 0) << refusal.what;
-    EXPECT_EQ(VorlBranchBFlowSequenceSize(line), 0) << refusal.what;
-    VorlErrorLogClear();
-    EXPECT_EQ(VorlPipeMass(line), 0.0) << refusal.what;
+    for (const double value : refusal.values) {
+      const std::string what = std::string(refusal.named) + " " + std::to_string(value);
+      const RunLine line(20.0);
+      ASSERT_GT(line.count, 0) << what;
+      VorlPipeTimeSet(line, 600.0, 0.0);
+      refusal.set(line, value);
+      VorlErrorLogClear();
+      EXPECT_EQ(VorlRun(line), 0) << what;
+      const auto reports = loggedReports();
+      ASSERT_EQ(reports.size(), 1u) << what;
+      EXPECT_EQ(reports[0].code, refusal.code) << what;
+      EXPECT_EQ(reports[0].tag, "VorlRun") << what;
+      EXPECT_NE(reports[0].message.find(refusal.named), std::string::npos) << reports[0].message;
+      EXPECT_NE(reports[0].message.find("valid"), std::string::npos) << reports[0].message;
+      // Nothing of the earlier run reads as a result of this one.
+      EXPECT_EQ(VorlBranchAFlowSequenceSize(line), 0) << what;
+      EXPECT_EQ(VorlBranchBFlowSequenceSize(line), 0) << what;
+      VorlErrorLogClear();
+      EXPECT_EQ(VorlPipeMass(line), 0.0) << what;
+    }
   }
 }
 
