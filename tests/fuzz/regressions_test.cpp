@@ -1,6 +1,4 @@
-// Regressions found by fuzzing the C interface (tests/fuzz/vorl_fuzzer.cpp),
-// each named after the fault it guards, and guards for the lookups that the
-// fuzzer's slow inputs run through.
+// Regressions found by fuzzing the C interface, each named after the fault it guards.
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -20,11 +18,7 @@ std::vector<double> outputGrid(VorlHandle model) {
   return times;
 }
 
-// Fuzzer finding: VorlPipeOutputTimesDefine(model, 0, 2147483647) built an
-// even grid of that many times, asking for 16 GB at once; a host that passes
-// a garbage count must get a report, not an allocation that can take the
-// process down. 50,000,000 times (400 MB) shows the fault without endangering
-// the machine that runs this test.
+// Fuzzer finding: a garbage grid count allocated 16 GB at once; it must be refused (50,000,000: 400 MB, safe here).
 TEST(FuzzRegression, AnOutputGridOfAnAbsurdCountIsRefusedWithAReport) {
   VorlHandle model = vorl::test::methaneLine(20.0);
   ASSERT_GT(VorlRun(model), 0);
@@ -38,14 +32,7 @@ TEST(FuzzRegression, AnOutputGridOfAnAbsurdCountIsRefusedWithAReport) {
   VorlModelDelete(&model);
 }
 
-// The thinning of a long history to a short grid (modes 2 and 3, and the
-// one-call entry's table) keeps the first two and the last two times and a
-// subsequence of the run's own times in their order. A run of division 20000
-// stores some 38,000 records; the fuzzer's slow inputs thin far longer ones.
-// Fuzzer finding: the reference run of a line 1e128 m long integrated its
-// initial profile in steps of metres, and the step count of a cell overflowed
-// an int. The reference solves lines up to 10,000 km and refuses longer ones
-// with a report that names the length.
+// Fuzzer finding: a line 1e128 m long overflowed a cell's step count; beyond 10,000 km a line is refused by length.
 TEST(FuzzRegression, AReferenceRunOfALineOfAstronomicalLengthIsRefused) {
   for (double length : {1e128, 1.0000001e7}) {
     VorlHandle model = VorlModelCreateZel(74828);
@@ -85,9 +72,7 @@ TEST(FuzzRegression, ThinningALongHistoryKeepsItsEndsAndItsOrder) {
   VorlModelDelete(&model);
 }
 
-// A lookup at a time that is not a number (a host's VorlPipeTimeSet(NaN))
-// gives the first state as stored, as one before the history does, and never
-// reads outside the history: a faster search must keep this.
+// A lookup at a NaN time gives the first stored state and never reads outside the history.
 TEST(FuzzRegression, ALookupAtATimeThatIsNotANumberGivesTheFirstStateAsStored) {
   const vorl::test::BranchFixture fixture;
   vorl::GBSQ sequence;

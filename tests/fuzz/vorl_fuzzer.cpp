@@ -1,16 +1,7 @@
-// libFuzzer target of the C interface. The input bytes are read as a sequence
-// of calls: each call names an export of the export table and is followed by
-// the bytes its arguments are drawn from. Every export of the table takes
-// part, through the table itself, so a new export is fuzzed as soon as it is
-// listed. The layout of an input is described in .ci/fuzz/make_corpus.py,
-// which writes the seed corpus.
-//
-// What a finding is: anything the sanitizers report (memory errors, leaks,
-// undefined behaviour), a crash, a hang, and a broken interface promise that
-// the harness checks after a call (record counts within their bounds, text
-// copies cut to fit, a report handed to the handler being the newest entry of
-// the log, a removed handler or sink never called again, a deleted model's
-// handle refused with code 2).
+// libFuzzer target of the C interface: the input is a sequence of calls, each naming an export of the table
+// (so a new export is fuzzed once listed) followed by its argument bytes (layout: .ci/fuzz/make_corpus.py).
+// A finding: a sanitizer report, crash or hang, or a broken promise checked after a call (record counts in
+// bounds, texts cut to fit, a handled report the newest in the log, removed callbacks silent, stale handles refused).
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -37,27 +28,21 @@ namespace {
 constexpr int kPoolSize = 3;             // live models an input may hold at once
 constexpr int kMaxCallsPerInput = 64;    // calls made for one input
 constexpr int kMaxRunsPerInput = 2;      // VorlRun and one-call entries per input
-// The time division (and the one-call entry's) a run may get: a drawn value
-// above it becomes it. A run takes a number of steps proportional to the
-// division; 1001, just above the validated range, still takes part.
+// A drawn time division above this becomes it; 1001, just above the validated range, still takes part.
 constexpr int kMaxTimeDivision = 1001;
-// The one-call entry's *maxSteps: arrays of that many doubles are handed to
-// it; 10001, just above the validated range, still takes part.
+// The one-call entry's *maxSteps (arrays of that many doubles); 10001, just above the range, takes part.
 constexpr int kMaxGenericSteps = 10001;
 constexpr int kMaxValves = 6;
 constexpr int kMaxTextBuffer = 300;
 constexpr int kMaxComparisonCount = 4096;
-// The reference solution's refinement a run may get: a drawn finite value
-// above it becomes it, so that no grid is large. (Its time steps are bounded
-// by the fuzzing build, tests/fuzz/CMakeLists.txt.)
+// A drawn finite refinement above this becomes it, so no reference grid is large.
 constexpr double kMaxReferenceRefinement = 2.0;
 constexpr int kMaxReferenceReportTimes = 64;
 constexpr int kMaxReferenceRows = 256;
 // Rows a table fill is given room for (and the most times of a pipe table).
 constexpr int kMaxFillRows = 8;
 
-// VORL_FUZZ_TRACE=1 lists the calls of each input and their results on
-// standard error, to read a finding.
+// VORL_FUZZ_TRACE=1 lists each input's calls and results on standard error.
 const bool kTrace = std::getenv("VORL_FUZZ_TRACE") != nullptr;
 
 [[noreturn]] void broken(const char* what, const char* exportName) {
@@ -148,9 +133,7 @@ int drawInt(Bytes& in, int nominal, int lastSize) {
 
 // ---- Nominal values: what a sensible host would pass ----
 
-// The model's inputs come from the library's input table: an input's setter
-// export draws around the input's default, and the one-call entry's inputs
-// within their published ranges. Other arguments scatter around these values.
+// Setter arguments draw around their input's default (input table); other doubles around these values.
 struct Nominal {
   const char* nameContains;
   int position;  // argument position, -1 for any
@@ -287,9 +270,7 @@ void VORL_CALL quietHandler(int, const char*, int, const char*, void* user) {
   liveContext(user, "VorlErrorHandlerSet");
 }
 
-// A handler that calls the library from inside: it reports (logged, not
-// handed back to it), and installs itself again (which must not wait for
-// itself).
+// A handler that calls the library: it reports, and installs itself again without waiting for itself.
 void VORL_CALL reentrantHandler(int, const char*, int, const char*, void* user) {
   liveContext(user, "VorlErrorHandlerSet");
   VorlError(1, "fuzz handler");
@@ -302,9 +283,7 @@ void VORL_CALL countingSink(const char* line, void* user) {
   if (std::strlen(line) > 255) broken("progress line longer than 255 characters", "VorlDebugOutputSet");
 }
 
-// The progress of a reference run: fractions in (0, 1], rising; a callback
-// that stops the run after some calls, or one that lets it finish (then the
-// last fraction of a run with a result is 1).
+// A reference run's progress: fractions in (0, 1] rising, ending at 1 for a run with a result; may stop the run.
 struct ProgressContext {
   int calls = 0;
   int stopAfter = -1;  // calls after which it returns 0; -1: never
@@ -431,9 +410,8 @@ void addWords(std::vector<std::string>& words, Copy copy, int count) {
   }
 }
 
-// What a lookup knows, from the library's own tables: the materials' names,
-// aliases ('|' between them, as a host might pass the whole list) and CAS
-// numbers, the inputs' names and case-file keys.
+// What a lookup knows: the materials' names, aliases ('|'-joined, as a host may pass them) and CAS numbers,
+// the inputs' names and case-file keys.
 const std::vector<std::string>& lookupWords() {
   static const std::vector<std::string> words = [] {
     std::vector<std::string> list;
@@ -447,9 +425,7 @@ const std::vector<std::string>& lookupWords() {
   return words;
 }
 
-// A word of the vocabulary (1 byte), as it is or changed as a host's user
-// might write it (1 byte: b % 4 == 1 upper case, 2 blanks around it, 3 its
-// last character dropped).
+// A word of the vocabulary (1 byte), as is or as a user might write it (1 byte: upper case, blanks, truncated).
 const char* lookupText(Bytes& in, Buffers& buffers) {
   const std::vector<std::string>& words = lookupWords();
   std::string word = words[in.byte() % words.size()];
@@ -543,13 +519,8 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   }
 }
 
-// The arrays of the one-call entry and of the two exports that take the
-// same inputs (VorlCheckInputs, VorlGenericInputsSet), drawn in one layout:
-// the flags, the sixteen inputs, the material (the entry only), the valves,
-// the time division and maxSteps. mode 0-5 draws every value inside its
-// published range (so that most calls run), 6 one value (offIndex) freely,
-// 7 every value freely; `forRun` caps the division and maxSteps where they
-// cost a run's time.
+// The arrays of the one-call entry, VorlCheckInputs and VorlGenericInputsSet in one layout. mode 0-5 draws every
+// value inside its range (so most calls run), 6 one value (offIndex) freely, 7 all freely; forRun caps the cost.
 struct InputArrays {
   int* flags;
   double* inputs;
@@ -629,10 +600,8 @@ void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   plan.pointersFixed = true;
 }
 
-// VorlCheckInputs, VorlCheckCase (its hole drawn as any double, its failing
-// valve null) and VorlGenericInputsSet (after its handle, `first` positions
-// on): the inputs drawn freely, and a null pointer now and then (code 5). A
-// set-up takes a time division a run may take.
+// VorlCheckInputs, VorlCheckCase and VorlGenericInputsSet (after its handle: `first`): inputs drawn freely,
+// a null pointer now and then (code 5).
 void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, int first) {
   Bytes& in = s.in;
   const InputArrays a = drawInputArrays(in, buffers, 7, -1, false, first > 0);
@@ -913,9 +882,8 @@ const Export kExports[] = {
 };
 constexpr std::size_t kExportCount = std::size(kExports);
 
-// Which export a call names: the high bit clear, an ordinal (the first export
-// at or above it, so that written inputs keep their meaning as exports are
-// added); set, an index into the table.
+// The export a call names: high bit clear, the first ordinal at or above it (inputs keep their meaning as
+// exports are added); set, an index into the table.
 const Export& chooseExport(Bytes& in) {
   const std::uint16_t word = in.u16();
   if (word & 0x8000u) return kExports[(word & 0x7fffu) % kExportCount];

@@ -1,20 +1,6 @@
-// Golden records: every branch record and pipe-level result of several
-// hundred release cases, held bit for bit.
-//
-// The cases are the example cases of the tool (the default line, the valve
-// case and the 200 rows of the example sweep) and a few hundred cases drawn
-// from a fixed pseudo-random stream across materials, simple gases, pipes,
-// pressures, inflows, breaches, apertures, valves and time divisions. Each
-// case is run through the public C interface, as a host would, and every
-// value read back is folded into a 64-bit digest of its bit pattern, one
-// digest per branch history, one for the pipe-level table and one for the
-// one-call entry. The golden file holds the digests with the record counts.
-//
-//   vorl_golden --check FILE   compare with the file (the test)
-//   vorl_golden --write FILE   write the file anew (only when a change of
-//                              results is intended, and say so in the commit)
-//   vorl_golden --dump N       print every value of case N, to find which
-//                              value moved
+// Golden records: every branch record and pipe-level result of the tool's example cases and of cases drawn from
+// a fixed stream, run through the C interface and folded into 64-bit digests of their bit patterns.
+//   vorl_golden --check FILE | --write FILE (only for an intended change of results) | --dump N (case N in full)
 #include <cinttypes>
 #include <cmath>
 #include <cstdint>
@@ -218,9 +204,7 @@ VorlHandle buildModel(const Case& c) {
   return model;
 }
 
-// The record table's columns in the order the digest folds them (the order
-// the file was first written in, one query per value); the last three before
-// the post-flash state are whole numbers.
+// Record-table columns in the order the digest folds them (the file's first order); then the whole-number ones.
 constexpr int kDigestColumns[] = {0, 3, 4, 2, 5, 7, 8, 6, 9, 11, 12, 10, 18, 17, 13, 16, 15, 14};
 constexpr int kDigestWholeColumns[] = {1, 20, 19};
 constexpr int kPostFlashColumns[] = {21, 22, 23, 24};
@@ -367,9 +351,7 @@ std::string hex(std::uint64_t value) {
   return text;
 }
 
-// One line per case: index, label, counts and the digests of branch A,
-// branch B, the pipe-level table and the one-call entry ("-" when the
-// one-call entry does not take the case).
+// One line per case: index, label, counts, digests of branch A, B, the pipe table and the one-call entry (or "-").
 std::string caseLine(int index, const Case& c, std::ostream* dump, bool withOneCall) {
   VorlHandle model = buildModel(c);
   const int runResult = VorlRun(model);

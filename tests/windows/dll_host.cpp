@@ -1,18 +1,6 @@
-// A host of the vorl library that loads it at run time, as spreadsheet and
-// script hosts do, and knows the interface only from the export table.
-//
-//   vorl_dll_host [--write FILE | --compare FILE]
-//
-// 1. Resolves every export of the table: on Windows both by ordinal and by
-//    name, which must give the same address; elsewhere by name.
-// 2. Runs one double-branch release case through the functions it resolved
-//    (on Windows those it got by ordinal), through the handle API and through
-//    VorlGenericZel, and collects its results.
-// 3. --write stores the results (the Linux build's run); --compare reads such
-//    a file and requires every value to agree to 1e-12 relative (the Windows
-//    build's run under Wine).
-//
-// Exits 0 when every check passed, 1 otherwise, 2 on a usage error.
+// A host that loads the library at run time and knows it only from the export table: resolves every export
+// (on Windows by ordinal and by name, the same address), runs one case through the handle API and in one call;
+// --write FILE stores the results, --compare FILE requires 1e-12 relative agreement. Exit 0 passed, 1 failed, 2 usage.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -118,9 +106,7 @@ struct Results {
 
 constexpr int kMethane = 74828;
 
-// The case: a 100 km methane line of 0.5 m bore (roughness 5e-5 m) at 70 bar,
-// fed with 30 kg/s, breached 30 km from its upstream end through an orifice
-// of 0.8 of the bore area: two branches.
+// A 100 km methane line of 0.5 m bore at 70 bar fed with 30 kg/s, breached at 30 km, aperture 0.8: two branches.
 void handleCase(const Api& api, Results& results) {
   VorlHandle model = api.VorlModelCreateZel(kMethane);
   if (model == nullptr) return fail("VorlModelCreateZel(methane) gave no model");
@@ -171,10 +157,7 @@ void handleCase(const Api& api, Results& results) {
   if (model != nullptr) fail("VorlModelDelete left the handle set");
 }
 
-// The same case in one call. Argument layout: flags, inputs, material, valve
-// count and values, time division, maximum steps, then the outputs: four
-// event times, the record count and 15 arrays of branch A, four times, the
-// count and 16 arrays of branch B, the output steps and 9 arrays of the pipe.
+// The same case in one call (flags, inputs, material, valves, division, steps; then the outputs of A, B and the pipe).
 constexpr int kMaxSteps = 400;
 using Columns = std::vector<std::vector<double>>;
 

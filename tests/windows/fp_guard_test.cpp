@@ -1,9 +1,5 @@
-// The floating-point state of the host across calls into the library. Hosts
-// such as spreadsheets unmask floating-point exceptions; the library computes
-// with infinities and values that are not a number, so an export must neither
-// trap in such a host nor leave its control words or flags changed. Runs on
-// Linux and, cross-built, on Windows under Wine; the raw state is read on x86
-// and x86-64 only.
+// Hosts unmask floating-point traps: an export must neither trap nor change the host's control words or flags
+// (raw state read on x86 and x86-64 only).
 #include <gtest/gtest.h>
 
 #include <cfenv>
@@ -50,10 +46,7 @@ FpState readFpState() {
   return state;
 }
 
-// The host: saves the whole environment, then unmasks invalid operation,
-// division by zero and overflow the way a host does (on Windows with
-// _controlfp_s, which on x64 sets the SSE control); puts everything back at
-// the end of the test.
+// A host unmasking invalid, divide-by-zero and overflow (Windows: _controlfp_s); all restored at the end.
 class HostWithTraps {
  public:
   HostWithTraps() {
@@ -99,11 +92,7 @@ TEST(FloatingPointState, ExportsThatComputeNotANumberNeitherTrapNorChangeTheHost
   EXPECT_EQ(readFpState(), before) << "after VorlModelDelete";
 }
 
-// The guard on its own, with the x87 as a 32-bit build computes: inside, the
-// default environment whatever the caller set; out of it, here by an
-// exception, the caller's control words and pending flags exactly, without
-// the flags the call raised (cleared when the caller had none pending,
-// restored beside the caller's when it had some).
+// The guard computes in the default environment and hands back the caller's control words and pending flags exactly.
 TEST(FloatingPointState, GuardComputesInTheDefaultEnvironmentAndGivesTheCallersBack) {
   for (const bool callerFlagPending : {false, true}) {
     SCOPED_TRACE(callerFlagPending ? "inexact pending in the caller" : "no flag pending in the caller");

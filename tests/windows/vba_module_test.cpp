@@ -1,10 +1,5 @@
-// The VBA module examples/vba/Vorl.bas against the export table, as the
-// compiler reads the table: for every export one Declare for VBA7 (PtrSafe,
-// LongPtr handle) and one for older VBA (Long handle), with each argument
-// passed the way its C type needs; and no Declare of a function the table
-// does not have. A VBA declaration that disagrees with the DLL corrupts the
-// stack or the values without any error in VBA, so the types are checked one
-// by one, independently of the generator (cmake/VorlVbaModule.cmake).
+// The VBA module against the export table, one Declare per export for VBA7 and older VBA, each argument's type
+// checked independently of the generator: a wrong Declare corrupts the stack silently.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -32,9 +27,7 @@ std::string vbaScalar(bool vba7) {
   return "";
 }
 
-// "ByVal Double", "ByRef LongPtr" and so on for a C parameter type. A
-// parameter declared VorlString is the system string of the platform, a
-// pointer for VBA (on Linux it is a char*, so the declared text tells).
+// The VBA parameter of a C type; a VorlString is the platform's system string (a pointer for VBA).
 template <class T>
 std::string vbaParameter(bool vba7, bool systemString) {
   const std::string pointer = vba7 ? "LongPtr" : "Long";
@@ -94,9 +87,7 @@ std::string expectedDeclare(Result(__stdcall*)(Arguments...), const std::string&
 
 // ---- What the module declares ----
 
-// The public Declare statements of the module by name, without their
-// parameter names, for VBA7 ([0]) and older VBA ([1]): the logical lines
-// (continuations " _" joined) in the two sections of #If VBA7.
+// The module's Declare statements by name, parameter names dropped, for VBA7 ([0]) and older VBA ([1]).
 using Declarations = std::map<std::string, std::vector<std::string>>;
 
 void readModule(const std::string& path, Declarations (&declared)[2]) {
