@@ -1,6 +1,4 @@
-// The three phases of a branch's release. Stepped values were worked apart
-// from the library (30 digits) from each phase's profile and its mass balance
-// dM/dt = inflow - breach outflow, trapezoidal in the phase variable.
+// The three phases of a branch's release: steps worked apart from the library (30 digits) from each phase's profile and mass balance.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -79,9 +79,7 @@ TEST_F(ErrorLog, HandlerReceivesEveryReportUntilRemoved) {
 
 // ---- Repeated warnings and a full log ----
 
-// The default line through the one-call entry at division 1000, with a
-// maximum velocity every outflow exceeds: each copied record and each row of
-// the table warns 1004.
+// The default line in one call at division 1000, above the maximum velocity: every record and row warns 1004.
 int oneCallWithAWarningPerRecord() {
   vorl::test::GenericCall call(2000);
   call.inputs[4] = 20.0;   // inflow

@@ -1,7 +1,4 @@
-// Host callbacks: once VorlErrorHandlerSet or VorlDebugOutputSet returns, the
-// callback it replaced is never called again, also not by a report or a run
-// on another thread; and callbacks that call the library neither deadlock nor
-// recurse.
+// Host callbacks: a replaced callback is never called again, from any thread; callbacks may call the library.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -16,9 +13,7 @@ namespace {
 
 using namespace vorl::test;
 
-// A host's context: alive until the host has removed its callback and then
-// destroys it. The callback dwells a little before it reads the context, so
-// that a call begun just before the removal is still running after it.
+// A host's context, destroyed once its callback is removed; the callback dwells so that a call outlives the removal.
 struct Context {
   std::atomic<bool> alive{true};
   std::atomic<int> calls{0};
@@ -37,9 +32,7 @@ void dwellThenTouch(void* user) {
 void VORL_CALL handler(int, const char*, int, const char*, void* user) { dwellThenTouch(user); }
 void VORL_CALL sink(const char*, void* user) { dwellThenTouch(user); }
 
-// Another thread keeps the library reporting (or running) while the main
-// thread installs a callback, waits for it to be called, removes it and
-// destroys its context, many times over.
+// Another thread reports (or runs) while this one installs, awaits, removes and destroys a callback, many times.
 template <class Install, class Work>
 int callsAfterRemoval(Install install, Work work) {
   std::atomic<bool> stop{false};

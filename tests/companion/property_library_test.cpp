@@ -21,11 +21,8 @@ double property(int material, int code, double x1 = 0.0, double x2 = 0.0) {
   return library().kivMusPrp(material, code, x1, x2, nullptr, 0);
 }
 
-// The acentric factors of the Peng-Robinson gas: as the source gives them
-// (coolprop16.json, `acentric`), and, by Pitzer's definition
-// omega = -log10(psat(0.7 Tc) / pc) - 1, consistent with the library's own
-// vapour-pressure curve of the same source (within 0.001; not air, whose
-// curve is the bubble line of a mixture, nor carbon dioxide, solid at 0.7 Tc).
+// Acentric factors as sourced, and by Pitzer's omega = -log10(psat(0.7 Tc) / pc) - 1 on the library's own curve
+// (within 0.001; not air, a mixture's bubble line, nor carbon dioxide, solid at 0.7 Tc).
 TEST(MaterialTable, AcentricFactorsAreTheSourcesAndFitTheVapourPressureCurve) {
   const std::pair<int, double> source[] = {
       {kMethane, 0.01142}, {74986, 0.1521}, {1333740, -0.219}, {kCarbonDioxide, 0.22394}, {7664417, 0.2556905229865023}};

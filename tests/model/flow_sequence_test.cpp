@@ -1,6 +1,4 @@
-// The stored history of a branch: the container (indexing, reported size),
-// the lookup of the state at any time (branch/interpolation) and the
-// event-time scans (results/branch_history).
+// A branch's stored history: the container, the state at any time, the event-time scans.
 #include <gtest/gtest.h>
 
 #include <limits>

@@ -1,6 +1,4 @@
-// The reference's answer in the fast model's terms, read from a result of
-// hand-made series: interpolation between report times, the release
-// fractions, the far end's flow reversal and the end of choking.
+// The reference's answer in the fast model's terms, from hand-made series.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,10 +22,8 @@ using vorl::reference::ReferenceResult;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kAmbient = 101325.0;
 
-// A line of two branches over 60 s: 400 kg at first, released 0, 100, 150
-// and 250 kg by 0, 10, 20 and 60 s; branch A's end choked (at the sound
-// speed, above ambient) until 10 s and open at ambient pressure from 20 s;
-// the sink taking 6, 4, 2 and 0 kg/s.
+// Two branches over 60 s: 400 kg, released 0, 100, 150, 250 kg by 0, 10, 20, 60 s; A choked until 10 s, open from 20 s;
+// the sink taking 6, 4, 2, 0 kg/s.
 std::unique_ptr<ReferenceResult> handMadeResult(double a2, double area) {
   auto r = std::make_unique<ReferenceResult>();
   r->time = {0.0, 10.0, 20.0, 60.0};

@@ -1,6 +1,4 @@
-// The release curve a host draws, against the physics it must hold: the
-// total is the sum of the branches, a fed branch carried past its last
-// record releases what the supply feeds in, and the plot's range holds it.
+// The release curve: total the sum of the branches, a fed branch carried past its last record, the plot's range.
 #include <gtest/gtest.h>
 
 #include <cmath>

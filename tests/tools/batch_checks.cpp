@@ -1,6 +1,4 @@
-// Batch runs: many cases in parallel give the rows of serial runs, failures
-// stay in their rows, shards add up to the whole, and a row is the summary of
-// the case run alone.
+// Batch runs: parallel rows are the serial rows, failures stay in their rows, shards make the whole.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -95,11 +93,8 @@ void writeCases(const std::string& path, int n) {
   for (int i = 1; i <= n; ++i) out << "case " << i << "," << 1000 + i % 90000 << "," << (i % 2 ? "0.5" : "1") << "\n";
 }
 
-// The rows stream through: a million rows, of which a shard runs one in
-// 2000, are read, run and written in their order in the memory that a
-// thousand rows take, where holding the file and its rows took 200 MB more.
-// (Compared with each other, the two peaks leave out what the child process
-// inherits of this one's memory.)
+// A million rows, a shard running one in 2000, stream in the memory of a thousand (holding them took 200 MB more);
+// the two peaks are compared, leaving out what the child inherits.
 TEST(Batch, StreamsRowsInMemoryThatDoesNotGrowWithTheFile) {
   constexpr int kRows = 1000000, kShards = 2000;
   TempDir dir;

@@ -122,10 +122,7 @@ std::string nestedUnder(const std::string& key, std::size_t n) {
   return "{\"" + key + "\": " + std::string(n, '[') + std::string(n, ']') + "}";
 }
 
-// The documented limits hold on input of any size or shape: a case file
-// larger than 32 MiB (or endless) is refused before it is read, nesting
-// deeper than 64 levels before anything recurses into it, a batch row longer
-// than 1 MiB when it is reached.
+// Limits hold on input of any size or shape: case files over 32 MiB, nesting beyond 64 levels, rows over 1 MiB.
 TEST(BadInput, LimitsHoldWhateverTheSizeOrShapeOfTheInput) {
   TempDir dir;
   const auto refusedCase = [&](const std::string& file, const std::string& message) {

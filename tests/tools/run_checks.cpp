@@ -1,6 +1,4 @@
-// A run: the default case's numbers are the library's own answers for the
-// same line, set up here directly through the C interface; other cases reach
-// the library as their files say.
+// A run: the default case's numbers are the library's own answers for the same line set up through the C interface.
 #include <gtest/gtest.h>
 
 #include <cmath>

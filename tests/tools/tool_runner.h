@@ -100,9 +100,7 @@ inline std::string shellQuoted(const std::string& text) {
   return out + "'";
 }
 
-// Runs `brimlow <arguments>` with standard input from stdinText, in the
-// directory workDir ("" for the current one); environment settings such as
-// "PATH=/nowhere" go first.
+// `brimlow <arguments>` with stdinText as input, in workDir ("": here), environment settings ("PATH=/nowhere") first.
 inline ToolRun runTool(const std::vector<std::string>& arguments, const std::string& stdinText = "",
                        const std::string& workDir = "", const std::string& environment = "") {
   TempDir io;
