@@ -70,24 +70,19 @@ TEST_F(ValveSet, ManyValvesAnswerLikeAScanOfThemAll) {
   set.valves.clear();
   for (int i = 0; i < 2000; ++i) set.valves.emplace_back((i * 7919) % 30000, (i * 104729) % 500);
   set.valvesBranchInfoSet(100000.0, 30000.0);
-  const auto scanDue = [&](double t) {
+  // The open valve closing earliest among those due by t (due) or due at or after t.
+  const auto scan = [&](double t, bool due) {
     const VALVE* best = nullptr;
     for (const VALVE& v : set.valves) {
-      if (v.valveIsOpen() && v.valveClosureTime() <= t && (best == nullptr || v.valveClosureTime() < best->valveClosureTime())) best = &v;
-    }
-    return best;
-  };
-  const auto scanNext = [&](double t) {
-    const VALVE* best = nullptr;
-    for (const VALVE& v : set.valves) {
-      if (v.valveIsOpen() && v.valveClosureTime() >= t && (best == nullptr || v.valveClosureTime() < best->valveClosureTime())) best = &v;
+      const bool inTime = due ? v.valveClosureTime() <= t : v.valveClosureTime() >= t;
+      if (v.valveIsOpen() && inTime && (best == nullptr || v.valveClosureTime() < best->valveClosureTime())) best = &v;
     }
     return best;
   };
   for (int round = 0; round < 300 && set.valvesRemainToShut(BranchId::kA); ++round) {
     const double t = (round * 37) % 520;
-    ASSERT_EQ(set.valveEvent(BranchId::kA, t), scanDue(t)) << round;
-    ASSERT_EQ(set.valveEventNext(BranchId::kA, t), scanNext(t)) << round;
+    ASSERT_EQ(set.valveEvent(BranchId::kA, t), scan(t, true)) << round;
+    ASSERT_EQ(set.valveEventNext(BranchId::kA, t), scan(t, false)) << round;
     VALVE* due = set.valveEvent(BranchId::kA, 1e9);
     ASSERT_NE(due, nullptr);
     // Shutting one shuts all farther from the breach; skipping only itself.

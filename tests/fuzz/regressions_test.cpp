@@ -44,6 +44,7 @@ TEST(FuzzRegression, AReferenceRunOfALineOfAstronomicalLengthIsRefused) {
   }
 }
 
+// Thinning a long history (grid modes 2 and 3, the one-call table) keeps both first and both last times, in order.
 TEST(FuzzRegression, ThinningALongHistoryKeepsItsEndsAndItsOrder) {
   VorlHandle model = vorl::test::methaneLine(20.0);
   VorlTimeDivisionSet(model, 20000);

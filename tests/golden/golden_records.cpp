@@ -248,12 +248,9 @@ void digestPipeAt(VorlHandle model, double timeSet, Digest& digest) {
   digest.add("orificeFluxDensity", VorlPipeOrificeFluxDensity(model));
   digest.add("orificeVelocity", VorlPipeOrificeVelocity(model));
   digest.add("branchAverage", VorlPipeBranchAverage(model, 1.0, 3.0));
-  double flash[4] = {0.0, 0.0, 0.0, 0.0};
+  double flash[4] = {0.0, 0.0, 0.0, 0.0};  // velocity, temperature, liquid fraction, drop size
   VorlPipePostFlash(model, &flash[0], &flash[1], &flash[2], &flash[3]);
-  digest.add("postFlashVelocity", flash[0]);
-  digest.add("postFlashTemperature", flash[1]);
-  digest.add("postFlashLiquid", flash[2]);
-  digest.add("postFlashDrop", flash[3]);
+  for (double value : flash) digest.add("postFlash", value);
 }
 
 // The pipe-level table at the run's own times (the grid of the one-call
@@ -309,6 +306,12 @@ struct OneCallInputs {
   std::vector<double> first, second;
 };
 
+std::string hex(std::uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%016" PRIx64, value);
+  return text;
+}
+
 // The one-call entry takes a material and inputs its own check passes.
 bool oneCallAccepts(const Case& c) {
   const OneCallInputs in(c);
@@ -316,8 +319,11 @@ bool oneCallAccepts(const Case& c) {
                                             &in.maxSteps, &in.valveCount) == 0;
 }
 
-// The one-call entry on the same inputs, into arrays of 400 rows.
-void digestOneCall(const Case& c, Digest& digest) {
+// The one-call entry on the same inputs, into arrays of 400 rows: the digest, or "-" when it does not take the case.
+std::string digestOneCall(const Case& c, std::ostream* dump) {
+  if (!oneCallAccepts(c)) return "-";
+  if (dump != nullptr) *dump << "one-call entry\n";
+  Digest digest(dump);
   const OneCallInputs in(c);
   constexpr int kRows = OneCallInputs::kRows;
   double scalars[8] = {};
@@ -343,12 +349,8 @@ void digestOneCall(const Case& c, Digest& digest) {
   for (const auto& column : a) for (double value : column) digest.add("a", value);
   for (const auto& column : b) for (double value : column) digest.add("b", value);
   for (const auto& column : p) for (double value : column) digest.add("pipe", value);
-}
-
-std::string hex(std::uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%016" PRIx64, value);
-  return text;
+  VorlChokeModelAllow(1);
+  return hex(digest.value());
 }
 
 // One line per case: index, label, counts, digests of branch A, B, the pipe table and the one-call entry (or "-").
@@ -363,14 +365,8 @@ std::string caseLine(int index, const Case& c, std::ostream* dump, bool withOneC
   if (dump != nullptr) *dump << "pipe\n";
   const int steps = digestPipe(model, pipe);
   VorlModelDelete(&model);
-  std::string oneCall = "-";
-  if (withOneCall && oneCallAccepts(c)) {
-    Digest entry(dump);
-    if (dump != nullptr) *dump << "one-call entry\n";
-    digestOneCall(c, entry);
-    oneCall = hex(entry.value());
-  }
   VorlChokeModelAllow(1);
+  const std::string oneCall = withOneCall ? digestOneCall(c, dump) : "-";
   std::ostringstream line;
   line << index << " " << runResult << " " << recordsA << " " << recordsB << " " << steps << " "
        << hex(branchA.value()) << " " << hex(branchB.value()) << " " << hex(pipe.value()) << " " << oneCall;
@@ -386,14 +382,8 @@ std::vector<std::string> allLines(const std::vector<Case>& cases) {
   }
   std::vector<std::string> lines;
   for (std::size_t i = 0; i < cases.size(); ++i) {
-    std::string oneCall = "-";
-    if (oneCallAccepts(cases[i])) {
-      Digest entry(nullptr);
-      digestOneCall(cases[i], entry);
-      oneCall = hex(entry.value());
-    }
-    VorlChokeModelAllow(1);
-    lines.push_back(handleLines[i].substr(0, handleLines[i].rfind(' ') + 1) + oneCall + "  # " + cases[i].label);
+    lines.push_back(handleLines[i].substr(0, handleLines[i].rfind(' ') + 1) + digestOneCall(cases[i], nullptr) +
+                    "  # " + cases[i].label);
   }
   return lines;
 }
