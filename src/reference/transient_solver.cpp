@@ -70,11 +70,15 @@ constexpr double kLeastStepShrink = 0.2;
 // A step rejected for a non-positive density or a failed end condition is
 // repeated this much shorter.
 constexpr double kFailedStepShrink = 0.25;
-// A cell's mass error is weighed against its mass, but at least this
-// fraction of the mean cell's: the cells of a bore's width at the breach in
-// the first seconds hold a negligible part of the gas, and holding each to a
-// relative error would set steps of a fiftieth of the time since the opening.
+// A cell's mass error is weighed against its mass, but at least against the
+// smaller of this fraction of the mean cell's mass and the gas at its density
+// over kLeastMassWidth initial breach cells (bores): the cells of a bore's
+// width at the breach in the first seconds hold a negligible part of the
+// gas, and holding each to a relative error would set steps of a fiftieth of
+// the time since the opening. (The mean cell of a long line is long: the
+// width keeps its first seconds resolved.)
 constexpr double kLeastMassScale = 0.1;
+constexpr double kLeastMassWidth = 50.0;
 // The momentum error is weighed against the momentum plus the mass flux of
 // this fraction of the sound speed: a velocity error against the sound
 // speed. Held relative to the momentum alone, the gas at rest ahead of a
@@ -729,11 +733,13 @@ double TransientSolver::errorNorm(double h) const {
   const double tolerance = input_.numerics.tolerance;
   const double velocityFloor = kVelocityFloorFraction * soundSpeed_;
   double largest = 0.0;
+  const double leastWidth = kLeastMassWidth * resolution_.initialBreachCell;
   double total = 0.0;
-  for (double m : grid_.mass) total += m;
-  const double floorMass = kLeastMassScale * total / static_cast<double>(grid_.cellCount());
+  for (double cellMass : grid_.mass) total += cellMass;
+  const double leastMass = kLeastMassScale * total / static_cast<double>(grid_.cellCount());
   for (std::size_t i = 0; i < grid_.cellCount(); ++i) {
-    const double m = std::max(grid_.mass[i], floorMass);
+    const double widthFloor = grid_.mass[i] * leastWidth / grid_.width(i);
+    const double m = std::max(grid_.mass[i], std::min(leastMass, widthFloor));
     const double massError = 0.5 * h * std::fabs(k1_[2 * i] + k2_[2 * i]) / (tolerance * m);
     const double momentumError = 0.5 * h * std::fabs(k1_[2 * i + 1] + k2_[2 * i + 1]) /
                                  (tolerance * (std::fabs(grid_.momentum[i]) + m * velocityFloor));
