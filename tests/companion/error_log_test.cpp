@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/process_settings.h"
 #include "support/error_log_helpers.h"
 #include "support/generic_call.h"
 #include "vorl.h"
@@ -17,10 +18,13 @@ using vorl::test::lastReport;
 class ErrorLog : public ::testing::Test {
  protected:
   void SetUp() override { VorlErrorLogClear(); }
+  // The one-call entry switches the counting mode on for the process: put back for the tests after.
   void TearDown() override {
     VorlErrorHandlerSet(nullptr, nullptr);
     VorlErrorLogClear();
+    vorl::truncateAtInfinite = truncationBefore_;
   }
+  const bool truncationBefore_ = vorl::truncateAtInfinite;
 };
 
 TEST_F(ErrorLog, TextIsCutToTheBufferAndOutOfRangeIndicesGiveTheirMarkers) {
