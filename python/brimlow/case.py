@@ -69,7 +69,7 @@ _DOCUMENT_ORDER = (
     "breach location", "orifice aperture", (_OWN, "hole_diameter_m"), (_OWN, "valves"), "valves active flag",
     "expansion method", "Weber number", "maximum velocity", "minimum drop size", "maximum drop size",
     "time division", "output maximum steps", (_OWN, "table_step_s"),
-    (_OWN, "reference"), (_OWN, "real_gas"), "model",
+    (_OWN, "reference"), (_OWN, "real_gas"), (_OWN, "reference_end"), "model",
 )
 
 # The model choice's words, by the library's numbers.
@@ -94,6 +94,9 @@ _OWN_KEYS = {
                   "the tool runs the reference solution beside the fast model; brimlow.run ignores it "
                   "(brimlow.reference(case) runs it)"),
     "real_gas": ("flag", "", False, "brimlow.reference: the Peng-Robinson gas in place of the ideal gas"),
+    "reference_end": ("optional", "s", None,
+                      "when the reference solution stops, s after the breach (brimlow.run with model reference, "
+                      "brimlow.reference without times=); None: the end of the release"),
 }
 
 

@@ -172,9 +172,15 @@ TEST(Reference, TheLibrarysRefusalIsReportedUnderItsKeyAndWritesNothing) {
   TempDir dir;
   const ToolRun run = runTool({"run", "-", "--out", dir / "out"},
                               shortLine(R"(, "material": "propane", "reference": true, "real_gas": true)"));
-  EXPECT_EQ(run.status, 4);
-  EXPECT_NE(run.err.find("real_gas: " + plain), std::string::npos) << run.err << "\nlibrary: " << library;
-  EXPECT_FALSE(std::filesystem::exists(dir / "out") && !std::filesystem::is_empty(dir / "out"));
+  // The fast model's answer stands: its summary and files, the reference's
+  // failure named apart, and a status of its own.
+  EXPECT_EQ(run.status, 7);
+  EXPECT_NE(run.err.find("the reference solution failed, the fast model's answer stands: real_gas: " + plain),
+            std::string::npos)
+      << run.err << "\nlibrary: " << library;
+  EXPECT_NE(run.out.find("the fast model (the reference solution failed)"), std::string::npos) << run.out;
+  EXPECT_TRUE(std::filesystem::exists(dir / "out/pipe.csv"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "out/reference.csv"));
 
   // A batch runs the fast model only: a row asking for the reference fails.
   const ToolRun batch = runTool({"batch", "-"}, "name,reference\nfast,false\nslow,true\n");
@@ -185,6 +191,59 @@ TEST(Reference, TheLibrarysRefusalIsReportedUnderItsKeyAndWritesNothing) {
   EXPECT_EQ(rows[2][columnOf(rows[0], "status")], "failed");
   // The tool's own flags take true, false, 0 or 1.
   EXPECT_EQ(runTool({"run", "-"}, shortLine(R"(, "reference": 2)")).status, 3);
+}
+
+// The reference chosen as the model: its table's rows at the report's marks
+// are the summary's figures, and the fast model's branch records are no
+// part of the answer.
+TEST(Reference, TheChosenReferenceIsTheSummaryAndItsEndIsTheUntilOption) {
+  const Json result = runJson({"run", "-", "--model", "reference", "--until", "2 min", "--json"}, shortLine());
+  EXPECT_EQ(result["model"], "reference");
+  EXPECT_FALSE(result.contains("branch_a"));
+  const Json& table = result["reference"]["table"];
+  const Json& summary = result["summary"];
+  EXPECT_EQ(result["reference"]["end_time_s"].get<double>(), 120.0);
+  EXPECT_EQ(summary["end_time_s"].get<double>(), 120.0);
+  for (std::size_t i = 0; i < table["time_s"].size(); ++i) {
+    const double t = table["time_s"][i].get<double>();
+    if (t == 10.0) {
+      EXPECT_EQ(summary["release_rate_10s_kg_per_s"], table["release_rate_kg_per_s"][i]);
+    }
+    if (t == 20.0) {
+      EXPECT_EQ(summary["mean_release_rate_20s_kg_per_s"].get<double>(),
+                table["mass_released_kg"][i].get<double>() / 20.0);
+    }
+    if (t == 60.0) {
+      EXPECT_EQ(summary["gas_in_pipe_1min_kg"], table["line_mass_kg"][i]);
+    }
+  }
+  EXPECT_TRUE(summary["mass_released_10min_kg"].is_null()) << "past the reference's end";
+  EXPECT_EQ(runTool({"run", "--model", "slow"}).status, 2);
+  EXPECT_EQ(runTool({"run", "--until", "-1"}).status, 2);
+}
+
+// Holes below the fast model's smallest aperture: refused by the fast model
+// with word of the reference, taken by the reference down to 1 mm.
+TEST(Reference, TheReferenceTakesHolesTheFastModelRefuses) {
+  const std::string hole = shortLine(R"(, "hole_diameter_m": "5 mm")");
+  const ToolRun fast = runTool({"run", "-"}, hole);
+  EXPECT_EQ(fast.status, 4);
+  EXPECT_NE(fast.err.find("takes smaller holes, down to 1 mm"), std::string::npos) << fast.err;
+  const ToolRun reference = runTool({"run", "-", "--model", "reference", "--until", "30 s"}, hole);
+  EXPECT_EQ(reference.status, 0) << reference.err;
+  const ToolRun tooSmall =
+      runTool({"run", "-", "--model", "reference"}, shortLine(R"(, "hole_diameter_m": "0.5 mm")"));
+  EXPECT_EQ(tooSmall.status, 4);
+  EXPECT_NE(tooSmall.err.find("hole_diameter_m: "), std::string::npos) << tooSmall.err;
+  // A batch row takes --model unless it chooses its own.
+  const ToolRun batch = runTool({"batch", "-", "--model", "reference"},
+                                "pipe_length_m,pipe_diameter_m,breach_location_m,inflow_kg_per_s,aperture,model\n"
+                                "2000,0.2,500,0,0.01,\n2000,0.2,500,0,0.01,fast\n");
+  EXPECT_EQ(batch.status, 6);
+  const CsvRows rows = parseCsv(batch.out);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1][columnOf(rows[0], "status")], "ok");
+  EXPECT_EQ(rows[2][columnOf(rows[0], "status")], "failed");
 }
 
 TEST(Reference, ProgressOnRequestAndCtrlCCancelsWithoutFiles) {

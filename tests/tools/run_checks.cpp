@@ -76,7 +76,7 @@ TEST(Summary, ShowsTheReleaseReportAndEndsNamingTheFilesWritten) {
   ASSERT_EQ(written.status, 0) << written.err;
   const std::string last = written.out.substr(written.out.rfind('\n', written.out.size() - 2) + 1);
   EXPECT_EQ(last, "Files written: " + dir.path() + "/branch_a.csv, " + dir.path() + "/branch_b.csv, " + dir.path() +
-                      "/pipe.csv\n");
+                      "/pipe.csv, " + dir.path() + "/reference.csv\n");
 }
 
 // Every column of a table the document holds is the library's table column

@@ -181,7 +181,7 @@ class SteppedTable : public ::testing::Test {
     TempDir dir;
     const ToolRun run = runTool({"run", "--out", dir.path(), "--table-step", step});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(dir.entryCount(), 4u) << "branch_a.csv, branch_b.csv, pipe.csv and " << file;
+    EXPECT_EQ(dir.entryCount(), 5u) << "branch_a.csv, branch_b.csv, pipe.csv, reference.csv and " << file;
     return parseCsv(readFile(dir / file));
   }
 

@@ -31,6 +31,7 @@ struct BatchOptions {
   std::string output;  // "" for standard output
   unsigned jobs = 0;   // 0: one per hardware thread
   int shardIndex = 0, shardCount = 1;
+  double model = -1.0;  // --model: 0 fast, 1 reference, for rows that do not choose; -1 not given
 };
 
 struct RowOutcome {
@@ -82,6 +83,11 @@ bool parseOptions(const std::vector<std::string>& arguments, BatchOptions& optio
       }
       options.shardIndex = static_cast<int>(k);
       options.shardCount = static_cast<int>(n);
+    } else if (argument == "--model" || argument.rfind("--model=", 0) == 0) {
+      if (!value(text) || !modelFromWord(text, options.model)) {
+        problem = "--model takes fast or reference";
+        return false;
+      }
     } else if (argument == "--out" || argument.rfind("--out=", 0) == 0 || argument == "-o") {
       if (!value(options.output) || options.output.empty()) {
         problem = "--out takes a file name";
@@ -113,7 +119,20 @@ std::string joined(const std::vector<std::string>& parts) {
   return text;
 }
 
-RowOutcome runRow(const std::vector<std::string>& header, const CsvRow& row, std::uint64_t number) {
+// Whether a row chooses its model in a cell of its own (a row that does
+// not takes the one of --model).
+bool rowGivesModel(const std::vector<std::string>& header, const std::vector<std::string>& cells) {
+  const auto blank = [](const std::string& text) {
+    return text.find_first_not_of(" \t\r") == std::string::npos;
+  };
+  for (std::size_t j = 0; j < header.size() && j < cells.size(); ++j) {
+    const std::size_t start = header[j].find_first_not_of(" \t");
+    if (start != std::string::npos && header[j].compare(start, 5, "model") == 0 && !blank(cells[j])) return true;
+  }
+  return false;
+}
+
+RowOutcome runRow(const std::vector<std::string>& header, const CsvRow& row, std::uint64_t number, double model) {
   RowOutcome outcome;
   outcome.row = number;
   outcome.cells = row.cells;
@@ -125,14 +144,23 @@ RowOutcome runRow(const std::vector<std::string>& header, const CsvRow& row, std
     return outcome;
   }
   if (c.reference != 0.0) {
-    // Seconds to minutes a case: a sweep runs the fast model only.
-    outcome.message = "reference: brimlow batch runs the fast model only (brimlow run runs the reference)";
+    // A row's answer is one model's: the reference beside the fast model is brimlow run's.
+    outcome.message = "reference: brimlow batch gives one model's answer a row (model reference, or --model "
+                      "reference, chooses the reference solution; brimlow run shows both)";
     return outcome;
   }
-  const CaseResult result = runCaseSummary(c);
+  if (model >= 0.0 && !rowGivesModel(header, row.cells)) c.model = model;
+  // The fast model through the library's sweep entry; the reference (its end,
+  // a hole only it takes) through the whole run of a case.
+  const CaseResult result = c.model != 0.0 ? runCase(c, false) : runCaseSummary(c);
   outcome.warnings = joined(warningLines(result.reports));
   if (!result.ok) {
     outcome.message = result.failure.text();
+    return outcome;
+  }
+  if (result.referenceFailed()) {
+    // The row chose the reference: the fast model's answer is not the row's.
+    outcome.message = result.referenceFailure.text();
     return outcome;
   }
   outcome.ok = true;
@@ -174,8 +202,9 @@ constexpr std::size_t kWindowBytes = std::size_t{64} << 20;
 // row is handed over only while the window has room.
 class RowPipeline {
  public:
-  RowPipeline(const std::vector<std::string>& header, unsigned threads, CheckedStream& out)
+  RowPipeline(const std::vector<std::string>& header, double model, unsigned threads, CheckedStream& out)
       : header_(header),
+        model_(model),
         out_(out),
         window_(std::min(kWindowRowsMost, kWindowRowsPerThread * std::max(1u, threads))) {
     for (unsigned t = 0; t < std::max(1u, threads); ++t) workers_.emplace_back([this] { work(); });
@@ -241,7 +270,7 @@ class RowPipeline {
         job = std::move(queue_.front());
         queue_.pop_front();
       }
-      const RowOutcome outcome = runRow(header_, job.row, job.number);
+      const RowOutcome outcome = runRow(header_, job.row, job.number, model_);
       Slot done{true, outcomeRow(outcome), job.bytes, job.endOffset};
       std::lock_guard<std::mutex> lock(mutex_);
       if (!outcome.ok) ++failed_;
@@ -278,6 +307,7 @@ class RowPipeline {
   }
 
   const std::vector<std::string>& header_;
+  double model_;
   CheckedStream& out_;
   std::mutex mutex_;
   std::condition_variable workAvailable_, roomFreed_;
@@ -355,7 +385,7 @@ BatchTotals runRows(CsvReader& reader, const std::vector<std::string>& header, c
                     CheckedStream& out, std::uint64_t inputSize) {
   unsigned jobs = options.jobs;
   if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
-  RowPipeline pipeline(header, jobs, out);
+  RowPipeline pipeline(header, options.model, jobs, out);
   std::unique_ptr<ProgressBar> progress;
   if (isatty(STDERR_FILENO) != 0) progress = std::make_unique<ProgressBar>(pipeline, inputSize);
 

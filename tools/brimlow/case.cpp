@@ -1,6 +1,7 @@
 #include "case.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -102,6 +103,10 @@ std::vector<CaseKey> keyTable() {
               &Case::reference),
       ownFlag("real_gas", "the reference solution takes the Peng-Robinson gas (the fast model takes the ideal gas)",
               &Case::realGas),
+      ownKey("reference_end", KeyKind::kNumber, "s",
+             "when the reference solution stops, s after the breach (as --until; \"2 h\" as text); by default "
+             "when the release is over",
+             "none", &Case::referenceEnd),
       {caseKeyOf("model"), KeyKind::kModel, "model", "",
        "the model whose answer the run gives: \"fast\" (the published model) or \"reference\" (the reference "
        "solution of the full equations; as --model reference)",
@@ -204,6 +209,8 @@ bool modelFromWord(const std::string& word, double& choice) {
   }
   return false;
 }
+
+bool hasReferenceEnd(const Case& c) { return !std::isnan(c.referenceEnd); }
 
 const char* modelWord(double choice) { return choice == 1.0 ? "reference" : "fast"; }
 

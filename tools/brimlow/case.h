@@ -55,6 +55,9 @@ struct Case {
   // The model whose answer the run gives: 0 the fast model, 1 the
   // reference solution (key model: "fast" or "reference").
   double model = 0.0;
+  // s after the breach at which the reference stops (key reference_end, as
+  // --until); NaN when not given: the library's default end.
+  double referenceEnd = 0.0;
   std::vector<Valve> valves;
 };
 
@@ -123,6 +126,9 @@ Case defaultCase();
 // another word.
 bool modelFromWord(const std::string& word, double& choice);
 const char* modelWord(double choice);
+
+// Whether the case sets the reference's end.
+bool hasReferenceEnd(const Case& c);
 
 // The material of a case for people: "methane (74828)", "ideal gas of 16.04 kg/kmol".
 std::string gasText(const Case& c);

@@ -74,7 +74,9 @@ std::string exitText() {
          "     reported)\n"
          "  5  the run itself failed\n"
          "  6  batch: one or more cases failed; each failed row says why\n"
-         "  130  run --reference: cancelled by Ctrl-C; no file written\n";
+         "  7  run: the fast model's answer was written, the reference solution failed\n"
+         "     (named on standard error)\n"
+         "  130  run: the reference cancelled by Ctrl-C; no file written\n";
 }
 
 std::string mainHelp() {
@@ -84,8 +86,8 @@ std::string mainHelp() {
              "\n"
              "SYNOPSIS\n"
              "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]] [--table-step S]\n"
-             "              [--reference] [--progress]\n"
-             "  brimlow batch CASES.csv [--jobs N] [--shard K/N] [--out FILE]\n"
+             "              [--model fast|reference] [--until T] [--no-reference] [--progress]\n"
+             "  brimlow batch CASES.csv [--jobs N] [--shard K/N] [--model fast|reference] [--out FILE]\n"
              "  brimlow materials\n"
              "  brimlow keys [--markdown]\n"
              "  brimlow COMMAND --help\n"
@@ -122,7 +124,7 @@ std::string runHelp() {
              "\n"
              "SYNOPSIS\n"
              "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]] [--table-step S]\n"
-             "              [--reference] [--progress]\n"
+             "              [--model fast|reference] [--until T] [--no-reference] [--progress]\n"
              "\n"
              "DESCRIPTION\n") +
          wrapped("Reads the case file (JSON; '-' reads standard input), or takes the built-in default case "
@@ -161,10 +163,20 @@ std::string runHelp() {
                  "with its unit (\"1 min\"); it takes the place of the case's table_step_s. A step that would "
                  "give more than " + std::to_string(kSteppedTableMostRows) + " rows is refused.",
                  6) +
-         "  --reference\n" +
-         wrapped("Also run the library's reference solution of the full equations (finite volumes) on the "
-                 "same case after the fast model, as the key reference does; the key real_gas gives it the "
-                 "Peng-Robinson gas. It takes seconds to minutes. Its report times are the breach, 10 s, "
+         "  --model fast|reference\n" +
+         wrapped("The model whose answer the run gives, as the key model: the fast model (the default) or the "
+                 "reference solution, whose release report, pipe tables, events and plot then come from its "
+                 "solution (fields it does not resolve are -). With the reference, holes go down to 1 mm.",
+                 6) +
+         "  --until T\n" +
+         wrapped("The reference stops T after the breach (2h, 90min, 7200), as the key reference_end; by "
+                 "default it runs to the end of the release.",
+                 6) +
+         "  --no-reference, --reference\n" +
+         wrapped("The library's reference solution of the full equations (finite volumes) runs on the "
+                 "same case after the fast model by default; --no-reference leaves it out. The key real_gas "
+                 "gives it the Peng-Robinson gas. A reference that fails leaves the fast model's answer "
+                 "written and exits 7. Its report times are the breach, 10 s, "
                  "1 min, 10 min, 1 h and the end of the fast model's finite history, 100 equal steps to that "
                  "end and 10 a decade over the six decades below it. The summary puts its release rate and "
                  "mass released beside the fast model's at those instants with their ratio fast/reference; the "
@@ -228,14 +240,15 @@ std::string batchHelp() {
              "  brimlow batch - run many cases, one summary row each\n"
              "\n"
              "SYNOPSIS\n"
-             "  brimlow batch CASES.csv [--jobs N] [--shard K/N] [--out FILE]\n"
+             "  brimlow batch CASES.csv [--jobs N] [--shard K/N] [--model fast|reference] [--out FILE]\n"
              "\n"
              "DESCRIPTION\n") +
          wrapped("CASES.csv has a header row of case keys (the keys of a case file, see brimlow keys) and "
                  "one case per row after it; a blank cell takes the default. Valves are written as "
                  "position_m:closure_time_s pairs separated by ';', for example \"20000:600;80000:900\". Cells take "
                  "units as a case file does (\"70 bar\", \"20 km:10 min\"); table_step_s writes no table here, and a "
-                 "row with reference true fails: a sweep runs the fast model only. "
+                 "row with reference true fails: a row gives one model's answer (model reference, or --model "
+                 "reference for rows that leave the model out, chooses the reference solution). "
                  "Lines starting with '#' and blank lines are skipped. '-' reads standard input.",
                  2) +
          "\n" +
@@ -254,6 +267,10 @@ std::string batchHelp() {
          "OPTIONS\n"
          "  --jobs N, -j N\n"
          "      Run on N threads (default: one per hardware thread).\n"
+         "  --model fast|reference\n" +
+         wrapped("The model of the rows that leave the key model out: the reference solution's release report "
+                 "in place of the fast model's.",
+                 6) +
          "  --shard K/N\n" +
          wrapped("Run only the rows whose row number is K modulo N (0 <= K < N), so that the nodes of a job "
                  "scheduler can share a sweep. The outputs of the N shards, each sorted in after the one "

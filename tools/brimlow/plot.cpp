@@ -234,14 +234,55 @@ bool setLogFloor(PlotPanel& panel, double span) {
 
 }  // namespace
 
+namespace {
+
+// The curves of the answer: the library's release curve of the fast model,
+// or the reference's own series at its report times when it is the answer.
+struct Curves {
+  History total, a, b;
+  // The other model's total, dashed beside them, and its name.
+  History beside;
+  const char* besideName = nullptr;
+};
+
+Curves curvesOf(const CaseResult& r, PlotData& plot) {
+  Curves curves;
+  const bool fastDrawn = !r.curve.points.rows.empty();
+  if (r.model != "reference") {
+    // The library lays the curve out; the plot only draws it.
+    plot.timeEnd = r.curve.end;
+    plot.timeStart = r.curve.start;
+    curves.a = curveHistory(r.curve, CurveSeries::kBranchA, r.curve.carriedFromA);
+    curves.b = curveHistory(r.curve, CurveSeries::kBranchB, r.curve.carriedFromB);
+    curves.total = curveHistory(r.curve, CurveSeries::kTotal, INFINITY);
+    if (r.reference.ran) {
+      curves.beside = referenceHistory(r.reference, plot.timeEnd);
+      curves.besideName = "reference";
+    }
+    return curves;
+  }
+  const double end = r.reference.endTime;
+  const Table& table = r.reference.table;
+  curves.total = referenceHistory(r.reference, end);
+  curves.a = rowsHistory(referenceColumns(), table, "a_release_rate_kg_per_s", "a_mass_released_kg", end);
+  curves.b = rowsHistory(referenceColumns(), table, "b_release_rate_kg_per_s", "b_mass_released_kg", end);
+  plot.timeEnd = end;
+  plot.timeStart = curves.total.rate.empty() ? end : curves.total.rate.front().x;
+  if (fastDrawn) {
+    curves.beside = curveHistory(r.curve, CurveSeries::kTotal, INFINITY);
+    curves.besideName = "fast model";
+  }
+  return curves;
+}
+
+}  // namespace
+
 PlotData releasePlot(const CaseResult& r) {
   PlotData plot;
-  // The library lays the curve out; the plot only draws it.
-  plot.timeEnd = r.curve.end;
-  plot.timeStart = r.curve.start;
-  const History a = curveHistory(r.curve, CurveSeries::kBranchA, r.curve.carriedFromA);
-  const History b = curveHistory(r.curve, CurveSeries::kBranchB, r.curve.carriedFromB);
-  const History total = curveHistory(r.curve, CurveSeries::kTotal, INFINITY);
+  const Curves curves = curvesOf(r, plot);
+  const History& a = curves.a;
+  const History& b = curves.b;
+  const History& total = curves.total;
   plot.panels = {{"release rate (kg/s)", true, 0.0, true, {}}, {"mass released (t)", false, 0.0, false, {}}};
   PlotPanel& rates = plot.panels[0];
   PlotPanel& masses = plot.panels[1];
@@ -255,11 +296,10 @@ PlotData releasePlot(const CaseResult& r) {
     rates.series.push_back({branch.label, lineStyle(kBranchWidth, branch.colour), branch.history.rate});
     masses.series.push_back({branch.label, lineStyle(kBranchWidth, branch.colour), branch.history.mass});
   }
-  if (r.reference.ran) {
-    const History reference = referenceHistory(r.reference, plot.timeEnd);
+  if (curves.besideName != nullptr) {
     const std::string dashed = lineStyle(kReferenceWidth, kColourReference) + " dt 2";
-    rates.series.push_back({"reference", dashed, reference.rate});
-    masses.series.push_back({"reference", dashed, reference.mass});
+    rates.series.push_back({curves.besideName, dashed, curves.beside.rate});
+    masses.series.push_back({curves.besideName, dashed, curves.beside.mass});
   }
   // The rate at the instant of the breach lies left of a logarithmic time
   // axis: shown on its left edge.
@@ -279,7 +319,9 @@ PlotData releasePlot(const CaseResult& r) {
                          ", fed by the supply, holds its last rate");
     plot.notes.push_back("from its last record on (" + timeText(branch.history.carriedFrom) + ").");
   }
-  plot.notes.push_back("The plot ends with the finite history (" + timeText(plot.timeEnd) + ").");
+  plot.notes.push_back(r.model == "reference"
+                           ? "The reference solution's answer; it ends at " + timeText(plot.timeEnd) + "."
+                           : "The plot ends with the finite history (" + timeText(plot.timeEnd) + ").");
   return plot;
 }
 

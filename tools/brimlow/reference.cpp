@@ -41,6 +41,9 @@ struct InstantTime {
 
 constexpr double kAtEnd = -1.0;
 
+// The release report's mean rate over the first 20 s reads the reference there.
+constexpr double kTwentySeconds = 20.0;
+
 const InstantTime kInstants[] = {{"breach", "at the breach", 0.0},      {"10s", "after 10 s", 10.0},
                                  {"1min", "after 1 min", 60.0},         {"10min", "after 10 min", 600.0},
                                  {"1h", "after 1 h", 3600.0},           {"end", "at the end", kAtEnd}};
@@ -116,9 +119,12 @@ int VORL_CALL onProgress(double fraction, void* user) {
   return static_cast<ReferenceWatch*>(user)->proceed(fraction) ? 1 : 0;
 }
 
-void failWith(const Report* error, CaseFailure& failure) {
+void failWith(const Report* error, const Case& c, CaseFailure& failure) {
   const int code = error != nullptr ? error->code : 0;
-  failure.key = code == kCodeNoGasPhase ? "real_gas" : "reference";
+  failure.key = code == kCodeNoGasPhase                        ? "real_gas"
+                : code == VORL_E_INVALID_REFERENCE_END_TIME ? "reference_end"
+                : c.model == 1.0                            ? "model"
+                                                            : "reference";
   failure.message = error != nullptr ? error->message : "the reference run gave no result";
   if (code == kCodeCancelled) {
     failure.status = kExitCancelled;
@@ -150,6 +156,7 @@ std::vector<double> referenceReportTimes(double end) {
     const double time = instantTime(instant, end);
     if (time < end) times.push_back(time);
   }
+  if (kTwentySeconds < end) times.push_back(kTwentySeconds);
   for (int k = 1; k < kEqualSteps; ++k) times.push_back(end * k / kEqualSteps);
   const double firstDecade = std::floor(std::log10(end) - kDecadesBelowEnd);
   for (int j = 0;; ++j) {
@@ -167,13 +174,14 @@ bool runReference(VorlHandle model, const Case& c, ReferenceWatch* watch, const 
                   CaseResult& result) {
   const std::size_t mark = capture.reports().size();
   VorlReferenceRealGasSet(model, c.realGas != 0.0 ? 1 : 0);
+  if (hasReferenceEnd(c)) VorlReferenceEndTimeSet(model, c.referenceEnd);
   const double end = VorlReferenceEndTime(model);
   const std::vector<double> times = referenceReportTimes(end);
   VorlReferenceReportTimesSet(model, times.data(), static_cast<int>(times.size()));
   const int rows = VorlReferenceRun(model, watch != nullptr ? onProgress : nullptr, watch);
   const Report* error = capture.firstErrorSince(mark);
   if (rows <= 0 || error != nullptr) {
-    failWith(error, result.failure);
+    failWith(error, c, result.failure);
     return false;
   }
   ReferenceResult& reference = result.reference;

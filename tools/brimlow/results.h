@@ -80,6 +80,12 @@ struct ReleaseCurve {
 struct CaseResult {
   bool ok = false;
   CaseFailure failure;
+  // The reference solution failed (or was refused) while the fast model's
+  // answer stands: the case is ok, its results the fast model's.
+  CaseFailure referenceFailure;
+  bool referenceFailed() const { return referenceFailure.status != 0; }
+  // The model whose answer the results are: "fast" or "reference".
+  std::string model = "fast";
   std::vector<Report> reports;  // every report of the case; warnings among them
   std::string layout;           // "double branch", "single branch A", "single branch B"
   double breachLocation = 0.0;  // m, where the library put the breach (one beyond the pipe: its end)

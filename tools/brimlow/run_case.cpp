@@ -19,6 +19,31 @@ namespace {
 
 // ---- value check ----
 
+int apertureInput() {
+  static const int index = libraryInput("orifice aperture");
+  return index;
+}
+
+double fastSmallestAperture() { return VorlInputMin(apertureInput()); }
+
+bool referenceChosen(const Case& c) { return c.model == 1.0; }
+
+bool referenceTakesSmallerHole(const Case& c) { return referenceChosen(c) && c.aperture < fastSmallestAperture(); }
+
+// The reference takes holes down to its own smallest in any bore.
+bool holeWithinReference(const Case& c, CaseFailure& failure) {
+  if (!referenceTakesSmallerHole(c)) return true;
+  const double smallest = VorlSmallestHoleDiameter(1, c.pipeDiameter);
+  const double ratio = smallest / c.pipeDiameter;
+  if (c.aperture > 0.0 && c.aperture >= ratio * ratio) return true;
+  failure.status = kExitCaseValue;
+  failure.key = hasHoleDiameter(c) ? kHoleDiameterKey : "aperture";
+  failure.message = "a hole of " + significantText(c.pipeDiameter * std::sqrt(std::fmax(c.aperture, 0.0)), 4) +
+                    " m (aperture " + significantText(c.aperture, 6) + ") is below the smallest the reference "
+                    "solution takes, " + significantText(smallest, 4) + " m in this bore";
+  return false;
+}
+
 // The one-call entry's flags and inputs arrays (the library's input table places each key's input in one).
 constexpr int kOneCallFlags = 2;
 constexpr int kOneCallInputs = 16;
@@ -52,6 +77,10 @@ CheckArrays checkArraysOf(const Case& c) {
       default: break;
     }
   }
+  // A hole below the fast model's smallest, for the reference alone: the
+  // one-call entry is the fast model's and is given its smallest, the
+  // aperture itself is set after it (setInputs).
+  if (referenceTakesSmallerHole(c)) a.inputs[VorlInputSlotIndex(apertureInput())] = fastSmallestAperture();
   for (const Valve& valve : c.valves) {
     a.positions.push_back(valve.position);
     a.closures.push_back(valve.closureTime);
@@ -63,7 +92,8 @@ CheckArrays checkArraysOf(const Case& c) {
 // The library's check of the case with its case rules (the hole, valves
 // within the pipe); the index of the valve at fault in *valve.
 int runCheck(const Case& c, const CheckArrays& a, int* valve) {
-  const double hole = hasHoleDiameter(c) ? c.holeDiameter : std::nan("");
+  // A hole for the reference alone is checked against the reference's smallest (holeWithinReference).
+  const double hole = hasHoleDiameter(c) && !referenceTakesSmallerHole(c) ? c.holeDiameter : std::nan("");
   return VorlCheckCase(a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision, &a.maxSteps,
                        &a.valveCount, hole, valve);
 }
@@ -90,6 +120,10 @@ void setInputs(VorlHandle model, const Case& c) {
   const CheckArrays a = checkArraysOf(c);
   VorlGenericInputsSet(model, a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision,
                        &a.maxSteps, &a.valveCount);
+  if (referenceTakesSmallerHole(c)) {
+    VorlOrificeApertureSet(model, c.aperture);
+    VorlAtmosExpanHoleSizeSet(model, c.pipeDiameter, c.aperture);
+  }
 }
 
 // The output grid's count of the pipe table and the release curve.
@@ -127,13 +161,46 @@ bool checkCaseValues(const Case& c, CaseFailure& failure) {
   const CheckArrays arrays = checkArraysOf(c);
   int valve = -1;
   const int code = runCheck(c, arrays, &valve);
-  if (code == 0) return true;
+  if (code == 0) return holeWithinReference(c, failure);
   const Report* report = capture.firstErrorSince(0);
   failure.status = kExitCaseValue;
   failure.message = report != nullptr ? report->message : "refused by the library's check (code " + std::to_string(code) + ")";
   failure.key = keyOfRefusal(c, code, valve);
   return false;
 }
+
+namespace {
+
+// The model's answer as the chosen model gives it: the release report, and
+// with the tables the pipe at its output times, the events and the release
+// curve; the fast model's branch histories when it is the fast model's.
+bool readAnswer(VorlHandle model, const Case& c, bool withTables, double end, const ReportCapture& capture,
+                CaseResult& result) {
+  const std::size_t mark = capture.reports().size();
+  const bool reference = result.model == "reference";
+  result.summary = summaryOf(model);
+  result.branchA = result.branchB = result.pipe = Table{};
+  result.events.clear();
+  if (withTables) {
+    if (result.hasA && !reference) result.branchA = branchTable(model, VORL_BRANCH_A);
+    if (result.hasB && !reference) result.branchB = branchTable(model, VORL_BRANCH_B);
+    result.pipe = pipeGridTable(model, gridCount(c));
+    result.events = eventsOf(model);
+    if (!reference) result.curve = releaseCurveOf(model, gridCount(c));
+  }
+  const bool stepped = !withTables || readSteppedTable(model, c, end, result);
+  return stepped && !failed(capture, mark, kExitRunFailed, "", result);
+}
+
+// The fast model's run and its answer; false with the failure.
+bool runFast(VorlHandle model, const Case& c, bool withTables, const ReportCapture& capture, CaseResult& result) {
+  const std::size_t mark = capture.reports().size();
+  VorlRun(model);
+  if (failed(capture, mark, kExitRunFailed, "", result)) return false;
+  return readAnswer(model, c, withTables, VorlPipeTimeMax(model), capture, result);
+}
+
+}  // namespace
 
 CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
   CaseResult result;
@@ -149,26 +216,31 @@ CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
     result.reports = capture.reports();
     return result;
   }
-  std::size_t mark = capture.reports().size();
+  const std::size_t mark = capture.reports().size();
   setInputs(model, c);
   result.breachLocation = VorlPipeBreachLocation(model);
+  result.layout = layoutOf(model, result.hasA, result.hasB);
   if (!failed(capture, mark, kExitCaseValue, "", result)) {
-    mark = capture.reports().size();
-    VorlRun(model);
-    if (!failed(capture, mark, kExitRunFailed, "", result)) {
-      result.layout = layoutOf(model, result.hasA, result.hasB);
-      mark = capture.reports().size();
-      result.summary = summaryOf(model);
-      if (withTables) {
-        if (result.hasA) result.branchA = branchTable(model, VORL_BRANCH_A);
-        if (result.hasB) result.branchB = branchTable(model, VORL_BRANCH_B);
-        result.pipe = pipeGridTable(model, gridCount(c));
-        result.events = eventsOf(model);
-        result.curve = releaseCurveOf(model, gridCount(c));
-      }
-      const bool stepped = !withTables || readSteppedTable(model, c, result);
-      result.ok = stepped && !failed(capture, mark, kExitRunFailed, "", result) &&
-                  (c.reference == 0.0 || runReference(model, c, watch, capture, result));
+    // The fast model reads its answer with the choice of the fast model; the
+    // reference then runs beside it, or takes its place when chosen.
+    VorlModelChoiceSet(model, 0);
+    const bool fastRan = !referenceTakesSmallerHole(c) && runFast(model, c, withTables, capture, result);
+    const bool wantReference = c.reference != 0.0 || referenceChosen(c);
+    if (!fastRan && !referenceChosen(c)) {
+      // The fast model's failure is the case's.
+    } else if (!wantReference) {
+      result.ok = true;
+    } else if (!runReference(model, c, watch, capture, result)) {
+      // A reference that fails leaves the fast model's answer, unless the run was stopped.
+      result.ok = fastRan && result.failure.status != kExitCancelled;
+      if (result.ok) std::swap(result.referenceFailure, result.failure);
+    } else if (referenceChosen(c)) {
+      result.model = "reference";
+      result.failure = CaseFailure{};
+      VorlModelChoiceSet(model, 1);
+      result.ok = readAnswer(model, c, withTables, result.reference.endTime, capture, result);
+    } else {
+      result.ok = true;
     }
   }
   VorlModelDelete(&model);

@@ -14,8 +14,13 @@ namespace brimlow {
 bool checkCaseValues(const Case& c, CaseFailure& failure);
 
 // Runs the case. Tables are read only when asked for; the summary is the same
-// either way. A case that asks for the reference runs it after the fast
-// model, on the same model, reporting to watch (may be null).
+// either way. A case that asks for the reference beside the fast model, or
+// chooses it as its model, runs it after the fast model, on the same model,
+// reporting to watch (may be null); with the reference chosen the summary,
+// the pipe tables and the events are the reference's, and a hole below the
+// fast model's smallest runs the reference alone. A reference that fails
+// after the fast model ran leaves the fast model's answer, with
+// referenceFailure set.
 CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch = nullptr);
 
 // The case's release report alone, as runCase(c, false) gives it, from one

@@ -11,6 +11,7 @@ constexpr int kExitCaseForm = 3;    // case file missing, unreadable, not JSON, 
 constexpr int kExitCaseValue = 4;   // a value out of its range, or the library refused the case
 constexpr int kExitRunFailed = 5;   // the run itself failed
 constexpr int kExitCasesFailed = 6; // batch: one or more cases failed (their rows say why)
+constexpr int kExitReferenceFailed = 7; // run: the fast model's answer was written, the reference solution failed
 constexpr int kExitCancelled = 130; // the reference run was cancelled by Ctrl-C (128 + SIGINT, as shells give)
 
 }  // namespace brimlow

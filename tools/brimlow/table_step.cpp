@@ -53,10 +53,9 @@ std::size_t steppedRowCount(double step, double end) {
 
 std::string steppedTableFileName(double step) { return "pipe-every-" + plainText(step) + "s.csv"; }
 
-bool readSteppedTable(VorlHandle model, const Case& c, CaseResult& result) {
+bool readSteppedTable(VorlHandle model, const Case& c, double end, CaseResult& result) {
   if (!hasTableStep(c)) return true;
   const double step = c.tableStep;
-  const double end = VorlPipeTimeMax(model);
   const std::size_t count = steppedRowCount(step, end);
   if (count > kSteppedTableMostRows) {
     result.failure = {kExitCaseValue, kTableStepKey,

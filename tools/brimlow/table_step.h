@@ -32,10 +32,10 @@ std::size_t steppedRowCount(double step, double end);
 // The file beside the other tables: "pipe-every-60s.csv".
 std::string steppedTableFileName(double step);
 
-// After a run: the table of the case's step into result.pipeStepped. A step
+// After a run: the table of the case's step up to end (s) into result.pipeStepped. A step
 // that would give too many rows fails the result under the key table_step_s.
 // True when the case asks for no table.
-bool readSteppedTable(VorlHandle model, const Case& c, CaseResult& result);
+bool readSteppedTable(VorlHandle model, const Case& c, double end, CaseResult& result);
 
 // The table as CSV under the pipe table's column names.
 std::string steppedTableCsv(const Table& table);

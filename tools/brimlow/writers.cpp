@@ -75,9 +75,14 @@ std::string tableCsv(const std::vector<Column>& columns, const Table& table) {
 }
 
 std::vector<NamedText> tableFiles(const CaseResult& result) {
-  std::vector<NamedText> files = {{kBranchAFile, tableCsv(branchColumns(), result.branchA)},
-                                  {kBranchBFile, tableCsv(branchColumns(), result.branchB)},
-                                  {kPipeFile, tableCsv(pipeColumns(), result.pipe)}};
+  // The branch histories are the fast model's records: with the reference
+  // chosen, its pipe table and its own table answer.
+  std::vector<NamedText> files;
+  if (result.model == "fast") {
+    files = {{kBranchAFile, tableCsv(branchColumns(), result.branchA)},
+             {kBranchBFile, tableCsv(branchColumns(), result.branchB)}};
+  }
+  files.push_back({kPipeFile, tableCsv(pipeColumns(), result.pipe)});
   if (result.reference.ran) files.push_back({kReferenceFile, tableCsv(referenceColumns(), result.reference.table)});
   return files;
 }
@@ -126,6 +131,8 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
   // The breach where the library put it: one beyond the pipe is at its end.
   out["case"]["breach_location_m"] = result.breachLocation;
   out["layout"] = result.layout;
+  out["model"] = result.model;
+  if (result.referenceFailed()) out["reference_failure"] = result.referenceFailure.text();
   nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
   for (const std::string& warning : warningLines(result.reports)) warnings.push_back(warning);
   out["warnings"] = warnings;
@@ -134,8 +141,10 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
     summary[summaryFields()[i].name] = jsonNumber(result.summary[i], summaryFields()[i].integer);
   }
   out["summary"] = summary;
-  out["branch_a"] = tableJson(branchColumns(), result.branchA);
-  out["branch_b"] = tableJson(branchColumns(), result.branchB);
+  if (result.model == "fast") {
+    out["branch_a"] = tableJson(branchColumns(), result.branchA);
+    out["branch_b"] = tableJson(branchColumns(), result.branchB);
+  }
   out["pipe"] = tableJson(pipeColumns(), result.pipe);
   if (result.reference.ran) out["reference"] = referenceJson(result.reference);
   return out;
@@ -166,6 +175,11 @@ std::string releaseReportText(const CaseResult& r) {
   text += line("breach location used", shortText(v("breach_location_m")) + " m");
   text += line("hole diameter", shortText(v("hole_diameter_m")) + " m");
   return text;
+}
+
+std::string modelText(const CaseResult& r) {
+  if (r.model == "reference") return "the reference solution of the full equations (its fields marked - it does not resolve)";
+  return r.referenceFailed() ? "the fast model (the reference solution failed)" : "the fast model";
 }
 
 // The fast model beside the reference at the summary's instants.
@@ -211,6 +225,7 @@ std::string caseSection(const Case& c, const CaseResult& r) {
     }
     text += line(c.valvesActive != 0.0 ? "valves" : "valves (inactive)", valves);
   }
+  text += line("model", modelText(r));
   return text;
 }
 
