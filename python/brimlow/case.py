@@ -92,7 +92,7 @@ _OWN_KEYS = {
                      "gives the pipe at any times)"),
     "reference": ("flag", "", False,
                   "the tool runs the reference solution beside the fast model; brimlow.run ignores it "
-                  "(brimlow.reference(case) runs it)"),
+                  "(brimlow.reference(case) runs it; model=\"reference\" makes it the answer)"),
     "real_gas": ("flag", "", False, "brimlow.reference: the Peng-Robinson gas in place of the ideal gas"),
     "reference_end": ("optional", "s", None,
                       "when the reference solution stops, s after the breach (brimlow.run with model reference, "
@@ -174,6 +174,11 @@ class _Arrays:
                                       dtype=np.intc)
         self.max_steps = np.array([_as_int(values[name]) for name, _ in _SLOT_KEYS[_slot("MAX_STEPS")]],
                                   dtype=np.intc)
+        if _hole_for_the_reference(values):
+            # The one-call entry is the fast model's: it is given its smallest
+            # aperture, and the model the case's own (Case._new_model).
+            inputs[lib.VorlInputSlotIndex(_aperture_input())] = _fast_smallest_aperture()
+            self.inputs = np.array(inputs, dtype=np.float64)
         valves = values["valves"]
         self.positions = np.array([v[_VALVE_POSITION] for v in valves], dtype=np.float64)
         self.closures = np.array([v[_VALVE_CLOSURE] for v in valves], dtype=np.float64)
@@ -189,6 +194,19 @@ class _Arrays:
     def set_on(self, model):
         _library.call(lib.VorlGenericInputsSet, model, self.flags, self.inputs, self.positions, self.closures,
                       self.time_division, self.max_steps, self.valve_count)
+
+
+def _aperture_input():
+    return lib.VorlInputFind(b"orifice aperture")
+
+
+def _fast_smallest_aperture():
+    return lib.VorlInputMin(_aperture_input())
+
+
+def _hole_for_the_reference(values):
+    """A hole below the fast model's smallest, which the reference takes."""
+    return values["model"] == "reference" and values["aperture"] < _fast_smallest_aperture()
 
 
 def _as_int(value):
@@ -429,11 +447,28 @@ class Case:
         # The library's check with the case's own rules (the hole, valves
         # within the pipe): it names the valve at fault and speaks of the hole.
         hole = self._values["hole_diameter_m"]
+        if _hole_for_the_reference(self._values):
+            hole = None  # checked against the reference's smallest below
         with _library.Reports() as reports:
             code, valve = self._arrays.check(math.nan if hole is None else hole)
         if code != 0:
             _code, tag, message = reports.first_error() or (code, "VorlCheckCase", _library.CODE_TEXTS.get(code, ""))
             raise _library.error_of(code, tag, message, key=self._key_of_code(code, valve))
+        self._check_reference_hole()
+
+    def _check_reference_hole(self):
+        # The reference takes holes down to 1 mm in any bore.
+        if not _hole_for_the_reference(self._values):
+            return
+        bore, aperture = self._values["pipe_diameter_m"], self._values["aperture"]
+        smallest = lib.VorlSmallestHoleDiameter(1, bore)
+        if aperture > 0.0 and aperture >= (smallest / bore) ** 2:
+            return
+        key = "hole_diameter_m" if self._values["hole_diameter_m"] is not None else "aperture"
+        raise _library.error_of(_library.CODES["VORL_E_HOLE_TOO_SMALL"], "Case",
+                                f"a hole of {bore * math.sqrt(max(aperture, 0.0)):.4g} m (aperture {aperture:.6g}) "
+                                f"is below the smallest the reference solution takes, {smallest:.4g} m in this bore",
+                                key=key)
 
     def _key_of_code(self, code, valve):
         if code == _library.CODES["VORL_E_HOLE_OUTSIDE_BORE"]:
@@ -461,10 +496,23 @@ class Case:
                 model = _library.call(lib.VorlModelCreateZel, self._material_number, key="material")
             try:
                 self._arrays.set_on(model)
+                self._set_model_choice(model)
             except BaseException:
                 _library.delete_model(model)
                 raise
         return model
+
+
+    def _set_model_choice(self, model):
+        """The model chosen, the reference's end and gas, and a hole only the reference takes."""
+        values = self._values
+        if _hole_for_the_reference(values):
+            _library.call(lib.VorlOrificeApertureSet, model, values["aperture"])
+            _library.call(lib.VorlAtmosExpanHoleSizeSet, model, values["pipe_diameter_m"], values["aperture"])
+        _library.call(lib.VorlModelChoiceSet, model, MODELS.index(values["model"]), key="model")
+        _library.call(lib.VorlReferenceRealGasSet, model, bool(values["real_gas"]))
+        if values["reference_end"] is not None:
+            _library.call(lib.VorlReferenceEndTimeSet, model, values["reference_end"], key="reference_end")
 
 
 def _refuse_unknown(values):

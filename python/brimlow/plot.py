@@ -90,9 +90,12 @@ def release_figure(result, path=None):
     curve = result.release_curve
     start, end = curve["start_s"], curve["end_s"]
     branches = []
-    if len(result.branch_a):
+    # A branch the breach makes (the reference's answer has no branch records).
+    has_a = result.layout in ("double branch", "single branch A")
+    has_b = result.layout in ("double branch", "single branch B")
+    if has_a:
         branches.append(("A", _History(curve, _BRANCH_A, curve["a_carried_from_s"]), "branch A (upstream)", _COLOUR_A))
-    if len(result.branch_b):
+    if has_b:
         branches.append(("B", _History(curve, _BRANCH_B, curve["b_carried_from_s"]), "branch B (downstream)",
                          _COLOUR_B))
     total = _History(curve, _TOTAL)
@@ -163,7 +166,8 @@ def release_figure(result, path=None):
         if history.carried_from < end:
             notes.append(f"Branch {letter}, fed by the supply, holds its last rate")
             notes.append(f"from its last record on ({time_text(history.carried_from)}).")
-    notes.append(f"The plot ends with the finite history ({time_text(end)}).")
+    notes.append(f"The reference solution's answer; it ends at {time_text(end)}." if result.case.model == "reference"
+                 else f"The plot ends with the finite history ({time_text(end)}).")
     for i, note in enumerate(notes):
         figure.text(0.68, 0.40 - 0.03 * i, note, fontsize=9.5, color="#505050")
 

@@ -10,6 +10,7 @@ import warnings
 import numpy as np
 
 from . import _library
+from ._interface import VorlProgress
 from ._library import lib
 from .errors import BrimlowWarning
 
@@ -109,6 +110,7 @@ class _Columns:
 _BRANCH = _Columns("BranchTable")
 _PIPE = _Columns("PipeTable")
 _REPORT = _Columns("ReleaseReport")
+_REFERENCE = _Columns("ReferenceTable", library_infinity=False)
 
 _EVENT_PREFIX = "VORL_EVENT_"
 EVENT_KINDS = {value: name[len(_EVENT_PREFIX):].lower()
@@ -142,6 +144,25 @@ def _release_curve(model, count):
     span = np.empty(len(_CURVE_RANGE))
     _library.call(lib.VorlReleaseCurveRange, model, count, span)
     return dict(zip(_CURVE_RANGE, span.tolist()), points=values[:written])
+
+
+def _reference_curve(model):
+    """With the reference chosen, its own series at its report times laid out
+    as the library's release curve: series 0 total, 1 branch A, 2 branch B."""
+    names = _REFERENCE.names
+    rows = _library.call(lib.VorlReferenceTableFill, model, None, 0)
+    values = np.empty((rows, len(names)))
+    rows = _library.call(lib.VorlReferenceTableFill, model, values, rows)
+    column = {name: values[:rows, j] for j, name in enumerate(names)}
+    time = column["time_s"]
+    points = []
+    for series, prefix in ((0, ""), (1, "a_"), (2, "b_")):
+        rate, mass = column[prefix + "release_rate_kg_per_s"], column[prefix + "mass_released_kg"]
+        keep = np.isfinite(rate) & np.isfinite(mass)
+        points.append(np.column_stack([np.full(keep.sum(), float(series)), time[keep], rate[keep], mass[keep]]))
+    after = time[time > 0.0]
+    return {"start_s": float(after[0]) if len(after) else 0.0, "end_s": float(time[-1]) if rows else 0.0,
+            "a_carried_from_s": 1e128, "b_carried_from_s": 1e128, "points": np.vstack(points)}
 
 
 def _summary(model):
@@ -316,7 +337,8 @@ _READERS = {
     "summary": lambda model, _case: _summary(model),
     "events": lambda model, _case: _events(model),
     "pipe": lambda model, case: _pipe_grid_table(model, min(case.time_division, case.output_steps)),
-    "curve": lambda model, case: _release_curve(model, min(case.time_division, case.output_steps)),
+    "curve": lambda model, case: _reference_curve(model) if case.model == "reference" else
+    _release_curve(model, min(case.time_division, case.output_steps)),
 }
 
 
@@ -328,7 +350,10 @@ def emit_warnings(reports, stacklevel=3):
 
 def run(case, keep_model=True, warn=True):
     """Runs a case (brimlow.Case, or a dict of its keys) and reads its branch tables
-    (the other tables when first asked for).
+    (the other tables when first asked for). With model="reference" the summary,
+    events, pipe(), release curve and plot are the reference solution's (to the
+    case's reference_end, else the end of the release; the fast model's branch
+    tables are empty then).
 
     Raises BrimlowError when the library refuses the case or the run fails;
     the library's warnings become Python warnings (BrimlowWarning).
@@ -340,11 +365,18 @@ def run(case, keep_model=True, warn=True):
     with _library.Reports() as reports:
         model = case._new_model()
         try:
-            _library.call(lib.VorlRun, model)
+            if case.model == "reference":
+                # The reference's answer: the fast model runs first when it takes the hole.
+                _library.call(lib.VorlModelRun, model, VorlProgress(), None, key="model")
+            else:
+                _library.call(lib.VorlRun, model)
             layout = _layout(model)
             empty = _BRANCH.empty()
-            branch_a = _branch_table(model, _BRANCH_A) if layout in ("double branch", "single branch A") else empty
-            branch_b = _branch_table(model, _BRANCH_B) if layout in ("double branch", "single branch B") else empty
+            fast = case.model == "fast"
+            branch_a = _branch_table(model, _BRANCH_A) if fast and layout in ("double branch", "single branch A") \
+                else empty
+            branch_b = _branch_table(model, _BRANCH_B) if fast and layout in ("double branch", "single branch B") \
+                else empty
             reports.raise_first_error()
         except BaseException:
             _library.delete_model(model)

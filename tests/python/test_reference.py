@@ -91,3 +91,27 @@ class TestProgress:
 
         with pytest.raises(ValueError, match="stop"):
             brimlow.reference(SHORT_LINE, times=TIMES, progress=fail)
+
+
+class TestReferenceAsTheModel:
+    def test_the_summary_and_pipe_are_the_references_to_its_end(self):
+        case = SHORT_LINE.replace(model="reference", reference_end=60.0)
+        result = brimlow.run(case)
+        summary = result.summary
+        assert summary["end_time_s"] == 60.0
+        # The report reads the reference's series: at 10 s its pipe table and its report agree.
+        assert result.pipe([10.0])["exit_flux_kg_per_s"][0] == summary["release_rate_10s_kg_per_s"]
+        assert np.isnan(summary["mass_released_10min_kg"])  # past its end
+        assert len(result.branch_a) == 0  # the fast model's records are no part of its answer
+        # The fast model's answer of the same case is another.
+        assert brimlow.run(SHORT_LINE).summary["release_rate_10s_kg_per_s"] != summary["release_rate_10s_kg_per_s"]
+
+    def test_holes_below_the_fast_models_smallest_are_the_references(self):
+        with pytest.raises(brimlow.BrimlowError, match="takes smaller holes, down to 1 mm"):
+            SHORT_LINE.replace(hole_diameter_m=0.01)
+        case = SHORT_LINE.replace(hole_diameter_m=0.01, model="reference", reference_end=20.0)
+        assert brimlow.run(case).summary["initial_release_rate_kg_per_s"] > 0.0
+        with pytest.raises(brimlow.BrimlowError, match="smallest the reference solution takes"):
+            SHORT_LINE.replace(hole_diameter_m=0.0005, model="reference")
+        with pytest.raises(ValueError, match="'fast' or 'reference'"):
+            SHORT_LINE.replace(model="slow")
