@@ -49,10 +49,11 @@ constexpr int kMaxHalvings = 20;
 constexpr double kProgressInterval = 1e-3;
 // Most cells a run may lay out (about 1 GB of work arrays).
 constexpr double kMostCells = 1e7;
-// The explicit scheme records the state for the reports when this fraction
-// of the time since the start has passed since the last record: linear
-// interpolation between records then errs by a millionth of the change.
-constexpr double kExplicitRecordSpacing = 1e-3;
+// The state is recorded for the reports when this fraction of the time since
+// the start has passed since the last record (and at every event): linear
+// interpolation between records then errs by a millionth of the change, and
+// the records grow with the logarithm of the time, not with the steps.
+constexpr double kRecordSpacing = 1e-3;
 
 // Linearly implicit steps: Verwer's two-stage Rosenbrock method (ROS2),
 //   (I - g h J) k1 = F(U),  (I - g h J) k2 = F(U + h k1) - 2 k1,
@@ -787,8 +788,7 @@ double TransientSolver::implicitStep(double event, BoundaryFlows& flows) {
 }
 
 void TransientSolver::record(const BoundaryFlows& flows, bool always) {
-  if (!always && !history_.empty() && input_.numerics.scheme == TimeScheme::kExplicit &&
-      time_ - history_.back().time < kExplicitRecordSpacing * time_)
+  if (!always && !history_.empty() && time_ - history_.back().time < kRecordSpacing * time_)
     return;
   history_.push_back(sampleAt(flows));
 }
