@@ -133,18 +133,20 @@ Public Const VORL_E_REFERENCE_FAILED As Long = 408
 Public Const VORL_E_REFERENCE_CANCELLED As Long = 409
 Public Const VORL_E_ROW_COUNT As Long = 410
 Public Const VORL_E_TOLERANCE_COUNT As Long = 411
-Public Const VORL_E_INVALID_MODEL_CHOICE As Long = 430
-Public Const VORL_E_HOLE_TOO_SMALL As Long = 431
-Public Const VORL_E_SWEEP_CASE_COUNT As Long = 450
-Public Const VORL_E_SWEEP_THREADS As Long = 451
-Public Const VORL_E_SWEEP_VALVE_STARTS As Long = 453
-Public Const VORL_E_SWEEP_CANCELLED As Long = 454
+Public Const VORL_E_COMPOSITION_EMPTY As Long = 470
+Public Const VORL_E_COMPOSITION_UNKNOWN As Long = 471
+Public Const VORL_E_COMPOSITION_FRACTION As Long = 472
+Public Const VORL_E_COMPOSITION_SUM As Long = 473
+Public Const VORL_E_COMPOSITION_REPEATED As Long = 474
+Public Const VORL_E_UNKNOWN_NAMED_GAS As Long = 475
+Public Const VORL_E_INVALID_BACK_PRESSURE As Long = 476
+Public Const VORL_E_INVALID_WATER_DEPTH As Long = 477
+Public Const VORL_E_INVALID_SEAWATER_DENSITY As Long = 478
 Public Const VORL_E_DECAY_BELOW_AMBIENT As Long = 1003
 Public Const VORL_W_BREACH_CLAMPED As Long = 1001
 Public Const VORL_W_ABOVE_SATURATION As Long = 1002
 Public Const VORL_W_ABOVE_MAX_VELOCITY As Long = 1004
 Public Const VORL_W_REFERENCE_IDEAL_GAS As Long = 1005
-Public Const VORL_W_FAST_MODEL_FAILED As Long = 1040
 
 #If VBA7 Then
 Public Declare PtrSafe Function Author Lib "vorl.dll" () As LongPtr
@@ -345,14 +347,12 @@ Public Declare PtrSafe Function VorlBranchTableColumnCount Lib "vorl.dll" () As 
 Public Declare PtrSafe Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
-Public Declare PtrSafe Function VorlBranchTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare PtrSafe Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare PtrSafe Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
 Public Declare PtrSafe Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
-Public Declare PtrSafe Function VorlPipeTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare PtrSafe Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
         ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
@@ -401,19 +401,24 @@ Public Declare PtrSafe Function VorlReferenceTableColumnCount Lib "vorl.dll" () 
 Public Declare PtrSafe Function VorlReferenceTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlReferenceTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlReferenceTableFill Lib "vorl.dll" (ByVal model As LongPtr, ByRef values As Double, ByVal maxRows As Long) As Long
-Public Declare PtrSafe Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal choice As Long)
-Public Declare PtrSafe Function VorlModelChoice Lib "vorl.dll" (ByVal model As LongPtr) As Long
-Public Declare PtrSafe Function VorlModelRun Lib "vorl.dll" (ByVal model As LongPtr, ByVal progress As LongPtr, ByVal user As LongPtr) As Long
-Public Declare PtrSafe Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
-Public Declare PtrSafe Function VorlOneCallSlotSize Lib "vorl.dll" (ByVal slot As Long) As Long
-Public Declare PtrSafe Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As Long, _
-        ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _
-        ByRef flags As Long, ByRef inputs As Double, ByRef timeDivisions As Long, _
-        ByRef maxSteps As Long, ByRef valveStarts As Long, ByRef valveFirst As Double, _
-        ByRef valveSecond As Double, ByVal threads As Long, ByRef pipeTimes As Double, _
-        ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
-        ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
-        ByVal progress As LongPtr, ByVal user As LongPtr) As Long
+Public Declare PtrSafe Function VorlModelCreateComposition Lib "vorl.dll" (ByVal count As Long, _
+        ByRef numbers As Long, ByRef fractions As Double) As LongPtr
+Public Declare PtrSafe Function VorlModelComponentCount Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Function VorlModelComponentNumber Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlModelComponentFraction Lib "vorl.dll" (ByVal model As LongPtr, ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlModelGasProperty Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByVal code As Long, ByVal x1 As Double, ByVal x2 As Double) As Double
+Public Declare PtrSafe Function VorlNamedGasCount Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlNamedGasName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlNamedGasDescription Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlNamedGasFind Lib "vorl.dll" (ByVal textValue As String) As Long
+Public Declare PtrSafe Function VorlModelCreateNamedGas Lib "vorl.dll" (ByVal index As Long) As LongPtr
+Public Declare PtrSafe Function VorlNamedGasAliases Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlInteractionCoefficient Lib "vorl.dll" (ByVal materialA As Long, ByVal materialB As Long) As Double
+Public Declare PtrSafe Sub VorlBackPressureSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal pressure As Double)
+Public Declare PtrSafe Sub VorlWaterDepthSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal depth As Double)
+Public Declare PtrSafe Sub VorlSeawaterDensitySet Lib "vorl.dll" (ByVal model As LongPtr, ByVal density As Double)
+Public Declare PtrSafe Function VorlOutletPressure Lib "vorl.dll" (ByVal model As LongPtr) As Double
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -609,14 +614,12 @@ Public Declare Function VorlBranchTableColumnCount Lib "vorl.dll" () As Long
 Public Declare Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
-Public Declare Function VorlBranchTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As Long, _
         ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
 Public Declare Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
-Public Declare Function VorlPipeTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As Long, _
         ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
         ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
@@ -663,19 +666,23 @@ Public Declare Function VorlReferenceTableColumnCount Lib "vorl.dll" () As Long
 Public Declare Function VorlReferenceTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlReferenceTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlReferenceTableFill Lib "vorl.dll" (ByVal model As Long, ByRef values As Double, ByVal maxRows As Long) As Long
-Public Declare Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As Long, ByVal choice As Long)
-Public Declare Function VorlModelChoice Lib "vorl.dll" (ByVal model As Long) As Long
-Public Declare Function VorlModelRun Lib "vorl.dll" (ByVal model As Long, ByVal progress As Long, ByVal user As Long) As Long
-Public Declare Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
-Public Declare Function VorlOneCallSlotSize Lib "vorl.dll" (ByVal slot As Long) As Long
-Public Declare Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As Long, _
-        ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _
-        ByRef flags As Long, ByRef inputs As Double, ByRef timeDivisions As Long, _
-        ByRef maxSteps As Long, ByRef valveStarts As Long, ByRef valveFirst As Double, _
-        ByRef valveSecond As Double, ByVal threads As Long, ByRef pipeTimes As Double, _
-        ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
-        ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
-        ByVal progress As Long, ByVal user As Long) As Long
+Public Declare Function VorlModelCreateComposition Lib "vorl.dll" (ByVal count As Long, ByRef numbers As Long, ByRef fractions As Double) As Long
+Public Declare Function VorlModelComponentCount Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Function VorlModelComponentNumber Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Long
+Public Declare Function VorlModelComponentFraction Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Double
+Public Declare Function VorlModelGasProperty Lib "vorl.dll" (ByVal model As Long, _
+        ByVal code As Long, ByVal x1 As Double, ByVal x2 As Double) As Double
+Public Declare Function VorlNamedGasCount Lib "vorl.dll" () As Long
+Public Declare Function VorlNamedGasName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlNamedGasDescription Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlNamedGasFind Lib "vorl.dll" (ByVal textValue As String) As Long
+Public Declare Function VorlModelCreateNamedGas Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlNamedGasAliases Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlInteractionCoefficient Lib "vorl.dll" (ByVal materialA As Long, ByVal materialB As Long) As Double
+Public Declare Sub VorlBackPressureSet Lib "vorl.dll" (ByVal model As Long, ByVal pressure As Double)
+Public Declare Sub VorlWaterDepthSet Lib "vorl.dll" (ByVal model As Long, ByVal depth As Double)
+Public Declare Sub VorlSeawaterDensitySet Lib "vorl.dll" (ByVal model As Long, ByVal density As Double)
+Public Declare Function VorlOutletPressure Lib "vorl.dll" (ByVal model As Long) As Double
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

@@ -166,7 +166,7 @@ void rebuildWholePipe(VORL& model) {
   const double A = model.pipeInterior().Area();
   const double G = Q / A;
   const double beta = model.Beta();
-  model.wholePipeSet(std::make_unique<GB>(wholePipeBranch(&model.ambient(), model.gas(), beta, L, A, p, G)));
+  model.wholePipeSet(std::make_unique<GB>(wholePipeBranch(&model.outlet(), model.gas(), beta, L, A, p, G)));
 }
 
 }  // namespace vorl

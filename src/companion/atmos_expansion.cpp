@@ -63,6 +63,22 @@ struct JetGas {
   double surfaceTension = 0.0;  // N/m
 };
 
+// A mixture's jet: its ideal-gas cp and cp/cv, its dew point at ambient
+// pressure, and the liquid of its components mixed by mass.
+JetGas jetGasOfMixture(const GasMixture& mixture, double dewTemperature) {
+  JetGas gas;
+  gas.molarMass = mixture.molarMass();
+  gas.gasConstant = kUniversalGasConstant / gas.molarMass;
+  gas.cp = mixture.idealGasCp();
+  gas.gamma = mixture.heatCapacityRatio();
+  gas.saturationTemperature = dewTemperature;
+  gas.latentHeat = mixture.latentHeat();
+  gas.liquidDensity = mixture.liquidDensity();
+  gas.surfaceTension = mixture.surfaceTension();
+  gas.condensable = gas.saturationTemperature > 0.0 && gas.latentHeat > 0.0;
+  return gas;
+}
+
 JetGas jetGasOf(const KIV* properties, int material, double molarMassSet, double saturationTemperature) {
   const auto property = [&](int code, double x1, double x2) {
     return properties->kivMusPrp(material, code, x1, x2, kPureComposition, 0);
@@ -237,8 +253,9 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
   }
   checkExpansion(method_, temperature);
   const double saturation =
-      properties != nullptr ? saturationTemperatureAt(properties, material, ambient.pressure) : 0.0;
-  const JetGas gas = jetGasOf(properties, material, molarMass_, saturation);
+      properties != nullptr || mixture_ ? saturationTemperatureAt(properties, material, ambient.pressure) : 0.0;
+  const JetGas gas = mixture_ ? jetGasOfMixture(*mixture_, saturation)
+                              : jetGasOf(properties, material, molarMass_, saturation);
   const JetExit exit = jetExitOf(ambient, gas, pressure, temperature, velocity);
 
   const JetEnd vapour = vapourEnd(method_, gas, exit);
@@ -276,7 +293,9 @@ void ATMOSEXPANSION::atmexCalc(const AMBIENT& ambient, const KIV* properties, do
 double ATMOSEXPANSION::saturationTemperatureAt(const KIV* properties, int material, double pressure) const {
   SaturationCache& cache = saturationCache_;
   if (!(cache.valid && cache.properties == properties && cache.material == material && cache.pressure == pressure)) {
-    cache.temperature = properties->kivMusPrp(material, kPropSaturationTemperature, 0.0, pressure, kPureComposition, 0);
+    cache.temperature = mixture_ ? mixture_->dewTemperature(pressure).value
+                                 : properties->kivMusPrp(material, kPropSaturationTemperature, 0.0, pressure,
+                                                         kPureComposition, 0);
     cache = SaturationCache{true, properties, material, pressure, cache.temperature};
   }
   return cache.temperature;

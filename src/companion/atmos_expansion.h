@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include "companion/ambient.h"
+#include "companion/gas_mixture.h"
 
 namespace vorl {
 
@@ -41,6 +44,11 @@ class ATMOSEXPANSION {
   // Molar mass of the gas (kg/kmol), told by the model at construction so that
   // a gas without a material number can expand too.
   void MolarMassSet(double molarMass) noexcept { molarMass_ = molarMass; }
+  // A gas given by its composition (of two or more components): the jet
+  // takes the mixture's ideal-gas heat capacity and condenses below its dew
+  // point at ambient pressure, with its liquid's averaged properties.
+  void MixtureSet(std::shared_ptr<const GasMixture> mixture) noexcept { mixture_ = std::move(mixture); }
+  const GasMixture* mixture() const noexcept { return mixture_.get(); }
 
   int method() const noexcept { return method_; }
   int phaseFlag() const noexcept { return phaseFlag_; }
@@ -63,7 +71,8 @@ class ATMOSEXPANSION {
   // taken as 1, the only exit state an ideal-gas pipe flow can deliver). A
   // material of the property library that the expansion cools below its
   // saturation temperature at ambient pressure ends two-phase (methods 0 and
-  // 1); a gas without a material (number not in the library, or no property
+  // 1); a mixture (MixtureSet) condenses below its dew point at ambient
+  // pressure; a gas without a material (number not in the library, or no property
   // object) is an ideal gas of the set molar mass with cp/cv 1.3 that never
   // condenses. Special exits: no flow (velocity not above 0, or not a number)
   // gives velocity 0 at the exit temperature; an undefined velocity (above
@@ -89,6 +98,7 @@ class ATMOSEXPANSION {
   double pipeDiameter_ = 0.154;   // m
   double aperture_ = 1.0;         // orifice area / bore area
   double molarMass_ = 0.0;        // kg/kmol
+  std::shared_ptr<const GasMixture> mixture_;
 
   struct SaturationCache {
     bool valid = false;

@@ -295,6 +295,8 @@ const Material* findMaterialByName(std::string_view key) noexcept {
   return nullptr;
 }
 
+bool sameMaterialName(std::string_view a, std::string_view b) noexcept { return sameName(a, b); }
+
 double saturationPressure(const Material& material, double temperature) noexcept {
   return std::exp(lnSaturationPressure(material, temperature));
 }
@@ -327,7 +329,11 @@ const std::string& KIV::productId() const noexcept { return productId_; }
 double KIV::kivMusPrp(int material, int code, double x1, double x2,
                       const double* /*composition*/, int /*flag*/) const noexcept {
   const Material* m = findMaterial(material);
-  if (m == nullptr) return 0.0;
+  return m != nullptr ? materialProperty(*m, code, x1, x2) : 0.0;
+}
+
+double materialProperty(const Material& material, int code, double x1, double x2) noexcept {
+  const Material* m = &material;
   switch (code) {
     case kPropMolarMass: return m->molarMass;
     case kPropLnSaturationPressure: return lnSaturationPressure(*m, x1);

@@ -64,6 +64,13 @@ const Material* findMaterial(int number) noexcept;
 // "74-82-8"); blanks around the text ignored. Null when unknown.
 const Material* findMaterialByName(std::string_view key) noexcept;
 
+// Whether two texts are one material name: equal but for case, blanks,
+// hyphens and underscores ("n-butane", "N Butane").
+bool sameMaterialName(std::string_view a, std::string_view b) noexcept;
+
+// Property `code` (see PropertyCode) of a material; 0 for an unknown code.
+double materialProperty(const Material& material, int code, double x1, double x2) noexcept;
+
 // Saturation pressure (Pa) of the condensed phase at a temperature (K).
 // 1e128 at or above the critical temperature (no condensation possible),
 // 0 for a temperature that is not a finite positive number. For carbon

@@ -14,6 +14,7 @@ constexpr double kEndFraction = 1e-5;
 constexpr double kAlmostOne = 1.0 - kEndFraction;
 
 constexpr double kUniversalGasConstant = 8314.34;  // J/(kmol K)
+constexpr double kStandardGravity = 9.80665;       // m/s2
 
 // A step smaller than this fraction of the variable it advances (the
 // disturbed length, q, the far-end pressure) is negligible: it would not move

@@ -148,3 +148,23 @@ VORL_API VorlBool VORL_CALL VorlIsSingleBranchB(VorlHandle model) {
 }
 
 }  // extern "C"
+
+extern "C" {
+
+VORL_API void VORL_CALL VorlBackPressureSet(VorlHandle model, double pressure) {
+  setInputOf(model, InputId::kBackPressure, pressure);
+}
+
+VORL_API void VORL_CALL VorlWaterDepthSet(VorlHandle model, double depth) {
+  setInputOf(model, InputId::kWaterDepth, depth);
+}
+
+VORL_API void VORL_CALL VorlSeawaterDensitySet(VorlHandle model, double density) {
+  setInputOf(model, InputId::kSeawaterDensity, density);
+}
+
+VORL_API double VORL_CALL VorlOutletPressure(VorlHandle model) {
+  return withModel(model, 0.0, [](VORL& m) { return m.outlet().pressure; });
+}
+
+}  // extern "C"

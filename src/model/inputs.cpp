@@ -373,6 +373,37 @@ const Input kInputs[] = {
      [](const VORL& m, std::size_t) { return m.referenceSettings().refinement; },
      [](VORL& m, double v) { m.referenceSettings().refinement = v; }, false, "VorlReferenceRefinementSet",
      kNoCaseKey},
+    // A line under the sea: the outflow leaves against the sea's pressure,
+    // which the one-call entry's ambient pressure (0.5 to 1.2 bar) cannot hold.
+    {InputId::kBackPressure, "back pressure", "Pa",
+     "pressure the outflow leaves against, in place of the ambient pressure (0: none)", 0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_BACK_PRESSURE, kBoth | kCheckedByReference, "0 (none), or above 0 and below the upstream pressure",
+      [](double v, const VORL& m) { return v == 0.0 || (positive(v) && v < m.pipeSet().upstreamPressure); },
+      [](const VORL& m) { return ", here " + numberText(m.pipeSet().upstreamPressure) + " Pa"; }},
+     [](const VORL& m, std::size_t) { return m.backPressure(); },
+     [](VORL& m, double v) { m.backPressureSet(v); }, false, "VorlBackPressureSet", caseKey("back_pressure_Pa", 0.0)},
+    {InputId::kWaterDepth, "water depth", "m",
+     "depth of the breach under the sea: the outflow leaves against the ambient pressure plus the seawater's "
+     "density x 9.80665 m/s2 x depth (0: not under water)",
+     0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_WATER_DEPTH, kBoth | kCheckedByReference, "0 m or more, the sea's pressure there below the upstream pressure",
+      [](double v, const VORL& m) {
+        return v == 0.0 || (positive(v) && (m.backPressure() > 0.0 || m.outlet().pressure < m.pipeSet().upstreamPressure));
+      },
+      [](const VORL& m) {
+        return ", here the sea's pressure is " + numberText(m.outlet().pressure) + " Pa and the upstream pressure " +
+               numberText(m.pipeSet().upstreamPressure) + " Pa";
+      }},
+     [](const VORL& m, std::size_t) { return m.waterDepth(); },
+     [](VORL& m, double v) { m.waterDepthSet(v); }, false, "VorlWaterDepthSet", caseKey("water_depth_m", 0.0)},
+    {InputId::kSeawaterDensity, "seawater density", "kg/m3",
+     "density of the sea over the breach (1025 kg/m3: seawater of 35 g/kg salinity near 10 C at the surface)", 1025.0,
+     false, kNotInOneCall,
+     {VORL_E_INVALID_SEAWATER_DENSITY, kBoth | kCheckedByReference, "above 0 kg/m3",
+      [](double v, const VORL&) { return positive(v); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.seawaterDensity(); },
+     [](VORL& m, double v) { m.seawaterDensitySet(v); }, false, "VorlSeawaterDensitySet",
+     caseKey("seawater_density_kg_per_m3", 1025.0)},
 };
 
 static_assert(std::size(kInputs) == static_cast<std::size_t>(InputId::kCount), "one row per input id");
@@ -636,7 +667,7 @@ double smallestHoleDiameter(ModelChoice choice, double bore) noexcept {
 }
 
 double smallestResolvedInflow(const VORL& model) {
-  const double pa = model.ambient().pressure;
+  const double pa = model.outlet().pressure;
   const double branchALength = model.pipeSet().effectiveBreachLocation();
   const double a2 = model.gas()->a2();
   // q = sqrt(beta lam) a2 G, and 2 q^2 must reach the resolved fraction of pa^2.

@@ -59,6 +59,9 @@ enum class InputId : int {
   kAcentricFactor,
   kReferenceEndTime,
   kReferenceRefinement,
+  kBackPressure,
+  kWaterDepth,
+  kSeawaterDensity,
   kCount
 };
 

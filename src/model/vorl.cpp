@@ -4,6 +4,7 @@
 #include <cmath>
 #include <mutex>
 
+#include "companion/gas_mixture.h"
 #include "companion/property_library.h"
 #include "companion/reporting.h"
 #include "core/constants.h"
@@ -81,6 +82,30 @@ VORL::VORL(SimpleGas simple) : gasId_(0) {
     throw;
   }
 }
+
+VORL::VORL(std::shared_ptr<const GasMixture> mixture)
+    : gasId_(mixture && mixture->isPure() ? mixture->component(0).material->number : 0), mixture_(std::move(mixture)) {
+  if (!mixture_) throw VORLERROR(VORL_E_MISSING_DATA, "VORLCTOR", "the model has no composition");
+  acquireSharedProperties();
+  try {
+    finishConstruction(mixture_->molarMass());
+    if (!mixture_->isPure()) atmosExpansion_.MixtureSet(mixture_);
+  } catch (...) {
+    releaseSharedProperties();
+    throw;
+  }
+}
+
+void VORL::refreshOutlet() noexcept {
+  outlet_ = ambient_;
+  if (backPressure_ > 0.0) {
+    outlet_.pressure = backPressure_;
+  } else if (waterDepth_ > 0.0) {
+    outlet_.pressure = ambient_.pressure + seawaterDensity_ * kStandardGravity * waterDepth_;
+  }
+}
+
+bool VORL::isMixture() const noexcept { return mixture_ && !mixture_->isPure(); }
 
 void VORL::finishConstruction(double molecularWeight) {
   gas_ = std::make_unique<IIG>(molecularWeight, 0.0);
@@ -197,12 +222,14 @@ bool VORL::isDoubleBranch() const noexcept {
 }
 
 double VORL::SaturationPressure(double temperature) const {
+  if (isMixture()) return mixture_->dewPressure(temperature).value;
   const KIV* properties = sharedProperties();
   if (gasId_ == 0 || properties == nullptr) return 0.0;
   return std::exp(properties->kivMusPrp(gasId_, kPropLnSaturationPressure, temperature, 0.0, kPureComposition, 0));
 }
 
 double VORL::SaturationTemperature(double pressure) const {
+  if (isMixture()) return mixture_->dewTemperature(pressure).value;
   const KIV* properties = sharedProperties();
   if (gasId_ == 0 || properties == nullptr) return 0.0;
   return properties->kivMusPrp(gasId_, kPropSaturationTemperature, 0.0, pressure, kPureComposition, 0);

@@ -17,6 +17,7 @@
 namespace vorl {
 
 class KIV;
+class GasMixture;
 namespace reference {
 struct ReferenceResult;
 }
@@ -36,6 +37,11 @@ class VORL {
   // Raises 13 "IGCTOR" unless it is above 0.
   struct SimpleGas { double molecularWeight; };
   explicit VORL(SimpleGas simple);
+  // Composition variant: a mixture of the library's materials. One of a
+  // single component is that material's model (its number, its data); one
+  // of more is the fast model's ideal gas of the mixture's molar mass, with
+  // the mixture's own expansion and real gas.
+  explicit VORL(std::shared_ptr<const GasMixture> mixture);
   ~VORL();
   VORL(const VORL&) = delete;
   VORL& operator=(const VORL&) = delete;
@@ -44,10 +50,38 @@ class VORL {
   // The setters store their value; those of the steady flow (ambient and gas
   // temperature, bore, roughness, length, inflow, upstream pressure) leave
   // the whole-pipe branch to be rebuilt by the caller.
-  void ambientTemperatureSet(double value) noexcept { ambient_.temperature = value; }
-  void ambientPressureSet(double value) noexcept { ambient_.pressure = value; }
-  void ambientHumiditySet(double value) noexcept { ambient_.relativeHumidity = value; }
-  void ambientMolecularWeightSet(double value) noexcept { ambient_.molecularWeight = value; }
+  void ambientTemperatureSet(double value) noexcept {
+    ambient_.temperature = value;
+    refreshOutlet();
+  }
+  void ambientPressureSet(double value) noexcept {
+    ambient_.pressure = value;
+    refreshOutlet();
+  }
+  void ambientHumiditySet(double value) noexcept {
+    ambient_.relativeHumidity = value;
+    refreshOutlet();
+  }
+  void ambientMolecularWeightSet(double value) noexcept {
+    ambient_.molecularWeight = value;
+    refreshOutlet();
+  }
+  // The pressure the outflow leaves against, when it is not the ambient
+  // pressure: given directly (Pa; 0: none), or that of the sea at a water
+  // depth (m; 0: none) over the atmosphere, with the seawater's density
+  // (kg/m3). A back pressure given directly wins over a depth.
+  void backPressureSet(double value) noexcept {
+    backPressure_ = value;
+    refreshOutlet();
+  }
+  void waterDepthSet(double value) noexcept {
+    waterDepth_ = value;
+    refreshOutlet();
+  }
+  void seawaterDensitySet(double value) noexcept {
+    seawaterDensity_ = value;
+    refreshOutlet();
+  }
   void pipeDiameterSet(double value) noexcept { pipeInterior_.DiameterSet(value); }
   void pipeRoughnessSet(double value) noexcept { pipeInterior_.RoughnessSet(value); }
   // A breach that follows the far end, or lies beyond the new length, moves to it.
@@ -84,8 +118,22 @@ class VORL {
 
   // ---- members read by the rest of the library ----
   int gasId() const noexcept { return gasId_; }
+  // The composition the model was created from; null for a material by
+  // number and for a gas by its molecular weight.
+  const GasMixture* mixture() const noexcept { return mixture_.get(); }
+  // A composition of two or more components.
+  bool isMixture() const noexcept;
   const IIG* gas() const noexcept { return gas_.get(); }
   const AMBIENT& ambient() const noexcept { return ambient_; }
+  double backPressure() const noexcept { return backPressure_; }
+  double waterDepth() const noexcept { return waterDepth_; }
+  double seawaterDensity() const noexcept { return seawaterDensity_; }
+  // Where the outflow leaves: the ambient air at the back pressure (the
+  // ambient pressure itself unless a back pressure or a water depth is
+  // given). The flow, its end and the post-flash expansion take this.
+  const AMBIENT& outlet() const noexcept { return outlet_; }
+  // The outlet is not the open air at ambient pressure.
+  bool hasBackPressure() const noexcept { return backPressure_ > 0.0 || waterDepth_ > 0.0; }
   const PIPEINTERIOR& pipeInterior() const noexcept { return pipeInterior_; }
   ATMOSEXPANSION& atmosExpansion() noexcept { return atmosExpansion_; }
   const ATMOSEXPANSION& atmosExpansion() const noexcept { return atmosExpansion_; }
@@ -134,10 +182,16 @@ class VORL {
   void acquireSharedProperties();
   static void releaseSharedProperties() noexcept;
   void finishConstruction(double molecularWeight);
+  void refreshOutlet() noexcept;
 
   int gasId_ = 0;
   std::unique_ptr<IIG> gas_;
+  std::shared_ptr<const GasMixture> mixture_;
   AMBIENT ambient_;
+  AMBIENT outlet_;
+  double backPressure_ = 0.0;
+  double waterDepth_ = 0.0;
+  double seawaterDensity_ = 0.0;
   PIPEINTERIOR pipeInterior_{0.0};
   ATMOSEXPANSION atmosExpansion_;
   PIPESET pipeSet_;

@@ -3,17 +3,33 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace vorl::reference {
 
 // Universal gas constant, J/(kmol K).
 constexpr double kGasConstant = 8314.34;
 
+// One component of a real-gas mixture: its mole fraction and constants.
+struct RealGasComponent {
+  double moleFraction = 0.0;
+  double temperature = 0.0;  // critical, K
+  double pressure = 0.0;     // critical, Pa
+  double acentricFactor = 0.0;
+};
+
 // Critical constants of a material for the Peng-Robinson equation of state.
+// A mixture also lists its components and their binary interaction
+// coefficients k_ij (row-major, one row per component, symmetric): the gas
+// then takes the one-fluid (van der Waals) mixing rules over them, and the
+// three constants above are the mixture's pseudo-critical ones (mole-fraction
+// means), which only describe it.
 struct CriticalConstants {
   double temperature = 0.0;  // K
   double pressure = 0.0;     // Pa
   double acentricFactor = 0.0;
+  std::vector<RealGasComponent> components = {};
+  std::vector<double> interaction = {};
 };
 
 // The gas of an isothermal line: every property is a function of density

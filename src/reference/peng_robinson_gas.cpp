@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "core/peng_robinson.h"
 #include "reference/case_error.h"
 #include "reference/root_finding.h"
 
@@ -34,6 +35,25 @@ constexpr double kTableHighestFraction = 0.95;
 constexpr double kNodes[4] = {0.1834346424956498, 0.5255324099163290, 0.7966664774136267, 0.9602898564975363};
 constexpr double kWeights[4] = {0.3626837833783620, 0.3137066458778873, 0.2223810344533745, 0.1012285362903763};
 
+// The pure fluid's a(T) and b, or the mixture's by the one-fluid rules.
+pengrobinson::Parameters attractionAndCovolume(double temperature, const CriticalConstants& critical) {
+  if (critical.components.empty()) {
+    return pengrobinson::pureParameters(kGasConstant, temperature, critical.temperature, critical.pressure,
+                                        critical.acentricFactor);
+  }
+  const std::size_t n = critical.components.size();
+  if (critical.interaction.size() != n * n)
+    throw std::invalid_argument("the mixture needs one interaction coefficient per pair of components");
+  std::vector<double> fractions;
+  std::vector<pengrobinson::Parameters> pure;
+  for (const RealGasComponent& component : critical.components) {
+    fractions.push_back(component.moleFraction);
+    pure.push_back(pengrobinson::pureParameters(kGasConstant, temperature, component.temperature,
+                                                component.pressure, component.acentricFactor));
+  }
+  return pengrobinson::mixtureParameters(fractions.data(), pure.data(), critical.interaction.data(), n);
+}
+
 }  // namespace
 
 PengRobinsonGas::PengRobinsonGas(double molarMass, double temperature, const CriticalConstants& critical)
@@ -42,12 +62,9 @@ PengRobinsonGas::PengRobinsonGas(double molarMass, double temperature, const Cri
     throw std::invalid_argument("the gas needs a positive molar mass and temperature");
   if (!(critical.temperature > 0.0) || !(critical.pressure > 0.0) || !std::isfinite(critical.acentricFactor))
     throw std::invalid_argument("the real gas needs a positive critical temperature and pressure");
-  const double rtc = kGasConstant * critical.temperature;
-  const double kappa = 0.37464 + 1.54226 * critical.acentricFactor -
-                       0.26992 * critical.acentricFactor * critical.acentricFactor;
-  const double alphaRoot = 1.0 + kappa * (1.0 - std::sqrt(temperature / critical.temperature));
-  a_ = 0.45724 * rtc * rtc / critical.pressure * alphaRoot * alphaRoot;
-  b_ = 0.07780 * rtc / critical.pressure;
+  const pengrobinson::Parameters parameters = attractionAndCovolume(temperature, critical);
+  a_ = parameters.a;
+  b_ = parameters.b;
   tabulateRiemannVariable();
 }
 

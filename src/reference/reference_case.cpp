@@ -23,6 +23,34 @@ bool positive(double value) { return std::isfinite(value) && value > 0.0; }
 
 }  // namespace
 
+namespace {
+
+// A mixture's fractions sum to 1 within this (the library normalises them).
+constexpr double kFractionSumTolerance = 1e-9;
+
+// A mixture's components have constants of their own and fractions that
+// make it whole; its interaction coefficients fill the square of them.
+void validateMixture(const CriticalConstants& gas) {
+  using In = CaseInput;
+  double sum = 0.0;
+  for (const RealGasComponent& component : gas.components) {
+    require(positive(component.temperature), In::kCriticalTemperature,
+            "a component's critical temperature must be positive");
+    require(positive(component.pressure), In::kCriticalPressure, "a component's critical pressure must be positive");
+    require(std::isfinite(component.acentricFactor), In::kAcentricFactor, "a component's acentric factor must be finite");
+    require(std::isfinite(component.moleFraction) && component.moleFraction >= 0.0, In::kMolarMass,
+            "a component's mole fraction must be zero or positive");
+    sum += component.moleFraction;
+  }
+  if (gas.components.empty()) return;
+  require(std::fabs(sum - 1.0) <= kFractionSumTolerance, In::kMolarMass, "the mole fractions must sum to 1");
+  bool finite = gas.interaction.size() == gas.components.size() * gas.components.size();
+  for (const double k : gas.interaction) finite = finite && std::isfinite(k);
+  require(finite, In::kAcentricFactor, "the mixture needs a finite interaction coefficient for every pair");
+}
+
+}  // namespace
+
 void validateCase(const ReferenceCase& c) {
   using In = CaseInput;
   require(positive(c.molarMass), In::kMolarMass, "the molar mass must be positive");
@@ -31,6 +59,7 @@ void validateCase(const ReferenceCase& c) {
     require(positive(c.realGas->temperature), In::kCriticalTemperature, "the critical temperature must be positive");
     require(positive(c.realGas->pressure), In::kCriticalPressure, "the critical pressure must be positive");
     require(std::isfinite(c.realGas->acentricFactor), In::kAcentricFactor, "the acentric factor must be finite");
+    validateMixture(*c.realGas);
   }
   require(positive(c.length) && c.length <= kLongestLine, In::kLength,
           "the line length must be positive and at most 10,000 km");

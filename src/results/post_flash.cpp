@@ -2,6 +2,8 @@
 // pressure, for one stored branch step or for the pipe at the time set.
 #include "results/post_flash.h"
 
+#include <cmath>
+
 #include "branch/flow_relations.h"
 #include "companion/atmos_expansion.h"
 #include "companion/reporting.h"
@@ -10,17 +12,35 @@
 #include "results/pipe_results.h"
 
 namespace vorl {
+namespace {
+
+// The isothermal sound speed sqrt(R T) with a margin for the rounding of a
+// velocity computed as a flux over a density.
+constexpr double kSoundSpeedMargin = 1.0 + 1e-9;
+
+// The bound above which an orifice velocity warns. A choked orifice passes
+// the gas at its isothermal sound speed, which for hydrogen (1090 m/s at
+// 288 K) lies above the default bound of 1000 m/s, the highest the input's
+// range allows: a bound set there follows the gas, so that a light gas's
+// every choked state is no alarm; a bound set lower is the host's and kept.
+double velocityBound(const VORL& model, double chosen) {
+  if (chosen < input(InputId::kMaxVelocity).oneCall.maximum) return chosen;
+  const double a2 = model.gas()->a2();
+  return a2 > 0.0 ? std::fmax(chosen, kSoundSpeedMargin * std::sqrt(a2)) : chosen;
+}
+
+}  // namespace
 
 PostFlashState expandOutflow(const VORL& model, double exitPressure, double orificeVelocity) {
   checkModelInputs(model, kCheckedByExpansion, "vlAtmosExp");
   const ATMOSEXPANSION& expansion = model.atmosExpansion();
-  const double maximum = expansion.GetMaximumVelocity();
+  const double maximum = velocityBound(model, expansion.GetMaximumVelocity());
   if (orificeVelocity > maximum) {
     reportWarning(VORL_W_ABOVE_MAX_VELOCITY, "vlAtmosExp", "orifice velocity " + numberText(orificeVelocity) +
                                           " m/s is above the maximum velocity " + numberText(maximum) + " m/s");
   }
   ATMOSEXPDATA data;
-  expansion.atmexCalc(model.ambient(), VORL::sharedProperties(), exitPressure, model.gasTemperature(),
+  expansion.atmexCalc(model.outlet(), VORL::sharedProperties(), exitPressure, model.gasTemperature(),
                       orificeVelocity, model.gasId(), data);
   return PostFlashState{data.temperature, data.velocity, data.liquidFraction, data.dropSize};
 }

@@ -27,6 +27,8 @@ std::unique_ptr<VORL> newModel(int material) { return newModelOf(material); }
 
 std::unique_ptr<VORL> newModel(VORL::SimpleGas gas) { return newModelOf(gas); }
 
+std::unique_ptr<VORL> newModel(std::shared_ptr<const GasMixture> mixture) { return newModelOf(std::move(mixture)); }
+
 void setInput(VORL& model, InputId id, double value) { writeInput(model, input(id), value); }
 
 void addValve(VORL& model, double position, double closureTime) {

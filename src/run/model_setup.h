@@ -14,6 +14,7 @@ namespace vorl {
 // a molecular weight, with the table's defaults and its steady flow built.
 std::unique_ptr<VORL> newModel(int material);
 std::unique_ptr<VORL> newModel(VORL::SimpleGas gas);
+std::unique_ptr<VORL> newModel(std::shared_ptr<const GasMixture> mixture);
 
 // Writes an input (not a per-valve one) and rebuilds the steady flow when
 // the input shapes it; raises what the writer or the rebuild raises.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "branch/flow_relations.h"
+#include "companion/gas_mixture.h"
 #include "companion/property_library.h"
 #include "companion/reporting.h"
 #include "core/vorl_error.h"
@@ -52,7 +53,7 @@ double fastModelEnd(const VORL& model) {
 double closedBlowDownTime(const VORL& model) {
   const double breach = breachLocationUsed(model);
   const double longerSide = std::fmax(breach, model.pipeSet().length - breach);
-  const double pressureRatio = model.pipeSet().upstreamPressure / model.ambient().pressure;
+  const double pressureRatio = model.pipeSet().upstreamPressure / model.outlet().pressure;
   return closedBlowDownTimeScale(model.Beta(), longerSide) * acoshByLog(pressureRatio);
 }
 
@@ -110,12 +111,27 @@ ReferenceResult solve(const ReferenceCase& c, const reference::ProgressCallback&
   }
 }
 
+// A mixture's real gas: its components' constants and the interaction
+// coefficients of every pair, with its pseudo-critical constants beside.
+CriticalConstants mixtureRealGas(const GasMixture& mixture) {
+  CriticalConstants gas{mixture.criticalTemperature(), mixture.criticalPressure(), mixture.acentricFactor()};
+  for (const MixtureComponent& row : mixture.components()) {
+    const Material& m = *row.material;
+    gas.components.push_back({row.fraction, m.criticalTemperature, m.criticalPressure, m.acentricFactor});
+    for (const MixtureComponent& column : mixture.components()) {
+      gas.interaction.push_back(interactionCoefficient(m.number, column.material->number));
+    }
+  }
+  return gas;
+}
+
 }  // namespace
 
 std::optional<CriticalConstants> referenceRealGas(const VORL& model) {
   const ReferenceSettings& settings = model.referenceSettings();
   if (!settings.realGas) return std::nullopt;
   if (settings.criticalConstants) return settings.criticalConstants;
+  if (model.isMixture()) return mixtureRealGas(*model.mixture());
   if (const Material* material = findMaterial(model.gasId())) {
     return CriticalConstants{material->criticalTemperature, material->criticalPressure, material->acentricFactor};
   }
@@ -149,7 +165,7 @@ ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* repo
   c.inflow = pipe.totalInflow;
   c.breachLocation = breachLocationUsed(model);
   c.aperture = pipe.orificeAperture;
-  c.ambientPressure = model.ambient().pressure;
+  c.ambientPressure = model.outlet().pressure;
   c.valves = activeValves(model);
   if (reportTimes != nullptr) {
     c.reportTimes = *reportTimes;

@@ -101,7 +101,7 @@ bool stepOnce(VORL& model, GB& current, StepSizes& steps) {
 int branchRun(VORL& model, BranchId branch, int maxPasses) {
   if (branch != BranchId::kA && branch != BranchId::kB) return 0;
   model.requireSequence(branch).clear();
-  const double pa = model.ambient().pressure;
+  const double pa = model.outlet().pressure;
   const double breach = model.pipeSet().effectiveBreachLocation();
   const double aperture = model.pipeSet().orificeAperture;
   const GB* wholePipe = model.wholePipe();

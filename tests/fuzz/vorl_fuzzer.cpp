@@ -38,6 +38,8 @@ constexpr int kMaxComparisonCount = 4096;
 // A drawn finite refinement above this becomes it, so no reference grid is large.
 constexpr double kMaxReferenceRefinement = 2.0;
 constexpr int kMaxReferenceReportTimes = 64;
+// Most components of a composition the fuzzer gives.
+constexpr int kMaxCompositionComponents = 20;
 constexpr int kMaxReferenceRows = 256;
 // Rows a table fill is given room for (and the most times of a pipe table).
 constexpr int kMaxFillRows = 8;
@@ -420,6 +422,8 @@ const std::vector<std::string>& lookupWords() {
     addWords(list, VorlMaterialCas, VorlMaterialCount());
     addWords(list, VorlInputName, VorlInputCount());
     addWords(list, VorlInputCaseKey, VorlInputCount());
+    addWords(list, VorlNamedGasName, VorlNamedGasCount());
+    addWords(list, VorlNamedGasAliases, VorlNamedGasCount());
     return list;
   }();
   return words;
@@ -692,6 +696,26 @@ void planReportTimes(Session& s, CallPlan& plan, Buffers& buffers) {
   plan.fixedPointers = {nullptr, times};
 }
 
+// A composition: a count with room for it (now and then none, or negative),
+// numbers mostly of the library's materials (now and then one repeated or
+// unknown) and fractions around an equal share (now and then negative or
+// not a number), so that both the models and the refusals are reached.
+void planComposition(Session& s, CallPlan& plan, Buffers& buffers) {
+  Bytes& in = s.in;
+  plan.count = std::clamp(drawInt(in, 3, 0), -2, kMaxCompositionComponents);
+  plan.countPosition = 0;
+  plan.pointersFixed = true;
+  const std::size_t room = static_cast<std::size_t>(std::max(plan.count, 1));
+  int* numbers = in.byte() % 16 == 15 ? nullptr : buffers.make<int>(room);
+  double* fractions = in.byte() % 16 == 15 ? nullptr : buffers.make<double>(room);
+  for (int k = 0; k < plan.count; ++k) {
+    const int pick = in.byte();
+    if (numbers != nullptr) numbers[k] = pick < 240 ? VorlMaterialNumber(pick % VorlMaterialCount()) : pick;
+    if (fractions != nullptr) fractions[k] = drawDouble(in, 1.0 / plan.count);
+  }
+  plan.fixedPointers = {nullptr, numbers, fractions};
+}
+
 // An export that copies a text into the host's buffer ends with (char* buffer, int size).
 template <class... Args>
 constexpr bool copiesText() {
@@ -727,6 +751,8 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
     planReportTimes(s, plan, buffers);
   } else if (name == "VorlSweepRun") {
     planSweep(s, plan, buffers);
+  } else if (name == "VorlModelCreateComposition") {
+    planComposition(s, plan, buffers);
   } else if (name == "VorlReferenceTableFill") {
     // Room for the rows asked for, as a host gives it.
     plan.count = std::clamp(drawInt(in, 8, 0), -2, kMaxReferenceRows);

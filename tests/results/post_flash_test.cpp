@@ -2,6 +2,7 @@
 // step and for the pipe at the time set.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <limits>
 
@@ -136,6 +137,29 @@ TEST_F(PostFlash, NonPhysicalExpansionInputsAreRefusedWithAReportNotAnswered) {
     EXPECT_TRUE(reported(row.code, "vlAtmosExp")) << row.code;
     EXPECT_TRUE(p.first == 0.0 && p.second == 0.0 && p.liquid == -1.0) << row.code;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Hydrogen's choked orifice passes it at its isothermal sound speed,
+// sqrt(8314.34 / 2.01588 x 288.15) = 1090 m/s, above the default bound of
+// 1000 m/s: the default bound follows the gas and does not warn; a bound
+// set lower is kept and does.
+TEST_F(PostFlash, TheDefaultVelocityBoundFollowsTheGas) {
+  ModelHandle hydrogen(VorlModelCreateZel(1333740));
+  VorlPipeLengthSet(hydrogen, 20000.0);
+  VorlUpstreamPressureSet(hydrogen, 5e6);
+  VorlPipeBreachLocationSet(hydrogen, 5000.0);
+  ASSERT_GT(VorlRun(hydrogen), 0);
+  const double soundSpeed = std::sqrt(8314.34 / 2.01588 * 288.15);
+  EXPECT_NEAR(VorlBranchAOrificeVelocity(hydrogen, 1), soundSpeed, 1e-6 * soundSpeed);
+  branchA(hydrogen, 1);
+  EXPECT_EQ(VorlErrorLogCount(), 0);
+  VorlAtmosExpanMaxVelSet(hydrogen, 900.0);
+  branchA(hydrogen, 1);
+  EXPECT_TRUE(reported(VORL_W_ABOVE_MAX_VELOCITY, "vlAtmosExp"));
 }
 
 }  // namespace
