@@ -13,10 +13,10 @@ the library's warnings are Python warnings of the category BrimlowWarning.
 """
 from .errors import BrimlowError, BrimlowWarning
 from .case import Case, keys
-from .materials import materials
+from .materials import materials, named_gases
 from .reference import reference
 from .result import Result, Table, run
 from .sweep import sweep
 
 __version__ = "1.0.0"
-__all__ = ["BrimlowError", "BrimlowWarning", "Case", "Result", "Table", "keys", "materials", "reference", "run", "sweep"]
+__all__ = ["BrimlowError", "BrimlowWarning", "Case", "Result", "Table", "keys", "materials", "named_gases", "reference", "run", "sweep"]

@@ -63,12 +63,13 @@ def _scalar_kind(index):
 # Names, units, defaults and ranges of the library's inputs are the library's.
 _OWN = "own"
 _DOCUMENT_ORDER = (
-    (_OWN, "name"), (_OWN, "material"), (_OWN, "molar_mass_kg_per_kmol"),
+    (_OWN, "name"), (_OWN, "material"), (_OWN, "molar_mass_kg_per_kmol"), (_OWN, "composition"),
     "ambient temperature", "ambient pressure", "ambient relative humidity", "molecular weight of the air",
     "gas temperature", "pipe length", "pipe diameter", "pipe roughness", "upstream pressure", "total inflow",
     "breach location", "orifice aperture", (_OWN, "hole_diameter_m"), (_OWN, "valves"), "valves active flag",
     "expansion method", "Weber number", "maximum velocity", "minimum drop size", "maximum drop size",
-    "time division", "output maximum steps", (_OWN, "table_step_s"),
+    "time division", "back pressure", "water depth", "seawater density", "output maximum steps",
+    (_OWN, "table_step_s"),
     (_OWN, "reference"), (_OWN, "real_gas"), (_OWN, "reference_end"), "model",
 )
 
@@ -82,6 +83,9 @@ _OWN_KEYS = {
                  "gas: a material name, its CAS number (\"74-82-8\") or its material number (74828); "
                  "see brimlow.materials()"),
     "molar_mass_kg_per_kmol": ("optional", "kg/kmol", None, "instead of a material: an ideal gas of this molar mass"),
+    "composition": ("composition", "", None,
+                    "instead of a material: mole fractions of materials, {\"methane\": 0.93, \"ethane\": 0.07}, "
+                    "summing to 1 within 1e-6"),
     "hole_diameter_m": ("optional", "m", None,
                         "instead of the aperture: diameter of the hole, above 0 up to the bore; "
                         "aperture = (d / bore)^2"),
@@ -191,9 +195,14 @@ class _Arrays:
                                  self.max_steps, self.valve_count, hole_diameter, ctypes.byref(valve))
         return code, valve.value
 
-    def set_on(self, model):
+    def set_on(self, model, values):
         _library.call(lib.VorlGenericInputsSet, model, self.flags, self.inputs, self.positions, self.closures,
                       self.time_division, self.max_steps, self.valve_count)
+        # The inputs the one-call entry does not take (a back pressure), through the
+        # input table; the model choice is the run's (brimlow.run), not the model's.
+        for key in KEYS:
+            if key.kind != "model" and key.input >= 0 and lib.VorlInputSlot(key.input) == _slot("NONE"):
+                _library.call(lib.VorlInputSet, model, key.input, float(values[key.name]), key=key.name)
 
 
 def _aperture_input():
@@ -219,7 +228,7 @@ _SLOT_SIZES = {}
 
 
 def _read_slots():
-    for name in ("FLAGS", "INPUTS", "TIME_DIVISION", "MAX_STEPS"):
+    for name in ("NONE", "FLAGS", "INPUTS", "TIME_DIVISION", "MAX_STEPS"):
         _SLOT_KEYS[_slot(name)] = []
     for key in KEYS:
         if key.input >= 0 and lib.VorlInputSlot(key.input) in _SLOT_KEYS:
@@ -257,6 +266,8 @@ def _normalised(key, value):
         return value
     if key.kind == "material":
         return _material(value)
+    if key.kind == "composition":
+        return _composition(value)
     if key.kind == "optional":
         return _number(key.name, value, key.unit)
     if key.kind == "flag":
@@ -304,15 +315,34 @@ def _material(value):
     number = materials.material_number(str(value))
     if number:
         return materials.material_name(number)
+    named = materials.named_gas_index(str(value))
+    if named >= 0:
+        return materials.named_gases()[named]["name"]
     if isinstance(value, numbers.Integral) and value > 0:
         return int(value)
     _refuse("material", f"unknown material {value!r} ({materials.suggestion(str(value))}brimlow.materials() "
                         f"lists them)")
 
 
+def _composition(value):
+    """A composition as pairs (the library's material name, mole fraction);
+    the library checks the fractions when the model is made."""
+    if not isinstance(value, dict) or not value:
+        _refuse("composition", f"must be a non-empty dict of material names and mole fractions, not {value!r}")
+    pairs = []
+    for name, fraction in value.items():
+        number = materials.material_number(str(name))
+        if not number:
+            _refuse("composition", f"unknown component {name!r} ({materials.suggestion(str(name))}"
+                                   f"brimlow.materials() lists them)")
+        pairs.append((materials.material_name(number), _number(f"composition.{name}", fraction)))
+    return tuple(pairs)
+
+
 # Keys of which a case gives one or the other: the second, when given, takes
 # the place of the first.
-_ALTERNATIVES = (("material", "molar_mass_kg_per_kmol"), ("aperture", "hole_diameter_m"))
+_ALTERNATIVES = (("material", "molar_mass_kg_per_kmol"), ("material", "composition"),
+                 ("molar_mass_kg_per_kmol", "composition"), ("aperture", "hole_diameter_m"))
 
 
 def _settle_alternatives(given, values):
@@ -325,7 +355,7 @@ def _settle_alternatives(given, values):
         with _library.Reports():
             values["aperture"] = _library.call(lib.VorlHoleAperture, hole, values["pipe_diameter_m"],
                                                key="hole_diameter_m")
-    if values["molar_mass_kg_per_kmol"] is not None:
+    if values["molar_mass_kg_per_kmol"] is not None or values["composition"] is not None:
         values["material"] = None
 
 
@@ -392,6 +422,8 @@ class Case:
         the aperture of a case given by its hole diameter is not given)."""
         values = dict(self._values)
         values["valves"] = [dict(v) for v in values["valves"]]
+        if values["composition"] is not None:
+            values["composition"] = dict(values["composition"])
         if values["hole_diameter_m"] is not None:
             values["aperture"] = None
         return values
@@ -489,13 +521,22 @@ class Case:
     def _new_model(self):
         """A model of the library for this case, every input set; the caller deletes it."""
         molar_mass = self._values["molar_mass_kg_per_kmol"]
+        composition = self._values["composition"]
+        material = self._values["material"]
         with _library.Reports():
             if molar_mass is not None:
                 model = _library.call(lib.VorlModelCreateSimple, molar_mass, key="molar_mass_kg_per_kmol")
+            elif composition is not None:
+                numbers = (ctypes.c_int * len(composition))(*(materials.material_number(n) for n, _ in composition))
+                fractions = (ctypes.c_double * len(composition))(*(x for _, x in composition))
+                model = _library.call(lib.VorlModelCreateComposition, len(composition), numbers, fractions,
+                                      key="composition")
+            elif not self._material_number and isinstance(material, str):
+                model = _library.call(lib.VorlModelCreateNamedGas, materials.named_gas_index(material), key="material")
             else:
                 model = _library.call(lib.VorlModelCreateZel, self._material_number, key="material")
             try:
-                self._arrays.set_on(model)
+                self._arrays.set_on(model, self._values)
                 self._set_model_choice(model)
             except BaseException:
                 _library.delete_model(model)

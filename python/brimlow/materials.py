@@ -48,3 +48,40 @@ def suggestion(text):
              for word in (material["name"], material["cas"], *material["aliases"])]
     near = difflib.get_close_matches(text, words, n=1)
     return f"did you mean {near[0]!r}? " if near else ""
+
+
+def _read_named_gases():
+    gases = []
+    for index in range(lib.VorlNamedGasCount()):
+        model = lib.VorlModelCreateNamedGas(index)
+        try:
+            components = [(material_name(lib.VorlModelComponentNumber(model, k)),
+                           lib.VorlModelComponentFraction(model, k))
+                          for k in range(lib.VorlModelComponentCount(model))]
+            molar_mass = lib.VorlModelGasProperty(model, 4, 0.0, 0.0)
+        finally:
+            _library.delete_model(model)
+        gases.append({"name": _text(lib.VorlNamedGasName, index),
+                      "description": _text(lib.VorlNamedGasDescription, index),
+                      "aliases": [alias for alias in _text(lib.VorlNamedGasAliases, index).split("|") if alias],
+                      "molecular_weight_kg_per_kmol": molar_mass,
+                      "composition": dict(components)})
+    return tuple(gases)
+
+
+_NAMED_GASES = _read_named_gases()
+
+
+def named_gases():
+    """The library's named gases (natural gases, hydrogen blends): name,
+    description with its source, aliases, molecular weight (kg/kmol) and
+    composition (mole fractions by material name). A case takes one as its
+    material."""
+    return [dict(gas, aliases=list(gas["aliases"]), composition=dict(gas["composition"])) for gas in _NAMED_GASES]
+
+
+def named_gas_index(text):
+    """The index of the named gas a text names; -1 for none."""
+    if "\0" in text:
+        return -1
+    return lib.VorlNamedGasFind(text.encode("utf-8"))

@@ -61,11 +61,15 @@ std::vector<CaseKey> keyTable() {
   return {
       ownKey("name", KeyKind::kText, "", "label of the case, copied to the outputs", "\"\""),
       ownKey("material", KeyKind::kMaterial, "",
-             "gas: a material name, its CAS number (\"74-82-8\") or its material number (74828); see `brimlow "
+             "gas: a material name, its CAS number (\"74-82-8\"), its material number (74828) or a named gas; see `brimlow "
              "materials`",
              "methane"),
       ownKey("molar_mass_kg_per_kmol", KeyKind::kMolarMass, "kg/kmol",
              "instead of a material: an ideal gas of this molar mass", "none"),
+      ownKey("composition", KeyKind::kComposition, "",
+             "instead of a material: mole fractions of materials, {\"methane\": 0.93, \"ethane\": 0.07} (in a "
+             "batch CSV cell methane:0.93;ethane:0.07), summing to 1 within 1e-6",
+             "none"),
       inputKey("ambient temperature", KeyKind::kNumber, &Case::ambientTemperature),
       inputKey("ambient pressure", KeyKind::kNumber, &Case::ambientPressure),
       inputKey("ambient relative humidity", KeyKind::kNumber, &Case::ambientHumidity),
@@ -93,6 +97,9 @@ std::vector<CaseKey> keyTable() {
       inputKey("minimum drop size", KeyKind::kNumber, &Case::minDropSize),
       inputKey("maximum drop size", KeyKind::kNumber, &Case::maxDropSize),
       inputKey("time division", KeyKind::kInteger, &Case::timeDivision),
+      inputKey("back pressure", KeyKind::kNumber, &Case::backPressure),
+      inputKey("water depth", KeyKind::kNumber, &Case::waterDepth),
+      inputKey("seawater density", KeyKind::kNumber, &Case::seawaterDensity),
       inputKey("output maximum steps", KeyKind::kInteger, &Case::outputSteps),
       ownKey("table_step_s", KeyKind::kNumber, "s",
              "brimlow run: also write the pipe-level table every this many seconds (as --table-step)", "none",
@@ -216,6 +223,16 @@ const char* modelWord(double choice) { return choice == 1.0 ? "reference" : "fas
 
 std::string gasText(const Case& c) {
   if (c.idealGas) return "ideal gas of " + shortText(c.molarMass) + " kg/kmol";
+  if (c.namedGas >= 0) return libraryText(VorlNamedGasName, c.namedGas);
+  if (!c.composition.empty()) {
+    std::string text = "mixture of";
+    for (const auto& [number, fraction] : c.composition) {
+      const Material* material = findMaterialByNumber(number);
+      text += std::string(text.back() == 'f' ? " " : ", ") +
+              (material != nullptr ? material->name : std::to_string(number)) + " " + shortText(fraction);
+    }
+    return text;
+  }
   const Material* material = findMaterialByNumber(c.material);
   if (material == nullptr) return "material " + std::to_string(c.material);
   return std::string(material->name) + " (" + std::to_string(material->number) + ")";

@@ -5,6 +5,7 @@
 #define BRIMLOW_CASE_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brimlow {
@@ -21,6 +22,10 @@ struct Case {
   int material = 0;
   bool idealGas = false;
   double molarMass = 0.0;  // kg/kmol, for an ideal gas
+  // Or a named gas of the library (its index; -1 none), or a composition:
+  // material numbers and mole fractions (none: not given).
+  int namedGas = -1;
+  std::vector<std::pair<int, double>> composition;
   // Scalar inputs, reached through the key table.
   double ambientTemperature = 0.0;
   double ambientPressure = 0.0;
@@ -42,6 +47,9 @@ struct Case {
   double maxDropSize = 0.0;
   double timeDivision = 0.0;
   double outputSteps = 0.0;
+  double backPressure = 0.0;
+  double waterDepth = 0.0;
+  double seawaterDensity = 0.0;
   // The tool's own optional keys, NaN when not given: the hole's diameter
   // (m, in place of the aperture) and the step (s) of the table at fixed
   // times.
@@ -63,7 +71,8 @@ struct Case {
 
 enum class KeyKind {
   kText,       // a string
-  kMaterial,   // a material name, a CAS number "74-82-8" or a material number
+  kMaterial,   // a material name, a CAS number "74-82-8", a material number or a named gas
+  kComposition,  // mole fractions by material: {"methane": 0.9, ...}, in a CSV cell "methane:0.9;ethane:0.1"
   kMolarMass,  // a positive number, or absent
   kNumber,     // a real number
   kInteger,    // a whole number

@@ -7,10 +7,12 @@
 
 #include "case_units.h"
 #include "json_reader.h"
+#include "library_text.h"
 #include "materials.h"
 #include "numbers.h"
 #include "text.h"
 #include "units.h"
+#include "vorl.h"
 
 namespace brimlow {
 namespace {
@@ -38,7 +40,8 @@ std::string unknownKeyProblem(const std::string& what, const std::string& name) 
 const char* kindText(KeyKind kind) {
   switch (kind) {
     case KeyKind::kText: return "a string";
-    case KeyKind::kMaterial: return "a material name, CAS number or material number";
+    case KeyKind::kMaterial: return "a material name, CAS number, material number or named gas";
+    case KeyKind::kComposition: return "an object of material names and mole fractions";
     case KeyKind::kMolarMass:
     case KeyKind::kNumber: return "a number";
     case KeyKind::kInteger: return "a whole number";
@@ -71,6 +74,37 @@ std::string materialProblem(const std::string& text) {
   const std::string near = materialSuggestion(text);
   if (!near.empty()) problem += "did you mean " + near + "? ";
   return problem + "brimlow materials lists them)";
+}
+
+// The index of the named gas a text names, -1 for none.
+int namedGasIndex(const std::string& text) {
+  return text.find('\0') == std::string::npos ? VorlNamedGasFind(text.c_str()) : -1;
+}
+
+// A material or a named gas by name.
+void readMaterialText(const std::string& text, Case& c, std::vector<std::string>& problems) {
+  if (const Material* material = findMaterial(text)) {
+    c.material = material->number;
+  } else if (const int named = namedGasIndex(text); named >= 0) {
+    c.namedGas = named;
+  } else {
+    problems.push_back(materialProblem(text));
+  }
+}
+
+// One component of a composition: its material by name or number and its
+// fraction; false with a problem naming it.
+bool readComponent(const std::string& name, double fraction, Case& c, std::vector<std::string>& problems) {
+  const Material* material = findMaterial(name);
+  if (material == nullptr) {
+    std::string problem = "composition: unknown component '" + shownText(name) + "' (";
+    const std::string near = materialSuggestion(name);
+    if (!near.empty()) problem += "did you mean " + near + "? ";
+    problems.push_back(problem + "brimlow materials lists them)");
+    return false;
+  }
+  c.composition.emplace_back(material->number, fraction);
+  return true;
 }
 
 // A value of the wrong type as the message shows it: its JSON, cut short.
@@ -149,9 +183,7 @@ void readJsonValue(const CaseKey& key, const json& value, Case& c, PendingCase& 
         }
         c.material = static_cast<int>(number);
       } else if (value.is_string()) {
-        const Material* material = findMaterial(value.get<std::string>());
-        if (material == nullptr) return problems.push_back(materialProblem(value.get<std::string>()));
-        c.material = material->number;
+        readMaterialText(value.get<std::string>(), c, problems);
       } else {
         wrongType();
       }
@@ -160,6 +192,19 @@ void readJsonValue(const CaseKey& key, const json& value, Case& c, PendingCase& 
       if (!value.is_number()) return wrongType();
       c.idealGas = true;
       c.molarMass = value.get<double>();  // the library refuses a molar mass not above 0
+      return;
+    case KeyKind::kComposition:
+      if (!value.is_object()) return wrongType();
+      c.composition.clear();
+      if (value.empty()) return problems.push_back(name + ": no component (give at least one material and its mole fraction)");
+      for (const auto& entry : value.items()) {
+        if (!entry.value().is_number()) {
+          problems.push_back(name + "." + shownText(entry.key()) + ": the mole fraction must be a number, not " +
+                             shownJson(entry.value()));
+          continue;
+        }
+        readComponent(entry.key(), entry.value().get<double>(), c, problems);
+      }
       return;
     case KeyKind::kNumber:
       if (value.is_string() && takesUnits(key) && startsWithNumber(value.get<std::string>())) {
@@ -220,6 +265,27 @@ bool readValveCell(const std::string& text, std::vector<Valve>& valves, std::str
   return true;
 }
 
+// "methane:0.93;ethane:0.07": components by name and mole fraction.
+void readCompositionCell(const std::string& text, Case& c, std::vector<std::string>& problems) {
+  c.composition.clear();
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = text.find(';', start);
+    const std::string pair = trimmed(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (!pair.empty()) {
+      const std::size_t colon = pair.rfind(':');
+      double fraction = 0.0;
+      if (colon == std::string::npos || !parseNumber(trimmed(pair.substr(colon + 1)), fraction)) {
+        problems.push_back("composition: '" + shownText(pair) + "' is not material:mole_fraction");
+      } else {
+        readComponent(trimmed(pair.substr(0, colon)), fraction, c, problems);
+      }
+    }
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+}
+
 void readCell(const CaseKey& key, const std::string& raw, Case& c, PendingCase& pending,
               std::vector<std::string>& problems) {
   const std::string text = trimmed(raw);
@@ -234,9 +300,8 @@ void readCell(const CaseKey& key, const std::string& raw, Case& c, PendingCase& 
       c.name = text;
       return;
     case KeyKind::kMaterial: {
-      const Material* material = findMaterial(text);
-      if (material != nullptr) {
-        c.material = material->number;
+      if (findMaterial(text) != nullptr || namedGasIndex(text) >= 0) {
+        readMaterialText(text, c, problems);
       } else if (std::all_of(text.begin(), text.end(), [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); }) &&
                  text.size() < 10) {
         c.material = std::stoi(text);
@@ -249,6 +314,9 @@ void readCell(const CaseKey& key, const std::string& raw, Case& c, PendingCase& 
       if (!parseNumber(text, number)) return wrongType();
       c.idealGas = true;
       c.molarMass = number;
+      return;
+    case KeyKind::kComposition:
+      readCompositionCell(text, c, problems);
       return;
     case KeyKind::kNumber:
       if (parseNumber(text, number)) {
@@ -287,6 +355,25 @@ void readCell(const CaseKey& key, const std::string& raw, Case& c, PendingCase& 
   }
 }
 
+// The keys that give the gas: one of them at most.
+class GasKeys {
+ public:
+  void note(const CaseKey& key) {
+    const bool gas = key.kind == KeyKind::kMaterial || key.kind == KeyKind::kMolarMass ||
+                     key.kind == KeyKind::kComposition;
+    if (gas) given_.push_back(key.name);
+  }
+  void check(std::vector<std::string>& problems) const {
+    if (given_.size() < 2) return;
+    std::string names = given_[0];
+    for (std::size_t i = 1; i < given_.size(); ++i) names += " and " + given_[i];
+    problems.push_back(names + ": give one of them, not both");
+  }
+
+ private:
+  std::vector<std::string> given_;
+};
+
 }  // namespace
 
 std::string closestKey(const std::string& name) {
@@ -308,7 +395,7 @@ bool caseFromJson(const std::string& text, Case& out, std::vector<std::string>& 
     problems.push_back("the case must be a JSON object of keys and values, not " + std::string(document.type_name()));
     return false;
   }
-  bool hasMaterial = false, hasMolarMass = false;
+  GasKeys gasKeys;
   PendingCase pending;
   for (const auto& entry : document.items()) {
     const CaseKey* key = findCaseKey(entry.key());
@@ -317,15 +404,12 @@ bool caseFromJson(const std::string& text, Case& out, std::vector<std::string>& 
       continue;
     }
     if (entry.value().is_null()) continue;  // null keeps the default
-    if (key->kind == KeyKind::kMaterial) hasMaterial = true;
-    if (key->kind == KeyKind::kMolarMass) hasMolarMass = true;
+    gasKeys.note(*key);
     pending.given(*key);
     readJsonValue(*key, entry.value(), out, pending, problems);
   }
   pending.settle(out, problems);
-  if (hasMaterial && hasMolarMass) {
-    problems.push_back("material and molar_mass_kg_per_kmol: give one of them, not both");
-  }
+  gasKeys.check(problems);
   return problems.size() == before;
 }
 
@@ -352,21 +436,18 @@ bool caseFromRow(const std::vector<std::string>& header, const std::vector<std::
                        std::to_string(header.size()) + " columns");
     return false;
   }
-  bool hasMaterial = false, hasMolarMass = false;
+  GasKeys gasKeys;
   PendingCase pending;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const CaseKey* key = findCaseKey(trimmed(header[i]));
     if (key == nullptr) continue;  // the header was checked before
     if (trimmed(cells[i]).empty()) continue;
-    if (key->kind == KeyKind::kMaterial) hasMaterial = true;
-    if (key->kind == KeyKind::kMolarMass) hasMolarMass = true;
+    gasKeys.note(*key);
     pending.given(*key);
     readCell(*key, cells[i], out, pending, problems);
   }
   pending.settle(out, problems);
-  if (hasMaterial && hasMolarMass) {
-    problems.push_back("material and molar_mass_kg_per_kmol: give one of them, not both");
-  }
+  gasKeys.check(problems);
   return problems.size() == before;
 }
 
@@ -379,8 +460,10 @@ nlohmann::ordered_json caseToJson(const Case& c) {
         break;
       case KeyKind::kMaterial: {
         const Material* material = findMaterialByNumber(c.material);
-        if (c.idealGas) {
+        if (c.idealGas || !c.composition.empty()) {
           out[key.name] = nullptr;
+        } else if (c.namedGas >= 0) {
+          out[key.name] = libraryText(VorlNamedGasName, c.namedGas);
         } else if (material != nullptr) {
           out[key.name] = material->name;
         } else {
@@ -395,6 +478,17 @@ nlohmann::ordered_json caseToJson(const Case& c) {
           out[key.name] = nullptr;
         }
         break;
+      case KeyKind::kComposition: {
+        // Written when given: a case without one reads as it did before.
+        if (c.composition.empty()) break;
+        nlohmann::ordered_json fractions = nlohmann::ordered_json::object();
+        for (const auto& [number, fraction] : c.composition) {
+          const Material* component = findMaterialByNumber(number);
+          fractions[component != nullptr ? component->name : std::to_string(number)] = fraction;
+        }
+        out[key.name] = fractions;
+        break;
+      }
       case KeyKind::kNumber:
         // A hole given by its diameter is written so, without the aperture
         // it gave: read back, the case gives the same aperture.

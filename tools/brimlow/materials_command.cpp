@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "help.h"
+#include "library_text.h"
 #include "materials.h"
 #include "reports.h"
 #include "status.h"
@@ -16,6 +17,7 @@ namespace {
 // close enough for the five figures shown.
 constexpr double kUniversalGasConstant = 8314.462618;  // J/(kmol K)
 constexpr double kShownTemperature = 288.15;            // K
+constexpr int kMolarMassProperty = 4;                   // the property library's code
 
 struct GasProperties {
   bool known = false;
@@ -74,11 +76,20 @@ int materialsCommand(const std::vector<std::string>& arguments) {
                 material.cas.c_str(), kUniversalGasConstant / properties.gasConstant,
                 properties.gasConstant, std::sqrt(properties.gasConstant * kShownTemperature));
   }
+  std::printf("\n%-18s %10s  %s\n", "named gas", "molar mass", "composition");
+  for (int i = 0; i < VorlNamedGasCount(); ++i) {
+    VorlHandle model = VorlModelCreateNamedGas(i);
+    const double molarMass = VorlModelGasProperty(model, kMolarMassProperty, 0.0, 0.0);
+    VorlModelDelete(&model);
+    std::printf("%-18s %10.3f  %s\n", libraryText(VorlNamedGasName, i).c_str(), molarMass,
+                libraryText(VorlNamedGasDescription, i).c_str());
+  }
   std::printf(
       "\nThe flow in the pipe treats the gas as ideal at one temperature: its gas constant R = p V / (m T)\n"
       "is read back from the library (the mass of a pipe at rest), the molar mass is 8314.46 / R and the\n"
       "isothermal sound speed sqrt(R T). A case names a material by name, CAS number or number; an ideal\n"
-      "gas of any other molar mass is given by molar_mass_kg_per_kmol.\n");
+      "gas of any other molar mass is given by molar_mass_kg_per_kmol. A named gas is a case's material by its\n"
+      "name; any other mixture is given by composition (docs/materials.md).\n");
   return 0;
 }
 

@@ -1,5 +1,8 @@
 #include "reports.h"
 
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <map>
 
 #include "numbers.h"
@@ -39,26 +42,61 @@ const Report* ReportCapture::firstErrorSince(std::size_t from) const {
   return nullptr;
 }
 
+namespace {
+
+// The first number a message quotes ("orifice velocity 1090.2 m/s is ..."),
+// NaN when it quotes none.
+double firstNumber(const std::string& message) {
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    const bool startsNumber = std::isdigit(static_cast<unsigned char>(message[i])) != 0 &&
+                              (i == 0 || message[i - 1] == ' ' || message[i - 1] == '-');
+    if (!startsNumber) continue;
+    const std::size_t start = i > 0 && message[i - 1] == '-' ? i - 1 : i;
+    return std::strtod(message.c_str() + start, nullptr);
+  }
+  return std::nan("");
+}
+
+// One warning code's reports: its first message, how often, and the range
+// of the value the messages quote first.
+struct WarningSummary {
+  std::string message;
+  int count = 0;
+  double lowest = std::nan("");
+  double highest = std::nan("");
+
+  void add(const std::string& text) {
+    if (count++ == 0) message = text;
+    const double value = firstNumber(text);
+    if (std::isnan(value)) return;
+    lowest = std::isnan(lowest) ? value : std::fmin(lowest, value);
+    highest = std::isnan(highest) ? value : std::fmax(highest, value);
+  }
+
+  std::string line() const {
+    std::string text = withSignificantNumbers(message);
+    if (count <= 1) return text;
+    text += " (" + std::to_string(count) + " times";
+    if (lowest < highest) {
+      text += "; the value quoted first ranged from " + withSignificantNumbers(shortText(lowest)) + " to " +
+              withSignificantNumbers(shortText(highest));
+    }
+    return text + ")";
+  }
+};
+
+}  // namespace
+
 std::vector<std::string> warningLines(const std::vector<Report>& reports) {
   std::vector<int> order;
-  std::map<int, std::pair<std::string, int>> byCode;
+  std::map<int, WarningSummary> byCode;
   for (const Report& report : reports) {
     if (!report.isWarning()) continue;
-    auto found = byCode.find(report.code);
-    if (found == byCode.end()) {
-      order.push_back(report.code);
-      byCode[report.code] = {report.message, 1};
-    } else {
-      ++found->second.second;
-    }
+    if (byCode.find(report.code) == byCode.end()) order.push_back(report.code);
+    byCode[report.code].add(report.message);
   }
   std::vector<std::string> lines;
-  for (int code : order) {
-    const auto& entry = byCode[code];
-    std::string line = withSignificantNumbers(entry.first);
-    if (entry.second > 1) line += " (" + std::to_string(entry.second) + " times)";
-    lines.push_back(line);
-  }
+  for (int code : order) lines.push_back(byCode[code].line());
   return lines;
 }
 

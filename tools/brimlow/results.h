@@ -96,6 +96,11 @@ struct CaseResult {
   std::vector<RunEvent> events; // in the order of time; with the tables
   ReleaseCurve curve;           // with the tables
   ReferenceResult reference;    // when the case asks for it (key reference)
+  // The gas and the outlet as the library took them.
+  double outletPressure = 0.0;   // Pa the outflow leaves against
+  bool underWater = false;       // a back pressure or water depth was given
+  int components = 0;            // of the gas's composition (0: a gas by molar mass)
+  double dewTemperature = 0.0;   // K of a mixture at the outlet pressure, 0 when nothing condenses
 };
 
 }  // namespace brimlow

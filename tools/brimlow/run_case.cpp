@@ -115,7 +115,9 @@ std::string keyOfRefusal(const Case& c, int code, int valve) {
 
 // ---- set-up ----
 
-// The case set as the library's one-call entry sets it, from the same arrays.
+// The case set as the library's one-call entry sets it, from the same arrays;
+// then the inputs the one-call entry does not take (a back pressure), each
+// through the library's input table. The model choice is the run's, not set here.
 void setInputs(VorlHandle model, const Case& c) {
   const CheckArrays a = checkArraysOf(c);
   VorlGenericInputsSet(model, a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision,
@@ -124,6 +126,35 @@ void setInputs(VorlHandle model, const Case& c) {
     VorlOrificeApertureSet(model, c.aperture);
     VorlAtmosExpanHoleSizeSet(model, c.pipeDiameter, c.aperture);
   }
+  for (const CaseKey& key : caseKeys()) {
+    const int input = libraryInput(key.input);
+    if (key.field == nullptr || key.kind == KeyKind::kModel || input < 0 || VorlInputSlot(input) != VORL_SLOT_NONE) {
+      continue;
+    }
+    VorlInputSet(model, input, c.*key.field);
+  }
+}
+
+// The model of the case's gas: a material, a named gas, a composition or an
+// ideal gas of a molar mass.
+VorlHandle newModelOf(const Case& c) {
+  if (c.idealGas) return VorlModelCreateSimple(c.molarMass);
+  if (c.namedGas >= 0) return VorlModelCreateNamedGas(c.namedGas);
+  if (!c.composition.empty()) {
+    std::vector<int> numbers;
+    std::vector<double> fractions;
+    for (const auto& [number, fraction] : c.composition) {
+      numbers.push_back(number);
+      fractions.push_back(fraction);
+    }
+    return VorlModelCreateComposition(static_cast<int>(numbers.size()), numbers.data(), fractions.data());
+  }
+  return VorlModelCreateZel(c.material);
+}
+
+const char* gasKeyOf(const Case& c) {
+  if (c.idealGas) return "molar_mass_kg_per_kmol";
+  return c.composition.empty() ? "material" : "composition";
 }
 
 // The output grid's count of the pipe table and the release curve.
@@ -202,17 +233,18 @@ bool runFast(VorlHandle model, const Case& c, bool withTables, const ReportCaptu
 
 }  // namespace
 
+// The property library's code of the saturation (a mixture's dew) temperature.
+constexpr int kDewTemperatureCode = -18;
+
 CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
   CaseResult result;
   if (!checkCaseValues(c, result.failure)) return result;
 
   ReportCapture capture;
-  const bool simple = c.idealGas;
-  VorlHandle model = simple ? VorlModelCreateSimple(c.molarMass) : VorlModelCreateZel(c.material);
+  VorlHandle model = newModelOf(c);
   if (model == nullptr) {
     const Report* error = capture.firstErrorSince(0);
-    result.failure = CaseFailure{kExitCaseValue, simple ? "molar_mass_kg_per_kmol" : "material",
-                                 error != nullptr ? error->message : "the library made no model"};
+    result.failure = CaseFailure{kExitCaseValue, gasKeyOf(c), error != nullptr ? error->message : "the library made no model"};
     result.reports = capture.reports();
     return result;
   }
@@ -220,6 +252,12 @@ CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
   setInputs(model, c);
   result.breachLocation = VorlPipeBreachLocation(model);
   result.layout = layoutOf(model, result.hasA, result.hasB);
+  result.outletPressure = VorlOutletPressure(model);
+  result.underWater = c.backPressure > 0.0 || c.waterDepth > 0.0;
+  result.components = VorlModelComponentCount(model);
+  if (result.components > 1) {
+    result.dewTemperature = VorlModelGasProperty(model, kDewTemperatureCode, 0.0, result.outletPressure);
+  }
   if (!failed(capture, mark, kExitCaseValue, "", result)) {
     // The fast model reads its answer with the choice of the fast model; the
     // reference then runs beside it, or takes its place when chosen.

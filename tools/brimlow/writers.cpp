@@ -89,6 +89,27 @@ std::vector<NamedText> tableFiles(const CaseResult& result) {
 
 namespace {
 
+// Units of the potential impact radius's formula, and the atmosphere its
+// gauge pressure counts from.
+constexpr double kFoot = 0.3048, kInch = 0.0254, kPsi = 6894.757293168;  // m, m, Pa
+constexpr double kAtmosphere = 101325.0;                                   // Pa
+
+double gaugePsi(const Case& c) { return std::fmax(c.upstreamPressure - kAtmosphere, 0.0) / kPsi; }
+
+// Natural gas: methane, or one of the library's named natural gases.
+bool isNaturalGas(const Case& c) {
+  constexpr int kMethane = 74828;
+  constexpr int kNaturalGases = 5;  // the library's first named gases
+  if (c.idealGas || !c.composition.empty()) return false;
+  return c.namedGas >= 0 ? c.namedGas < kNaturalGases : c.material == kMethane;
+}
+
+// The potential impact radius (m) of 49 CFR 192.903, r = 0.69 d sqrt(p) ft
+// with d in inches and p in psig: the upstream pressure and the bore.
+double potentialImpactRadius(const Case& c) {
+  return 0.69 * (c.pipeDiameter / kInch) * std::sqrt(gaugePsi(c)) * kFoot;
+}
+
 // The fast model over the reference; NaN where either is missing or the
 // reference is 0 (the mass released at the breach instant).
 double ratio(double fast, double reference) {
@@ -141,6 +162,11 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
     summary[summaryFields()[i].name] = jsonNumber(result.summary[i], summaryFields()[i].integer);
   }
   out["summary"] = summary;
+  // The gas and the outlet as the library took them: present where they say
+  // more than the case does, so that a case without them reads as before.
+  if (result.underWater) out["outlet_pressure_Pa"] = result.outletPressure;
+  if (result.components > 1) out["dew_temperature_at_outlet_K"] = jsonNumber(result.dewTemperature, false);
+  if (isNaturalGas(c)) out["potential_impact_radius_m"] = potentialImpactRadius(c);
   if (result.model == "fast") {
     out["branch_a"] = tableJson(branchColumns(), result.branchA);
     out["branch_b"] = tableJson(branchColumns(), result.branchB);
@@ -206,6 +232,37 @@ std::string referenceText(const ReferenceResult& reference) {
   return text;
 }
 
+// A mixture's post-flash: where its dew point lies, and that a liquid
+// formed is an approximation.
+std::string mixtureText(const CaseResult& r, double liquidFraction) {
+  if (r.components < 2) return "";
+  std::string text = line("dew point of the mixture", r.dewTemperature > 0.0
+                                                          ? quantity(r.dewTemperature, "K") + " (Peng-Robinson)"
+                                                          : std::string("none at this pressure"));
+  if (liquidFraction > 0.0) {
+    text += "  (the liquid of a mixture below its dew point is taken as its components' liquids mixed by mass:\n"
+            "   an approximation that overstates the liquid just below the dew point)\n";
+  }
+  return text;
+}
+
+// The potential impact radius by which US operators screen natural-gas lines
+// for high consequence areas: r = 0.69 d sqrt(p), ft, with d in inches and p
+// in psig.
+std::string impactRadiusText(const Case& c) {
+  if (!isNaturalGas(c)) return "";
+  const double gauge = gaugePsi(c);
+  const double radius = potentialImpactRadius(c);
+  return "\nScreening\n" +
+         line("potential impact radius", quantity(radius, "m") + " (0.69 d sqrt(p) ft, d " +
+                                             shortText(c.pipeDiameter / kInch) + " in, p " + shortText(gauge) +
+                                             " psig)") +
+         "  (US 49 CFR 192.903, natural gas only: where a jet fire of a full-bore rupture of a line at that\n"
+         "   pressure gives 5000 Btu/(h ft2), 15.8 kW/m2; it takes the maximum allowable operating pressure and\n"
+         "   the outside diameter, here the upstream pressure and the bore; a screening distance for the\n"
+         "   pipeline, not a result of the release computed above)\n";
+}
+
 // The case as the summary states it: gas, pipe, supply, breach and valves.
 std::string caseSection(const Case& c, const CaseResult& r) {
   std::string text = "Case\n";
@@ -217,6 +274,13 @@ std::string caseSection(const Case& c, const CaseResult& r) {
   const std::string hole = hasHoleDiameter(c) ? " of a hole of " + shortText(c.holeDiameter) + " m" : "";
   text += line("breach", "at " + shortText(r.breachLocation) + " m, aperture " + shortText(c.aperture) + hole +
                              " (" + r.layout + ")");
+  if (r.underWater) {
+    const std::string source = c.backPressure > 0.0 ? "given directly"
+                                                    : shortText(c.waterDepth) + " m of seawater of " +
+                                                          shortText(c.seawaterDensity) + " kg/m3 over the air";
+    text += line("outlet", "back pressure " + shortText(r.outletPressure / 1e5) + " bar (" + source +
+                               "): the release ends when the line reaches it");
+  }
   if (!c.valves.empty()) {
     std::string valves;
     for (const Valve& valve : c.valves) {
@@ -266,14 +330,18 @@ std::string branchesSection(const Case& c, const CaseResult& r) {
   return text;
 }
 
-// The outflow at the breach instant once expanded to ambient pressure.
+// The outflow at the breach instant once expanded to ambient pressure (or to
+// the back pressure of a line under the sea).
 std::string postFlashSection(const CaseResult& r) {
   const auto v = [&](const char* name) { return summaryValue(r, name); };
-  std::string text = "\nOutflow at the breach instant after expansion to ambient pressure\n";
+  std::string text = r.underWater ? "\nOutflow at the breach instant after expansion to the back pressure of " +
+                                        shortText(r.outletPressure / 1e5) + " bar\n"
+                                  : std::string("\nOutflow at the breach instant after expansion to ambient pressure\n");
   text += line("temperature", quantity(v("postflash_temperature_K"), "K"));
   text += line("velocity", quantity(v("postflash_velocity_m_per_s"), "m/s"));
   text += line("liquid mass fraction", roundedText(v("postflash_liquid_fraction"), 3));
   text += line("drop size", quantity(v("postflash_drop_size_m"), "m", 3));
+  text += mixtureText(r, v("postflash_liquid_fraction"));
   return text;
 }
 
@@ -284,7 +352,7 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
   // The name is a title on a terminal: no control character of it reaches one.
   const std::string name = withoutControlCharacters(c.name);
   std::string text = "brimlow: " + origin + (name.empty() ? "" : " \"" + name + "\"") + "\n\n";
-  text += caseSection(c, r) + releaseSection(r) + branchesSection(c, r) + postFlashSection(r);
+  text += caseSection(c, r) + releaseSection(r) + branchesSection(c, r) + postFlashSection(r) + impactRadiusText(c);
   text += releaseReportText(r);
   if (r.reference.ran) text += referenceText(r.reference);
 
