@@ -133,6 +133,8 @@ Public Const VORL_E_REFERENCE_FAILED As Long = 408
 Public Const VORL_E_REFERENCE_CANCELLED As Long = 409
 Public Const VORL_E_ROW_COUNT As Long = 410
 Public Const VORL_E_TOLERANCE_COUNT As Long = 411
+Public Const VORL_E_INVALID_MODEL_CHOICE As Long = 430
+Public Const VORL_E_HOLE_TOO_SMALL As Long = 431
 Public Const VORL_E_COMPOSITION_EMPTY As Long = 470
 Public Const VORL_E_COMPOSITION_UNKNOWN As Long = 471
 Public Const VORL_E_COMPOSITION_FRACTION As Long = 472
@@ -147,6 +149,7 @@ Public Const VORL_W_BREACH_CLAMPED As Long = 1001
 Public Const VORL_W_ABOVE_SATURATION As Long = 1002
 Public Const VORL_W_ABOVE_MAX_VELOCITY As Long = 1004
 Public Const VORL_W_REFERENCE_IDEAL_GAS As Long = 1005
+Public Const VORL_W_FAST_MODEL_FAILED As Long = 1040
 
 #If VBA7 Then
 Public Declare PtrSafe Function Author Lib "vorl.dll" () As LongPtr
@@ -401,6 +404,10 @@ Public Declare PtrSafe Function VorlReferenceTableColumnCount Lib "vorl.dll" () 
 Public Declare PtrSafe Function VorlReferenceTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlReferenceTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlReferenceTableFill Lib "vorl.dll" (ByVal model As LongPtr, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal choice As Long)
+Public Declare PtrSafe Function VorlModelChoice Lib "vorl.dll" (ByVal model As LongPtr) As Long
+Public Declare PtrSafe Function VorlModelRun Lib "vorl.dll" (ByVal model As LongPtr, ByVal progress As LongPtr, ByVal user As LongPtr) As Long
+Public Declare PtrSafe Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
 Public Declare PtrSafe Function VorlModelCreateComposition Lib "vorl.dll" (ByVal count As Long, _
         ByRef numbers As Long, ByRef fractions As Double) As LongPtr
 Public Declare PtrSafe Function VorlModelComponentCount Lib "vorl.dll" (ByVal model As LongPtr) As Long
@@ -666,6 +673,10 @@ Public Declare Function VorlReferenceTableColumnCount Lib "vorl.dll" () As Long
 Public Declare Function VorlReferenceTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlReferenceTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlReferenceTableFill Lib "vorl.dll" (ByVal model As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As Long, ByVal choice As Long)
+Public Declare Function VorlModelChoice Lib "vorl.dll" (ByVal model As Long) As Long
+Public Declare Function VorlModelRun Lib "vorl.dll" (ByVal model As Long, ByVal progress As Long, ByVal user As Long) As Long
+Public Declare Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
 Public Declare Function VorlModelCreateComposition Lib "vorl.dll" (ByVal count As Long, ByRef numbers As Long, ByRef fractions As Double) As Long
 Public Declare Function VorlModelComponentCount Lib "vorl.dll" (ByVal model As Long) As Long
 Public Declare Function VorlModelComponentNumber Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Long
