@@ -144,6 +144,9 @@ Public Const VORL_E_UNKNOWN_NAMED_GAS As Long = 475
 Public Const VORL_E_INVALID_BACK_PRESSURE As Long = 476
 Public Const VORL_E_INVALID_WATER_DEPTH As Long = 477
 Public Const VORL_E_INVALID_SEAWATER_DENSITY As Long = 478
+Public Const VORL_E_FAST_MODEL_SUPPLY As Long = 479
+Public Const VORL_E_INVALID_SUPPLY_MODE As Long = 481
+Public Const VORL_E_INVALID_SUPPLY_TRIP_TIME As Long = 482
 Public Const VORL_E_DECAY_BELOW_AMBIENT As Long = 1003
 Public Const VORL_W_BREACH_CLAMPED As Long = 1001
 Public Const VORL_W_ABOVE_SATURATION As Long = 1002
@@ -426,6 +429,8 @@ Public Declare PtrSafe Sub VorlBackPressureSet Lib "vorl.dll" (ByVal model As Lo
 Public Declare PtrSafe Sub VorlWaterDepthSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal depth As Double)
 Public Declare PtrSafe Sub VorlSeawaterDensitySet Lib "vorl.dll" (ByVal model As LongPtr, ByVal density As Double)
 Public Declare PtrSafe Function VorlOutletPressure Lib "vorl.dll" (ByVal model As LongPtr) As Double
+Public Declare PtrSafe Sub VorlSupplyModeSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal mode As Long)
+Public Declare PtrSafe Sub VorlSupplyTripTimeSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal timeValue As Double)
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -694,6 +699,8 @@ Public Declare Sub VorlBackPressureSet Lib "vorl.dll" (ByVal model As Long, ByVa
 Public Declare Sub VorlWaterDepthSet Lib "vorl.dll" (ByVal model As Long, ByVal depth As Double)
 Public Declare Sub VorlSeawaterDensitySet Lib "vorl.dll" (ByVal model As Long, ByVal density As Double)
 Public Declare Function VorlOutletPressure Lib "vorl.dll" (ByVal model As Long) As Double
+Public Declare Sub VorlSupplyModeSet Lib "vorl.dll" (ByVal model As Long, ByVal mode As Long)
+Public Declare Sub VorlSupplyTripTimeSet Lib "vorl.dll" (ByVal model As Long, ByVal timeValue As Double)
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

@@ -163,6 +163,14 @@ VORL_API void VORL_CALL VorlSeawaterDensitySet(VorlHandle model, double density)
   setInputOf(model, InputId::kSeawaterDensity, density);
 }
 
+VORL_API void VORL_CALL VorlSupplyModeSet(VorlHandle model, int mode) {
+  setInputOf(model, InputId::kSupplyMode, mode);
+}
+
+VORL_API void VORL_CALL VorlSupplyTripTimeSet(VorlHandle model, double time) {
+  setInputOf(model, InputId::kSupplyTripTime, time);
+}
+
 VORL_API double VORL_CALL VorlOutletPressure(VorlHandle model) {
   return withModel(model, 0.0, [](VORL& m) { return m.outlet().pressure; });
 }

@@ -404,6 +404,26 @@ const Input kInputs[] = {
      [](const VORL& m, std::size_t) { return m.seawaterDensity(); },
      [](VORL& m, double v) { m.seawaterDensitySet(v); }, false, "VorlSeawaterDensitySet",
      caseKey("seawater_density_kg_per_m3", 1025.0)},
+    // The line as operated: the reference solution's supply; the fast model
+    // keeps a constant inflow and refuses the others at its run (479).
+    {InputId::kSupplyMode, "supply mode", "",
+     "the supply after the breach: 0 constant inflow, 1 holding the upstream pressure (a compressor station; the "
+     "reference solution only)",
+     0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_SUPPLY_MODE, kCheckedWhenSet, "0 or 1", [](double v, const VORL&) { return v == 0.0 || v == 1.0; },
+      nullptr},
+     [](const VORL& m, std::size_t) { return static_cast<double>(m.referenceSettings().supplyMode); },
+     [](VORL& m, double v) { m.referenceSettings().supplyMode = wholeNumber(v, "supply mode"); }, false,
+     "VorlSupplyModeSet", kNoCaseKey},
+    {InputId::kSupplyTripTime, "supply trip time", "s",
+     "time after the breach at which the supply trips to nothing, a closed end (0: never; the reference solution "
+     "only)",
+     0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_SUPPLY_TRIP_TIME, kCheckedWhenSet, "0 s (never) or later",
+      [](double v, const VORL&) { return notNegative(v); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.referenceSettings().supplyTripTime; },
+     [](VORL& m, double v) { m.referenceSettings().supplyTripTime = v; }, false, "VorlSupplyTripTimeSet",
+     kNoCaseKey},
 };
 
 static_assert(std::size(kInputs) == static_cast<std::size_t>(InputId::kCount), "one row per input id");

@@ -62,6 +62,8 @@ enum class InputId : int {
   kBackPressure,
   kWaterDepth,
   kSeawaterDensity,
+  kSupplyMode,
+  kSupplyTripTime,
   kCount
 };
 

@@ -20,6 +20,10 @@ struct ReferenceSettings {
   std::vector<double> reportTimes;
   // Cell sizes divided by it: 2 gives a grid twice as fine.
   double refinement = 1.0;
+  // The supply after the breach: 0 constant inflow, 1 holding the upstream
+  // pressure; tripping to nothing at this many s after the breach (0: never).
+  int supplyMode = 0;
+  double supplyTripTime = 0.0;
 };
 
 }  // namespace vorl

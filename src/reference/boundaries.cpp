@@ -105,6 +105,13 @@ EndState EndConditions::breach(const EndCell& cell) const {
 EndState EndConditions::supply(const EndCell& cell) const {
   return withFriction(cell, [this](const Characteristic& ch) { return supplyOn(ch); });
 }
+EndState EndConditions::heldSupply(const EndCell& cell) const {
+  return withFriction(cell, [this](const Characteristic& ch) { return heldSupplyOn(ch); });
+}
+void EndConditions::holdSupplyPressure(double pressure) {
+  heldPressure_ = pressure;
+  heldDensity_ = gas_.density(pressure);
+}
 EndState EndConditions::sink(const EndCell& cell) const {
   return withFriction(cell, [this](const Characteristic& ch) { return sinkOn(ch); });
 }
@@ -182,6 +189,18 @@ EndState EndConditions::supplyOn(const Characteristic& ch) const {
   const auto [lo, hi] = bracketBeyond(surplus, yRest, 2.0 * firstStep + kLogDensityTolerance);
   const double rho = std::exp(safeguardedNewton(surplus, slope, lo, hi, yRest + firstStep, kLogDensityTolerance));
   return EndState{rho, -supplyMassFlux_ / rho, gas_.pressure(rho)};
+}
+
+// The mirror of the sink: at the held pressure the characteristic gives the
+// inflow; one faster than sound is held at the sound speed (the supply cannot
+// push more through the end than a sonic inflow).
+EndState EndConditions::heldSupplyOn(const Characteristic& ch) const {
+  const EndState rest = wallOn(ch);
+  if (rest.pressure >= heldPressure_) return rest;
+  const double w = ch.velocityAt(gas_, heldDensity_);
+  const double c2 = gas_.soundSpeedSquared(heldDensity_);
+  if (w * w <= c2) return EndState{heldDensity_, w, heldPressure_};
+  return EndState{heldDensity_, -std::sqrt(c2), heldPressure_};
 }
 
 EndState EndConditions::sinkOn(const Characteristic& ch) const {

@@ -47,6 +47,13 @@ class EndConditions {
   EndState breach(const EndCell& cell) const;
   // The supply: a fixed mass flux into the pipe (a closed end when zero).
   EndState supply(const EndCell& cell) const;
+  // The supply holding its pressure: the gas at the end at that pressure,
+  // fed in as fast as the line draws it (to the sound speed at most) and
+  // never taken back (a non-return valve: a closed end while the gas at rest
+  // against it would exceed the supply's pressure).
+  EndState heldSupply(const EndCell& cell) const;
+  // The pressure heldSupply holds (Pa).
+  void holdSupplyPressure(double pressure);
   // The sink: delivery at the sink pressure through a non-return valve,
   // which is shut while the gas at rest against it would not exceed the sink
   // pressure.
@@ -70,6 +77,7 @@ class EndConditions {
   EndState breachOn(const Characteristic& ch) const;
   EndState supplyOn(const Characteristic& ch) const;
   EndState sinkOn(const Characteristic& ch) const;
+  EndState heldSupplyOn(const Characteristic& ch) const;
   double sonicDensityOn(const Characteristic& ch, double restDensity) const;
   double steadyProfileIncrement(const EndCell& cell, const EndState& end) const;
 
@@ -82,6 +90,8 @@ class EndConditions {
   double supplyMassFlux_;
   double sinkPressure_;
   double sinkDensity_;
+  double heldPressure_ = 0.0;
+  double heldDensity_ = 0.0;
 };
 
 }  // namespace vorl::reference

@@ -69,6 +69,7 @@ void validateCase(const ReferenceCase& c) {
   require(std::isfinite(c.upstreamPressure) && c.upstreamPressure > c.ambientPressure, In::kUpstreamPressure,
           "the upstream pressure must exceed the ambient pressure");
   require(std::isfinite(c.inflow) && c.inflow >= 0.0, In::kInflow, "the inflow must be zero or positive");
+  require(c.supplyTripTime >= 0.0, In::kInflow, "the supply's trip time must be 0 or later");
   require(std::isfinite(c.breachLocation) && c.breachLocation >= 0.0 && c.breachLocation <= c.length,
           In::kBreachLocation, "the breach must lie on the line (0 to its length)");
   require(std::isfinite(c.aperture) && c.aperture > 0.0 && c.aperture <= 1.0, In::kAperture,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,12 @@ enum class TimeScheme {
 // Resolution of the finite-volume solution. Every cell size, and the rate at
 // which the breach cells grow, is divided by `refinement`, so that 2 gives a
 // grid twice as fine everywhere at every time.
+// What feeds the upstream end while the inflow is positive.
+enum class SupplyMode {
+  kConstantInflow,  // the inflow, held whatever the line does
+  kHoldingPressure  // a compressor station: the upstream pressure held, the line drawing what it takes
+};
+
 struct ReferenceNumerics {
   double refinement = 1.0;
   TimeScheme scheme = TimeScheme::kLinearlyImplicit;
@@ -75,6 +82,12 @@ struct ReferenceCase {
   double fanning = 0.0029950;     // Fanning friction factor (0.5 m bore, 5e-5 m roughness)
   double upstreamPressure = 7.0e6;  // Pa at the supply end in the intact line's steady flow
   double inflow = 20.0;           // kg/s fed at the upstream end; 0: a closed end
+  // The supply after the breach: constant inflow, or the upstream pressure
+  // held (inflow only: a non-return valve keeps the gas from flowing back);
+  // either trips to nothing, a closed end, at supplyTripTime s after the
+  // breach opens (infinity: never).
+  SupplyMode supplyMode = SupplyMode::kConstantInflow;
+  double supplyTripTime = std::numeric_limits<double>::infinity();
 
   // Breach
   // m from the upstream end, 0 to length. A breach at an end leaves one

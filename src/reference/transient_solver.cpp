@@ -101,7 +101,7 @@ constexpr int kMostJacobianAge = 16;
 constexpr double kReleaseOverFraction = 0.01;
 
 // What a pipe end does; None where a face has no cell on that side.
-enum class EndKind { None, Wall, Breach, Supply, Sink };
+enum class EndKind { None, Wall, Breach, Supply, HeldSupply, Sink };
 
 // A face that is a boundary for the cells beside it.
 struct BoundaryFace {
@@ -199,6 +199,7 @@ class TransientSolver {
   void resizeWork();
   void layOutFaces();
   EndKind upstreamEndKind() const;
+  double supplyTripsAt() const;
   EndKind downstreamEndKind() const;
   bool eventDue() const;
   void applyEvents();
@@ -240,6 +241,7 @@ class TransientSolver {
   std::optional<EndConditions> ends_;
 
   double time_ = 0.0;
+  bool supplyTripped_ = false;
   bool breachOpen_ = false;
   double lastBreachCellTarget_;
   BoundaryTotals totals_;
@@ -287,6 +289,7 @@ TransientSolver::TransientSolver(const ReferenceCase& input, const InitialProfil
   const double sinkPressure = input.inflow > 0.0 ? initial.downstreamPressure : 0.0;
   ends_.emplace(*gas_, input.fanning, input.bore, input.aperture, input.ambientPressure, input.inflow / area_,
                 sinkPressure);
+  if (input.inflow > 0.0) ends_->holdSupplyPressure(input.upstreamPressure);
   statistics_.initialCells = grid_.cellCount();
   resizeWork();
   layOutFaces();
@@ -331,7 +334,9 @@ void TransientSolver::resizeWork() {
 
 EndKind TransientSolver::upstreamEndKind() const {
   if (breachOpen_ && input_.breachLocation == 0.0) return EndKind::Breach;
-  return input_.inflow > 0.0 ? EndKind::Supply : EndKind::Wall;
+  if (!(input_.inflow > 0.0) || supplyTripped_) return EndKind::Wall;
+  const bool held = breachOpen_ && input_.supplyMode == SupplyMode::kHoldingPressure;
+  return held ? EndKind::HeldSupply : EndKind::Supply;
 }
 
 // With inflow the intact line delivers into the sink; without, the end is
@@ -365,8 +370,12 @@ void TransientSolver::layOutFaces() {
   jacobianCurrent_ = false;
 }
 
+// The supply trips at its time after the breach opens.
+double TransientSolver::supplyTripsAt() const { return input_.breachOpeningTime + input_.supplyTripTime; }
+
 bool TransientSolver::eventDue() const {
   if (!breachOpen_ && time_ >= input_.breachOpeningTime) return true;
+  if (!supplyTripped_ && time_ >= supplyTripsAt()) return true;
   return std::any_of(valves_.begin(), valves_.end(),
                      [this](const ValveFace& valve) { return !valve.closed && time_ >= valve.closesAt; });
 }
@@ -375,6 +384,10 @@ void TransientSolver::applyEvents() {
   bool changed = false;
   if (!breachOpen_ && time_ >= input_.breachOpeningTime) {
     breachOpen_ = true;
+    changed = true;
+  }
+  if (!supplyTripped_ && time_ >= supplyTripsAt()) {
+    supplyTripped_ = true;
     changed = true;
   }
   for (ValveFace& valve : valves_) {
@@ -419,6 +432,7 @@ void TransientSolver::regridIfDue() {
 double TransientSolver::nextEventTime() const {
   double next = std::fmin(input_.endTime, nextRegridTime());
   if (!breachOpen_) next = std::fmin(next, input_.breachOpeningTime);
+  if (!supplyTripped_) next = std::fmin(next, supplyTripsAt());
   for (const ValveFace& valve : valves_)
     if (!valve.closed) next = std::fmin(next, valve.closesAt);
   return next;
@@ -428,6 +442,7 @@ EndState TransientSolver::endState(EndKind kind, const EndCell& cell) const {
   switch (kind) {
     case EndKind::Breach: return ends_->breach(cell);
     case EndKind::Supply: return ends_->supply(cell);
+    case EndKind::HeldSupply: return ends_->heldSupply(cell);
     case EndKind::Sink: return ends_->sink(cell);
     case EndKind::Wall:
     case EndKind::None: break;
@@ -802,7 +817,9 @@ bool TransientSolver::releaseOver(const BoundaryFlows& flows) const {
     if (face.index < breachFace_) lowestShut = std::max(lowestShut, face.index);
     else highestShut = std::min(highestShut, face.index);
   }
-  const bool supplied = input_.inflow > 0.0 && input_.breachLocation > 0.0 && lowestShut == 0;
+  // A supply due to trip changes the release still to come.
+  if (input_.inflow > 0.0 && !supplyTripped_ && std::isfinite(supplyTripsAt())) return false;
+  const bool supplied = input_.inflow > 0.0 && !supplyTripped_ && input_.breachLocation > 0.0 && lowestShut == 0;
   if (supplied) {
     const double supply = input_.inflow / area_;
     const double change = flows.intoUpstreamEnd - flows.outOfUpstreamBranch - flows.outOfDownstreamBranch -

@@ -163,6 +163,9 @@ ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* repo
   c.fanning = model.pipeInterior().Fanning();
   c.upstreamPressure = pipe.upstreamPressure;
   c.inflow = pipe.totalInflow;
+  c.supplyMode = settings.supplyMode == 1 ? reference::SupplyMode::kHoldingPressure
+                                          : reference::SupplyMode::kConstantInflow;
+  if (settings.supplyTripTime > 0.0) c.supplyTripTime = settings.supplyTripTime;
   c.breachLocation = breachLocationUsed(model);
   c.aperture = pipe.orificeAperture;
   c.ambientPressure = model.outlet().pressure;

@@ -151,6 +151,17 @@ int runBranches(VORL& model, std::initializer_list<BranchId> branches) {
   return count;
 }
 
+// The fast model's supply feeds its inflow whatever the line does: a supply
+// that holds its pressure or trips is the reference solution's.
+void requireFastModelSupply(const VORL& model) {
+  const ReferenceSettings& settings = model.referenceSettings();
+  if (settings.supplyMode == 0 && settings.supplyTripTime == 0.0) return;
+  throw VORLERROR(VORL_E_FAST_MODEL_SUPPLY, "VorlRun",
+                  std::string("the fast model keeps a constant inflow; a supply that ") +
+                      (settings.supplyMode != 0 ? "holds the upstream pressure" : "trips") +
+                      " is the reference solution's (VorlReferenceRun)");
+}
+
 }  // namespace
 
 int runModel(VORL& model) {
@@ -159,6 +170,7 @@ int runModel(VORL& model) {
   model.resetSequences();
   model.pipeTimeState() = PipeTimeState{};
   checkModelInputs(model, kCheckedByRun, "VorlRun");
+  requireFastModelSupply(model);
   if (model.isSingleBranchA()) return runBranches(model, {BranchId::kA});
   if (model.isSingleBranchB()) return runBranches(model, {BranchId::kB});
   if (model.isDoubleBranch()) return runBranches(model, {BranchId::kA, BranchId::kB});
