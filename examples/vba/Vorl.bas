@@ -135,6 +135,10 @@ Public Const VORL_E_ROW_COUNT As Long = 410
 Public Const VORL_E_TOLERANCE_COUNT As Long = 411
 Public Const VORL_E_INVALID_MODEL_CHOICE As Long = 430
 Public Const VORL_E_HOLE_TOO_SMALL As Long = 431
+Public Const VORL_E_SWEEP_CASE_COUNT As Long = 450
+Public Const VORL_E_SWEEP_THREADS As Long = 451
+Public Const VORL_E_SWEEP_VALVE_STARTS As Long = 453
+Public Const VORL_E_SWEEP_CANCELLED As Long = 454
 Public Const VORL_E_COMPOSITION_EMPTY As Long = 470
 Public Const VORL_E_COMPOSITION_UNKNOWN As Long = 471
 Public Const VORL_E_COMPOSITION_FRACTION As Long = 472
@@ -353,12 +357,14 @@ Public Declare PtrSafe Function VorlBranchTableColumnCount Lib "vorl.dll" () As 
 Public Declare PtrSafe Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlBranchTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare PtrSafe Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare PtrSafe Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
 Public Declare PtrSafe Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare PtrSafe Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
         ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
@@ -411,6 +417,15 @@ Public Declare PtrSafe Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As Lon
 Public Declare PtrSafe Function VorlModelChoice Lib "vorl.dll" (ByVal model As LongPtr) As Long
 Public Declare PtrSafe Function VorlModelRun Lib "vorl.dll" (ByVal model As LongPtr, ByVal progress As LongPtr, ByVal user As LongPtr) As Long
 Public Declare PtrSafe Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
+Public Declare PtrSafe Function VorlOneCallSlotSize Lib "vorl.dll" (ByVal slot As Long) As Long
+Public Declare PtrSafe Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As Long, _
+        ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef timeDivisions As Long, _
+        ByRef maxSteps As Long, ByRef valveStarts As Long, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByVal threads As Long, ByRef pipeTimes As Double, _
+        ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
+        ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
+        ByVal progress As LongPtr, ByVal user As LongPtr) As Long
 Public Declare PtrSafe Function VorlModelCreateComposition Lib "vorl.dll" (ByVal count As Long, _
         ByRef numbers As Long, ByRef fractions As Double) As LongPtr
 Public Declare PtrSafe Function VorlModelComponentCount Lib "vorl.dll" (ByVal model As LongPtr) As Long
@@ -626,12 +641,14 @@ Public Declare Function VorlBranchTableColumnCount Lib "vorl.dll" () As Long
 Public Declare Function VorlBranchTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlBranchTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlBranchTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlBranchTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare Function VorlBranchTableFill Lib "vorl.dll" (ByVal model As Long, _
         ByVal branch As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare Function VorlPipeTableColumnCount Lib "vorl.dll" () As Long
 Public Declare Function VorlPipeTableColumnName Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlPipeTableColumnUnit Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlPipeTableColumnMeaning Lib "vorl.dll" (ByVal column As Long, ByVal buffer As String, ByVal size As Long) As Long
+Public Declare Function VorlPipeTableColumnShown Lib "vorl.dll" (ByVal column As Long) As Byte
 Public Declare Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As Long, _
         ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
         ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
@@ -682,6 +699,15 @@ Public Declare Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As Long, ByVal
 Public Declare Function VorlModelChoice Lib "vorl.dll" (ByVal model As Long) As Long
 Public Declare Function VorlModelRun Lib "vorl.dll" (ByVal model As Long, ByVal progress As Long, ByVal user As Long) As Long
 Public Declare Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
+Public Declare Function VorlOneCallSlotSize Lib "vorl.dll" (ByVal slot As Long) As Long
+Public Declare Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As Long, _
+        ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef timeDivisions As Long, _
+        ByRef maxSteps As Long, ByRef valveStarts As Long, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByVal threads As Long, ByRef pipeTimes As Double, _
+        ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
+        ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
+        ByVal progress As Long, ByVal user As Long) As Long
 Public Declare Function VorlModelCreateComposition Lib "vorl.dll" (ByVal count As Long, ByRef numbers As Long, ByRef fractions As Double) As Long
 Public Declare Function VorlModelComponentCount Lib "vorl.dll" (ByVal model As Long) As Long
 Public Declare Function VorlModelComponentNumber Lib "vorl.dll" (ByVal model As Long, ByVal index As Long) As Long
