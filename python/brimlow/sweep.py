@@ -22,6 +22,7 @@ from ._library import lib
 from ._progress import TextBar
 from .case import _SLOT_KEYS, KEYS, Case, _slot
 from .errors import BrimlowWarning
+from .materials import material_number
 from .result import _PIPE, _REPORT, run
 
 _STATUS_OK = _library.CONSTANTS["VORL_SWEEP_OK"]
@@ -68,6 +69,17 @@ def _model_of(case):
     return _MODELS[choice] if isinstance(choice, str) else int(choice)
 
 
+def _require_sweepable(values):
+    """The sweep entry takes a material or an ideal gas in the open air: a
+    composition, a named gas and a line under the sea run one by one."""
+    named = values["material"] is not None and not isinstance(values["material"], int) and \
+        not material_number(values["material"])
+    under_sea = values.get("back_pressure_Pa", 0.0) or values.get("water_depth_m", 0.0)
+    if values.get("composition") is not None or named or under_sea:
+        raise ValueError("brimlow.sweep runs materials and ideal gases in the open air; a composition, a named gas "
+                         "or a line under the sea runs with brimlow.run, case by case")
+
+
 class _Packed:
     """A chunk of cases as VorlSweepRun reads them: one row per case of the
     one-call arrays, each gas, model choice and the valves. Plain numpy
@@ -76,6 +88,8 @@ class _Packed:
     def __init__(self, cases):
         n = len(cases)
         values = [case._values for case in cases]
+        for v in values:
+            _require_sweepable(v)
         self.count = n
         self.materials = np.fromiter((case._material_number for case in cases), np.intc, n)
         self.weights = np.fromiter((v["molar_mass_kg_per_kmol"] or 0.0 for v in values), np.float64, n)
@@ -139,7 +153,7 @@ def _run_packed(packed, threads, times, tolerance, bar=None, done=0):
 # ---- the study's table ----
 
 def _key_dtype(key):
-    if key.kind in ("text", "material", "valves", "model"):
+    if key.kind in ("text", "material", "valves", "model", "composition"):
         return object
     if key.kind == "flag":
         return np.bool_
