@@ -219,6 +219,9 @@ TEST(Reference, TheChosenReferenceIsTheSummaryAndItsEndIsTheUntilOption) {
   }
   EXPECT_TRUE(summary["mass_released_10min_kg"].is_null()) << "past the reference's end";
   EXPECT_EQ(runTool({"run", "--model", "slow"}).status, 2);
+  const ToolRun idealOnly = runTool({"run", "-", "--real-gas", "--no-reference"}, shortLine());
+  EXPECT_EQ(idealOnly.status, 0);
+  EXPECT_NE(idealOnly.err.find("real_gas has no meaning here"), std::string::npos) << idealOnly.err;
   EXPECT_EQ(runTool({"run", "--until", "-1"}).status, 2);
 }
 

@@ -86,7 +86,7 @@ std::string mainHelp() {
              "\n"
              "SYNOPSIS\n"
              "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]] [--table-step S]\n"
-             "              [--model fast|reference] [--until T] [--no-reference] [--progress]\n"
+             "              [--model fast|reference] [--until T] [--real-gas] [--no-reference] [--progress]\n"
              "  brimlow batch CASES.csv [--jobs N] [--shard K/N] [--model fast|reference] [--out FILE]\n"
              "  brimlow materials\n"
              "  brimlow keys [--markdown]\n"
@@ -167,6 +167,10 @@ std::string runHelp() {
          wrapped("The model whose answer the run gives, as the key model: the fast model (the default) or the "
                  "reference solution, whose release report, pipe tables, events and plot then come from its "
                  "solution (fields it does not resolve are -). With the reference, holes go down to 1 mm.",
+                 6) +
+         "  --real-gas\n" +
+         wrapped("The reference solution takes the Peng-Robinson gas, as the key real_gas; the fast model "
+                 "takes the ideal gas whatever it says (a warning says so when the reference is left out).",
                  6) +
          "  --until T\n" +
          wrapped("The reference stops T after the breach (2h, 90min, 7200), as the key reference_end; by "

@@ -36,6 +36,7 @@ struct RunOptions {
   double tableStep = std::numeric_limits<double>::quiet_NaN();  // s; NaN: as the case says
   bool reference = false;    // --reference: the reference beside the fast model (the default)
   bool noReference = false;  // leave the reference beside the fast model out, whatever the case says
+  bool realGas = false;      // --real-gas: the reference takes the Peng-Robinson gas, as the key real_gas
   std::string model;         // "", "fast" or "reference": the case's model unless given
   std::string until;         // "" or the reference's end as text ("2h", "7200")
   bool progress = false;   // draw the reference's progress also when standard error is no terminal
@@ -105,6 +106,8 @@ bool parseOptions(const std::vector<std::string>& arguments, RunOptions& options
       options.reference = true;
     } else if (argument == "--no-reference") {
       options.noReference = true;
+    } else if (argument == "--real-gas") {
+      options.realGas = true;
     } else if (argument == "--model" || argument.rfind("--model=", 0) == 0) {
       if (!parseModel(arguments, i, options, problem)) return false;
     } else if (argument == "--until" || argument.rfind("--until=", 0) == 0) {
@@ -331,8 +334,14 @@ int runCommand(const std::vector<std::string>& arguments) {
     std::string why;
     valueFromText(options.until, "s", c.referenceEnd, why);
   }
+  if (options.realGas) c.realGas = 1.0;
   Case run = c;
   run.reference = options.noReference && !options.reference ? 0.0 : 1.0;
+  if (run.realGas != 0.0 && run.reference == 0.0 && run.model == 0.0) {
+    // The fast model is an ideal gas's: the real gas is the reference's alone.
+    std::fprintf(stderr, "brimlow run: warning: real_gas has no meaning here: the fast model takes the ideal gas, "
+                         "and --no-reference leaves the reference solution out\n");
+  }
   std::unique_ptr<InterruptCatch> interruptCatch;
   if (run.reference != 0.0 || run.model != 0.0) interruptCatch = std::make_unique<InterruptCatch>();
   ProgressWatch watch(options.progress || isatty(STDERR_FILENO) != 0);
