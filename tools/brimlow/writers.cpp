@@ -302,7 +302,8 @@ std::string releaseSection(const CaseResult& r) {
   text += line("mass released after 1 min", massText(v("mass_released_1min_kg")));
   text += line("mass released after 10 min", massText(v("mass_released_10min_kg")));
   text += line("mass released after 1 h", massText(v("mass_released_1h_kg")));
-  text += line("end of the finite history", durationText(v("end_time_s")));
+  const char* end = r.model == "reference" ? "end of the reference run" : "end of the finite history";
+  text += line(end, durationText(v("end_time_s")));
   text += line("mass released by then", massText(v("mass_released_end_kg")));
   if (v("mass_trapped_end_kg") > 0.0) text += line("gas held behind shut valves", massText(v("mass_trapped_end_kg")));
   return text;
