@@ -49,4 +49,3 @@ endforeach()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/vorl.pc.in ${_vorl_package_dir}/vorl.pc @ONLY)
 install(FILES ${_vorl_package_dir}/vorl.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
-include(VorlPackage)

@@ -1,8 +1,10 @@
 # The Debian package: `cpack -G DEB` in the build folder makes
 # brimlow_<version>_<arch>.deb of everything `cmake --install` puts (the
-# library with its links, vorl.h and its tables, the CMake package, vorl.pc
-# and the tool), under /usr. One package: the library and the tool are small
-# and released together.
+# library with its links, vorl.h and its tables, the CMake package, vorl.pc,
+# the tool, and the Python package in /usr/lib/python3/dist-packages), under
+# /usr. One package: the library, the tool and the Python package are small
+# and released together. Included after VorlPython, which tells whether the
+# Python package is installed.
 include_guard(GLOBAL)
 
 set(CPACK_PACKAGE_NAME brimlow)
@@ -27,6 +29,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # The libraries the binaries link (libc6, libstdc++6, libgcc-s1), with the
 # versions they need, as dpkg-shlibdeps finds them (Debian package dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The Python package imports numpy; Debian's python3 and python3-numpy give it.
+if(VORL_BUILD_PYTHON AND Python3_Interpreter_FOUND)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3, python3-numpy")
+endif()
 # libvorl's own shlibs entry and the ldconfig trigger.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS gnuplot-nox)

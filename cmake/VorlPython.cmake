@@ -95,7 +95,8 @@ if(Python3_Interpreter_FOUND)
         set(_dir lib/python${_vorl_python_version}/site-packages)
       endif()
     endif()
-    file(INSTALL DESTINATION \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${_dir}\" TYPE DIRECTORY
+    # file(INSTALL) puts DESTDIR before the destination itself.
+    file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/\${_dir}\" TYPE DIRECTORY
          FILES \"${VORL_PYTHON_PACKAGE_DIR}\"
          PATTERN __pycache__ EXCLUDE PATTERN _build_tree.py EXCLUDE)
   " COMPONENT python)

@@ -21,8 +21,9 @@ packages=(
   pkgconf dpkg-dev file
   # The tool's plots.
   gnuplot-nox
-  # The Python tests: arrays, the test runner, a local Dask cluster, figures.
-  python3 python3-numpy python3-pytest python3-distributed python3-matplotlib
+  # The Python tests: arrays, the test runner, a local Dask cluster, figures;
+  # a virtual environment and pip's wheel builder for the package's install route.
+  python3 python3-numpy python3-pytest python3-distributed python3-matplotlib python3-venv python3-wheel
 )
 
 if [ "${1:-}" = "--list" ]; then

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build tree into a temporary prefix, moves the installed tree
-# elsewhere (everything in it is relative to the prefix), and checks it:
+# Installs the build tree, staged (DESTDIR) as packagers do, moves the installed
+# tree elsewhere (everything in it is relative to the prefix), and checks it:
 #   - libvorl.so with its SONAME links, vorl.h and every table it includes;
 #   - the tool runs from the tree without help (its RPATH);
 #   - a C project builds against it with find_package(vorl) and with
@@ -17,8 +17,11 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/vorl-install.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 fail() { echo "install test: $*" >&2; exit 1; }
 
-cmake --install "$build" --config "$config" --prefix "$work/installed" >/dev/null
-mv "$work/installed" "$work/moved"
+# Every file lands under DESTDIR once: nothing outside the prefix.
+DESTDIR=$work/stage cmake --install "$build" --config "$config" --prefix /opt/vorl >/dev/null
+stray=$(cd "$work/stage" && find . -mindepth 1 -maxdepth 2 -not -path ./opt -not -path ./opt/vorl)
+[ -z "$stray" ] || fail "the staged install wrote outside its prefix: $stray"
+mv "$work/stage/opt/vorl" "$work/moved"
 prefix=$work/moved
 
 # The Python package holds a copy of its own.
