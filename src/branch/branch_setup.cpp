@@ -1,5 +1,8 @@
 #include "branch/branch_setup.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -12,6 +15,43 @@
 #include "model/vorl.h"
 
 namespace vorl {
+namespace {
+
+// The largest inflow (kg/s) the intact line carries at its upstream pressure.
+// The steady friction law p_f^2 = P^2 - 2 k G^2, k = beta L a2^2, must leave
+// the far end at ambient pressure or above and, with the choke model, no
+// faster than the isothermal speed of sound there: G a2 / p_f <= sqrt(a2).
+double largestCarriedInflow(const GB& pipe) {
+  const double P = pipe.upstream.p;
+  const double pa = pipe.pa();
+  const double a2 = pipe.a2();
+  const double k = pipe.beta * pipe.lengthInitial * a2 * a2;
+  double G = std::sqrt(std::max(P * P - pa * pa, 0.0) / (2.0 * k));
+  if (chokeModelAllowed) G = std::min(G, P / std::sqrt(a2 + 2.0 * k));
+  return G * pipe.area;
+}
+
+// Three significant digits, rounded down: a limit the user may type as given.
+std::string limitText(double value) {
+  if (!(value > 0.0) || !std::isfinite(value)) return numberText(value);
+  const int exponent = static_cast<int>(std::floor(std::log10(value)));
+  const double unit = std::pow(10.0, exponent - 2);
+  char text[48];
+  std::snprintf(text, sizeof text, "%.*f", std::max(0, 2 - exponent), std::floor(value / unit) * unit);
+  return text;
+}
+
+// The steady flow the inputs ask for cannot be: the message names the
+// inflow and the most this line takes, so that the input can be put right.
+std::string inflowBeyondLine(const GB& pipe, const std::string& why) {
+  char asked[32];
+  std::snprintf(asked, sizeof asked, "%.6g", pipe.fluxDensityInitial * pipe.area);
+  return std::string("total inflow ") + asked + " kg/s is more than this line carries at upstream pressure " +
+         numberText(pipe.upstream.p) + " Pa over " + numberText(pipe.lengthInitial) + " m: at most " +
+         limitText(largestCarriedInflow(pipe)) + " kg/s (" + why + ")";
+}
+
+}  // namespace
 
 GB wholePipeBranch(const AMBIENT* ambient, const IIG* gas, double beta, double pipeLength, double boreArea,
                    double upstreamPressure, double inflowFluxDensity) {
@@ -41,12 +81,13 @@ GB wholePipeBranch(const AMBIENT* ambient, const IIG* gas, double beta, double p
   }
 
   if (chokeModelAllowed && isChoked(pipe.exit, 1.0)) {
-    throw VORLERROR(VORL_E_INFLOW_CHOKED, "GBctor", "the steady inflow would be sonic at the far end of the pipe");
+    throw VORLERROR(VORL_E_INFLOW_CHOKED, "GBctor",
+                    inflowBeyondLine(pipe, "it would be sonic at the far end of the pipe"));
   }
   if (pipe.exit.p < pipe.pa()) {
     throw VORLERROR(VORL_E_FAR_END_BELOW_AMBIENT, "GBctor",
-                    "the steady flow reaches the far end below ambient pressure (" + numberText(pipe.exit.p) +
-                        " Pa < " + numberText(pipe.pa()) + " Pa)");
+                    inflowBeyondLine(pipe, "it reaches the far end below ambient pressure: " +
+                                               numberText(pipe.exit.p) + " Pa < " + numberText(pipe.pa()) + " Pa"));
   }
   if (pipe.constructionError == 0) pipe.massPerUnitArea = massPerUnitAreaOf(pipe);
   return pipe;
@@ -71,6 +112,10 @@ void checkBreachLocation(double x, double wholeLength) {
 
 GB preBreach(const GB& wholePipe, BranchId branchNumber, double x) {
   GB state(wholePipe);
+  if (wholePipe.constructionError == VORL_E_FRICTION_EXCEEDS_PRESSURE) {
+    throw VORLERROR(VORL_E_FRICTION_EXCEEDS_PRESSURE, "GBctor",
+                    inflowBeyondLine(wholePipe, "its friction loss exceeds the upstream pressure"));
+  }
   if (wholePipe.constructionError != 0) {
     throw VORLERROR(wholePipe.constructionError, "GBctor",
                     "the steady flow of the whole pipe could not be set up (error " +

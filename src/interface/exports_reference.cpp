@@ -8,6 +8,7 @@
 #include "interface/text_copy.h"
 #include "model/argument_checks.h"
 #include "model/inputs.h"
+#include "results/division_check.h"
 #include "results/reference_table.h"
 #include "run/model_choice.h"
 #include "run/model_setup.h"
@@ -137,7 +138,11 @@ VORL_API int VORL_CALL VorlModelChoice(VorlHandle model) {
 }
 
 VORL_API int VORL_CALL VorlModelRun(VorlHandle model, VorlProgress progress, void* user) {
-  return withModel(model, 0, [&](VORL& m) { return runChosenModel(m, progressOf(progress, user)); });
+  // The fast model alone is checked for a too coarse division, as VorlRun checks it.
+  return withModel(model, 0, [&](VORL& m) {
+    if (m.modelChoice() == ModelChoice::kFast) return runCheckingDivision(m);
+    return runChosenModel(m, progressOf(progress, user));
+  });
 }
 
 VORL_API double VORL_CALL VorlSmallestHoleDiameter(int choice, double bore) {

@@ -5,6 +5,7 @@
 #include "run/debug_output.h"
 #include "run/model_setup.h"
 #include "run/output_grid.h"
+#include "results/division_check.h"
 #include "run/run_driver.h"
 
 using namespace vorl;
@@ -12,7 +13,7 @@ using namespace vorl;
 extern "C" {
 
 VORL_API int VORL_CALL VorlRun(VorlHandle model) {
-  return withModel(model, 0, [](VORL& m) { return runModel(m); });
+  return withModel(model, 0, [](VORL& m) { return runCheckingDivision(m); });
 }
 
 VORL_API void VORL_CALL VorlTimeDivisionSet(VorlHandle model, int division) {

@@ -8,6 +8,7 @@
 #include "interface/export_frame.h"
 #include "core/enums.h"
 #include "model/inputs.h"
+#include "results/division_check.h"
 #include "results/pipe_table.h"
 #include "run/model_setup.h"
 #include "run/run_driver.h"
@@ -141,7 +142,7 @@ VorlHandle runOneCallCase(int material, const OneCallArrays& arrays) {
   }
   if (model != nullptr) {
     const bool ran = withModel(model, false, [](VORL& m) {
-      runModel(m);
+      runCheckingDivision(m);
       return true;
     });
     if (!ran) VorlModelDelete(&model);

@@ -241,5 +241,60 @@ TEST(CaseFiles, ValvesShutAndHoldGasBack) {
             open["mass_released_1h_kg"]);
 }
 
+// The number after "at most " in a refusal.
+double statedLimit(const std::string& message) {
+  const std::size_t at = message.find("at most ");
+  return at == std::string::npos ? 0.0 : std::stod(message.substr(at + 8));
+}
+
+TEST(CaseFiles, AnInflowTheLineCannotCarryIsACaseValueWithTheLargestItCarries) {
+  // The stated largest inflow is the boundary: it runs, 1 % more is refused.
+  const Json lines[] = {Json{{"inflow_kg_per_s", 300.0}},
+                        Json{{"inflow_kg_per_s", 20.0}, {"pipe_length_m", 2e6}}};
+  for (const Json& line : lines) {
+    const ToolRun refused = runTool({"run", "-"}, line.dump());
+    EXPECT_EQ(refused.status, 4) << refused.err;
+    EXPECT_NE(refused.err.find("inflow_kg_per_s: total inflow"), std::string::npos) << refused.err;
+    const double largest = statedLimit(refused.err);
+    ASSERT_GT(largest, 0.0) << refused.err;
+    Json at = line, beyond = line;
+    at["inflow_kg_per_s"] = largest;
+    beyond["inflow_kg_per_s"] = largest * 1.01;
+    EXPECT_EQ(runTool({"run", "-"}, at.dump()).status, 0) << at.dump();
+    EXPECT_EQ(runTool({"run", "-"}, beyond.dump()).status, 4) << beyond.dump();
+  }
+  // A value the run's guard refuses is the case's fault too.
+  EXPECT_EQ(runTool({"run", "-"}, R"({"inflow_kg_per_s": 1e-12})").status, 4);
+}
+
+TEST(CaseFiles, ATooCoarseTimeDivisionIsWarnedOfWithOneThatConverges) {
+  // A 6 km ammonia line of 22 mm bore: at division 3 the mass released at
+  // 1 h is less than at 10 min. The division named gives a history without
+  // the warning, releasing within 1 % of the finest division at 1 h.
+  const Json line = {{"material", "ammonia"}, {"pipe_length_m", 6098.8}, {"pipe_diameter_m", 0.0219},
+                     {"breach_location_m", 1.0}, {"upstream_pressure_Pa", 7.12e6}, {"inflow_kg_per_s", 0.00472}};
+  const auto run = [&](int division) {
+    Json c = line;
+    c["time_division"] = division;
+    return runJson({"run", "-", "--json"}, c.dump());
+  };
+  const Json coarse = run(3);
+  const std::string prefix = "time division 3 gives a history whose mass released falls";
+  std::string warning;
+  for (const Json& w : coarse["warnings"]) {
+    if (w.get<std::string>().find(prefix) != std::string::npos) warning = w.get<std::string>();
+  }
+  ASSERT_FALSE(warning.empty()) << coarse["warnings"].dump();
+  const std::size_t named = warning.find("and ") + 4;
+  const int converged = std::stoi(warning.substr(named));
+  const Json fine = run(converged), finest = run(1000);
+  for (const Json& w : fine["warnings"]) EXPECT_EQ(w.get<std::string>().find("time division"), std::string::npos);
+  const double hour = fine["summary"]["mass_released_1h_kg"].get<double>();
+  EXPECT_NEAR(hour, finest["summary"]["mass_released_1h_kg"].get<double>(), 0.01 * hour);
+  EXPECT_GE(hour, fine["summary"]["mass_released_10min_kg"].get<double>());
+  // The default case keeps its balance at its default division: no warning.
+  for (const Json& w : defaultRun()["warnings"]) EXPECT_EQ(w.get<std::string>().find("time division"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace brimlow_test

@@ -184,6 +184,30 @@ bool failed(const ReportCapture& capture, std::size_t from, int status, const st
   return true;
 }
 
+// The input a run's failure code blames: one the run's guard refused, or the
+// inflow of a steady flow the line cannot carry (its message states the most
+// the line takes); "" for a failure of the run itself.
+std::string inputOfRunCode(int code) {
+  if (code == VORL_E_FRICTION_EXCEEDS_PRESSURE || code == VORL_E_FAR_END_BELOW_AMBIENT ||
+      code == VORL_E_INFLOW_CHOKED) {
+    return "total inflow";
+  }
+  for (int i = 0; i < VorlInputCount(); ++i) {
+    if (VorlInputGuardCode(i) == code) return libraryText(VorlInputName, i);
+  }
+  return "";
+}
+
+// A set-up or run refused for its inputs is a problem of the case (status 4,
+// naming its key), not a failure of the run (`status`).
+bool failedFor(const ReportCapture& capture, std::size_t from, int status, CaseResult& result) {
+  const Report* error = capture.firstErrorSince(from);
+  if (error == nullptr) return false;
+  const CaseKey* key = caseKeyForInput(inputOfRunCode(error->code));
+  result.failure = key != nullptr ? CaseFailure{kExitCaseValue, key->name, error->message}
+                                  : CaseFailure{status, "", error->message};
+  return true;
+}
 
 }  // namespace
 
@@ -227,7 +251,7 @@ bool readAnswer(VorlHandle model, const Case& c, bool withTables, double end, co
 bool runFast(VorlHandle model, const Case& c, bool withTables, const ReportCapture& capture, CaseResult& result) {
   const std::size_t mark = capture.reports().size();
   VorlRun(model);
-  if (failed(capture, mark, kExitRunFailed, "", result)) return false;
+  if (failedFor(capture, mark, kExitRunFailed, result)) return false;
   return readAnswer(model, c, withTables, VorlPipeTimeMax(model), capture, result);
 }
 
@@ -258,7 +282,7 @@ CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
   if (result.components > 1) {
     result.dewTemperature = VorlModelGasProperty(model, kDewTemperatureCode, 0.0, result.outletPressure);
   }
-  if (!failed(capture, mark, kExitCaseValue, "", result)) {
+  if (!failedFor(capture, mark, kExitCaseValue, result)) {
     // The fast model reads its answer with the choice of the fast model; the
     // reference then runs beside it, or takes its place when chosen.
     VorlModelChoiceSet(model, 0);
