@@ -1,8 +1,13 @@
 // Batch runs: parallel rows are the serial rows, failures stay in their rows, shards make the whole.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -136,6 +141,57 @@ TEST(Batch, RowsOfTheExampleSweepAreTheSummariesOfSingleRuns) {
       ASSERT_LT(column, header.size()) << key;
       EXPECT_TRUE(sameValue(value, cellValue(rows[r][column]))) << "row " << r << " " << key;
     }
+  }
+}
+
+TEST(Batch, TextCellsAreWrittenSoNoSpreadsheetRunsThemAndBlankLinesAreSkipped) {
+  // A cell that would start a formula is written after a quote, a NUL is
+  // dropped, numbers stay numbers, a line of blanks is no row.
+  TempDir dir;
+  std::string cases = "name,aperture\n=HYPERLINK(\"x\"),0.5\n   \t \n+1,0.6\n@SUM(A1),0.7\n-cmd,0.8\nnul";
+  cases += '\0';
+  cases += "here,0.9\n\t=1,1\n-2.5e3,1\n";
+  writeFile(dir / "cases.csv", cases);
+  const ToolRun run = runTool({"batch", dir / "cases.csv"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find('\0'), std::string::npos);
+  const CsvRows rows = parseCsv(run.out);
+  ASSERT_EQ(rows.size(), 8u) << run.out;
+  const std::size_t name = columnOf(rows.front(), "name");
+  const char* expected[] = {"'=HYPERLINK(\"x\")", "+1", "'@SUM(A1)", "'-cmd", "nulhere", "'\t=1", "-2.5e3"};
+  for (std::size_t r = 1; r < rows.size(); ++r) EXPECT_EQ(rows[r][name], expected[r - 1]);
+}
+
+// The staged output of a batch stopped by a signal is removed, whichever
+// signal of a terminal or a job scheduler stops it.
+TEST(Batch, ASignalThatStopsABatchLeavesNoStagedFile) {
+  TempDir dir;
+  std::string cases = "name\n";
+  for (int i = 0; i < 20000; ++i) cases += "case " + std::to_string(i) + "\n";
+  writeFile(dir / "big.csv", cases);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (chdir(dir.path().c_str()) != 0) _exit(127);
+      execl(BRIMLOW_PROGRAM, BRIMLOW_PROGRAM, "batch", "big.csv", "--out", "out.csv", "--jobs", "1",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // Stopped once its staged file exists (within a minute, however busy the machine).
+    const auto staged = [&] {
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        if (entry.path().filename().string().rfind(".out.csv.tmp-", 0) == 0) return true;
+      }
+      return false;
+    };
+    for (int i = 0; i < 6000 && !staged(); ++i) usleep(10000);
+    kill(child, signal);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "signal " << signal;
+    EXPECT_FALSE(staged()) << "signal " << signal;
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.csv"));
   }
 }
 

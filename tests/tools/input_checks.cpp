@@ -51,6 +51,8 @@ const BadInput kBadInputs[] = {
     {"far from any material", R"({"material": "xyz"})", kForm, {"unknown material 'xyz' (brimlow materials"}},
     // Text of the file quoted in a message reaches the terminal as text only.
     {"escapes in a key", R"({"x\u001b[2J\u009b1m\n": 1})", kForm, {"unknown key 'x\\x1b[2J\\xc2\\x9b1m\\n'"}},
+    {"bidirectional controls in a key", R"({"x\u202ey\u2066\u200f": 1})", kForm,
+     {"unknown key 'x\\xe2\\x80\\xaey\\xe2\\x81\\xa6\\xe2\\x80\\x8f'"}},
     {"bytes that are no text in a column", "name,col\xff\n", kForm, {"unknown column 'col\\xff'"},
      {"batch", "input"}},
     // Values, by the library's check: the key in the file's terms, its value

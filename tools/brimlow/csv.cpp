@@ -1,5 +1,7 @@
 #include "csv.h"
 
+#include "numbers.h"
+
 namespace brimlow {
 
 int CsvReader::peek() {
@@ -34,6 +36,14 @@ void CsvReader::skipByteOrderMark() {
 }
 
 bool CsvReader::next(CsvRow& row) {
+  // A line of blanks only is a blank line too.
+  while (nextRow(row)) {
+    if (row.cells.size() != 1 || row.cells[0].find_first_not_of(" \t") != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool CsvReader::nextRow(CsvRow& row) {
   if (!started_) {
     started_ = true;
     skipByteOrderMark();
@@ -97,7 +107,38 @@ bool CsvReader::next(CsvRow& row) {
   return true;
 }
 
-std::string csvField(const std::string& text) {
+namespace {
+
+// A spreadsheet runs a cell that starts with one of these as a formula
+// (a tab or carriage return before it as well).
+bool startsLikeFormula(const std::string& text) {
+  return !text.empty() && std::string("=+-@\t\r").find(text.front()) != std::string::npos;
+}
+
+// A number as the tool writes or reads one ("-3.5", "+2e5", "-inf"): a
+// spreadsheet takes it as a number, and so it stays.
+bool isNumberText(const std::string& text) {
+  double value = 0.0;
+  return text == "-inf" || (text.front() != '\t' && text.front() != '\r' && parseNumber(text, value));
+}
+
+// Text that a spreadsheet would run is written after a single quote, as
+// spreadsheets themselves show a text cell typed so: "'=1+2". NUL bytes,
+// which no text cell holds, are dropped.
+std::string inertText(const std::string& text) {
+  std::string safe;
+  safe.reserve(text.size() + 1);
+  for (char c : text) {
+    if (c != '\0') safe += c;
+  }
+  if (startsLikeFormula(safe) && !isNumberText(safe)) safe.insert(0, 1, '\'');
+  return safe;
+}
+
+}  // namespace
+
+std::string csvField(const std::string& raw) {
+  const std::string text = inertText(raw);
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) {

@@ -22,8 +22,9 @@ struct CsvRow {
 constexpr std::size_t kCsvRowLimit = std::size_t{1} << 20;  // bytes (1 MiB)
 
 // Reads rows one at a time from an input. Fields may be quoted ("a, b",
-// "say ""hi"""), a quoted field may span lines; blank lines and lines
-// starting with '#' are skipped; a byte-order mark at the start is dropped.
+// "say ""hi"""), a quoted field may span lines; blank lines (empty or
+// of blanks only) and lines starting with '#' are skipped; a byte-order mark
+// at the start is dropped.
 class CsvReader {
  public:
   CsvReader(InputFile& input, std::size_t rowLimit) : input_(input), rowLimit_(rowLimit) {}
@@ -37,6 +38,8 @@ class CsvReader {
 
  private:
   static constexpr int kEnd = -1;
+  // The next row, blank ones included.
+  bool nextRow(CsvRow& row);
   int peek();
   int take();
   void skipByteOrderMark();
@@ -51,7 +54,10 @@ class CsvReader {
   std::string problem_;
 };
 
-// One field, quoted when it holds a comma, a quote or a line break.
+// One field, quoted when it holds a comma, a quote or a line break. Text a
+// spreadsheet would run as a formula (a cell starting with =, +, -, @, a tab
+// or a carriage return, that is no number) is written after a single quote;
+// NUL bytes are dropped. Numbers stay as they are.
 std::string csvField(const std::string& text);
 
 // A whole line (with its line end) of fields.

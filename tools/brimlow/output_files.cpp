@@ -1,9 +1,12 @@
 #include "output_files.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +33,54 @@ PathKind kindOf(const std::string& path) {
   if (::stat(path.c_str(), &info) != 0) return PathKind::kMissing;
   if (S_ISREG(info.st_mode)) return PathKind::kRegular;
   return S_ISDIR(info.st_mode) ? PathKind::kDirectory : PathKind::kOther;
+}
+
+// The temporary files not yet renamed or removed, for a signal that ends the
+// process (Ctrl-C, a terminal closed, kill): its handler removes them, with
+// unlink, which a handler may call, and ends the process as the signal
+// would have. Each slot holds the name of one live StagedFile.
+constexpr int kStagedSlots = 64;
+std::atomic<const char*> stagedNames[kStagedSlots];
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+extern "C" void removeStagedAndEnd(int signal) {
+  for (std::atomic<const char*>& slot : stagedNames) {
+    if (const char* name = slot.exchange(nullptr)) ::unlink(name);
+  }
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+// Installed once, for the signals whose default ends the process: a handler
+// the tool set itself (the reference run's Ctrl-C) stays, and restores this
+// one when it goes.
+void installStagedCleanup() {
+  static std::once_flag installed;
+  std::call_once(installed, [] {
+    for (int signal : kEndingSignals) {
+      struct sigaction current {};
+      if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
+      struct sigaction action {};
+      action.sa_handler = removeStagedAndEnd;
+      sigemptyset(&action.sa_mask);
+      ::sigaction(signal, &action, nullptr);
+    }
+  });
+}
+
+int holdStagedName(const char* name) {
+  installStagedCleanup();
+  for (int i = 0; i < kStagedSlots; ++i) {
+    const char* empty = nullptr;
+    if (stagedNames[i].compare_exchange_strong(empty, name)) return i;
+  }
+  return -1;  // more files at once than slots: the destructor still removes them
+}
+
+void releaseStagedName(int slot, const char* name) {
+  if (slot < 0) return;
+  const char* held = name;
+  stagedNames[slot].compare_exchange_strong(held, nullptr);
 }
 
 }  // namespace
@@ -64,6 +115,7 @@ bool writeStandardOutput(const std::string& text, std::string& problem) {
 
 StagedFile::~StagedFile() {
   if (file_ != nullptr) std::fclose(file_);
+  releaseStagedName(slot_, staging_.c_str());
   if (!staging_.empty() && !committed_) ::unlink(staging_.c_str());
 }
 
@@ -84,6 +136,7 @@ bool StagedFile::create(const std::string& path, std::string& problem) {
     const int descriptor = ::mkstemp(name.data());
     if (descriptor >= 0) {
       staging_ = name;
+      slot_ = holdStagedName(staging_.c_str());
       ::fchmod(descriptor, replacementMode(path));
       file_ = ::fdopen(descriptor, "wb");
       if (file_ == nullptr) ::close(descriptor);
@@ -123,6 +176,9 @@ bool StagedFile::close(std::string& problem) {
 bool StagedFile::commit(std::string& problem) {
   if (!close(problem)) return false;
   if (staging_.empty()) return true;  // written directly
+  // Renamed, the file is the output: a signal from now on leaves it.
+  releaseStagedName(slot_, staging_.c_str());
+  slot_ = -1;
   if (::rename(staging_.c_str(), path_.c_str()) != 0) {
     problem = errno == EISDIR ? path_ + " is a directory"
                               : "cannot write " + path_ + " (" + reasonText(errno) + ")";
@@ -133,6 +189,7 @@ bool StagedFile::commit(std::string& problem) {
 }
 
 ScratchFile::~ScratchFile() {
+  releaseStagedName(slot_, path_.c_str());
   if (!path_.empty()) ::unlink(path_.c_str());
 }
 
@@ -146,6 +203,7 @@ bool ScratchFile::create(const std::string& stem, const std::string& text, std::
     return false;
   }
   path_ = name;
+  slot_ = holdStagedName(path_.c_str());
   std::FILE* file = ::fdopen(descriptor, "wb");
   if (file == nullptr) {
     problem = "cannot write " + path_ + " (" + reasonText(errno) + ")";

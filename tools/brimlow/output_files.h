@@ -37,7 +37,8 @@ bool writeStandardOutput(const std::string& text, std::string& problem);
 // Unless committed, the temporary file is removed when the object goes. A
 // path that names a device or a pipe (/dev/null, a FIFO) or is a symbolic
 // link (/dev/stdout) is written directly, through the link: none of them may
-// be replaced by a file of the same name.
+// be replaced by a file of the same name. A signal that ends the process
+// (SIGINT, SIGTERM, SIGHUP, SIGQUIT) removes the temporary files first.
 class StagedFile {
  public:
   StagedFile() = default;
@@ -64,6 +65,7 @@ class StagedFile {
  private:
   std::string path_;
   std::string staging_;  // the temporary file; "" when written directly
+  int slot_ = -1;        // where a signal's handler finds its name to remove it
   std::FILE* file_ = nullptr;
   std::unique_ptr<CheckedStream> stream_;
   bool committed_ = false;
@@ -85,6 +87,7 @@ class ScratchFile {
 
  private:
   std::string path_;
+  int slot_ = -1;  // where a signal's handler finds its name to remove it
 };
 
 }  // namespace brimlow

@@ -27,13 +27,29 @@ std::size_t sequenceLength(const std::string& text, std::size_t i) {
   return length;
 }
 
+// The code point of the valid sequence at text[i] of this length.
+char32_t codePointAt(const std::string& text, std::size_t i, std::size_t length) {
+  static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  char32_t point = static_cast<unsigned char>(text[i]) & kLeadBits[length];
+  for (std::size_t k = 1; k < length; ++k) point = (point << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+  return point;
+}
+
+// The bidirectional controls: they reorder the text after them, so that a
+// name can show other than it reads (U+202E turns a title backwards).
+bool isBidirectionalControl(char32_t point) {
+  return point == 0x061C || point == 0x200E || point == 0x200F || (point >= 0x202A && point <= 0x202E) ||
+         (point >= 0x2066 && point <= 0x2069);
+}
+
 // Whether the sequence at text[i] of this length is a control character: C0
-// (below a blank), DEL, or C1 (U+0080 to U+009F, which some terminals obey
-// as escapes).
+// (below a blank), DEL, C1 (U+0080 to U+009F, which some terminals obey as
+// escapes), or a bidirectional control.
 bool isControlAt(const std::string& text, std::size_t i, std::size_t length) {
   const auto lead = static_cast<unsigned char>(text[i]);
   if (length == 1) return lead < 0x20 || lead == 0x7f;
-  return length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+  if (length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) return true;
+  return isBidirectionalControl(codePointAt(text, i, length));
 }
 
 std::string lower(std::string text) {

@@ -263,6 +263,23 @@ std::string impactRadiusText(const Case& c) {
          "   pipeline, not a result of the release computed above)\n";
 }
 
+// The first valve upstream of the breach to shut cuts the supply off from
+// it: the inflow after that goes into the line behind the valve and no
+// longer into the balance of the release, which the summary says rather
+// than leave the inflow out without a word.
+std::string supplyCutText(const Case& c, const CaseResult& r) {
+  if (c.inflow <= 0.0 || c.valvesActive == 0.0 || !r.hasA) return "";
+  const Valve* cut = nullptr;
+  for (const Valve& valve : c.valves) {
+    if (valve.position < r.breachLocation && (cut == nullptr || valve.closureTime < cut->closureTime)) cut = &valve;
+  }
+  if (cut == nullptr || !(cut->closureTime < summaryValue(r, "end_time_s"))) return "";
+  return line("supply cut off from the breach",
+              "at " + durationText(cut->closureTime) + " by the valve at " + shortText(cut->position) + " m, after " +
+                  massText(c.inflow * cut->closureTime) + " fed; the inflow after it stays behind the valve and is "
+                  "not in the masses above");
+}
+
 // The case as the summary states it: gas, pipe, supply, breach and valves.
 std::string caseSection(const Case& c, const CaseResult& r) {
   std::string text = "Case\n";
@@ -353,7 +370,7 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
   // The name is a title on a terminal: no control character of it reaches one.
   const std::string name = withoutControlCharacters(c.name);
   std::string text = "brimlow: " + origin + (name.empty() ? "" : " \"" + name + "\"") + "\n\n";
-  text += caseSection(c, r) + releaseSection(r) + branchesSection(c, r) + postFlashSection(r) + impactRadiusText(c);
+  text += caseSection(c, r) + releaseSection(r) + supplyCutText(c, r) + branchesSection(c, r) + postFlashSection(r) + impactRadiusText(c);
   text += releaseReportText(r);
   if (r.reference.ran) text += referenceText(r.reference);
 
