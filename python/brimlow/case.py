@@ -163,7 +163,8 @@ class _Arrays:
     where the input table places its input. The check and the set-up read
     these, as they do for the tool."""
 
-    __slots__ = ("flags", "inputs", "positions", "closures", "time_division", "max_steps", "valve_count")
+    __slots__ = ("flags", "inputs", "positions", "closures", "time_division", "max_steps", "valve_count",
+                 "far_breach", "breach")
 
     def __init__(self, values):
         inputs = [0.0] * _SLOT_SIZES[_slot("INPUTS")]
@@ -183,6 +184,14 @@ class _Arrays:
             # aperture, and the model the case's own (Case._new_model).
             inputs[lib.VorlInputSlotIndex(_aperture_input())] = _fast_smallest_aperture()
             self.inputs = np.array(inputs, dtype=np.float64)
+        # The one-call entry bounds the breach at 1,000 km, where the line may
+        # be 2,000 km long: a breach up to the longest line is checked within
+        # the entry's range and set after it, as the tool sets it.
+        breach = values["breach_location_m"]
+        self.far_breach = _FARTHEST_BREACH[0] < breach <= _FARTHEST_BREACH[1]
+        if self.far_breach:
+            self.inputs[lib.VorlInputSlotIndex(_KEY_BY_NAME["breach_location_m"].input)] = _FARTHEST_BREACH[0]
+            self.breach = breach
         valves = values["valves"]
         self.positions = np.array([v[_VALVE_POSITION] for v in valves], dtype=np.float64)
         self.closures = np.array([v[_VALVE_CLOSURE] for v in valves], dtype=np.float64)
@@ -203,6 +212,8 @@ class _Arrays:
         for key in KEYS:
             if key.kind != "model" and key.input >= 0 and lib.VorlInputSlot(key.input) == _slot("NONE"):
                 _library.call(lib.VorlInputSet, model, key.input, float(values[key.name]), key=key.name)
+        if self.far_breach:
+            _library.call(lib.VorlPipeBreachLocationSet, model, self.breach)
 
 
 def _aperture_input():
@@ -239,6 +250,11 @@ def _read_slots():
 
 
 _read_slots()
+
+# The one-call entry's farthest breach, and the longest line's end, to which a case takes it.
+_FARTHEST_BREACH = (lib.VorlInputMax(_KEY_BY_NAME["breach_location_m"].input),
+                    lib.VorlInputMax(_KEY_BY_NAME["pipe_length_m"].input))
+_KEY_BY_NAME["breach_location_m"].range = f"1 to {_FARTHEST_BREACH[1]:.0f} m, beyond the pipe's end its end"
 
 
 # ---- values ----
@@ -308,8 +324,8 @@ def _valve(index, valve):
 
 
 def _material(value):
-    """A material as the library's name of it; a number the library does not
-    know stays a number (the library refuses it when the model is made)."""
+    """A material as the library's name of it; one the library does not know
+    is refused when the case is made."""
     if isinstance(value, bool) or not isinstance(value, (str, numbers.Integral)):
         _refuse("material", f"must be a material name, CAS number or material number, not {value!r}")
     number = materials.material_number(str(value))
@@ -318,8 +334,6 @@ def _material(value):
     named = materials.named_gas_index(str(value))
     if named >= 0:
         return materials.named_gases()[named]["name"]
-    if isinstance(value, numbers.Integral) and value > 0:
-        return int(value)
     _refuse("material", f"unknown material {value!r} ({materials.suggestion(str(value))}brimlow.materials() "
                         f"lists them)")
 
@@ -402,7 +416,9 @@ class Case:
         return isinstance(other, Case) and self._values == other._values
 
     def __hash__(self):
-        return hash(tuple((name, value) for name, value in self._values.items()))
+        # The valves are dicts: hashed as their (position, closure time) pairs.
+        return hash(tuple((name, tuple((v[_VALVE_POSITION], v[_VALVE_CLOSURE]) for v in value)
+                           if name == "valves" else value) for name, value in self._values.items()))
 
     def __repr__(self):
         changed = [f"{key.name}={self._values[key.name]!r}" for key in KEYS
@@ -476,6 +492,7 @@ class Case:
     # ---- the library's check ----
 
     def _check(self):
+        self._check_molar_mass()
         # The library's check with the case's own rules (the hole, valves
         # within the pipe): it names the valve at fault and speaks of the hole.
         hole = self._values["hole_diameter_m"]
@@ -501,6 +518,19 @@ class Case:
                                 f"a hole of {bore * math.sqrt(max(aperture, 0.0)):.4g} m (aperture {aperture:.6g}) "
                                 f"is below the smallest the reference solution takes, {smallest:.4g} m in this bore",
                                 key=key)
+
+    def _check_molar_mass(self):
+        # The library's rule for an ideal gas by its molar mass is the one its
+        # model takes: a model is made, and deleted at once.
+        molar_mass = self._values["molar_mass_kg_per_kmol"]
+        if molar_mass is None:
+            return
+        with _library.Reports() as reports:
+            model = lib.VorlModelCreateSimple(molar_mass)
+            if not model:
+                raise _library.error_of(*(reports.first_error() or (1, "", "the library made no model")),
+                                        key="molar_mass_kg_per_kmol")
+            _library.delete_model(model)
 
     def _key_of_code(self, code, valve):
         if code == _library.CODES["VORL_E_HOLE_OUTSIDE_BORE"]:

@@ -92,6 +92,26 @@ class TestTheLibrarysCheck:
         assert raised.value.key == "valves[23].closure_time_s"
         assert raised.value.code_name == "VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW"
 
+    @pytest.mark.parametrize("values, key", [
+        ({"molar_mass_kg_per_kmol": 0.0}, "molar_mass_kg_per_kmol"),
+        ({"molar_mass_kg_per_kmol": float("nan")}, "molar_mass_kg_per_kmol"),
+        ({"material": 12345}, "material"),
+    ])
+    def test_a_gas_the_library_cannot_make_is_refused_when_the_case_is_made(self, values, key):
+        with pytest.raises((brimlow.BrimlowError, ValueError)) as raised:
+            brimlow.Case(**values)
+        assert getattr(raised.value, "key", key) == key and key in str(raised.value)
+
+    def test_cases_with_valves_are_hashable_and_equal_cases_hash_alike(self):
+        one, two = brimlow.Case(valves=[(1000, 10)]), brimlow.Case(valves=[{"position_m": 1000, "closure_time_s": 10}])
+        assert one == two and hash(one) == hash(two) and len({one, two, brimlow.Case()}) == 2
+
+    def test_a_breach_anywhere_on_the_longest_line_runs_where_it_is(self):
+        case = brimlow.Case(pipe_length_m=1.5e6, breach_location_m=1.2e6, inflow_kg_per_s=0.0)
+        assert brimlow.run(case).summary["breach_location_m"] == 1.2e6
+        with pytest.raises(brimlow.BrimlowError):
+            brimlow.Case(pipe_length_m=1.5e6, breach_location_m=2.5e6)
+
     def test_a_valve_beyond_the_pipe_end_is_refused(self):
         with pytest.raises(brimlow.BrimlowError, match=r"valves\[1\].position_m.*beyond the pipe end") as raised:
             brimlow.Case(pipe_length_m=50e3, breach_location_m=10e3,

@@ -233,6 +233,12 @@ TEST(CaseFiles, ValvesShutAndHoldGasBack) {
   EXPECT_LT(s["mass_released_1h_kg"].get<double>(), open["mass_released_1h_kg"].get<double>());
   // Until the first valve shuts at 300 s the release is the same.
   EXPECT_EQ(s["mass_released_1min_kg"], open["mass_released_1min_kg"]);
+  // The summary says that the supply's 20 kg/s stop reaching the breach then:
+  // 6 t fed until the valve at 20 km shut.
+  const std::string summary = runTool({"run", sourcePath("examples/cases/valves.json")}).out;
+  EXPECT_NE(summary.find("supply cut off from the breach     at 300 s (5.0 min) by the valve at 20000 m, after 6 t"),
+            std::string::npos)
+      << summary;
 
   // The same valves, inactive, change nothing.
   Json inactive = shut["case"];
@@ -294,6 +300,31 @@ TEST(CaseFiles, ATooCoarseTimeDivisionIsWarnedOfWithOneThatConverges) {
   EXPECT_GE(hour, fine["summary"]["mass_released_10min_kg"].get<double>());
   // The default case keeps its balance at its default division: no warning.
   for (const Json& w : defaultRun()["warnings"]) EXPECT_EQ(w.get<std::string>().find("time division"), std::string::npos);
+}
+
+TEST(Summary, ATitleShowsNoBidirectionalControl) {
+  // U+202E would show the rest of the title backwards; U+2066 and U+200F reorder it.
+  const ToolRun run = runTool({"run", "-"}, R"({"name": "line\u202e42\u2066 east\u200f"})");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("line 42  east "), std::string::npos) << run.out.substr(0, 200);
+}
+
+TEST(CaseFiles, ABreachAnywhereOnTheLongestLineIsTaken) {
+  // The one-call entry stops at 1,000 km; a case file's breach goes as far as
+  // the longest line, and beyond its own line's end is at that end.
+  const struct {
+    double length, breach;
+    int status;
+    double used;
+  } rows[] = {{1.5e6, 1.2e6, 0, 1.2e6}, {1.5e6, 1.8e6, 0, 1.5e6}, {2e6, 2e6, 0, 2e6}, {1.5e6, 2.5e6, 4, 0.0}};
+  for (const auto& row : rows) {
+    const Json c = {{"pipe_length_m", row.length}, {"breach_location_m", row.breach}, {"inflow_kg_per_s", 0}};
+    const ToolRun run = runTool({"run", "-", "--json"}, c.dump());
+    ASSERT_EQ(run.status, row.status) << c.dump() << run.err;
+    if (row.status == 0) {
+      EXPECT_EQ(Json::parse(run.out)["summary"]["breach_location_m"].get<double>(), row.used);
+    }
+  }
 }
 
 }  // namespace

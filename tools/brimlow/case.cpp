@@ -191,6 +191,10 @@ std::string keyRange(const CaseKey& key) {
            ", " + kValveClosureKey + " " + libraryText(VorlInputRangeText, libraryInput(kValveClosureInput));
   }
   const int input = libraryInput(key.input);
+  if (input >= 0 && input == libraryInput("breach location")) {
+    // Anywhere on the longest line (run_case.cpp, farBreach).
+    return "1 to " + plainText(VorlInputMax(libraryInput("pipe length"))) + " m, beyond the pipe's end its end";
+  }
   return input >= 0 ? libraryText(VorlInputRangeText, input) : "";
 }
 

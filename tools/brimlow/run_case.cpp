@@ -60,6 +60,17 @@ int asInt(double value) {
   return static_cast<int>(value);
 }
 
+const char* const kBreachInput = "breach location";
+
+// The one-call entry bounds the breach at 1,000 km, where the line may be
+// 2,000 km long: a case takes a breach anywhere up to the longest line (one
+// beyond its own line's end at that end, as a shorter one), checked within
+// the entry's range and set after it.
+bool farBreach(const Case& c) {
+  const double farthest = VorlInputMax(libraryInput(kBreachInput));
+  return c.breachLocation > farthest && c.breachLocation <= VorlInputMax(libraryInput("pipe length"));
+}
+
 // The one-call arrays of a case: each key's value where the library's input
 // table places its input.
 CheckArrays checkArraysOf(const Case& c) {
@@ -86,6 +97,7 @@ CheckArrays checkArraysOf(const Case& c) {
     a.closures.push_back(valve.closureTime);
   }
   a.valveCount = static_cast<int>(c.valves.size());
+  if (farBreach(c)) a.inputs[VorlInputSlotIndex(libraryInput(kBreachInput))] = VorlInputMax(libraryInput(kBreachInput));
   return a;
 }
 
@@ -133,6 +145,7 @@ void setInputs(VorlHandle model, const Case& c) {
     }
     VorlInputSet(model, input, c.*key.field);
   }
+  if (farBreach(c)) VorlPipeBreachLocationSet(model, c.breachLocation);
 }
 
 // The model of the case's gas: a material, a named gas, a composition or an
