@@ -108,6 +108,17 @@ ReferenceResult solve(const ReferenceCase& c, const reference::ProgressCallback&
     throw VORLERROR(VORL_E_REFERENCE_FAILED, kTag, failure.what());
   } catch (const std::invalid_argument& refusal) {
     throw VORLERROR(VORL_E_INTERNAL, kTag, refusal.what());
+  } catch (const std::logic_error&) {
+    // A root the real gas's law was to bracket and did not: its critical
+    // constants give no gas state over the line's pressures. Without the
+    // real gas it is a fault of the library, and reported as one.
+    if (!c.realGas) throw;
+    const CriticalConstants& gas = *c.realGas;
+    throw VORLERROR(VORL_E_INVALID_CRITICAL_TEMPERATURE, kTag,
+                    "the real gas of critical temperature " + numberText(gas.temperature) + " K, critical pressure " +
+                        numberText(gas.pressure) + " Pa and acentric factor " + numberText(gas.acentricFactor) +
+                        " has no gas state the reference can solve for at " + numberText(c.temperature) +
+                        " K between the ambient and the upstream pressure: check the critical constants");
   }
 }
 
