@@ -300,6 +300,23 @@ def reference_run():
     c.write("reference_run")
 
 
+def line_limits():
+    """An inflow beyond what the line carries, refused naming the largest it
+    carries; a time division too coarse for a short ammonia line, warned of
+    after its finer runs."""
+    c = model_case(Calls(), inflow=raw_double(300.0))
+    c.call(150, slot(0))                      # VorlRun: 205, the largest inflow named
+    c.call(100, [13], slot(1))                # VorlModelCreateZel(ammonia)
+    c.call(203, slot(1), raw_double(0.0219))  # bore 21.9 mm
+    c.call(204, slot(1), raw_double(6098.8))  # length 6.1 km
+    c.call(209, slot(1), raw_double(7.12e6))  # upstream pressure 7.12 MPa
+    c.call(207, slot(1), raw_double(0.00472))  # inflow 4.72 g/s
+    c.call(208, slot(1), raw_double(1.0))     # breach 1 m from the supply
+    c.call(205, slot(1), raw_int(3))          # time division 3
+    c.call(150, slot(1))                      # VorlRun: warning 1015
+    c.write("line_limits")
+
+
 if __name__ == "__main__":
     os.makedirs(os.path.join(HERE, "corpus"), exist_ok=True)
     default_case()
@@ -312,3 +329,4 @@ if __name__ == "__main__":
     regression_short_choked_branch()
     materials_and_keys()
     reference_run()
+    line_limits()
