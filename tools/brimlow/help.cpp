@@ -253,7 +253,8 @@ std::string batchHelp() {
                  "units as a case file does (\"70 bar\", \"20 km:10 min\"); table_step_s writes no table here, and a "
                  "row with reference true fails: a row gives one model's answer (model reference, or --model "
                  "reference for rows that leave the model out, chooses the reference solution). "
-                 "Lines starting with '#' and blank lines (empty or of blanks only) are skipped. '-' reads standard input.",
+                 "Lines starting with '#' and blank lines (empty or of blanks only) are skipped. "
+                 "'-' reads standard input.",
                  2) +
          "\n" +
          wrapped("The cases run in parallel, each on its own model; the results are the same as running "
