@@ -266,7 +266,9 @@ TEST(CaseFiles, AnInflowTheLineCannotCarryIsACaseValueWithTheLargestItCarries) {
     Json at = line, beyond = line;
     at["inflow_kg_per_s"] = largest;
     beyond["inflow_kg_per_s"] = largest * 1.01;
-    EXPECT_EQ(runTool({"run", "-"}, at.dump()).status, 0) << at.dump();
+    // The fast model runs at it (status 0, or 7 where the reference beside it fails).
+    const int atStatus = runTool({"run", "-"}, at.dump()).status;
+    EXPECT_TRUE(atStatus == 0 || atStatus == 7) << at.dump() << " status " << atStatus;
     EXPECT_EQ(runTool({"run", "-"}, beyond.dump()).status, 4) << beyond.dump();
   }
   // A value the run's guard refuses is the case's fault too.
