@@ -400,6 +400,9 @@ Public Declare PtrSafe Function VorlMaterialFind Lib "vorl.dll" (ByVal textValue
 Public Declare PtrSafe Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
 Public Declare PtrSafe Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
+Public Declare PtrSafe Function VorlQuantityRead Lib "vorl.dll" (ByVal textValue As String, _
+        ByVal siUnit As String, ByRef value As Double, ByRef gauge As Long) As Long
+Public Declare PtrSafe Function VorlUnitWords Lib "vorl.dll" (ByVal siUnit As String, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Sub VorlReferenceRealGasSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal realGas As Byte)
 Public Declare PtrSafe Sub VorlReferenceCriticalSet Lib "vorl.dll" (ByVal model As LongPtr, _
         ByVal criticalTemperature As Double, ByVal criticalPressure As Double, _
@@ -682,6 +685,9 @@ Public Declare Function VorlMaterialFind Lib "vorl.dll" (ByVal textValue As Stri
 Public Declare Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
 Public Declare Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
+Public Declare Function VorlQuantityRead Lib "vorl.dll" (ByVal textValue As String, _
+        ByVal siUnit As String, ByRef value As Double, ByRef gauge As Long) As Long
+Public Declare Function VorlUnitWords Lib "vorl.dll" (ByVal siUnit As String, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Sub VorlReferenceRealGasSet Lib "vorl.dll" (ByVal model As Long, ByVal realGas As Byte)
 Public Declare Sub VorlReferenceCriticalSet Lib "vorl.dll" (ByVal model As Long, _
         ByVal criticalTemperature As Double, ByVal criticalPressure As Double, _

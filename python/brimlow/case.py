@@ -268,7 +268,7 @@ def _number(name, value, unit=""):
     if isinstance(value, str) and unit:
         # The tool reads "70 bar"; a case here takes the number in its SI unit.
         _refuse(name, f"must be a number in {unit}, not the text {value!r} (brimlow.Case takes SI numbers; "
-                      f"text with a unit is read by the command-line tool only)")
+                      f"Case.from_json reads text with a unit, as the command-line tool does)")
     if isinstance(value, bool) or not isinstance(value, numbers.Real):
         _refuse(name, f"must be a number, not {value!r}")
     return float(value)
@@ -321,6 +321,68 @@ def _valve(index, valve):
             _refuse(where, f"must be {{\"{_VALVE_POSITION}\": ..., \"{_VALVE_CLOSURE}\": ...}} or a pair")
     return {_VALVE_POSITION: _number(f"{where}.{_VALVE_POSITION}", position, "m"),
             _VALVE_CLOSURE: _number(f"{where}.{_VALVE_CLOSURE}", closure, "s")}
+
+
+# ---- values with units, as case files write them ----
+
+# What VorlQuantityRead answers.
+_READ, _NOT_A_NUMBER, _UNKNOWN_UNIT = 0, 1, 2
+
+
+def _quantity(name, text, unit):
+    """A value of a case file given as text with a unit ("70 bar") in its SI
+    unit, by the library's unit rules, the tool's own; and whether it is a
+    gauge pressure."""
+    value, gauge = ctypes.c_double(), ctypes.c_int()
+    if "\0" in text:
+        _refuse(name, f"{text!r} is not a number with a unit")
+    reading = lib.VorlQuantityRead(text.encode("utf-8"), unit.encode("utf-8"), ctypes.byref(value),
+                                   ctypes.byref(gauge))
+    if reading == _READ:
+        return value.value, bool(gauge.value)
+    if reading == _NOT_A_NUMBER:
+        _refuse(name, f"{text!r} is not a number with a unit")
+    if reading == _UNKNOWN_UNIT:
+        words = _library.copied_text(lib.VorlUnitWords, unit.encode("utf-8"))
+        _refuse(name, f"unknown unit in {text!r} (accepted: {words})")
+    _refuse(name, f"{text!r} is beyond the range of a double")
+
+
+def _takes_units(key):
+    return key.kind in ("number", "optional") and key.unit and key.name != "molar_mass_kg_per_kmol"
+
+
+def _with_units(document):
+    """The values of a case file with their text with units ("70 bar", "20 km",
+    a valve's "10 min") read into SI numbers, as the tool reads them; a gauge
+    pressure ("69 barg") is above the case's ambient pressure. Other values
+    are left to the case's own checks."""
+    values, gauges = dict(document), []
+    for name, value in document.items():
+        key = _KEY_BY_NAME.get(name)
+        if key is not None and isinstance(value, str) and _takes_units(key):
+            values[name], gauge = _quantity(name, value, key.unit)
+            if gauge:
+                gauges.append(name)
+    valves = document.get("valves")
+    if isinstance(valves, list):
+        values["valves"] = [_valve_with_units(index, valve) for index, valve in enumerate(valves)]
+    if gauges:
+        ambient = values.get("ambient_pressure_Pa")
+        ambient = _KEY_BY_NAME["ambient_pressure_Pa"].default if ambient is None else ambient
+        for name in gauges:
+            values[name] += _number("ambient_pressure_Pa", ambient)
+    return values
+
+
+def _valve_with_units(index, valve):
+    if not isinstance(valve, dict):
+        return valve
+    read = dict(valve)
+    for sub_key, unit in ((_VALVE_POSITION, "m"), (_VALVE_CLOSURE, "s")):
+        if isinstance(valve.get(sub_key), str):
+            read[sub_key], _gauge = _quantity(f"valves[{index}].{sub_key}", valve[sub_key], unit)
+    return read
 
 
 def _material(value):
@@ -487,7 +549,7 @@ class Case:
         document = json.loads(_without_comments(text))
         if not isinstance(document, dict):
             _refuse("", "a case file holds one JSON object")
-        return cls(**document)
+        return cls(**_with_units(document))
 
     # ---- the library's check ----
 

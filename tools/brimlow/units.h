@@ -1,6 +1,7 @@
 // Values with units, as engineers write them: "70 bar", "69 barg", "15 degC",
 // "20 in", "72 t/h". A key's value is stored in the SI unit of its name; text
-// with another unit of the same dimension is converted with exact factors.
+// with another unit of the same dimension is converted with exact factors, by
+// the library's rules (VorlQuantityRead), which hosts' scripts read by too.
 #ifndef BRIMLOW_UNITS_H
 #define BRIMLOW_UNITS_H
 
