@@ -20,7 +20,7 @@ from . import _library
 from ._interface import VorlProgress
 from ._library import lib
 from ._progress import TextBar
-from .case import _SLOT_KEYS, KEYS, Case, _slot
+from .case import _SLOT_KEYS, KEYS, Case, _hole_for_the_reference, _slot
 from .errors import BrimlowWarning
 from .materials import material_number
 from .result import _PIPE, _REPORT, run
@@ -69,15 +69,27 @@ def _model_of(case):
     return _MODELS[choice] if isinstance(choice, str) else int(choice)
 
 
-def _require_sweepable(values):
-    """The sweep entry takes a material or an ideal gas in the open air: a
-    composition, a named gas and a line under the sea run one by one."""
+# The keys of inputs the one-call arrays do not hold (a back pressure, a water
+# depth, ...), each with the value a model has when no one sets it.
+_OUTSIDE_ONE_CALL = [(key.name, lib.VorlInputDefault(key.input)) for key in KEYS
+                     if key.kind != "model" and key.input >= 0 and lib.VorlInputSlot(key.input) == _slot("NONE")]
+
+
+def _require_sweepable(case):
+    """The sweep entry takes the one-call arrays, a material or an ideal gas,
+    and the valves: a composition, a named gas, a line under the sea, a breach
+    beyond the one-call range or a hole only the reference takes run case by
+    case with brimlow.run."""
+    values = case._values
     named = values["material"] is not None and not isinstance(values["material"], int) and \
         not material_number(values["material"])
-    under_sea = values.get("back_pressure_Pa", 0.0) or values.get("water_depth_m", 0.0)
-    if values.get("composition") is not None or named or under_sea:
+    outside = any(not values[name] == default for name, default in _OUTSIDE_ONE_CALL)
+    if values.get("composition") is not None or named or outside:
         raise ValueError("brimlow.sweep runs materials and ideal gases in the open air; a composition, a named gas "
                          "or a line under the sea runs with brimlow.run, case by case")
+    if case._arrays.far_breach or _hole_for_the_reference(values):
+        raise ValueError("brimlow.sweep runs a breach within the one-call range and holes the fast model takes; a "
+                         "farther breach or a smaller hole runs with brimlow.run, case by case")
 
 
 class _Packed:
@@ -88,8 +100,8 @@ class _Packed:
     def __init__(self, cases):
         n = len(cases)
         values = [case._values for case in cases]
-        for v in values:
-            _require_sweepable(v)
+        for case in cases:
+            _require_sweepable(case)
         self.count = n
         self.materials = np.fromiter((case._material_number for case in cases), np.intc, n)
         self.weights = np.fromiter((v["molar_mass_kg_per_kmol"] or 0.0 for v in values), np.float64, n)

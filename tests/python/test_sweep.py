@@ -86,3 +86,15 @@ def test_progress_is_plain_text_on_stderr(capsys):
     captured = capsys.readouterr()
     assert captured.out == ""
     assert captured.err.rstrip().endswith("s") and "100%" in captured.err
+
+
+@pytest.mark.parametrize("values, words", [
+    ({"composition": {"methane": 0.8, "ethane": 0.2}}, "a composition"),
+    ({"water_depth_m": 75.0}, "under the sea"),
+    ({"pipe_length_m": 1.5e6, "breach_location_m": 1.2e6, "inflow_kg_per_s": 5.0}, "a farther breach"),
+    ({"model": "reference", "hole_diameter_m": 0.025}, "a smaller hole"),
+])
+def test_a_case_the_sweep_entry_cannot_carry_is_refused_not_run_as_another(values, words):
+    # The entry takes the one-call arrays: these would run as another case.
+    with pytest.raises(ValueError, match=words):
+        brimlow.sweep([brimlow.Case(), brimlow.Case(**values)])

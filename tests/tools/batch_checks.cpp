@@ -144,6 +144,42 @@ TEST(Batch, RowsOfTheExampleSweepAreTheSummariesOfSingleRuns) {
   }
 }
 
+// Rows the library's sweep entry does not carry whole (a composition, a line
+// under the sea, a breach beyond the one-call range) take the whole run of a
+// case: each is still the summary of its single run, not the default gas in
+// the open air or a breach moved to 1,000 km.
+TEST(Batch, RowsBeyondTheSweepEntryAreTheSummariesOfSingleRuns) {
+  const struct {
+    const char* row;
+    const char* json;
+  } cases[] = {
+      {"mix,methane:0.8;ethane:0.2,,,", R"({"composition":{"methane":0.8,"ethane":0.2}})"},
+      {"sea,,75,,", R"({"water_depth_m":75})"},
+      {"far,,,1500000,1200000", R"({"pipe_length_m":1500000,"breach_location_m":1200000,"inflow_kg_per_s":5})"},
+  };
+  TempDir dir;
+  const std::string file = dir / "cases.csv";
+  std::string text = "name,composition,water_depth_m,pipe_length_m,breach_location_m,inflow_kg_per_s\n";
+  for (const auto& c : cases) text += std::string(c.row) + (std::string(c.row).rfind("far", 0) == 0 ? ",5\n" : ",\n");
+  writeFile(file, text);
+  const ToolRun batch = runTool({"batch", file});
+  ASSERT_EQ(batch.status, 0) << batch.err;
+  const CsvRows rows = parseCsv(batch.out);
+  ASSERT_EQ(rows.size(), std::size(cases) + 1);
+  const auto& header = rows.front();
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const Json result = runJson({"run", "-", "--json", "--no-reference"}, cases[r - 1].json);
+    const std::size_t rate = columnOf(header, "initial_release_rate_kg_per_s");
+    ASSERT_LT(rate, header.size());
+    for (const auto& [key, value] : result["summary"].items()) {
+      const std::size_t column = columnOf(header, key);
+      if (column < header.size() && key != "breach_location_m") {
+        EXPECT_TRUE(sameValue(value, cellValue(rows[r][column]))) << cases[r - 1].json << " " << key;
+      }
+    }
+  }
+}
+
 TEST(Batch, TextCellsAreWrittenSoNoSpreadsheetRunsThemAndBlankLinesAreSkipped) {
   // A cell that would start a formula is written after a quote, a NUL is
   // dropped, numbers stay numbers, a line of blanks is no row.

@@ -323,7 +323,34 @@ CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
   return result;
 }
 
+// Whether the sweep entry carries the case whole: it takes the one-call
+// arrays, a material or an ideal gas and the valves. A named gas, a
+// composition, a breach beyond the entry's range, a hole only the reference
+// takes, or an input the one-call entry does not hold (a back pressure, a
+// water depth, ...) away from its default needs the whole run of a case.
+bool sweepCarries(const Case& c) {
+  using Field = double Case::*;
+  // The keys of inputs outside the one-call arrays and the model's default of each, found once.
+  static const std::vector<std::pair<Field, double>> outsideOneCall = [] {
+    std::vector<std::pair<Field, double>> fields;
+    for (const CaseKey& key : caseKeys()) {
+      const int input = libraryInput(key.input);
+      if (key.field == nullptr || key.kind == KeyKind::kModel || input < 0 || VorlInputSlot(input) != VORL_SLOT_NONE) {
+        continue;
+      }
+      fields.emplace_back(key.field, VorlInputDefault(input));
+    }
+    return fields;
+  }();
+  if (c.namedGas >= 0 || !c.composition.empty() || farBreach(c) || referenceTakesSmallerHole(c)) return false;
+  for (const auto& [field, modelDefault] : outsideOneCall) {
+    if (!(c.*field == modelDefault)) return false;
+  }
+  return true;
+}
+
 CaseResult runCaseSummary(const Case& c) {
+  if (!sweepCarries(c)) return runCase(c, false);
   CaseResult result;
   if (!checkCaseValues(c, result.failure)) return result;
   ReportCapture capture;

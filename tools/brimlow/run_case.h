@@ -26,7 +26,9 @@ CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch = nullp
 // The case's release report alone, as runCase(c, false) gives it, from one
 // call of the library's sweep entry on the calling thread (a batch's row):
 // the check, the summary, the reports; the failure of a case the library
-// refuses or cannot run.
+// refuses or cannot run. A case the sweep entry does not carry whole (a named
+// gas, a composition, a line under the sea, a breach beyond the one-call
+// range) takes runCase(c, false) itself.
 CaseResult runCaseSummary(const Case& c);
 
 }  // namespace brimlow
