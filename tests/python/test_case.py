@@ -36,11 +36,6 @@ class TestKeys:
             elif isinstance(value, (int, float)):
                 assert float(default) == value, name
 
-    def test_the_default_case_runs_as_the_tools_default_case(self, tool):
-        summary = tool.json("run", "--json")["summary"]
-        assert brimlow.run(brimlow.Case()).summary["initial_release_rate_kg_per_s"] == \
-            summary["initial_release_rate_kg_per_s"]
-
 
 class TestCaseFiles:
     def test_a_case_file_with_comments_reads_as_the_tool_reads_it(self, case_file, tool):

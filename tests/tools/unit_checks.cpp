@@ -1,4 +1,5 @@
 // Units (SI values worked by hand from their definitions), the hole by its diameter, the table at a fixed step.
+// Their refusals are rows of input_checks.cpp.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,8 +10,6 @@
 
 namespace brimlow_test {
 namespace {
-
-constexpr int kUsage = 2, kForm = 3, kValue = 4;
 
 // One psi in pascals: 0.45359237 kg x 9.80665 m/s^2 / (0.0254 m)^2.
 constexpr double kPsi = 6894.757293168361;
@@ -95,38 +94,6 @@ TEST(Units, GaugePressureAddsTheAmbientPressureGivenInAnyOrder) {
   for (const auto& row : rows) EXPECT_EQ(row, rows.front());
 }
 
-TEST(Units, AnUnknownUnitNamesTheKeyAndTheAcceptedWords) {
-  const struct {
-    const char* input;
-    const char* message;
-  } refused[] = {
-      {R"({"upstream_pressure_Pa": "70 bars"})",
-       "upstream_pressure_Pa: unknown unit 'bars' in '70 bars' (accepted: Pa, kPa, MPa, bar, bara, barg, psi, psia, "
-       "psig, atm)"},
-      {R"({"gas_temperature_K": "15 C"})", "gas_temperature_K: unknown unit 'C' in '15 C' (accepted: K, degC, "},
-      {R"({"pipe_length_m": "100 yd"})", "(accepted: m, km, cm, mm, in, ft, mi)"},
-      {R"({"inflow_kg_per_s": "20 kg"})", "(accepted: kg/s, kg/min, kg/h, t/h)"},
-      {R"({"max_velocity_m_per_s": "100 km/h"})",
-       "max_velocity_m_per_s: unknown unit 'km/h' in '100 km/h' (accepted: m/s)"},
-      {R"({"valves": [{"position_m": "2 km", "closure_time_s": "1 day"}]})",
-       "valves[0].closure_time_s: unknown unit 'day' in '1 day' (accepted: s, min, h)"},
-      {R"({"pipe_length_m": "km"})", "pipe_length_m: must be a number or a number with a unit, not \"km\""},
-      {R"({"aperture": "0.5 m"})", "aperture: must be a number, not \"0.5 m\""},
-      {R"({"ambient_pressure_Pa": "0 barg"})", "ambient_pressure_Pa: the ambient pressure is what a gauge pressure"},
-      {R"({"upstream_pressure_Pa": "1e308 psi"})", "is beyond the range of a double"},
-  };
-  for (const auto& bad : refused) {
-    SCOPED_TRACE(bad.input);
-    const ToolRun run = runTool({"run", "-", "--json"}, bad.input);
-    EXPECT_EQ(run.status, kForm);
-    EXPECT_NE(run.err.find(bad.message), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
-  }
-  const ToolRun batch = runTool({"batch", "-"}, "pipe_length_m\n100 kms\n");
-  EXPECT_NE(batch.out.find("pipe_length_m: unknown unit 'kms' in '100 kms' (accepted: m, km,"), std::string::npos)
-      << batch.out;
-}
-
 // ---- the hole ----
 
 TEST(HoleDiameter, GivesTheRunOfItsAperture) {
@@ -142,31 +109,6 @@ TEST(HoleDiameter, GivesTheRunOfItsAperture) {
   EXPECT_EQ(byHole, byAperture);
   EXPECT_NE(runTool({"run", "-"}, R"({"hole_diameter_m": 0.25})").out.find("aperture 0.25 of a hole of 0.25 m"),
             std::string::npos);
-}
-
-TEST(HoleDiameter, IsRefusedBesideAnApertureOrOutsideTheBore) {
-  const struct {
-    const char* input;
-    int status;
-    const char* message;
-  } refused[] = {
-      {R"({"aperture": 0.5, "hole_diameter_m": 0.3})", kForm,
-       "aperture and hole_diameter_m: give one of them, not both"},
-      {R"({"hole_diameter_m": 0.6})", kValue,
-       "hole_diameter_m: hole diameter 0.6 m is not within the bore of 0.5 m"},
-      {R"({"hole_diameter_m": 0})", kValue, "hole_diameter_m: hole diameter 0 m is not within the bore"},
-      {R"({"hole_diameter_m": -0.5})", kValue, "hole_diameter_m: hole diameter -0.5 m is not within the bore"},
-      // (0.1 / 0.5)^2 = 0.04, below the library's smallest aperture 0.2: sqrt(0.2) 0.5 m = 0.2236 m.
-      {R"({"hole_diameter_m": 0.1})", kValue, "hole_diameter_m: hole diameter 0.1 m in the bore of 0.5 m gives the "
-                                              "aperture 0.04: orifice aperture"},
-      {R"({"hole_diameter_m": "25 mm"})", kValue, "the smallest hole the fast model takes in this bore is 0.2236 m"},
-  };
-  for (const auto& bad : refused) {
-    SCOPED_TRACE(bad.input);
-    const ToolRun run = runTool({"run", "-", "--json"}, bad.input);
-    EXPECT_EQ(run.status, bad.status);
-    EXPECT_NE(run.err.find(bad.message), std::string::npos) << run.err;
-  }
 }
 
 // ---- the table at a fixed step ----
@@ -233,32 +175,6 @@ TEST_F(SteppedTable, EndsOnTheEndWhenTheStepDividesIt) {
   EXPECT_NEAR(cellValue(rows[5][0]), end, 5e-6 * end);
   // A time with its unit names the file by its seconds.
   EXPECT_EQ(tableOf("1 h", "pipe-every-3600s.csv").size() - 1, static_cast<std::size_t>(std::floor(end / 3600)) + 1);
-}
-
-TEST(SteppedTableLimits, AStepTooSmallOrNotAboveZeroIsRefusedAndNothingWritten) {
-  const struct {
-    std::vector<std::string> arguments;
-    const char* caseText;
-    int status;
-    const char* message;
-  } refused[] = {
-      {{"--table-step", "0.001"}, "{}", kUsage, "--table-step: a step of 0.001 s up to the end of the history at"},
-      {{"--table-step", "0"}, "{}", kUsage, "--table-step: the table step 0 s is not above 0 s"},
-      {{"--table-step", "1 day"}, "{}", kUsage, "--table-step: unknown unit 'day'"},
-      {{}, R"({"table_step_s": 0.001})", kValue, "table_step_s: a step of 0.001 s"},
-      {{}, R"({"table_step_s": -5})", kValue, "table_step_s: the table step -5 s is not above 0 s"},
-  };
-  for (const auto& bad : refused) {
-    SCOPED_TRACE(bad.message);
-    TempDir dir;
-    writeFile(dir / "case.json", bad.caseText);
-    std::vector<std::string> arguments = {"run", "case.json", "--out", "out"};
-    arguments.insert(arguments.end(), bad.arguments.begin(), bad.arguments.end());
-    const ToolRun run = runTool(arguments, "", dir.path());
-    EXPECT_EQ(run.status, bad.status);
-    EXPECT_NE(run.err.find(bad.message), std::string::npos) << run.err;
-    EXPECT_EQ(dir.entryCount(), 1u) << "a refused step left files";
-  }
 }
 
 TEST_F(SteppedTable, TheSmallestStepNamedKeepsTheTableWithinItsRows) {
