@@ -1,120 +1,95 @@
 // The one-call entry: a whole release case from arrays, for hosts that cannot
 // keep a model between calls. It creates a model, checks and sets every
 // input, runs it, copies both branch histories and a pipe-level table at the
-// output times into the host's arrays, and deletes the model.
+// output times into the host's arrays, and deletes the model. The values come
+// from the results layer's tables, as the bulk table exports give them.
 #include <algorithm>
+#include <initializer_list>
+#include <vector>
 
 #include "core/process_settings.h"
 #include "interface/export_frame.h"
 #include "core/enums.h"
 #include "model/inputs.h"
+#include "results/branch_history.h"
+#include "results/branch_table.h"
 #include "results/division_check.h"
 #include "results/pipe_table.h"
 #include "run/model_setup.h"
-#include "run/run_driver.h"
 
 using namespace vorl;
 
 namespace {
 
-// The host's arrays of one branch, in the order of the argument list.
-struct BranchArrays {
-  double* time;
-  double* upstreamFlux;
-  double* upstreamPressure;
-  double* upstreamVelocity;
-  double* orificeFlux;
-  double* orificeVelocity;
-  double* exitPressure;
-  double* mass;
-  double* massInPipe;
-  double* massExpelled;
-  double* lengthDisturbed;
-  double* lengthToPressurePeak;  // branch B only
-  double* postFlash[4];
+// One host array and the table column it receives.
+template <class Column>
+struct ColumnTarget {
+  Column column;
+  double* values;  // null: the host has no array for it (branch A's length to the pressure peak)
 };
 
-struct PipeArrays {
-  double* time;
-  double* postFlashTemperature;  // second output of the pipe post-flash
-  double* postFlashVelocity;     // first output
-  double* postFlashLiquid;
-  double* postFlashDrop;
-  double* mass;
-  double* massInPipe;
-  double* massExpelled;
-  double* exitFlux;
-};
+using BranchTarget = ColumnTarget<BranchColumn>;
+using PipeTarget = ColumnTarget<PipeColumn>;
 
-// The per-record quantities the one-call entry copies of each branch, in the
-// order of its arrays.
-constexpr int kRecordQuantities = 11;
-
-// The exports that read one branch, so that the copy is written once for A and B.
-struct BranchQueries {
-  int(VORL_CALL* size)(VorlHandle);
-  double(VORL_CALL* record[kRecordQuantities])(VorlHandle, int);
-  void(VORL_CALL* postFlash)(VorlHandle, int, double*, double*, double*, double*);
-  double(VORL_CALL* timeToDechoke)(VorlHandle);
-  double(VORL_CALL* timeToDisturbEntireFlow)(VorlHandle);
-  double(VORL_CALL* timeToDepressurise)(VorlHandle);
-};
-
-const BranchQueries kBranchAQueries = {
-    VorlBranchAFlowSequenceSize,
-    {VorlBranchATime, VorlBranchAUpstreamFlux, VorlBranchAUpstreamPressure, VorlBranchAUpstreamVelocity,
-     VorlBranchAOrificeFlux, VorlBranchAOrificeVelocity, VorlBranchAExitPressure, VorlBranchAMass,
-     VorlBranchAMassInPipe, VorlBranchAMassExpelled, VorlBranchALengthDisturbed},
-    VorlBranchAPostFlash, VorlBranchATimeToDechoke, VorlBranchATimeToDisturbEntireFlow,
-    VorlBranchATimeToDepressurise};
-
-const BranchQueries kBranchBQueries = {
-    VorlBranchBFlowSequenceSize,
-    {VorlBranchBTime, VorlBranchBUpstreamFlux, VorlBranchBUpstreamPressure, VorlBranchBUpstreamVelocity,
-     VorlBranchBOrificeFlux, VorlBranchBOrificeVelocity, VorlBranchBExitPressure, VorlBranchBMass,
-     VorlBranchBMassInPipe, VorlBranchBMassExpelled, VorlBranchBLengthDisturbed},
-    VorlBranchBPostFlash, VorlBranchBTimeToDechoke, VorlBranchBTimeToDisturbEntireFlow,
-    VorlBranchBTimeToDepressurise};
-
-// Copies the first n records of a branch.
-void copyBranch(VorlHandle model, const BranchQueries& queries, const BranchArrays& out, int n) {
-  double* const columns[kRecordQuantities] = {out.time,         out.upstreamFlux,    out.upstreamPressure, out.upstreamVelocity,
-                               out.orificeFlux,  out.orificeVelocity, out.exitPressure,     out.mass,
-                               out.massInPipe,   out.massExpelled,    out.lengthDisturbed};
-  for (int i = 0; i < n; ++i) {
-    for (int c = 0; c < kRecordQuantities; ++c) columns[c][i] = queries.record[c](model, i);
-    if (out.lengthToPressurePeak != nullptr) out.lengthToPressurePeak[i] = VorlBranchBLengthToPressurePeak(model, i);
-    queries.postFlash(model, i, &out.postFlash[0][i], &out.postFlash[1][i], &out.postFlash[2][i],
-                      &out.postFlash[3][i]);
+// Copies the first `rows` rows of a row-major table of `width` columns into
+// the host's arrays, column by column. Nothing beyond `rows` is written.
+template <class Column>
+void copyColumns(const std::vector<double>& table, std::size_t width, int rows,
+                 std::initializer_list<ColumnTarget<Column>> targets) {
+  for (const ColumnTarget<Column>& target : targets) {
+    if (target.values == nullptr) continue;
+    const std::size_t column = static_cast<std::size_t>(target.column);
+    for (int i = 0; i < rows; ++i) target.values[i] = table[static_cast<std::size_t>(i) * width + column];
   }
 }
 
-// The pipe-level table at the output times of the grid mode: at most maxSteps
-// rows (a grid thinned below four entries still holds four).
-void OutputTableFill(VorlHandle model, int mode, int a, int b, int maxSteps, const PipeArrays& out) {
-  VorlPipeOutputTmaxSet(model, kGridEndTime);
-  VorlPipeOutputTimesDefine(model, mode, std::min(a, b));
-  const int n = VorlPipeOutputSteps(model);
-  const int sizeA = VorlBranchAFlowSequenceSize(model);
-  const int sizeB = VorlBranchBFlowSequenceSize(model);
-  if (n <= 2) return;
-  if (sizeA <= 0 && sizeB <= 0) return;
-  const int rows = std::min(n, maxSteps);
-  for (int i = 0; i < rows; ++i) {
-    double t = 0.0;
-    if (i == 0) {
-      VorlPipeTimeSetToStart(model);
-    } else {
-      t = VorlPipeTimeSet(model, VorlPipeOutputTime(model, i), VorlPipeOutputTimeTolerance(model, i));
-    }
-    out.time[i] = t;
-    out.mass[i] = VorlPipeMass(model);
-    out.massInPipe[i] = VorlPipeMassInPipe(model);
-    out.massExpelled[i] = VorlPipeMassExpelled(model);
-    out.exitFlux[i] = VorlPipeExitFlux(model);
-    VorlPipePostFlash(model, &out.postFlashVelocity[i], &out.postFlashTemperature[i], &out.postFlashLiquid[i],
-                      &out.postFlashDrop[i]);
-  }
+// The event times of a branch as the one-call entry returns them: 0 for a
+// branch the layout does not have (no history to time).
+struct BranchTimes {
+  double* toDechoke;
+  double* toDisturbEntireFlow;
+  double* toDepressurise;
+  double* toFlowReversal;  // branch B only
+};
+
+void copyBranchTimes(const VORL& model, BranchId branch, const BranchTimes& times) {
+  const GBSQ* history = model.sequenceOf(branch);
+  const auto timed = [history](double (*event)(const GBSQ&) noexcept) {
+    return history != nullptr ? event(*history) : 0.0;
+  };
+  *times.toDechoke = timed(timeToDechoke);
+  *times.toDisturbEntireFlow = timed(timeToDisturbEntireFlow);
+  *times.toDepressurise = timed(timeToDepressurise);
+  if (times.toFlowReversal != nullptr) *times.toFlowReversal = timed(timeToFlowReversal);
+}
+
+// A branch's event times and its first records (at most steps) into the
+// host's arrays; the count copied into *records.
+void copyBranchResults(const VORL& model, BranchId branch, const BranchTimes& times, int steps, int* records,
+                       std::initializer_list<BranchTarget> targets) {
+  const int rows = std::min(branchTableRows(model, branch), steps);
+  *records = rows;
+  copyBranchTimes(model, branch, times);
+  if (rows <= 0) return;
+  const std::size_t width = branchTableColumns().count;
+  std::vector<double> table(static_cast<std::size_t>(rows) * width);
+  fillBranchTable(model, branch, rows, table.data());
+  copyColumns(table, width, rows, targets);
+}
+
+// The pipe-level table at the output grid of the run's own times, thinned to
+// the smaller of the time division and the maximum steps: at most steps rows.
+// *outputSteps is the grid's size (at most steps) even when the grid is too
+// short to give rows.
+void copyPipeResults(VORL& model, int division, int steps, int* outputSteps,
+                     std::initializer_list<PipeTarget> targets) {
+  const int rows = std::min(definePipeGrid(model, std::min(division, steps)), steps);
+  *outputSteps = std::min(model.outputTimes().count(), steps);
+  if (rows <= 0) return;
+  const std::size_t width = pipeTableColumns().count;
+  std::vector<double> table(static_cast<std::size_t>(rows) * width);
+  fillPipeGridTable(model, rows, table.data());
+  copyColumns(table, width, rows, targets);
 }
 
 bool anyNull(std::initializer_list<const void*> pointers) {
@@ -148,27 +123,6 @@ VorlHandle runOneCallCase(int material, const OneCallArrays& arrays) {
     if (!ran) VorlModelDelete(&model);
   }
   return model;
-}
-
-// The event times of a branch as the one-call entry returns them.
-struct BranchTimes {
-  double* toDechoke;
-  double* toDisturbEntireFlow;
-  double* toDepressurise;
-  double* toFlowReversal;  // branch B only
-};
-
-// Copies a branch's event times and its first records (at most steps); the
-// count copied into *records.
-void copyBranchResults(VorlHandle model, const BranchQueries& queries, const BranchTimes& times,
-                       const BranchArrays& arrays, int steps, int* records) {
-  const int n = std::min(queries.size(model), steps);
-  *records = n;
-  *times.toDechoke = queries.timeToDechoke(model);
-  *times.toDisturbEntireFlow = queries.timeToDisturbEntireFlow(model);
-  *times.toDepressurise = queries.timeToDepressurise(model);
-  if (times.toFlowReversal != nullptr) *times.toFlowReversal = VorlBranchBTimeToFlowReversal(model);
-  copyBranch(model, queries, arrays, n);
 }
 
 }  // namespace
@@ -210,13 +164,12 @@ VORL_API void VORL_CALL VorlGenericZel(
     if (outputSteps != nullptr) *outputSteps = 0;
     return;
   }
-  const int materialNumber = *material;
   const int division = *timeDivision;
   const int steps = *maxSteps;
   const OneCallArrays arrays{flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount};
 
   truncateAtInfinite = true;
-  VorlHandle model = runOneCallCase(materialNumber, arrays);
+  VorlHandle model = runOneCallCase(*material, arrays);
   if (model == nullptr) {
     *recordsA = 0;
     *recordsB = 0;
@@ -224,25 +177,35 @@ VORL_API void VORL_CALL VorlGenericZel(
     return;
   }
 
-  guarded([&] {
-    *fanning = VorlFanning(model);
-    copyBranchResults(model, kBranchAQueries,
-                      {aTimeToDechoke, aTimeToDisturbEntireFlow, aTimeToDepressurise, nullptr},
-                      {aTime, aUpstreamFlux, aUpstreamPressure, aUpstreamVelocity, aOrificeFlux, aOrificeVelocity,
-                       aExitPressure, aMass, aMassInPipe, aMassExpelled, aLengthDisturbed, nullptr,
-                       {aPostFlash1, aPostFlash2, aPostFlash3, aPostFlash4}},
-                      steps, recordsA);
-    copyBranchResults(model, kBranchBQueries,
-                      {bTimeToDechoke, bTimeToDisturbEntireFlow, bTimeToDepressurise, bTimeToFlowReversal},
-                      {bTime, bUpstreamFlux, bUpstreamPressure, bUpstreamVelocity, bOrificeFlux, bOrificeVelocity,
-                       bExitPressure, bMass, bMassInPipe, bMassExpelled, bLengthDisturbed, bLengthToPressurePeak,
-                       {bPostFlash1, bPostFlash2, bPostFlash3, bPostFlash4}},
-                      steps, recordsB);
-
-    OutputTableFill(model, static_cast<int>(OutputGridMode::kRunTimesCapped), division, steps, steps,
-                    {pipeTime, pipePostFlashTemperature, pipePostFlashVelocity, pipePostFlashLiquid,
-                     pipePostFlashDrop, pipeMass, pipeMassInPipe, pipeMassExpelled, pipeExitFlux});
-    *outputSteps = std::min(VorlPipeOutputSteps(model), steps);
+  withModel(model, [&](VORL& m) {
+    *fanning = m.pipeInterior().Fanning();
+    using C = BranchColumn;
+    copyBranchResults(m, BranchId::kA, {aTimeToDechoke, aTimeToDisturbEntireFlow, aTimeToDepressurise, nullptr},
+                      steps, recordsA,
+                      {{C::kTime, aTime}, {C::kUpstreamFlux, aUpstreamFlux}, {C::kUpstreamPressure, aUpstreamPressure},
+                       {C::kUpstreamVelocity, aUpstreamVelocity}, {C::kOrificeFlux, aOrificeFlux},
+                       {C::kOrificeVelocity, aOrificeVelocity}, {C::kExitPressure, aExitPressure}, {C::kMass, aMass},
+                       {C::kMassInPipe, aMassInPipe}, {C::kMassExpelled, aMassExpelled},
+                       {C::kLengthDisturbed, aLengthDisturbed}, {C::kPostFlashTemperature, aPostFlash1},
+                       {C::kPostFlashVelocity, aPostFlash2}, {C::kPostFlashLiquidFraction, aPostFlash3},
+                       {C::kPostFlashDropSize, aPostFlash4}});
+    copyBranchResults(m, BranchId::kB,
+                      {bTimeToDechoke, bTimeToDisturbEntireFlow, bTimeToDepressurise, bTimeToFlowReversal}, steps,
+                      recordsB,
+                      {{C::kTime, bTime}, {C::kUpstreamFlux, bUpstreamFlux}, {C::kUpstreamPressure, bUpstreamPressure},
+                       {C::kUpstreamVelocity, bUpstreamVelocity}, {C::kOrificeFlux, bOrificeFlux},
+                       {C::kOrificeVelocity, bOrificeVelocity}, {C::kExitPressure, bExitPressure}, {C::kMass, bMass},
+                       {C::kMassInPipe, bMassInPipe}, {C::kMassExpelled, bMassExpelled},
+                       {C::kLengthDisturbed, bLengthDisturbed}, {C::kLengthToPressurePeak, bLengthToPressurePeak},
+                       {C::kPostFlashTemperature, bPostFlash1}, {C::kPostFlashVelocity, bPostFlash2},
+                       {C::kPostFlashLiquidFraction, bPostFlash3}, {C::kPostFlashDropSize, bPostFlash4}});
+    using P = PipeColumn;
+    copyPipeResults(m, division, steps, outputSteps,
+                    {{P::kTime, pipeTime}, {P::kPostFlashTemperature, pipePostFlashTemperature},
+                     {P::kPostFlashVelocity, pipePostFlashVelocity}, {P::kPostFlashLiquidFraction, pipePostFlashLiquid},
+                     {P::kPostFlashDropSize, pipePostFlashDrop}, {P::kMass, pipeMass},
+                     {P::kMassInPipe, pipeMassInPipe}, {P::kMassExpelled, pipeMassExpelled},
+                     {P::kExitFlux, pipeExitFlux}});
   });
   VorlModelDelete(&model);
 }
