@@ -52,6 +52,23 @@ TEST_F(GenericEntry, NoArrayIsWrittenBeyondTheMaximumSteps) {
   }
 }
 
+// An unfed 2 km line empties in few records: each group of arrays is written
+// up to its own count and not beyond, whatever the host put there.
+TEST_F(GenericEntry, EachGroupIsWrittenUpToItsOwnCount) {
+  GenericCall call(2000);
+  call.inputs[3] = 2000.0;  // length
+  call.inputs[4] = 0.0;     // inflow
+  call.inputs[6] = 500.0;   // breach
+  call();
+  ASSERT_GT(call.recordsA, 2);
+  ASSERT_LT(call.recordsA, call.maxSteps);
+  ASSERT_LT(call.outputSteps, call.maxSteps);
+  EXPECT_TRUE(call.untouchedFrom(call.recordsA, 0, 14));
+  EXPECT_TRUE(call.untouchedFrom(call.recordsB, 15, 30));
+  EXPECT_TRUE(call.untouchedFrom(call.outputSteps, 31, 39));
+  EXPECT_FALSE(call.untouchedFrom(call.recordsA - 1, 0, 14));
+}
+
 TEST_F(GenericEntry, EveryFailureWritesOnlyZeroCounts) {
   const struct {
     void (*spoil)(GenericCall&);
