@@ -238,23 +238,6 @@ TEST_F(InputTable, EachNameCaseKeyAndCodeBelongsToOneInputAndAKeyCarriesItsUnit)
   EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlInput"));
 }
 
-// The default case passes the one-call check and, set by index, runs to a release of both branches.
-TEST_F(InputTable, TheDefaultCasePassesTheCheckAndRuns) {
-  Case arrays;
-  ModelHandle model(VorlModelCreateZel(kMethane));
-  for (int i = 0; i < VorlInputCount(); ++i) {
-    const int slot = VorlInputSlot(i);
-    if (caseKeyOf(i).empty() || slot == VORL_SLOT_VALVE_POSITIONS || slot == VORL_SLOT_VALVE_CLOSURE_TIMES) continue;
-    arrays.set(i, VorlInputCaseDefault(i));
-    VorlInputSet(model, i, VorlInputCaseDefault(i));
-  }
-  arrays.valves = 0;
-  EXPECT_EQ(arrays.check(), VORL_OK) << lastReport().message;
-  EXPECT_GT(VorlRun(model), 0) << lastReport().message;
-  EXPECT_TRUE(VorlIsDoubleBranch(model));
-  EXPECT_EQ(VorlErrorLogCount(), 0) << lastReport().message;
-}
-
 }  // namespace
 
 namespace {
