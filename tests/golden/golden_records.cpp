@@ -1,5 +1,5 @@
 // Golden records: every branch record and pipe-level result of the tool's example cases and of cases drawn from
-// a fixed stream, run through the C interface and folded into 64-bit digests of their bit patterns.
+// a fixed stream, read through the C interface's tables and folded into 64-bit digests of their bit patterns.
 //   vorl_golden --check FILE | --write FILE (only for an intended change of results) | --dump N (case N in full)
 #include <cinttypes>
 #include <cmath>
@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -204,10 +205,15 @@ VorlHandle buildModel(const Case& c) {
   return model;
 }
 
-// Record-table columns in the order the digest folds them (the file's first order); then the whole-number ones.
-constexpr int kDigestColumns[] = {0, 3, 4, 2, 5, 7, 8, 6, 9, 11, 12, 10, 18, 17, 13, 16, 15, 14};
-constexpr int kDigestWholeColumns[] = {1, 20, 19};
-constexpr int kPostFlashColumns[] = {21, 22, 23, 24};
+// Rows of a table, cell by cell, in row order.
+void digestRows(const std::vector<double>& values, int columns, const char* name, Digest& digest) {
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (digest.dump() != nullptr && i % static_cast<std::size_t>(columns) == 0) {
+      *digest.dump() << " " << name << " row " << i / static_cast<std::size_t>(columns) << "\n";
+    }
+    digest.add(name, values[i]);
+  }
+}
 
 // Every stored record of a branch, with its post-flash state, read as the
 // branch's record table, and the event times. Returns the number of records.
@@ -223,64 +229,33 @@ int digestBranch(VorlHandle model, char branch, Digest& digest) {
   const int columns = VorlBranchTableColumnCount();
   std::vector<double> table(static_cast<std::size_t>(n * columns));
   VorlBranchTableFill(model, isA ? VORL_BRANCH_A : VORL_BRANCH_B, table.data(), n);
-  for (int i = 0; i < n; ++i) {
-    if (digest.dump() != nullptr) *digest.dump() << " record " << i << "\n";
-    const double* row = &table[static_cast<std::size_t>(i * columns)];
-    for (int column : kDigestColumns) digest.add("value", row[column]);
-    for (int column : kDigestWholeColumns) digest.add("whole", static_cast<int>(row[column]));
-    for (int column : kPostFlashColumns) digest.add("postFlash", row[column]);
-  }
+  digestRows(table, columns, "record", digest);
   return n;
 }
 
-void digestPipeAt(VorlHandle model, double timeSet, Digest& digest) {
-  digest.add("timeSet", timeSet);
-  digest.add("exitFlux", VorlPipeExitFlux(model));
-  digest.add("exitVelocity", VorlPipeExitVelocity(model));
-  digest.add("mass", VorlPipeMass(model));
-  digest.add("massInPipe", VorlPipeMassInPipe(model));
-  digest.add("massExpelled", VorlPipeMassExpelled(model));
-  digest.add("massTrapped", VorlPipeMassTrapped(model));
-  digest.add("massPerUnitArea", VorlPipeMassPerUnitArea(model));
-  digest.add("massInitial", VorlPipeMassInitial(model));
-  digest.add("massExpelledIsInfinite", int{VorlPipeMassExpelledIsInfinite(model)});
-  digest.add("orificeArea", VorlPipeOrificeArea(model));
-  digest.add("orificeFluxDensity", VorlPipeOrificeFluxDensity(model));
-  digest.add("orificeVelocity", VorlPipeOrificeVelocity(model));
-  digest.add("branchAverage", VorlPipeBranchAverage(model, 1.0, 3.0));
-  double flash[4] = {0.0, 0.0, 0.0, 0.0};  // velocity, temperature, liquid fraction, drop size
-  VorlPipePostFlash(model, &flash[0], &flash[1], &flash[2], &flash[3]);
-  for (double value : flash) digest.add("postFlash", value);
-}
-
-// The pipe-level table at the run's own times (the grid of the one-call
-// entry), with each entry's tolerance, and at fixed times without one.
+// The pipe-level table on the grid of the run's own times (the one-call
+// entry's) and at fixed times without tolerance; then what the table leaves
+// out, at 10 min.
 int digestPipe(VorlHandle model, Digest& digest) {
+  constexpr int kGridCount = 200;
+  const double fixedTimes[] = {0.5, 1.0, 10.0, 60.0, 600.0, 3600.0, 36000.0, 1.0e6};
+  const double noTolerance = 0.0;
+  const int columns = VorlPipeTableColumnCount();
   digest.add("fanning", VorlFanning(model));
   digest.add("timeMax", VorlPipeTimeMax(model));
-  VorlPipeOutputMaxStepsSet(model, 200);
-  VorlPipeOutputTmaxSet(model, 900000.0);
-  VorlPipeOutputTimesDefine(model, 3, 200);
-  const int steps = VorlPipeOutputSteps(model);
-  digest.add("outputSteps", steps);
-  for (int i = 0; i < steps; ++i) {
-    if (digest.dump() != nullptr) *digest.dump() << " output time " << i << "\n";
-    const double time = VorlPipeOutputTime(model, i);
-    const double tolerance = VorlPipeOutputTimeTolerance(model, i);
-    digest.add("outputTime", time);
-    digest.add("tolerance", tolerance);
-    digestPipeAt(model, VorlPipeTimeSet(model, time, tolerance), digest);
-  }
-  const double fixedTimes[] = {0.5, 1.0, 10.0, 60.0, 600.0, 3600.0, 36000.0, 1.0e6};
-  for (double time : fixedTimes) {
-    if (digest.dump() != nullptr) *digest.dump() << " time " << time << "\n";
-    digestPipeAt(model, VorlPipeTimeSet(model, time, 0.0), digest);
-  }
-  VorlPipeTimeSetToStart(model);
-  digestPipeAt(model, 0.0, digest);
-  VorlPipeOutputTimesDefine(model, 0, 50);
-  digest.add("evenSteps", VorlPipeOutputSteps(model));
-  for (int i = 0; i < VorlPipeOutputSteps(model); ++i) digest.add("evenTime", VorlPipeOutputTime(model, i));
+  const int steps = VorlPipeGridTableFill(model, kGridCount, nullptr, 0);
+  std::vector<double> grid(static_cast<std::size_t>(steps * columns));
+  VorlPipeGridTableFill(model, kGridCount, grid.data(), steps);
+  digestRows(grid, columns, "grid", digest);
+  std::vector<double> fixed(std::size(fixedTimes) * static_cast<std::size_t>(columns));
+  VorlPipeTableFill(model, fixedTimes, static_cast<int>(std::size(fixedTimes)), &noTolerance, 1, fixed.data(),
+                    static_cast<int>(std::size(fixedTimes)));
+  digestRows(fixed, columns, "fixed", digest);
+  VorlPipeTimeSet(model, 600.0, 0.0);
+  digest.add("massPerUnitArea", VorlPipeMassPerUnitArea(model));
+  digest.add("massInitial", VorlPipeMassInitial(model));
+  digest.add("orificeArea", VorlPipeOrificeArea(model));
+  digest.add("branchAverage", VorlPipeBranchAverage(model, 1.0, 3.0));
   return steps;
 }
 
