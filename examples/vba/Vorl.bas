@@ -329,6 +329,9 @@ Public Declare PtrSafe Function VorlCheckCase Lib "vorl.dll" (ByRef flags As Lon
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long, _
         ByVal holeDiameter As Double, ByRef failingValve As Long) As Long
+Public Declare PtrSafe Function VorlCaseFitsOneCall Lib "vorl.dll" (ByRef flags As Long, _
+        ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
+        ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Byte
 Public Declare PtrSafe Function VorlHoleAperture Lib "vorl.dll" (ByVal holeDiameter As Double, ByVal pipeDiameter As Double) As Double
 Public Declare PtrSafe Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare PtrSafe Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
@@ -399,6 +402,7 @@ Public Declare PtrSafe Function VorlMaterialAliases Lib "vorl.dll" (ByVal index 
 Public Declare PtrSafe Function VorlMaterialFind Lib "vorl.dll" (ByVal textValue As String) As Long
 Public Declare PtrSafe Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare PtrSafe Function VorlInputCaseRangeText Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
 Public Declare PtrSafe Function VorlQuantityRead Lib "vorl.dll" (ByVal textValue As String, _
         ByVal siUnit As String, ByRef value As Double, ByRef gauge As Long) As Long
@@ -617,6 +621,9 @@ Public Declare Function VorlCheckCase Lib "vorl.dll" (ByRef flags As Long, ByRef
         ByRef valveFirst As Double, ByRef valveSecond As Double, ByRef timeDivision As Long, _
         ByRef maxSteps As Long, ByRef valveCount As Long, ByVal holeDiameter As Double, _
         ByRef failingValve As Long) As Long
+Public Declare Function VorlCaseFitsOneCall Lib "vorl.dll" (ByRef flags As Long, _
+        ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
+        ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Byte
 Public Declare Function VorlHoleAperture Lib "vorl.dll" (ByVal holeDiameter As Double, ByVal pipeDiameter As Double) As Double
 Public Declare Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
@@ -684,6 +691,7 @@ Public Declare Function VorlMaterialAliases Lib "vorl.dll" (ByVal index As Long,
 Public Declare Function VorlMaterialFind Lib "vorl.dll" (ByVal textValue As String) As Long
 Public Declare Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
+Public Declare Function VorlInputCaseRangeText Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
 Public Declare Function VorlQuantityRead Lib "vorl.dll" (ByVal textValue As String, _
         ByVal siUnit As String, ByRef value As Double, ByRef gauge As Long) As Long

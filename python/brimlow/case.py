@@ -120,7 +120,7 @@ def _input_key(index):
     default = lib.VorlInputCaseDefault(index)
     default = bool(default) if kind == "flag" else int(default) if kind == "integer" else default
     return Key(_input_text(lib.VorlInputCaseKey, index), _input_text(lib.VorlInputUnit, index), default,
-               _input_text(lib.VorlInputRangeText, index), _input_text(lib.VorlInputMeaning, index), kind, index)
+               _input_text(lib.VorlInputCaseRangeText, index), _input_text(lib.VorlInputMeaning, index), kind, index)
 
 
 def _library_keys():
@@ -163,8 +163,7 @@ class _Arrays:
     where the input table places its input. The check and the set-up read
     these, as they do for the tool."""
 
-    __slots__ = ("flags", "inputs", "positions", "closures", "time_division", "max_steps", "valve_count",
-                 "far_breach", "breach")
+    __slots__ = ("flags", "inputs", "positions", "closures", "time_division", "max_steps", "valve_count")
 
     def __init__(self, values):
         inputs = [0.0] * _SLOT_SIZES[_slot("INPUTS")]
@@ -184,14 +183,6 @@ class _Arrays:
             # aperture, and the model the case's own (Case._new_model).
             inputs[lib.VorlInputSlotIndex(_aperture_input())] = _fast_smallest_aperture()
             self.inputs = np.array(inputs, dtype=np.float64)
-        # The one-call entry bounds the breach at 1,000 km, where the line may
-        # be 2,000 km long: a breach up to the longest line is checked within
-        # the entry's range and set after it, as the tool sets it.
-        breach = values["breach_location_m"]
-        self.far_breach = _FARTHEST_BREACH[0] < breach <= _FARTHEST_BREACH[1]
-        if self.far_breach:
-            self.inputs[lib.VorlInputSlotIndex(_KEY_BY_NAME["breach_location_m"].input)] = _FARTHEST_BREACH[0]
-            self.breach = breach
         valves = values["valves"]
         self.positions = np.array([v[_VALVE_POSITION] for v in valves], dtype=np.float64)
         self.closures = np.array([v[_VALVE_CLOSURE] for v in valves], dtype=np.float64)
@@ -204,6 +195,12 @@ class _Arrays:
                                  self.max_steps, self.valve_count, hole_diameter, ctypes.byref(valve))
         return code, valve.value
 
+    def fits_one_call(self):
+        """Whether the one-call entry (and so a sweep) takes the case as it is:
+        the library says no for a breach or a valve beyond its ranges."""
+        return bool(lib.VorlCaseFitsOneCall(self.flags, self.inputs, self.positions, self.closures,
+                                            self.time_division, self.max_steps, self.valve_count))
+
     def set_on(self, model, values):
         _library.call(lib.VorlGenericInputsSet, model, self.flags, self.inputs, self.positions, self.closures,
                       self.time_division, self.max_steps, self.valve_count)
@@ -212,8 +209,6 @@ class _Arrays:
         for key in KEYS:
             if key.kind != "model" and key.input >= 0 and lib.VorlInputSlot(key.input) == _slot("NONE"):
                 _library.call(lib.VorlInputSet, model, key.input, float(values[key.name]), key=key.name)
-        if self.far_breach:
-            _library.call(lib.VorlPipeBreachLocationSet, model, self.breach)
 
 
 def _aperture_input():
@@ -251,10 +246,10 @@ def _read_slots():
 
 _read_slots()
 
-# The one-call entry's farthest breach, and the longest line's end, to which a case takes it.
-_FARTHEST_BREACH = (lib.VorlInputMax(_KEY_BY_NAME["breach_location_m"].input),
-                    lib.VorlInputMax(_KEY_BY_NAME["pipe_length_m"].input))
-_KEY_BY_NAME["breach_location_m"].range = f"1 to {_FARTHEST_BREACH[1]:.0f} m, beyond the pipe's end its end"
+# A valve's keys are those of each entry of the list: their ranges are the valve inputs' own.
+_KEY_BY_NAME["valves"].range = ", ".join(
+    f"{key} {_input_text(lib.VorlInputCaseRangeText, lib.VorlInputFind(name.encode()))}"
+    for key, name in ((_VALVE_POSITION, _VALVE_POSITION_INPUT), (_VALVE_CLOSURE, _VALVE_CLOSURE_INPUT)))
 
 
 # ---- values ----

@@ -87,9 +87,9 @@ def _require_sweepable(case):
     if values.get("composition") is not None or named or outside:
         raise ValueError("brimlow.sweep runs materials and ideal gases in the open air; a composition, a named gas "
                          "or a line under the sea runs with brimlow.run, case by case")
-    if case._arrays.far_breach or _hole_for_the_reference(values):
-        raise ValueError("brimlow.sweep runs a breach within the one-call range and holes the fast model takes; a "
-                         "farther breach or a smaller hole runs with brimlow.run, case by case")
+    if not case._arrays.fits_one_call() or _hole_for_the_reference(values):
+        raise ValueError("brimlow.sweep runs a breach and valves within the one-call ranges and holes the fast model "
+                         "takes; a farther breach or valve or a smaller hole runs with brimlow.run, case by case")
 
 
 class _Packed:

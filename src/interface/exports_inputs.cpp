@@ -79,6 +79,15 @@ VORL_API int VORL_CALL VorlCheckCase(const int* flags, const double* inputs, con
   return code;
 }
 
+VORL_API VorlBool VORL_CALL VorlCaseFitsOneCall(const int* flags, const double* inputs, const double* valveFirst,
+                                               const double* valveSecond, const int* timeDivision,
+                                               const int* maxSteps, const int* valveCount) {
+  return guarded(VorlBool{0}, [&] {
+    return static_cast<VorlBool>(
+        oneCallCarries({flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount}) ? 1 : 0);
+  });
+}
+
 VORL_API double VORL_CALL VorlHoleAperture(double holeDiameter, double pipeDiameter) {
   return guarded(0.0, [&] { return holeAperture(holeDiameter, pipeDiameter, "VorlHoleAperture"); });
 }
@@ -163,6 +172,10 @@ VORL_API int VORL_CALL VorlInputCaseKey(int index, char* buffer, int size) {
 
 VORL_API double VORL_CALL VorlInputCaseDefault(int index) {
   return readField(index, 0.0, [](const Input& r) { return caseDefault(r); });
+}
+
+VORL_API int VORL_CALL VorlInputCaseRangeText(int index, char* buffer, int size) {
+  return copyField(index, buffer, size, [](const Input& r) { return caseRangeText(r); });
 }
 
 VORL_API int VORL_CALL VorlInputFindCaseKey(const char* key) {

@@ -50,14 +50,26 @@ bool isApertureCode(int code) {
                       workedOut(smallestHoleDiameter(ModelChoice::kFast, bore), 4) + " m");
 }
 
+// The longest line the one-call entry takes: a case's breach may lie anywhere on it.
+double longestLine() { return input(InputId::kPipeLength).oneCall.maximum; }
+
+double farthestOneCall(InputId id) { return input(id).oneCall.maximum; }
+
+// A breach beyond the longest line, said in the case's range.
+[[noreturn]] void refuseFarBreach(const MODELERROR& refusal, double breach) {
+  throw VORLERROR(refusal.eError(), kCaseTag,
+                  "breach location " + numberText(breach) + " m is beyond the longest line (allowed " +
+                      caseRangeText(input(InputId::kBreachLocation)) + ")");
+}
+
 void checkValvesWithinPipe(const OneCallArrays& arrays, double length, int* failingValve) {
   for (int i = 0; i < *arrays.valveCount; ++i) {
     if (arrays.valveFirst[i] <= length) continue;
     *failingValve = i;
     throw VORLERROR(VORL_E_VALVE_BEYOND_PIPE, kCaseTag,
-                    "valve " + std::to_string(i + 1) + " position " + numberText(arrays.valveFirst[i]) +
-                        " m is beyond the pipe end at " + numberText(length) + " m (allowed 0 to " +
-                        numberText(length) + " m)");
+                    "valve " + std::to_string(i + 1) + " position " + plainNumber(arrays.valveFirst[i]) +
+                        " m is beyond the pipe end at " + plainNumber(length) + " m (allowed 0 to " +
+                        plainNumber(length) + " m)");
   }
 }
 
@@ -78,8 +90,21 @@ void checkCase(const OneCallArrays& given, double holeDiameter, int* failingValv
   *failingValve = -1;
   requireOneCallArrays(given);
   std::vector<double> inputs(given.inputs, given.inputs + oneCallInputCount());
+  // The one-call check judges a breach and valves beyond its own bounds (but
+  // on the longest line) at those bounds; the case's own rules judge them.
+  const std::size_t breachIndex = static_cast<std::size_t>(input(InputId::kBreachLocation).oneCall.index);
+  const double breach = inputs[breachIndex];
+  if (breach > farthestOneCall(InputId::kBreachLocation) && breach <= longestLine()) {
+    inputs[breachIndex] = farthestOneCall(InputId::kBreachLocation);
+  }
+  const double farthestValve = farthestOneCall(InputId::kValvePosition);
+  std::vector<double> positions(given.valveFirst, given.valveFirst + std::max(*given.valveCount, 0));
+  for (double& position : positions) {
+    if (position > farthestValve) position = farthestValve;
+  }
   OneCallArrays arrays = given;
   arrays.inputs = inputs.data();
+  if (!positions.empty()) arrays.valveFirst = positions.data();
   const bool hole = !std::isnan(holeDiameter);
   const double bore = inputsValue(inputs, InputId::kPipeDiameter);
   if (hole) {
@@ -92,9 +117,31 @@ void checkCase(const OneCallArrays& given, double holeDiameter, int* failingValv
     if (hole && isApertureCode(refusal.eError())) {
       refuseHole(refusal, holeDiameter, bore, inputsValue(inputs, InputId::kAperture));
     }
+    if (refusal.eError() == input(InputId::kBreachLocation).oneCall.aboveCode) refuseFarBreach(refusal, breach);
     throw;
   }
-  checkValvesWithinPipe(arrays, inputsValue(inputs, InputId::kPipeLength), failingValve);
+  checkValvesWithinPipe(given, inputsValue(inputs, InputId::kPipeLength), failingValve);
+}
+
+bool oneCallCarries(const OneCallArrays& arrays) {
+  requireOneCallArrays(arrays);
+  const double breach = oneCallValue(input(InputId::kBreachLocation), arrays, 0);
+  if (breach > farthestOneCall(InputId::kBreachLocation)) return false;
+  for (int i = 0; i < *arrays.valveCount; ++i) {
+    if (arrays.valveFirst[i] > farthestOneCall(InputId::kValvePosition)) return false;
+  }
+  return true;
+}
+
+std::string caseRangeText(const Input& row) {
+  if (row.id == InputId::kBreachLocation) {
+    return plainNumber(row.oneCall.minimum) + " to " + plainNumber(longestLine()) +
+           " m, beyond the pipe's end its end";
+  }
+  if (row.id == InputId::kValvePosition) {
+    return plainNumber(row.oneCall.minimum) + " m to the pipe's end (" + plainNumber(longestLine()) + " m at most)";
+  }
+  return rangeText(row);
 }
 
 }  // namespace vorl

@@ -16,8 +16,19 @@ double holeAperture(double holeDiameter, double pipeDiameter, const char* tag);
 // The one-call check of a case (checkOneCallInputs), with its case rules:
 // a hole diameter given (not NaN) sets the aperture, and an aperture refused
 // is restated in the hole's terms with the smallest hole the bore takes;
-// no valve lies beyond the pipe's end (502). *failingValve: the index of the
-// valve at fault, -1 for none.
+// no valve lies beyond the pipe's end (502). A case reaches farther than the
+// one-call entry's ranges: its breach anywhere on the longest line (beyond
+// its own line's end, at that end) and a valve anywhere on its line; such a
+// case is set up through the setters (VorlGenericInputsSet), not the
+// one-call entry. *failingValve: the index of the valve at fault, -1 for none.
 void checkCase(const OneCallArrays& arrays, double holeDiameter, int* failingValve);
+
+// Whether the one-call entry's own ranges hold the case's breach and valve
+// positions, so that it (and a sweep) takes the case as it is.
+bool oneCallCarries(const OneCallArrays& arrays);
+
+// The range of an input's case-file key in words: the case's reach for the
+// breach and a valve's position, else the one-call entry's (rangeText).
+std::string caseRangeText(const Input& row);
 
 }  // namespace vorl

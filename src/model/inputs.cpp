@@ -451,17 +451,6 @@ const std::vector<const Input*>& guardOrder() {
 
 // ---- Messages ----
 
-// Whole numbers as integers ("2000000", not "2e+06"); others in the shortest
-// form that reads back the same value.
-std::string plainNumber(double value) {
-  if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f", value);
-    return text;
-  }
-  return numberText(value);
-}
-
 std::string withUnit(double value, const char* unit) {
   std::string text = plainNumber(value);
   if (unit[0] != '\0') text += std::string(" ") + unit;
@@ -528,6 +517,15 @@ void checkGuardRow(const Input& row, const VORL& model, std::size_t valve, const
 }
 
 }  // namespace
+
+std::string plainNumber(double value) {
+  if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", value);
+    return text;
+  }
+  return numberText(value);
+}
 
 std::size_t inputCount() noexcept { return std::size(kInputs); }
 

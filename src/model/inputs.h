@@ -195,6 +195,10 @@ void checkInputValue(const Input& row, double value, const VORL& model, const ch
 void setCriticalConstants(VORL& model, double temperature, double pressure, double acentricFactor,
                           const char* tag);
 
+// Whole numbers as integers ("2000000", not "2e+06"); others in the shortest
+// form that reads back the same value.
+std::string plainNumber(double value);
+
 // Raises code with "<name> <value> <unit> is outside its valid range: <range>",
 // or "<name> is not a number; valid: <range>".
 [[noreturn]] void refuseValue(int code, const std::string& name, double value, const char* unit,

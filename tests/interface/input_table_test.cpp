@@ -290,3 +290,67 @@ TEST_F(InputTable, TheCaseCheckNamesTheValveAtFaultAndSpeaksOfTheHole) {
 }
 
 }  // namespace
+
+namespace {
+
+// A case reaches beyond the one-call ranges (1,000 km for the breach and a
+// valve): its breach anywhere on the longest line (2,000 km), a valve anywhere
+// on its own line. Such a case is set up through VorlGenericInputsSet.
+TEST_F(InputTable, ACaseReachesTheLongestLineWhereTheOneCallEntryStopsAt1000Km) {
+  const struct {
+    double length, breach, valve;
+    int code, failingValve;
+    bool fits;
+    const char* said;
+  } cases[] = {
+      {5e5, 3e5, 2e5, VORL_OK, -1, true, ""},
+      {1.5e6, 1.2e6, 2e5, VORL_OK, -1, false, ""},
+      {1.5e6, 1.8e6, 2e5, VORL_OK, -1, false, ""},  // beyond its own line: at its end
+      {1.5e6, 5e5, 1.4e6, VORL_OK, -1, false, ""},
+      {1.5e6, 2.5e6, 2e5, VORL_E_RANGE_BREACH_LOCATION_HIGH, -1, false, "allowed 1 to 2000000 m"},
+      {1.5e6, 5e5, 1.6e6, VORL_E_VALVE_BEYOND_PIPE, 1, false, "valve 2 position 1600000 m is beyond the pipe end"},
+      {1.5e6, 5e5, kNaN, VORL_E_RANGE_VALVE_POSITION_LOW, 1, true, "valve 2 position is not a number"},
+  };
+  for (const auto& k : cases) {
+    Case c;
+    c.set(find("pipe length"), k.length);
+    c.set(find("breach location"), k.breach);
+    c.set(find("valve position"), 1e5, 0);
+    c.set(find("valve position"), k.valve, 1);
+    int failing = -7;
+    EXPECT_EQ(VorlCheckCase(c.flags, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves, kNaN, &failing),
+              k.code) << k.length << " " << k.breach << " " << k.valve;
+    EXPECT_EQ(failing, k.failingValve) << k.valve;
+    if (k.code != VORL_OK) {
+      EXPECT_NE(lastReport().message.find(k.said), std::string::npos) << lastReport().message;
+    }
+    EXPECT_EQ(VorlCaseFitsOneCall(c.flags, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves) != 0, k.fits)
+        << k.breach << " " << k.valve;
+  }
+  EXPECT_EQ(textOf(VorlInputCaseRangeText, find("breach location")), "1 to 2000000 m, beyond the pipe's end its end");
+}
+
+TEST_F(InputTable, AFarBreachAndAFarValveReachTheModelThroughTheSetters) {
+  Case c;
+  c.set(find("pipe length"), 1.5e6);
+  c.set(find("breach location"), 1.2e6);
+  c.set(find("total inflow"), 0.0);
+  c.set(find("valves active flag"), 1.0);
+  c.set(find("valve position"), 1.4e6);
+  c.set(find("valve closure time"), 60.0);
+  c.valves = 1;
+  ASSERT_EQ(VorlCheckCase(c.flags, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves, kNaN, nullptr), 0);
+  ModelHandle model(VorlModelCreateZel(kMethane));
+  VorlGenericInputsSet(model, c.flags, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves);
+  EXPECT_EQ(VorlPipeBreachLocation(model), 1.2e6);
+  ASSERT_GT(VorlRun(model), 0) << lastReport().message;
+  const int count = VorlEventCount(model);
+  std::vector<int> kinds(count), branches(count);
+  std::vector<double> times(count), positions(count);
+  VorlEventsFill(model, kinds.data(), branches.data(), times.data(), positions.data(), count);
+  const auto valve = std::find(kinds.begin(), kinds.end(), VORL_EVENT_VALVE_CLOSURE);
+  ASSERT_NE(valve, kinds.end());
+  EXPECT_EQ(positions[static_cast<std::size_t>(valve - kinds.begin())], 1.4e6);
+}
+
+}  // namespace

@@ -101,9 +101,12 @@ class TestTheLibrarysCheck:
         one, two = brimlow.Case(valves=[(1000, 10)]), brimlow.Case(valves=[{"position_m": 1000, "closure_time_s": 10}])
         assert one == two and hash(one) == hash(two) and len({one, two, brimlow.Case()}) == 2
 
-    def test_a_breach_anywhere_on_the_longest_line_runs_where_it_is(self):
-        case = brimlow.Case(pipe_length_m=1.5e6, breach_location_m=1.2e6, inflow_kg_per_s=0.0)
-        assert brimlow.run(case).summary["breach_location_m"] == 1.2e6
+    def test_a_breach_anywhere_on_the_longest_line_and_a_valve_anywhere_on_its_line_run_where_they_are(self):
+        case = brimlow.Case(pipe_length_m=1.5e6, breach_location_m=1.2e6, inflow_kg_per_s=0.0,
+                            valves=[(1.4e6, 60.0)])
+        result = brimlow.run(case)
+        assert result.summary["breach_location_m"] == 1.2e6
+        assert 1.4e6 in result.events["position_m"][result.events["kind"] == "valve_closure"]
         with pytest.raises(brimlow.BrimlowError):
             brimlow.Case(pipe_length_m=1.5e6, breach_location_m=2.5e6)
 

@@ -281,16 +281,19 @@ TEST(Summary, ATitleShowsNoBidirectionalControl) {
   EXPECT_NE(run.out.find("line 42  east "), std::string::npos) << run.out.substr(0, 200);
 }
 
-TEST(CaseFiles, ABreachAnywhereOnTheLongestLineIsTaken) {
+TEST(CaseFiles, ABreachAnywhereOnTheLongestLineAndAValveAnywhereOnItsLineAreTaken) {
   // The one-call entry stops at 1,000 km; a case file's breach goes as far as
-  // the longest line, and beyond its own line's end is at that end.
+  // the longest line, and beyond its own line's end is at that end; a valve
+  // anywhere on the line (0: none).
   const struct {
-    double length, breach;
+    double length, breach, valve;
     int status;
     double used;
-  } rows[] = {{1.5e6, 1.2e6, 0, 1.2e6}, {1.5e6, 1.8e6, 0, 1.5e6}, {2e6, 2e6, 0, 2e6}, {1.5e6, 2.5e6, 4, 0.0}};
+  } rows[] = {{1.5e6, 1.2e6, 1.4e6, 0, 1.2e6}, {1.5e6, 1.8e6, 0, 0, 1.5e6}, {2e6, 2e6, 0, 0, 2e6},
+              {1.5e6, 2.5e6, 0, 4, 0.0},       {1.5e6, 1.2e6, 1.6e6, 4, 0.0}};
   for (const auto& row : rows) {
-    const Json c = {{"pipe_length_m", row.length}, {"breach_location_m", row.breach}, {"inflow_kg_per_s", 0}};
+    Json c = {{"pipe_length_m", row.length}, {"breach_location_m", row.breach}, {"inflow_kg_per_s", 0}};
+    if (row.valve > 0) c["valves"] = Json::array({{{"position_m", row.valve}, {"closure_time_s", 60}}});
     const ToolRun run = runTool({"run", "-", "--json"}, c.dump());
     ASSERT_EQ(run.status, row.status) << c.dump() << run.err;
     if (row.status == 0) {

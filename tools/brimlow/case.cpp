@@ -187,15 +187,11 @@ std::string keyMeaning(const CaseKey& key) {
 
 std::string keyRange(const CaseKey& key) {
   if (key.kind == KeyKind::kValves) {
-    return kValvePositionKey + " " + libraryText(VorlInputRangeText, libraryInput(kValvePositionInput)) +
-           ", " + kValveClosureKey + " " + libraryText(VorlInputRangeText, libraryInput(kValveClosureInput));
+    return kValvePositionKey + " " + libraryText(VorlInputCaseRangeText, libraryInput(kValvePositionInput)) +
+           ", " + kValveClosureKey + " " + libraryText(VorlInputCaseRangeText, libraryInput(kValveClosureInput));
   }
   const int input = libraryInput(key.input);
-  if (input >= 0 && input == libraryInput("breach location")) {
-    // Anywhere on the longest line (run_case.cpp, farBreach).
-    return "1 to " + plainText(VorlInputMax(libraryInput("pipe length"))) + " m, beyond the pipe's end its end";
-  }
-  return input >= 0 ? libraryText(VorlInputRangeText, input) : "";
+  return input >= 0 ? libraryText(VorlInputCaseRangeText, input) : "";
 }
 
 std::string defaultText(const CaseKey& key) {

@@ -60,17 +60,6 @@ int asInt(double value) {
   return static_cast<int>(value);
 }
 
-const char* const kBreachInput = "breach location";
-
-// The one-call entry bounds the breach at 1,000 km, where the line may be
-// 2,000 km long: a case takes a breach anywhere up to the longest line (one
-// beyond its own line's end at that end, as a shorter one), checked within
-// the entry's range and set after it.
-bool farBreach(const Case& c) {
-  const double farthest = VorlInputMax(libraryInput(kBreachInput));
-  return c.breachLocation > farthest && c.breachLocation <= VorlInputMax(libraryInput("pipe length"));
-}
-
 // The one-call arrays of a case: each key's value where the library's input
 // table places its input.
 CheckArrays checkArraysOf(const Case& c) {
@@ -97,7 +86,6 @@ CheckArrays checkArraysOf(const Case& c) {
     a.closures.push_back(valve.closureTime);
   }
   a.valveCount = static_cast<int>(c.valves.size());
-  if (farBreach(c)) a.inputs[VorlInputSlotIndex(libraryInput(kBreachInput))] = VorlInputMax(libraryInput(kBreachInput));
   return a;
 }
 
@@ -127,9 +115,10 @@ std::string keyOfRefusal(const Case& c, int code, int valve) {
 
 // ---- set-up ----
 
-// The case set as the library's one-call entry sets it, from the same arrays;
-// then the inputs the one-call entry does not take (a back pressure), each
-// through the library's input table. The model choice is the run's, not set here.
+// The case set as the library's one-call entry sets it, from the same arrays
+// (a breach or valve beyond the entry's ranges too); then the inputs the
+// one-call entry does not take (a back pressure), each through the library's
+// input table. The model choice is the run's, not set here.
 void setInputs(VorlHandle model, const Case& c) {
   const CheckArrays a = checkArraysOf(c);
   VorlGenericInputsSet(model, a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision,
@@ -145,7 +134,6 @@ void setInputs(VorlHandle model, const Case& c) {
     }
     VorlInputSet(model, input, c.*key.field);
   }
-  if (farBreach(c)) VorlPipeBreachLocationSet(model, c.breachLocation);
 }
 
 // The model of the case's gas: a material, a named gas, a composition or an
@@ -325,7 +313,8 @@ CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
 
 // Whether the sweep entry carries the case whole: it takes the one-call
 // arrays, a material or an ideal gas and the valves. A named gas, a
-// composition, a breach beyond the entry's range, a hole only the reference
+// composition, a breach or valve beyond the entry's ranges (the library
+// says), a hole only the reference
 // takes, or an input the one-call entry does not hold (a back pressure, a
 // water depth, ...) away from its default needs the whole run of a case.
 bool sweepCarries(const Case& c) {
@@ -342,7 +331,12 @@ bool sweepCarries(const Case& c) {
     }
     return fields;
   }();
-  if (c.namedGas >= 0 || !c.composition.empty() || farBreach(c) || referenceTakesSmallerHole(c)) return false;
+  if (c.namedGas >= 0 || !c.composition.empty() || referenceTakesSmallerHole(c)) return false;
+  const CheckArrays a = checkArraysOf(c);
+  if (!VorlCaseFitsOneCall(a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision, &a.maxSteps,
+                           &a.valveCount)) {
+    return false;
+  }
   for (const auto& [field, modelDefault] : outsideOneCall) {
     if (!(c.*field == modelDefault)) return false;
   }
