@@ -604,8 +604,8 @@ void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   plan.pointersFixed = true;
 }
 
-// VorlCheckInputs, VorlCheckCase and VorlGenericInputsSet (after its handle: `first`): inputs drawn freely,
-// a null pointer now and then (code 5).
+// VorlCheckInputs, VorlCheckCase, VorlCaseFitsOneCall and VorlGenericInputsSet (after its handle:
+// `first`): inputs drawn freely, a null pointer now and then (code 5).
 void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, int first) {
   Bytes& in = s.in;
   const InputArrays a = drawInputArrays(in, buffers, 7, -1, false, first > 0);
@@ -733,7 +733,7 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
   const std::string_view name = plan.name;
   if (name == "VorlGenericZel") {
     planGenericEntry(s, plan, buffers, arity);
-  } else if (name == "VorlCheckInputs" || name == "VorlCheckCase") {
+  } else if (name == "VorlCheckInputs" || name == "VorlCheckCase" || name == "VorlCaseFitsOneCall") {
     planInputArrays(s, plan, buffers, arity, 0);
   } else if (name == "VorlGenericInputsSet") {
     planInputArrays(s, plan, buffers, arity, 1);
