@@ -39,7 +39,7 @@ VorlBool columnShown(ColumnList (*columns)(), int column, const char* tag) {
   return guarded(VorlBool{0}, [&] {
     const ColumnList list = columns();
     requireIndex(column, list.count, "column", "columns of the table", tag);
-    return toVorlBool(list.columns[column].shown == kToolCsv);
+    return toVorlBool(list[column].shown == kToolCsv);
   });
 }
 

@@ -20,7 +20,7 @@ void requireIndex(int index, std::size_t count, const char* item, const char* co
 int copyColumnText(const ColumnList& list, int column, const char* TableColumn::*text, char* buffer, int size,
                    const char* tag) {
   requireIndex(column, list.count, "column", "columns of the table", tag);
-  return copyText(list.columns[column].*text, buffer, size);
+  return copyText(list[column].*text, buffer, size);
 }
 
 void checkRowArguments(const double* values, int maxRows, const char* tag) {

@@ -10,78 +10,104 @@
 namespace vorl {
 namespace {
 
-// The names are those of the command-line tool's CSV files, each with its unit.
-constexpr TableColumn kColumns[] = {
-    {"time_s", "s", "time since the breach (inf: the branch never finishes)", kToolCsv},
-    {"regime", "", "-1 steady flow before the breach, 1 front running, 2 far-end outflow decaying, 3 blow-down, 4 finished",
-     kToolCsv},
-    {"upstream_pressure_Pa", "Pa", "pressure at the far end of the branch", kToolCsv},
-    {"upstream_flux_kg_per_s", "kg/s", "mass flux at the far end, positive toward the breach", kToolCsv},
-    {"upstream_flux_density_kg_per_m2_s", "kg/(m2 s)", "mass flux density at the far end, per bore area", kLibraryOnly},
-    {"upstream_velocity_m_per_s", "m/s", "gas velocity at the far end", kToolCsv},
-    {"exit_pressure_Pa", "Pa", "pressure at the breach end", kToolCsv},
-    {"exit_flux_kg_per_s", "kg/s", "mass flux leaving through the breach", kToolCsv},
-    {"exit_flux_density_kg_per_m2_s", "kg/(m2 s)", "mass flux density at the breach end, per bore area", kLibraryOnly},
-    {"exit_velocity_m_per_s", "m/s", "gas velocity at the breach end, through the bore", kToolCsv},
-    {"orifice_flux_kg_per_s", "kg/s", "mass flux through the orifice", kToolCsv},
-    {"orifice_flux_density_kg_per_m2_s", "kg/(m2 s)", "mass flux density through the orifice, per orifice area",
-     kLibraryOnly},
-    {"orifice_velocity_m_per_s", "m/s", "velocity through the orifice", kToolCsv},
-    {"mass_kg", "kg", "gas in the open part of the branch", kToolCsv},
-    {"mass_in_pipe_kg", "kg", "gas in the open part and behind closed valves", kToolCsv},
-    {"mass_trapped_kg", "kg", "gas behind closed valves", kToolCsv},
-    {"mass_expelled_kg", "kg", "mass released through the breach since the breach", kToolCsv},
-    {"length_disturbed_m", "m", "distance of the decompression front from the breach", kToolCsv},
-    {"length_to_pressure_peak_m", "m", "distance from the breach to the pressure maximum", kToolCsv},
-    {"time_is_infinite", "", "1 when the record's time is infinite (a fed branch that never finishes), else 0",
-     kLibraryOnly},
-    {"mass_expelled_is_infinite", "", "1 when the mass expelled grows without end (a fed branch at infinite time), else 0",
-     kLibraryOnly},
-    {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature", kToolCsv},
-    {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity", kToolCsv},
-    {"postflash_liquid_fraction", "", "outflow after expansion: liquid mass fraction", kToolCsv},
-    {"postflash_drop_size_m", "m", "outflow after expansion: drop size", kToolCsv},
+// What a row of the table is read from: record `index` of the branch's
+// history and its outflow expanded to ambient pressure.
+struct BranchRow {
+  const GBSQ& history;
+  BranchId branch;
+  int index;
+  const GB& record;
+  PostFlashState flash;
 };
-
-static_assert(std::size(kColumns) == static_cast<std::size_t>(BranchColumn::kCount), "one column per quantity");
 
 double flag(bool value) noexcept { return value ? 1.0 : 0.0; }
 
+using C = BranchColumn;
+using Row = const BranchRow&;
+
+// The names are those of the command-line tool's CSV files, each with its unit.
+constexpr RowColumn<BranchColumn, BranchRow> kColumns[] = {
+    {C::kTime, {"time_s", "s", "time since the breach (inf: the branch never finishes)", kToolCsv},
+     [](Row r) { return r.record.time; }},
+    {C::kRegime,
+     {"regime", "", "-1 steady flow before the breach, 1 front running, 2 far-end outflow decaying, 3 blow-down, 4 finished",
+      kToolCsv},
+     [](Row r) { return static_cast<double>(static_cast<int>(r.record.phase)); }},
+    {C::kUpstreamPressure, {"upstream_pressure_Pa", "Pa", "pressure at the far end of the branch", kToolCsv},
+     [](Row r) { return r.record.upstream.p; }},
+    {C::kUpstreamFlux,
+     {"upstream_flux_kg_per_s", "kg/s", "mass flux at the far end, positive toward the breach", kToolCsv},
+     [](Row r) { return upstreamFluxOf(r.record); }},
+    {C::kUpstreamFluxDensity,
+     {"upstream_flux_density_kg_per_m2_s", "kg/(m2 s)", "mass flux density at the far end, per bore area",
+      kLibraryOnly},
+     [](Row r) { return r.record.upstream.G; }},
+    {C::kUpstreamVelocity, {"upstream_velocity_m_per_s", "m/s", "gas velocity at the far end", kToolCsv},
+     [](Row r) { return upstreamVelocityOf(r.record); }},
+    {C::kExitPressure, {"exit_pressure_Pa", "Pa", "pressure at the breach end", kToolCsv},
+     [](Row r) { return r.record.exit.p; }},
+    {C::kExitFlux, {"exit_flux_kg_per_s", "kg/s", "mass flux leaving through the breach", kToolCsv},
+     [](Row r) { return exitFluxOf(r.record, r.branch); }},
+    {C::kExitFluxDensity,
+     {"exit_flux_density_kg_per_m2_s", "kg/(m2 s)", "mass flux density at the breach end, per bore area",
+      kLibraryOnly},
+     [](Row r) { return r.record.exit.G; }},
+    {C::kExitVelocity, {"exit_velocity_m_per_s", "m/s", "gas velocity at the breach end, through the bore", kToolCsv},
+     [](Row r) { return exitVelocityOf(r.record); }},
+    {C::kOrificeFlux, {"orifice_flux_kg_per_s", "kg/s", "mass flux through the orifice", kToolCsv},
+     [](Row r) { return orificeFluxOf(r.record); }},
+    {C::kOrificeFluxDensity,
+     {"orifice_flux_density_kg_per_m2_s", "kg/(m2 s)", "mass flux density through the orifice, per orifice area",
+      kLibraryOnly},
+     [](Row r) { return orificeFluxDensityOf(r.record); }},
+    {C::kOrificeVelocity, {"orifice_velocity_m_per_s", "m/s", "velocity through the orifice", kToolCsv},
+     [](Row r) { return orificeVelocityOf(r.record); }},
+    {C::kMass, {"mass_kg", "kg", "gas in the open part of the branch", kToolCsv},
+     [](Row r) { return massOf(r.record); }},
+    {C::kMassInPipe, {"mass_in_pipe_kg", "kg", "gas in the open part and behind closed valves", kToolCsv},
+     [](Row r) { return massInPipeOf(r.record); }},
+    {C::kMassTrapped, {"mass_trapped_kg", "kg", "gas behind closed valves", kToolCsv},
+     [](Row r) { return trappedMassOf(r.record); }},
+    {C::kMassExpelled, {"mass_expelled_kg", "kg", "mass released through the breach since the breach", kToolCsv},
+     [](Row r) { return massExpelled(r.history, r.index); }},
+    {C::kLengthDisturbed,
+     {"length_disturbed_m", "m", "distance of the decompression front from the breach", kToolCsv},
+     [](Row r) { return r.record.lengthDisturbed; }},
+    {C::kLengthToPressurePeak,
+     {"length_to_pressure_peak_m", "m", "distance from the breach to the pressure maximum", kToolCsv},
+     [](Row r) { return r.record.lengthToPressurePeak; }},
+    {C::kTimeIsInfinite,
+     {"time_is_infinite", "", "1 when the record's time is infinite (a fed branch that never finishes), else 0",
+      kLibraryOnly},
+     [](Row r) { return flag(isInfinite(r.record.time)); }},
+    {C::kMassExpelledIsInfinite,
+     {"mass_expelled_is_infinite", "",
+      "1 when the mass expelled grows without end (a fed branch at infinite time), else 0", kLibraryOnly},
+     [](Row r) { return flag(massExpelledIsInfiniteOf(r.record)); }},
+    {C::kPostFlashTemperature,
+     {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature", kToolCsv},
+     [](Row r) { return r.flash.temperature; }},
+    {C::kPostFlashVelocity, {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity", kToolCsv},
+     [](Row r) { return r.flash.velocity; }},
+    {C::kPostFlashLiquidFraction,
+     {"postflash_liquid_fraction", "", "outflow after expansion: liquid mass fraction", kToolCsv},
+     [](Row r) { return r.flash.liquidFraction; }},
+    {C::kPostFlashDropSize, {"postflash_drop_size_m", "m", "outflow after expansion: drop size", kToolCsv},
+     [](Row r) { return r.flash.dropSize; }},
+};
+
+static_assert(inIdOrder(kColumns), "one row per column, in the order of BranchColumn");
+
 // One row: record `index` of the branch's history.
 void fillRow(const GBSQ& history, BranchId branch, int index, TableExpansion& expansion, double* row) {
-  const GB& e = history[index];
-  const auto set = [row](BranchColumn column, double value) { row[static_cast<int>(column)] = value; };
-  set(BranchColumn::kTime, e.time);
-  set(BranchColumn::kRegime, static_cast<double>(static_cast<int>(e.phase)));
-  set(BranchColumn::kUpstreamPressure, e.upstream.p);
-  set(BranchColumn::kUpstreamFlux, upstreamFluxOf(e));
-  set(BranchColumn::kUpstreamFluxDensity, e.upstream.G);
-  set(BranchColumn::kUpstreamVelocity, upstreamVelocityOf(e));
-  set(BranchColumn::kExitPressure, e.exit.p);
-  set(BranchColumn::kExitFlux, exitFluxOf(e, branch));
-  set(BranchColumn::kExitFluxDensity, e.exit.G);
-  set(BranchColumn::kExitVelocity, exitVelocityOf(e));
-  set(BranchColumn::kOrificeFlux, orificeFluxOf(e));
-  set(BranchColumn::kOrificeFluxDensity, orificeFluxDensityOf(e));
-  set(BranchColumn::kOrificeVelocity, orificeVelocityOf(e));
-  set(BranchColumn::kMass, massOf(e));
-  set(BranchColumn::kMassInPipe, massInPipeOf(e));
-  set(BranchColumn::kMassTrapped, trappedMassOf(e));
-  set(BranchColumn::kMassExpelled, massExpelled(history, index));
-  set(BranchColumn::kLengthDisturbed, e.lengthDisturbed);
-  set(BranchColumn::kLengthToPressurePeak, e.lengthToPressurePeak);
-  set(BranchColumn::kTimeIsInfinite, flag(isInfinite(e.time)));
-  set(BranchColumn::kMassExpelledIsInfinite, flag(massExpelledIsInfiniteOf(e)));
-  const PostFlashState flash = expansion.ofBranchState(e);
-  set(BranchColumn::kPostFlashTemperature, flash.temperature);
-  set(BranchColumn::kPostFlashVelocity, flash.velocity);
-  set(BranchColumn::kPostFlashLiquidFraction, flash.liquidFraction);
-  set(BranchColumn::kPostFlashDropSize, flash.dropSize);
+  const GB& record = history[index];
+  const BranchRow source{history, branch, index, record, expansion.ofBranchState(record)};
+  for (const auto& column : kColumns) row[static_cast<int>(column.id)] = column.value(source);
 }
 
 }  // namespace
 
-ColumnList branchTableColumns() noexcept { return {kColumns, std::size(kColumns)}; }
+ColumnList branchTableColumns() noexcept { return columnListOf<kColumns>(); }
 
 int branchTableRows(const VORL& model, BranchId branch) noexcept {
   const GBSQ* history = model.sequenceOf(branch);

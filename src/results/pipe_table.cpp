@@ -17,45 +17,62 @@
 namespace vorl {
 namespace {
 
-constexpr TableColumn kColumns[] = {
-    {"time_s", "s",
-     "time the row's branch states belong to (the grid's first two rows: 0 before the breach and 0 at its instant)",
-      kToolCsv},
-    {"exit_flux_kg_per_s", "kg/s", "release rate: mass flux leaving the pipe through the breach", kToolCsv},
-    {"exit_velocity_m_per_s", "m/s", "exit velocity through the bore, weighted by the branches' outflows", kToolCsv},
-    {"orifice_flux_density_kg_per_m2_s", "kg/(m2 s)", "mean exit flux density over the orifice", kLibraryOnly},
-    {"orifice_velocity_m_per_s", "m/s", "exit velocity over the aperture", kLibraryOnly},
-    {"mass_kg", "kg", "gas in the open parts of the pipe", kToolCsv},
-    {"mass_in_pipe_kg", "kg", "gas in the open parts and behind closed valves", kToolCsv},
-    {"mass_trapped_kg", "kg", "gas behind closed valves", kToolCsv},
-    {"mass_expelled_kg", "kg", "mass released since the breach", kToolCsv},
-    {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature", kToolCsv},
-    {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity", kToolCsv},
-    {"postflash_liquid_fraction", "", "outflow after expansion: liquid mass fraction", kToolCsv},
-    {"postflash_drop_size_m", "m", "outflow after expansion: drop size", kToolCsv},
+// What a row of the table is read from: the model at the time set (the
+// time the setting gave) and its outflow expanded to ambient pressure.
+struct PipeRow {
+  const VORL& model;
+  double time;
+  PostFlashState flash;
 };
 
-static_assert(std::size(kColumns) == static_cast<std::size_t>(PipeColumn::kCount), "one column per quantity");
+using C = PipeColumn;
+using Row = const PipeRow&;
+
+constexpr RowColumn<PipeColumn, PipeRow> kColumns[] = {
+    {C::kTime,
+     {"time_s", "s",
+      "time the row's branch states belong to (the grid's first two rows: 0 before the breach and 0 at its instant)",
+      kToolCsv},
+     [](Row r) { return r.time; }},
+    {C::kExitFlux,
+     {"exit_flux_kg_per_s", "kg/s", "release rate: mass flux leaving the pipe through the breach", kToolCsv},
+     [](Row r) { return pipeExitFlux(r.model); }},
+    {C::kExitVelocity,
+     {"exit_velocity_m_per_s", "m/s", "exit velocity through the bore, weighted by the branches' outflows", kToolCsv},
+     [](Row r) { return exitVelocityMean(r.model); }},
+    {C::kOrificeFluxDensity,
+     {"orifice_flux_density_kg_per_m2_s", "kg/(m2 s)", "mean exit flux density over the orifice", kLibraryOnly},
+     [](Row r) { return pipeOrificeFluxDensity(r.model); }},
+    {C::kOrificeVelocity, {"orifice_velocity_m_per_s", "m/s", "exit velocity over the aperture", kLibraryOnly},
+     [](Row r) { return pipeOrificeVelocity(r.model); }},
+    {C::kMass, {"mass_kg", "kg", "gas in the open parts of the pipe", kToolCsv},
+     [](Row r) { return pipeMass(r.model); }},
+    {C::kMassInPipe, {"mass_in_pipe_kg", "kg", "gas in the open parts and behind closed valves", kToolCsv},
+     [](Row r) { return pipeMassInPipe(r.model); }},
+    {C::kMassTrapped, {"mass_trapped_kg", "kg", "gas behind closed valves", kToolCsv},
+     [](Row r) { return pipeMassTrapped(r.model); }},
+    {C::kMassExpelled, {"mass_expelled_kg", "kg", "mass released since the breach", kToolCsv},
+     [](Row r) { return pipeMassExpelledIsInfinite(r.model) ? kInfinite : pipeMassExpelled(r.model); }},
+    {C::kPostFlashTemperature,
+     {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature", kToolCsv},
+     [](Row r) { return r.flash.temperature; }},
+    {C::kPostFlashVelocity, {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity", kToolCsv},
+     [](Row r) { return r.flash.velocity; }},
+    {C::kPostFlashLiquidFraction,
+     {"postflash_liquid_fraction", "", "outflow after expansion: liquid mass fraction", kToolCsv},
+     [](Row r) { return r.flash.liquidFraction; }},
+    {C::kPostFlashDropSize, {"postflash_drop_size_m", "m", "outflow after expansion: drop size", kToolCsv},
+     [](Row r) { return r.flash.dropSize; }},
+};
+
+static_assert(inIdOrder(kColumns), "one row per column, in the order of PipeColumn");
 
 constexpr const char* kTableTag = "VorlPipeTable";
 
 // The row of the time set; time is what the setting gave.
 void fillRow(const VORL& model, double time, TableExpansion& expansion, double* row) {
-  const auto set = [row](PipeColumn column, double value) { row[static_cast<int>(column)] = value; };
-  set(PipeColumn::kTime, time);
-  set(PipeColumn::kExitFlux, pipeExitFlux(model));
-  set(PipeColumn::kExitVelocity, exitVelocityMean(model));
-  set(PipeColumn::kOrificeFluxDensity, pipeOrificeFluxDensity(model));
-  set(PipeColumn::kOrificeVelocity, pipeOrificeVelocity(model));
-  set(PipeColumn::kMass, pipeMass(model));
-  set(PipeColumn::kMassInPipe, pipeMassInPipe(model));
-  set(PipeColumn::kMassTrapped, pipeMassTrapped(model));
-  set(PipeColumn::kMassExpelled, pipeMassExpelledIsInfinite(model) ? kInfinite : pipeMassExpelled(model));
-  const PostFlashState flash = expansion.ofPipe();
-  set(PipeColumn::kPostFlashTemperature, flash.temperature);
-  set(PipeColumn::kPostFlashVelocity, flash.velocity);
-  set(PipeColumn::kPostFlashLiquidFraction, flash.liquidFraction);
-  set(PipeColumn::kPostFlashDropSize, flash.dropSize);
+  const PipeRow source{model, time, expansion.ofPipe()};
+  for (const auto& column : kColumns) row[static_cast<int>(column.id)] = column.value(source);
 }
 
 std::string plainCount(double value) { return std::to_string(static_cast<int>(value)); }
@@ -68,7 +85,7 @@ double toleranceOf(const double* tolerances, int toleranceCount, int i) {
 
 }  // namespace
 
-ColumnList pipeTableColumns() noexcept { return {kColumns, std::size(kColumns)}; }
+ColumnList pipeTableColumns() noexcept { return columnListOf<kColumns>(); }
 
 void checkPipeTableTimes(const double* times, int count, const double* tolerances, int toleranceCount) {
   for (int i = 0; i < count; ++i) {

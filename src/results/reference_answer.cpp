@@ -118,7 +118,7 @@ class ReportFields {
   }
   void set(const char* name, double value) {
     for (std::size_t i = 0; i < fields_.count; ++i) {
-      if (std::strcmp(fields_.columns[i].name, name) == 0) values_[i] = value;
+      if (std::strcmp(fields_[i].name, name) == 0) values_[i] = value;
     }
   }
 

@@ -151,7 +151,7 @@ void append(std::vector<double>& rows, CurveSeries series, const Series& s) {
 
 }  // namespace
 
-ColumnList releaseCurveColumns() noexcept { return {kColumns, std::size(kColumns)}; }
+ColumnList releaseCurveColumns() noexcept { return columnListOf<kColumns>(); }
 
 ReleaseCurve releaseCurve(VORL& model, int count) {
   int gridRows = 0;

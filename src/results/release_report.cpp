@@ -308,7 +308,7 @@ void ReportWriter::releaseTimes() {
 
 }  // namespace
 
-ColumnList releaseReportFields() noexcept { return {kFields, std::size(kFields)}; }
+ColumnList releaseReportFields() noexcept { return columnListOf<kFields>(); }
 
 void fillReleaseReport(VORL& model, double* values) {
   const KeptTimeSetting kept(model);

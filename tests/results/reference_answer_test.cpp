@@ -54,7 +54,7 @@ struct ReferenceAnswer : ::testing::Test {
     std::vector<double> values(fields.count);
     vorl::fillReferenceReleaseReport(model, values.data());
     for (std::size_t i = 0; i < fields.count; ++i) {
-      if (std::string(fields.columns[i].name) == name) return values[i];
+      if (std::string(fields[i].name) == name) return values[i];
     }
     ADD_FAILURE() << name;
     return 0.0;
