@@ -151,6 +151,9 @@ Public Const VORL_E_INVALID_SEAWATER_DENSITY As Long = 478
 Public Const VORL_E_FAST_MODEL_SUPPLY As Long = 479
 Public Const VORL_E_INVALID_SUPPLY_MODE As Long = 481
 Public Const VORL_E_INVALID_SUPPLY_TRIP_TIME As Long = 482
+Public Const VORL_E_FAST_MODEL_VALVE_CLOSING As Long = 483
+Public Const VORL_E_INVALID_VALVE_DETECTION_DELAY As Long = 484
+Public Const VORL_E_INVALID_VALVE_CLOSING_DURATION As Long = 485
 Public Const VORL_E_DECAY_BELOW_AMBIENT As Long = 1003
 Public Const VORL_W_BREACH_CLAMPED As Long = 1001
 Public Const VORL_W_ABOVE_SATURATION As Long = 1002
@@ -454,6 +457,8 @@ Public Declare PtrSafe Sub VorlSeawaterDensitySet Lib "vorl.dll" (ByVal model As
 Public Declare PtrSafe Function VorlOutletPressure Lib "vorl.dll" (ByVal model As LongPtr) As Double
 Public Declare PtrSafe Sub VorlSupplyModeSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal mode As Long)
 Public Declare PtrSafe Sub VorlSupplyTripTimeSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal timeValue As Double)
+Public Declare PtrSafe Sub VorlValveDetectionDelaySet Lib "vorl.dll" (ByVal model As LongPtr, ByVal delay As Double)
+Public Declare PtrSafe Sub VorlValveClosingDurationSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal duration As Double)
 #Else
 Public Declare Function Author Lib "vorl.dll" () As Long
 Public Declare Sub AboutBrimlow Lib "vorl.dll" ()
@@ -742,6 +747,8 @@ Public Declare Sub VorlSeawaterDensitySet Lib "vorl.dll" (ByVal model As Long, B
 Public Declare Function VorlOutletPressure Lib "vorl.dll" (ByVal model As Long) As Double
 Public Declare Sub VorlSupplyModeSet Lib "vorl.dll" (ByVal model As Long, ByVal mode As Long)
 Public Declare Sub VorlSupplyTripTimeSet Lib "vorl.dll" (ByVal model As Long, ByVal timeValue As Double)
+Public Declare Sub VorlValveDetectionDelaySet Lib "vorl.dll" (ByVal model As Long, ByVal delay As Double)
+Public Declare Sub VorlValveClosingDurationSet Lib "vorl.dll" (ByVal model As Long, ByVal duration As Double)
 #End If
 
 ' The author text as a VBA String. Author returns a system string (BSTR) of wide

@@ -171,6 +171,14 @@ VORL_API void VORL_CALL VorlSupplyTripTimeSet(VorlHandle model, double time) {
   setInputOf(model, InputId::kSupplyTripTime, time);
 }
 
+VORL_API void VORL_CALL VorlValveDetectionDelaySet(VorlHandle model, double delay) {
+  setInputOf(model, InputId::kValveDetectionDelay, delay);
+}
+
+VORL_API void VORL_CALL VorlValveClosingDurationSet(VorlHandle model, double duration) {
+  setInputOf(model, InputId::kValveClosingDuration, duration);
+}
+
 VORL_API double VORL_CALL VorlOutletPressure(VorlHandle model) {
   return withModel(model, 0.0, [](VORL& m) { return m.outlet().pressure; });
 }

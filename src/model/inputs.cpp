@@ -424,6 +424,28 @@ const Input kInputs[] = {
      [](const VORL& m, std::size_t) { return m.referenceSettings().supplyTripTime; },
      [](VORL& m, double v) { m.referenceSettings().supplyTripTime = v; }, false, "VorlSupplyTripTimeSet",
      kNoCaseKey},
+    // The valves as operated, one for the line: the breach is detected once,
+    // and the valves of a line share their actuators' class; a valve that
+    // moves later than the others says so by its closure time. The fast
+    // model shuts its valves at an instant and refuses both at its run (483).
+    {InputId::kValveDetectionDelay, "valve detection delay", "s",
+     "time from a valve's closure time to the start of its motion: the breach's detection (each valve starts to "
+     "shut at its closure time plus this delay; the reference solution only)",
+     0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_VALVE_DETECTION_DELAY, kCheckedWhenSet, "0 s or more",
+      [](double v, const VORL&) { return notNegative(v); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.referenceSettings().valveDetectionDelay; },
+     [](VORL& m, double v) { m.referenceSettings().valveDetectionDelay = v; }, false,
+     "VorlValveDetectionDelaySet", kNoCaseKey},
+    {InputId::kValveClosingDuration, "valve closing duration", "s",
+     "time a valve takes to shut once it starts to move, its open area falling linearly in time from the bore to "
+     "nothing (0: at once; the reference solution only)",
+     0.0, false, kNotInOneCall,
+     {VORL_E_INVALID_VALVE_CLOSING_DURATION, kCheckedWhenSet, "0 s or more",
+      [](double v, const VORL&) { return notNegative(v); }, nullptr},
+     [](const VORL& m, std::size_t) { return m.referenceSettings().valveClosingDuration; },
+     [](VORL& m, double v) { m.referenceSettings().valveClosingDuration = v; }, false,
+     "VorlValveClosingDurationSet", kNoCaseKey},
 };
 
 static_assert(std::size(kInputs) == static_cast<std::size_t>(InputId::kCount), "one row per input id");

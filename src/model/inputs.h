@@ -64,6 +64,8 @@ enum class InputId : int {
   kSeawaterDensity,
   kSupplyMode,
   kSupplyTripTime,
+  kValveDetectionDelay,
+  kValveClosingDuration,
   kCount
 };
 

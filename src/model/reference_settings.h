@@ -24,6 +24,11 @@ struct ReferenceSettings {
   // pressure; tripping to nothing at this many s after the breach (0: never).
   int supplyMode = 0;
   double supplyTripTime = 0.0;
+  // The valves as operated: each starts to shut this many s after its
+  // closure time (the breach's detection), and takes the closing duration
+  // to shut (0 and 0: at once at its closure time).
+  double valveDetectionDelay = 0.0;
+  double valveClosingDuration = 0.0;
 };
 
 }  // namespace vorl

@@ -173,22 +173,26 @@ EndState EndConditions::breachOn(const Characteristic& ch) const {
 // Inflow (outward velocity negative) lies above the rest density, where the
 // outward mass flux rho w falls steadily below zero with slope rho (w - c)
 // in ln(rho).
-EndState EndConditions::supplyOn(const Characteristic& ch) const {
+EndState EndConditions::supplyOn(const Characteristic& ch) const { return inflowOn(ch, supplyMassFlux_); }
+
+EndState EndConditions::inflowOn(const Characteristic& ch, double massFlux) const {
   const EndState rest = wallOn(ch);
-  if (supplyMassFlux_ == 0.0) return rest;
+  if (massFlux == 0.0) return rest;
   const auto surplus = [&](double y) {
     const double rho = std::exp(y);
-    return rho * ch.velocityAt(gas_, rho) + supplyMassFlux_;
+    return rho * ch.velocityAt(gas_, rho) + massFlux;
   };
   const auto slope = [&](double y) {
     const double rho = std::exp(y);
     return rho * (ch.velocityAt(gas_, rho) - std::sqrt(gas_.soundSpeedSquared(rho)));
   };
   const double yRest = std::log(rest.density);
-  const double firstStep = supplyMassFlux_ / (rest.density * std::sqrt(gas_.soundSpeedSquared(rest.density)));
+  // A flux within rounding of none (a valve's near rest) is none.
+  if (!(surplus(yRest) > 0.0)) return rest;
+  const double firstStep = massFlux / (rest.density * std::sqrt(gas_.soundSpeedSquared(rest.density)));
   const auto [lo, hi] = bracketBeyond(surplus, yRest, 2.0 * firstStep + kLogDensityTolerance);
   const double rho = std::exp(safeguardedNewton(surplus, slope, lo, hi, yRest + firstStep, kLogDensityTolerance));
-  return EndState{rho, -supplyMassFlux_ / rho, gas_.pressure(rho)};
+  return EndState{rho, -massFlux / rho, gas_.pressure(rho)};
 }
 
 // The mirror of the sink: at the held pressure the characteristic gives the
@@ -210,6 +214,109 @@ EndState EndConditions::sinkOn(const Characteristic& ch) const {
   if (w * w <= gas_.soundSpeedSquared(sinkDensity_)) return EndState{sinkDensity_, w, sinkPressure_};
   const double sonic = sonicDensityOn(ch, rest.density);
   return EndState{sonic, ch.velocityAt(gas_, sonic), gas_.pressure(sonic)};
+}
+
+// The valve's end states with each side's friction increment, found by
+// fixed-point passes from none: the valve's two sides are coupled, and the
+// increments are a small correction to each side's characteristic.
+ValveEnds EndConditions::valve(const EndCell& left, const EndCell& right, double openFraction) const {
+  double leftShift = 0.0, rightShift = 0.0;
+  const auto solve = [&] {
+    return valveBetween(Characteristic{left.density, left.outwardVelocity - leftShift},
+                        Characteristic{right.density, right.outwardVelocity - rightShift}, openFraction);
+  };
+  ValveEnds ends = solve();
+  if (frictionPerLength_ == 0.0) return ends;
+  for (int pass = 0; pass < kMaxFrictionPasses; ++pass) {
+    const double leftMismatch = steadyProfileIncrement(left, ends.left) - leftShift;
+    const double rightMismatch = steadyProfileIncrement(right, ends.right) - rightShift;
+    const double tolerance = kInvariantTolerance * std::sqrt(gas_.soundSpeedSquared(ends.left.density));
+    if (std::fabs(leftMismatch) <= tolerance && std::fabs(rightMismatch) <= tolerance) break;
+    leftShift += leftMismatch;
+    rightShift += rightMismatch;
+    ends = solve();
+  }
+  return ends;
+}
+
+// The gas flows from the side at the higher rest pressure; a shut valve, or
+// one with the same pressure at rest on both sides, passes nothing.
+ValveEnds EndConditions::valveBetween(const Characteristic& left, const Characteristic& right,
+                                      double openFraction) const {
+  const EndState leftRest = wallOn(left), rightRest = wallOn(right);
+  if (!(openFraction > 0.0) || leftRest.pressure == rightRest.pressure) return {leftRest, rightRest};
+  if (leftRest.pressure > rightRest.pressure) return valveFrom(left, right, openFraction);
+  const ValveEnds reversed = valveFrom(right, left, openFraction);
+  return {reversed.right, reversed.left};
+}
+
+// Flow from the side `from` (its end state in .left) to the side `to` (in
+// .right) through the open fraction a of the bore. Along the upstream
+// characteristic, as its end density falls from rest, the mass flux G rises
+// and the head u^2/2 + P(rho) falls, and with it what the opening can pass
+// (a rho* c*, its sonic throat's): the two meet at the choke point. Above it
+// the throat is subsonic, reached by the loss-free acceleration with
+// rho_t u_t = G / a; the jet's widening gives the pressure behind the valve
+// p_t + G (u_t - u2), and the downstream side, taking in G, the pressure it
+// needs there; their difference falls from the rest pressures' difference at
+// G = 0 as G rises: one crossing, or none above the choke point, which then
+// sets G (the downstream side takes what the throat passes).
+ValveEnds EndConditions::valveFrom(const Characteristic& from, const Characteristic& to, double a) const {
+  const EndState fromRest = wallOn(from);
+  const double open = std::fmin(a, 1.0);
+  const auto endAt = [&](double y) {
+    const double rho = std::exp(y);
+    return EndState{rho, from.velocityAt(gas_, rho), gas_.pressure(rho)};
+  };
+  const auto headOf = [&](const EndState& end) {
+    return 0.5 * end.outwardVelocity * end.outwardVelocity + gas_.isothermalPotential(end.density);
+  };
+  // The throat's capacity less the flux the pipe end delivers.
+  const auto chokeExcess = [&](double y) {
+    const EndState end = endAt(y);
+    const double throat = gas_.sonicThroatDensity(headOf(end));
+    return open * throat * std::sqrt(gas_.soundSpeedSquared(throat)) - end.outwardMassFlux();
+  };
+  const double yRest = std::log(fromRest.density);
+  const double ySonic = std::log(sonicDensityOn(from, fromRest.density));
+  const double yChoke = open >= 1.0 ? ySonic
+                                    : brentRoot(chokeExcess, ySonic, yRest, chokeExcess(ySonic), chokeExcess(yRest),
+                                                kLogDensityTolerance);
+  // The throat density of the subsonic opening passing G from the end state:
+  // rho_t sqrt(2 (head - P(rho_t))) = G / a between the sonic throat and the
+  // end's own density.
+  const auto throatOf = [&](const EndState& end, double flux) {
+    if (open >= 1.0 || !(flux > 0.0)) return end.density;
+    const double head = headOf(end);
+    const auto excess = [&](double y) {
+      const double rho = std::exp(y);
+      return rho * std::sqrt(2.0 * std::fmax(0.0, head - gas_.isothermalPotential(rho))) - flux / open;
+    };
+    const double ySonicThroat = std::log(gas_.sonicThroatDensity(head));
+    const double yEnd = std::log(end.density);
+    const double atSonic = excess(ySonicThroat), atEnd = excess(yEnd);
+    if (!(atSonic > 0.0)) return std::exp(ySonicThroat);
+    if (!(atEnd < 0.0)) return end.density;
+    return std::exp(brentRoot(excess, ySonicThroat, yEnd, atSonic, atEnd, kLogDensityTolerance));
+  };
+  struct Crossing {
+    ValveEnds ends;
+    double pressureExcess;  // behind the valve, over what the downstream side needs
+  };
+  const auto crossingAt = [&](double y) {
+    const EndState end = endAt(y);
+    const double flux = std::fmax(0.0, end.outwardMassFlux());
+    const double throat = throatOf(end, flux);
+    const double throatVelocity = throat == end.density ? end.outwardVelocity : flux / (open * throat);
+    const EndState behind = inflowOn(to, flux);
+    const double behindValve = gas_.pressure(throat) + flux * (throatVelocity + behind.outwardVelocity);
+    return Crossing{{end, behind}, behindValve - behind.pressure};
+  };
+  const Crossing choked = crossingAt(yChoke);
+  if (!(choked.pressureExcess < 0.0)) return choked.ends;
+  const auto excess = [&](double y) { return crossingAt(y).pressureExcess; };
+  const double y = brentRoot(excess, yChoke, yRest, choked.pressureExcess, excess(yRest), kLogDensityTolerance);
+  return crossingAt(y).ends;
 }
 
 }  // namespace vorl::reference

@@ -20,6 +20,13 @@ struct EndCell {
   double width = 0.0;            // m
 };
 
+// The gas on the two sides of a valve part way shut: each side's end state
+// with its velocity outward from that side's cell.
+struct ValveEnds {
+  EndState left;
+  EndState right;
+};
+
 // What each kind of pipe end does with the gas arriving at it. Each end
 // state lies on the outgoing characteristic from the end cell: the Riemann
 // invariant w + integral(c/rho drho) of the cell's mean state, less the
@@ -59,6 +66,18 @@ class EndConditions {
   // pressure.
   EndState sink(const EndCell& cell) const;
 
+  // A valve part way shut, open over `openFraction` of the bore (0 shut, 1
+  // open), between the cell on its left and the cell on its right. The gas
+  // from the side at the higher rest pressure reaches the opening by a
+  // loss-free isothermal acceleration (choked while the opening's throat
+  // reaches the sound speed) and leaves it as a jet of the open area that
+  // widens suddenly to the bore: the momentum balance of that widening
+  // (Borda-Carnot, no contraction of the jet) sets the pressure behind the
+  // valve, a loss that vanishes at full opening. Both sides pass the same
+  // mass flux. Each side's end state carries its cell's friction increment,
+  // as the ends do.
+  ValveEnds valve(const EndCell& left, const EndCell& right, double openFraction) const;
+
   // Mass flux (kg/(m2 s) of bore area) through the orifice from a pipe end
   // at density and outward velocity (below the sound speed).
   double orificeMassFlux(double density, double outwardVelocity) const;
@@ -78,6 +97,9 @@ class EndConditions {
   EndState supplyOn(const Characteristic& ch) const;
   EndState sinkOn(const Characteristic& ch) const;
   EndState heldSupplyOn(const Characteristic& ch) const;
+  EndState inflowOn(const Characteristic& ch, double massFlux) const;
+  ValveEnds valveBetween(const Characteristic& left, const Characteristic& right, double openFraction) const;
+  ValveEnds valveFrom(const Characteristic& from, const Characteristic& to, double openFraction) const;
   double sonicDensityOn(const Characteristic& ch, double restDensity) const;
   double steadyProfileIncrement(const EndCell& cell, const EndState& end) const;
 

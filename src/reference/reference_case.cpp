@@ -82,6 +82,8 @@ void validateCase(const ReferenceCase& c) {
     require(std::isfinite(valve.closureTime) && valve.closureTime >= 0.0, In::kValveClosureTime,
             "a valve closure time must be zero or positive");
   }
+  require(std::isfinite(c.valveClosingDuration) && c.valveClosingDuration >= 0.0, In::kValveClosureTime,
+          "a valve closing duration must be zero or positive");
   require(positive(c.endTime), In::kEndTime, "the end time must be positive");
   if (c.reportTimes.empty() && !c.reportTimesAtEnd) {
     require(positive(c.reportInterval) && c.endTime / c.reportInterval <= kMaxReports, In::kReportTimes,

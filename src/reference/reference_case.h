@@ -10,9 +10,10 @@
 
 namespace vorl::reference {
 
-// An isolation valve that shuts, becoming a closed wall, at a time after the
-// breach opens (0: with it). A valve at a line end or at the breach isolates nothing and
-// is left out; valves at one position shut with the earliest of them.
+// An isolation valve that starts to shut at a time after the breach opens
+// (0: with it) and is shut, a closed wall, the case's valve closing duration
+// later (0: at once). A valve at a line end or at the breach isolates nothing
+// and is left out; valves at one position shut with the earliest of them.
 struct IsolationValve {
   double position = 0.0;     // m from the upstream end
   double closureTime = 0.0;  // s after the breach opens
@@ -100,6 +101,12 @@ struct ReferenceCase {
   double breachOpeningTime = 0.0;
 
   std::vector<IsolationValve> valves;
+  // s every valve takes from its closure time to shut. Its open area falls
+  // linearly in time from the bore to nothing (an actuator drives the valve
+  // at a steady speed; without the valve's own characteristic the area
+  // linear in time is the neutral law, and no contraction of the jet is
+  // taken, which passes the most gas the law allows). 0: it shuts at once.
+  double valveClosingDuration = 0.0;
 
   // Time: the run ends at endTime (s from the start of the run) and reports
   // at the reportTimes given (ascending, 0 to endTime) or, when there are

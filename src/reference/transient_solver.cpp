@@ -5,10 +5,11 @@
 // local error estimate sets, or by the explicit second-order Runge-Kutta
 // steps (Heun's form, friction implicit per stage) at the Courant number that
 // verify them. The grid near the breach is laid out anew and coarser as its
-// cells are allowed to grow; events (breach opening, valve closures) are met
-// exactly; the mass crossing each boundary is accumulated with the same
-// weights as the update, so that the mass balance closes to rounding; the
-// reports are interpolated between the recorded steps.
+// cells are allowed to grow; events (breach opening, a valve's start and end
+// of closing, the supply's trip) are met exactly; the mass crossing each
+// boundary is accumulated with the same weights as the update, so that the
+// mass balance closes to rounding; the reports are interpolated between the
+// recorded steps.
 
 #include <algorithm>
 #include <cmath>
@@ -101,7 +102,7 @@ constexpr int kMostJacobianAge = 16;
 constexpr double kReleaseOverFraction = 0.01;
 
 // What a pipe end does; None where a face has no cell on that side.
-enum class EndKind { None, Wall, Breach, Supply, HeldSupply, Sink };
+enum class EndKind { None, Wall, Breach, Supply, HeldSupply, Sink, Valve };
 
 // A face that is a boundary for the cells beside it.
 struct BoundaryFace {
@@ -110,10 +111,22 @@ struct BoundaryFace {
   EndKind right;  // ... and to the cell on its right
 };
 
+// A valve is open until it starts to close, then a boundary of both its
+// cells (ValveEnds) while its open area falls linearly in time, then a wall.
+// With no closing duration it goes from open to shut at one event.
+enum class ValveMotion { Open, Closing, Shut };
+
 struct ValveFace {
   double position;
-  double closesAt;  // s from the start of the run
-  bool closed;
+  double startsAt;  // s from the start of the run
+  double shutAt;    // s from the start of the run, startsAt or later
+  ValveMotion motion;
+  // Fraction of the bore open at time t.
+  double openFraction(double t) const {
+    if (!(t > startsAt)) return 1.0;
+    if (!(t < shutAt)) return 0.0;
+    return (shutAt - t) / (shutAt - startsAt);
+  }
 };
 
 // Mass fluxes (kg/(m2 s) of bore area) through the boundaries and the
@@ -209,6 +222,9 @@ class TransientSolver {
   double nextEventTime() const;
   void evaluate(const std::vector<double>& mass, const std::vector<double>& momentum, BoundaryFlows& flows);
   void evaluateBoundary(const BoundaryFace& face, BoundaryFlows& flows);
+  void evaluateValve(std::size_t face);
+  void evaluateStage(double offset, const std::vector<double>& mass, const std::vector<double>& momentum,
+                     BoundaryFlows& flows);
   EndState endState(EndKind kind, const EndCell& cell) const;
   bool advance(const std::vector<double>& mass, const std::vector<double>& momentum, double dt,
                std::vector<double>& massOut, std::vector<double>& momentumOut) const;
@@ -241,6 +257,8 @@ class TransientSolver {
   std::optional<EndConditions> ends_;
 
   double time_ = 0.0;
+  // A stage's time after time_, at which the valves' open areas are taken.
+  double stageOffset_ = 0.0;
   bool supplyTripped_ = false;
   bool breachOpen_ = false;
   double lastBreachCellTarget_;
@@ -304,15 +322,17 @@ std::vector<PinnedFace> TransientSolver::pinnedFaces() {
   if (c.breachLocation > 0.0 && c.breachLocation < c.length) pinned.push_back({c.breachLocation, kBreachTag});
   for (const IsolationValve& valve : c.valves) {
     if (!(valve.position > 0.0 && valve.position < c.length && valve.position != c.breachLocation)) continue;
-    const double closesAt = c.breachOpeningTime + valve.closureTime;
+    const double startsAt = c.breachOpeningTime + valve.closureTime;
+    const double shutAt = startsAt + c.valveClosingDuration;
     auto same = std::find_if(valves_.begin(), valves_.end(),
                              [&](const ValveFace& v) { return v.position == valve.position; });
     if (same != valves_.end()) {
-      same->closesAt = std::fmin(same->closesAt, closesAt);
+      same->startsAt = std::fmin(same->startsAt, startsAt);
+      same->shutAt = std::fmin(same->shutAt, shutAt);
       continue;
     }
     pinned.push_back({valve.position, kValveTag + static_cast<int>(valves_.size())});
-    valves_.push_back({valve.position, closesAt, false});
+    valves_.push_back({valve.position, startsAt, shutAt, ValveMotion::Open});
   }
   return pinned;
 }
@@ -361,9 +381,12 @@ void TransientSolver::layOutFaces() {
         open_[f] = 0;
         boundaries_.push_back({f, EndKind::Breach, EndKind::Breach});
       }
-    } else if (tag >= kValveTag && valves_[static_cast<std::size_t>(tag - kValveTag)].closed) {
+    } else if (tag >= kValveTag) {
+      const ValveMotion motion = valves_[static_cast<std::size_t>(tag - kValveTag)].motion;
+      if (motion == ValveMotion::Open) continue;
       open_[f] = 0;
-      boundaries_.push_back({f, EndKind::Wall, EndKind::Wall});
+      const EndKind kind = motion == ValveMotion::Shut ? EndKind::Wall : EndKind::Valve;
+      boundaries_.push_back({f, kind, kind});
     }
   }
   boundaries_.push_back({n, downstreamEndKind(), EndKind::None});
@@ -376,8 +399,10 @@ double TransientSolver::supplyTripsAt() const { return input_.breachOpeningTime 
 bool TransientSolver::eventDue() const {
   if (!breachOpen_ && time_ >= input_.breachOpeningTime) return true;
   if (!supplyTripped_ && time_ >= supplyTripsAt()) return true;
-  return std::any_of(valves_.begin(), valves_.end(),
-                     [this](const ValveFace& valve) { return !valve.closed && time_ >= valve.closesAt; });
+  return std::any_of(valves_.begin(), valves_.end(), [this](const ValveFace& valve) {
+    return (valve.motion == ValveMotion::Open && time_ >= valve.startsAt) ||
+           (valve.motion == ValveMotion::Closing && time_ >= valve.shutAt);
+  });
 }
 
 void TransientSolver::applyEvents() {
@@ -391,10 +416,10 @@ void TransientSolver::applyEvents() {
     changed = true;
   }
   for (ValveFace& valve : valves_) {
-    if (!valve.closed && time_ >= valve.closesAt) {
-      valve.closed = true;
-      changed = true;
-    }
+    const ValveMotion before = valve.motion;
+    if (time_ >= valve.shutAt) valve.motion = ValveMotion::Shut;
+    else if (time_ >= valve.startsAt) valve.motion = ValveMotion::Closing;
+    changed = changed || valve.motion != before;
   }
   if (changed) layOutFaces();
 }
@@ -428,13 +453,15 @@ void TransientSolver::regridIfDue() {
 }
 
 // The next time a step must land on: the end, the breach opening, a valve
-// closure, a regrid.
+// starting or ending its closure, the supply's trip, a regrid.
 double TransientSolver::nextEventTime() const {
   double next = std::fmin(input_.endTime, nextRegridTime());
   if (!breachOpen_) next = std::fmin(next, input_.breachOpeningTime);
   if (!supplyTripped_) next = std::fmin(next, supplyTripsAt());
-  for (const ValveFace& valve : valves_)
-    if (!valve.closed) next = std::fmin(next, valve.closesAt);
+  for (const ValveFace& valve : valves_) {
+    if (valve.motion == ValveMotion::Open) next = std::fmin(next, valve.startsAt);
+    else if (valve.motion == ValveMotion::Closing) next = std::fmin(next, valve.shutAt);
+  }
   return next;
 }
 
@@ -445,6 +472,7 @@ EndState TransientSolver::endState(EndKind kind, const EndCell& cell) const {
     case EndKind::HeldSupply: return ends_->heldSupply(cell);
     case EndKind::Sink: return ends_->sink(cell);
     case EndKind::Wall:
+    case EndKind::Valve:  // both sides at once: evaluateValve
     case EndKind::None: break;
   }
   return ends_->wall(cell);
@@ -481,6 +509,10 @@ void TransientSolver::evaluate(const std::vector<double>& mass, const std::vecto
 // a shut valve passes nothing).
 void TransientSolver::evaluateBoundary(const BoundaryFace& face, BoundaryFlows& flows) {
   const std::size_t f = face.index;
+  if (face.left == EndKind::Valve) {
+    evaluateValve(f);
+    return;
+  }
   if (face.left != EndKind::None) {
     const std::size_t cell = f - 1;
     const EndState end =
@@ -515,6 +547,38 @@ void TransientSolver::evaluateBoundary(const BoundaryFace& face, BoundaryFlows& 
       flows.upstreamEndPressure = end.pressure;
     }
   }
+}
+
+// A closing valve: both its cells' end states at once, at its open area of
+// the evaluation's time. Both sides see the one mass flux, so the valve
+// keeps the line's mass; the momentum it takes is the force on the valve.
+void TransientSolver::evaluateValve(std::size_t f) {
+  const ValveFace& valve = valves_[static_cast<std::size_t>(grid_.faceTag(f) - kValveTag)];
+  const std::size_t left = f - 1, right = f;
+  const ValveEnds ends =
+      ends_->valve(EndCell{cells_.density[left], cells_.velocity[left], grid_.width(left)},
+                   EndCell{cells_.density[right], -cells_.velocity[right], grid_.width(right)},
+                   valve.openFraction(time_ + stageOffset_));
+  const double massFlux = ends.left.outwardMassFlux();
+  fluxes_.massSeenByLeft[f] = massFlux;
+  fluxes_.momentumSeenByLeft[f] = massFlux * ends.left.outwardVelocity + ends.left.pressure;
+  faceStates_.leftDensity[f] = ends.left.density;
+  faceStates_.leftVelocity[f] = ends.left.outwardVelocity;
+  fluxes_.massSeenByRight[f] = massFlux;
+  fluxes_.momentumSeenByRight[f] = ends.right.outwardMassFlux() * ends.right.outwardVelocity + ends.right.pressure;
+  faceStates_.rightDensity[f] = ends.right.density;
+  faceStates_.rightVelocity[f] = -ends.right.outwardVelocity;
+}
+
+// evaluate() at a stage `offset` s after time_: the valves' open areas then.
+void TransientSolver::evaluateStage(double offset, const std::vector<double>& mass,
+                                    const std::vector<double>& momentum, BoundaryFlows& flows) {
+  struct Reset {
+    double& offset;
+    ~Reset() { offset = 0.0; }
+  } reset{stageOffset_};
+  stageOffset_ = offset;
+  evaluate(mass, momentum, flows);
 }
 
 // One forward-Euler stage from (mass, momentum) with the fluxes evaluated
@@ -561,7 +625,7 @@ bool TransientSolver::step(double dt, BoundaryFlows& flowsAtStart) {
   std::vector<double>& momentum = grid_.momentum;
   if (!advance(mass, momentum, dt, stageMass_, stageMomentum_)) return false;
   BoundaryFlows flowsAtStage;
-  evaluate(stageMass_, stageMomentum_, flowsAtStage);
+  evaluateStage(dt, stageMass_, stageMomentum_, flowsAtStage);
   if (!advance(stageMass_, stageMomentum_, dt, nextMass_, nextMomentum_)) return false;
   for (std::size_t i = 0; i < grid_.cellCount(); ++i) {
     mass[i] = 0.5 * (mass[i] + nextMass_[i]);
@@ -720,7 +784,7 @@ bool TransientSolver::implicitStage(double h, BoundaryFlows& flowsAtStart, doubl
   }
   BoundaryFlows flowsAtStage;
   try {
-    evaluate(stageMass_, stageMomentum_, flowsAtStage);
+    evaluateStage(h, stageMass_, stageMomentum_, flowsAtStage);
   } catch (const std::runtime_error&) {
     return false;  // an end condition without a solution at the stage: a shorter step
   }

@@ -262,9 +262,12 @@ std::vector<RunEvent> referenceRunEvents(const VORL& model) {
     const BranchSeries& series = upstream ? r.upstream : r.downstream;
     if (!series.present) continue;
     if (model.pipeSet().valvesActive) {
+      // A valve's closure is the instant it is shut, after its delay and its motion.
+      const ReferenceSettings& settings = model.referenceSettings();
+      const double motion = settings.valveDetectionDelay + settings.valveClosingDuration;
       for (const VALVE& valve : model.pipeSet().valves.valves) {
         const double at = valve.valvePosition();
-        if (upstream ? at < breach : at > breach) add(VORL_EVENT_VALVE_CLOSURE, branch, valve.valveClosureTime(), at);
+        if (upstream ? at < breach : at > breach) add(VORL_EVENT_VALVE_CLOSURE, branch, valve.valveClosureTime() + motion, at);
       }
     }
     if (!upstream) add(VORL_EVENT_FLOW_REVERSAL, branch, answer.timeToFlowReversal(), kNotApplicable);

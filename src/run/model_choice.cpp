@@ -63,10 +63,10 @@ int runChosenModel(VORL& model, const reference::ProgressCallback& progress) {
   if (model.modelChoice() == ModelChoice::kFast) return runModel(model);
   model.resetSequences();
   // The fast model beside the reference, where it takes the case: its hole,
-  // and its constant inflow.
-  const ReferenceSettings& settings = model.referenceSettings();
-  const bool fastSupply = settings.supplyMode == 0 && settings.supplyTripTime == 0.0;
-  if (fastModelTakesAperture(model) && fastSupply) runFastBeside(model);
+  // its constant inflow and its valves shutting at an instant.
+  if (fastModelTakesAperture(model) && fastModelKeepsSupply(model) && fastModelKeepsValves(model)) {
+    runFastBeside(model);
+  }
   if (!model.referenceSettings().reportTimes.empty()) return runModelReference(model, progress);
   return runModelReference(model, progress, ReportTimesAtEnd(modelReportTimes));
 }

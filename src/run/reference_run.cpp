@@ -29,8 +29,10 @@ using reference::ReferenceResult;
 std::vector<reference::IsolationValve> activeValves(const VORL& model) {
   std::vector<reference::IsolationValve> valves;
   if (!model.pipeSet().valvesActive) return valves;
+  // Each starts to shut once the breach is detected after its closure time.
+  const double delay = model.referenceSettings().valveDetectionDelay;
   for (const VALVE& valve : model.pipeSet().valves.valves) {
-    valves.push_back({valve.valvePosition(), valve.valveClosureTime()});
+    valves.push_back({valve.valvePosition(), valve.valveClosureTime() + delay});
   }
   return valves;
 }
@@ -181,6 +183,7 @@ ReferenceCase referenceCaseOf(const VORL& model, const std::vector<double>* repo
   c.aperture = pipe.orificeAperture;
   c.ambientPressure = model.outlet().pressure;
   c.valves = activeValves(model);
+  c.valveClosingDuration = settings.valveClosingDuration;
   if (reportTimes != nullptr) {
     c.reportTimes = *reportTimes;
   } else if (!settings.reportTimes.empty()) {

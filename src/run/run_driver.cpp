@@ -155,14 +155,42 @@ int runBranches(VORL& model, std::initializer_list<BranchId> branches) {
 // that holds its pressure or trips is the reference solution's.
 void requireFastModelSupply(const VORL& model) {
   const ReferenceSettings& settings = model.referenceSettings();
-  if (settings.supplyMode == 0 && settings.supplyTripTime == 0.0) return;
+  if (fastModelKeepsSupply(model)) return;
   throw VORLERROR(VORL_E_FAST_MODEL_SUPPLY, "VorlRun",
                   std::string("the fast model keeps a constant inflow; a supply that ") +
                       (settings.supplyMode != 0 ? "holds the upstream pressure" : "trips") +
                       " is the reference solution's (VorlReferenceRun)");
 }
 
+// The fast model's valves cut their branch at an instant: a valve that waits
+// for the detection or moves over a duration is the reference solution's.
+void requireFastModelValves(const VORL& model) {
+  if (fastModelKeepsValves(model)) return;
+  const ReferenceSettings& settings = model.referenceSettings();
+  std::string asked;
+  if (settings.valveDetectionDelay != 0.0) asked = "after a detection delay of " + numberText(settings.valveDetectionDelay) + " s";
+  if (settings.valveClosingDuration != 0.0) {
+    asked += (asked.empty() ? "" : " and ") +
+             std::string("over a closing duration of ") + numberText(settings.valveClosingDuration) + " s";
+  }
+  throw VORLERROR(VORL_E_FAST_MODEL_VALVE_CLOSING, "VorlRun",
+                  "the fast model shuts its valves at an instant at their closure times; valves shutting " + asked +
+                      " are the reference solution's (VorlReferenceRun); for the fast model give the valves "
+                      "closure times later by the delay instead");
+}
+
 }  // namespace
+
+bool fastModelKeepsSupply(const VORL& model) {
+  const ReferenceSettings& settings = model.referenceSettings();
+  return settings.supplyMode == 0 && settings.supplyTripTime == 0.0;
+}
+
+bool fastModelKeepsValves(const VORL& model) {
+  const ReferenceSettings& settings = model.referenceSettings();
+  const bool valvesTakePart = model.pipeSet().valvesActive && !model.pipeSet().valves.valves.empty();
+  return !valvesTakePart || (settings.valveDetectionDelay == 0.0 && settings.valveClosingDuration == 0.0);
+}
 
 int runModel(VORL& model) {
   // A new run replaces the history, and with it the states the last time
@@ -171,6 +199,7 @@ int runModel(VORL& model) {
   model.pipeTimeState() = PipeTimeState{};
   checkModelInputs(model, kCheckedByRun, "VorlRun");
   requireFastModelSupply(model);
+  requireFastModelValves(model);
   if (model.isSingleBranchA()) return runBranches(model, {BranchId::kA});
   if (model.isSingleBranchB()) return runBranches(model, {BranchId::kB});
   if (model.isDoubleBranch()) return runBranches(model, {BranchId::kA, BranchId::kB});

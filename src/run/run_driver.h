@@ -15,6 +15,12 @@ class VORL;
 // a failure of the run itself raises and the sequences keep what was stored.
 int runModel(VORL& model);
 
+// Whether the fast model runs the line as it is operated: its supply keeps a
+// constant inflow, and its valves (when any take part) shut at an instant at
+// their closure times. runModel refuses it otherwise (479, 483).
+bool fastModelKeepsSupply(const VORL& model);
+bool fastModelKeepsValves(const VORL& model);
+
 // Safety bound on the passes of one branch's time loop, so that no input can
 // hang a host; a valid case stays far below it. A build may lower it (the
 // fuzzer does, to keep each input quick under its sanitizers).
