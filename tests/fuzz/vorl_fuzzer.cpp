@@ -618,8 +618,9 @@ void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, in
   plan.pointersFixed = true;
 }
 
-// A sweep of a few cases, each drawn as planInputArrays draws one (a model
-// choice mostly fast, now and then the reference or no choice at all), the
+// A sweep of a few cases, each drawn as drawInputArrays draws the one-call
+// entry's (a gas's weight now and then, a model choice mostly fast, now and
+// then the reference or no choice at all), the
 // pipe at a few times, outputs with room for them. One thread: the
 // harness's callbacks keep no state safe between threads.
 void planSweep(Session& s, CallPlan& plan, Buffers& buffers) {
@@ -644,21 +645,20 @@ void planSweep(Session& s, CallPlan& plan, Buffers& buffers) {
   double* valveSecond = buffers.make<double>(cases * kMaxValves);
   starts[0] = in.byte() % 32 == 31 ? -1 : 0;
   for (std::size_t c = 0; c < cases; ++c) {
-    const std::uint8_t gas = in.byte();
-    materials[c] = gas < 200 ? 74828 : kMaterials[gas % std::size(kMaterials)];
-    weights[c] = gas % 8 == 7 ? drawDouble(in, 20.0) : 0.0;
+    const InputArrays a = drawInputArrays(in, buffers, 7, -1, true, true);
+    materials[c] = *a.material;
+    weights[c] = in.byte() % 8 == 7 ? drawDouble(in, 20.0) : 0.0;
     const std::uint8_t model = in.byte();
     models[c] = model < 240 ? VORL_MODEL_FAST : model < 250 ? VORL_MODEL_REFERENCE : drawInt(in, 0, 0);
-    flags[2 * c] = drawInt(in, 0, 0);
-    flags[2 * c + 1] = drawInt(in, 1, 0);
-    for (std::size_t i = 0; i < 16; ++i) inputs[16 * c + i] = drawDouble(in, oneCallRanges().inputs[i].nominal);
-    divisions[c] = std::min(drawInt(in, 100, 0), kMaxTimeDivision);
-    steps[c] = drawInt(in, 1000, 0);
-    const int valves = static_cast<int>(in.byte() % (kMaxValves + 1));
+    std::copy(a.flags, a.flags + 2, flags + 2 * c);
+    std::copy(a.inputs, a.inputs + 16, inputs + 16 * c);
+    divisions[c] = *a.timeDivision;
+    steps[c] = *a.maxSteps;
+    const int valves = std::max(*a.valveCount, 0);
     starts[c + 1] = starts[c] + valves;
-    for (int v = starts[c]; v >= 0 && v < starts[c + 1]; ++v) {
-      valveFirst[v] = drawDouble(in, 20000.0);
-      valveSecond[v] = drawDouble(in, 60.0);
+    for (int v = 0; starts[c] >= 0 && v < valves; ++v) {
+      valveFirst[starts[c] + v] = a.valveFirst[v];
+      valveSecond[starts[c] + v] = a.valveSecond[v];
     }
   }
   const std::size_t times = static_cast<std::size_t>(std::max(plan.secondCount, 1));
