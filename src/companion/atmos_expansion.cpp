@@ -11,8 +11,6 @@
 namespace vorl {
 namespace {
 
-constexpr double kPureComposition[16] = {1.0};
-
 // A gas without material data is a generic ideal gas: cp/cv 1.3 lies between
 // the values of methane (1.30) and of the heavier hydrocarbons and CO2.
 constexpr double kSimpleGasHeatCapacityRatio = 1.3;

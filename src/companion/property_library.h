@@ -82,6 +82,11 @@ double saturationPressure(const Material& material, double temperature) noexcept
 double saturationTemperature(const Material& material, double pressure) noexcept;
 
 // The shared property-library object of all models.
+// The fractions of a composition kivMusPrp takes, pure component first.
+constexpr int kCompositionSize = 16;
+// One pure component: the first fraction 1, the others 0.
+inline constexpr double kPureComposition[kCompositionSize] = {1.0};
+
 class KIV {
  public:
   explicit KIV(const char* productId);
@@ -90,7 +95,7 @@ class KIV {
   const std::string& productId() const noexcept;
 
   // Property `code` of material number `material` (see PropertyCode). The
-  // composition (16 fractions, pure component first) and the flag are
+  // composition (kCompositionSize fractions, pure component first) and the flag are
   // accepted and ignored: only pure gases are modelled. Unknown material or
   // code gives 0; the result is always finite.
   double kivMusPrp(int material, int code, double x1, double x2,

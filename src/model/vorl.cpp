@@ -22,9 +22,6 @@ std::unique_ptr<KIV> sharedKiv;
 int kivUsers = 0;
 std::atomic<const KIV*> sharedKivView{nullptr};
 
-// One pure component: the first fraction 1, the other fifteen 0.
-constexpr double kPureComposition[16] = {1.0};
-
 }  // namespace
 
 const KIV* VORL::sharedProperties() noexcept { return sharedKivView.load(); }

@@ -12,6 +12,11 @@
 namespace vorl {
 namespace {
 
+// The least entries of an even grid: its two leading zeros and one time more,
+// and the caller's end time too when the grid ends on it.
+constexpr int kLeastEvenGrid = 3;
+constexpr int kLeastEvenGridWithEndTime = 4;
+
 std::vector<double> zeros(int n) { return std::vector<double>(static_cast<std::size_t>(std::max(n, 0)), 0.0); }
 
 // 0, then n - 1 entries from 0 to tr in equal steps over `divisions`.
@@ -21,15 +26,15 @@ std::vector<double> evenGrid(int n, int divisions, double tr) {
   return times;
 }
 
-// Mode 0: 0, 0, Tr / (n - 2), ..., Tr. It needs n of at least 3.
+// Mode 0: 0, 0, Tr / (n - 2), ..., Tr.
 std::vector<double> evenToEndOfRun(int n, double tr) {
-  if (n < 3) return zeros(n);
+  if (n < kLeastEvenGrid) return zeros(n);
   return evenGrid(n, n - 2, tr);
 }
 
 // Mode 1: 0, 0, ..., Tr in n - 3 equal steps, then the caller's end time.
 std::vector<double> evenThenEndTime(int n, double tr, double tu) {
-  if (n < 4) return zeros(n);
+  if (n < kLeastEvenGridWithEndTime) return zeros(n);
   std::vector<double> times = evenGrid(n - 1, n - 3, tr);
   times.push_back(tu);
   return times;
@@ -163,9 +168,9 @@ void defineOutputTimes(VORL& model, int modeNumber, int n) {
 
   if (even) {
     mode = (infiniteA && tu > tr) ? OutputGridMode::kEvenThenEndTime : OutputGridMode::kEven;
-    // An even grid needs its two leading zeros and one time more (and the
-    // end time too when it ends on it): fewer would be a grid of zeros.
-    if (n < (mode == OutputGridMode::kEvenThenEndTime ? 4 : 3)) refuseArgument(VORL_E_INVALID_GRID_COUNT, n, "vlOutT");
+    // Fewer than the least would be a grid of zeros.
+    const int least = mode == OutputGridMode::kEvenThenEndTime ? kLeastEvenGridWithEndTime : kLeastEvenGrid;
+    if (n < least) refuseArgument(VORL_E_INVALID_GRID_COUNT, n, "vlOutT");
   }
   switch (mode) {
     case OutputGridMode::kEven:

@@ -117,7 +117,8 @@ std::string mainHelp() {
          "  brimlow batch examples/cases/sweep.csv --jobs 4 --out sweep-results.csv\n";
 }
 
-std::string runHelp() {
+// The command, its synopsis and what it does.
+std::string runDescription() {
   return std::string(
              "NAME\n"
              "  brimlow run - run one release case\n"
@@ -140,8 +141,12 @@ std::string runHelp() {
                  "after 1 min, 10 min and 1 h and at the end of the finite history (a branch fed by the "
                  "supply never ends), and the state of the outflow after expansion to ambient pressure.",
                  2) +
-         "\n"
-         "OPTIONS\n"
+         "\n";
+}
+
+// Each option of the command and what it does.
+std::string runOptionsText() {
+  return "OPTIONS\n"
          "  --out DIR, -o DIR\n" +
          wrapped(std::string("Write the tables ") + kBranchAFile + ", " + kBranchBFile + " and " + kPipeFile +
                      " into DIR (made if missing), and the plot when asked for.",
@@ -193,9 +198,12 @@ std::string runHelp() {
                  "terminal it is drawn anyway).",
                  6) +
          "  --help, -h\n"
-         "      Show this text.\n"
-         "\n"
-         "CASE FILE\n" +
+         "      Show this text.\n";
+}
+
+// The form of a case file and its keys with their units, defaults and ranges.
+std::string caseFileText() {
+  return "CASE FILE\n" +
          wrapped("A JSON object of the keys below, in any order; a key left out, or null, takes its default. "
                  "Comments (// and /* */) are allowed. A number is in the unit of the key's name (K, Pa, m, s, "
                  "kg/s, kg/kmol); text of a number and a unit is converted: \"70 bar\", \"69 barg\" (gauge: the "
@@ -203,9 +211,12 @@ std::string runHelp() {
                  "\"72 t/h\", \"10 min\"; the units each key takes are listed below. Valve positions and closure "
                  "times take units too. hole_diameter_m gives the hole in place of the aperture.",
                  2) +
-         "\n" + keysText() +
-         "\n"
-         "OUTPUT TABLES\n" +
+         "\n" + keysText();
+}
+
+// The columns of the tables the command writes.
+std::string outputTablesText() {
+  return "OUTPUT TABLES\n" +
          wrapped(std::string(kBranchAFile) + " and " + kBranchBFile +
                      ": one row per stored step of the branch (empty but for the header when the branch does "
                      "not exist; inf for an infinite time):",
@@ -223,15 +234,22 @@ std::string runHelp() {
                      "pressures at the breach end and the far end and the gas in it; the totals; the supply's "
                      "inflow and the sink's delivery:",
                  2) +
-         columnsText(referenceColumns()) + "\n" + exitText() +
-         "\n"
-         "EXAMPLES\n"
+         columnsText(referenceColumns());
+}
+
+std::string runExamples() {
+  return "EXAMPLES\n"
          "  brimlow run\n"
          "      The default case.\n"
          "  brimlow run examples/cases/valves.json --out valves --plot\n"
          "      A case with isolation valves; tables and valves/release.png.\n"
          "  echo '{\"breach_location_m\": 50000, \"aperture\": 0.5}' | brimlow run - --json\n"
          "      The default case breached at 50 km through half the bore, as JSON.\n";
+}
+
+std::string runHelp() {
+  return runDescription() + runOptionsText() + "\n" + caseFileText() + "\n" + outputTablesText() + "\n" +
+         exitText() + "\n" + runExamples();
 }
 
 std::string batchHelp() {

@@ -277,29 +277,23 @@ class ProgressWatch : public ReferenceWatch {
   int lastPercent_ = -1;
 };
 
-}  // namespace
+bool asksForHelp(const std::vector<std::string>& arguments) {
+  return std::any_of(arguments.begin(), arguments.end(),
+                     [](const std::string& argument) { return argument == "--help" || argument == "-h"; });
+}
 
-int runCommand(const std::vector<std::string>& arguments) {
-  for (const std::string& argument : arguments) {
-    if (argument == "--help" || argument == "-h") {
-      std::fputs(helpText("run").c_str(), stdout);
-      return kExitOk;
-    }
-  }
-  RunOptions options;
-  std::string problem;
-  if (!parseOptions(arguments, options, problem)) {
-    std::fprintf(stderr, "brimlow run: %s (see brimlow run --help)\n", problem.c_str());
-    return kExitUsage;
-  }
+std::string caseOrigin(const RunOptions& options) {
+  if (options.caseFile.empty()) return "built-in default case";
+  return options.caseFile == "-" ? "standard input" : options.caseFile;
+}
 
-  // The case: its form first, every problem at once.
-  const std::string origin = options.caseFile.empty() ? "built-in default case"
-                             : options.caseFile == "-" ? "standard input"
-                                                       : options.caseFile;
-  Case c = defaultCase();
+// The case as its file states it (the built-in default without one), with
+// the table step of --table-step: kExitOk, or the exit status after every
+// problem of its form was reported.
+int readCase(const RunOptions& options, const std::string& origin, Case& c) {
+  c = defaultCase();
   if (!options.caseFile.empty()) {
-    std::string text;
+    std::string text, problem;
     if (!readCaseFile(options.caseFile, kCaseFileLimit, text, problem)) {
       std::fprintf(stderr, "brimlow run: %s: %s\n", origin.c_str(), problem.c_str());
       return kExitCaseForm;
@@ -310,25 +304,20 @@ int runCommand(const std::vector<std::string>& arguments) {
       return kExitCaseForm;
     }
   }
-
   if (!std::isnan(options.tableStep)) c.tableStep = options.tableStep;
+  std::string problem;
   if (hasTableStep(c) && std::isnan(options.tableStep) && !tableStepValid(c.tableStep, problem)) {
     std::fprintf(stderr, "brimlow run: %s: %s: %s\n", origin.c_str(), kTableStepKey, problem.c_str());
     return kExitCaseValue;
   }
+  return kExitOk;
+}
 
-  std::string gnuplot;
-  if (!options.plotFormat.empty()) {
-    gnuplot = findGnuplot();
-    if (gnuplot.empty()) {
-      std::fprintf(stderr, "brimlow run: --plot needs gnuplot, which is not on PATH (Debian: gnuplot-nox)\n");
-      return kExitOutput;
-    }
-  }
-
-  // Its values, by the library's check, then the run.
-  // The reference beside the fast model unless left out (it costs about as
-  // much as reading the case); the case shown keeps its own key.
+// The options that change the case (the model, the reference's end, its real
+// gas) applied to the case shown, which keeps its own key of the reference;
+// the case run, with the reference beside the fast model unless left out (it
+// costs about as much as reading the case).
+Case caseToRun(const RunOptions& options, Case& c) {
   if (!options.model.empty()) modelFromWord(options.model, c.model);
   if (!options.until.empty()) {
     std::string why;
@@ -342,28 +331,63 @@ int runCommand(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "brimlow run: warning: real_gas has no meaning here: the fast model takes the ideal gas, "
                          "and --no-reference leaves the reference solution out\n");
   }
+  return run;
+}
+
+// The case run, the reference's progress drawn and Ctrl-C caught while it runs.
+CaseResult runWatched(const RunOptions& options, const Case& run) {
   std::unique_ptr<InterruptCatch> interruptCatch;
   if (run.reference != 0.0 || run.model != 0.0) interruptCatch = std::make_unique<InterruptCatch>();
   ProgressWatch watch(options.progress || isatty(STDERR_FILENO) != 0);
-  const CaseResult result = runCase(run, true, &watch);
+  CaseResult result = runCase(run, true, &watch);
   watch.finish();
-  interruptCatch.reset();
-  if (!result.ok && result.failure.status == kExitCancelled) {
+  return result;
+}
+
+// A run that failed reported: its exit status.
+int reportFailure(const RunOptions& options, const std::string& origin, const CaseResult& result) {
+  if (result.failure.status == kExitCancelled) {
     std::fprintf(stderr, "brimlow run: cancelled (%s); no file written\n", result.failure.message.c_str());
     return kExitCancelled;
   }
-  if (!result.ok && result.failure.key == kTableStepKey && !std::isnan(options.tableStep)) {
+  if (result.failure.key == kTableStepKey && !std::isnan(options.tableStep)) {
     std::fprintf(stderr, "brimlow run: --table-step: %s\n", result.failure.message.c_str());
     return kExitUsage;
   }
-  if (!result.ok) {
-    std::fprintf(stderr, "brimlow run: %s: %s\n", origin.c_str(), result.failure.text().c_str());
-    return result.failure.status;
+  std::fprintf(stderr, "brimlow run: %s: %s\n", origin.c_str(), result.failure.text().c_str());
+  return result.failure.status;
+}
+
+}  // namespace
+
+int runCommand(const std::vector<std::string>& arguments) {
+  if (asksForHelp(arguments)) {
+    std::fputs(helpText("run").c_str(), stdout);
+    return kExitOk;
   }
+  RunOptions options;
+  std::string problem;
+  if (!parseOptions(arguments, options, problem)) {
+    std::fprintf(stderr, "brimlow run: %s (see brimlow run --help)\n", problem.c_str());
+    return kExitUsage;
+  }
+  const std::string origin = caseOrigin(options);
+  Case c;
+  if (const int status = readCase(options, origin, c); status != kExitOk) return status;
+  std::string gnuplot;
+  if (!options.plotFormat.empty()) {
+    gnuplot = findGnuplot();
+    if (gnuplot.empty()) {
+      std::fprintf(stderr, "brimlow run: --plot needs gnuplot, which is not on PATH (Debian: gnuplot-nox)\n");
+      return kExitOutput;
+    }
+  }
+
+  const CaseResult result = runWatched(options, caseToRun(options, c));
+  if (!result.ok) return reportFailure(options, origin, result);
   for (const std::string& warning : warningLines(result.reports)) {
     std::fprintf(stderr, "brimlow run: warning: %s\n", warning.c_str());
   }
-
   if (!writeOutputs(options, gnuplot, c, result, origin, problem)) {
     std::fprintf(stderr, "brimlow run: %s\n", problem.c_str());
     return kExitOutput;
