@@ -451,6 +451,9 @@ Public Declare PtrSafe Function VorlNamedGasFind Lib "vorl.dll" (ByVal textValue
 Public Declare PtrSafe Function VorlModelCreateNamedGas Lib "vorl.dll" (ByVal index As Long) As LongPtr
 Public Declare PtrSafe Function VorlNamedGasAliases Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlInteractionCoefficient Lib "vorl.dll" (ByVal materialA As Long, ByVal materialB As Long) As Double
+Public Declare PtrSafe Function VorlModelIsNaturalGas Lib "vorl.dll" (ByVal model As LongPtr) As Byte
+Public Declare PtrSafe Function VorlPotentialImpactRadius Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef diameterInches As Double, ByRef gaugePsi As Double) As Double
 Public Declare PtrSafe Sub VorlBackPressureSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal pressure As Double)
 Public Declare PtrSafe Sub VorlWaterDepthSet Lib "vorl.dll" (ByVal model As LongPtr, ByVal depth As Double)
 Public Declare PtrSafe Sub VorlSeawaterDensitySet Lib "vorl.dll" (ByVal model As LongPtr, ByVal density As Double)
@@ -741,6 +744,9 @@ Public Declare Function VorlNamedGasFind Lib "vorl.dll" (ByVal textValue As Stri
 Public Declare Function VorlModelCreateNamedGas Lib "vorl.dll" (ByVal index As Long) As Long
 Public Declare Function VorlNamedGasAliases Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlInteractionCoefficient Lib "vorl.dll" (ByVal materialA As Long, ByVal materialB As Long) As Double
+Public Declare Function VorlModelIsNaturalGas Lib "vorl.dll" (ByVal model As Long) As Byte
+Public Declare Function VorlPotentialImpactRadius Lib "vorl.dll" (ByVal model As Long, _
+        ByRef diameterInches As Double, ByRef gaugePsi As Double) As Double
 Public Declare Sub VorlBackPressureSet Lib "vorl.dll" (ByVal model As Long, ByVal pressure As Double)
 Public Declare Sub VorlWaterDepthSet Lib "vorl.dll" (ByVal model As Long, ByVal depth As Double)
 Public Declare Sub VorlSeawaterDensitySet Lib "vorl.dll" (ByVal model As Long, ByVal density As Double)

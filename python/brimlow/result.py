@@ -171,6 +171,14 @@ def _summary(model):
     return dict(zip(_REPORT.names, values.tolist()))
 
 
+def _impact_radius(model):
+    """The potential impact radius (m) of a natural-gas line, None when the
+    library says the gas is no natural gas."""
+    if not lib.VorlModelIsNaturalGas(model):
+        return None
+    return lib.VorlPotentialImpactRadius(model, None, None)
+
+
 def _events(model):
     count = lib.VorlEventCount(model)
     kinds = np.empty(count, dtype=np.intc)
@@ -203,6 +211,8 @@ class Result:
         branch the breach does not make), one row per stored step, row 0 the
         steady flow before the breach.
     summary: the release report (dict of the library's fields: the tool's JSON summary).
+    potential_impact_radius_m: the screening radius of a natural-gas line
+        (the tool's JSON potential_impact_radius_m), None for another gas.
     events: dechoke, whole branch disturbed, flow reversal, depressurised and
         valve closures, in the order of time (a structured array).
     pipe(times): the pipe as a whole at any times; pipe() at the tool's output times.
@@ -243,6 +253,14 @@ class Result:
         start_s and end_s, and from when a fed branch holds its last rate
         (a_carried_from_s, b_carried_from_s; 1e128: never)."""
         return self._table("curve")
+
+    @property
+    def potential_impact_radius_m(self):
+        """The potential impact radius (m) by which US operators screen
+        natural-gas lines, 0.69 d sqrt(p) ft (49 CFR 192.903, d in inches, p in
+        psig; the bore and the upstream pressure): for a natural gas as the
+        library judges it (methane, a natural-gas composition), else None."""
+        return self._table("impact radius")
 
     def _table(self, name, warn=True):
         with self._lock:
@@ -336,6 +354,7 @@ def _restored(case, layout, branch_a, branch_b, reports, read):
 _READERS = {
     "summary": lambda model, _case: _summary(model),
     "events": lambda model, _case: _events(model),
+    "impact radius": lambda model, _case: _impact_radius(model),
     "pipe": lambda model, case: _pipe_grid_table(model, min(case.time_division, case.output_steps)),
     "curve": lambda model, case: _reference_curve(model) if case.model == "reference" else
     _release_curve(model, min(case.time_division, case.output_steps)),

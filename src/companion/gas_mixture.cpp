@@ -98,7 +98,8 @@ const InteractionPair* findPair(int a, int b) noexcept {
 // ---- Named gases ----
 // The AGA Report No. 8 test gases of NIST's verification workbook
 // (TESTDATA/Tables.xls, sheet "Tables", B8:H17), with the pentanes and
-// hexane, which the library does not have, lumped into n-butane.
+// hexane, which the library does not have, lumped into n-butane. Methane
+// first; the others are what a natural gas may hold besides it (isNaturalGas).
 const std::vector<int> kNaturalGasComponents = {74828, 7727379, 124389, 74840, 74986, 75285, 106978};
 
 struct BaseGas {
@@ -551,6 +552,21 @@ const NamedGas* findNamedGas(std::string_view text) noexcept {
     if (namesGas(gas, text)) return &gas;
   }
   return nullptr;
+}
+
+bool isNaturalGas(const std::vector<MixtureComponent>& components) noexcept {
+  double methane = 0.0;
+  for (const MixtureComponent& component : components) {
+    if (component.material == nullptr || !(component.fraction >= 0.0)) return false;
+    const int number = component.material->number;
+    if (number == kNaturalGasComponents.front()) {
+      methane += component.fraction;
+    } else if (component.fraction > 0.0 && std::find(kNaturalGasComponents.begin(), kNaturalGasComponents.end(),
+                                                     number) == kNaturalGasComponents.end()) {
+      return false;
+    }
+  }
+  return methane >= kNaturalGasLeastMethane;
 }
 
 }  // namespace vorl

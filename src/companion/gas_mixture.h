@@ -93,6 +93,15 @@ class GasMixture {
   std::vector<MixtureComponent> components_;
 };
 
+// Whether a composition (components of the property library with their mole
+// fractions, summing to 1) is a natural gas, as screening rules written for
+// natural-gas lines take it: methane at least kNaturalGasLeastMethane by mole,
+// and besides it nothing but the light alkanes of pipeline gas (ethane,
+// propane, the butanes), nitrogen and carbon dioxide. Hydrogen, or any other
+// material, makes it no natural gas. Pure methane is one.
+constexpr double kNaturalGasLeastMethane = 0.70;
+bool isNaturalGas(const std::vector<MixtureComponent>& components) noexcept;
+
 // A standard composition of the library, usable by name.
 struct NamedGas {
   const char* name;

@@ -9,6 +9,7 @@
 #include "interface/export_frame.h"
 #include "interface/table_exports.h"
 #include "interface/text_copy.h"
+#include "results/screening.h"
 #include "run/model_setup.h"
 
 using namespace vorl;
@@ -123,6 +124,20 @@ VORL_API VorlHandle VORL_CALL VorlModelCreateNamedGas(int index) {
 
 VORL_API double VORL_CALL VorlInteractionCoefficient(int materialA, int materialB) {
   return guarded(0.0, [&] { return interactionCoefficient(materialA, materialB); });
+}
+
+VORL_API VorlBool VORL_CALL VorlModelIsNaturalGas(VorlHandle model) {
+  return withModel(model, VorlBool{0}, [](VORL& m) { return static_cast<VorlBool>(isNaturalGas(m) ? 1 : 0); });
+}
+
+VORL_API double VORL_CALL VorlPotentialImpactRadius(VorlHandle model, double* diameterInches, double* gaugePsi) {
+  return withModel(model, 0.0, [&](VORL& m) {
+    if (!isNaturalGas(m)) return 0.0;
+    const ImpactRadius screening = potentialImpactRadius(m);
+    if (diameterInches != nullptr) *diameterInches = screening.diameterInches;
+    if (gaugePsi != nullptr) *gaugePsi = screening.gaugePsi;
+    return screening.radius;
+  });
 }
 
 }  // extern "C"

@@ -103,3 +103,20 @@ def test_a_result_read_from_four_threads_at_once_gives_the_serial_answer():
     with ThreadPoolExecutor(max_workers=4) as pool:
         tables = list(pool.map(lambda _: result.pipe(times), range(12)))
     assert all(table.tolist() == serial for table in tables)
+
+
+class TestPotentialImpactRadius:
+    # The library judges the gas; the tool's JSON and the package show its answer alike.
+    @pytest.mark.parametrize("gas, natural", [
+        ('"material": "methane"', True),
+        ('"composition": {"methane": 0.9, "ethane": 0.07, "nitrogen": 0.03}', True),
+        ('"material": "hydrogen blend 5"', False),
+        ('"material": "nitrogen"', False),
+    ])
+    def test_shown_for_a_natural_gas_alone_as_the_tool_shows_it(self, tool, tmp_path, gas, natural):
+        path = tmp_path / "gas.json"
+        path.write_text('{"pipe_length_m": 20000, "breach_location_m": 10000, "inflow_kg_per_s": 0, ' + gas + '}')
+        document = tool.json("run", path, "--json")
+        radius = brimlow.run(brimlow.Case.from_json(path)).potential_impact_radius_m
+        assert (radius is not None) == natural
+        assert document.get("potential_impact_radius_m") == radius

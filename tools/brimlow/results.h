@@ -101,6 +101,10 @@ struct CaseResult {
   bool underWater = false;       // a back pressure or water depth was given
   int components = 0;            // of the gas's composition (0: a gas by molar mass)
   double dewTemperature = 0.0;   // K of a mixture at the outlet pressure, 0 when nothing condenses
+  // The potential impact radius of a natural-gas line (the library says
+  // whether the gas is one), with its formula's inputs in its own units.
+  bool naturalGas = false;
+  double impactRadius = 0.0, impactDiameterInches = 0.0, impactGaugePsi = 0.0;
 };
 
 }  // namespace brimlow

@@ -283,6 +283,8 @@ CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
   if (result.components > 1) {
     result.dewTemperature = VorlModelGasProperty(model, kDewTemperatureCode, 0.0, result.outletPressure);
   }
+  result.naturalGas = VorlModelIsNaturalGas(model) != 0;
+  result.impactRadius = VorlPotentialImpactRadius(model, &result.impactDiameterInches, &result.impactGaugePsi);
   if (!failedFor(capture, mark, kExitCaseValue, result)) {
     // The fast model reads its answer with the choice of the fast model; the
     // reference then runs beside it, or takes its place when chosen.

@@ -89,27 +89,6 @@ std::vector<NamedText> tableFiles(const CaseResult& result) {
 
 namespace {
 
-// Units of the potential impact radius's formula, and the atmosphere its
-// gauge pressure counts from.
-constexpr double kFoot = 0.3048, kInch = 0.0254, kPsi = 6894.757293168;  // m, m, Pa
-constexpr double kAtmosphere = 101325.0;                                   // Pa
-
-double gaugePsi(const Case& c) { return std::fmax(c.upstreamPressure - kAtmosphere, 0.0) / kPsi; }
-
-// Natural gas: methane, or one of the library's named natural gases.
-bool isNaturalGas(const Case& c) {
-  constexpr int kMethane = 74828;
-  constexpr int kNaturalGases = 5;  // the library's first named gases
-  if (c.idealGas || !c.composition.empty()) return false;
-  return c.namedGas >= 0 ? c.namedGas < kNaturalGases : c.material == kMethane;
-}
-
-// The potential impact radius (m) of 49 CFR 192.903, r = 0.69 d sqrt(p) ft
-// with d in inches and p in psig: the upstream pressure and the bore.
-double potentialImpactRadius(const Case& c) {
-  return 0.69 * (c.pipeDiameter / kInch) * std::sqrt(gaugePsi(c)) * kFoot;
-}
-
 // The fast model over the reference; NaN where either is missing or the
 // reference is 0 (the mass released at the breach instant).
 double ratio(double fast, double reference) {
@@ -166,7 +145,7 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
   // more than the case does, so that a case without them reads as before.
   if (result.underWater) out["outlet_pressure_Pa"] = result.outletPressure;
   if (result.components > 1) out["dew_temperature_at_outlet_K"] = jsonNumber(result.dewTemperature, false);
-  if (isNaturalGas(c)) out["potential_impact_radius_m"] = potentialImpactRadius(c);
+  if (result.naturalGas) out["potential_impact_radius_m"] = result.impactRadius;
   if (result.model == "fast") {
     out["branch_a"] = tableJson(branchColumns(), result.branchA);
     out["branch_b"] = tableJson(branchColumns(), result.branchB);
@@ -247,16 +226,13 @@ std::string mixtureText(const CaseResult& r, double liquidFraction) {
 }
 
 // The potential impact radius by which US operators screen natural-gas lines
-// for high consequence areas: r = 0.69 d sqrt(p), ft, with d in inches and p
-// in psig.
-std::string impactRadiusText(const Case& c) {
-  if (!isNaturalGas(c)) return "";
-  const double gauge = gaugePsi(c);
-  const double radius = potentialImpactRadius(c);
+// for high consequence areas, as the library gives it for a natural gas.
+std::string impactRadiusText(const CaseResult& r) {
+  if (!r.naturalGas) return "";
   return "\nScreening\n" +
-         line("potential impact radius", quantity(radius, "m") + " (0.69 d sqrt(p) ft, d " +
-                                             shortText(c.pipeDiameter / kInch) + " in, p " + shortText(gauge) +
-                                             " psig)") +
+         line("potential impact radius", quantity(r.impactRadius, "m") + " (0.69 d sqrt(p) ft, d " +
+                                             shortText(r.impactDiameterInches) + " in, p " +
+                                             shortText(r.impactGaugePsi) + " psig)") +
          "  (US 49 CFR 192.903, natural gas only: where a jet fire of a full-bore rupture of a line at that\n"
          "   pressure gives 5000 Btu/(h ft2), 15.8 kW/m2; it takes the maximum allowable operating pressure and\n"
          "   the outside diameter, here the upstream pressure and the bore; a screening distance for the\n"
@@ -370,7 +346,7 @@ std::string summaryText(const Case& c, const CaseResult& r, const std::string& o
   // The name is a title on a terminal: no control character of it reaches one.
   const std::string name = withoutControlCharacters(c.name);
   std::string text = "brimlow: " + origin + (name.empty() ? "" : " \"" + name + "\"") + "\n\n";
-  text += caseSection(c, r) + releaseSection(r) + supplyCutText(c, r) + branchesSection(c, r) + postFlashSection(r) + impactRadiusText(c);
+  text += caseSection(c, r) + releaseSection(r) + supplyCutText(c, r) + branchesSection(c, r) + postFlashSection(r) + impactRadiusText(r);
   text += releaseReportText(r);
   if (r.reference.ran) text += referenceText(r.reference);
 
