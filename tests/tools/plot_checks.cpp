@@ -132,12 +132,13 @@ TEST(Plot, BranchesAndTotalRunToTheEndOfTheFiniteHistory) {
   EXPECT_EQ(run.title.rfind("default case: methane", 0), 0u) << run.title;
   EXPECT_EQ(d.script.find("default case"), std::string::npos);
 
-  // A logarithmic time axis from a power of ten up to the end of the finite
-  // history, which the branch fed by the supply never reaches.
+  // A logarithmic time axis up to the end of the finite history, which the
+  // branch fed by the supply never reaches. (The curve's layout, its start, a
+  // fed branch carried and the total the sum of the branches, is the
+  // library's: tests/results/release_curve_test.cpp.)
   const double end = summary(run, "end_time_s");
   EXPECT_NEAR(d.end, end, 1e-8 * end);  // the script's numbers have nine digits
   EXPECT_GT(d.start, 0.0);
-  EXPECT_NEAR(std::log10(d.start), std::round(std::log10(d.start)), 1e-9);
   for (const char* label : {"total", "branch A (upstream)", "branch B (downstream)"}) {
     for (int panel : {1, 2}) {
       const DrawnSeries* s = d.find(panel, label);
@@ -157,16 +158,10 @@ TEST(Plot, BranchesAndTotalRunToTheEndOfTheFiniteHistory) {
   EXPECT_DOUBLE_EQ(d.find(1, "branch B (downstream)")->points.back().second, d.rateFloor);
   EXPECT_GT(d.rateFloor, 0.0);
 
-  // Branch A, fed by the supply, goes on at its last rate to the right edge
-  // and releases what the supply feeds in: the branches' masses add up to
-  // the library's own pipe-level total at the end.
-  const auto& rateA = d.find(1, "branch A (upstream)")->points;
-  EXPECT_GT(rateA.back().second, d.rateFloor);
-  EXPECT_EQ(rateA.back().second, rateA[rateA.size() - 2].second);
-  const double massA = d.find(2, "branch A (upstream)")->points.back().second;
-  const double massB = d.find(2, "branch B (downstream)")->points.back().second;
+  // Branch A, fed by the supply, is drawn above the floor to the right edge;
+  // the total is drawn in tonnes of the summary's mass released at the end.
+  EXPECT_GT(d.find(1, "branch A (upstream)")->points.back().second, d.rateFloor);
   const double total = d.find(2, "total")->points.back().second;
-  EXPECT_NEAR(massA + massB, total, 1e-6 * total);
   EXPECT_NEAR(total, summary(run, "mass_released_end_kg") / 1000, 1e-6 * total);
 }
 
