@@ -9,6 +9,7 @@
 // benchmark with an error instead of timing something else.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -163,6 +164,48 @@ void BM_PipeTimeSetBetweenRecords(benchmark::State& state) {
   VorlModelDelete(&model);
 }
 BENCHMARK(BM_PipeTimeSetBetweenRecords)->Arg(100)->Arg(1000)->Arg(100000)->Unit(benchmark::kNanosecond);
+
+// The pipe table at 200 times spaced evenly in logarithm from 1 s to 1 h, as
+// brimlow.run's result.pipe(times) asks it: each time looked up, its row of
+// pipe-level quantities and the post-flash state.
+void BM_PipeTableAt200Times(benchmark::State& state) {
+  VorlHandle model = makeModel(DefaultCase{}, 100);
+  VorlRun(model);
+  constexpr int kTimes = 200;
+  std::vector<double> times(kTimes);
+  for (int i = 0; i < kTimes; ++i) times[i] = std::pow(3600.0, i / (kTimes - 1.0));
+  std::vector<double> values(static_cast<std::size_t>(kTimes * VorlPipeTableColumnCount()));
+  const double tolerance = 0.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(VorlPipeTableFill(model, times.data(), kTimes, &tolerance, 1, values.data(), kTimes));
+  }
+  VorlModelDelete(&model);
+}
+BENCHMARK(BM_PipeTableAt200Times)->Unit(benchmark::kMicrosecond);
+
+// The library's share of brimlow.run with both branch tables and the pipe at
+// 200 times: a new model of the default case, run, both branch tables, the
+// pipe table of BM_PipeTableAt200Times, deleted.
+void BM_RunWithTablesAndPipe(benchmark::State& state) {
+  constexpr int kTimes = 200;
+  std::vector<double> times(kTimes);
+  for (int i = 0; i < kTimes; ++i) times[i] = std::pow(3600.0, i / (kTimes - 1.0));
+  std::vector<double> pipe(static_cast<std::size_t>(kTimes * VorlPipeTableColumnCount()));
+  std::vector<double> records;
+  const double tolerance = 0.0;
+  for (auto _ : state) {
+    VorlHandle model = makeModel(DefaultCase{}, 100);
+    if (VorlRun(model) <= 0) state.SkipWithError("the default case did not run");
+    for (int branch : {VORL_BRANCH_A, VORL_BRANCH_B}) {
+      const int rows = VorlBranchTableFill(model, branch, nullptr, 0);
+      records.resize(static_cast<std::size_t>(rows * VorlBranchTableColumnCount()));
+      VorlBranchTableFill(model, branch, records.data(), rows);
+    }
+    benchmark::DoNotOptimize(VorlPipeTableFill(model, times.data(), kTimes, &tolerance, 1, pipe.data(), kTimes));
+    VorlModelDelete(&model);
+  }
+}
+BENCHMARK(BM_RunWithTablesAndPipe)->Unit(benchmark::kMicrosecond);
 
 // ---- Output time grid over a long history ----
 

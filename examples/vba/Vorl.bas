@@ -133,6 +133,7 @@ Public Const VORL_E_REFERENCE_FAILED As Long = 408
 Public Const VORL_E_REFERENCE_CANCELLED As Long = 409
 Public Const VORL_E_ROW_COUNT As Long = 410
 Public Const VORL_E_TOLERANCE_COUNT As Long = 411
+Public Const VORL_E_COLUMN_COUNT As Long = 503
 Public Const VORL_E_INVALID_MODEL_CHOICE As Long = 430
 Public Const VORL_E_HOLE_TOO_SMALL As Long = 431
 Public Const VORL_E_SWEEP_CASE_COUNT As Long = 450
@@ -375,6 +376,10 @@ Public Declare PtrSafe Function VorlPipeTableColumnShown Lib "vorl.dll" (ByVal c
 Public Declare PtrSafe Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
         ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare PtrSafe Function VorlPipeTableColumnsFill Lib "vorl.dll" (ByVal model As LongPtr, _
+        ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
+        ByVal toleranceCount As Long, ByRef columns As Long, ByVal columnCount As Long, _
+        ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare PtrSafe Function VorlPipeGridTableFill Lib "vorl.dll" (ByVal model As LongPtr, _
         ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare PtrSafe Function VorlReleaseReportColumnCount Lib "vorl.dll" () As Long
@@ -671,6 +676,10 @@ Public Declare Function VorlPipeTableColumnShown Lib "vorl.dll" (ByVal column As
 Public Declare Function VorlPipeTableFill Lib "vorl.dll" (ByVal model As Long, _
         ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
         ByVal toleranceCount As Long, ByRef values As Double, ByVal maxRows As Long) As Long
+Public Declare Function VorlPipeTableColumnsFill Lib "vorl.dll" (ByVal model As Long, _
+        ByRef times As Double, ByVal timeCount As Long, ByRef tolerances As Double, _
+        ByVal toleranceCount As Long, ByRef columns As Long, ByVal columnCount As Long, _
+        ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare Function VorlPipeGridTableFill Lib "vorl.dll" (ByVal model As Long, _
         ByVal count As Long, ByRef values As Double, ByVal maxRows As Long) As Long
 Public Declare Function VorlReleaseReportColumnCount Lib "vorl.dll" () As Long

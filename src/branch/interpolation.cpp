@@ -33,10 +33,10 @@ double phaseVariable(const GB& branch, Phase phase) {
 
 }  // namespace
 
-GB stateAt(const GBSQ& history, double t, double tolerance, int* indexFound) {
+GB stateAt(const GBSQ& history, double t, double tolerance, int* indexFound, int from) {
   const int last = history.size() - 1;
   (void)history[last];  // an empty history raises 4
-  const int i = history.lastNotAfter(t);
+  const int i = history.lastNotAfter(t, from);
   GB result = history[i];
   if (indexFound != nullptr) *indexFound = i;
 

@@ -12,8 +12,10 @@ namespace vorl {
 // (re-evolved within the tolerance window, else interpolated linearly); past
 // the last state, the last state marked finished at t; before the first, the
 // first state as stored. indexFound, when given, receives the index of the
-// stored state used. Raises 4 "GBSQ[]" for an empty history.
-GB stateAt(const GBSQ& history, double t, double tolerance, int* indexFound = nullptr);
+// stored state used; from, when not -1, is where a walk over ascending times
+// found the time before (the search starts there; the state is the same).
+// Raises 4 "GBSQ[]" for an empty history.
+GB stateAt(const GBSQ& history, double t, double tolerance, int* indexFound = nullptr, int from = -1);
 
 // The earlier branch brought to time t toward the later stored state: first
 // by re-evolving it with the phase steps until its time falls inside a window

@@ -72,6 +72,36 @@ void checkToleranceCount(const double* tolerances, int toleranceCount, int timeC
 // The reference solution is the model whose answer the results give.
 bool referenceChosen(const VORL& m) { return m.modelChoice() == ModelChoice::kReference; }
 
+// The pipe table at the host's times: every column (columns null) or those
+// named; the reference's rows are laid out in full and the columns picked.
+int pipeTableAt(VORL& m, const double* times, int timeCount, const double* tolerances, int toleranceCount,
+                const int* columns, int columnCount, double* values, int maxRows) {
+  checkRowArguments(values, maxRows, kPipeTag);
+  if (timeCount < 0) {
+    throw VORLERROR(VORL_E_ROW_COUNT, kPipeTag, "the time count " + std::to_string(timeCount) + " is below 0");
+  }
+  if (times == nullptr && timeCount > 0) throw VORLERROR(VORL_E_MISSING_DATA, kPipeTag, "the times pointer is null");
+  if (timeCount == 0) return 0;
+  checkToleranceCount(tolerances, toleranceCount, timeCount);
+  const int rows = rowsToWrite(timeCount, values, maxRows);
+  if (values == nullptr) return rows;
+  checkPipeTableTimes(times, rows, tolerances, toleranceCount);
+  if (!referenceChosen(m)) {
+    fillPipeTableAt(m, times, tolerances, toleranceCount, rows, values, columns, columnCount);
+  } else if (columns == nullptr) {
+    fillReferencePipeTableAt(m, times, rows, values);
+  } else {
+    std::vector<double> row(pipeTableColumns().count);
+    for (int i = 0; i < rows; ++i) {
+      fillReferencePipeTableAt(m, times + i, 1, row.data());
+      for (int j = 0; j < columnCount; ++j) {
+        values[static_cast<std::size_t>(i) * columnCount + j] = row[static_cast<std::size_t>(columns[j])];
+      }
+    }
+  }
+  return rows;
+}
+
 std::vector<RunEvent> chosenEvents(const VORL& m) { return referenceChosen(m) ? referenceRunEvents(m) : runEvents(m); }
 
 }  // namespace
@@ -132,22 +162,16 @@ VORL_API int VORL_CALL VorlPipeTableFill(VorlHandle model, const double* times, 
                                          const double* tolerances, int toleranceCount, double* values,
                                          int maxRows) {
   return withModel(model, 0, [&](VORL& m) {
-    checkRowArguments(values, maxRows, kPipeTag);
-    if (timeCount < 0) {
-      throw VORLERROR(VORL_E_ROW_COUNT, kPipeTag, "the time count " + std::to_string(timeCount) + " is below 0");
-    }
-    if (times == nullptr && timeCount > 0) throw VORLERROR(VORL_E_MISSING_DATA, kPipeTag, "the times pointer is null");
-    if (timeCount == 0) return 0;
-    checkToleranceCount(tolerances, toleranceCount, timeCount);
-    const int rows = rowsToWrite(timeCount, values, maxRows);
-    if (values == nullptr) return rows;
-    checkPipeTableTimes(times, rows, tolerances, toleranceCount);
-    if (referenceChosen(m)) {
-      fillReferencePipeTableAt(m, times, rows, values);
-    } else {
-      fillPipeTableAt(m, times, tolerances, toleranceCount, rows, values);
-    }
-    return rows;
+    return pipeTableAt(m, times, timeCount, tolerances, toleranceCount, nullptr, 0, values, maxRows);
+  });
+}
+
+VORL_API int VORL_CALL VorlPipeTableColumnsFill(VorlHandle model, const double* times, int timeCount,
+                                                const double* tolerances, int toleranceCount, const int* columns,
+                                                int columnCount, double* values, int maxRows) {
+  return withModel(model, 0, [&](VORL& m) {
+    checkPipeTableColumns(columns, columnCount);
+    return pipeTableAt(m, times, timeCount, tolerances, toleranceCount, columns, columnCount, values, maxRows);
   });
 }
 

@@ -53,6 +53,23 @@ int GBSQ::lastNotAfter(double t) const noexcept {
   return std::max(static_cast<int>(after - elements_.begin()) - 1, 0);
 }
 
+int GBSQ::lastNotAfter(double t, int from) const noexcept {
+  if (from < 0 || from >= size() || !(elements_[static_cast<std::size_t>(from)].time <= t)) return lastNotAfter(t);
+  // Strides doubling from `from` bracket the first element later than t, and
+  // the bracket is bisected: the element bisection over the whole finds,
+  // since the times never decrease.
+  const auto later = [](double time, const GB& e) { return time < e.time; };
+  std::size_t low = static_cast<std::size_t>(from);
+  std::size_t stride = 1;
+  while (low + stride < elements_.size() && !later(t, elements_[low + stride])) {
+    low += stride;
+    stride *= 2;
+  }
+  const auto first = elements_.begin() + static_cast<std::ptrdiff_t>(low) + 1;
+  const auto end = elements_.begin() + static_cast<std::ptrdiff_t>(std::min(low + stride, elements_.size()));
+  return static_cast<int>(std::upper_bound(first, end, t, later) - elements_.begin()) - 1;
+}
+
 double GBSQ::lastFiniteTime() const noexcept {
   const auto reported = elements_.begin() + reportedSize();
   const auto finiteEnd = std::partition_point(elements_.begin(), reported, finiteTime);

@@ -36,6 +36,10 @@ class GBSQ {
   // The last element whose time is not greater than t, by bisection; 0 when
   // none is (and for a time that is not a number, the last).
   int lastNotAfter(double t) const noexcept;
+  // The same, searched forward from element `from` when that element is not
+  // later than t (a walk over ascending times passes the index it found for
+  // the time before); by bisection otherwise.
+  int lastNotAfter(double t, int from) const noexcept;
 
  private:
   void checkIndex(int i) const;

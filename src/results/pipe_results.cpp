@@ -32,9 +32,9 @@ void startSetting(VORL& model, double requestedTime) {
 // drives the pipe's time.
 bool activeAfterLookup(const GB& record) { return !(record.phase == Phase::kFinished && !record.hasInflow); }
 
-}  // namespace
-
-double pipeTimeSet(VORL& model, double t, double tolerance) {
+// The time setting, each branch's search starting where walk (when given)
+// found it for the time before.
+double lookUpBranches(VORL& model, double t, double tolerance, PipeWalk* walk) {
   checkArgument(VORL_E_INVALID_PIPE_TIME, t, "vlt");
   checkArgument(VORL_E_INVALID_LOOKUP_TOLERANCE, tolerance, "vlt");
   startSetting(model, t);
@@ -50,9 +50,10 @@ double pipeTimeSet(VORL& model, double t, double tolerance) {
     if (sequence.empty()) throw VORLERROR(VORL_E_NO_RESULTS, "vlt", "the run stored no state for this branch");
     endTime[k] = sequence[sequence.size() - 1].time;
     int found = -1;
-    GB record = stateAt(sequence, t, tolerance, &found);
+    branch.currentRecord = stateAt(sequence, t, tolerance, &found, walk != nullptr ? walk->found[k] : -1);
     branch.indexFound = found;
-    branch.currentRecord = record;
+    if (walk != nullptr) walk->found[k] = found;
+    const GB& record = *branch.currentRecord;
     keptTime[k] = record.time;
     active[k] = activeAfterLookup(record);
   });
@@ -68,6 +69,16 @@ double pipeTimeSet(VORL& model, double t, double tolerance) {
   if (active[0]) return keptTime[0];
   if (active[1]) return keptTime[1];
   return 0.0;
+}
+
+}  // namespace
+
+double pipeTimeSet(VORL& model, double t, double tolerance) {
+  return lookUpBranches(model, t, tolerance, nullptr);
+}
+
+double pipeTimeSetInWalk(VORL& model, double t, double tolerance, PipeWalk& walk) {
+  return lookUpBranches(model, t, tolerance, &walk);
 }
 
 void pipeTimeSetToStart(VORL& model) {

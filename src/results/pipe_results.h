@@ -11,6 +11,16 @@ namespace vorl {
 // belong to. Raises 380 or 381 for a time or tolerance that is negative or
 // not finite, 3 "BAFH" before any run, 3 "vlt" for an empty sequence.
 double pipeTimeSet(VORL& model, double t, double tolerance);
+// Where a walk over the pipe at many times found each branch's stored state
+// last (A, then B; -1 before the first time).
+struct PipeWalk {
+  int found[2] = {-1, -1};
+};
+// pipeTimeSet for a walk: each branch's search goes on from where the time
+// before found it when this time is not earlier (times in ascending order
+// cost a step or two each instead of a bisection), else bisects. The states
+// kept are pipeTimeSet's, bit for bit.
+double pipeTimeSetInWalk(VORL& model, double t, double tolerance, PipeWalk& walk);
 // Keeps the first stored state of each present branch. Raises 3 "BAFH" or 3 "vlt0".
 void pipeTimeSetToStart(VORL& model);
 

@@ -69,15 +69,39 @@ static_assert(inIdOrder(kColumns), "one row per column, in the order of PipeColu
 
 constexpr const char* kTableTag = "VorlPipeTable";
 
-// The row of the time set; time is what the setting gave.
-void fillRow(const VORL& model, double time, TableExpansion& expansion, double* row) {
-  const PipeRow source{model, time, expansion.ofPipe()};
-  for (const auto& column : kColumns) row[static_cast<int>(column.id)] = column.value(source);
-}
+// The columns a table is filled with: every column, or a host's selection
+// (its own order, repeats allowed), each value read only when asked for. The
+// post-flash expansion, the costliest part of a row, runs only for a row that
+// has a post-flash column.
+class PipeRowWriter {
+ public:
+  PipeRowWriter(const VORL& model, const int* columns, int columnCount)
+      : model_(model), expansion_(model), columns_(columns), count_(columns != nullptr ? columnCount : kWidth) {
+    for (int j = 0; j < count_; ++j) expands_ = expands_ || isPostFlash(columnAt(j));
+  }
+  int width() const noexcept { return count_; }
+
+  // The row of the time set; time is what the setting gave.
+  void write(double time, double* row) {
+    const PipeRow source{model_, time, expands_ ? expansion_.ofPipe() : PostFlashState{}};
+    for (int j = 0; j < count_; ++j) row[j] = kColumns[columnAt(j)].value(source);
+  }
+
+ private:
+  static constexpr int kWidth = static_cast<int>(std::size(kColumns));
+  static bool isPostFlash(int column) noexcept { return column >= static_cast<int>(C::kPostFlashTemperature); }
+  int columnAt(int j) const noexcept { return columns_ != nullptr ? columns_[j] : j; }
+
+  const VORL& model_;
+  TableExpansion expansion_;
+  const int* columns_;
+  int count_;
+  bool expands_ = false;
+};
 
 std::string plainCount(double value) { return std::to_string(static_cast<int>(value)); }
 
-double* rowAt(double* values, int i) { return values + static_cast<std::size_t>(i) * std::size(kColumns); }
+double* rowAt(double* values, int i, int width) { return values + static_cast<std::size_t>(i) * width; }
 
 double toleranceOf(const double* tolerances, int toleranceCount, int i) {
   return tolerances[toleranceCount == 1 ? 0 : i];
@@ -94,13 +118,29 @@ void checkPipeTableTimes(const double* times, int count, const double* tolerance
   }
 }
 
+void checkPipeTableColumns(const int* columns, int columnCount) {
+  if (columnCount < 1) {
+    throw VORLERROR(VORL_E_COLUMN_COUNT, kTableTag, "the column count " + std::to_string(columnCount) + " is below 1");
+  }
+  if (columns == nullptr) throw VORLERROR(VORL_E_MISSING_DATA, kTableTag, "the columns pointer is null");
+  const int count = static_cast<int>(std::size(kColumns));
+  for (int j = 0; j < columnCount; ++j) {
+    if (columns[j] < 0 || columns[j] >= count) {
+      throw VORLERROR(VORL_E_INDEX, kTableTag,
+                      "column " + std::to_string(columns[j]) + " (selection entry " + std::to_string(j) +
+                          ") is not one of the pipe table's " + std::to_string(count) + " columns");
+    }
+  }
+}
+
 void fillPipeTableAt(VORL& model, const double* times, const double* tolerances, int toleranceCount, int rows,
-                     double* values) {
+                     double* values, const int* columns, int columnCount) {
   const KeptTimeSetting kept(model);
-  TableExpansion expansion(model);
+  PipeRowWriter writer(model, columns, columnCount);
+  PipeWalk walk;
   for (int i = 0; i < rows; ++i) {
-    const double time = pipeTimeSet(model, times[i], toleranceOf(tolerances, toleranceCount, i));
-    fillRow(model, time, expansion, rowAt(values, i));
+    const double time = pipeTimeSetInWalk(model, times[i], toleranceOf(tolerances, toleranceCount, i), walk);
+    writer.write(time, rowAt(values, i, writer.width()));
   }
 }
 
@@ -125,16 +165,17 @@ int definePipeGrid(VORL& model, int count) {
 
 void fillPipeGridTable(VORL& model, int rows, double* values) {
   const KeptTimeSetting kept(model);
-  TableExpansion expansion(model);
+  PipeRowWriter writer(model, nullptr, 0);
+  PipeWalk walk;
   const OutputTimes& grid = model.outputTimes();
   for (int i = 0; i < rows; ++i) {
     double time = 0.0;  // the row before the breach
     if (i == 0) {
       pipeTimeSetToStart(model);
     } else {
-      time = pipeTimeSet(model, outputTime(grid, i), outputTimeTolerance(grid, i));
+      time = pipeTimeSetInWalk(model, outputTime(grid, i), outputTimeTolerance(grid, i), walk);
     }
-    fillRow(model, time, expansion, rowAt(values, i));
+    writer.write(time, rowAt(values, i, writer.width()));
   }
 }
 

@@ -33,10 +33,19 @@ ColumnList pipeTableColumns() noexcept;
 // holds one value for every time (toleranceCount 1) or one per time.
 void checkPipeTableTimes(const double* times, int count, const double* tolerances, int toleranceCount);
 
+// Raises 503 for a column count below 1, 5 for null columns and 4 for a
+// column that is not one of the table's.
+void checkPipeTableColumns(const int* columns, int columnCount);
+
 // Rows at the given times (rows of them), each looked up as VorlPipeTimeSet
-// looks it up. The model's time setting is kept as it was.
+// looks it up, one walk over the times: in ascending order each lookup goes
+// on from where the one before found its branch. A row holds every column, or
+// with columns given (checked by checkPipeTableColumns) the columnCount
+// columns named there, in their order; the post-flash expansion runs only for
+// a post-flash column. Every value is the one VorlPipeTimeSet and the pipe
+// queries give at its time. The model's time setting is kept as it was.
 void fillPipeTableAt(VORL& model, const double* times, const double* tolerances, int toleranceCount, int rows,
-                     double* values);
+                     double* values, const int* columns = nullptr, int columnCount = 0);
 
 // The grid of the one-call entry and the command-line tool: the output end
 // time set to kGridEndTime, the run's own times thinned to count (grid mode

@@ -29,10 +29,9 @@ double velocityBound(const VORL& model, double chosen) {
   return a2 > 0.0 ? std::fmax(chosen, kSoundSpeedMargin * std::sqrt(a2)) : chosen;
 }
 
-}  // namespace
-
-PostFlashState expandOutflow(const VORL& model, double exitPressure, double orificeVelocity) {
-  checkModelInputs(model, kCheckedByExpansion, "vlAtmosExp");
+// The expansion of an exit state whose model passed the expansion's input
+// check (a table checks once for all its rows, the queries before each).
+PostFlashState expandCheckedOutflow(const VORL& model, double exitPressure, double orificeVelocity) {
   const ATMOSEXPANSION& expansion = model.atmosExpansion();
   const double maximum = velocityBound(model, expansion.GetMaximumVelocity());
   if (orificeVelocity > maximum) {
@@ -45,17 +44,21 @@ PostFlashState expandOutflow(const VORL& model, double exitPressure, double orif
   return PostFlashState{data.temperature, data.velocity, data.liquidFraction, data.dropSize};
 }
 
-PostFlashState expandBranchState(const VORL& model, const GB& state) {
-  return expandOutflow(model, state.exit.p, orificeVelocity(state.exit, state.orificeAperture));
+PostFlashState expandCheckedState(const VORL& model, const GB& state) {
+  return expandCheckedOutflow(model, state.exit.p, orificeVelocity(state.exit, state.orificeAperture));
 }
 
-bool pipePostFlash(const VORL& model, PostFlashState& result) {
+void checkExpansionInputs(const VORL& model) { checkModelInputs(model, kCheckedByExpansion, "vlAtmosExp"); }
+
+// The pipe at the time set from the branches' expansions, weighted by their
+// positive outflows; the model's inputs already checked.
+bool checkedPipePostFlash(const VORL& model, PostFlashState& result) {
   const PipeTimeState& time = model.pipeTimeState();
   const bool hasA = time.a.contributes();
   const bool hasB = time.b.contributes();
   PostFlashState a, b;
-  if (hasA) a = expandBranchState(model, *time.a.currentRecord);
-  if (hasB) b = expandBranchState(model, *time.b.currentRecord);
+  if (hasA) a = expandCheckedState(model, *time.a.currentRecord);
+  if (hasB) b = expandCheckedState(model, *time.b.currentRecord);
   if (hasA && hasB) {
     if (time.a.currentRecord->exit.G == 0.0 && time.b.currentRecord->exit.G == 0.0) {
       result = PostFlashState{model.gasTemperature(), 0.0, 0.0, 0.0};  // nothing flows out
@@ -74,9 +77,31 @@ bool pipePostFlash(const VORL& model, PostFlashState& result) {
   return false;
 }
 
+}  // namespace
+
+PostFlashState expandOutflow(const VORL& model, double exitPressure, double orificeVelocity) {
+  checkExpansionInputs(model);
+  return expandCheckedOutflow(model, exitPressure, orificeVelocity);
+}
+
+PostFlashState expandBranchState(const VORL& model, const GB& state) {
+  checkExpansionInputs(model);
+  return expandCheckedState(model, state);
+}
+
+bool pipePostFlash(const VORL& model, PostFlashState& result) {
+  if (!model.pipeTimeState().holdsAState()) return false;
+  checkExpansionInputs(model);
+  return checkedPipePostFlash(model, result);
+}
+
 template <class Expand>
 PostFlashState TableExpansion::orZeros(Expand expand) {
   try {
+    if (!inputsChecked_) {
+      checkExpansionInputs(model_);
+      inputsChecked_ = true;
+    }
     return expand();
   } catch (const VORLERROR& refusal) {
     if (!refusalReported_) reportError(refusal);
@@ -86,13 +111,14 @@ PostFlashState TableExpansion::orZeros(Expand expand) {
 }
 
 PostFlashState TableExpansion::ofBranchState(const GB& state) {
-  return orZeros([&] { return expandBranchState(model_, state); });
+  return orZeros([&] { return expandCheckedState(model_, state); });
 }
 
 PostFlashState TableExpansion::ofPipe() {
+  if (!model_.pipeTimeState().holdsAState()) return PostFlashState{};
   return orZeros([&] {
     PostFlashState state;
-    return pipePostFlash(model_, state) ? state : PostFlashState{};
+    return checkedPipePostFlash(model_, state) ? state : PostFlashState{};
   });
 }
 

@@ -23,10 +23,11 @@ PostFlashState expandBranchState(const VORL& model, const GB& state);
 // their positive outflows. False when no branch has a state at that time.
 bool pipePostFlash(const VORL& model, PostFlashState& result);
 
-// The expansions of the rows of one table. When the expansion refuses the
-// model's inputs (350 to 371) a row gets the zeros the post-flash queries
-// write then, and the refusal is reported once for the table rather than
-// once a row.
+// The expansions of the rows of one table. The model's inputs do not change
+// while a table is filled, so the expansion's check of them runs once, before
+// the first expansion. When the expansion refuses them (350 to 371) a row gets
+// the zeros the post-flash queries write then, and the refusal is reported
+// once for the table rather than once a row.
 class TableExpansion {
  public:
   explicit TableExpansion(const VORL& model) noexcept : model_(model) {}
@@ -38,6 +39,7 @@ class TableExpansion {
   template <class Expand>
   PostFlashState orZeros(Expand expand);
   const VORL& model_;
+  bool inputsChecked_ = false;
   bool refusalReported_ = false;
 };
 

@@ -768,9 +768,13 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
     const int widest = std::max({VorlBranchTableColumnCount(), VorlPipeTableColumnCount(),
                                  VorlReleaseReportColumnCount(), 1});
     plan.pointerElements = static_cast<std::size_t>(kMaxFillRows * widest);
-    if (name == "VorlPipeTableFill") {
+    if (name == "VorlPipeTableFill" || name == "VorlPipeTableColumnsFill") {
       plan.secondCount = std::clamp(drawInt(in, 3, 0), -2, kMaxFillRows);
       plan.secondCountPosition = 2;
+    }
+    if (name == "VorlPipeTableColumnsFill") {
+      // A selection of up to every column, now and then none or a negative count.
+      plan.fixedInts = {{6, std::clamp(drawInt(in, 4, 0), -1, VorlPipeTableColumnCount())}};
     }
   } else if (textCopy) {
     plan.count = std::clamp(drawInt(in, 64, 0), -2, kMaxTextBuffer);

@@ -240,6 +240,41 @@ TEST(PipeTable, EachRowIsThePipeQueriesAtItsTimeAndTheHostsTimeSettingIsKept) {
   for (std::size_t i = 0; i < times.size(); ++i) expectRowsAre(table, i, pipeRowByQueries(line, times[i], 1.0));
 }
 
+TEST(PipeTable, AWalkOverManyTimesGivesEachTimeAsSetAloneAndAnyColumnsAsTheFullTable) {
+  RunLine line(20.0);
+  VorlValveAdd(line, 50000.0, 600.0);
+  VorlValvesActivate(line, 1);
+  ASSERT_GT(VorlRun(line), 0);
+  // Ascending times, many between each pair of records, some on a record or
+  // repeated, past branch B's end; then falling and rising again.
+  std::vector<double> times = {0.0, 0.0};
+  for (int i = 0; i < 240; ++i) times.push_back(0.1 * std::pow(10.0, i / 40.0));
+  times.push_back(VorlBranchBTime(line, 5));
+  times.push_back(VorlBranchBTime(line, 5));
+  std::sort(times.begin(), times.end());
+  for (double t : {5e4, 30.0, 0.5, 7.0, 2e3}) times.push_back(t);
+  const int n = static_cast<int>(times.size());
+  const int width = VorlPipeTableColumnCount();
+  const double tolerance = 0.0;
+  std::vector<double> table(static_cast<std::size_t>(n * width));
+  ASSERT_EQ(VorlPipeTableFill(line, times.data(), n, &tolerance, 1, table.data(), n), n);
+  for (int i = 0; i < n; ++i) expectRowsAre(table, static_cast<std::size_t>(i), pipeRowByQueries(line, times[i], 0.0));
+  // Chosen columns, in any order and repeated, with and without the post-flash ones.
+  for (const std::vector<int>& columns : {std::vector<int>{12, 0, 8, 8, 9}, std::vector<int>{1, 5, 0}}) {
+    const int count = static_cast<int>(columns.size());
+    std::vector<double> chosen(static_cast<std::size_t>(n * count), -7.0);
+    ASSERT_EQ(VorlPipeTableColumnsFill(line, times.data(), n, &tolerance, 1, columns.data(), count, chosen.data(), n),
+              n);
+    for (int i = 0; i < n; ++i) {
+      for (int j = 0; j < count; ++j) {
+        ASSERT_TRUE(sameBits(chosen[static_cast<std::size_t>(i * count + j)],
+                             table[static_cast<std::size_t>(i * width + columns[static_cast<std::size_t>(j)])]))
+            << "row " << i << " column " << columns[static_cast<std::size_t>(j)];
+      }
+    }
+  }
+}
+
 TEST(PipeTable, TheGridTableIsTheToolsWalkOfTheOutputGrid) {
   RunLine line(20.0);
   const int count = 40;
@@ -274,6 +309,15 @@ TEST_F(PipeTableArguments, ARefusedTimeOrToleranceCountRefusesTheWholeTable) {
   EXPECT_EQ(VorlPipeTableFill(line, times, -1, tolerances, 1, values, 3), 0);
   EXPECT_TRUE(reported(VORL_E_ROW_COUNT, "VorlPipeTable"));
   EXPECT_EQ(VorlPipeTableFill(line, nullptr, 3, tolerances, 1, nullptr, 0), 0);
+  EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlPipeTable"));
+  // A column selection of no column, a column outside the table, no columns.
+  const int outside[2] = {0, 13};
+  const double valid[1] = {10.0};
+  EXPECT_EQ(VorlPipeTableColumnsFill(line, valid, 1, tolerances, 1, outside, 0, values, 1), 0);
+  EXPECT_TRUE(reported(VORL_E_COLUMN_COUNT, "VorlPipeTable"));
+  EXPECT_EQ(VorlPipeTableColumnsFill(line, valid, 1, tolerances, 1, outside, 2, values, 1), 0);
+  EXPECT_TRUE(reported(VORL_E_INDEX, "VorlPipeTable"));
+  EXPECT_EQ(VorlPipeTableColumnsFill(line, valid, 1, tolerances, 1, nullptr, 2, values, 1), 0);
   EXPECT_TRUE(reported(VORL_E_MISSING_DATA, "VorlPipeTable"));
   // A grid count below 2 would silently stand for the grid's least, 4 rows.
   for (int count : {-1, 1}) {
