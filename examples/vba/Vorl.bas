@@ -433,6 +433,7 @@ Public Declare PtrSafe Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As Lon
 Public Declare PtrSafe Function VorlModelChoice Lib "vorl.dll" (ByVal model As LongPtr) As Long
 Public Declare PtrSafe Function VorlModelRun Lib "vorl.dll" (ByVal model As LongPtr, ByVal progress As LongPtr, ByVal user As LongPtr) As Long
 Public Declare PtrSafe Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
+Public Declare PtrSafe Function VorlModelReportTimes Lib "vorl.dll" (ByVal endValue As Double, ByRef times As Double, ByVal maxCount As Long) As Long
 Public Declare PtrSafe Function VorlOneCallSlotSize Lib "vorl.dll" (ByVal slot As Long) As Long
 Public Declare PtrSafe Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As Long, _
         ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _
@@ -731,6 +732,7 @@ Public Declare Sub VorlModelChoiceSet Lib "vorl.dll" (ByVal model As Long, ByVal
 Public Declare Function VorlModelChoice Lib "vorl.dll" (ByVal model As Long) As Long
 Public Declare Function VorlModelRun Lib "vorl.dll" (ByVal model As Long, ByVal progress As Long, ByVal user As Long) As Long
 Public Declare Function VorlSmallestHoleDiameter Lib "vorl.dll" (ByVal choice As Long, ByVal bore As Double) As Double
+Public Declare Function VorlModelReportTimes Lib "vorl.dll" (ByVal endValue As Double, ByRef times As Double, ByVal maxCount As Long) As Long
 Public Declare Function VorlOneCallSlotSize Lib "vorl.dll" (ByVal slot As Long) As Long
 Public Declare Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As Long, _
         ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _

@@ -1,10 +1,12 @@
 // The reference solution of the C interface: its settings, its run with the
 // host's progress callback, and its table.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "interface/export_frame.h"
+#include "interface/table_exports.h"
 #include "interface/text_copy.h"
 #include "model/argument_checks.h"
 #include "model/inputs.h"
@@ -150,6 +152,17 @@ VORL_API double VORL_CALL VorlSmallestHoleDiameter(int choice, double bore) {
     const ModelChoice chosen = checkedChoice(choice);
     if (!(std::isfinite(bore) && bore > 0.0)) refuseArgument(VORL_E_INVALID_PIPE_DIAMETER, bore, kChoiceTag);
     return smallestHoleDiameter(chosen, bore);
+  });
+}
+
+VORL_API int VORL_CALL VorlModelReportTimes(double end, double* times, int maxCount) {
+  return guarded(0, [&] {
+    if (!std::isfinite(end)) refuseArgument(VORL_E_INVALID_REFERENCE_END_TIME, end, kSettingTag);
+    checkRowArguments(times, maxCount, kSettingTag);
+    const std::vector<double> all = modelReportTimes(end);
+    const int count = static_cast<int>(all.size());
+    if (times != nullptr) std::copy(all.begin(), all.begin() + std::min(count, maxCount), times);
+    return count;
   });
 }
 

@@ -115,3 +115,14 @@ class TestReferenceAsTheModel:
             SHORT_LINE.replace(hole_diameter_m=0.0005, model="reference")
         with pytest.raises(ValueError, match="'fast' or 'reference'"):
             SHORT_LINE.replace(model="slow")
+
+
+class TestTheToolsReferenceAnswer:
+    def test_the_tool_and_the_package_read_the_same_series(self, tool, tmp_path):
+        # Both run the reference at the library's report times (VorlModelReportTimes).
+        path = tmp_path / "short.json"
+        path.write_text(SHORT_LINE.replace(model="reference", reference_end=60.0).to_json())
+        document = tool.json("run", path, "--json")
+        summary = brimlow.run(brimlow.Case.from_json(path)).summary
+        for name, value in document["summary"].items():
+            assert (value is None and not np.isfinite(summary[name])) or summary[name] == value, name

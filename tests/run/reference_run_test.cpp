@@ -3,6 +3,7 @@
 // cancellation, the real gas, its table and its refusals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -464,6 +465,51 @@ TEST_F(ReferenceInterface, TheModelChoiceAndTheSmallestHoleRefuseWhatNoModelTake
   VorlOrificeApertureSet(line, 9e-6);
   EXPECT_EQ(VorlModelRun(line, nullptr, nullptr), 0);
   EXPECT_TRUE(reported(VORL_E_HOLE_TOO_SMALL, "VorlReferenceRun"));
+}
+
+}  // namespace
+
+namespace {
+
+// The report times of the reference as the model, for a run to 7200 s: the
+// marks before the end, 200 equal steps of 36 s, and 20 a decade from 1 ms
+// (the sixth decade below the end): below the first step, 92 points of the
+// decades (10 s among them) and the mark 20 s.
+TEST_F(ReferenceInterface, TheReportTimesHoldTheMarksTheStepsAndTheDecades) {
+  const int count = VorlModelReportTimes(7200.0, nullptr, 0);
+  std::vector<double> times(static_cast<std::size_t>(count));
+  ASSERT_EQ(VorlModelReportTimes(7200.0, times.data(), count), count);
+  EXPECT_EQ(times.front(), 0.0);
+  EXPECT_EQ(times.back(), 7200.0);
+  EXPECT_EQ(std::adjacent_find(times.begin(), times.end(), std::greater_equal<double>()), times.end());
+  for (double mark : {10.0, 20.0, 60.0, 600.0, 3600.0}) EXPECT_EQ(std::count(times.begin(), times.end(), mark), 1);
+  for (int k = 1; k < 200; ++k) EXPECT_EQ(std::count(times.begin(), times.end(), 7200.0 * k / 200), 1) << k;
+  EXPECT_EQ(std::count_if(times.begin(), times.end(), [](double t) { return t > 0.0 && t < 36.0; }), 93);
+  EXPECT_EQ(times[1], 0.001);
+  // Fewer asked for: the first ones, and the count of all.
+  double first[3] = {-1.0, -1.0, -1.0};
+  EXPECT_EQ(VorlModelReportTimes(7200.0, first, 2), count);
+  EXPECT_EQ(first[1], 0.001);
+  EXPECT_EQ(first[2], -1.0);
+  const struct {
+    double end;
+    int maxCount;
+    bool withArray;
+    int result, code;
+  } refusals[] = {{0.0, 1, true, 1, 0},
+                  {-5.0, 1, true, 1, 0},
+                  {std::numeric_limits<double>::infinity(), 1, true, 0, VORL_E_INVALID_REFERENCE_END_TIME},
+                  {std::nan(""), 1, true, 0, VORL_E_INVALID_REFERENCE_END_TIME},
+                  {100.0, -1, true, 0, VORL_E_ROW_COUNT},
+                  {100.0, 4, false, 0, VORL_E_MISSING_DATA}};
+  for (const auto& r : refusals) {
+    double one = -1.0;
+    EXPECT_EQ(VorlModelReportTimes(r.end, r.withArray ? &one : nullptr, r.maxCount), r.result) << r.end;
+    EXPECT_EQ(VorlLastCode(), r.code) << r.end;
+    if (r.result == 1) {
+      EXPECT_EQ(one, 0.0);
+    }
+  }
 }
 
 }  // namespace

@@ -14,12 +14,6 @@ namespace {
 
 constexpr double kNotAvailable = std::numeric_limits<double>::quiet_NaN();
 
-// The grids of the report times: the library's own count of equal steps, and
-// points a decade over the span of the plot's logarithmic time axis.
-constexpr int kEqualSteps = 100;
-constexpr int kPointsPerDecade = 10;
-constexpr double kDecadesBelowEnd = 6.0;
-
 // The fast model's values at an instant are looked up to within this
 // fraction of its time, as its release report looks them up.
 constexpr double kLookupTolerance = 1e-6;
@@ -40,9 +34,6 @@ struct InstantTime {
 };
 
 constexpr double kAtEnd = -1.0;
-
-// The release report's mean rate over the first 20 s reads the reference there.
-constexpr double kTwentySeconds = 20.0;
 
 const InstantTime kInstants[] = {{"breach", "at the breach", 0.0},      {"10s", "after 10 s", 10.0},
                                  {"1min", "after 1 min", 60.0},         {"10min", "after 10 min", 600.0},
@@ -150,23 +141,9 @@ const std::vector<Column>& referenceColumns() {
 }
 
 std::vector<double> referenceReportTimes(double end) {
-  std::vector<double> times = {0.0};
-  if (!(end > 0.0)) return times;
-  for (const InstantTime& instant : kInstants) {
-    const double time = instantTime(instant, end);
-    if (time < end) times.push_back(time);
-  }
-  if (kTwentySeconds < end) times.push_back(kTwentySeconds);
-  for (int k = 1; k < kEqualSteps; ++k) times.push_back(end * k / kEqualSteps);
-  const double firstDecade = std::floor(std::log10(end) - kDecadesBelowEnd);
-  for (int j = 0;; ++j) {
-    const double time = std::pow(10.0, firstDecade + static_cast<double>(j) / kPointsPerDecade);
-    if (!(time < end)) break;
-    times.push_back(time);
-  }
-  times.push_back(end);
-  std::sort(times.begin(), times.end());
-  times.erase(std::unique(times.begin(), times.end()), times.end());
+  std::vector<double> times(static_cast<std::size_t>(std::max(VorlModelReportTimes(end, nullptr, 0), 0)));
+  const int count = VorlModelReportTimes(end, times.data(), static_cast<int>(times.size()));
+  times.resize(static_cast<std::size_t>(std::max(count, 0)));
   return times;
 }
 

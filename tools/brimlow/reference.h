@@ -17,10 +17,11 @@ namespace brimlow {
 // meanings).
 const std::vector<Column>& referenceColumns();
 
-// The report times of a run that ends at end (s): the breach instant, 10 s,
-// 1 min, 10 min and 1 h (those before the end) and the end; the library's
-// own grid of 100 equal steps; and 10 times a decade over the six decades
-// below the end, for the logarithmic time axis of the plot. Increasing.
+// The report times of a run that ends at end (s): the library's own, those
+// its run of the reference as the model takes (VorlModelReportTimes), so that
+// the tool's table and its reference answer read the series the library's
+// other hosts read. They hold the instants the tool compares at (the breach,
+// 10 s, 1 min, 10 min, 1 h before the end, and the end). Increasing.
 std::vector<double> referenceReportTimes(double end);
 
 // Runs the reference of case c on the model (its fast run done, its summary
