@@ -163,7 +163,7 @@ class _Arrays:
     where the input table places its input. The check and the set-up read
     these, as they do for the tool."""
 
-    __slots__ = ("flags", "inputs", "positions", "closures", "time_division", "max_steps", "valve_count")
+    __slots__ = ("flags", "inputs", "positions", "closures", "time_division", "max_steps", "valve_count", "fits_one_call")
 
     def __init__(self, values):
         inputs = [0.0] * _SLOT_SIZES[_slot("INPUTS")]
@@ -187,6 +187,11 @@ class _Arrays:
         self.positions = np.array([v[_VALVE_POSITION] for v in valves], dtype=np.float64)
         self.closures = np.array([v[_VALVE_CLOSURE] for v in valves], dtype=np.float64)
         self.valve_count = np.array([len(valves)], dtype=np.intc)
+        # Whether the one-call entry (and so a sweep) takes the case as it is:
+        # the library says no for a breach or a valve beyond its ranges. Asked
+        # once with the case, so that a sweep packs its cases without a call each.
+        self.fits_one_call = bool(lib.VorlCaseFitsOneCall(self.flags, self.inputs, self.positions, self.closures,
+                                                          self.time_division, self.max_steps, self.valve_count))
 
     def check(self, hole_diameter):
         """The library's check of the case: its code and the index of the valve at fault (-1: none)."""
@@ -195,20 +200,16 @@ class _Arrays:
                                  self.max_steps, self.valve_count, hole_diameter, ctypes.byref(valve))
         return code, valve.value
 
-    def fits_one_call(self):
-        """Whether the one-call entry (and so a sweep) takes the case as it is:
-        the library says no for a breach or a valve beyond its ranges."""
-        return bool(lib.VorlCaseFitsOneCall(self.flags, self.inputs, self.positions, self.closures,
-                                            self.time_division, self.max_steps, self.valve_count))
-
     def set_on(self, model, values):
         _library.call(lib.VorlGenericInputsSet, model, self.flags, self.inputs, self.positions, self.closures,
                       self.time_division, self.max_steps, self.valve_count)
         # The inputs the one-call entry does not take (a back pressure), through the
-        # input table; the model choice is the run's (brimlow.run), not the model's.
-        for key in KEYS:
-            if key.kind != "model" and key.input >= 0 and lib.VorlInputSlot(key.input) == _slot("NONE"):
-                _library.call(lib.VorlInputSet, model, key.input, float(values[key.name]), key=key.name)
+        # input table, where they differ from what a new model holds; the model
+        # choice is the run's (brimlow.run), not the model's.
+        for name, index, default in OUTSIDE_ONE_CALL:
+            value = float(values[name])
+            if value.hex() != default.hex():  # -0.0 is not taken for 0.0
+                _library.call(lib.VorlInputSet, model, index, value, key=name)
 
 
 def _aperture_input():
@@ -245,6 +246,11 @@ def _read_slots():
 
 
 _read_slots()
+
+# The keys of inputs the one-call arrays do not hold (a back pressure, a water
+# depth, ...): name, input and the value a new model has.
+OUTSIDE_ONE_CALL = [(key.name, key.input, lib.VorlInputDefault(key.input)) for key in KEYS
+                    if key.kind != "model" and key.input >= 0 and lib.VorlInputSlot(key.input) == _slot("NONE")]
 
 # A valve's keys are those of each entry of the list: their ranges are the valve inputs' own.
 _KEY_BY_NAME["valves"].range = ", ".join(
@@ -637,8 +643,11 @@ class Case:
         if _hole_for_the_reference(values):
             _library.call(lib.VorlOrificeApertureSet, model, values["aperture"])
             _library.call(lib.VorlAtmosExpanHoleSizeSet, model, values["pipe_diameter_m"], values["aperture"])
-        _library.call(lib.VorlModelChoiceSet, model, MODELS.index(values["model"]), key="model")
-        _library.call(lib.VorlReferenceRealGasSet, model, bool(values["real_gas"]))
+        # A new model is the fast model's, of the ideal gas.
+        if values["model"] != MODELS[0]:
+            _library.call(lib.VorlModelChoiceSet, model, MODELS.index(values["model"]), key="model")
+        if values["real_gas"]:
+            _library.call(lib.VorlReferenceRealGasSet, model, True)
         if values["reference_end"] is not None:
             _library.call(lib.VorlReferenceEndTimeSet, model, values["reference_end"], key="reference_end")
 

@@ -81,6 +81,7 @@ class _Columns:
         # The fast model's tables write 1e128 for an infinite time or mass.
         self.library_infinity = library_infinity
         self.dtype = np.dtype([(name, np.float64) for name in self.names])
+        self._dtypes = {}  # the dtypes of column selections, by their names
         # A column "<quantity>_is_infinite" flags the rows whose quantity grows
         # without end (the fed branch at its infinite time): that quantity is inf.
         self.infinite_flags = []
@@ -90,15 +91,34 @@ class _Columns:
                 quantity = next(i for i, n in enumerate(self.names) if n.startswith(stem) and i != flag)
                 self.infinite_flags.append((flag, quantity))
 
-    def table(self, values):
-        """A Table over row-major values (rows x columns doubles), without a copy."""
+    def table(self, values, names=None):
+        """A Table over row-major values (rows x columns doubles), without a
+        copy; names: the columns the values hold, when not every column."""
         if self.library_infinity:
             values[values >= _LIBRARY_INFINITY] = np.inf
-        for flag, quantity in self.infinite_flags:
-            values[values[:, flag] != 0.0, quantity] = np.inf
-        table = values.view(self.dtype).reshape(-1).view(Table)
+        if names is None:
+            for flag, quantity in self.infinite_flags:
+                values[values[:, flag] != 0.0, quantity] = np.inf
+        table = values.view(self.dtype if names is None else self._dtype_of(names)).reshape(-1).view(Table)
         table._columns = self
         return table
+
+    def numbers(self, names):
+        """The library's numbers of the named columns (ValueError for a name
+        that is not one of them)."""
+        if isinstance(names, str):
+            names = [names]
+        unknown = [name for name in names if name not in self.names]
+        if unknown:
+            raise ValueError(f"{unknown[0]!r} is not a column of the {self.family}; its columns: "
+                             f"{', '.join(self.names)}")
+        return np.array([self.names.index(name) for name in names], dtype=np.intc)
+
+    def _dtype_of(self, names):
+        names = tuple(names)
+        if names not in self._dtypes:
+            self._dtypes[names] = np.dtype([(name, np.float64) for name in names])
+        return self._dtypes[names]
 
     def __reduce__(self):
         return (_columns_of, (self.family,))
@@ -303,20 +323,35 @@ class Result:
         return (f"<brimlow.Result {self.layout}: {len(self.branch_a)} records A, {len(self.branch_b)} records B, "
                 f"initial release rate {self.summary.get('initial_release_rate_kg_per_s', float('nan')):.6g} kg/s>")
 
-    def pipe(self, times=None, tolerance=0.0):
+    def pipe(self, times=None, tolerance=0.0, columns=None):
         """The pipe as a whole (release rate, masses, post-flash state) at each of
         times (s), in one call of the library; each time looked up within
         tolerance (s; one for all, or one per time). Without times: the tool's
-        pipe table at the run's own output times (pipe.csv)."""
+        pipe table at the run's own output times (pipe.csv).
+        columns: the names of the columns wanted (default: every column), in
+        the order wanted; the library computes only those, and the post-flash
+        expansion (the costliest part of a row) only for a postflash_ column.
+        Every value is the one the full table holds."""
         if times is None:
-            return self._table("pipe")
+            table = self._table("pipe")
+            if columns is None:
+                return table
+            names = [_PIPE.names[j] for j in _PIPE.numbers(columns)]
+            return _PIPE.table(np.column_stack([table[name] for name in names]), names)
         times = np.ascontiguousarray(times, dtype=np.float64).reshape(-1)
         tolerances = np.ascontiguousarray(tolerance, dtype=np.float64).reshape(-1)
-        values = np.empty((len(times), len(_PIPE.names)))
+        if columns is None:
+            values = np.empty((len(times), len(_PIPE.names)))
+            with self._lock, _library.Reports():
+                written = _library.call(lib.VorlPipeTableFill, self._live_model(), times, len(times), tolerances,
+                                        len(tolerances), values, len(times))
+            return _PIPE.table(values[:written])
+        numbers = _PIPE.numbers(columns)
+        values = np.empty((len(times), len(numbers)))
         with self._lock, _library.Reports():
-            written = _library.call(lib.VorlPipeTableFill, self._live_model(), times, len(times), tolerances,
-                                    len(tolerances), values, len(times))
-        return _PIPE.table(values[:written])
+            written = _library.call(lib.VorlPipeTableColumnsFill, self._live_model(), times, len(times), tolerances,
+                                    len(tolerances), numbers, len(numbers), values, len(times))
+        return _PIPE.table(values[:written], [_PIPE.names[j] for j in numbers])
 
     def _live_model(self):
         if not self._model:
@@ -390,12 +425,11 @@ def run(case, keep_model=True, warn=True):
             else:
                 _library.call(lib.VorlRun, model)
             layout = _layout(model)
-            empty = _BRANCH.empty()
             fast = case.model == "fast"
             branch_a = _branch_table(model, _BRANCH_A) if fast and layout in ("double branch", "single branch A") \
-                else empty
+                else _BRANCH.empty()
             branch_b = _branch_table(model, _BRANCH_B) if fast and layout in ("double branch", "single branch B") \
-                else empty
+                else _BRANCH.empty()
             reports.raise_first_error()
         except BaseException:
             _library.delete_model(model)

@@ -13,6 +13,7 @@ runs, so a sweep of a million cases holds only its table in memory.
 """
 import numbers
 import warnings
+from operator import attrgetter, itemgetter
 
 import numpy as np
 
@@ -20,9 +21,8 @@ from . import _library
 from ._interface import VorlProgress
 from ._library import lib
 from ._progress import TextBar
-from .case import _SLOT_KEYS, KEYS, Case, _hole_for_the_reference, _slot
+from .case import _SLOT_KEYS, KEYS, OUTSIDE_ONE_CALL, Case, _hole_for_the_reference, _slot
 from .errors import BrimlowWarning
-from .materials import material_number
 from .result import _PIPE, _REPORT, run
 
 _STATUS_OK = _library.CONSTANTS["VORL_SWEEP_OK"]
@@ -64,30 +64,23 @@ def _as_case(case):
     return case if isinstance(case, Case) else Case(**case)
 
 
-def _model_of(case):
-    choice = case._values.get("model", "fast")
-    return _MODELS[choice] if isinstance(choice, str) else int(choice)
-
-
-# The keys of inputs the one-call arrays do not hold (a back pressure, a water
-# depth, ...), each with the value a model has when no one sets it.
-_OUTSIDE_ONE_CALL = [(key.name, lib.VorlInputDefault(key.input)) for key in KEYS
-                     if key.kind != "model" and key.input >= 0 and lib.VorlInputSlot(key.input) == _slot("NONE")]
-
-
-def _require_sweepable(case):
+def _require_sweepable(cases):
     """The sweep entry takes the one-call arrays, a material or an ideal gas,
     and the valves: a composition, a named gas, a line under the sea, a breach
     beyond the one-call range or a hole only the reference takes run case by
     case with brimlow.run."""
-    values = case._values
-    named = values["material"] is not None and not isinstance(values["material"], int) and \
-        not material_number(values["material"])
-    outside = any(not values[name] == default for name, default in _OUTSIDE_ONE_CALL)
-    if values.get("composition") is not None or named or outside:
+    values = [case._values for case in cases]
+    for name, _index, default in OUTSIDE_ONE_CALL:
+        if any(value != default for value in map(itemgetter(name), values)):
+            raise ValueError("brimlow.sweep runs materials and ideal gases in the open air; a composition, a named "
+                             "gas or a line under the sea runs with brimlow.run, case by case")
+    # A named gas has a material name but no material number.
+    if any(v["composition"] is not None or (v["material"] is not None and not case._material_number)
+           for case, v in zip(cases, values)):
         raise ValueError("brimlow.sweep runs materials and ideal gases in the open air; a composition, a named gas "
                          "or a line under the sea runs with brimlow.run, case by case")
-    if not case._arrays.fits_one_call() or _hole_for_the_reference(values):
+    if not all(case._arrays.fits_one_call for case in cases) or \
+            any(v["model"] == "reference" and _hole_for_the_reference(v) for v in values):
         raise ValueError("brimlow.sweep runs a breach and valves within the one-call ranges and holes the fast model "
                          "takes; a farther breach or valve or a smaller hole runs with brimlow.run, case by case")
 
@@ -98,19 +91,27 @@ class _Packed:
     arrays: what a Dask worker is sent."""
 
     def __init__(self, cases):
+        # Column by column over the chunk: each array in one numpy call, the
+        # values read through C-level maps rather than a Python loop a case.
         n = len(cases)
+        _require_sweepable(cases)
         values = [case._values for case in cases]
-        for case in cases:
-            _require_sweepable(case)
+        arrays = [case._arrays for case in cases]
         self.count = n
-        self.materials = np.fromiter((case._material_number for case in cases), np.intc, n)
-        self.weights = np.fromiter((v["molar_mass_kg_per_kmol"] or 0.0 for v in values), np.float64, n)
-        self.models = np.fromiter((_model_of(case) for case in cases), np.intc, n)
-        self.flags = np.concatenate([case._arrays.flags for case in cases]) if n else np.zeros(0, np.intc)
-        self.inputs = np.concatenate([case._arrays.inputs for case in cases]) if n else np.zeros(0)
-        self.divisions = np.concatenate([case._arrays.time_division for case in cases]) if n else np.zeros(0, np.intc)
-        self.steps = np.concatenate([case._arrays.max_steps for case in cases]) if n else np.zeros(0, np.intc)
-        counts = np.fromiter((len(v["valves"]) for v in values), np.intc, n)
+        self.materials = np.fromiter(map(attrgetter("_material_number"), cases), np.intc, n)
+        # A material's case has no molar mass: 0 tells the library to take the material.
+        self.weights = np.fromiter((w or 0.0 for w in map(itemgetter("molar_mass_kg_per_kmol"), values)),
+                                   np.float64, n)
+        self.models = np.fromiter(map(_MODELS.__getitem__, map(itemgetter("model"), values)), np.intc, n)
+        if n:
+            self.flags = np.concatenate(list(map(attrgetter("flags"), arrays)))
+            self.inputs = np.concatenate(list(map(attrgetter("inputs"), arrays)))
+            self.divisions = np.concatenate(list(map(attrgetter("time_division"), arrays)))
+            self.steps = np.concatenate(list(map(attrgetter("max_steps"), arrays)))
+        else:
+            self.flags, self.inputs = np.zeros(0, np.intc), np.zeros(0)
+            self.divisions, self.steps = np.zeros(0, np.intc), np.zeros(0, np.intc)
+        counts = np.fromiter(map(len, map(itemgetter("valves"), values)), np.intc, n)
         self.starts = np.zeros(n + 1, np.intc)
         np.cumsum(counts, out=self.starts[1:])
         with_valves = [case._arrays for case, count in zip(cases, counts) if count]
@@ -194,22 +195,23 @@ def _slot_columns(packed):
     return columns
 
 
-def _input_column(key, cases):
-    values = (case._values[key.name] for case in cases)
+def _input_column(key, values):
+    column = map(itemgetter(key.name), values)
     if key.kind == "optional":
-        return np.fromiter((np.nan if v is None else v for v in values), np.float64, len(cases))
+        return np.fromiter((np.nan if v is None else v for v in column), np.float64, len(values))
     if _key_dtype(key) is object:
-        column = np.empty(len(cases), object)
-        column[:] = list(values)
-        return column
-    return np.fromiter(values, _key_dtype(key), len(cases))
+        objects = np.empty(len(values), object)
+        objects[:] = list(column)
+        return objects
+    return np.fromiter(column, _key_dtype(key), len(values))
 
 
 def _fill_rows(rows, cases, packed, out):
     from_arrays = _slot_columns(packed)
+    values = [case._values for case in cases]
     for key in _INPUT_KEYS:
         column = from_arrays.get(key.name)
-        rows[key.name] = column if column is not None else _input_column(key, cases)
+        rows[key.name] = column if column is not None else _input_column(key, values)
     rows["status"] = _STATUS_WORDS[np.clip(out.status, 0, len(_STATUS_WORDS) - 1)]
     rows["code"] = out.codes
     for i, name in enumerate(_REPORT_NAMES):

@@ -32,6 +32,20 @@ class TestTablesEqualPerValueExports:
             assert row["mass_trapped_kg"] == lib.VorlPipeMassTrapped(model)
             assert row["mass_expelled_kg"] == per_value(lib.VorlPipeMassExpelled(model))
 
+    def test_chosen_columns_are_the_full_tables_in_their_order(self):
+        result = brimlow.run(brimlow.Case())
+        times = np.geomspace(1.0, 3600.0, 30)
+        full = result.pipe(times)
+        for columns in (["postflash_temperature_K", "time_s", "mass_kg"], "exit_flux_kg_per_s"):
+            names = [columns] if isinstance(columns, str) else columns
+            for chosen in (result.pipe(times, columns=columns), result.pipe(columns=columns)):
+                assert chosen.columns == names
+            chosen = result.pipe(times, columns=columns)
+            for name in names:
+                assert same_bits(chosen[name], full[name])
+        with pytest.raises(ValueError, match="postflash_temperature"):
+            result.pipe(times, columns=["temperature_K"])
+
     def test_a_result_sent_away_runs_its_case_again_to_the_same_table(self):
         import pickle
         result = brimlow.run(brimlow.Case())
