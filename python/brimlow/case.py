@@ -7,6 +7,7 @@ Every case is checked by the library's own check when it is made, so a case
 that exists can be run; a value out of range raises BrimlowError naming the
 key, as the tool names it.
 """
+import contextlib
 import ctypes
 import json
 import math
@@ -66,8 +67,9 @@ _DOCUMENT_ORDER = (
     (_OWN, "name"), (_OWN, "material"), (_OWN, "molar_mass_kg_per_kmol"), (_OWN, "composition"),
     "ambient temperature", "ambient pressure", "ambient relative humidity", "molecular weight of the air",
     "gas temperature", "pipe length", "pipe diameter", "pipe roughness", "upstream pressure", "total inflow",
+    "supply mode", "supply trip time",
     "breach location", "orifice aperture", (_OWN, "hole_diameter_m"), (_OWN, "valves"), "valves active flag",
-    "expansion method", "Weber number", "maximum velocity", "minimum drop size", "maximum drop size",
+    "valve detection delay", "valve closing duration", "expansion method", "Weber number", "maximum velocity", "minimum drop size", "maximum drop size",
     "time division", "back pressure", "water depth", "seawater density", "output maximum steps",
     (_OWN, "table_step_s"),
     (_OWN, "reference"), (_OWN, "real_gas"), (_OWN, "reference_end"), "model",
@@ -75,6 +77,11 @@ _DOCUMENT_ORDER = (
 
 # The model choice's words, by the library's numbers.
 MODELS = ("fast", "reference")
+# The supply's words, by the library's supply modes.
+SUPPLIES = ("constant inflow", "holding pressure")
+# The inputs of the line as operated, which only the reference solution
+# takes; the fast model keeps its own (a constant inflow, valves shut at once).
+_OPERATION_INPUTS = ("supply mode", "supply trip time", "valve detection delay", "valve closing duration")
 
 # name: (kind, unit, default, meaning) of the keys that are not one library input.
 _OWN_KEYS = {
@@ -116,6 +123,9 @@ def _input_key(index):
     if _input_text(lib.VorlInputCaseKey, index) == "model":
         return Key("model", "", MODELS[int(lib.VorlInputCaseDefault(index))], "fast or reference",
                    _input_text(lib.VorlInputMeaning, index), "model", index)
+    if _input_text(lib.VorlInputCaseKey, index) == "supply":
+        return Key("supply", "", SUPPLIES[int(lib.VorlInputCaseDefault(index))],
+                   "constant inflow or holding pressure", _input_text(lib.VorlInputMeaning, index), "supply", index)
     kind = _input_kind(index)
     default = lib.VorlInputCaseDefault(index)
     default = bool(default) if kind == "flag" else int(default) if kind == "integer" else default
@@ -207,9 +217,30 @@ class _Arrays:
         # input table, where they differ from what a new model holds; the model
         # choice is the run's (brimlow.run), not the model's.
         for name, index, default in OUTSIDE_ONE_CALL:
-            value = float(values[name])
+            value = library_value(name, values[name])
             if value.hex() != default.hex():  # -0.0 is not taken for 0.0
                 _library.call(lib.VorlInputSet, model, index, value, key=name)
+
+
+def library_value(name, value):
+    """A key's value as the library's input takes it: the supply by its mode."""
+    return float(SUPPLIES.index(value)) if name == "supply" else float(value)
+
+
+@contextlib.contextmanager
+def _fast_model_own(model, values):
+    """The model with the fast model's own supply and valves (each input of
+    the line as operated at its default) while the fast model runs on it, the
+    case's again after."""
+    inputs = [lib.VorlInputFind(name.encode()) for name in _OPERATION_INPUTS]
+    for index in inputs:
+        lib.VorlInputSet(model, index, lib.VorlInputDefault(index))
+    try:
+        yield model
+    finally:
+        for index in inputs:
+            name = next(key.name for key in KEYS if key.input == index)
+            lib.VorlInputSet(model, index, library_value(name, values[name]))
 
 
 def _aperture_input():
@@ -301,6 +332,10 @@ def _normalised(key, value):
     if key.kind == "model":
         if value not in MODELS:
             _refuse(key.name, f"must be 'fast' or 'reference', not {value!r}")
+        return value
+    if key.kind == "supply":
+        if value not in SUPPLIES:
+            _refuse(key.name, f"must be 'constant inflow' or 'holding pressure', not {value!r}")
         return value
     return _number(key.name, value, key.unit)
 

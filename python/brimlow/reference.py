@@ -94,7 +94,7 @@ def reference(case, real_gas=None, times=None, progress=False):
     with _library.Reports() as reports:
         model = case._new_model()
         try:
-            _settings(model, real_gas, times)
+            _settings(model, case, real_gas, times)
             reports.raise_first_error()
             with _InterruptsTo(watch):
                 try:
@@ -109,11 +109,14 @@ def reference(case, real_gas=None, times=None, progress=False):
     return _TABLE.table(values[:written])
 
 
-def _settings(model, real_gas, times):
+def _settings(model, case, real_gas, times):
+    from .case import _fast_model_own
     lib.VorlReferenceRealGasSet(model, real_gas)
     if times is None:
-        # The end of the fast model's history: the case is run for it.
-        lib.VorlRun(model)
+        # The end of the fast model's history: the case is run for it, with
+        # the fast model's own supply and valves.
+        with _fast_model_own(model, case._values):
+            lib.VorlRun(model)
         return
     times = np.ascontiguousarray(times, dtype=np.float64).reshape(-1)
     if len(times):

@@ -21,7 +21,7 @@ from . import _library
 from ._interface import VorlProgress
 from ._library import lib
 from ._progress import TextBar
-from .case import _SLOT_KEYS, KEYS, OUTSIDE_ONE_CALL, Case, _hole_for_the_reference, _slot
+from .case import _SLOT_KEYS, KEYS, OUTSIDE_ONE_CALL, Case, _hole_for_the_reference, _slot, library_value
 from .errors import BrimlowWarning
 from .result import _PIPE, _REPORT, run
 
@@ -71,9 +71,9 @@ def _require_sweepable(cases):
     case with brimlow.run."""
     values = [case._values for case in cases]
     for name, _index, default in OUTSIDE_ONE_CALL:
-        if any(value != default for value in map(itemgetter(name), values)):
+        if any(library_value(name, value) != default for value in map(itemgetter(name), values)):
             raise ValueError("brimlow.sweep runs materials and ideal gases in the open air; a composition, a named "
-                             "gas or a line under the sea runs with brimlow.run, case by case")
+                             "gas, a line under the sea or the line as operated runs with brimlow.run, case by case")
     # A named gas has a material name but no material number.
     if any(v["composition"] is not None or (v["material"] is not None and not case._material_number)
            for case, v in zip(cases, values)):
@@ -166,7 +166,7 @@ def _run_packed(packed, threads, times, tolerance, bar=None, done=0):
 # ---- the study's table ----
 
 def _key_dtype(key):
-    if key.kind in ("text", "material", "valves", "model", "composition"):
+    if key.kind in ("text", "material", "valves", "model", "supply", "composition"):
         return object
     if key.kind == "flag":
         return np.bool_

@@ -414,7 +414,7 @@ const Input kInputs[] = {
       nullptr},
      [](const VORL& m, std::size_t) { return static_cast<double>(m.referenceSettings().supplyMode); },
      [](VORL& m, double v) { m.referenceSettings().supplyMode = wholeNumber(v, "supply mode"); }, false,
-     "VorlSupplyModeSet", kNoCaseKey},
+     "VorlSupplyModeSet", caseKey("supply", 0.0)},
     {InputId::kSupplyTripTime, "supply trip time", "s",
      "time after the breach at which the supply trips to nothing, a closed end (0: never; the reference solution "
      "only)",
@@ -423,7 +423,7 @@ const Input kInputs[] = {
       [](double v, const VORL&) { return notNegative(v); }, nullptr},
      [](const VORL& m, std::size_t) { return m.referenceSettings().supplyTripTime; },
      [](VORL& m, double v) { m.referenceSettings().supplyTripTime = v; }, false, "VorlSupplyTripTimeSet",
-     kNoCaseKey},
+     caseKey("supply_trip_time_s", 0.0)},
     // The valves as operated, one for the line: the breach is detected once,
     // and the valves of a line share their actuators' class; a valve that
     // moves later than the others says so by its closure time. The fast
@@ -436,7 +436,7 @@ const Input kInputs[] = {
       [](double v, const VORL&) { return notNegative(v); }, nullptr},
      [](const VORL& m, std::size_t) { return m.referenceSettings().valveDetectionDelay; },
      [](VORL& m, double v) { m.referenceSettings().valveDetectionDelay = v; }, false,
-     "VorlValveDetectionDelaySet", kNoCaseKey},
+     "VorlValveDetectionDelaySet", caseKey("valve_detection_delay_s", 0.0)},
     {InputId::kValveClosingDuration, "valve closing duration", "s",
      "time a valve takes to shut once it starts to move, its open area falling linearly in time from the bore to "
      "nothing (0: at once; the reference solution only)",
@@ -445,7 +445,7 @@ const Input kInputs[] = {
       [](double v, const VORL&) { return notNegative(v); }, nullptr},
      [](const VORL& m, std::size_t) { return m.referenceSettings().valveClosingDuration; },
      [](VORL& m, double v) { m.referenceSettings().valveClosingDuration = v; }, false,
-     "VorlValveClosingDurationSet", kNoCaseKey},
+     "VorlValveClosingDurationSet", caseKey("valve_closing_duration_s", 0.0)},
 };
 
 static_assert(std::size(kInputs) == static_cast<std::size_t>(InputId::kCount), "one row per input id");

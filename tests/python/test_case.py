@@ -187,3 +187,17 @@ class TestMaterials:
             brimlow.Case(material="ethane", molar_mass_kg_per_kmol=20.0)
         ideal = brimlow.Case(molar_mass_kg_per_kmol=16.0428)
         assert ideal.material is None and ideal.replace(material="ethane").molar_mass_kg_per_kmol is None
+
+
+class TestTheLineAsOperated:
+    def test_the_reference_takes_it_and_the_fast_model_refuses_it_naming_the_reference(self):
+        case = brimlow.Case(pipe_length_m=2000, pipe_diameter_m=0.2, breach_location_m=500, inflow_kg_per_s=5,
+                            supply="holding pressure", supply_trip_time_s=3)
+        assert brimlow.Case.from_json(case.to_json()) == case
+        with pytest.raises(brimlow.BrimlowError) as raised:
+            brimlow.run(case)
+        assert raised.value.code_name == "VORL_E_FAST_MODEL_SUPPLY" and "Reference" in str(raised.value)
+        table = brimlow.reference(case, times=[0.0, 2.0, 4.0])
+        assert table["inflow_rate_kg_per_s"][-1] == 0.0  # tripped at 3 s
+        with pytest.raises(ValueError, match="'constant inflow' or 'holding pressure'"):
+            brimlow.Case(supply="compressor")

@@ -26,7 +26,9 @@ def c_interface_table(case, times):
     try:
         for key in brimlow.keys():
             if key.input >= 0 and key.kind != "model":
-                lib.VorlInputSet(model, key.input, float(getattr(case, key.name)))
+                value = getattr(case, key.name)
+                value = brimlow.case.SUPPLIES.index(value) if key.kind == "supply" else value
+                lib.VorlInputSet(model, key.input, float(value))
         lib.VorlReferenceEndTimeSet(model, times[-1])
         lib.VorlReferenceReportTimesSet(model, (ctypes.c_double * len(times))(*times), len(times))
         rows = lib.VorlReferenceRun(model, VorlProgress(), None)  # a null callback: no progress

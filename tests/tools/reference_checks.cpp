@@ -254,5 +254,33 @@ TEST(Reference, ProgressOnRequestAndCtrlCCancelsWithoutFiles) {
   EXPECT_FALSE(std::filesystem::exists(dir / "out") && !std::filesystem::is_empty(dir / "out"));
 }
 
+// The line as operated is the reference's: the fast model alone refuses it,
+// naming the reference, and beside the reference keeps its own supply and
+// valves, its answer that of the case without them. A batch cell reads the
+// supply's words.
+TEST(Reference, TheLineAsOperatedIsTheReferencesAndTheFastModelKeepsItsOwn) {
+  const std::string line =
+      R"({"pipe_length_m": 2000, "pipe_diameter_m": 0.2, "breach_location_m": 500, "inflow_kg_per_s": 5,
+          "valves": [{"position_m": 200, "closure_time_s": 5}])";
+  const std::string operated = line + R"(, "supply": "holding pressure", "valve_closing_duration_s": 20})";
+  const ToolRun alone = runTool({"run", "-", "--no-reference"}, operated);
+  EXPECT_EQ(alone.status, 4);
+  EXPECT_NE(alone.err.find("supply: the fast model keeps a constant inflow"), std::string::npos) << alone.err;
+  EXPECT_NE(alone.err.find("reference solution takes it"), std::string::npos) << alone.err;
+
+  const Json both = runJson({"run", "-", "--json"}, operated);
+  const Json fastOnly = runJson({"run", "-", "--json", "--no-reference"}, line + "}");
+  EXPECT_EQ(both["summary"], fastOnly["summary"]);
+  EXPECT_EQ(both["operation"]["supply"]["reference"], "holding 70 bar at the inlet");
+  EXPECT_EQ(both["operation"]["valve_closure"]["fast"], "each valve shut at once at its closure time");
+  EXPECT_TRUE(both.contains("reference"));
+
+  TempDir dir;
+  writeFile(dir / "cases.csv", "pipe_length_m,supply\n2000,holding pressure\n");
+  const ToolRun batch = runTool({"batch", dir / "cases.csv"});
+  EXPECT_EQ(batch.status, 6);
+  EXPECT_NE(batch.out.find("reference solution takes it"), std::string::npos) << batch.out;
+}
+
 }  // namespace
 }  // namespace brimlow_test

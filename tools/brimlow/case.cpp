@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 #include "library_text.h"
@@ -80,6 +81,11 @@ std::vector<CaseKey> keyTable() {
       inputKey("pipe roughness", KeyKind::kNumber, &Case::pipeRoughness),
       inputKey("upstream pressure", KeyKind::kNumber, &Case::upstreamPressure),
       inputKey("total inflow", KeyKind::kNumber, &Case::inflow),
+      {caseKeyOf("supply mode"), KeyKind::kSupply, "supply mode", "",
+       "the supply after the breach: \"constant inflow\", or \"holding pressure\" (a compressor station holding "
+       "the upstream pressure; the reference solution only)",
+       "\"constant inflow\"", &Case::supplyMode, 0.0},
+      inputKey("supply trip time", KeyKind::kNumber, &Case::supplyTripTime),
       inputKey("breach location", KeyKind::kNumber, &Case::breachLocation),
       inputKey("orifice aperture", KeyKind::kNumber, &Case::aperture),
       ownKey("hole_diameter_m", KeyKind::kNumber, "m",
@@ -91,6 +97,8 @@ std::vector<CaseKey> keyTable() {
              "[]"),
       inputKey("valves active flag", KeyKind::kFlag, &Case::valvesActive,
                "the listed valves shut at their closure times (false: they stay open)"),
+      inputKey("valve detection delay", KeyKind::kNumber, &Case::valveDetectionDelay),
+      inputKey("valve closing duration", KeyKind::kNumber, &Case::valveClosingDuration),
       inputKey("expansion method", KeyKind::kInteger, &Case::expansionMethod),
       inputKey("Weber number", KeyKind::kNumber, &Case::weberNumber),
       inputKey("maximum velocity", KeyKind::kNumber, &Case::maxVelocity),
@@ -190,6 +198,7 @@ std::string keyRange(const CaseKey& key) {
     return kValvePositionKey + " " + libraryText(VorlInputCaseRangeText, libraryInput(kValvePositionInput)) +
            ", " + kValveClosureKey + " " + libraryText(VorlInputCaseRangeText, libraryInput(kValveClosureInput));
   }
+  if (key.kind == KeyKind::kSupply) return "\"constant inflow\" or \"holding pressure\"";
   const int input = libraryInput(key.input);
   return input >= 0 ? libraryText(VorlInputCaseRangeText, input) : "";
 }
@@ -220,6 +229,29 @@ bool modelFromWord(const std::string& word, double& choice) {
 bool hasReferenceEnd(const Case& c) { return !std::isnan(c.referenceEnd); }
 
 const char* modelWord(double choice) { return choice == 1.0 ? "reference" : "fast"; }
+
+namespace {
+constexpr const char* kSupplyWords[] = {"constant inflow", "holding pressure"};
+}  // namespace
+
+bool supplyFromWord(const std::string& word, double& mode) {
+  for (std::size_t i = 0; i < std::size(kSupplyWords); ++i) {
+    if (word == kSupplyWords[i]) {
+      mode = static_cast<double>(i);
+      return true;
+    }
+  }
+  return false;
+}
+
+const char* supplyWord(double mode) { return kSupplyWords[mode == 1.0 ? 1 : 0]; }
+
+bool operatesSupply(const Case& c) { return c.supplyMode != 0.0 || c.supplyTripTime != 0.0; }
+
+bool operatesValves(const Case& c) {
+  const bool valvesTakePart = c.valvesActive != 0.0 && !c.valves.empty();
+  return valvesTakePart && (c.valveDetectionDelay != 0.0 || c.valveClosingDuration != 0.0);
+}
 
 std::string gasText(const Case& c) {
   if (c.idealGas) return "ideal gas of " + shortText(c.molarMass) + " kg/kmol";

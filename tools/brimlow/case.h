@@ -50,6 +50,13 @@ struct Case {
   double backPressure = 0.0;
   double waterDepth = 0.0;
   double seawaterDensity = 0.0;
+  // The line as operated, the reference solution's: the supply mode (0
+  // constant inflow, 1 holding the upstream pressure; key supply), its trip
+  // time (s, 0: never), the valves' detection delay and closing duration (s).
+  double supplyMode = 0.0;
+  double supplyTripTime = 0.0;
+  double valveDetectionDelay = 0.0;
+  double valveClosingDuration = 0.0;
   // The tool's own optional keys, NaN when not given: the hole's diameter
   // (m, in place of the aperture) and the step (s) of the table at fixed
   // times.
@@ -75,6 +82,7 @@ enum class KeyKind {
   kComposition,  // mole fractions by material: {"methane": 0.9, ...}, in a CSV cell "methane:0.9;ethane:0.1"
   kMolarMass,  // a positive number, or absent
   kNumber,     // a real number
+  kSupply,     // "constant inflow" or "holding pressure" (the supply mode 0 or 1)
   kInteger,    // a whole number
   kFlag,       // true or false
   kValves,     // a list of {position_m, closure_time_s}
@@ -135,6 +143,14 @@ Case defaultCase();
 // another word.
 bool modelFromWord(const std::string& word, double& choice);
 const char* modelWord(double choice);
+// The supply's words ("constant inflow", "holding pressure") and the supply mode (0, 1).
+bool supplyFromWord(const std::string& word, double& mode);
+const char* supplyWord(double mode);
+// Whether the case asks for what only the reference solution does: a
+// supply that holds its pressure or trips, valves (taking part) shutting
+// after a detection delay or over a duration.
+bool operatesSupply(const Case& c);
+bool operatesValves(const Case& c);
 
 // Whether the case sets the reference's end.
 bool hasReferenceEnd(const Case& c);

@@ -48,6 +48,7 @@ const char* kindText(KeyKind kind) {
     case KeyKind::kFlag: return "true or false";
     case KeyKind::kValves: return "a list of valves";
     case KeyKind::kModel: return "\"fast\" or \"reference\"";
+    case KeyKind::kSupply: return "\"constant inflow\" or \"holding pressure\"";
   }
   return "a value";
 }
@@ -235,6 +236,9 @@ void readJsonValue(const CaseKey& key, const json& value, Case& c, PendingCase& 
     case KeyKind::kModel:
       if (!value.is_string() || !modelFromWord(value.get<std::string>(), c.*key.field)) return wrongType();
       return;
+    case KeyKind::kSupply:
+      if (!value.is_string() || !supplyFromWord(value.get<std::string>(), c.*key.field)) return wrongType();
+      return;
   }
 }
 
@@ -351,6 +355,9 @@ void readCell(const CaseKey& key, const std::string& raw, Case& c, PendingCase& 
     }
     case KeyKind::kModel:
       if (!modelFromWord(lower(text), c.*key.field)) wrongType();
+      return;
+    case KeyKind::kSupply:
+      if (!supplyFromWord(lower(text), c.*key.field)) wrongType();
       return;
   }
 }
@@ -522,6 +529,9 @@ nlohmann::ordered_json caseToJson(const Case& c) {
       case KeyKind::kModel:
         // Written when the reference is chosen: a fast case reads as it did before.
         if (c.*key.field != 0.0) out[key.name] = modelWord(c.*key.field);
+        break;
+      case KeyKind::kSupply:
+        out[key.name] = supplyWord(c.*key.field);
         break;
     }
   }

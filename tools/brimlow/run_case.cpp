@@ -212,12 +212,54 @@ bool failedFor(const ReportCapture& capture, std::size_t from, int status, CaseR
 
 }  // namespace
 
+namespace {
+
+// The inputs of the line as operated, which only the reference solution takes.
+constexpr const char* kOperationInputs[] = {"supply mode", "supply trip time", "valve detection delay",
+                                            "valve closing duration"};
+
+// The case's operation for the reference, or the fast model's own (each
+// input at its default: a constant inflow, valves shut at an instant) while
+// the fast model runs beside it.
+void setOperation(VorlHandle model, const Case& c, bool operated) {
+  for (const char* name : kOperationInputs) {
+    const int input = libraryInput(name);
+    const CaseKey* key = caseKeyForInput(name);
+    VorlInputSet(model, input, operated ? c.*key->field : VorlInputDefault(input));
+  }
+}
+
+// The fast model alone cannot run the line as operated: the case is refused
+// before anything runs, naming the reference solution, which takes it.
+bool operationWithinFastModel(const Case& c, CaseFailure& failure) {
+  if (c.reference != 0.0 || referenceChosen(c)) return true;
+  const char* hint = "; the reference solution takes it, as the model (\"model\": \"reference\") or beside the "
+                     "fast model (\"reference\": true, brimlow run's default)";
+  failure.status = kExitCaseValue;
+  if (operatesSupply(c)) {
+    failure.key = c.supplyMode != 0.0 ? caseKeyForInput("supply mode")->name : caseKeyForInput("supply trip time")->name;
+    failure.message = std::string("the fast model keeps a constant inflow: a supply that ") +
+                      (c.supplyMode != 0.0 ? "holds its pressure" : "trips") + " is the reference solution's" + hint;
+    return false;
+  }
+  if (operatesValves(c)) {
+    failure.key = caseKeyForInput(c.valveDetectionDelay != 0.0 ? "valve detection delay" : "valve closing duration")->name;
+    failure.message = std::string("the fast model shuts its valves at an instant at their closure times: valves "
+                                  "shutting after a detection delay or over a closing duration are the reference "
+                                  "solution's") + hint;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool checkCaseValues(const Case& c, CaseFailure& failure) {
   ReportCapture capture;
   const CheckArrays arrays = checkArraysOf(c);
   int valve = -1;
   const int code = runCheck(c, arrays, &valve);
-  if (code == 0) return holeWithinReference(c, failure);
+  if (code == 0) return holeWithinReference(c, failure) && operationWithinFastModel(c, failure);
   const Report* report = capture.firstErrorSince(0);
   failure.status = kExitCaseValue;
   failure.message = report != nullptr ? report->message : "refused by the library's check (code " + std::to_string(code) + ")";
@@ -289,8 +331,10 @@ CaseResult runCase(const Case& c, bool withTables, ReferenceWatch* watch) {
     // The fast model reads its answer with the choice of the fast model; the
     // reference then runs beside it, or takes its place when chosen.
     VorlModelChoiceSet(model, 0);
-    const bool fastRan = !referenceTakesSmallerHole(c) && runFast(model, c, withTables, capture, result);
     const bool wantReference = c.reference != 0.0 || referenceChosen(c);
+    setOperation(model, c, false);
+    const bool fastRan = !referenceTakesSmallerHole(c) && runFast(model, c, withTables, capture, result);
+    setOperation(model, c, true);
     if (!fastRan && !referenceChosen(c)) {
       // The fast model's failure is the case's.
     } else if (!wantReference) {

@@ -41,6 +41,37 @@ std::string line(const std::string& label, const std::string& value) {
   return text;
 }
 
+// The line as operated: the reference's supply and valve closure, and the
+// fast model's own beside them (a constant inflow, valves shut at an
+// instant), which it keeps whatever the case asks of the reference.
+std::string referenceSupplyText(const Case& c) {
+  std::string text = c.supplyMode == 1.0 ? "holding " + shortText(c.upstreamPressure / 1e5) + " bar at the inlet"
+                                         : "a constant inflow of " + shortText(c.inflow) + " kg/s";
+  if (c.supplyTripTime > 0.0) text += ", tripping to nothing at " + shortText(c.supplyTripTime) + " s";
+  return text;
+}
+
+std::string fastSupplyText(const Case& c) { return "a constant inflow of " + shortText(c.inflow) + " kg/s"; }
+
+std::string referenceValvesText(const Case& c) {
+  const std::string start = c.valveDetectionDelay > 0.0
+                                ? shortText(c.valveDetectionDelay) + " s after its closure time"
+                                : "at its closure time";
+  const std::string motion = c.valveClosingDuration > 0.0
+                                 ? ", shut over " + shortText(c.valveClosingDuration) + " s (area linear in time)"
+                                 : ", shut at once";
+  return "each valve starting " + start + motion;
+}
+
+const char* const kFastValvesText = "each valve shut at once at its closure time";
+
+nlohmann::ordered_json operationJson(const Case& c) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::object();
+  if (operatesSupply(c)) out["supply"] = {{"reference", referenceSupplyText(c)}, {"fast", fastSupplyText(c)}};
+  if (operatesValves(c)) out["valve_closure"] = {{"reference", referenceValvesText(c)}, {"fast", kFastValvesText}};
+  return out;
+}
+
 std::string quantity(double value, const char* unit, int digits = 4) {
   if (std::isnan(value)) return "-";
   if (std::isinf(value)) return "without end";
@@ -146,6 +177,8 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
   if (result.underWater) out["outlet_pressure_Pa"] = result.outletPressure;
   if (result.components > 1) out["dew_temperature_at_outlet_K"] = jsonNumber(result.dewTemperature, false);
   if (result.naturalGas) out["potential_impact_radius_m"] = result.impactRadius;
+  // Which supply and valve closure each model took, where they differ.
+  if (operatesSupply(c) || operatesValves(c)) out["operation"] = operationJson(c);
   if (result.model == "fast") {
     out["branch_a"] = tableJson(branchColumns(), result.branchA);
     out["branch_b"] = tableJson(branchColumns(), result.branchB);
@@ -281,6 +314,14 @@ std::string caseSection(const Case& c, const CaseResult& r) {
       valves += shortText(valve.position) + " m shut at " + shortText(valve.closureTime) + " s";
     }
     text += line(c.valvesActive != 0.0 ? "valves" : "valves (inactive)", valves);
+  }
+  if (operatesSupply(c)) {
+    text += line("supply after the breach", referenceSupplyText(c) + " (reference)");
+    text += line("", "the fast model keeps " + fastSupplyText(c));
+  }
+  if (operatesValves(c)) {
+    text += line("valve closure", referenceValvesText(c) + " (reference)");
+    text += line("", "the fast model: " + std::string(kFastValvesText));
   }
   text += line("model", modelText(r));
   return text;
