@@ -276,17 +276,23 @@ std::string impactRadiusText(const CaseResult& r) {
 // it: the inflow after that goes into the line behind the valve and no
 // longer into the balance of the release, which the summary says rather
 // than leave the inflow out without a word.
+// In the reference a valve is shut after its detection delay and its motion,
+// and a supply that holds its pressure feeds what the line draws: the mass
+// fed by then is the reference's table's, not said here.
 std::string supplyCutText(const Case& c, const CaseResult& r) {
   if (c.inflow <= 0.0 || c.valvesActive == 0.0 || !r.hasA) return "";
   const Valve* cut = nullptr;
   for (const Valve& valve : c.valves) {
     if (valve.position < r.breachLocation && (cut == nullptr || valve.closureTime < cut->closureTime)) cut = &valve;
   }
-  if (cut == nullptr || !(cut->closureTime < summaryValue(r, "end_time_s"))) return "";
+  const bool reference = r.model == "reference";
+  const double motion = reference ? c.valveDetectionDelay + c.valveClosingDuration : 0.0;
+  const double shutAt = cut != nullptr ? cut->closureTime + motion : 0.0;
+  if (cut == nullptr || !(shutAt < summaryValue(r, "end_time_s"))) return "";
+  const std::string fed = reference && operatesSupply(c) ? "" : ", after " + massText(c.inflow * shutAt) + " fed";
   return line("supply cut off from the breach",
-              "at " + durationText(cut->closureTime) + " by the valve at " + shortText(cut->position) + " m, after " +
-                  massText(c.inflow * cut->closureTime) + " fed; the inflow after it stays behind the valve and is "
-                  "not in the masses above");
+              "at " + durationText(shutAt) + " by the valve at " + shortText(cut->position) + " m" + fed +
+                  "; the inflow after it stays behind the valve and is not in the masses above");
 }
 
 // The case as the summary states it: gas, pipe, supply, breach and valves.
@@ -311,7 +317,9 @@ std::string caseSection(const Case& c, const CaseResult& r) {
     std::string valves;
     for (const Valve& valve : c.valves) {
       if (!valves.empty()) valves += ", ";
-      valves += shortText(valve.position) + " m shut at " + shortText(valve.closureTime) + " s";
+      // Valves that move shut later in the reference: their closure time is then the start of the count.
+      valves += shortText(valve.position) + (operatesValves(c) ? " m, closure time " : " m shut at ") +
+                shortText(valve.closureTime) + " s";
     }
     text += line(c.valvesActive != 0.0 ? "valves" : "valves (inactive)", valves);
   }
