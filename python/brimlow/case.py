@@ -86,7 +86,7 @@ _OPERATION_INPUTS = ("supply mode", "supply trip time", "valve detection delay",
 # name: (kind, unit, default, meaning) of the keys that are not one library input.
 _OWN_KEYS = {
     "name": ("text", "", "", "label of the case, copied to the outputs"),
-    "material": ("material", "", "methane",
+    "material": ("material", "", materials.material_name(lib.VorlCaseDefaultMaterial()),
                  "gas: a material name, its CAS number (\"74-82-8\") or its material number (74828); "
                  "see brimlow.materials()"),
     "molar_mass_kg_per_kmol": ("optional", "kg/kmol", None, "instead of a material: an ideal gas of this molar mass"),
@@ -104,7 +104,8 @@ _OWN_KEYS = {
     "reference": ("flag", "", False,
                   "the tool runs the reference solution beside the fast model; brimlow.run ignores it "
                   "(brimlow.reference(case) runs it; model=\"reference\" makes it the answer)"),
-    "real_gas": ("flag", "", False, "brimlow.reference: the Peng-Robinson gas in place of the ideal gas"),
+    "real_gas": ("flag", "", bool(lib.VorlInputCaseDefault(lib.VorlInputFind(b"reference real gas flag"))),
+                 "brimlow.reference: the Peng-Robinson gas in place of the ideal gas"),
     "reference_end": ("optional", "s", None,
                       "when the reference solution stops, s after the breach (brimlow.run with model reference, "
                       "brimlow.reference without times=); None: the end of the release"),

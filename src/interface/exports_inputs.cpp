@@ -178,6 +178,10 @@ VORL_API int VORL_CALL VorlInputCaseRangeText(int index, char* buffer, int size)
   return copyField(index, buffer, size, [](const Input& r) { return caseRangeText(r); });
 }
 
+VORL_API int VORL_CALL VorlCaseDefaultMaterial(void) {
+  return guarded(0, [] { return kCaseDefaultMaterial; });
+}
+
 VORL_API int VORL_CALL VorlInputFindCaseKey(const char* key) {
   return guarded(-1, [&] {
     if (key == nullptr) throw VORLERROR(VORL_E_MISSING_DATA, kTag, "the key pointer is null");

@@ -138,6 +138,10 @@ const Input* findInput(const std::string& name) noexcept;
 // The row whose case-file key is `key`, null when there is none.
 const Input* findInputByCaseKey(const std::string& key) noexcept;
 
+// The gas of a case that gives none: methane, the gas of the default case's
+// long natural-gas line.
+constexpr int kCaseDefaultMaterial = 74828;
+
 // The value of an input in a case that leaves its key out: the case-file
 // default, or the model's default where the case file has none.
 double caseDefault(const Input& row) noexcept;

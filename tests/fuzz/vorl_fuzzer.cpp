@@ -43,6 +43,7 @@ constexpr int kMaxCompositionComponents = 20;
 constexpr int kMaxReferenceRows = 256;
 // Rows a table fill is given room for (and the most times of a pipe table).
 constexpr int kMaxFillRows = 8;
+constexpr int kMaxReportTimes = 512;  // VorlModelReportTimes gives about 340 for any end
 
 // VORL_FUZZ_TRACE=1 lists each input's calls and results on standard error.
 const bool kTrace = std::getenv("VORL_FUZZ_TRACE") != nullptr;
@@ -746,6 +747,11 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
   } else if (name == "AnalyticComparison") {
     plan.count = std::clamp(drawInt(in, 16, 0), -2, kMaxComparisonCount);
     plan.countPosition = arity - 1;
+    plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
+  } else if (name == "VorlModelReportTimes") {
+    // Room for the times asked for (a few hundred for any end), now and then a negative count.
+    plan.count = std::clamp(drawInt(in, 400, 0), -2, kMaxReportTimes);
+    plan.countPosition = 2;
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
   } else if (name == "VorlReferenceReportTimesSet") {
     planReportTimes(s, plan, buffers);

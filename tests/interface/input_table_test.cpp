@@ -175,6 +175,8 @@ TEST_F(InputTable, ANewModelHoldsTheDefaultsOfTheTable) {
     EXPECT_EQ(VorlInputGet(model, i), VorlInputDefault(i)) << nameOf(i);
   }
   EXPECT_EQ(VorlErrorLogCount(), 0);
+  // A case that names no gas is of methane, the default line's gas.
+  EXPECT_EQ(VorlCaseDefaultMaterial(), VorlMaterialFind("methane"));
 }
 
 // Setting by index through the table does what the named setters do: the

@@ -35,6 +35,8 @@ class TestKeys:
                 assert default == str(value).lower(), name
             elif isinstance(value, (int, float)):
                 assert float(default) == value, name
+            elif isinstance(value, str):
+                assert default.strip('"') == value, name
 
 
 class TestCaseFiles:

@@ -47,6 +47,16 @@ CaseKey ownKey(const char* name, KeyKind kind, const char* unit, const std::stri
   return {name, kind, nullptr, unit, meaning, defaultText, field, field ? kNotGiven : 0.0};
 }
 
+// The name of the gas of a case that gives none, as the library has it.
+const char* defaultMaterialName() {
+  static const std::string name = [] {
+    const Material* material = findMaterialByNumber(VorlCaseDefaultMaterial());
+    if (material == nullptr) mismatch("the library's default gas is not among its materials");
+    return material->name;
+  }();
+  return name.c_str();
+}
+
 // A flag of the tool's own, false unless given.
 CaseKey ownFlag(const char* name, const std::string& meaning, double Case::*field) {
   return {name, KeyKind::kFlag, nullptr, "", meaning, nullptr, field, 0.0};
@@ -64,7 +74,7 @@ std::vector<CaseKey> keyTable() {
       ownKey("material", KeyKind::kMaterial, "",
              "gas: a material name, its CAS number (\"74-82-8\"), its material number (74828) or a named gas; see `brimlow "
              "materials`",
-             "methane"),
+             defaultMaterialName()),
       ownKey("molar_mass_kg_per_kmol", KeyKind::kMolarMass, "kg/kmol",
              "instead of a material: an ideal gas of this molar mass", "none"),
       ownKey("composition", KeyKind::kComposition, "",
@@ -116,8 +126,9 @@ std::vector<CaseKey> keyTable() {
               "brimlow run: also run the reference solution of the full equations beside the fast model (as "
               "--reference)",
               &Case::reference),
-      ownFlag("real_gas", "the reference solution takes the Peng-Robinson gas (the fast model takes the ideal gas)",
-              &Case::realGas),
+      {"real_gas", KeyKind::kFlag, nullptr, "",
+       "the reference solution takes the Peng-Robinson gas (the fast model takes the ideal gas)", nullptr,
+       &Case::realGas, VorlInputCaseDefault(libraryInput("reference real gas flag"))},
       ownKey("reference_end", KeyKind::kNumber, "s",
              "when the reference solution stops, s after the breach (as --until; \"2 h\" as text); by default "
              "when the release is over",
@@ -125,7 +136,7 @@ std::vector<CaseKey> keyTable() {
       {caseKeyOf("model"), KeyKind::kModel, "model", "",
        "the model whose answer the run gives: \"fast\" (the published model) or \"reference\" (the reference "
        "solution of the full equations; as --model reference)",
-       "\"fast\"", &Case::model, 0.0},
+       nullptr, &Case::model, VorlInputCaseDefault(libraryInput("model"))},
   };
 }
 
@@ -206,6 +217,7 @@ std::string keyRange(const CaseKey& key) {
 std::string defaultText(const CaseKey& key) {
   if (key.field == nullptr || key.defaultText != nullptr) return key.defaultText;
   if (key.kind == KeyKind::kFlag) return key.defaultValue != 0.0 ? "true" : "false";
+  if (key.kind == KeyKind::kModel) return std::string("\"") + modelWord(key.defaultValue) + "\"";
   return plainText(key.defaultValue);
 }
 
@@ -214,7 +226,7 @@ Case defaultCase() {
   for (const CaseKey& key : caseKeys()) {
     if (key.field != nullptr) c.*key.field = key.defaultValue;
   }
-  c.material = findMaterial(findCaseKey("material")->defaultText)->number;
+  c.material = VorlCaseDefaultMaterial();
   return c;
 }
 
