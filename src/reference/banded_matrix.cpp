@@ -11,7 +11,9 @@ void BandedMatrix::resize(std::size_t rows) {
 }
 
 // Each row's band holds columns row - kBandwidth to row + kBandwidth; the
-// factors overwrite it, the diagonal with the pivot's reciprocal.
+// factors overwrite it: L's multipliers left of the diagonal, the pivot's
+// reciprocal on it, and U's row divided by the pivot right of it (so that
+// the back substitution's chain from row to row is one multiply-add).
 bool BandedMatrix::factor() {
   constexpr std::size_t p = kBandwidth;
   for (std::size_t k = 0; k < rows_; ++k) {
@@ -29,10 +31,14 @@ bool BandedMatrix::factor() {
       if (factor == 0.0) continue;
       for (std::size_t j = 1; j <= reach; ++j) row[p - below + j] -= factor * pivotRow[p + j];
     }
+    for (std::size_t j = 1; j <= reach; ++j) pivotRow[p + j] *= reciprocal;
   }
   return true;
 }
 
+// Each unknown waits for the one solved just before it: the sums take the
+// farthest neighbours first and that one last, so that a row costs one
+// multiply-add of latency rather than a chain of kBandwidth.
 void BandedMatrix::solve(std::vector<double>& x) const {
   constexpr std::size_t p = kBandwidth;
   double* v = x.data();
@@ -40,15 +46,15 @@ void BandedMatrix::solve(std::vector<double>& x) const {
     const double* row = &band_[i * kWidth];
     const std::size_t reach = std::min(i, p);
     double sum = v[i];
-    for (std::size_t j = 1; j <= reach; ++j) sum -= row[p - j] * v[i - j];
+    for (std::size_t j = reach; j >= 1; --j) sum -= row[p - j] * v[i - j];
     v[i] = sum;
   }
   for (std::size_t i = rows_; i-- > 0;) {
     const double* row = &band_[i * kWidth];
     const std::size_t reach = std::min(rows_ - 1 - i, p);
-    double sum = v[i];
-    for (std::size_t j = 1; j <= reach; ++j) sum -= row[p + j] * v[i + j];
-    v[i] = sum * row[p];
+    double sum = v[i] * row[p];
+    for (std::size_t j = reach; j >= 1; --j) sum -= row[p + j] * v[i + j];
+    v[i] = sum;
   }
 }
 
