@@ -218,7 +218,7 @@ void BM_OutputTimesThinned(benchmark::State& state) {
   const int records = VorlRun(model);
   if (records <= 0) state.SkipWithError("the default case did not run");
   for (auto _ : state) {
-    VorlPipeOutputTimesDefine(model, 2, 100);
+    VorlPipeOutputTimesDefine(model, VORL_GRID_RUN_TIMES, 100);
     benchmark::DoNotOptimize(VorlPipeOutputSteps(model));
   }
   state.counters["records"] = records;

@@ -111,6 +111,18 @@ typedef enum VorlBranch {
   VORL_BRANCH_B = 2
 } VorlBranch;
 
+/* The modes of the output time grid (VorlPipeOutputTimesDefine): n times
+ * evenly to the end of the run; the same ending on the output end time (for
+ * a branch A fed to infinite time); the run's own stored times thinned to n;
+ * the same, a single branch thinned to the output maximum steps (the grid of
+ * VorlPipeGridTableFill, the one-call entry and the command-line tool). */
+typedef enum VorlGridMode {
+  VORL_GRID_EVEN = 0,
+  VORL_GRID_EVEN_THEN_END_TIME = 1,
+  VORL_GRID_RUN_TIMES = 2,
+  VORL_GRID_RUN_TIMES_CAPPED = 3
+} VorlGridMode;
+
 /* The kinds of event of a run (VorlEventsFill): a branch's outflow no longer
  * choked, its decompression front at its far end, branch B's far-end flow
  * turned toward the breach, a branch blown down, and a valve shut on it. */

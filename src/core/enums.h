@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vorl.h>
+
 namespace vorl {
 
 // Phase of a branch, as the regime queries report it (by its number).
@@ -25,10 +27,12 @@ enum class BranchLayout : int { kSingleBranchA = 1, kSingleBranchB = 2, kDoubleB
 
 // The modes of the output time grid (VorlPipeOutputTimesDefine).
 enum class OutputGridMode : int {
-  kEven = 0,             // n times evenly to the end of the run
-  kEvenThenEndTime = 1,  // the same, then the caller's end time (a fed branch A that never finishes)
-  kRunTimes = 2,         // the run's own stored times thinned to n
-  kRunTimesCapped = 3,   // the same; a single branch thinned to the output maximum steps
+  kEven = VORL_GRID_EVEN,  // n times evenly to the end of the run
+  // The same, then the caller's end time (a fed branch A that never finishes).
+  kEvenThenEndTime = VORL_GRID_EVEN_THEN_END_TIME,
+  kRunTimes = VORL_GRID_RUN_TIMES,  // the run's own stored times thinned to n
+  // The same; a single branch thinned to the output maximum steps.
+  kRunTimesCapped = VORL_GRID_RUN_TIMES_CAPPED,
 };
 
 // The model whose answer a run's results give: the fast integral model (the
