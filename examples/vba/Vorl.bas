@@ -338,6 +338,7 @@ Public Declare PtrSafe Function VorlCaseFitsOneCall Lib "vorl.dll" (ByRef flags 
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Byte
 Public Declare PtrSafe Function VorlHoleAperture Lib "vorl.dll" (ByVal holeDiameter As Double, ByVal pipeDiameter As Double) As Double
 Public Declare PtrSafe Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare PtrSafe Function VorlErrorLogRange Lib "vorl.dll" (ByVal index As Long, ByRef lowest As Double, ByRef highest As Double) As Byte
 Public Declare PtrSafe Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlLastCode Lib "vorl.dll" () As Long
 Public Declare PtrSafe Function VorlInputCount Lib "vorl.dll" () As Long
@@ -641,6 +642,7 @@ Public Declare Function VorlCaseFitsOneCall Lib "vorl.dll" (ByRef flags As Long,
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Byte
 Public Declare Function VorlHoleAperture Lib "vorl.dll" (ByVal holeDiameter As Double, ByVal pipeDiameter As Double) As Double
 Public Declare Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As Long) As Long
+Public Declare Function VorlErrorLogRange Lib "vorl.dll" (ByVal index As Long, ByRef lowest As Double, ByRef highest As Double) As Byte
 Public Declare Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlLastCode Lib "vorl.dll" () As Long
 Public Declare Function VorlInputCount Lib "vorl.dll" () As Long

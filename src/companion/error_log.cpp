@@ -1,5 +1,7 @@
 #include "companion/error_log.h"
 
+#include <cmath>
+
 #include <atomic>
 #include <deque>
 #include <mutex>
@@ -40,6 +42,13 @@ ErrorLogEntry* earlierReport(std::deque<ErrorLogEntry>& entries, const ErrorLogE
     if (sameReport(*it, entry)) return &*it;
   }
   return nullptr;
+}
+
+// A repeat's quoted value widens the range its entry keeps (NaN: none quoted).
+void widenRange(ErrorLogEntry& kept, const ErrorLogEntry& repeat) noexcept {
+  if (std::isnan(repeat.lowest)) return;
+  kept.lowest = std::isnan(kept.lowest) ? repeat.lowest : std::fmin(kept.lowest, repeat.lowest);
+  kept.highest = std::isnan(kept.highest) ? repeat.highest : std::fmax(kept.highest, repeat.highest);
 }
 
 // Room for one more entry: the oldest warning goes, or else the oldest entry.
@@ -85,6 +94,7 @@ void append(ErrorLogEntry entry) {
     std::lock_guard<std::mutex> lock(log.mutex);
     if (ErrorLogEntry* earlier = earlierReport(log.entries, entry)) {
       ++earlier->repeats;
+      widenRange(*earlier, entry);
     } else {
       if (log.entries.size() >= kCapacity) makeRoom(log.entries);
       log.entries.push_back(entry);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace vorl {
@@ -15,6 +16,10 @@ struct ErrorLogEntry {
   std::string message;
   bool warning = false;  // the work went on after it
   int repeats = 1;       // reports this entry stands for (a repeated warning is kept once)
+  // The least and greatest of the value the reports quote (a velocity for
+  // every state), over the repeats; NaN for a report that quotes none.
+  double lowest = std::numeric_limits<double>::quiet_NaN();
+  double highest = std::numeric_limits<double>::quiet_NaN();
   // The outermost library call that logged it (0: none), within which a
   // warning of the same code and tag counts as a repeat.
   std::uint64_t thread = 0;
@@ -34,8 +39,9 @@ using ErrorHandler = void (*)(int, const char*, int, const char*, void*);
 // printed; hosts read the log or install a handler.
 //
 // A warning repeated with the same code and tag within one library call (a
-// run, a one-call entry, a query) is kept once, with its count of repeats and
-// the message of its first report. When the log is full the oldest warning
+// run, a one-call entry, a query) is kept once, with its count of repeats,
+// the message of its first report and the range of the value its reports
+// quote. When the log is full the oldest warning
 // makes room before any error does, so warnings never push an error out.
 // The handler is called for every report, repeats included, on the thread
 // that made it; a report made while that thread is inside the handler is

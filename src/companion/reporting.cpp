@@ -1,5 +1,6 @@
 #include "companion/reporting.h"
 
+#include <cmath>
 #include <utility>
 
 #include "companion/error_log.h"
@@ -23,13 +24,12 @@ void showMessageBoxIfDue(const MODELERROR& error, const std::string& line) {
 #endif
 }
 
-}  // namespace
-
-void reportError(const MODELERROR& error) noexcept {
+void reportQuoting(const MODELERROR& error, double quoted) noexcept {
   try {
     const std::string line = error.eGetErrorString();
     ErrorLogEntry entry{error.product(), error.level(), error.eError(), error.tag(), line};
     entry.warning = error.isWarning();
+    entry.lowest = entry.highest = quoted;
     errorlog::append(std::move(entry));
     showMessageBoxIfDue(error, line);
   } catch (...) {
@@ -38,13 +38,25 @@ void reportError(const MODELERROR& error) noexcept {
   }
 }
 
-void reportWarning(int code, const char* tag, std::string message) noexcept {
+void reportWarningQuoting(int code, const char* tag, std::string message, double quoted) noexcept {
   try {
     VORLERROR warning(code, tag, std::move(message));
     warning.markWarning();
-    reportError(warning);
+    reportQuoting(warning, quoted);
   } catch (...) {
   }
+}
+
+}  // namespace
+
+void reportError(const MODELERROR& error) noexcept { reportQuoting(error, std::nan("")); }
+
+void reportWarning(int code, const char* tag, std::string message) noexcept {
+  reportWarningQuoting(code, tag, std::move(message), std::nan(""));
+}
+
+void reportWarning(int code, const char* tag, std::string message, double quoted) noexcept {
+  reportWarningQuoting(code, tag, std::move(message), quoted);
 }
 
 }  // namespace vorl

@@ -13,5 +13,9 @@ namespace vorl {
 // fails the call that reports: a log that cannot take the entry loses it.
 void reportError(const MODELERROR& error) noexcept;
 void reportWarning(int code, const char* tag, std::string message = {}) noexcept;
+// A warning about a value (a velocity, a pressure) that may repeat with
+// another value for every state: the log keeps the range of the values its
+// repeats quote.
+void reportWarning(int code, const char* tag, std::string message, double quoted) noexcept;
 
 }  // namespace vorl

@@ -1,4 +1,5 @@
 // Process-wide switches and the error log of the C interface.
+#include <cmath>
 #include <string>
 
 #include "companion/error_log.h"
@@ -57,6 +58,16 @@ VORL_API int VORL_CALL VorlErrorLogMessage(int index, char* buffer, int size) {
   return guarded(-1, [&] {
     ErrorLogEntry entry;
     return logEntry(index, &entry) ? copyText(entry.message, buffer, size) : -1;
+  });
+}
+
+VORL_API VorlBool VORL_CALL VorlErrorLogRange(int index, double* lowest, double* highest) {
+  return guarded(VorlBool{0}, [&] {
+    ErrorLogEntry entry;
+    if (!logEntry(index, &entry) || std::isnan(entry.lowest)) return VorlBool{0};
+    if (lowest != nullptr) *lowest = entry.lowest;
+    if (highest != nullptr) *highest = entry.highest;
+    return VorlBool{1};
   });
 }
 

@@ -35,8 +35,10 @@ PostFlashState expandCheckedOutflow(const VORL& model, double exitPressure, doub
   const ATMOSEXPANSION& expansion = model.atmosExpansion();
   const double maximum = velocityBound(model, expansion.GetMaximumVelocity());
   if (orificeVelocity > maximum) {
-    reportWarning(VORL_W_ABOVE_MAX_VELOCITY, "vlAtmosExp", "orifice velocity " + numberText(orificeVelocity) +
-                                          " m/s is above the maximum velocity " + numberText(maximum) + " m/s");
+    reportWarning(VORL_W_ABOVE_MAX_VELOCITY, "vlAtmosExp",
+                  "orifice velocity " + numberText(orificeVelocity) + " m/s is above the maximum velocity " +
+                      numberText(maximum) + " m/s",
+                  orificeVelocity);
   }
   ATMOSEXPDATA data;
   expansion.atmexCalc(model.outlet(), VORL::sharedProperties(), exitPressure, model.gasTemperature(),

@@ -105,6 +105,16 @@ TEST_F(ErrorLog, AWarningRepeatedInOneCallIsKeptOnceWithItsCountAndNoErrorIsLost
   // expand both branches while both flow, so at least one each).
   EXPECT_GE(VorlErrorLogRepeatCount(1), expansions);
   EXPECT_EQ(VorlErrorLogRepeatCount(2), 0);  // out of range
+  // And the range of the velocities its repeats quote: up to the choked
+  // outflow's, the isothermal sound speed sqrt(R T / M) = 386.4 m/s of methane
+  // at 288.15 K, down to a slower outflow after the dechoke.
+  double lowest = 0.0, highest = 0.0;
+  ASSERT_TRUE(VorlErrorLogRange(1, &lowest, &highest));
+  EXPECT_NEAR(highest, 386.44, 0.005 * 386.44);
+  EXPECT_GT(lowest, 0.01);
+  EXPECT_LT(lowest, 0.9 * highest);
+  EXPECT_FALSE(VorlErrorLogRange(0, &lowest, &highest));  // an error that quotes no value
+  EXPECT_FALSE(VorlErrorLogRange(2, nullptr, nullptr));   // out of range
   // The next call's warnings are an entry of their own.
   oneCallWithAWarningPerRecord();
   EXPECT_EQ(VorlErrorLogCount(), 3);
