@@ -89,7 +89,9 @@ class PipeRowWriter {
 
  private:
   static constexpr int kWidth = static_cast<int>(std::size(kColumns));
-  static bool isPostFlash(int column) noexcept { return column >= static_cast<int>(C::kPostFlashTemperature); }
+  static bool isPostFlash(int column) noexcept {
+    return column >= static_cast<int>(C::kPostFlashTemperature) && column <= static_cast<int>(C::kPostFlashDropSize);
+  }
   int columnAt(int j) const noexcept { return columns_ != nullptr ? columns_[j] : j; }
 
   const VORL& model_;
