@@ -140,6 +140,7 @@ Public Const VORL_E_SWEEP_CASE_COUNT As Long = 450
 Public Const VORL_E_SWEEP_THREADS As Long = 451
 Public Const VORL_E_SWEEP_VALVE_STARTS As Long = 453
 Public Const VORL_E_SWEEP_CANCELLED As Long = 454
+Public Const VORL_E_SWEEP_INPUT As Long = 504
 Public Const VORL_E_COMPOSITION_EMPTY As Long = 470
 Public Const VORL_E_COMPOSITION_UNKNOWN As Long = 471
 Public Const VORL_E_COMPOSITION_FRACTION As Long = 472
@@ -445,6 +446,15 @@ Public Declare PtrSafe Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As 
         ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
         ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
         ByVal progress As LongPtr, ByVal user As LongPtr) As Long
+Public Declare PtrSafe Function VorlSweepRunWithInputs Lib "vorl.dll" (ByVal caseCount As Long, _
+        ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef timeDivisions As Long, _
+        ByRef maxSteps As Long, ByRef valveStarts As Long, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByVal extraCount As Long, ByRef extraInputs As Long, _
+        ByRef extraValues As Double, ByVal threads As Long, ByRef pipeTimes As Double, _
+        ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
+        ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
+        ByVal progress As LongPtr, ByVal user As LongPtr) As Long
 Public Declare PtrSafe Function VorlModelCreateComposition Lib "vorl.dll" (ByVal count As Long, _
         ByRef numbers As Long, ByRef fractions As Double) As LongPtr
 Public Declare PtrSafe Function VorlModelComponentCount Lib "vorl.dll" (ByVal model As LongPtr) As Long
@@ -743,6 +753,15 @@ Public Declare Function VorlSweepRun Lib "vorl.dll" (ByVal caseCount As Long, _
         ByRef flags As Long, ByRef inputs As Double, ByRef timeDivisions As Long, _
         ByRef maxSteps As Long, ByRef valveStarts As Long, ByRef valveFirst As Double, _
         ByRef valveSecond As Double, ByVal threads As Long, ByRef pipeTimes As Double, _
+        ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
+        ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
+        ByVal progress As Long, ByVal user As Long) As Long
+Public Declare Function VorlSweepRunWithInputs Lib "vorl.dll" (ByVal caseCount As Long, _
+        ByRef materials As Long, ByRef molecularWeights As Double, ByRef models As Long, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef timeDivisions As Long, _
+        ByRef maxSteps As Long, ByRef valveStarts As Long, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByVal extraCount As Long, ByRef extraInputs As Long, _
+        ByRef extraValues As Double, ByVal threads As Long, ByRef pipeTimes As Double, _
         ByVal pipeTimeCount As Long, ByRef tolerances As Double, ByVal toleranceCount As Long, _
         ByRef report As Double, ByRef pipe As Double, ByRef status As Long, ByRef codes As Long, _
         ByVal progress As Long, ByVal user As Long) As Long

@@ -13,6 +13,7 @@ runs, so a sweep of a million cases holds only its table in memory.
 """
 import numbers
 import warnings
+from functools import partial
 from operator import attrgetter, itemgetter
 
 import numpy as np
@@ -66,23 +67,47 @@ def _as_case(case):
 
 def _require_sweepable(cases):
     """The sweep entry takes the one-call arrays, a material or an ideal gas,
-    and the valves: a composition, a named gas, a line under the sea, a breach
-    beyond the one-call range or a hole only the reference takes run case by
-    case with brimlow.run."""
+    the valves and the inputs beyond the arrays: a composition, a named gas,
+    a breach beyond the one-call range or a hole only the reference takes run
+    case by case with brimlow.run."""
     values = [case._values for case in cases]
-    for name, _index, default in OUTSIDE_ONE_CALL:
-        if any(library_value(name, value) != default for value in map(itemgetter(name), values)):
-            raise ValueError("brimlow.sweep runs materials and ideal gases in the open air; a composition, a named "
-                             "gas, a line under the sea or the line as operated runs with brimlow.run, case by case")
     # A named gas has a material name but no material number.
     if any(v["composition"] is not None or (v["material"] is not None and not case._material_number)
            for case, v in zip(cases, values)):
-        raise ValueError("brimlow.sweep runs materials and ideal gases in the open air; a composition, a named gas "
-                         "or a line under the sea runs with brimlow.run, case by case")
+        raise ValueError("brimlow.sweep runs materials and ideal gases; a composition or a named gas runs with "
+                         "brimlow.run, case by case")
     if not all(case._arrays.fits_one_call for case in cases) or \
             any(v["model"] == "reference" and _hole_for_the_reference(v) for v in values):
         raise ValueError("brimlow.sweep runs a breach and valves within the one-call ranges and holes the fast model "
                          "takes; a farther breach or valve or a smaller hole runs with brimlow.run, case by case")
+
+
+def _end_or_zero(value):
+    # The library's 0: the reference runs to the release's own end.
+    return 0.0 if value is None else float(value)
+
+
+# The keys of inputs the one-call arrays do not hold, set on each case's model
+# after its arrays as brimlow.run sets them (VorlSweepRunWithInputs): key,
+# input number, what a new model holds, the library's value of the key's.
+_EXTRA_KEYS = [(name, index, float(default).hex(), partial(library_value, name))
+               for name, index, default in OUTSIDE_ONE_CALL] + [
+    ("reference_end", lib.VorlInputFind(b"reference end time"), _end_or_zero(None).hex(), _end_or_zero),
+    ("real_gas", lib.VorlInputFind(b"reference real gas flag"), 0.0.hex(), float),
+]
+
+
+def _extra_columns(values):
+    """The extra inputs of a chunk: those in which some case differs from a new model."""
+    numbers, columns = [], []
+    for name, index, default, convert in _EXTRA_KEYS:
+        column = [convert(value) for value in map(itemgetter(name), values)]
+        if any(value.hex() != default for value in column):
+            numbers.append(index)
+            columns.append(column)
+    inputs = np.array(numbers, dtype=np.intc)
+    values = np.ascontiguousarray(np.array(columns, dtype=np.float64).T) if columns else np.zeros(0)
+    return inputs, values
 
 
 class _Packed:
@@ -111,6 +136,7 @@ class _Packed:
         else:
             self.flags, self.inputs = np.zeros(0, np.intc), np.zeros(0)
             self.divisions, self.steps = np.zeros(0, np.intc), np.zeros(0, np.intc)
+        self.extra_inputs, self.extra_values = _extra_columns(values)
         counts = np.fromiter(map(len, map(itemgetter("valves"), values)), np.intc, n)
         self.starts = np.zeros(n + 1, np.intc)
         np.cumsum(counts, out=self.starts[1:])
@@ -152,10 +178,11 @@ def _run_packed(packed, threads, times, tolerance, bar=None, done=0):
     out = _Outcome(packed.count, times)
     stop = _Stop(bar or TextBar(packed.count, False), done, packed.count)
     with _library.Reports() as reports:
-        lib.VorlSweepRun(packed.count, packed.materials, packed.weights, packed.models, packed.flags, packed.inputs,
-                         packed.divisions, packed.steps, packed.starts, packed.positions, packed.closures, threads,
-                         times, len(times), tolerance, len(tolerance), out.report, out.pipe, out.status, out.codes,
-                         stop.callback, None)
+        lib.VorlSweepRunWithInputs(packed.count, packed.materials, packed.weights, packed.models, packed.flags,
+                                   packed.inputs, packed.divisions, packed.steps, packed.starts, packed.positions,
+                                   packed.closures, len(packed.extra_inputs), packed.extra_inputs,
+                                   packed.extra_values, threads, times, len(times), tolerance, len(tolerance),
+                                   out.report, out.pipe, out.status, out.codes, stop.callback, None)
     if stop.interrupted:
         raise KeyboardInterrupt
     if packed.count and not (out.status >= 0).all():

@@ -59,6 +59,33 @@ void checkValveStarts(const SweepCases& cases) {
   }
 }
 
+// The extra inputs a case may carry: rows of the input table the one-call
+// arrays do not hold, of one value per model; the model choice has its own array.
+void checkExtraInputs(const SweepCases& cases) {
+  if (cases.extraCount < 0) {
+    throw VORLERROR(VORL_E_SWEEP_INPUT, kTag,
+                    "the count of extra inputs " + std::to_string(cases.extraCount) + " is below 0");
+  }
+  if (cases.extraCount == 0) return;
+  requireArray(cases.extraInputs, "extra inputs");
+  requireArray(cases.extraValues, "extra input values");
+  for (int k = 0; k < cases.extraCount; ++k) {
+    const int number = cases.extraInputs[k];
+    const bool known = number >= 0 && static_cast<std::size_t>(number) < inputCount();
+    const Input* row = known ? &inputAt(static_cast<std::size_t>(number)) : nullptr;
+    if (row == nullptr || row->oneCall.slot != VORL_SLOT_NONE || row->perValve || row->id == InputId::kModelChoice) {
+      throw VORLERROR(VORL_E_SWEEP_INPUT, kTag,
+                      "extra input " + std::to_string(k) + " is input " + std::to_string(number) + ", " +
+                          (row == nullptr ? std::string("not one of the input table's")
+                                          : std::string(row->name) + ", which " +
+                                                (row->perValve ? "belongs to each valve"
+                                                 : row->id == InputId::kModelChoice
+                                                     ? "the models array gives"
+                                                     : "the one-call arrays hold")));
+    }
+  }
+}
+
 // The one-call arrays of case i.
 struct CaseArrays {
   int valveCount;
@@ -165,6 +192,10 @@ void Sweep::compute(int i) {
   checkCase(arrays, choice);
   std::unique_ptr<VORL> model = modelOf(cases_, i);
   setOneCallInputs(*model, arrays);
+  for (int k = 0; k < cases_.extraCount; ++k) {
+    const double value = cases_.extraValues[static_cast<std::size_t>(i) * cases_.extraCount + k];
+    setInput(*model, inputAt(static_cast<std::size_t>(cases_.extraInputs[k])).id, value);
+  }
   double* report = out_.report != nullptr ? out_.report + static_cast<std::size_t>(i) * reportWidth_ : nullptr;
   double* pipe = pipeWidth_ > 0 ? out_.pipe + static_cast<std::size_t>(i) * pipeWidth_ : nullptr;
   if (choice == ModelChoice::kReference) {
@@ -309,6 +340,7 @@ void checkSweep(const SweepCases& cases, const SweepPipeTimes& times, const Swee
   requireArray(cases.timeDivisions, "time divisions");
   requireArray(cases.maxSteps, "maximum steps");
   checkValveStarts(cases);
+  checkExtraInputs(cases);
   if (times.count == 0) return;
   requireArray(times.times, "pipe times");
   requireArray(times.tolerances, "tolerances");

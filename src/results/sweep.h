@@ -33,6 +33,14 @@ struct SweepCases {
   const int* valveStarts = nullptr;
   const double* valveFirst = nullptr;
   const double* valveSecond = nullptr;
+  // Inputs of the input table the one-call arrays do not hold (the
+  // reference's end time and real gas, a back pressure, a water depth), set
+  // on each case's model after its arrays as VorlInputSet sets them: their
+  // numbers (extraCount of them) and case i's values extraValues[i *
+  // extraCount ...].
+  int extraCount = 0;
+  const int* extraInputs = nullptr;
+  const double* extraValues = nullptr;
 };
 
 // The times (s) at which each case gives the pipe, each looked up with its
@@ -65,7 +73,9 @@ using SweepProgress = std::function<bool(double fractionDone)>;
 // count below 0 (450), a thread count below 0 (451), a null array a case
 // reads (5), valve starts that are negative or fall (453), a time count below
 // 0 (410), a tolerance count neither 1 nor the time count (411), a time or
-// tolerance the time setting refuses (380, 381).
+// tolerance the time setting refuses (380, 381), an extra count below 0 or an
+// extra input that is no input, the one-call arrays hold, belongs to each
+// valve or is the model choice (504).
 void checkSweep(const SweepCases& cases, const SweepPipeTimes& times, const SweepOutputs& out, int threads);
 
 // Runs every case (threads 0: one per core; never more threads than cases)

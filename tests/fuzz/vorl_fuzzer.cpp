@@ -492,7 +492,7 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
   } else if constexpr (std::is_same_v<T, VorlDebugSink>) {
     return in.byte() % 2 == 0 ? nullptr : &countingSink;
   } else if constexpr (std::is_same_v<T, VorlProgress>) {
-    if (plan.name == "VorlSweepRun") {
+    if (plan.name == "VorlSweepRun" || plan.name == "VorlSweepRunWithInputs") {
       gSweepProgress = ProgressContext{};
       const std::uint8_t pick = in.byte() % 4;
       if (pick == 3) gSweepProgress.stopAfter = 1 + in.byte() % 3;
@@ -504,7 +504,9 @@ T argument(Session& s, CallPlan& plan, Buffers& buffers, int position) {
     return pick == 0 ? nullptr : &watchingProgress;
   } else if constexpr (std::is_same_v<T, void*>) {
     if (plan.name == "VorlReferenceRun" || plan.name == "VorlModelRun") return static_cast<void*>(&gProgress);
-    if (plan.name == "VorlSweepRun") return static_cast<void*>(&gSweepProgress);
+    if (plan.name == "VorlSweepRun" || plan.name == "VorlSweepRunWithInputs") {
+      return static_cast<void*>(&gSweepProgress);
+    }
     // A context of its own for each installation: the one it replaces dies
     // when the set returns (settleCallbacks).
     CallbackContext* contexts = plan.name == "VorlDebugOutputSet" ? gSinkContexts : gHandlerContexts;
@@ -624,15 +626,19 @@ void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, in
 // then the reference or no choice at all), the
 // pipe at a few times, outputs with room for them. One thread: the
 // harness's callbacks keep no state safe between threads.
-void planSweep(Session& s, CallPlan& plan, Buffers& buffers) {
+// VorlSweepRun, and VorlSweepRunWithInputs with up to three extra inputs
+// (now and then no input, one the one-call arrays hold or a negative count),
+// each case's value drawn around the input's default.
+void planSweep(Session& s, CallPlan& plan, Buffers& buffers, bool withInputs) {
   Bytes& in = s.in;
   constexpr int kMaxSweepCases = 3;
   plan.count = std::clamp(drawInt(in, 2, 0), -2, kMaxSweepCases);
   plan.countPosition = 0;
   plan.secondCount = std::clamp(drawInt(in, 2, 0), -2, kMaxFillRows);
-  plan.secondCountPosition = 13;
+  const int shift = withInputs ? 3 : 0;  // the extra count and arrays stand after the valves
+  plan.secondCountPosition = 13 + shift;
   const int toleranceCount = in.byte() % 8 == 7 ? drawInt(in, 1, 0) : 1;
-  plan.fixedInts = {{11, in.byte() % 16 == 15 ? -1 : 1}, {15, toleranceCount}};
+  plan.fixedInts = {{11 + shift, in.byte() % 16 == 15 ? -1 : 1}, {15 + shift, toleranceCount}};
   const std::size_t cases = static_cast<std::size_t>(std::max(plan.count, 0));
   int* materials = buffers.make<int>(cases);
   double* weights = buffers.make<double>(cases);
@@ -672,15 +678,29 @@ void planSweep(Session& s, CallPlan& plan, Buffers& buffers) {
   double* pipe = buffers.make<double>(rows * times * static_cast<std::size_t>(VorlPipeTableColumnCount()));
   int* status = buffers.make<int>(rows);
   int* codes = buffers.make<int>(rows);
-  plan.fixedPointers = {nullptr,    materials,   weights, models,     flags,  inputs, divisions, steps,
-                        starts,     valveFirst,  valveSecond, nullptr, pipeTimes, nullptr, tolerances, nullptr,
-                        report,     pipe,        status,  codes};
-  // Arrays a host may leave out: the gases' weights, the choices, the valves, the report.
-  for (std::size_t position : {2, 3, 8, 16}) {
-    if (in.byte() % 4 == 3) plan.fixedPointers[position] = nullptr;
+  plan.fixedPointers = {nullptr, materials, weights, models, flags, inputs, divisions, steps, starts, valveFirst,
+                        valveSecond};
+  if (withInputs) {
+    const int extras = std::clamp(drawInt(in, 1, 0), -1, 3);
+    plan.fixedInts.push_back({11, extras});
+    const std::size_t room = static_cast<std::size_t>(std::max(extras, 1));
+    int* numbers = buffers.make<int>(room);
+    double* values = buffers.make<double>(room * std::max<std::size_t>(cases, 1));
+    for (std::size_t k = 0; k < room; ++k) {
+      numbers[k] = static_cast<int>(in.byte() % (VorlInputCount() + 2)) - 1;
+      const double nominal = numbers[k] >= 0 && numbers[k] < VorlInputCount() ? VorlInputDefault(numbers[k]) : 1.0;
+      for (std::size_t c = 0; c < cases; ++c) values[c * room + k] = drawDouble(in, nominal);
+    }
+    plan.fixedPointers.insert(plan.fixedPointers.end(), {nullptr, numbers, values});
   }
-  if (in.byte() % 32 == 31) plan.fixedPointers[1 + in.byte() % 19] = nullptr;
-  plan.fixedPointers.resize(22, nullptr);
+  plan.fixedPointers.insert(plan.fixedPointers.end(),
+                            {nullptr, pipeTimes, nullptr, tolerances, nullptr, report, pipe, status, codes});
+  // Arrays a host may leave out: the gases' weights, the choices, the valves, the report.
+  for (std::size_t position : {2, 3, 8, 16 + shift}) {
+    if (in.byte() % 4 == 3) plan.fixedPointers[static_cast<std::size_t>(position)] = nullptr;
+  }
+  if (in.byte() % 32 == 31) plan.fixedPointers[1 + in.byte() % (19 + shift)] = nullptr;
+  plan.fixedPointers.resize(static_cast<std::size_t>(22 + shift), nullptr);
   plan.pointersFixed = true;
 }
 
@@ -755,8 +775,8 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
     plan.pointerElements = static_cast<std::size_t>(std::max(plan.count, 1));
   } else if (name == "VorlReferenceReportTimesSet") {
     planReportTimes(s, plan, buffers);
-  } else if (name == "VorlSweepRun") {
-    planSweep(s, plan, buffers);
+  } else if (name == "VorlSweepRun" || name == "VorlSweepRunWithInputs") {
+    planSweep(s, plan, buffers, name == "VorlSweepRunWithInputs");
   } else if (name == "VorlModelCreateComposition") {
     planComposition(s, plan, buffers);
   } else if (name == "VorlReferenceTableFill") {

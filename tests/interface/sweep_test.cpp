@@ -226,5 +226,51 @@ TEST(Sweep, AReferenceCaseIsTheReferenceModelsAnswer) {
   EXPECT_NEAR(field("mass_released_1min_kg") + field("gas_in_pipe_1min_kg"), initial, 1e-9 * initial);
 }
 
+// A reference case's end and real gas, given as the case's extra inputs,
+// are those of the case run alone with them set; an input the one-call
+// arrays hold is no extra input.
+TEST(Sweep, ACasesExtraInputsAreItsOwnAsWhenRunAlone) {
+  SweepCase c = SweepCase{}.with(kLengthInput, 5000.0).with(kBreachInput, 2000.0);
+  const int extras[2] = {VorlInputFind("reference end time"), VorlInputFind("reference real gas flag")};
+  const double values[2] = {40.0, 1.0};
+  const int models = VORL_MODEL_REFERENCE, valves = 0;
+  const double tolerance = 0.0;
+  std::vector<double> report(static_cast<std::size_t>(reportWidth()));
+  int status = -1, code = -1;
+  ASSERT_EQ(VorlSweepRunWithInputs(1, &c.material, nullptr, &models, c.flags.data(), c.inputs.data(),
+                                   &c.timeDivision, &c.maxSteps, nullptr, nullptr, nullptr, 2, extras, values, 1,
+                                   nullptr, 0, &tolerance, 1, report.data(), nullptr, &status, &code, nullptr,
+                                   nullptr),
+            1)
+      << code;
+
+  VorlHandle model = VorlModelCreateZel(c.material);
+  VorlGenericInputsSet(model, c.flags.data(), c.inputs.data(), nullptr, nullptr, &c.timeDivision, &c.maxSteps,
+                       &valves);
+  VorlReferenceEndTimeSet(model, values[0]);
+  VorlReferenceRealGasSet(model, 1);
+  VorlModelChoiceSet(model, VORL_MODEL_REFERENCE);
+  VorlModelRun(model, nullptr, nullptr);
+  std::vector<double> alone(report.size());
+  ASSERT_EQ(VorlReleaseReportFill(model, alone.data(), 1), 1);
+  EXPECT_TRUE(sameBits(report.data(), alone.data(), alone.size()));
+  // Without them the release runs to its own end on the ideal gas: another answer.
+  VorlReferenceEndTimeSet(model, 0.0);
+  VorlReferenceRealGasSet(model, 0);
+  VorlModelRun(model, nullptr, nullptr);
+  ASSERT_EQ(VorlReleaseReportFill(model, alone.data(), 1), 1);
+  EXPECT_FALSE(sameBits(report.data(), alone.data(), alone.size()));
+  VorlModelDelete(&model);
+
+  VorlErrorLogClear();
+  const int held = VorlInputFind("pipe length");
+  EXPECT_EQ(VorlSweepRunWithInputs(1, &c.material, nullptr, &models, c.flags.data(), c.inputs.data(),
+                                   &c.timeDivision, &c.maxSteps, nullptr, nullptr, nullptr, 1, &held, values, 1,
+                                   nullptr, 0, &tolerance, 1, report.data(), nullptr, &status, &code, nullptr,
+                                   nullptr),
+            0);
+  EXPECT_EQ(lastReport().code, VORL_E_SWEEP_INPUT);
+}
+
 }  // namespace
 }  // namespace vorl::test

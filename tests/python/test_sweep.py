@@ -90,7 +90,6 @@ def test_progress_is_plain_text_on_stderr(capsys):
 
 @pytest.mark.parametrize("values, words", [
     ({"composition": {"methane": 0.8, "ethane": 0.2}}, "a composition"),
-    ({"water_depth_m": 75.0}, "under the sea"),
     ({"pipe_length_m": 1.5e6, "breach_location_m": 1.2e6, "inflow_kg_per_s": 5.0}, "a farther breach"),
     ({"model": "reference", "hole_diameter_m": 0.025}, "a smaller hole"),
 ])
@@ -98,3 +97,15 @@ def test_a_case_the_sweep_entry_cannot_carry_is_refused_not_run_as_another(value
     # The entry takes the one-call arrays: these would run as another case.
     with pytest.raises(ValueError, match=words):
         brimlow.sweep([brimlow.Case(), brimlow.Case(**values)])
+
+
+def test_inputs_beyond_the_one_call_arrays_are_each_cases_own():
+    # A line under the sea and a reference stopped at its own end, beside the default case.
+    subsea = brimlow.Case(water_depth_m=75.0, breach_location_m=40e3)
+    reference = brimlow.Case(pipe_length_m=5e3, breach_location_m=2e3, model="reference", reference_end=40.0,
+                             real_gas=True)
+    cases = [brimlow.Case(), subsea, reference, reference.replace(reference_end=None, real_gas=False)]
+    study = brimlow.sweep(cases, jobs=2)
+    assert list(study.rows["status"]) == ["ok"] * len(cases)
+    assert_rows_are_single_runs(study, cases)
+    assert not same_bits(report_values(study)[2], report_values(study)[3])
