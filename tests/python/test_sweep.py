@@ -100,12 +100,14 @@ def test_a_case_the_sweep_entry_cannot_carry_is_refused_not_run_as_another(value
 
 
 def test_inputs_beyond_the_one_call_arrays_are_each_cases_own():
-    # A line under the sea and a reference stopped at its own end, beside the default case.
+    # A line under the sea, the line as operated and a reference stopped at its own end, beside the default case.
     subsea = brimlow.Case(water_depth_m=75.0, breach_location_m=40e3)
     reference = brimlow.Case(pipe_length_m=5e3, breach_location_m=2e3, model="reference", reference_end=40.0,
                              real_gas=True)
-    cases = [brimlow.Case(), subsea, reference, reference.replace(reference_end=None, real_gas=False)]
+    operated = reference.replace(supply="holding pressure", valves=[(1e3, 20.0)], valve_detection_delay_s=5.0,
+                                 valve_closing_duration_s=10.0)
+    cases = [brimlow.Case(), subsea, operated, reference, reference.replace(reference_end=None, real_gas=False)]
     study = brimlow.sweep(cases, jobs=2)
     assert list(study.rows["status"]) == ["ok"] * len(cases)
     assert_rows_are_single_runs(study, cases)
-    assert not same_bits(report_values(study)[2], report_values(study)[3])
+    assert not same_bits(report_values(study)[3], report_values(study)[4])
