@@ -282,6 +282,9 @@ class TransientSolver {
   std::vector<unsigned char> open_;
   std::vector<BoundaryFace> boundaries_;
   std::size_t breachFace_ = 0;
+  // The first unknown of each part of the line that no other part's fluxes
+  // reach (past an open breach or a shut valve): the step matrix's blocks.
+  std::vector<std::size_t> independentFrom_;
 
   // Work arrays, reused from step to step.
   CellPrimitives cells_;
@@ -406,6 +409,12 @@ void TransientSolver::layOutFaces() {
   }
   boundaries_.push_back({n, downstreamEndKind(), EndKind::None});
   boundarySlots_.assign(boundaries_.size(), BoundarySlots{});
+  // A closing valve's flux depends on both its cells; a breach's or a wall's
+  // on each side's own cell.
+  independentFrom_.clear();
+  for (const BoundaryFace& face : boundaries_)
+    if (face.left != EndKind::None && face.right != EndKind::None && face.left != EndKind::Valve)
+      independentFrom_.push_back(2 * face.index);
   jacobianCurrent_ = false;
 }
 
@@ -771,6 +780,7 @@ bool TransientSolver::factorStepMatrix(double h) {
   const std::size_t n = grid_.cellCount();
   const double gh = kRosenbrockGamma * h;
   stepMatrix_.resize(2 * n);
+  stepMatrix_.splitBefore(independentFrom_);
   const auto add = [&](std::size_t i, std::size_t j, const FluxDerivative& d, double sign) {
     stepMatrix_.at(2 * i, 2 * j) -= sign * gh * d.massWrtMass;
     stepMatrix_.at(2 * i, 2 * j + 1) -= sign * gh * d.massWrtMomentum;
