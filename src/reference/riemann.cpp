@@ -11,11 +11,12 @@ namespace {
 // Van Leer's harmonic mean of the increments from the centre to the face
 // that the gradients towards the two neighbours give, clipped so that a face
 // value stays between the cell's average and each neighbour's value.
-// distanceLeft, distanceRight: from the centre to the neighbouring values.
-inline double limitedHalfIncrement(double previous, double value, double next, double halfWidth,
-                                   double distanceLeft, double distanceRight) noexcept {
+// The scales: half the cell's width over the distance from its centre to
+// each neighbouring value (turning a difference into a half increment).
+inline double limitedHalfIncrement(double previous, double value, double next, double toLeftScale,
+                                   double toRightScale) noexcept {
   const double toLeft = value - previous, toRight = next - value;
-  const double harmonic = vanLeerMean(toLeft * halfWidth / distanceLeft, toRight * halfWidth / distanceRight);
+  const double harmonic = vanLeerMean(toLeft * toLeftScale, toRight * toRightScale);
   const double bound = std::min(std::fabs(toLeft), std::fabs(toRight));
   return std::clamp(harmonic, -bound, bound);
 }
@@ -66,8 +67,9 @@ void reconstructFaces(const std::vector<double>& faces, const CellPrimitives& ce
       uRight = states.leftVelocity[i + 1];
       distanceRight = halfWidth;
     }
-    const double dRho = limitedHalfIncrement(rhoLeft, rho[i], rhoRight, halfWidth, distanceLeft, distanceRight);
-    const double dU = limitedHalfIncrement(uLeft, u[i], uRight, halfWidth, distanceLeft, distanceRight);
+    const double toLeftScale = halfWidth / distanceLeft, toRightScale = halfWidth / distanceRight;
+    const double dRho = limitedHalfIncrement(rhoLeft, rho[i], rhoRight, toLeftScale, toRightScale);
+    const double dU = limitedHalfIncrement(uLeft, u[i], uRight, toLeftScale, toRightScale);
     states.rightDensity[i] = rho[i] - dRho;
     states.rightVelocity[i] = u[i] - dU;
     states.leftDensity[i + 1] = rho[i] + dRho;

@@ -296,7 +296,7 @@ class TransientSolver {
   // the face derivatives and the step matrix I - g h J.
   double proposedStep_ = 0.0;
   bool jacobianCurrent_ = false;
-  bool afterRegrid_ = false;  // no step accepted since the last regrid
+  bool filterEstimate_ = false;  // see errorNorm
   int jacobianAge_ = 0;  // accepted steps since the Jacobian was formed
   FaceFluxes baseFluxes_;
   // The boundary faces' slots of the last evaluation and of the Jacobian's
@@ -475,7 +475,7 @@ void TransientSolver::regridIfDue() {
   grid_.regrid(CellSizeTarget{lastBreachCellTarget_, resolution_.grading, resolution_.largestCell});
   resizeWork();
   layOutFaces();
-  afterRegrid_ = true;
+  filterEstimate_ = true;
 }
 
 // The next time a step must land on: the end, the breach opening, a valve
@@ -864,15 +864,18 @@ bool TransientSolver::implicitStage(double h, BoundaryFlows& flowsAtStart, doubl
 
 // The largest local error estimate h/2 (k1 + k2) over the cells, in units
 // of the tolerance of each cell's mass and momentum (see kLeastMassScale and
-// kVelocityFloorFraction). In the first step after a regrid the estimate is
-// filtered through (I - g h J)^-1: the remap leaves the new cells a little off
-// the profile their fluxes hold, a departure that the stiff acoustic and
-// friction modes of the small breach cells remove within one step whatever
-// its length. ROS2 damps it fully (L-stable), but the linearly implicit Euler
-// step inside it keeps (1 - 1/g) of it, so that the raw difference reports
-// that departure as an error no shorter step makes smaller: unfiltered, each
-// regrid cost up to nine rejected steps. The filter leaves the estimate of
-// the slow modes as it is and scales a mode of rate lambda by 1/(1 - g h lambda).
+// kVelocityFloorFraction). In the first step after a regrid, and in the
+// retries of a step whose estimate does not shrink with it, the estimate is
+// filtered through (I - g h J)^-1: a state a little off the profile its
+// fluxes hold (the remap's, or an old Jacobian's last step) is a departure
+// that the stiff acoustic and friction modes of the small breach cells
+// remove within one step whatever its length. ROS2 damps it fully
+// (L-stable), but the linearly implicit Euler step inside it keeps
+// (1 - 1/g) of it, so that the raw difference reports that departure as an
+// error no shorter step makes smaller: unfiltered, each regrid cost up to
+// nine rejected steps, and a slow blow-down through a small hole could find
+// no step at all. The filter leaves the estimate of the slow modes as it is
+// and scales a mode of rate lambda by 1/(1 - g h lambda).
 double TransientSolver::errorNorm(double h) {
   const double tolerance = input_.numerics.tolerance;
   const double velocityFloor = kVelocityFloorFraction * soundSpeed_;
@@ -881,7 +884,7 @@ double TransientSolver::errorNorm(double h) {
   double total = 0.0;
   for (double cellMass : grid_.mass) total += cellMass;
   for (std::size_t j = 0; j < error_.size(); ++j) error_[j] = 0.5 * h * (k1_[j] + k2_[j]);
-  if (afterRegrid_) stepMatrix_.solve(error_);
+  if (filterEstimate_) stepMatrix_.solve(error_);
   const double leastMass = kLeastMassScale * total / static_cast<double>(grid_.cellCount());
   for (std::size_t i = 0; i < grid_.cellCount(); ++i) {
     const double widthFloor = grid_.mass[i] * leastWidth / grid_.width(i);
@@ -903,6 +906,8 @@ double TransientSolver::implicitStep(double event, BoundaryFlows& flows) {
   baseBoundarySlots_ = boundarySlots_;
   if (!jacobianCurrent_ || jacobianAge_ >= kMostJacobianAge) formJacobian();
   double h = proposedStep_;
+  // The last rejected attempt with the Jacobian of this one (0: none).
+  double rejectedStep = 0.0, rejectedNorm = 0.0;
   for (int attempt = 0;; ++attempt) {
     bool lands = false;
     if (event - time_ <= h) {
@@ -922,11 +927,16 @@ double TransientSolver::implicitStep(double event, BoundaryFlows& flows) {
       proposedStep_ = lands ? std::max(wanted, proposedStep_) : wanted;
       time_ = lands ? event : time_ + h;
       ++jacobianAge_;
-      afterRegrid_ = false;
+      filterEstimate_ = false;
       return h;
     }
     if (attempt >= kMaxHalvings * 2) throw std::runtime_error("the reference solution found no step the error estimate accepts");
     ++statistics_.stepRetries;
+    // An estimate that falls slower than the root of the step is no
+    // truncation error but a departure that the stiff modes remove at once.
+    if (valid && rejectedStep > 0.0 && norm > rejectedNorm * std::sqrt(h / rejectedStep)) filterEstimate_ = true;
+    rejectedStep = valid && jacobianAge_ == 0 ? h : 0.0;
+    rejectedNorm = norm;
     // A Jacobian of an earlier state may be what failed: form it afresh.
     if (jacobianAge_ > 0) formJacobian();
     h *= valid ? std::clamp(kStepSafety / std::sqrt(norm), kLeastStepShrink, 1.0) : kFailedStepShrink;
