@@ -334,6 +334,10 @@ Public Declare PtrSafe Function VorlCheckCase Lib "vorl.dll" (ByRef flags As Lon
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long, _
         ByVal holeDiameter As Double, ByRef failingValve As Long) As Long
+Public Declare PtrSafe Function VorlCheckCaseOfModel Lib "vorl.dll" (ByVal choice As Long, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByRef timeDivision As Long, ByRef maxSteps As Long, _
+        ByRef valveCount As Long, ByVal holeDiameter As Double, ByRef failingValve As Long) As Long
 Public Declare PtrSafe Function VorlCaseFitsOneCall Lib "vorl.dll" (ByRef flags As Long, _
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Byte
@@ -647,6 +651,10 @@ Public Declare Function VorlCheckCase Lib "vorl.dll" (ByRef flags As Long, ByRef
         ByRef valveFirst As Double, ByRef valveSecond As Double, ByRef timeDivision As Long, _
         ByRef maxSteps As Long, ByRef valveCount As Long, ByVal holeDiameter As Double, _
         ByRef failingValve As Long) As Long
+Public Declare Function VorlCheckCaseOfModel Lib "vorl.dll" (ByVal choice As Long, _
+        ByRef flags As Long, ByRef inputs As Double, ByRef valveFirst As Double, _
+        ByRef valveSecond As Double, ByRef timeDivision As Long, ByRef maxSteps As Long, _
+        ByRef valveCount As Long, ByVal holeDiameter As Double, ByRef failingValve As Long) As Long
 Public Declare Function VorlCaseFitsOneCall Lib "vorl.dll" (ByRef flags As Long, _
         ByRef inputs As Double, ByRef valveFirst As Double, ByRef valveSecond As Double, _
         ByRef timeDivision As Long, ByRef maxSteps As Long, ByRef valveCount As Long) As Byte

@@ -77,6 +77,7 @@ _DOCUMENT_ORDER = (
 
 # The model choice's words, by the library's numbers.
 MODELS = ("fast", "reference")
+_MODEL_KINDS = {"fast": _library.CONSTANTS["VORL_MODEL_FAST"], "reference": _library.CONSTANTS["VORL_MODEL_REFERENCE"]}
 # The supply's words, by the library's supply modes.
 SUPPLIES = ("constant inflow", "holding pressure")
 # The inputs of the line as operated, which only the reference solution
@@ -189,11 +190,6 @@ class _Arrays:
                                       dtype=np.intc)
         self.max_steps = np.array([_as_int(values[name]) for name, _ in _SLOT_KEYS[_slot("MAX_STEPS")]],
                                   dtype=np.intc)
-        if _hole_for_the_reference(values):
-            # The one-call entry is the fast model's: it is given its smallest
-            # aperture, and the model the case's own (Case._new_model).
-            inputs[lib.VorlInputSlotIndex(_aperture_input())] = _fast_smallest_aperture()
-            self.inputs = np.array(inputs, dtype=np.float64)
         valves = values["valves"]
         self.positions = np.array([v[_VALVE_POSITION] for v in valves], dtype=np.float64)
         self.closures = np.array([v[_VALVE_CLOSURE] for v in valves], dtype=np.float64)
@@ -204,11 +200,12 @@ class _Arrays:
         self.fits_one_call = bool(lib.VorlCaseFitsOneCall(self.flags, self.inputs, self.positions, self.closures,
                                                           self.time_division, self.max_steps, self.valve_count))
 
-    def check(self, hole_diameter):
-        """The library's check of the case: its code and the index of the valve at fault (-1: none)."""
+    def check(self, hole_diameter, model):
+        """The library's check of the case for its model: its code and the index of the valve at fault (-1: none)."""
         valve = ctypes.c_int(-1)
-        code = lib.VorlCheckCase(self.flags, self.inputs, self.positions, self.closures, self.time_division,
-                                 self.max_steps, self.valve_count, hole_diameter, ctypes.byref(valve))
+        code = lib.VorlCheckCaseOfModel(_MODEL_KINDS[model], self.flags, self.inputs, self.positions, self.closures,
+                                        self.time_division, self.max_steps, self.valve_count, hole_diameter,
+                                        ctypes.byref(valve))
         return code, valve.value
 
     def set_on(self, model, values):
@@ -595,28 +592,11 @@ class Case:
         # The library's check with the case's own rules (the hole, valves
         # within the pipe): it names the valve at fault and speaks of the hole.
         hole = self._values["hole_diameter_m"]
-        if _hole_for_the_reference(self._values):
-            hole = None  # checked against the reference's smallest below
         with _library.Reports() as reports:
-            code, valve = self._arrays.check(math.nan if hole is None else hole)
+            code, valve = self._arrays.check(math.nan if hole is None else hole, self._values["model"])
         if code != 0:
             _code, tag, message = reports.first_error() or (code, "VorlCheckCase", _library.CODE_TEXTS.get(code, ""))
             raise _library.error_of(code, tag, message, key=self._key_of_code(code, valve))
-        self._check_reference_hole()
-
-    def _check_reference_hole(self):
-        # The reference takes holes down to 1 mm in any bore.
-        if not _hole_for_the_reference(self._values):
-            return
-        bore, aperture = self._values["pipe_diameter_m"], self._values["aperture"]
-        smallest = lib.VorlSmallestHoleDiameter(1, bore)
-        if aperture > 0.0 and aperture >= (smallest / bore) ** 2:
-            return
-        key = "hole_diameter_m" if self._values["hole_diameter_m"] is not None else "aperture"
-        raise _library.error_of(_library.CODES["VORL_E_HOLE_TOO_SMALL"], "Case",
-                                f"a hole of {bore * math.sqrt(max(aperture, 0.0)):.4g} m (aperture {aperture:.6g}) "
-                                f"is below the smallest the reference solution takes, {smallest:.4g} m in this bore",
-                                key=key)
 
     def _check_molar_mass(self):
         # The library's rule for an ideal gas by its molar mass is the one its
@@ -634,6 +614,8 @@ class Case:
     def _key_of_code(self, code, valve):
         if code == _library.CODES["VORL_E_HOLE_OUTSIDE_BORE"]:
             return "hole_diameter_m"
+        if code == _library.CODES["VORL_E_HOLE_TOO_SMALL"]:
+            return "hole_diameter_m" if self._values["hole_diameter_m"] is not None else "aperture"
         if valve >= 0:
             closure = lib.VorlInputFind(_VALVE_CLOSURE_INPUT.encode())
             sub_key = _VALVE_CLOSURE if code in (lib.VorlInputCodeBelow(closure), lib.VorlInputCodeAbove(closure)) \

@@ -7,6 +7,7 @@
 #include "interface/export_frame.h"
 #include "interface/table_exports.h"
 #include "interface/text_copy.h"
+#include "model/argument_checks.h"
 #include "model/case_rules.h"
 #include "model/inputs.h"
 #include "run/model_setup.h"
@@ -65,10 +66,22 @@ VORL_API int VORL_CALL VorlCheckInputs(const int* flags, const double* inputs, c
 VORL_API int VORL_CALL VorlCheckCase(const int* flags, const double* inputs, const double* valveFirst,
                                      const double* valveSecond, const int* timeDivision, const int* maxSteps,
                                      const int* valveCount, double holeDiameter, int* failingValve) {
+  return VorlCheckCaseOfModel(VORL_MODEL_FAST, flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps,
+                              valveCount, holeDiameter, failingValve);
+}
+
+VORL_API int VORL_CALL VorlCheckCaseOfModel(int choice, const int* flags, const double* inputs,
+                                            const double* valveFirst, const double* valveSecond,
+                                            const int* timeDivision, const int* maxSteps, const int* valveCount,
+                                            double holeDiameter, int* failingValve) {
   int valve = -1;
   const int code = guarded(static_cast<int>(VORL_E_INTERNAL), [&] {
     try {
-      checkCase({flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount}, holeDiameter, &valve);
+      if (choice != VORL_MODEL_FAST && choice != VORL_MODEL_REFERENCE) {
+        refuseArgument(VORL_E_INVALID_MODEL_CHOICE, choice, "VorlCheckCase");
+      }
+      checkCase({flags, inputs, valveFirst, valveSecond, timeDivision, maxSteps, valveCount}, holeDiameter,
+                static_cast<ModelChoice>(choice), &valve);
     } catch (const VORLERROR& error) {
       reportError(error);
       return error.eError();

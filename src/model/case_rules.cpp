@@ -62,6 +62,16 @@ double farthestOneCall(InputId id) { return input(id).oneCall.maximum; }
                       caseRangeText(input(InputId::kBreachLocation)) + ")");
 }
 
+// A hole below the smallest the reference takes (1 mm, the bore at most).
+void checkReferenceHole(double aperture, double bore) {
+  const double smallest = smallestHoleDiameter(ModelChoice::kReference, bore);
+  if (aperture > 0.0 && aperture >= smallestAperture(ModelChoice::kReference, bore)) return;
+  throw VORLERROR(VORL_E_HOLE_TOO_SMALL, kCaseTag,
+                  "a hole of " + workedOut(bore * std::sqrt(std::fmax(aperture, 0.0)), 4) + " m (aperture " +
+                      workedOut(aperture, 6) + ") is below the smallest the reference solution takes, " +
+                      workedOut(smallest, 4) + " m in this bore");
+}
+
 void checkValvesWithinPipe(const OneCallArrays& arrays, double length, int* failingValve) {
   for (int i = 0; i < *arrays.valveCount; ++i) {
     if (arrays.valveFirst[i] <= length) continue;
@@ -87,6 +97,10 @@ double holeAperture(double holeDiameter, double pipeDiameter, const char* tag) {
 }
 
 void checkCase(const OneCallArrays& given, double holeDiameter, int* failingValve) {
+  checkCase(given, holeDiameter, ModelChoice::kFast, failingValve);
+}
+
+void checkCase(const OneCallArrays& given, double holeDiameter, ModelChoice choice, int* failingValve) {
   *failingValve = -1;
   requireOneCallArrays(given);
   std::vector<double> inputs(given.inputs, given.inputs + oneCallInputCount());
@@ -107,10 +121,13 @@ void checkCase(const OneCallArrays& given, double holeDiameter, int* failingValv
   if (!positions.empty()) arrays.valveFirst = positions.data();
   const bool hole = !std::isnan(holeDiameter);
   const double bore = inputsValue(inputs, InputId::kPipeDiameter);
-  if (hole) {
-    inputs[static_cast<std::size_t>(input(InputId::kAperture).oneCall.index)] =
-        holeAperture(holeDiameter, bore, kCaseTag);
-  }
+  const std::size_t apertureIndex = static_cast<std::size_t>(input(InputId::kAperture).oneCall.index);
+  if (hole) inputs[apertureIndex] = holeAperture(holeDiameter, bore, kCaseTag);
+  // A hole for the reference alone: the rest of the case is checked as the
+  // fast model's, the hole against the reference's smallest after it.
+  const double aperture = inputs[apertureIndex];
+  const bool referenceHole = choice == ModelChoice::kReference && aperture < smallestAperture(ModelChoice::kFast, bore);
+  if (referenceHole) inputs[apertureIndex] = smallestAperture(ModelChoice::kFast, bore);
   try {
     checkOneCallInputs(arrays, failingValve);
   } catch (const VORLERROR& refusal) {
@@ -121,6 +138,7 @@ void checkCase(const OneCallArrays& given, double holeDiameter, int* failingValv
     throw;
   }
   checkValvesWithinPipe(given, inputsValue(inputs, InputId::kPipeLength), failingValve);
+  if (referenceHole) checkReferenceHole(aperture, bore);
 }
 
 bool oneCallCarries(const OneCallArrays& arrays) {

@@ -22,6 +22,11 @@ double holeAperture(double holeDiameter, double pipeDiameter, const char* tag);
 // case is set up through the setters (VorlGenericInputsSet), not the
 // one-call entry. *failingValve: the index of the valve at fault, -1 for none.
 void checkCase(const OneCallArrays& arrays, double holeDiameter, int* failingValve);
+// The same for the model chosen: the reference takes holes below the fast
+// model's smallest aperture down to its own smallest (smallestAperture), a
+// smaller one refused (431) and said of the hole; the rest of the case is
+// checked with the fast model's smallest aperture in its place.
+void checkCase(const OneCallArrays& arrays, double holeDiameter, ModelChoice choice, int* failingValve);
 
 // Whether the one-call entry's own ranges hold the case's breach and valve
 // positions, so that it (and a sweep) takes the case as it is.

@@ -607,8 +607,8 @@ void planGenericEntry(Session& s, CallPlan& plan, Buffers& buffers, int arity) {
   plan.pointersFixed = true;
 }
 
-// VorlCheckInputs, VorlCheckCase, VorlCaseFitsOneCall and VorlGenericInputsSet (after its handle:
-// `first`): inputs drawn freely, a null pointer now and then (code 5).
+// VorlCheckInputs, VorlCheckCase, VorlCaseFitsOneCall, VorlGenericInputsSet and VorlCheckCaseOfModel
+// (after the handle or the model choice: `first`): inputs drawn freely, a null pointer now and then (code 5).
 void planInputArrays(Session& s, CallPlan& plan, Buffers& buffers, int arity, int first) {
   Bytes& in = s.in;
   const InputArrays a = drawInputArrays(in, buffers, 7, -1, false, first > 0);
@@ -756,7 +756,7 @@ void makePlan(Session& s, CallPlan& plan, Buffers& buffers, int arity, bool text
     planGenericEntry(s, plan, buffers, arity);
   } else if (name == "VorlCheckInputs" || name == "VorlCheckCase" || name == "VorlCaseFitsOneCall") {
     planInputArrays(s, plan, buffers, arity, 0);
-  } else if (name == "VorlGenericInputsSet") {
+  } else if (name == "VorlGenericInputsSet" || name == "VorlCheckCaseOfModel") {
     planInputArrays(s, plan, buffers, arity, 1);
   } else if (name == "VorlInputSet") {
     // An input of the table, now and then one just outside it, set around its default.

@@ -356,3 +356,40 @@ TEST_F(InputTable, AFarBreachAndAFarValveReachTheModelThroughTheSetters) {
 }
 
 }  // namespace
+
+namespace {
+
+// The hole a model takes in a 0.5 m bore: the fast model from sqrt(0.2) x
+// 0.5 m = 0.2236 m, the reference from 1 mm (aperture (0.001 / 0.5)^2 = 4e-6).
+TEST_F(InputTable, TheCaseCheckOfEachModelTakesItsOwnSmallestHole) {
+  const struct {
+    int choice;
+    double hole, aperture;  // the hole when not NaN, else the aperture
+    int code;
+    const char* said;
+  } cases[] = {
+      {VORL_MODEL_FAST, 0.1, kNaN, VORL_E_RANGE_APERTURE_LOW, "smallest hole the fast model takes in this bore"},
+      {VORL_MODEL_REFERENCE, 0.1, kNaN, VORL_OK, ""},
+      {VORL_MODEL_REFERENCE, 0.001, kNaN, VORL_OK, ""},
+      {VORL_MODEL_REFERENCE, 0.0005, kNaN, VORL_E_HOLE_TOO_SMALL,
+       "a hole of 0.0005 m (aperture 1e-06) is below the smallest the reference solution takes, 0.001 m"},
+      {VORL_MODEL_REFERENCE, kNaN, 0.01, VORL_OK, ""},
+      {VORL_MODEL_REFERENCE, kNaN, 0.0, VORL_E_HOLE_TOO_SMALL, "below the smallest the reference solution takes"},
+      {2, kNaN, 1.0, VORL_E_INVALID_MODEL_CHOICE, ""},
+  };
+  for (const auto& k : cases) {
+    Case c;
+    c.valves = 0;
+    c.set(find("pipe diameter"), 0.5);
+    if (std::isnan(k.hole)) c.set(find("orifice aperture"), k.aperture);
+    VorlErrorLogClear();
+    EXPECT_EQ(VorlCheckCaseOfModel(k.choice, c.flags, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves,
+                                   k.hole, nullptr),
+              k.code) << k.choice << " " << k.hole << " " << k.aperture;
+    if (k.code != VORL_OK) {
+      EXPECT_NE(lastReport().message.find(k.said), std::string::npos) << lastReport().message;
+    }
+  }
+}
+
+}  // namespace

@@ -30,20 +30,6 @@ bool referenceChosen(const Case& c) { return c.model == 1.0; }
 
 bool referenceTakesSmallerHole(const Case& c) { return referenceChosen(c) && c.aperture < fastSmallestAperture(); }
 
-// The reference takes holes down to its own smallest in any bore.
-bool holeWithinReference(const Case& c, CaseFailure& failure) {
-  if (!referenceTakesSmallerHole(c)) return true;
-  const double smallest = VorlSmallestHoleDiameter(1, c.pipeDiameter);
-  const double ratio = smallest / c.pipeDiameter;
-  if (c.aperture > 0.0 && c.aperture >= ratio * ratio) return true;
-  failure.status = kExitCaseValue;
-  failure.key = hasHoleDiameter(c) ? kHoleDiameterKey : "aperture";
-  failure.message = "a hole of " + significantText(c.pipeDiameter * std::sqrt(std::fmax(c.aperture, 0.0)), 4) +
-                    " m (aperture " + significantText(c.aperture, 6) + ") is below the smallest the reference "
-                    "solution takes, " + significantText(smallest, 4) + " m in this bore";
-  return false;
-}
-
 // The one-call entry's flags and inputs arrays (the library's input table places each key's input in one).
 constexpr int kOneCallFlags = 2;
 constexpr int kOneCallInputs = 16;
@@ -77,10 +63,6 @@ CheckArrays checkArraysOf(const Case& c) {
       default: break;
     }
   }
-  // A hole below the fast model's smallest, for the reference alone: the
-  // one-call entry is the fast model's and is given its smallest, the
-  // aperture itself is set after it (setInputs).
-  if (referenceTakesSmallerHole(c)) a.inputs[VorlInputSlotIndex(apertureInput())] = fastSmallestAperture();
   for (const Valve& valve : c.valves) {
     a.positions.push_back(valve.position);
     a.closures.push_back(valve.closureTime);
@@ -89,19 +71,21 @@ CheckArrays checkArraysOf(const Case& c) {
   return a;
 }
 
-// The library's check of the case with its case rules (the hole, valves
-// within the pipe); the index of the valve at fault in *valve.
+// The library's check of the case with its case rules for the model chosen
+// (the hole, a hole for the reference alone, valves within the pipe); the
+// index of the valve at fault in *valve.
 int runCheck(const Case& c, const CheckArrays& a, int* valve) {
-  // A hole for the reference alone is checked against the reference's smallest (holeWithinReference).
-  const double hole = hasHoleDiameter(c) && !referenceTakesSmallerHole(c) ? c.holeDiameter : std::nan("");
-  return VorlCheckCase(a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision, &a.maxSteps,
-                       &a.valveCount, hole, valve);
+  const double hole = hasHoleDiameter(c) ? c.holeDiameter : std::nan("");
+  return VorlCheckCaseOfModel(referenceChosen(c) ? VORL_MODEL_REFERENCE : VORL_MODEL_FAST, a.flags, a.inputs,
+                              a.positions.data(), a.closures.data(), &a.timeDivision, &a.maxSteps, &a.valveCount,
+                              hole, valve);
 }
 
 // The key a refusal of the library's check names: the valve's own, the
 // hole's for the aperture it gave, else the key of the input refused.
 std::string keyOfRefusal(const Case& c, int code, int valve) {
   if (code == VORL_E_HOLE_OUTSIDE_BORE) return kHoleDiameterKey;
+  if (code == VORL_E_HOLE_TOO_SMALL) return hasHoleDiameter(c) ? kHoleDiameterKey : "aperture";
   const std::string input = inputOfCheckCode(code);
   if (valve >= 0) {
     const bool closure = input == kValveClosureInput;
@@ -123,10 +107,6 @@ void setInputs(VorlHandle model, const Case& c) {
   const CheckArrays a = checkArraysOf(c);
   VorlGenericInputsSet(model, a.flags, a.inputs, a.positions.data(), a.closures.data(), &a.timeDivision,
                        &a.maxSteps, &a.valveCount);
-  if (referenceTakesSmallerHole(c)) {
-    VorlOrificeApertureSet(model, c.aperture);
-    VorlAtmosExpanHoleSizeSet(model, c.pipeDiameter, c.aperture);
-  }
   for (const CaseKey& key : caseKeys()) {
     const int input = libraryInput(key.input);
     if (key.field == nullptr || key.kind == KeyKind::kModel || input < 0 || VorlInputSlot(input) != VORL_SLOT_NONE) {
@@ -259,7 +239,7 @@ bool checkCaseValues(const Case& c, CaseFailure& failure) {
   const CheckArrays arrays = checkArraysOf(c);
   int valve = -1;
   const int code = runCheck(c, arrays, &valve);
-  if (code == 0) return holeWithinReference(c, failure) && operationWithinFastModel(c, failure);
+  if (code == 0) return operationWithinFastModel(c, failure);
   const Report* report = capture.firstErrorSince(0);
   failure.status = kExitCaseValue;
   failure.message = report != nullptr ? report->message : "refused by the library's check (code " + std::to_string(code) + ")";
