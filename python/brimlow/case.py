@@ -216,7 +216,7 @@ class _Arrays:
         # choice is the run's (brimlow.run), not the model's.
         for name, index, default in OUTSIDE_ONE_CALL:
             value = library_value(name, values[name])
-            if value.hex() != default.hex():  # -0.0 is not taken for 0.0
+            if value != default:
                 _library.call(lib.VorlInputSet, model, index, value, key=name)
 
 

@@ -98,7 +98,8 @@ class _Columns:
             values[values >= _LIBRARY_INFINITY] = np.inf
         if names is None:
             for flag, quantity in self.infinite_flags:
-                values[values[:, flag] != 0.0, quantity] = np.inf
+                column = values[:, quantity]  # a view: a 1-D mask on it is cheaper than one on the table
+                column[values[:, flag] != 0.0] = np.inf
         table = values.view(self.dtype if names is None else self._dtype_of(names)).reshape(-1).view(Table)
         table._columns = self
         return table

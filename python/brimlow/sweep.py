@@ -90,21 +90,21 @@ def _end_or_zero(value):
 # The keys of inputs the one-call arrays do not hold, set on each case's model
 # after its arrays as brimlow.run sets them (VorlSweepRunWithInputs): key,
 # input number, what a new model holds, the library's value of the key's.
-_EXTRA_KEYS = [(name, index, float(default).hex(), partial(library_value, name))
-               for name, index, default in OUTSIDE_ONE_CALL] + [
-    ("reference_end", lib.VorlInputFind(b"reference end time"), _end_or_zero(None).hex(), _end_or_zero),
-    ("real_gas", lib.VorlInputFind(b"reference real gas flag"), 0.0.hex(), float),
+_EXTRA_KEYS = [(name, index, default, partial(library_value, name)) for name, index, default in OUTSIDE_ONE_CALL] + [
+    ("reference_end", lib.VorlInputFind(b"reference end time"), _end_or_zero(None), _end_or_zero),
+    ("real_gas", lib.VorlInputFind(b"reference real gas flag"), 0.0, float),
 ]
 
 
 def _extra_columns(values):
-    """The extra inputs of a chunk: those in which some case differs from a new model."""
+    """The extra inputs of a chunk: those in which some case differs from a new
+    model (each distinct value converted once)."""
     numbers, columns = [], []
     for name, index, default, convert in _EXTRA_KEYS:
-        column = [convert(value) for value in map(itemgetter(name), values)]
-        if any(value.hex() != default for value in column):
+        column = list(map(itemgetter(name), values))
+        if any(convert(value) != default for value in set(column)):
             numbers.append(index)
-            columns.append(column)
+            columns.append(list(map(convert, column)))
     inputs = np.array(numbers, dtype=np.intc)
     values = np.ascontiguousarray(np.array(columns, dtype=np.float64).T) if columns else np.zeros(0)
     return inputs, values
