@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,6 +84,26 @@ void releaseStagedName(int slot, const char* name) {
   stagedNames[slot].compare_exchange_strong(held, nullptr);
 }
 
+// Holds back the ending signals while a staged file and its slot come into
+// being together: a signal between the two would end the process by its
+// default action and leave the file behind. One held meanwhile is delivered
+// when the guard goes, with the name in its slot.
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld() {
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (int signal : kEndingSignals) sigaddset(&ending, signal);
+    ::pthread_sigmask(SIG_BLOCK, &ending, &previous_);
+  }
+  ~EndingSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_ {};
+};
+
 }  // namespace
 
 bool CheckedStream::write(const std::string& text) {
@@ -115,8 +136,9 @@ bool writeStandardOutput(const std::string& text, std::string& problem) {
 
 StagedFile::~StagedFile() {
   if (file_ != nullptr) std::fclose(file_);
-  releaseStagedName(slot_, staging_.c_str());
+  // Removed before its slot is freed, so that a signal in between still finds it.
   if (!staging_.empty() && !committed_) ::unlink(staging_.c_str());
+  releaseStagedName(slot_, staging_.c_str());
 }
 
 bool StagedFile::create(const std::string& path, std::string& problem) {
@@ -133,10 +155,16 @@ bool StagedFile::create(const std::string& path, std::string& problem) {
     const std::filesystem::path final(path);
     const std::string directory = final.parent_path().string();
     std::string name = (directory.empty() ? "" : directory + "/") + "." + final.filename().string() + ".tmp-XXXXXX";
-    const int descriptor = ::mkstemp(name.data());
+    int descriptor = -1;
+    {
+      const EndingSignalsHeld held;
+      descriptor = ::mkstemp(name.data());
+      if (descriptor >= 0) {
+        staging_ = name;
+        slot_ = holdStagedName(staging_.c_str());
+      }
+    }
     if (descriptor >= 0) {
-      staging_ = name;
-      slot_ = holdStagedName(staging_.c_str());
       ::fchmod(descriptor, replacementMode(path));
       file_ = ::fdopen(descriptor, "wb");
       if (file_ == nullptr) ::close(descriptor);
