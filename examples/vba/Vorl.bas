@@ -418,6 +418,7 @@ Public Declare PtrSafe Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As 
 Public Declare PtrSafe Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
 Public Declare PtrSafe Function VorlInputCaseRangeText Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlCaseDefaultMaterial Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlInputOfCode Lib "vorl.dll" (ByVal code As Long) As Long
 Public Declare PtrSafe Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
 Public Declare PtrSafe Function VorlQuantityRead Lib "vorl.dll" (ByVal textValue As String, _
         ByVal siUnit As String, ByRef value As Double, ByRef gauge As Long) As Long
@@ -732,6 +733,7 @@ Public Declare Function VorlInputCaseKey Lib "vorl.dll" (ByVal index As Long, By
 Public Declare Function VorlInputCaseDefault Lib "vorl.dll" (ByVal index As Long) As Double
 Public Declare Function VorlInputCaseRangeText Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlCaseDefaultMaterial Lib "vorl.dll" () As Long
+Public Declare Function VorlInputOfCode Lib "vorl.dll" (ByVal code As Long) As Long
 Public Declare Function VorlInputFindCaseKey Lib "vorl.dll" (ByVal key As String) As Long
 Public Declare Function VorlQuantityRead Lib "vorl.dll" (ByVal textValue As String, _
         ByVal siUnit As String, ByRef value As Double, ByRef gauge As Long) As Long

@@ -618,11 +618,11 @@ class Case:
             return "hole_diameter_m" if self._values["hole_diameter_m"] is not None else "aperture"
         if valve >= 0:
             closure = lib.VorlInputFind(_VALVE_CLOSURE_INPUT.encode())
-            sub_key = _VALVE_CLOSURE if code in (lib.VorlInputCodeBelow(closure), lib.VorlInputCodeAbove(closure)) \
-                else _VALVE_POSITION
+            sub_key = _VALVE_CLOSURE if lib.VorlInputOfCode(code) == closure else _VALVE_POSITION
             return f"valves[{valve}].{sub_key}"
+        blamed = lib.VorlInputOfCode(code)  # the input the library's code blames
         for key in KEYS:
-            if key.input >= 0 and code in (lib.VorlInputCodeBelow(key.input), lib.VorlInputCodeAbove(key.input)):
+            if key.input >= 0 and key.input == blamed:
                 return "hole_diameter_m" if key.name == "aperture" and self._values["hole_diameter_m"] is not None \
                     else key.name
         return None

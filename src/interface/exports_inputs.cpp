@@ -191,6 +191,13 @@ VORL_API int VORL_CALL VorlInputCaseRangeText(int index, char* buffer, int size)
   return copyField(index, buffer, size, [](const Input& r) { return caseRangeText(r); });
 }
 
+VORL_API int VORL_CALL VorlInputOfCode(int code) {
+  return guarded(-1, [&] {
+    const Input* row = inputBlamedBy(code);
+    return row != nullptr ? static_cast<int>(row->id) : -1;
+  });
+}
+
 VORL_API int VORL_CALL VorlCaseDefaultMaterial(void) {
   return guarded(0, [] { return kCaseDefaultMaterial; });
 }

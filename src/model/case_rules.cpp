@@ -151,6 +151,19 @@ bool oneCallCarries(const OneCallArrays& arrays) {
   return true;
 }
 
+const Input* inputBlamedBy(int code) noexcept {
+  if (code == 0) return nullptr;
+  if (code == VORL_E_FRICTION_EXCEEDS_PRESSURE || code == VORL_E_FAR_END_BELOW_AMBIENT ||
+      code == VORL_E_INFLOW_CHOKED) {
+    return &input(InputId::kTotalInflow);
+  }
+  for (std::size_t i = 0; i < inputCount(); ++i) {
+    const Input& row = inputAt(i);
+    if (code == row.oneCall.belowCode || code == row.oneCall.aboveCode || code == row.guard.code) return &row;
+  }
+  return nullptr;
+}
+
 std::string caseRangeText(const Input& row) {
   if (row.id == InputId::kBreachLocation) {
     return plainNumber(row.oneCall.minimum) + " to " + plainNumber(longestLine()) +

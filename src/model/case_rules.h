@@ -32,6 +32,12 @@ void checkCase(const OneCallArrays& arrays, double holeDiameter, ModelChoice cho
 // positions, so that it (and a sweep) takes the case as it is.
 bool oneCallCarries(const OneCallArrays& arrays);
 
+// The input a refusal's code blames: the row whose one-call check or run
+// guard has that code, and the total inflow for a steady flow the intact line
+// cannot carry (friction beyond the upstream pressure, a far end below the
+// outlet pressure, an inflow that chokes); null for a code no input's.
+const Input* inputBlamedBy(int code) noexcept;
+
 // The range of an input's case-file key in words: the case's reach for the
 // breach and a valve's position, else the one-call entry's (rangeText).
 std::string caseRangeText(const Input& row);

@@ -393,3 +393,29 @@ TEST_F(InputTable, TheCaseCheckOfEachModelTakesItsOwnSmallestHole) {
 }
 
 }  // namespace
+
+namespace {
+
+// The input a refusal blames, whichever check refused it: hosts name its key.
+TEST_F(InputTable, ACodeBlamesTheInputWhoseCheckGivesIt) {
+  const struct {
+    int code;
+    const char* input;  // "" for none
+  } cases[] = {
+      {VORL_E_RANGE_PIPE_LENGTH_HIGH, "pipe length"},
+      {VORL_E_INVALID_PIPE_LENGTH, "pipe length"},
+      {VORL_E_RANGE_VALVE_CLOSURE_TIME_LOW, "valve closure time"},
+      {VORL_E_FRICTION_EXCEEDS_PRESSURE, "total inflow"},
+      {VORL_E_FAR_END_BELOW_AMBIENT, "total inflow"},
+      {VORL_E_INFLOW_CHOKED, "total inflow"},
+      {VORL_E_HOLE_TOO_SMALL, ""},
+      {VORL_OK, ""},
+  };
+  for (const auto& k : cases) {
+    const int blamed = VorlInputOfCode(k.code);
+    EXPECT_EQ(blamed < 0 ? std::string() : nameOf(blamed), k.input) << k.code;
+  }
+  EXPECT_EQ(VorlErrorLogCount(), 0);
+}
+
+}  // namespace

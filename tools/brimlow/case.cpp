@@ -186,11 +186,9 @@ const CaseKey* caseKeyForInput(const std::string& input) {
   return nullptr;
 }
 
-std::string inputOfCheckCode(int code) {
-  for (int i = 0; i < VorlInputCount(); ++i) {
-    if (code != 0 && (code == VorlInputCodeBelow(i) || code == VorlInputCodeAbove(i))) return inputName(i);
-  }
-  return "";
+std::string inputOfCode(int code) {
+  const int input = VorlInputOfCode(code);
+  return input >= 0 ? inputName(input) : "";
 }
 
 std::string keyUnit(const CaseKey& key) {

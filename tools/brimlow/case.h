@@ -127,9 +127,9 @@ std::string keyUnit(const CaseKey& key);
 std::string keyMeaning(const CaseKey& key);
 std::string keyRange(const CaseKey& key);
 
-// The library input whose check gave this code (VorlCheckInputs), by name;
-// "" for a code of no input.
-std::string inputOfCheckCode(int code);
+// The library input a refusal's code blames (VorlInputOfCode), by name; ""
+// for a code of no input.
+std::string inputOfCode(int code);
 // The key that sets that input, or null.
 const CaseKey* caseKeyForInput(const std::string& input);
 

@@ -86,7 +86,7 @@ int runCheck(const Case& c, const CheckArrays& a, int* valve) {
 std::string keyOfRefusal(const Case& c, int code, int valve) {
   if (code == VORL_E_HOLE_OUTSIDE_BORE) return kHoleDiameterKey;
   if (code == VORL_E_HOLE_TOO_SMALL) return hasHoleDiameter(c) ? kHoleDiameterKey : "aperture";
-  const std::string input = inputOfCheckCode(code);
+  const std::string input = inputOfCode(code);
   if (valve >= 0) {
     const bool closure = input == kValveClosureInput;
     return std::string(findCaseKey("valves")->name) + "[" + std::to_string(valve) + "]." +
@@ -165,26 +165,12 @@ bool failed(const ReportCapture& capture, std::size_t from, int status, const st
   return true;
 }
 
-// The input a run's failure code blames: one the run's guard refused, or the
-// inflow of a steady flow the line cannot carry (its message states the most
-// the line takes); "" for a failure of the run itself.
-std::string inputOfRunCode(int code) {
-  if (code == VORL_E_FRICTION_EXCEEDS_PRESSURE || code == VORL_E_FAR_END_BELOW_AMBIENT ||
-      code == VORL_E_INFLOW_CHOKED) {
-    return "total inflow";
-  }
-  for (int i = 0; i < VorlInputCount(); ++i) {
-    if (VorlInputGuardCode(i) == code) return libraryText(VorlInputName, i);
-  }
-  return "";
-}
-
 // A set-up or run refused for its inputs is a problem of the case (status 4,
 // naming its key), not a failure of the run (`status`).
 bool failedFor(const ReportCapture& capture, std::size_t from, int status, CaseResult& result) {
   const Report* error = capture.firstErrorSince(from);
   if (error == nullptr) return false;
-  const CaseKey* key = caseKeyForInput(inputOfRunCode(error->code));
+  const CaseKey* key = caseKeyForInput(inputOfCode(error->code));
   result.failure = key != nullptr ? CaseFailure{kExitCaseValue, key->name, error->message}
                                   : CaseFailure{status, "", error->message};
   return true;
