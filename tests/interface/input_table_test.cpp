@@ -297,7 +297,8 @@ namespace {
 
 // A case reaches beyond the one-call ranges (1,000 km for the breach and a
 // valve): its breach anywhere on the longest line (2,000 km), a valve anywhere
-// on its own line. Such a case is set up through VorlGenericInputsSet.
+// on its own line. Such a case is set up through VorlGenericInputsSet (the
+// tool's and Python's runs of one: tests/tools/run_checks.cpp, test_case.py).
 TEST_F(InputTable, ACaseReachesTheLongestLineWhereTheOneCallEntryStopsAt1000Km) {
   const struct {
     double length, breach, valve;
@@ -330,29 +331,6 @@ TEST_F(InputTable, ACaseReachesTheLongestLineWhereTheOneCallEntryStopsAt1000Km) 
         << k.breach << " " << k.valve;
   }
   EXPECT_EQ(textOf(VorlInputCaseRangeText, find("breach location")), "1 to 2000000 m, beyond the pipe's end its end");
-}
-
-TEST_F(InputTable, AFarBreachAndAFarValveReachTheModelThroughTheSetters) {
-  Case c;
-  c.set(find("pipe length"), 1.5e6);
-  c.set(find("breach location"), 1.2e6);
-  c.set(find("total inflow"), 0.0);
-  c.set(find("valves active flag"), 1.0);
-  c.set(find("valve position"), 1.4e6);
-  c.set(find("valve closure time"), 60.0);
-  c.valves = 1;
-  ASSERT_EQ(VorlCheckCase(c.flags, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves, kNaN, nullptr), 0);
-  ModelHandle model(VorlModelCreateZel(kMethane));
-  VorlGenericInputsSet(model, c.flags, c.inputs, c.first, c.second, &c.division, &c.steps, &c.valves);
-  EXPECT_EQ(VorlPipeBreachLocation(model), 1.2e6);
-  ASSERT_GT(VorlRun(model), 0) << lastReport().message;
-  const int count = VorlEventCount(model);
-  std::vector<int> kinds(count), branches(count);
-  std::vector<double> times(count), positions(count);
-  VorlEventsFill(model, kinds.data(), branches.data(), times.data(), positions.data(), count);
-  const auto valve = std::find(kinds.begin(), kinds.end(), VORL_EVENT_VALVE_CLOSURE);
-  ASSERT_NE(valve, kinds.end());
-  EXPECT_EQ(positions[static_cast<std::size_t>(valve - kinds.begin())], 1.4e6);
 }
 
 }  // namespace
