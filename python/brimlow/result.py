@@ -12,7 +12,7 @@ import numpy as np
 from . import _library
 from ._interface import VorlProgress
 from ._library import lib
-from .errors import BrimlowWarning
+from .errors import BrimlowError, BrimlowWarning
 
 # The library writes 1e128 for an infinite time; values from 9e127 up stand for it.
 _LIBRARY_INFINITY = 9e127
@@ -403,6 +403,28 @@ def emit_warnings(reports, stacklevel=3):
                       stacklevel=stacklevel)
 
 
+# What only the reference takes, by the library's refusal of it in the fast
+# model: the case key at fault. The library names its own reference entry;
+# here the answer is the case's model.
+_ONLY_THE_REFERENCE = {
+    "VORL_E_FAST_MODEL_SUPPLY": ("supply", "supply_trip_time_s"),
+    "VORL_E_FAST_MODEL_VALVE_CLOSING": ("valve_detection_delay_s", "valve_closing_duration_s"),
+}
+
+
+def _run_fast(model, case):
+    from .case import _KEY_BY_NAME
+    try:
+        _library.call(lib.VorlRun, model)
+    except BrimlowError as error:
+        keys = _ONLY_THE_REFERENCE.get(error.code_name)
+        if keys is None:
+            raise
+        key = next((k for k in keys if getattr(case, k) != _KEY_BY_NAME[k].default), keys[0])
+        message = error.message.split(";")[0] + "; " + key + " needs model='reference' (or brimlow.reference(case))"
+        raise BrimlowError(error.code, error.code_name, error.tag, message, key=key) from None
+
+
 def run(case, keep_model=True, warn=True):
     """Runs a case (brimlow.Case, or a dict of its keys) and reads its branch tables
     (the other tables when first asked for). With model="reference" the summary,
@@ -424,7 +446,7 @@ def run(case, keep_model=True, warn=True):
                 # The reference's answer: the fast model runs first when it takes the hole.
                 _library.call(lib.VorlModelRun, model, VorlProgress(), None, key="model")
             else:
-                _library.call(lib.VorlRun, model)
+                _run_fast(model, case)
             layout = _layout(model)
             fast = case.model == "fast"
             branch_a = _branch_table(model, _BRANCH_A) if fast and layout in ("double branch", "single branch A") \

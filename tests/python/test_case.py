@@ -198,7 +198,12 @@ class TestTheLineAsOperated:
         assert brimlow.Case.from_json(case.to_json()) == case
         with pytest.raises(brimlow.BrimlowError) as raised:
             brimlow.run(case)
-        assert raised.value.code_name == "VORL_E_FAST_MODEL_SUPPLY" and "Reference" in str(raised.value)
+        assert raised.value.code_name == "VORL_E_FAST_MODEL_SUPPLY" and raised.value.key == "supply"
+        assert "model='reference'" in str(raised.value)
+        with pytest.raises(brimlow.BrimlowError) as raised:
+            brimlow.run(brimlow.Case(pipe_length_m=2000, pipe_diameter_m=0.2, breach_location_m=500,
+                                     valves=[(1500, 1.0)], valve_closing_duration_s=20))
+        assert raised.value.key == "valve_closing_duration_s" and "model='reference'" in str(raised.value)
         table = brimlow.reference(case, times=[0.0, 2.0, 4.0])
         assert table["inflow_rate_kg_per_s"][-1] == 0.0  # tripped at 3 s
         with pytest.raises(ValueError, match="'constant inflow' or 'holding pressure'"):
