@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -257,7 +258,10 @@ class TransientSolver {
   double implicitStep(double event, BoundaryFlows& flows);
   // Records and the end.
   void record(const BoundaryFlows& flows, bool always);
+  std::pair<std::size_t, std::size_t> reachableCells() const;
   bool releaseOver(const BoundaryFlows& flows) const;
+  double highestReachablePressure() const;
+  double doneFraction(double startPressure) const;
   Sample sampleAt(const BoundaryFlows& flows) const;
 
   ReferenceCase input_;
@@ -956,12 +960,7 @@ void TransientSolver::record(const BoundaryFlows& flows, bool always) {
 // See ReferenceCase::endWhenReleaseOver.
 bool TransientSolver::releaseOver(const BoundaryFlows& flows) const {
   if (!breachOpen_) return false;
-  std::size_t lowestShut = 0, highestShut = grid_.cellCount();
-  for (const BoundaryFace& face : boundaries_) {
-    if (face.left != EndKind::Wall || face.right != EndKind::Wall) continue;
-    if (face.index < breachFace_) lowestShut = std::max(lowestShut, face.index);
-    else highestShut = std::min(highestShut, face.index);
-  }
+  const auto [lowestShut, highestShut] = reachableCells();
   // A supply due to trip changes the release still to come.
   if (input_.inflow > 0.0 && !supplyTripped_ && std::isfinite(supplyTripsAt())) return false;
   const bool supplied = input_.inflow > 0.0 && !supplyTripped_ && input_.breachLocation > 0.0 && lowestShut == 0;
@@ -975,6 +974,43 @@ bool TransientSolver::releaseOver(const BoundaryFlows& flows) const {
   for (std::size_t i = lowestShut; i < highestShut; ++i)
     if (cells_.pressure[i] > over) return false;
   return true;
+}
+
+// The cells the breach can draw on: those between the shut valves nearest
+// it on either side.
+std::pair<std::size_t, std::size_t> TransientSolver::reachableCells() const {
+  std::size_t lowestShut = 0, highestShut = grid_.cellCount();
+  for (const BoundaryFace& face : boundaries_) {
+    if (face.left != EndKind::Wall || face.right != EndKind::Wall) continue;
+    if (face.index < breachFace_) lowestShut = std::max(lowestShut, face.index);
+    else highestShut = std::min(highestShut, face.index);
+  }
+  return {lowestShut, highestShut};
+}
+
+double TransientSolver::highestReachablePressure() const {
+  const auto [lowestShut, highestShut] = reachableCells();
+  double highest = 0.0;
+  for (std::size_t i = lowestShut; i < highestShut; ++i) highest = std::max(highest, cells_.pressure[i]);
+  return highest;
+}
+
+// How much of the run is done, for the host's progress. A run to a set end
+// is its share of the time. A run to the end of an unfed release does not
+// know its length ahead: its share is how far the highest pressure the
+// breach draws on has fallen toward the pressure that ends it, on a log
+// scale, since a blow-down's tail falls near exponentially (the time's
+// share stays the floor). A fed line, which ends on a steady flow, keeps
+// the share of its capped time. The whole is told only at the end.
+double TransientSolver::doneFraction(double startPressure) const {
+  const double timeShare = time_ / input_.endTime;
+  const bool fed = input_.inflow > 0.0 && !supplyTripped_;
+  if (!input_.endWhenReleaseOver || fed || !breachOpen_) return timeShare;
+  const double over = (1.0 + kReleaseOverFraction) * input_.ambientPressure;
+  const double highest = highestReachablePressure();
+  if (!(startPressure > over) || !(highest > 0.0)) return timeShare;
+  const double fallen = std::log(startPressure / std::max(highest, over)) / std::log(startPressure / over);
+  return std::max(timeShare, std::min(fallen, 1.0 - kProgressInterval));
 }
 
 Sample TransientSolver::sampleAt(const BoundaryFlows& flows) const {
@@ -1002,6 +1038,7 @@ ReferenceResult TransientSolver::run(const ProgressCallback& progress) {
   // An end when the release is over comes no earlier than the last report asked for.
   const double earliestEnd = input_.reportTimes.empty() ? 0.0 : input_.reportTimes.back();
   double lastProgress = 0.0;
+  double startPressure = 0.0;
   BoundaryFlows flows;
   double initialMass = 0.0;
   for (double cellMass : grid_.mass) initialMass += cellMass;
@@ -1019,13 +1056,15 @@ ReferenceResult TransientSolver::run(const ProgressCallback& progress) {
                        (input_.endWhenReleaseOver && time_ >= earliestEnd && releaseOver(flows));
     record(flows, atEnd || history_.empty() || history_.back().time == time_);
     if (atEnd) break;
+    if (startPressure == 0.0 && breachOpen_) startPressure = highestReachablePressure();
     if (input_.numerics.maxSteps > 0 && statistics_.steps >= input_.numerics.maxSteps) {
       throw StepBoundReached("the reference solution reached its bound of " +
                              std::to_string(input_.numerics.maxSteps) + " time steps");
     }
-    if (progress && time_ - lastProgress >= kProgressInterval * input_.endTime) {
-      lastProgress = time_;
-      if (!progress(time_ / input_.endTime)) {
+    const double done = progress ? doneFraction(startPressure) : 0.0;
+    if (progress && done - lastProgress >= kProgressInterval) {
+      lastProgress = done;
+      if (!progress(done)) {
         result.cancelled = true;
         break;
       }

@@ -295,6 +295,19 @@ TEST_F(ReferenceInterface, WithoutAnEndOrReportTimesTheRunEndsWhenTheReleaseIsOv
   const double change = cell(values, 100, "inflow_rate_kg_per_s") - cell(values, 100, "release_rate_kg_per_s") -
                         cell(values, 100, "sink_rate_kg_per_s");
   EXPECT_LE(std::fabs(change), 0.01 * 5.0);
+
+  // Unfed, the run does not know its end ahead: its progress is the fall of
+  // the line's pressure toward the end's, told all along rather than a few
+  // thousandths of the 30 days and then the whole at once.
+  const ShortLine unfed(0.0);
+  VorlReferenceEndTimeSet(unfed, 0.0);
+  VorlReferenceReportTimesSet(unfed, nullptr, 0);
+  ProgressLog log;
+  ASSERT_EQ(VorlReferenceRun(unfed, &recordProgress, &log), 101);
+  ASSERT_GT(log.fractions.size(), 100u);
+  for (std::size_t k = 1; k < log.fractions.size(); ++k) EXPECT_GT(log.fractions[k], log.fractions[k - 1]);
+  EXPECT_GT(log.fractions[log.fractions.size() - 2], 0.95);
+  EXPECT_EQ(log.fractions.back(), 1.0);
 }
 
 struct Refusal {
