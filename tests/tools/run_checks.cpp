@@ -209,6 +209,11 @@ TEST(CaseFiles, ValvesShutAndHoldGasBack) {
   EXPECT_NE(summary.find("supply cut off from the breach     at 300 s (5.0 min) by the valve at 20000 m, after 6 t"),
             std::string::npos)
       << summary;
+  const Json& cut = shut["supply_cut_off"];  // and the JSON, in numbers: 20 kg/s for 300 s
+  EXPECT_EQ(cut["time_s"], 300.0);
+  EXPECT_EQ(cut["valve_position_m"], 20000.0);
+  EXPECT_EQ(cut["mass_fed_kg"], 6000.0);
+  EXPECT_FALSE(defaultRun().contains("supply_cut_off"));
 
   // The same valves, inactive, change nothing.
   Json inactive = shut["case"];

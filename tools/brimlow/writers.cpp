@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "case_file.h"
 #include "case_units.h"
@@ -64,6 +65,43 @@ std::string referenceValvesText(const Case& c) {
 }
 
 const char* const kFastValvesText = "each valve shut at once at its closure time";
+
+// The first valve upstream of the breach to shut cuts the supply off from
+// it: the inflow after that goes into the line behind the valve and no
+// longer into the balance of the release, which the summary says rather
+// than leave the inflow out without a word.
+// In the reference a valve is shut after its detection delay and its motion,
+// and a supply that holds its pressure feeds what the line draws: the mass
+// fed by then is the reference's table's, not said here (NaN).
+struct SupplyCut {
+  bool applies = false;
+  double time = 0.0;
+  double valvePosition = 0.0;
+  double massFed = std::numeric_limits<double>::quiet_NaN();
+};
+
+SupplyCut supplyCutOf(const Case& c, const CaseResult& r) {
+  SupplyCut cut;
+  if (c.inflow <= 0.0 || c.valvesActive == 0.0 || !r.hasA) return cut;
+  const Valve* first = nullptr;
+  for (const Valve& valve : c.valves) {
+    if (valve.position < r.breachLocation && (first == nullptr || valve.closureTime < first->closureTime)) first = &valve;
+  }
+  if (first == nullptr) return cut;
+  const bool reference = r.model == "reference";
+  const double motion = reference ? c.valveDetectionDelay + c.valveClosingDuration : 0.0;
+  cut.time = first->closureTime + motion;
+  if (!(cut.time < summaryValue(r, "end_time_s"))) return cut;
+  cut.applies = true;
+  cut.valvePosition = first->position;
+  if (!(reference && operatesSupply(c))) cut.massFed = c.inflow * cut.time;
+  return cut;
+}
+
+nlohmann::ordered_json supplyCutJson(const SupplyCut& cut) {
+  return {{"time_s", cut.time}, {"valve_position_m", cut.valvePosition},
+          {"mass_fed_kg", jsonNumber(cut.massFed, false)}};
+}
 
 nlohmann::ordered_json operationJson(const Case& c) {
   nlohmann::ordered_json out = nlohmann::ordered_json::object();
@@ -179,6 +217,7 @@ nlohmann::ordered_json resultJson(const Case& c, const CaseResult& result) {
   if (result.naturalGas) out["potential_impact_radius_m"] = result.impactRadius;
   // Which supply and valve closure each model took, where they differ.
   if (operatesSupply(c) || operatesValves(c)) out["operation"] = operationJson(c);
+  if (const SupplyCut cut = supplyCutOf(c, result); cut.applies) out["supply_cut_off"] = supplyCutJson(cut);
   if (result.model == "fast") {
     out["branch_a"] = tableJson(branchColumns(), result.branchA);
     out["branch_b"] = tableJson(branchColumns(), result.branchB);
@@ -272,26 +311,12 @@ std::string impactRadiusText(const CaseResult& r) {
          "   pipeline, not a result of the release computed above)\n";
 }
 
-// The first valve upstream of the breach to shut cuts the supply off from
-// it: the inflow after that goes into the line behind the valve and no
-// longer into the balance of the release, which the summary says rather
-// than leave the inflow out without a word.
-// In the reference a valve is shut after its detection delay and its motion,
-// and a supply that holds its pressure feeds what the line draws: the mass
-// fed by then is the reference's table's, not said here.
 std::string supplyCutText(const Case& c, const CaseResult& r) {
-  if (c.inflow <= 0.0 || c.valvesActive == 0.0 || !r.hasA) return "";
-  const Valve* cut = nullptr;
-  for (const Valve& valve : c.valves) {
-    if (valve.position < r.breachLocation && (cut == nullptr || valve.closureTime < cut->closureTime)) cut = &valve;
-  }
-  const bool reference = r.model == "reference";
-  const double motion = reference ? c.valveDetectionDelay + c.valveClosingDuration : 0.0;
-  const double shutAt = cut != nullptr ? cut->closureTime + motion : 0.0;
-  if (cut == nullptr || !(shutAt < summaryValue(r, "end_time_s"))) return "";
-  const std::string fed = reference && operatesSupply(c) ? "" : ", after " + massText(c.inflow * shutAt) + " fed";
+  const SupplyCut cut = supplyCutOf(c, r);
+  if (!cut.applies) return "";
+  const std::string fed = std::isnan(cut.massFed) ? "" : ", after " + massText(cut.massFed) + " fed";
   return line("supply cut off from the breach",
-              "at " + durationText(shutAt) + " by the valve at " + shortText(cut->position) + " m" + fed +
+              "at " + durationText(cut.time) + " by the valve at " + shortText(cut.valvePosition) + " m" + fed +
                   "; the inflow after it stays behind the valve and is not in the masses above");
 }
 
