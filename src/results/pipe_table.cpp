@@ -53,16 +53,10 @@ constexpr RowColumn<PipeColumn, PipeRow> kColumns[] = {
      [](Row r) { return pipeMassTrapped(r.model); }},
     {C::kMassExpelled, {"mass_expelled_kg", "kg", "mass released since the breach", kToolCsv},
      [](Row r) { return pipeMassExpelledIsInfinite(r.model) ? kInfinite : pipeMassExpelled(r.model); }},
-    {C::kPostFlashTemperature,
-     {"postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature", kToolCsv},
-     [](Row r) { return r.flash.temperature; }},
-    {C::kPostFlashVelocity, {"postflash_velocity_m_per_s", "m/s", "outflow after expansion: velocity", kToolCsv},
-     [](Row r) { return r.flash.velocity; }},
-    {C::kPostFlashLiquidFraction,
-     {"postflash_liquid_fraction", "", "outflow after expansion: liquid mass fraction", kToolCsv},
-     [](Row r) { return r.flash.liquidFraction; }},
-    {C::kPostFlashDropSize, {"postflash_drop_size_m", "m", "outflow after expansion: drop size", kToolCsv},
-     [](Row r) { return r.flash.dropSize; }},
+    {C::kPostFlashTemperature, kPostFlashTemperatureColumn, [](Row r) { return r.flash.temperature; }},
+    {C::kPostFlashVelocity, kPostFlashVelocityColumn, [](Row r) { return r.flash.velocity; }},
+    {C::kPostFlashLiquidFraction, kPostFlashLiquidFractionColumn, [](Row r) { return r.flash.liquidFraction; }},
+    {C::kPostFlashDropSize, kPostFlashDropSizeColumn, [](Row r) { return r.flash.dropSize; }},
 };
 
 static_assert(inIdOrder(kColumns), "one row per column, in the order of PipeColumn");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/branch_state.h"
+#include "results/table_column.h"
 
 namespace vorl {
 
@@ -13,6 +14,16 @@ struct PostFlashState {
   double liquidFraction = 0.0;  // mass fraction of liquid
   double dropSize = 0.0;        // m
 };
+
+// The post-flash columns, the same in the branch and the pipe tables.
+inline constexpr TableColumn kPostFlashTemperatureColumn{
+    "postflash_temperature_K", "K", "outflow after expansion to ambient pressure: temperature", kToolCsv};
+inline constexpr TableColumn kPostFlashVelocityColumn{"postflash_velocity_m_per_s", "m/s",
+                                                      "outflow after expansion: velocity", kToolCsv};
+inline constexpr TableColumn kPostFlashLiquidFractionColumn{"postflash_liquid_fraction", "",
+                                                            "outflow after expansion: liquid mass fraction", kToolCsv};
+inline constexpr TableColumn kPostFlashDropSizeColumn{"postflash_drop_size_m", "m",
+                                                      "outflow after expansion: drop size", kToolCsv};
 
 // Expands the gas leaving at exit pressure pe with orifice velocity u (a
 // warning 1004 when u exceeds the expansion's maximum velocity).
