@@ -112,7 +112,8 @@ void checkCase(const OneCallArrays& given, double holeDiameter, ModelChoice choi
     inputs[breachIndex] = farthestOneCall(InputId::kBreachLocation);
   }
   const double farthestValve = farthestOneCall(InputId::kValvePosition);
-  std::vector<double> positions(given.valveFirst, given.valveFirst + std::max(*given.valveCount, 0));
+  std::vector<double> positions;
+  if (*given.valveCount > 0) positions.assign(given.valveFirst, given.valveFirst + *given.valveCount);
   for (double& position : positions) {
     if (position > farthestValve) position = farthestValve;
   }
