@@ -1,6 +1,10 @@
 // run --reference: the table against the library's own for the same case, the figures against table and summary.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -12,6 +16,11 @@
 
 namespace brimlow_test {
 namespace {
+
+// The smallest pipe the kernel makes, and more than any one redraw of the
+// reference's progress bar takes of it.
+constexpr int kPipePage = 4096;
+constexpr int kLongestRedraw = 200;
 
 // 2 km of 0.2 m bore at 70 bar without inflow, breached at 500 m.
 constexpr const char* kShortLine =
@@ -235,22 +244,40 @@ TEST(Reference, ProgressOnRequestAndCtrlCCancelsWithoutFiles) {
   EXPECT_NE(shown.err.find("reference [##############################] 100 %"), std::string::npos) << shown.err;
   EXPECT_EQ(shown.out.find("reference ["), std::string::npos) << "the bar went to standard output";
 
-  // The default case's reference takes seconds: interrupted once its bar
-  // shows, the run stops at its next report of progress.
+  // Ctrl-C while the reference runs. The run takes milliseconds, so it is
+  // held where it cannot end: its bar goes into a pipe of one page that
+  // nobody reads until the signal is sent, and the whole bar is more than a
+  // page, so a redraw waits on the full pipe.
   TempDir dir;
-  const std::string errPath = dir / "stderr";
-  const pid_t child =
-      spawnTool({"run", "--reference", "--progress", "--out", dir / "out"}, "/dev/null", errPath);
-  ASSERT_GT(child, 0);
-  for (int i = 0; i < 2000 && readFile(errPath).find("reference [") == std::string::npos; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  int bar[2];
+  ASSERT_EQ(pipe(bar), 0);
+  ASSERT_EQ(fcntl(bar[0], F_SETPIPE_SZ, kPipePage), kPipePage);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int none = open("/dev/null", O_RDWR);
+    if (none < 0 || dup2(none, 0) < 0 || dup2(none, 1) < 0 || dup2(bar[1], 2) < 0) _exit(127);
+    const std::string out = dir / "out";
+    execl(BRIMLOW_PROGRAM, BRIMLOW_PROGRAM, "run", "--reference", "--progress", "--out", out.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(bar[1]);
+  int queued = 0, status = 0;
+  for (int i = 0; i < 6000 && queued < kPipePage - kLongestRedraw; ++i) {
+    ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << "the run ended before its bar filled the pipe";
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(ioctl(bar[0], FIONREAD, &queued), 0);
   }
   kill(child, SIGINT);
-  int status = 0;
+  std::string err;
+  char chunk[kPipePage];
+  for (ssize_t got; (got = read(bar[0], chunk, sizeof chunk)) > 0;) err.append(chunk, static_cast<std::size_t>(got));
+  close(bar[0]);
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of cancelling";
   EXPECT_EQ(WEXITSTATUS(status), 130);
-  EXPECT_NE(readFile(errPath).find("brimlow run: cancelled"), std::string::npos) << readFile(errPath);
+  EXPECT_NE(err.find("brimlow run: cancelled"), std::string::npos) << err;
   EXPECT_FALSE(std::filesystem::exists(dir / "out") && !std::filesystem::is_empty(dir / "out"));
 }
 
