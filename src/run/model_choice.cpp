@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "companion/reporting.h"
 #include "core/vorl_error.h"
@@ -34,6 +35,15 @@ void runFastBeside(VORL& model) {
   }
 }
 
+// Ten to a whole power as the nearest double: 0.001 is 1 / 1000, which every
+// platform's division rounds alike, where pow(10, -3) of some runtime
+// libraries misses it by an ulp.
+double powerOfTen(int exponent) {
+  double magnitude = 1.0;
+  for (int i = 0; i < std::abs(exponent); ++i) magnitude *= 10.0;
+  return exponent >= 0 ? magnitude : 1.0 / magnitude;
+}
+
 }  // namespace
 
 bool fastModelTakesAperture(const VORL& model) {
@@ -49,7 +59,9 @@ std::vector<double> modelReportTimes(double end) {
   for (int k = 1; k < kEqualSteps; ++k) times.push_back(end * k / kEqualSteps);
   const double firstDecade = std::floor(std::log10(end) - kDecadesBelowEnd);
   for (int j = 0;; ++j) {
-    const double time = std::pow(10.0, firstDecade + static_cast<double>(j) / kPointsPerDecade);
+    const double time = j % kPointsPerDecade == 0
+                            ? powerOfTen(static_cast<int>(firstDecade) + j / kPointsPerDecade)
+                            : std::pow(10.0, firstDecade + static_cast<double>(j) / kPointsPerDecade);
     if (!(time < end)) break;
     times.push_back(time);
   }
