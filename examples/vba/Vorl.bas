@@ -346,6 +346,7 @@ Public Declare PtrSafe Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal in
 Public Declare PtrSafe Function VorlErrorLogRange Lib "vorl.dll" (ByVal index As Long, ByRef lowest As Double, ByRef highest As Double) As Byte
 Public Declare PtrSafe Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlLastCode Lib "vorl.dll" () As Long
+Public Declare PtrSafe Function VorlReportValue Lib "vorl.dll" () As Double
 Public Declare PtrSafe Function VorlInputCount Lib "vorl.dll" () As Long
 Public Declare PtrSafe Function VorlInputName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare PtrSafe Function VorlInputUnit Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
@@ -664,6 +665,7 @@ Public Declare Function VorlErrorLogRepeatCount Lib "vorl.dll" (ByVal index As L
 Public Declare Function VorlErrorLogRange Lib "vorl.dll" (ByVal index As Long, ByRef lowest As Double, ByRef highest As Double) As Byte
 Public Declare Function VorlCodeText Lib "vorl.dll" (ByVal code As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlLastCode Lib "vorl.dll" () As Long
+Public Declare Function VorlReportValue Lib "vorl.dll" () As Double
 Public Declare Function VorlInputCount Lib "vorl.dll" () As Long
 Public Declare Function VorlInputName Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long
 Public Declare Function VorlInputUnit Lib "vorl.dll" (ByVal index As Long, ByVal buffer As String, ByVal size As Long) As Long

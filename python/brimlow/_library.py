@@ -14,6 +14,7 @@ a call failed is told by the library's per-thread last code (call()), the
 report only gives it words.
 """
 import ctypes
+import math
 import os
 import sys
 import threading
@@ -105,10 +106,32 @@ def is_warning(code):
 _thread = threading.local()
 
 
+class _Report(tuple):
+    """A report as (code, tag, message), with the value it quotes (NaN: none)."""
+
+    def __new__(cls, code, tag, message, value):
+        report = super().__new__(cls, (code, tag, message))
+        report.value = value
+        return report
+
+
 def _on_report(code, tag, _level, message, _user):
     reports = getattr(_thread, "reports", None)
     if reports is not None:
-        reports.append((code, (tag or b"").decode("utf-8", "replace"), (message or b"").decode("utf-8", "replace")))
+        reports.append(_Report(code, (tag or b"").decode("utf-8", "replace"),
+                               (message or b"").decode("utf-8", "replace"), lib.VorlReportValue()))
+
+
+def _repeated(found):
+    """One warning's reports as one message: the first's, how often, and the
+    range of the value they quote, as the command-line tool says it."""
+    message = found[0][2]
+    if len(found) == 1:
+        return message
+    values = [report.value for report in found if not math.isnan(report.value)]
+    ranged = f"; the value quoted ranged from {min(values):.4g} to {max(values):.4g}" \
+        if values and min(values) < max(values) else ""
+    return f"{message} ({len(found)} times{ranged})"
 
 
 # Kept referenced for as long as the library may call it: the whole process.
@@ -140,12 +163,13 @@ class Reports:
         return None
 
     def warnings(self):
-        """The warnings once per code and tag, with the message of the first."""
+        """The warnings once per code and tag, with the message of the first; a
+        repeated one with its count and the range of the value it quotes."""
         seen = {}
-        for code, tag, message in self.reports:
-            if is_warning(code):
-                seen.setdefault((code, tag), message)
-        return [(code, tag, message) for (code, tag), message in seen.items()]
+        for report in self.reports:
+            if is_warning(report[0]):
+                seen.setdefault(report[:2], []).append(report)
+        return [(code, tag, _repeated(found)) for (code, tag), found in seen.items()]
 
     def raise_first_error(self, start=0, key=None):
         error = self.first_error(start)

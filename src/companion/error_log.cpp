@@ -29,6 +29,7 @@ thread_local std::uint64_t threadNumber = 0;
 thread_local std::uint64_t callNumber = 0;
 thread_local int callDepth = 0;
 thread_local int lastCode = 0;
+thread_local double handedValue = std::numeric_limits<double>::quiet_NaN();
 thread_local CodeCapture* capture = nullptr;
 
 bool sameReport(const ErrorLogEntry& a, const ErrorLogEntry& b) {
@@ -101,10 +102,15 @@ void append(ErrorLogEntry entry) {
     }
   }
   // The handler runs outside the lock, so that it may read the log itself.
+  const double outer = handedValue;
+  handedValue = entry.lowest;  // a single report's range is its one quoted value
   log.handler.call(entry.code, entry.tag.c_str(), entry.level, entry.message.c_str());
+  handedValue = outer;
 }
 
 int lastCallCode() noexcept { return lastCode; }
+
+double handedReportValue() noexcept { return handedValue; }
 
 void clearLastCallCode() noexcept { lastCode = 0; }
 

@@ -64,6 +64,11 @@ void setHandler(ErrorHandler handler, void* user);
 // Each outermost call starts it at 0, so a host can tell a null result from
 // a real 0 without reading the log.
 int lastCallCode() noexcept;
+// While a handler runs: the value the report handed to it quotes (the
+// velocity of an orifice-velocity warning), so that a host that counts the
+// repeats of a warning can give their range without reading numbers out of
+// messages; NaN for a report that quotes none and outside a handler.
+double handedReportValue() noexcept;
 // Starts the calling thread's last code again at 0: a call that ran cases in
 // frames of their own (a sweep) did not fail when only some of them did.
 void clearLastCallCode() noexcept;

@@ -32,6 +32,8 @@ VORL_API void VORL_CALL VorlChokeModelAllow(VorlBool allow) {
 // Outside the frame: reading the code must not start a call that clears it.
 VORL_API int VORL_CALL VorlLastCode(void) { return errorlog::lastCallCode(); }
 
+VORL_API double VORL_CALL VorlReportValue(void) { return errorlog::handedReportValue(); }
+
 VORL_API void VORL_CALL VorlError(int code, const char* tag) {
   guarded([&] { reportError(VORLERROR(code, tag)); });
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,11 +63,13 @@ TEST_F(ErrorLog, KeepsTheNewestThousandEntriesFromEveryThread) {
 struct Received {
   std::vector<int> codes;
   int lastLevel = 0;
+  std::vector<double> values;  // what VorlReportValue gave for each report
 };
 
 void VORL_CALL collect(int code, const char*, int level, const char*, void* user) {
   static_cast<Received*>(user)->codes.push_back(code);
   static_cast<Received*>(user)->lastLevel = level;
+  static_cast<Received*>(user)->values.push_back(VorlReportValue());
 }
 
 TEST_F(ErrorLog, HandlerReceivesEveryReportUntilRemoved) {
@@ -95,7 +98,10 @@ int oneCallWithAWarningPerRecord() {
 
 TEST_F(ErrorLog, AWarningRepeatedInOneCallIsKeptOnceWithItsCountAndNoErrorIsLost) {
   VorlError(VORL_E_NOT_POSITIVE, "first");
+  Received received;
+  VorlErrorHandlerSet(&collect, &received);
   const int expansions = oneCallWithAWarningPerRecord();
+  VorlErrorHandlerSet(nullptr, nullptr);
   ASSERT_GT(expansions, 1000);  // enough reports to have filled the log before
   ASSERT_EQ(VorlErrorLogCount(), 2);
   EXPECT_EQ(VorlErrorLogCode(0), VORL_E_NOT_POSITIVE);
@@ -113,6 +119,11 @@ TEST_F(ErrorLog, AWarningRepeatedInOneCallIsKeptOnceWithItsCountAndNoErrorIsLost
   EXPECT_NEAR(highest, 386.44, 0.005 * 386.44);
   EXPECT_GT(lowest, 0.01);
   EXPECT_LT(lowest, 0.9 * highest);
+  // A handler is handed each repeat's value, so it finds the same count and range.
+  ASSERT_EQ(static_cast<int>(received.values.size()), VorlErrorLogRepeatCount(1));
+  EXPECT_EQ(*std::min_element(received.values.begin(), received.values.end()), lowest);
+  EXPECT_EQ(*std::max_element(received.values.begin(), received.values.end()), highest);
+  EXPECT_TRUE(std::isnan(VorlReportValue()));  // outside a handler
   EXPECT_FALSE(VorlErrorLogRange(0, &lowest, &highest));  // an error that quotes no value
   EXPECT_FALSE(VorlErrorLogRange(2, nullptr, nullptr));   // out of range
   // The next call's warnings are an entry of their own.

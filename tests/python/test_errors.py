@@ -1,4 +1,5 @@
 """The library's reports as Python exceptions and warnings."""
+import re
 import threading
 import warnings
 
@@ -28,6 +29,15 @@ def test_a_warning_of_the_library_is_a_python_warning():
     found = [w for w in caught if issubclass(w.category, brimlow.BrimlowWarning)]
     assert len(found) == 1 and "VORL_W_BREACH_CLAMPED" in str(found[0].message)
     assert result.layout == "single branch A"
+
+    # A warning for every state of the run is one Python warning with its
+    # count and the range of its velocities: up to the choked outflow's, the
+    # isothermal sound speed sqrt(R T / M) of methane at 288.15 K, 386.4 m/s.
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        brimlow.run(brimlow.Case(max_velocity_m_per_s=0.01))
+    found = [str(w.message) for w in caught if "VORL_W_ABOVE_MAX_VELOCITY" in str(w.message)]
+    assert len(found) == 1 and re.search(r" \(\d+ times; the value quoted ranged from [\d.]+ to 386\.4\)", found[0])
 
 
 def test_reports_of_other_threads_are_not_this_threads():

@@ -1,8 +1,6 @@
 #include "reports.h"
 
-#include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <map>
 
 #include "numbers.h"
@@ -24,7 +22,8 @@ std::string plainMessage(int code, const std::string& tag, const std::string& me
 void VORL_CALL onReport(int code, const char* tag, int /*level*/, const char* message, void* /*user*/) {
   if (activeCapture == nullptr) return;
   const std::string tagText = tag != nullptr ? tag : "";
-  activeCapture->add(Report{code, tagText, plainMessage(code, tagText, message != nullptr ? message : "")});
+  activeCapture->add(
+      Report{code, tagText, plainMessage(code, tagText, message != nullptr ? message : ""), VorlReportValue()});
 }
 
 }  // namespace
@@ -44,30 +43,17 @@ const Report* ReportCapture::firstErrorSince(std::size_t from) const {
 
 namespace {
 
-// The first number a message quotes ("orifice velocity 1090.2 m/s is ..."),
-// NaN when it quotes none.
-double firstNumber(const std::string& message) {
-  for (std::size_t i = 0; i < message.size(); ++i) {
-    const bool startsNumber = std::isdigit(static_cast<unsigned char>(message[i])) != 0 &&
-                              (i == 0 || message[i - 1] == ' ' || message[i - 1] == '-');
-    if (!startsNumber) continue;
-    const std::size_t start = i > 0 && message[i - 1] == '-' ? i - 1 : i;
-    return std::strtod(message.c_str() + start, nullptr);
-  }
-  return std::nan("");
-}
-
 // One warning code's reports: its first message, how often, and the range
-// of the value the messages quote first.
+// of the value the reports quote.
 struct WarningSummary {
   std::string message;
   int count = 0;
   double lowest = std::nan("");
   double highest = std::nan("");
 
-  void add(const std::string& text) {
-    if (count++ == 0) message = text;
-    const double value = firstNumber(text);
+  void add(const Report& report) {
+    if (count++ == 0) message = report.message;
+    const double value = report.value;
     if (std::isnan(value)) return;
     lowest = std::isnan(lowest) ? value : std::fmin(lowest, value);
     highest = std::isnan(highest) ? value : std::fmax(highest, value);
@@ -78,7 +64,7 @@ struct WarningSummary {
     if (count <= 1) return text;
     text += " (" + std::to_string(count) + " times";
     if (lowest < highest) {
-      text += "; the value quoted first ranged from " + withSignificantNumbers(shortText(lowest)) + " to " +
+      text += "; the value quoted ranged from " + withSignificantNumbers(shortText(lowest)) + " to " +
               withSignificantNumbers(shortText(highest));
     }
     return text + ")";
@@ -93,7 +79,7 @@ std::vector<std::string> warningLines(const std::vector<Report>& reports) {
   for (const Report& report : reports) {
     if (!report.isWarning()) continue;
     if (byCode.find(report.code) == byCode.end()) order.push_back(report.code);
-    byCode[report.code].add(report.message);
+    byCode[report.code].add(report);
   }
   std::vector<std::string> lines;
   for (int code : order) lines.push_back(byCode[code].line());

@@ -6,6 +6,7 @@
 #ifndef BRIMLOW_REPORTS_H
 #define BRIMLOW_REPORTS_H
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@ struct Report {
   int code = 0;
   std::string tag;
   std::string message;
+  // The value the report quotes (an orifice velocity), NaN when none.
+  double value = std::numeric_limits<double>::quiet_NaN();
   // Codes from 1000 on are warnings: logged, and the work went on.
   bool isWarning() const { return code >= 1000; }
 };
