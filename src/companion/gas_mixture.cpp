@@ -170,17 +170,6 @@ const std::vector<NamedGas>& namedGases() {
   return gases;
 }
 
-bool namesGas(const NamedGas& gas, std::string_view text) noexcept {
-  if (sameMaterialName(text, gas.name)) return true;
-  std::string_view aliases = gas.aliases;
-  while (!aliases.empty()) {
-    const std::size_t bar = std::min(aliases.find('|'), aliases.size());
-    if (bar > 0 && sameMaterialName(text, aliases.substr(0, bar))) return true;
-    aliases.remove_prefix(std::min(bar + 1, aliases.size()));
-  }
-  return false;
-}
-
 // ---- The Peng-Robinson mixture's phase equilibrium ----
 
 constexpr double kSqrt2 = 1.4142135623730951;
@@ -549,7 +538,7 @@ const NamedGas& namedGasAt(std::size_t index) { return namedGases().at(index); }
 
 const NamedGas* findNamedGas(std::string_view text) noexcept {
   for (const NamedGas& gas : namedGases()) {
-    if (namesGas(gas, text)) return &gas;
+    if (namesOneOf(text, gas.name, gas.aliases)) return &gas;
   }
   return nullptr;
 }

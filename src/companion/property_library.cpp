@@ -258,17 +258,6 @@ int writtenNumber(std::string_view text) noexcept {
   return number;
 }
 
-// Whether a name or one of the '|'-separated aliases of a material is `key`.
-bool isNameOf(const Material& m, std::string_view key) noexcept {
-  if (sameName(key, m.name)) return true;
-  std::string_view aliases = m.aliases;
-  while (!aliases.empty()) {
-    const std::size_t bar = std::min(aliases.find('|'), aliases.size());
-    if (bar > 0 && sameName(key, aliases.substr(0, bar))) return true;
-    aliases.remove_prefix(std::min(bar + 1, aliases.size()));
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -290,12 +279,22 @@ const Material* findMaterialByName(std::string_view key) noexcept {
   if (key.empty()) return nullptr;
   if (const int number = writtenNumber(key); number != 0) return findMaterial(number);
   for (const Material& m : kMaterials) {
-    if (isNameOf(m, key)) return &m;
+    if (namesOneOf(key, m.name, m.aliases)) return &m;
   }
   return nullptr;
 }
 
 bool sameMaterialName(std::string_view a, std::string_view b) noexcept { return sameName(a, b); }
+
+bool namesOneOf(std::string_view key, std::string_view name, std::string_view aliases) noexcept {
+  if (sameName(key, name)) return true;
+  while (!aliases.empty()) {
+    const std::size_t bar = std::min(aliases.find('|'), aliases.size());
+    if (bar > 0 && sameName(key, aliases.substr(0, bar))) return true;
+    aliases.remove_prefix(std::min(bar + 1, aliases.size()));
+  }
+  return false;
+}
 
 double saturationPressure(const Material& material, double temperature) noexcept {
   return std::exp(lnSaturationPressure(material, temperature));

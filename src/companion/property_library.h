@@ -67,6 +67,9 @@ const Material* findMaterialByName(std::string_view key) noexcept;
 // Whether two texts are one material name: equal but for case, blanks,
 // hyphens and underscores ("n-butane", "N Butane").
 bool sameMaterialName(std::string_view a, std::string_view b) noexcept;
+// Whether `key` is `name` or one of the '|'-separated `aliases`, by
+// sameMaterialName: a material's names, or a named gas's.
+bool namesOneOf(std::string_view key, std::string_view name, std::string_view aliases) noexcept;
 
 // Property `code` (see PropertyCode) of a material; 0 for an unknown code.
 double materialProperty(const Material& material, int code, double x1, double x2) noexcept;
