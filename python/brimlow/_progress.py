@@ -1,4 +1,6 @@
-"""A plain text progress bar on standard error (no dependency)."""
+"""A plain text progress bar on standard error (no dependency), and Ctrl-C
+while the library runs."""
+import signal
 import sys
 import threading
 import time
@@ -42,3 +44,36 @@ class TextBar:
         if finished:
             sys.stderr.write("\n")
         sys.stderr.flush()
+
+
+class CtrlC:
+    """Ctrl-C during a foreign call that reports progress. A KeyboardInterrupt
+    that Python raises in a progress callback before its first line runs is
+    lost (ctypes prints it and the call goes on), so while this is entered on
+    the main thread, SIGINT only sets pressed: the next progress call answers
+    it by stopping the library, and the caller raises KeyboardInterrupt when
+    the call returns (raise_if_pressed). Elsewhere Python's handling stays."""
+
+    def __init__(self):
+        self.pressed = False
+        self._installed = False
+        self._previous = None
+
+    def __enter__(self):
+        if threading.current_thread() is threading.main_thread():
+            self._previous = signal.signal(signal.SIGINT, self._on_signal)
+            self._installed = True
+        return self
+
+    def __exit__(self, *_exception):
+        if self._installed:
+            # None: a handler not installed from Python, which cannot be put back.
+            signal.signal(signal.SIGINT, self._previous if self._previous is not None else signal.SIG_DFL)
+        return False
+
+    def _on_signal(self, _signal, _frame):
+        self.pressed = True
+
+    def raise_if_pressed(self):
+        if self.pressed:
+            raise KeyboardInterrupt

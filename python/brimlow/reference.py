@@ -5,15 +5,12 @@ A run takes seconds to minutes (about 0.4 s of CPU time per simulated hour
 of the default case); the foreign call lets go of the interpreter lock, so
 reference runs of different cases can share the cores on threads.
 """
-import signal
-import threading
-
 import numpy as np
 
 from . import _library
 from ._interface import VorlProgress
 from ._library import lib
-from ._progress import TextBar
+from ._progress import CtrlC, TextBar
 from .result import _Columns, emit_warnings
 
 _TABLE = _Columns("ReferenceTable", library_infinity=False)
@@ -22,17 +19,17 @@ _GO_ON, _STOP = 1, 0  # what the progress callback returns to the library
 
 class _Watch:
     """The progress callback of one run: shows the fraction done, and stops
-    the run (by returning 0 to the library) when the user interrupts it or a
+    the run (by returning 0 to the library) when the user presses Ctrl-C or a
     progress function of the caller raises."""
 
-    def __init__(self, progress):
+    def __init__(self, progress, ctrl_c):
         self.show = progress if callable(progress) else TextBar(enabled=bool(progress)).show
+        self.ctrl_c = ctrl_c
         self.failure = None
-        self.interrupted = False
         self.callback = VorlProgress(self._on_progress)  # kept referenced for the length of the run
 
     def _on_progress(self, fraction, _user):
-        if self.interrupted or self.failure is not None:
+        if self.ctrl_c.pressed or self.failure is not None:
             return _STOP
         try:
             self.show(fraction)
@@ -41,33 +38,10 @@ class _Watch:
             return _STOP
         return _GO_ON
 
-    def on_interrupt(self, _signal, _frame):
-        # Ctrl-C while the library runs: the next progress call stops the run.
-        self.interrupted = True
-
     def raise_if_stopped(self):
         if self.failure is not None:
             raise self.failure
-        if self.interrupted:
-            raise KeyboardInterrupt
-
-
-class _InterruptsTo:
-    """On the main thread, SIGINT sets a flag of the watch instead of raising
-    inside the library's call; elsewhere Python's handling stays."""
-
-    def __init__(self, watch):
-        self.watch, self.previous = watch, None
-
-    def __enter__(self):
-        if threading.current_thread() is threading.main_thread():
-            self.previous = signal.signal(signal.SIGINT, self.watch.on_interrupt)
-        return self
-
-    def __exit__(self, *_exception):
-        if self.previous is not None:
-            signal.signal(signal.SIGINT, self.previous)
-        return False
+        self.ctrl_c.raise_if_pressed()
 
 
 def reference(case, real_gas=None, times=None, progress=False):
@@ -90,13 +64,14 @@ def reference(case, real_gas=None, times=None, progress=False):
     if not isinstance(case, Case):
         case = Case(**case)
     real_gas = case.real_gas if real_gas is None else bool(real_gas)
-    watch = _Watch(progress)
+    ctrl_c = CtrlC()
+    watch = _Watch(progress, ctrl_c)
     with _library.Reports() as reports:
         model = case._new_model()
         try:
             _settings(model, case, real_gas, times)
             reports.raise_first_error()
-            with _InterruptsTo(watch):
+            with ctrl_c:
                 try:
                     rows = _library.call(lib.VorlReferenceRun, model, watch.callback, None)
                 finally:

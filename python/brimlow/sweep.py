@@ -13,6 +13,7 @@ runs, so a sweep of a million cases holds only its table in memory.
 """
 import numbers
 import warnings
+from concurrent.futures import ThreadPoolExecutor
 from functools import partial
 from operator import attrgetter, itemgetter
 
@@ -21,7 +22,7 @@ import numpy as np
 from . import _library
 from ._interface import VorlProgress
 from ._library import lib
-from ._progress import TextBar
+from ._progress import CtrlC, TextBar
 from .case import _SLOT_KEYS, KEYS, OUTSIDE_ONE_CALL, Case, _hole_for_the_reference, _slot, library_value
 from .errors import BrimlowWarning
 from .result import _PIPE, _REPORT, run
@@ -39,6 +40,9 @@ _INPUTS_WIDTH = lib.VorlOneCallSlotSize(_library.CONSTANTS["VORL_SLOT_INPUTS"])
 # nothing beside the runs (about 1 ms a chunk against 100 us a case), few
 # enough that a chunk's arrays stay small.
 _CHUNK = 4096
+# The first chunk is packed while nothing runs yet: a small one starts the
+# library's threads sooner, and the rest is packed while they run.
+_FIRST_CHUNK = 256
 # Cases per task sent to a Dask worker: many runs per task, so that the
 # scheduler's cost per task stays small, and tasks enough to spread them.
 _DASK_CHUNK = 2000
@@ -158,33 +162,33 @@ class _Outcome:
 class _Stop:
     """The library's progress callback: moves the bar, and stops the sweep on Ctrl-C."""
 
-    def __init__(self, bar, done, count):
-        self.bar, self.done, self.count = bar, done, count
-        self.interrupted = False
+    def __init__(self, bar, done, count, ctrl_c):
+        self.bar, self.done, self.count, self.ctrl_c = bar, done, count, ctrl_c
         self.callback = VorlProgress(self._on_progress)  # kept referenced for the length of the call
 
     def _on_progress(self, fraction, _user):
+        if self.ctrl_c.pressed:
+            return 0
         try:
             if self.bar.total:
                 self.bar.show((self.done + fraction * self.count) / self.bar.total)
             return 1
         except KeyboardInterrupt:
-            self.interrupted = True
+            self.ctrl_c.pressed = True
             return 0
 
 
-def _run_packed(packed, threads, times, tolerance, bar=None, done=0):
+def _run_packed(packed, threads, times, tolerance, bar=None, done=0, ctrl_c=None):
     """One foreign call: every case of the chunk, on the library's threads."""
     out = _Outcome(packed.count, times)
-    stop = _Stop(bar or TextBar(packed.count, False), done, packed.count)
+    stop = _Stop(bar or TextBar(packed.count, False), done, packed.count, ctrl_c or CtrlC())
     with _library.Reports() as reports:
         lib.VorlSweepRunWithInputs(packed.count, packed.materials, packed.weights, packed.models, packed.flags,
                                    packed.inputs, packed.divisions, packed.steps, packed.starts, packed.positions,
                                    packed.closures, len(packed.extra_inputs), packed.extra_inputs,
                                    packed.extra_values, threads, times, len(times), tolerance, len(tolerance),
                                    out.report, out.pipe, out.status, out.codes, stop.callback, None)
-    if stop.interrupted:
-        raise KeyboardInterrupt
+    stop.ctrl_c.raise_if_pressed()
     if packed.count and not (out.status >= 0).all():
         reports.raise_first_error()
     return out
@@ -356,26 +360,32 @@ def _warn_of(rows):
                           f"study[{which[0]}] runs it alone)", BrimlowWarning, stacklevel=3)
 
 
-def _chunks(cases, size):
-    chunk = []
+def _chunks(cases, size, first=None):
+    """The cases in lists of size (the first of first when given)."""
+    chunk, wanted = [], first or size
     for case in cases:
         chunk.append(_as_case(case))
-        if len(chunk) == size:
+        if len(chunk) == wanted:
             yield chunk
-            chunk = []
+            chunk, wanted = [], size
     if chunk:
         yield chunk
 
 
 class _Rows:
-    """The study's table, grown chunk by chunk (to the number of cases when known)."""
+    """The study's table, grown chunk by chunk (to the number of cases when known).
+    Made at the first chunk, not before: making a table of object fields costs
+    about 2 us a row, which the helper of a sweep pays while the library runs."""
 
     def __init__(self, expected):
-        self.rows = np.empty(expected or _CHUNK, _DTYPE)
+        self.expected = expected
+        self.rows = None
         self.count = 0
 
     def add(self, cases, packed, out):
         end = self.count + len(cases)
+        if self.rows is None:
+            self.rows = np.empty(max(self.expected or 0, end), _DTYPE)
         if end > len(self.rows):
             # Half as much again: the old and the new table are held together for a moment.
             grown = np.empty(max(end, len(self.rows) + len(self.rows) // 2), _DTYPE)
@@ -386,7 +396,7 @@ class _Rows:
 
     def table(self):
         # A view: a copy of a million rows would double the memory at the end.
-        return self.rows[:self.count]
+        return self.rows[:self.count] if self.rows is not None else np.empty(0, _DTYPE)
 
 
 def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0.0, count=None):
@@ -418,14 +428,17 @@ def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0
     bar = TextBar(expected, progress and bool(expected))
     rows = _Rows(expected)
     pipes = []
-    if client is not None:
-        outcomes = _sweep_on_dask(cases, client, threads, times, tolerance, bar)
-    else:
-        outcomes = _sweep_here(cases, threads, times, tolerance, bar)
-    for chunk, packed, out in outcomes:
+
+    def record(chunk, packed, out):
         rows.add(chunk, packed, out)
         if out.pipe is not None:
             pipes.append(_PIPE.table(out.pipe.reshape(-1, len(_PIPE.names))).reshape(out.pipe.shape[:2]))
+
+    if client is not None:
+        for outcome in _sweep_on_dask(cases, client, threads, times, tolerance, bar):
+            record(*outcome)
+    else:
+        _sweep_here(cases, threads, times, tolerance, bar, record)
     bar.show(1.0)
     table = rows.table()
     _warn_of(table)
@@ -433,13 +446,32 @@ def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0
     return Study(table, pipe, times if len(times) else None)
 
 
-def _sweep_here(cases, threads, times, tolerance, bar):
-    done = 0
-    for chunk in _chunks(cases, _CHUNK):
-        packed = _Packed(chunk)
-        out = _run_packed(packed, threads, times, tolerance, bar, done)
-        done += len(chunk)
-        yield chunk, packed, out
+def _sweep_here(cases, threads, times, tolerance, bar, record):
+    """The chunks run in turn on the calling thread, so that Ctrl-C reaches the
+    progress callback. A foreign call lets go of the interpreter, so a helper
+    thread packs the next chunk and records the one before while the library
+    runs: the sweep's serial Python overlaps the runs instead of adding to them."""
+    chunks = _chunks(cases, _CHUNK, _FIRST_CHUNK)
+
+    def pack_next():
+        chunk = next(chunks, None)
+        return None if chunk is None else (chunk, _Packed(chunk))
+
+    with CtrlC() as ctrl_c, ThreadPoolExecutor(1, thread_name_prefix="brimlow-sweep") as helper:
+        recorded = []
+        following = pack_next()
+        done = 0
+        while following is not None:
+            ctrl_c.raise_if_pressed()
+            chunk, packed = following
+            coming = helper.submit(pack_next)  # the helper's tasks run in the order given
+            out = _run_packed(packed, threads, times, tolerance, bar, done, ctrl_c)
+            recorded.append(helper.submit(record, chunk, packed, out))
+            done += len(chunk)
+            following = coming.result()
+        for future in recorded:
+            future.result()
+        ctrl_c.raise_if_pressed()
 
 
 def _run_on_worker(packed, threads, times, tolerance):

@@ -1,11 +1,16 @@
 """A study: every case run inside the library on its threads, each row bit
 for bit what a single run of its case gives, in the order of the cases."""
+import _thread
+import importlib
+import threading
+
 import numpy as np
 import pytest
 
 import brimlow
 from conftest import same_bits
 
+sweep_module = importlib.import_module("brimlow.sweep")
 TIMES = [0.0, 10.0, 333.0, 5000.0]
 
 
@@ -68,9 +73,39 @@ def test_jobs_none_zero_or_a_positive_count_only(jobs, error):
         brimlow.sweep([brimlow.Case()], jobs=jobs)
 
 
-def test_cases_read_from_a_generator_chunk_by_chunk():
-    study = brimlow.sweep(case for case in sweep_cases(30))
-    assert len(study) == 30 and study.report["breach_location_m"][29] == 19500.0
+def sweep_helpers():
+    return [thread for thread in threading.enumerate() if thread.name.startswith("brimlow-sweep")]
+
+
+@pytest.fixture
+def small_chunks(monkeypatch):
+    # Many chunks, so that packing and recording on the helper overlap many runs.
+    monkeypatch.setattr(sweep_module, "_FIRST_CHUNK", 3)
+    monkeypatch.setattr(sweep_module, "_CHUNK", 7)
+
+
+def test_cases_read_from_a_generator_chunk_by_chunk_keep_their_order(small_chunks):
+    cases = sweep_cases(30)
+    study = brimlow.sweep(case for case in cases)
+    assert len(study) == 30
+    assert list(study.report["breach_location_m"]) == [case.breach_location_m for case in cases]
+    assert list(study.report["aperture"]) == [case.aperture for case in cases]
+    assert not sweep_helpers()
+
+
+def test_a_bad_case_in_a_later_chunk_raises_and_leaves_no_helper(small_chunks):
+    cases = [case._values for case in sweep_cases(20)] + [{"pipe_lenght_m": 1.0}]
+    with pytest.raises(ValueError, match="pipe_lenght_m"):
+        brimlow.sweep(iter(cases))
+    assert not sweep_helpers()
+
+
+def test_ctrl_c_stops_a_sweep_and_its_helper():
+    endless = (brimlow.Case(breach_location_m=1e3 + i % 98e3) for i in range(10**7))
+    threading.Timer(0.3, _thread.interrupt_main).start()
+    with pytest.raises(KeyboardInterrupt):
+        brimlow.sweep(endless, jobs=2)
+    assert not sweep_helpers()
 
 
 def test_the_picture_has_a_line_per_aperture(tmp_path):
