@@ -18,6 +18,7 @@ import numpy as np
 
 from . import _library, materials
 from ._library import lib
+from .errors import BrimlowError
 
 _VALVE_POSITION = "position_m"
 _VALVE_CLOSURE = "closure_time_s"
@@ -649,10 +650,21 @@ class Case:
             try:
                 self._arrays.set_on(model, self._values)
                 self._set_model_choice(model)
+            except BrimlowError as error:
+                _library.delete_model(model)
+                raise self._keyed(error) from None
             except BaseException:
                 _library.delete_model(model)
                 raise
         return model
+
+    def _keyed(self, error):
+        """The library's refusal, naming the case key its code blames when it names none
+        (an inflow the line cannot carry: inflow_kg_per_s), as the tool names it."""
+        key = error.key or self._key_of_code(error.code, -1)
+        if key == error.key:
+            return error
+        return BrimlowError(error.code, error.code_name, error.tag, error.message, key=key)
 
 
     def _set_model_choice(self, model):

@@ -419,7 +419,7 @@ def _run_fast(model, case):
     except BrimlowError as error:
         keys = _ONLY_THE_REFERENCE.get(error.code_name)
         if keys is None:
-            raise
+            raise case._keyed(error) from None
         key = next((k for k in keys if getattr(case, k) != _KEY_BY_NAME[k].default), keys[0])
         message = error.message.split(";")[0] + "; " + key + " needs model='reference' (or brimlow.reference(case))"
         raise BrimlowError(error.code, error.code_name, error.tag, message, key=key) from None

@@ -20,6 +20,16 @@ def test_a_run_the_library_refuses_raises_its_code():
     assert error.message and str(error.code) in str(error)
 
 
+@pytest.mark.parametrize("inflow, code", [(5000.0, "VORL_E_INFLOW_CHOKED"), (1e-9, "VORL_E_INVALID_TOTAL_INFLOW")])
+def test_an_input_the_run_refuses_is_named_by_its_case_key(inflow, code):
+    # Past the one-call ranges' check: refused when the steady flow is set up
+    # (an inflow the line cannot carry) or at the run (one too small to resolve).
+    with pytest.raises(brimlow.BrimlowError) as raised:
+        brimlow.run(brimlow.Case(inflow_kg_per_s=inflow))
+    assert raised.value.code == CODES[code]
+    assert raised.value.key == "inflow_kg_per_s" and str(raised.value).startswith("inflow_kg_per_s: ")
+
+
 def test_a_warning_of_the_library_is_a_python_warning():
     # A breach beyond the pipe's end is clamped to the end, with warning 1001.
     case = brimlow.Case(pipe_length_m=20e3, breach_location_m=25e3)
