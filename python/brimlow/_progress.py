@@ -52,23 +52,24 @@ class CtrlC:
     lost (ctypes prints it and the call goes on), so while this is entered on
     the main thread, SIGINT only sets pressed: the next progress call answers
     it by stopping the library, and the caller raises KeyboardInterrupt when
-    the call returns (raise_if_pressed). Elsewhere Python's handling stays."""
+    the call returns (raise_if_pressed). On other threads, or where the host
+    set a SIGINT handler of its own (or ignores the signal), that stays."""
 
     def __init__(self):
         self.pressed = False
         self._installed = False
-        self._previous = None
+        self._previous = None  # Python's own handler, put back on leaving
 
     def __enter__(self):
-        if threading.current_thread() is threading.main_thread():
+        if threading.current_thread() is threading.main_thread() and \
+                signal.getsignal(signal.SIGINT) is signal.default_int_handler:
             self._previous = signal.signal(signal.SIGINT, self._on_signal)
             self._installed = True
         return self
 
     def __exit__(self, *_exception):
         if self._installed:
-            # None: a handler not installed from Python, which cannot be put back.
-            signal.signal(signal.SIGINT, self._previous if self._previous is not None else signal.SIG_DFL)
+            signal.signal(signal.SIGINT, self._previous)
         return False
 
     def _on_signal(self, _signal, _frame):

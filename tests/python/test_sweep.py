@@ -2,6 +2,7 @@
 for bit what a single run of its case gives, in the order of the cases."""
 import _thread
 import importlib
+import signal
 import threading
 
 import numpy as np
@@ -106,6 +107,26 @@ def test_ctrl_c_stops_a_sweep_and_its_helper():
     with pytest.raises(KeyboardInterrupt):
         brimlow.sweep(endless, jobs=2)
     assert not sweep_helpers()
+    assert signal.getsignal(signal.SIGINT) is signal.default_int_handler
+
+
+def test_a_hosts_own_sigint_handler_stays_in_place():
+    def own(_signal, _frame):
+        pass
+
+    seen = []
+
+    def cases():
+        for case in sweep_cases(3):
+            seen.append(signal.getsignal(signal.SIGINT))
+            yield case
+
+    previous = signal.signal(signal.SIGINT, own)
+    try:
+        brimlow.sweep(cases())
+        assert seen == [own] * 3 and signal.getsignal(signal.SIGINT) is own
+    finally:
+        signal.signal(signal.SIGINT, previous)
 
 
 def test_the_picture_has_a_line_per_aperture(tmp_path):
