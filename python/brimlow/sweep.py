@@ -361,15 +361,21 @@ def _warn_of(rows):
 
 
 def _chunks(cases, size, first=None):
-    """The cases in lists of size (the first of first when given)."""
+    """The cases as given, in lists of size (the first of first when given)."""
     chunk, wanted = [], first or size
     for case in cases:
-        chunk.append(_as_case(case))
+        chunk.append(case)
         if len(chunk) == wanted:
             yield chunk
             chunk, wanted = [], size
     if chunk:
         yield chunk
+
+
+def _packed(given):
+    """A chunk's cases (Case objects made of dicts) and their arrays."""
+    chunk = list(map(_as_case, given))
+    return chunk, _Packed(chunk)
 
 
 class _Rows:
@@ -450,25 +456,24 @@ def _sweep_here(cases, threads, times, tolerance, bar, record):
     """The chunks run in turn on the calling thread, so that Ctrl-C reaches the
     progress callback. A foreign call lets go of the interpreter, so a helper
     thread packs the next chunk and records the one before while the library
-    runs: the sweep's serial Python overlaps the runs instead of adding to them."""
+    runs: the sweep's serial Python overlaps the runs instead of adding to them.
+    The cases are read on the calling thread alone (a generator over a
+    database connection may be bound to it)."""
     chunks = _chunks(cases, _CHUNK, _FIRST_CHUNK)
-
-    def pack_next():
-        chunk = next(chunks, None)
-        return None if chunk is None else (chunk, _Packed(chunk))
-
     with CtrlC() as ctrl_c, ThreadPoolExecutor(1, thread_name_prefix="brimlow-sweep") as helper:
         recorded = []
-        following = pack_next()
+        given = next(chunks, None)
+        following = _packed(given) if given is not None else None
         done = 0
         while following is not None:
             ctrl_c.raise_if_pressed()
             chunk, packed = following
-            coming = helper.submit(pack_next)  # the helper's tasks run in the order given
+            given = next(chunks, None)
+            coming = helper.submit(_packed, given) if given is not None else None  # run in the order given
             out = _run_packed(packed, threads, times, tolerance, bar, done, ctrl_c)
             recorded.append(helper.submit(record, chunk, packed, out))
             done += len(chunk)
-            following = coming.result()
+            following = coming.result() if coming is not None else None
         for future in recorded:
             future.result()
         ctrl_c.raise_if_pressed()
@@ -481,7 +486,7 @@ def _run_on_worker(packed, threads, times, tolerance):
 
 def _sweep_on_dask(cases, client, threads, times, tolerance, bar):
     from distributed import as_completed  # optional: Debian's python3-distributed
-    chunks = list(_chunks(cases, _DASK_CHUNK))
+    chunks = [list(map(_as_case, given)) for given in _chunks(cases, _DASK_CHUNK)]
     packs = [_Packed(chunk) for chunk in chunks]
     futures = client.map(_run_on_worker, packs, threads=threads, times=times, tolerance=tolerance, pure=False)
     if bar.enabled:

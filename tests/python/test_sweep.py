@@ -94,6 +94,18 @@ def test_cases_read_from_a_generator_chunk_by_chunk_keep_their_order(small_chunk
     assert not sweep_helpers()
 
 
+def test_the_cases_are_read_on_the_calling_thread(small_chunks):
+    # A generator may be bound to its thread (a database connection's rows).
+    readers = set()
+
+    def cases():
+        for case in sweep_cases(30):
+            readers.add(threading.get_ident())
+            yield case._values
+
+    assert len(brimlow.sweep(cases())) == 30 and readers == {threading.get_ident()}
+
+
 def test_a_bad_case_in_a_later_chunk_raises_and_leaves_no_helper(small_chunks):
     cases = [case._values for case in sweep_cases(20)] + [{"pipe_lenght_m": 1.0}]
     with pytest.raises(ValueError, match="pipe_lenght_m"):
