@@ -7,7 +7,6 @@ Every case is checked by the library's own check when it is made, so a case
 that exists can be run; a value out of range raises BrimlowError naming the
 key, as the tool names it.
 """
-import contextlib
 import ctypes
 import json
 import math
@@ -81,9 +80,6 @@ MODELS = ("fast", "reference")
 _MODEL_KINDS = {"fast": _library.CONSTANTS["VORL_MODEL_FAST"], "reference": _library.CONSTANTS["VORL_MODEL_REFERENCE"]}
 # The supply's words, by the library's supply modes.
 SUPPLIES = ("constant inflow", "holding pressure")
-# The inputs of the line as operated, which only the reference solution
-# takes; the fast model keeps its own (a constant inflow, valves shut at once).
-_OPERATION_INPUTS = ("supply mode", "supply trip time", "valve detection delay", "valve closing duration")
 
 # name: (kind, unit, default, meaning) of the keys that are not one library input.
 _OWN_KEYS = {
@@ -224,22 +220,6 @@ class _Arrays:
 def library_value(name, value):
     """A key's value as the library's input takes it: the supply by its mode."""
     return float(SUPPLIES.index(value)) if name == "supply" else float(value)
-
-
-@contextlib.contextmanager
-def _fast_model_own(model, values):
-    """The model with the fast model's own supply and valves (each input of
-    the line as operated at its default) while the fast model runs on it, the
-    case's again after."""
-    inputs = [lib.VorlInputFind(name.encode()) for name in _OPERATION_INPUTS]
-    for index in inputs:
-        lib.VorlInputSet(model, index, lib.VorlInputDefault(index))
-    try:
-        yield model
-    finally:
-        for index in inputs:
-            name = next(key.name for key in KEYS if key.input == index)
-            lib.VorlInputSet(model, index, library_value(name, values[name]))
 
 
 def _aperture_input():

@@ -54,8 +54,8 @@ def reference(case, real_gas=None, times=None, progress=False):
 
     real_gas: the Peng-Robinson gas in place of the ideal gas (None: the
         case's real_gas). times: the report times (s, increasing); the run ends
-        at the last. Without them: the start and 100 equal intervals to the end
-        of the fast model's finite history of the case.
+        at the last. Without them: the start and 100 equal intervals to the
+        case's reference_end, else to the library's end of the release.
     progress: True for a text bar on standard error, or a function called with
         the fraction done (it ends with 1). Ctrl-C, or a progress function that
         raises, stops the run; the exception is raised here.
@@ -69,7 +69,7 @@ def reference(case, real_gas=None, times=None, progress=False):
     with _library.Reports() as reports:
         model = case._new_model()
         try:
-            _settings(model, case, real_gas, times)
+            _settings(model, real_gas, times)
             reports.raise_first_error()
             with ctrl_c:
                 try:
@@ -84,15 +84,10 @@ def reference(case, real_gas=None, times=None, progress=False):
     return _TABLE.table(values[:written])
 
 
-def _settings(model, case, real_gas, times):
-    from .case import _fast_model_own
+def _settings(model, real_gas, times):
     lib.VorlReferenceRealGasSet(model, real_gas)
     if times is None:
-        # The end of the fast model's history: the case is run for it, with
-        # the fast model's own supply and valves.
-        with _fast_model_own(model, case._values):
-            lib.VorlRun(model)
-        return
+        return  # the case's reference_end, else the library's own end of the release
     times = np.ascontiguousarray(times, dtype=np.float64).reshape(-1)
     if len(times):
         lib.VorlReferenceEndTimeSet(model, times[-1])

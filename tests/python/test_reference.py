@@ -96,6 +96,15 @@ class TestProgress:
 
 
 class TestReferenceAsTheModel:
+    def test_without_times_it_runs_to_the_librarys_end_of_the_release(self):
+        # As brimlow.run of the reference ends, the fast model taking no part:
+        # a hole only the reference takes runs too.
+        for case in (SHORT_LINE.replace(model="reference"), SHORT_LINE.replace(hole_diameter_m=0.005, model="reference")):
+            table = brimlow.reference(case)
+            assert len(table) == 101
+            assert table["time_s"][-1] == brimlow.run(case).summary["end_time_s"]
+
+
     def test_the_summary_and_pipe_are_the_references_to_its_end(self):
         case = SHORT_LINE.replace(model="reference", reference_end=60.0)
         result = brimlow.run(case)
