@@ -11,6 +11,7 @@ import ctypes
 import json
 import math
 import numbers
+from collections.abc import Mapping
 from pathlib import Path
 
 import numpy as np
@@ -660,6 +661,15 @@ class Case:
             _library.call(lib.VorlReferenceRealGasSet, model, True)
         if values["reference_end"] is not None:
             _library.call(lib.VorlReferenceEndTimeSet, model, values["reference_end"], key="reference_end")
+
+
+def as_case(case):
+    """case itself, or the Case of a dict of its keys; anything else raises TypeError."""
+    if isinstance(case, Case):
+        return case
+    if isinstance(case, Mapping):
+        return Case(**case)
+    raise TypeError(f"a case is a brimlow.Case or a dict of its keys, not {type(case).__name__}")
 
 
 def _refuse_unknown(values):

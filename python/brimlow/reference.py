@@ -60,9 +60,8 @@ def reference(case, real_gas=None, times=None, progress=False):
         the fraction done (it ends with 1). Ctrl-C, or a progress function that
         raises, stops the run; the exception is raised here.
     Raises BrimlowError when the library refuses the case or the run fails."""
-    from .case import Case
-    if not isinstance(case, Case):
-        case = Case(**case)
+    from .case import as_case
+    case = as_case(case)
     real_gas = case.real_gas if real_gas is None else bool(real_gas)
     ctrl_c = CtrlC()
     watch = _Watch(progress, ctrl_c)

@@ -436,9 +436,8 @@ def run(case, keep_model=True, warn=True):
     the library's warnings become Python warnings (BrimlowWarning).
     keep_model=False reads every table and deletes the library's model at once
     (result.pipe(times) then runs the case again when asked)."""
-    from .case import Case
-    if not isinstance(case, Case):
-        case = Case(**case)
+    from .case import as_case
+    case = as_case(case)
     with _library.Reports() as reports:
         model = case._new_model()
         try:

@@ -23,7 +23,7 @@ from . import _library
 from ._interface import VorlProgress
 from ._library import lib
 from ._progress import CtrlC, TextBar
-from .case import _SLOT_KEYS, KEYS, OUTSIDE_ONE_CALL, Case, _hole_for_the_reference, _slot, library_value
+from .case import _SLOT_KEYS, KEYS, OUTSIDE_ONE_CALL, Case, _hole_for_the_reference, _slot, as_case, library_value
 from .errors import BrimlowWarning
 from .result import _PIPE, _REPORT, run
 
@@ -64,10 +64,6 @@ def threads_of(jobs):
 
 
 # ---- the arrays of a chunk ----
-
-def _as_case(case):
-    return case if isinstance(case, Case) else Case(**case)
-
 
 def _require_sweepable(cases):
     """The sweep entry takes the one-call arrays, a material or an ideal gas,
@@ -374,7 +370,7 @@ def _chunks(cases, size, first=None):
 
 def _packed(given):
     """A chunk's cases (Case objects made of dicts) and their arrays."""
-    chunk = list(map(_as_case, given))
+    chunk = list(map(as_case, given))
     return chunk, _Packed(chunk)
 
 
@@ -486,7 +482,7 @@ def _run_on_worker(packed, threads, times, tolerance):
 
 def _sweep_on_dask(cases, client, threads, times, tolerance, bar):
     from distributed import as_completed  # optional: Debian's python3-distributed
-    chunks = [list(map(_as_case, given)) for given in _chunks(cases, _DASK_CHUNK)]
+    chunks = [list(map(as_case, given)) for given in _chunks(cases, _DASK_CHUNK)]
     packs = [_Packed(chunk) for chunk in chunks]
     futures = client.map(_run_on_worker, packs, threads=threads, times=times, tolerance=tolerance, pure=False)
     if bar.enabled:

@@ -62,6 +62,11 @@ class TestCaseFiles:
         with pytest.raises(AttributeError):
             case.aperture = 0.5
 
+    @pytest.mark.parametrize("entry", [brimlow.run, brimlow.reference, lambda case: brimlow.sweep([case])])
+    def test_a_case_is_a_case_or_a_dict_of_its_keys(self, entry):
+        with pytest.raises(TypeError, match="a case is a brimlow.Case or a dict of its keys, not int"):
+            entry(3)
+
     def test_unknown_key_is_named_with_the_nearest(self):
         with pytest.raises(ValueError, match="pipe_lenght_m.*did you mean 'pipe_length_m'"):
             brimlow.Case(pipe_lenght_m=1.0)
