@@ -458,10 +458,16 @@ def run(case, keep_model=True, warn=True):
             raise
     result = Result(case, model, layout, branch_a, branch_b, [])
     result._add_warnings(reports.warnings(), warn)
-    if warn and case.real_gas and case.model == "fast":
-        warnings.warn("real_gas has no meaning for the fast model, which takes the ideal gas: it applies to the "
-                      "reference solution (model='reference', or brimlow.reference(case))", BrimlowWarning,
-                      stacklevel=2)
+    if warn and case.model == "fast":
+        # The real gas and the end time are the reference's alone.
+        if case.real_gas:
+            warnings.warn("real_gas has no meaning for the fast model, which takes the ideal gas: it applies to the "
+                          "reference solution (model='reference', or brimlow.reference(case))", BrimlowWarning,
+                          stacklevel=2)
+        if case.reference_end is not None:
+            warnings.warn("reference_end has no meaning for the fast model, whose history ends where it ends: it "
+                          "applies to the reference solution (model='reference', or brimlow.reference(case))",
+                          BrimlowWarning, stacklevel=2)
     if not keep_model:
         result._read_all(warn)
         result.close()

@@ -117,6 +117,11 @@ class TestReferenceAsTheModel:
         # The fast model's answer of the same case is another.
         assert brimlow.run(SHORT_LINE).summary["release_rate_10s_kg_per_s"] != summary["release_rate_10s_kg_per_s"]
 
+    @pytest.mark.parametrize("key, value", [("real_gas", True), ("reference_end", 60.0)])
+    def test_a_key_of_the_reference_alone_is_said_to_mean_nothing_to_the_fast_model(self, key, value):
+        with pytest.warns(brimlow.BrimlowWarning, match=f"{key} has no meaning for the fast model"):
+            brimlow.run(SHORT_LINE.replace(**{key: value}))
+
     def test_holes_below_the_fast_models_smallest_are_the_references(self):
         with pytest.raises(brimlow.BrimlowError, match="takes smaller holes, down to 1 mm"):
             SHORT_LINE.replace(hole_diameter_m=0.01)

@@ -211,6 +211,9 @@ TEST(Reference, TheChosenReferenceIsTheAnswerToTheUntilOption) {
   const ToolRun idealOnly = runTool({"run", "-", "--real-gas", "--no-reference"}, shortLine());
   EXPECT_EQ(idealOnly.status, 0);
   EXPECT_NE(idealOnly.err.find("real_gas has no meaning here"), std::string::npos) << idealOnly.err;
+  const ToolRun fastOnly = runTool({"run", "-", "--until", "2 min", "--no-reference"}, shortLine());
+  EXPECT_EQ(fastOnly.status, 0);
+  EXPECT_NE(fastOnly.err.find("reference_end (--until) has no meaning here"), std::string::npos) << fastOnly.err;
   EXPECT_EQ(runTool({"run", "--until", "-1"}).status, 2);
 }
 

@@ -326,10 +326,17 @@ Case caseToRun(const RunOptions& options, Case& c) {
   if (options.realGas) c.realGas = 1.0;
   Case run = c;
   run.reference = options.noReference && !options.reference ? 0.0 : 1.0;
-  if (run.realGas != 0.0 && run.reference == 0.0 && run.model == 0.0) {
-    // The fast model is an ideal gas's: the real gas is the reference's alone.
-    std::fprintf(stderr, "brimlow run: warning: real_gas has no meaning here: the fast model takes the ideal gas, "
-                         "and --no-reference leaves the reference solution out\n");
+  if (run.reference == 0.0 && run.model == 0.0) {
+    // The fast model is an ideal gas's and its history ends where it ends:
+    // the real gas and the end time are the reference's alone.
+    if (run.realGas != 0.0) {
+      std::fprintf(stderr, "brimlow run: warning: real_gas has no meaning here: the fast model takes the ideal gas, "
+                           "and --no-reference leaves the reference solution out\n");
+    }
+    if (hasReferenceEnd(run)) {
+      std::fprintf(stderr, "brimlow run: warning: reference_end (--until) has no meaning here: the fast model's "
+                           "history ends where it ends, and --no-reference leaves the reference solution out\n");
+    }
   }
   return run;
 }
