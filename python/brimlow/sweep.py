@@ -376,8 +376,9 @@ def _packed(given):
 
 class _Rows:
     """The study's table, grown chunk by chunk (to the number of cases when known).
-    Made at the first chunk, not before: making a table of object fields costs
-    about 2 us a row, which the helper of a sweep pays while the library runs."""
+    Made at the first chunk, not before: numpy fills every field of a row that
+    holds objects, about 3 us a row here, which the helper of a sweep pays
+    while the library runs."""
 
     def __init__(self, expected):
         self.expected = expected
@@ -387,7 +388,7 @@ class _Rows:
     def add(self, cases, packed, out):
         end = self.count + len(cases)
         if self.rows is None:
-            self.rows = np.empty(max(self.expected or 0, end), _DTYPE)
+            self.rows = np.empty(max(self.expected or _CHUNK, end), _DTYPE)
         if end > len(self.rows):
             # Half as much again: the old and the new table are held together for a moment.
             grown = np.empty(max(end, len(self.rows) + len(self.rows) // 2), _DTYPE)
