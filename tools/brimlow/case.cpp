@@ -131,7 +131,7 @@ std::vector<CaseKey> keyTable() {
        &Case::realGas, VorlInputCaseDefault(libraryInput("reference real gas flag"))},
       ownKey("reference_end", KeyKind::kNumber, "s",
              "when the reference solution stops, s after the breach (as --until; \"2 h\" as text); by default "
-             "when the release is over (as the model) or the fast model's history ends (beside it)",
+             "the tool's at the end of the fast model's history, Python's when the release is over",
              "none", &Case::referenceEnd),
       {caseKeyOf("model"), KeyKind::kModel, "model", "",
        "the model whose answer the run gives: \"fast\" (the published model) or \"reference\" (the reference "

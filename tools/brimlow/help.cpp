@@ -179,8 +179,7 @@ std::string runOptionsText() {
                  6) +
          "  --until T\n" +
          wrapped("The reference stops T after the breach (2h, 90min, 7200), as the key reference_end; by "
-                 "default, as the model, at the end of the release, and beside the fast model at the fast "
-                 "model's end.",
+                 "default at the end of the fast model's history, the span the comparison covers.",
                  6) +
          "  --no-reference, --reference\n" +
          wrapped("The library's reference solution of the full equations (finite volumes) runs on the "

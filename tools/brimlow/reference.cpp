@@ -152,33 +152,21 @@ bool runReference(VorlHandle model, const Case& c, ReferenceWatch* watch, const 
   const std::size_t mark = capture.reports().size();
   VorlReferenceRealGasSet(model, c.realGas != 0.0 ? 1 : 0);
   if (hasReferenceEnd(c)) VorlReferenceEndTimeSet(model, c.referenceEnd);
-  const VorlProgress progress = watch != nullptr ? onProgress : nullptr;
-  int rows = 0;
-  if (c.model == 1.0) {
-    // The reference as the answer: the library's run of the model chosen
-    // ends it (reference_end, else the release's own end) at its report
-    // times, as for every host.
-    VorlModelChoiceSet(model, 1);
-    rows = VorlModelRun(model, progress, watch);
-  } else {
-    // Beside the fast model: to the fast model's end unless reference_end
-    // says otherwise, so that the two compare over one span.
-    const std::vector<double> times = referenceReportTimes(VorlReferenceEndTime(model));
-    VorlReferenceReportTimesSet(model, times.data(), static_cast<int>(times.size()));
-    rows = VorlReferenceRun(model, progress, watch);
-  }
+  const double end = VorlReferenceEndTime(model);
+  const std::vector<double> times = referenceReportTimes(end);
+  VorlReferenceReportTimesSet(model, times.data(), static_cast<int>(times.size()));
+  const int rows = VorlReferenceRun(model, watch != nullptr ? onProgress : nullptr, watch);
   const Report* error = capture.firstErrorSince(mark);
-  Table table = rows > 0 && error == nullptr ? referenceTable(model) : Table{};
-  if (table.rows.empty()) {
+  if (rows <= 0 || error != nullptr) {
     failWith(error, c, result.failure);
     return false;
   }
   ReferenceResult& reference = result.reference;
   reference.ran = true;
+  reference.endTime = end;
   reference.realGas = VorlReferenceRealGas(model) != 0;
-  reference.table = std::move(table);
-  reference.endTime = reference.table.rows.back()[0];
-  reference.instants = instantsOf(model, result, reference.table, reference.endTime);
+  reference.table = referenceTable(model);
+  reference.instants = instantsOf(model, result, reference.table, end);
   return true;
 }
 
