@@ -123,8 +123,9 @@ std::vector<CaseKey> keyTable() {
              "brimlow run: also write the pipe-level table every this many seconds (as --table-step)", "none",
              &Case::tableStep),
       ownFlag("reference",
-              "brimlow run: also run the reference solution of the full equations beside the fast model (as "
-              "--reference)",
+              "kept for older files: brimlow run runs the reference solution beside the fast model anyway "
+              "(--no-reference leaves it out), so true changes nothing there; a brimlow batch row with it "
+              "true fails (a row gives one model's answer: choose the reference with model)",
               &Case::reference),
       {"real_gas", KeyKind::kFlag, nullptr, "",
        "the reference solution takes the Peng-Robinson gas (the fast model takes the ideal gas)", nullptr,

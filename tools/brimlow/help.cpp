@@ -125,7 +125,7 @@ std::string runDescription() {
              "\n"
              "SYNOPSIS\n"
              "  brimlow run [CASE.json] [--out DIR] [--json] [--plot[=png|svg]] [--table-step S]\n"
-             "              [--model fast|reference] [--until T] [--no-reference] [--progress]\n"
+             "              [--model fast|reference] [--until T] [--real-gas] [--no-reference] [--progress]\n"
              "\n"
              "DESCRIPTION\n") +
          wrapped("Reads the case file (JSON; '-' reads standard input), or takes the built-in default case "
@@ -183,11 +183,12 @@ std::string runOptionsText() {
                  6) +
          "  --no-reference, --reference\n" +
          wrapped("The library's reference solution of the full equations (finite volumes) runs on the "
-                 "same case after the fast model by default; --no-reference leaves it out. The key real_gas "
+                 "same case after the fast model by default; --no-reference leaves it out (--reference, as "
+                 "the key reference, changes nothing). The key real_gas "
                  "gives it the Peng-Robinson gas. A reference that fails leaves the fast model's answer "
-                 "written and exits 7. Its report times are the breach, 10 s, "
-                 "1 min, 10 min, 1 h and the end of the fast model's finite history, 100 equal steps to that "
-                 "end and 10 a decade over the six decades below it. The summary puts its release rate and "
+                 "written and exits 7. Its report times are the breach, 10 s, 20 s, "
+                 "1 min, 10 min, 1 h and the end of the fast model's finite history, 200 equal steps to that "
+                 "end and 20 a decade over the six decades below it. The summary puts its release rate and "
                  "mass released beside the fast model's at those instants with their ratio fast/reference; the "
                  "JSON document gains a \"reference\" object (its figures, the fast model's, the ratios and "
                  "its table); --out writes " + std::string(kReferenceFile) + "; the plot draws its total "
@@ -229,7 +230,7 @@ std::string outputTablesText() {
                  2) +
          columnsText(pipeColumns()) + "\n" +
          wrapped(std::string(kReferenceFile) +
-                     " (with --reference): the library's reference table at its report times: per branch (a_, "
+                     " (unless --no-reference): the library's reference table at its report times: per branch (a_, "
                      "b_; blank for a branch the breach does not leave) the release rate, mass released, "
                      "pressures at the breach end and the far end and the gas in it; the totals; the supply's "
                      "inflow and the sink's delivery:",
