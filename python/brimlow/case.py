@@ -286,8 +286,9 @@ def _number(name, value, unit=""):
     return float(value)
 
 
-def _normalised(key, value):
-    """A key's value in its one form: float, int, bool, str, list of valve dicts."""
+def _normalised(key, value, from_file=False):
+    """A key's value in its one form: float, int, bool, str, list of valve dicts.
+    A case file's flag takes a number too, as the tool reads one (from_file)."""
     if key.kind == "text":
         if not isinstance(value, str):
             _refuse(key.name, f"must be a string, not {value!r}")
@@ -299,9 +300,12 @@ def _normalised(key, value):
     if key.kind == "optional":
         return _number(key.name, value, key.unit)
     if key.kind == "flag":
-        if not isinstance(value, (bool, np.bool_)):
-            _refuse(key.name, f"must be true or false, not {value!r}")
-        return bool(value)
+        if isinstance(value, (bool, np.bool_)):
+            return bool(value)
+        if from_file and _flag_number(key, value):
+            # 2 for a library flag is kept for the library's check to refuse, as the tool leaves it.
+            return bool(value) if value in (0, 1) else int(value)
+        _refuse(key.name, f"must be true or false, not {value!r}")
     if key.kind == "integer":
         number = _number(key.name, value, key.unit)
         if not (math.isfinite(number) and number == math.floor(number)):
@@ -318,6 +322,24 @@ def _normalised(key, value):
             _refuse(key.name, f"must be 'constant inflow' or 'holding pressure', not {value!r}")
         return value
     return _number(key.name, value, key.unit)
+
+
+def _flag_number(key, value):
+    """The tool's numbers for a flag: 0 or 1 for a flag of its own, which no
+    check of the library sees; any whole number for a library input, which
+    the library's check bounds."""
+    if isinstance(value, bool) or not isinstance(value, numbers.Real):
+        return False
+    if key.input < 0:
+        return value in (0, 1)
+    return math.isfinite(value) and value == math.floor(value) and abs(value) < 2e9
+
+
+def _normalised_values(values, from_file=False):
+    """Every key's value in its one form; a key not given takes its default."""
+    _refuse_unknown(values)
+    return {key.name: key.default if values.get(key.name) is None else _normalised(key, values[key.name], from_file)
+            for key in KEYS}
 
 
 def _valve(index, valve):
@@ -378,6 +400,9 @@ def _with_units(document):
         key = _KEY_BY_NAME.get(name)
         if key is not None and isinstance(value, str) and _takes_units(key):
             values[name], gauge = _quantity(name, value, key.unit)
+            if gauge and name == "ambient_pressure_Pa":
+                _refuse(name, "the ambient pressure is what a gauge pressure is measured from; give it absolute "
+                              "(Pa, bar, psia, ...)")
             if gauge:
                 gauges.append(name)
     valves = document.get("valves")
@@ -464,12 +489,7 @@ class Case:
     __slots__ = ("_values", "_arrays", "_material_number")
 
     def __init__(self, **values):
-        _refuse_unknown(values)
-        normalised = {}
-        for key in KEYS:
-            value = values.get(key.name)
-            normalised[key.name] = key.default if value is None else _normalised(key, value)
-        self._set_up(values, normalised)
+        self._set_up(values, _normalised_values(values))
 
     def _set_up(self, values, normalised):
         _settle_alternatives(values, normalised)
@@ -559,13 +579,18 @@ class Case:
     @classmethod
     def from_json(cls, source):
         """A case from a case file of the tool (a path, or the JSON text itself when it
-        starts with '{'); comments (// and /* */) are allowed as the tool allows them."""
+        starts with '{'); comments (// and /* */) are allowed as the tool allows them.
+        It reads as the tool reads: a flag true, false, 0 or 1; a key given
+        twice or a gauge ambient pressure ("0.6 barg") raises ValueError."""
         text = source if isinstance(source, str) and source.lstrip().startswith("{") else \
             Path(source).read_text(encoding="utf-8")
-        document = json.loads(_without_comments(text))
+        document = json.loads(_without_comments(text), object_pairs_hook=_object_once)
         if not isinstance(document, dict):
             _refuse("", "a case file holds one JSON object")
-        return cls(**_with_units(document))
+        values = _with_units(document)
+        case = object.__new__(cls)
+        case._set_up(values, _normalised_values(values, from_file=True))
+        return case
 
     # ---- the library's check ----
 
@@ -702,6 +727,16 @@ def _suggestion(name):
     import difflib
     near = difflib.get_close_matches(name, list(_KEY_BY_NAME), n=1)
     return f" (did you mean {near[0]!r}?)" if near else ""
+
+
+def _object_once(pairs):
+    """A JSON object of a case file, each key given once, as the tool takes it."""
+    read = {}
+    for name, value in pairs:
+        if name in read:
+            _refuse(name, "the key is given twice")
+        read[name] = value
+    return read
 
 
 def _without_comments(text):

@@ -169,6 +169,20 @@ class TestCaseFileValues:
         with pytest.raises(ValueError, match="upstream_pressure_Pa: unknown unit .*accepted: Pa, kPa, MPa, bar"):
             brimlow.Case.from_json('{"upstream_pressure_Pa": "70 furlongs"}')
 
+    @pytest.mark.parametrize("text, error, words", [
+        ('{"ambient_pressure_Pa": "0.6 barg"}', ValueError, "ambient_pressure_Pa: .*give it absolute"),
+        ('{"pipe_length_m": 1000, "pipe_length_m": 50000}', ValueError, "pipe_length_m: the key is given twice"),
+        ('{"reference": 2}', ValueError, "reference: must be true or false"),
+        ('{"valves_active": 2}', brimlow.BrimlowError, "valves_active: .*above 1"),
+    ])
+    def test_a_case_file_is_refused_where_the_tool_refuses_it(self, text, error, words):
+        with pytest.raises(error, match=words):
+            brimlow.Case.from_json(text)
+
+    def test_a_case_files_flag_takes_0_and_1_as_the_tool_does(self):
+        read = brimlow.Case.from_json('{"valves_active": 0, "real_gas": 1, "reference": 1.0}')
+        assert (read.valves_active, read.real_gas, read.reference) == (False, True, True)
+
     def test_the_table_step_is_taken_and_checked(self):
         assert brimlow.Case(table_step_s=60).table_step_s == 60.0
         with pytest.raises(ValueError, match="table_step_s"):
