@@ -109,10 +109,17 @@ class _Columns:
         that is not one of them)."""
         if isinstance(names, str):
             names = [names]
+        names = list(names)
+        if not names:
+            raise ValueError("columns: no column asked for (give at least one)")
         unknown = [name for name in names if name not in self.names]
         if unknown:
             raise ValueError(f"{unknown[0]!r} is not a column of the {self.family}; its columns: "
                              f"{', '.join(self.names)}")
+        repeated = [name for i, name in enumerate(names) if name in names[:i]]
+        if repeated:
+            # A structured table has each field once.
+            raise ValueError(f"columns: {repeated[0]!r} is asked for twice; a table holds a column once")
         return np.array([self.names.index(name) for name in names], dtype=np.intc)
 
     def _dtype_of(self, names):
@@ -331,8 +338,12 @@ class Result:
         pipe table at the run's own output times (pipe.csv).
         columns: the names of the columns wanted (default: every column), in
         the order wanted; the library computes only those, and the post-flash
-        expansion (the costliest part of a row) only for a postflash_ column.
-        Every value is the one the full table holds."""
+        expansion (the costliest part of a row) only for a postflash_ column;
+        no column, or one named twice, raises ValueError.
+        Every value is the one the full table holds. A reference result
+        (model "reference") is read from the reference's report times, linear
+        between them; past the end of its run (reference_end) the values read
+        from the run are NaN, as the library gives them, with no error."""
         if times is None:
             table = self._table("pipe")
             if columns is None:

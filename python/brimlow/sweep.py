@@ -52,15 +52,31 @@ _DASK_CHUNK = 2000
 _USED = {"breach_location_m": "breach_location_used_m", "hole_diameter_m": "hole_diameter_used_m"}
 
 
+# The library takes its thread count as a C int.
+_MOST_JOBS = 2**31 - 1
+
+
 def threads_of(jobs):
     """The library's thread count for jobs: None or 0 every core, n > 0 n threads."""
     if jobs is None:
         return 0
     if isinstance(jobs, (bool, np.bool_)) or not isinstance(jobs, numbers.Integral):
         raise TypeError(f"jobs must be None or 0 (every core) or a whole number of threads above 0, not {jobs!r}")
-    if jobs < 0:
-        raise ValueError(f"jobs must be None or 0 (every core) or a whole number of threads above 0, not {jobs}")
+    if not 0 <= jobs <= _MOST_JOBS:
+        raise ValueError(f"jobs must be None or 0 (every core) or a whole number of threads from 1 to "
+                         f"{_MOST_JOBS}, not {jobs}")
     return int(jobs)
+
+
+def _count_of(count):
+    """The number of cases a generator gives, when told: None or a whole number from 0."""
+    if count is None:
+        return None
+    if isinstance(count, (bool, np.bool_)) or not isinstance(count, numbers.Integral):
+        raise TypeError(f"count must be None or a whole number of cases, not {count!r}")
+    if count < 0:
+        raise ValueError(f"count must be None or a whole number of cases from 0, not {count}")
+    return int(count)
 
 
 # ---- the arrays of a chunk ----
@@ -278,7 +294,9 @@ class Study:
         breach_location_used_m and hole_diameter_used_m). A pandas DataFrame
         when pandas is installed, else a numpy structured array (rows: the
         structured array is study.rows either way).
-    study[i]: the full result of case i (brimlow.Result), run again when asked for.
+    study[i]: the full result of case i (brimlow.Result), run again when asked for;
+        i an integer, negative from the end (IndexError beyond the cases,
+        TypeError for anything else); a slice gives a list.
     pipe: with times= given to the sweep, the pipe table at those times,
         an array of shape (cases, times) with the pipe table's fields.
     units, meanings: of the report's columns.
@@ -297,6 +315,14 @@ class Study:
             return [self[i] for i in range(*index.indices(len(self)))]
         return run(self.case(index), warn=False)
 
+    def _row_number(self, index):
+        """A row by its number, from the end when negative, as a list takes it."""
+        if isinstance(index, (bool, np.bool_)) or not isinstance(index, numbers.Integral):
+            raise TypeError(f"a study's case is found by its number (an integer), not {type(index).__name__}")
+        if not -len(self) <= index < len(self):
+            raise IndexError(f"case {index} is beyond the study's {len(self)} cases")
+        return int(index)
+
     def __iter__(self):
         return (self[i] for i in range(len(self)))
 
@@ -305,7 +331,7 @@ class Study:
 
     def case(self, index):
         """The case of row index."""
-        return _case_of_row(self.rows[index])
+        return _case_of_row(self.rows[self._row_number(index)])
 
     @property
     def report(self):
@@ -409,15 +435,16 @@ def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0
     cases: brimlow.Case objects (or dicts of their keys), any iterable; a
         generator is read chunk by chunk, so that a million cases never stand
         in memory at once.
-    jobs: the library's threads: None or 0 every core, n > 0 n threads;
-        anything else is refused (TypeError, ValueError).
+    jobs: the library's threads: None or 0 every core, n > 0 n threads (up
+        to the library's C int); anything else is refused (TypeError, ValueError).
     progress: a text bar on standard error (for cases given as a sized
         collection, of which the bar knows the number).
     client: a dask.distributed Client: chunks of cases run on its workers
         (each on jobs threads of its own machine).
     times, tolerance: the pipe table at these times (s) for every case, in
         study.pipe; each time looked up within tolerance (s).
-    count: the number of cases when they come from a generator: the table
+    count: the number of cases when they come from a generator (None or a
+        whole number from 0; else TypeError, ValueError): the table
         is then made once at its size (without it, it grows by half as
         much again when full, and holds up to twice the rows' memory at
         its last growth).
@@ -425,6 +452,7 @@ def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0
     status "failed" and its code, and a BrimlowWarning says how many.
     Ctrl-C stops the sweep within a fraction of a second."""
     threads = threads_of(jobs)
+    count = _count_of(count)
     times = np.ascontiguousarray([] if times is None else times, dtype=np.float64).reshape(-1)
     tolerance = np.ascontiguousarray(tolerance, dtype=np.float64).reshape(-1)
     expected = len(cases) if hasattr(cases, "__len__") else count

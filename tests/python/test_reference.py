@@ -113,6 +113,8 @@ class TestReferenceAsTheModel:
         # The report reads the reference's series: at 10 s its pipe table and its report agree.
         assert result.pipe([10.0])["exit_flux_kg_per_s"][0] == summary["release_rate_10s_kg_per_s"]
         assert np.isnan(summary["mass_released_10min_kg"])  # past its end
+        past_end = result.pipe([60.0, 61.0], columns=["exit_flux_kg_per_s", "mass_expelled_kg"]).tolist()
+        assert np.isnan(past_end).tolist() == [[False, False], [True, True]]  # NaN, no error, as the library gives
         assert len(result.branch_a) == 0  # the fast model's records are no part of its answer
         # The fast model's answer of the same case is another.
         assert brimlow.run(SHORT_LINE).summary["release_rate_10s_kg_per_s"] != summary["release_rate_10s_kg_per_s"]

@@ -48,6 +48,10 @@ class TestTablesEqualPerValueExports:
                 assert same_bits(chosen[name], full[name])
         with pytest.raises(ValueError, match="postflash_temperature"):
             result.pipe(times, columns=["temperature_K"])
+        for columns, words in (([], "no column"), (["time_s", "time_s"], "'time_s' is asked for twice")):
+            for at in (times, None):
+                with pytest.raises(ValueError, match=words):
+                    result.pipe(at, columns=columns)
 
     def test_a_result_sent_away_runs_its_case_again_to_the_same_table(self):
         import pickle

@@ -68,10 +68,26 @@ def test_a_failed_case_keeps_its_code_and_the_others_run():
     assert failure.value.code == study.rows["code"][1]
 
 
-@pytest.mark.parametrize("jobs, error", [(-1, ValueError), (1.5, TypeError), ("2", TypeError), (True, TypeError)])
+@pytest.mark.parametrize("jobs, error", [(-1, ValueError), (1.5, TypeError), ("2", TypeError), (True, TypeError),
+                                         (2**31, ValueError), (2**32 + 1, ValueError)])  # beyond a C int
 def test_jobs_none_zero_or_a_positive_count_only(jobs, error):
     with pytest.raises(error, match="jobs must be None or 0"):
         brimlow.sweep([brimlow.Case()], jobs=jobs)
+
+
+@pytest.mark.parametrize("count, error", [("3", TypeError), (2.0, TypeError), (-1, ValueError)])
+def test_count_none_or_a_whole_number_only(count, error):
+    with pytest.raises(error, match="count must be None or a whole number"):
+        brimlow.sweep((brimlow.Case() for _ in range(2)), count=count)
+
+
+def test_a_study_takes_a_case_number_as_a_list_does():
+    study = brimlow.sweep(mixed_cases()[:2])
+    assert study.case(np.int64(-1)) == study.case(1) == mixed_cases()[1]
+    for index, error in ((2, IndexError), (-3, IndexError), (True, TypeError), ([0, 1], TypeError),
+                         (None, TypeError), (..., TypeError), (1.0, TypeError)):
+        with pytest.raises(error):
+            study[index]
 
 
 def sweep_helpers():
