@@ -35,8 +35,6 @@ bool activeAfterLookup(const GB& record) { return !(record.phase == Phase::kFini
 // The time setting, each branch's search starting where walk (when given)
 // found it for the time before.
 double lookUpBranches(VORL& model, double t, double tolerance, PipeWalk* walk) {
-  checkArgument(VORL_E_INVALID_PIPE_TIME, t, "vlt");
-  checkArgument(VORL_E_INVALID_LOOKUP_TOLERANCE, tolerance, "vlt");
   startSetting(model, t);
   PipeTimeState& state = model.pipeTimeState();
   double endTime[2] = {0.0, 0.0};
@@ -71,17 +69,26 @@ double lookUpBranches(VORL& model, double t, double tolerance, PipeWalk* walk) {
   return 0.0;
 }
 
-}  // namespace
-
-double pipeTimeSet(VORL& model, double t, double tolerance) {
-  return lookUpBranches(model, t, tolerance, nullptr);
+// A time or tolerance refused leaves the last setting as it was.
+void checkTimeAndTolerance(double t, double tolerance) {
+  checkArgument(VORL_E_INVALID_PIPE_TIME, t, "vlt");
+  checkArgument(VORL_E_INVALID_LOOKUP_TOLERANCE, tolerance, "vlt");
 }
 
-double pipeTimeSetInWalk(VORL& model, double t, double tolerance, PipeWalk& walk) {
-  return lookUpBranches(model, t, tolerance, &walk);
+// A setting that fails on the way leaves none: the pipe-level queries then
+// say that no state is set, where they would answer from one branch at the
+// new time and the other at none (or at the time before).
+template <class Setting>
+auto wholeOrNone(VORL& model, Setting setting) {
+  try {
+    return setting();
+  } catch (...) {
+    model.pipeTimeState() = PipeTimeState{};
+    throw;
+  }
 }
 
-void pipeTimeSetToStart(VORL& model) {
+void setToStart(VORL& model) {
   startSetting(model, 0.0);
   PipeTimeState& state = model.pipeTimeState();
   forEachBranch(state, [&](BranchId number, PipeTimeState::Branch& branch) {
@@ -93,6 +100,22 @@ void pipeTimeSetToStart(VORL& model) {
     state.requestedTime = sequence[0].time;
     branch.indexFound = 0;
   });
+}
+
+}  // namespace
+
+double pipeTimeSet(VORL& model, double t, double tolerance) {
+  checkTimeAndTolerance(t, tolerance);
+  return wholeOrNone(model, [&] { return lookUpBranches(model, t, tolerance, nullptr); });
+}
+
+double pipeTimeSetInWalk(VORL& model, double t, double tolerance, PipeWalk& walk) {
+  checkTimeAndTolerance(t, tolerance);
+  return wholeOrNone(model, [&] { return lookUpBranches(model, t, tolerance, &walk); });
+}
+
+void pipeTimeSetToStart(VORL& model) {
+  wholeOrNone(model, [&] { setToStart(model); });
 }
 
 const PipeTimeState& requireTimeSetting(const VORL& model) {

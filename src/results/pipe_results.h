@@ -9,7 +9,9 @@ namespace vorl {
 
 // Looks each present branch up at time t; returns the time the kept states
 // belong to. Raises 380 or 381 for a time or tolerance that is negative or
-// not finite, 3 "BAFH" before any run, 3 "vlt" for an empty sequence.
+// not finite (the last setting kept), 3 "BAFH" before any run, 3 "vlt" for
+// an empty sequence. A setting that raises on the way (a branch's state that
+// cannot be evolved to t) leaves no state kept.
 double pipeTimeSet(VORL& model, double t, double tolerance);
 // Where a walk over the pipe at many times found each branch's stored state
 // last (A, then B; -1 before the first time).
@@ -25,8 +27,8 @@ double pipeTimeSetInWalk(VORL& model, double t, double tolerance, PipeWalk& walk
 void pipeTimeSetToStart(VORL& model);
 
 // The states kept by the last time setting; raises 3 "vlt" when no branch
-// state is kept (no setting since the last run, or a setting that failed
-// for every branch): the pipe-level queries then have nothing to answer from.
+// state is kept (no setting since the last run, or a setting that failed):
+// the pipe-level queries then have nothing to answer from.
 const PipeTimeState& requireTimeSetting(const VORL& model);
 
 // Sum of a per-record quantity over the contributing branches.

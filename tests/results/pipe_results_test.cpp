@@ -66,6 +66,24 @@ TEST_F(PipeResults, ATimeOrToleranceThatIsNegativeOrNotFiniteIsRefused) {
   }
 }
 
+// A setting that fails once it has begun (a time too small for the branch
+// states to be evolved to) leaves no state: no query answers from one branch
+// at the new time and the other at none.
+TEST_F(PipeResults, ASettingThatFailsOnTheWayLeavesNone) {
+  const RunLine line(20.0);
+  ASSERT_GT(VorlPipeTimeSet(line, 100.0, 0.0), 0.0);
+  VorlErrorLogClear();
+  EXPECT_EQ(VorlPipeTimeSet(line, 1e-30, 0.0), 0.0);
+  EXPECT_NE(VorlLastCode(), 0);
+  for (double (*query)(VorlHandle) : {VorlPipeExitFlux, VorlPipeMassExpelled}) {
+    VorlErrorLogClear();
+    EXPECT_EQ(query(line), 0.0);
+    EXPECT_TRUE(reported(VORL_E_NO_RESULTS, "vlt"));
+  }
+  EXPECT_GT(VorlPipeTimeSet(line, 100.0, 0.0), 0.0);
+  EXPECT_GT(VorlPipeExitFlux(line), 0.0);
+}
+
 TEST_F(PipeResults, DoubleBranchCombinesBothBranchesAndBoundsItsTimes) {
   const RunLine line;
   VorlPipeTimeSet(line, VorlBranchATime(line, 20), 0.0);
