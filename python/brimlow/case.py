@@ -697,6 +697,35 @@ def as_case(case):
     raise TypeError(f"a case is a brimlow.Case or a dict of its keys, not {type(case).__name__}")
 
 
+class Refusal:
+    """A dict of a case's keys that the library refused when its case was
+    made: the values in their one form (as a study's row holds them) and the
+    library's error."""
+
+    __slots__ = ("_values", "error")
+
+    def __init__(self, values, error):
+        # A refused count may be beyond what a row's integer holds: kept as the check saw it.
+        self._values = {key.name: _as_int(values[key.name]) if key.kind == "integer" else values[key.name]
+                        for key in KEYS}
+        self.error = error
+
+
+def case_or_refusal(case):
+    """as_case(case), or the Refusal of a dict whose values the library
+    refuses; a dict that is no case (an unknown key, a value of the wrong
+    type) raises, as as_case does."""
+    if not isinstance(case, Mapping):
+        return as_case(case)
+    normalised = _normalised_values(case)
+    made = object.__new__(Case)
+    try:
+        made._set_up(case, normalised)
+    except BrimlowError as error:
+        return Refusal(normalised, error)
+    return made
+
+
 def _refuse_unknown(values):
     unknown = [name for name in values if name not in _KEY_BY_NAME]
     if unknown:

@@ -23,7 +23,8 @@ from . import _library
 from ._interface import VorlProgress
 from ._library import lib
 from ._progress import CtrlC, TextBar
-from .case import _SLOT_KEYS, KEYS, OUTSIDE_ONE_CALL, Case, _hole_for_the_reference, _slot, as_case, library_value
+from .case import (_SLOT_KEYS, KEYS, OUTSIDE_ONE_CALL, Case, Refusal, _hole_for_the_reference, _slot, case_or_refusal,
+                   library_value)
 from .errors import BrimlowWarning
 from .result import _PIPE, _REPORT, run
 
@@ -193,6 +194,8 @@ class _Stop:
 def _run_packed(packed, threads, times, tolerance, bar=None, done=0, ctrl_c=None):
     """One foreign call: every case of the chunk, on the library's threads."""
     out = _Outcome(packed.count, times)
+    if not packed.count:  # every case of the chunk refused when it was made
+        return out
     stop = _Stop(bar or TextBar(packed.count, False), done, packed.count, ctrl_c or CtrlC())
     with _library.Reports() as reports:
         lib.VorlSweepRunWithInputs(packed.count, packed.materials, packed.weights, packed.models, packed.flags,
@@ -250,7 +253,8 @@ def _input_column(key, values):
 
 
 def _fill_rows(rows, cases, packed, out):
-    from_arrays = _slot_columns(packed)
+    # A chunk with refused cases takes every column from the cases' values.
+    from_arrays = _slot_columns(packed) if packed.count == len(cases) else {}
     values = [case._values for case in cases]
     for key in _INPUT_KEYS:
         column = from_arrays.get(key.name)
@@ -394,10 +398,35 @@ def _chunks(cases, size, first=None):
         yield chunk
 
 
+def _accepted(chunk):
+    return [case for case in chunk if not isinstance(case, Refusal)]
+
+
 def _packed(given):
-    """A chunk's cases (Case objects made of dicts) and their arrays."""
-    chunk = list(map(as_case, given))
-    return chunk, _Packed(chunk)
+    """A chunk's cases (Case objects made of dicts, or the Refusals of dicts
+    the library refused) and the arrays of those it runs."""
+    chunk = list(map(case_or_refusal, given))
+    return chunk, _Packed(_accepted(chunk))
+
+
+def _with_refusals(chunk, packed, out):
+    """The outcome of the chunk's cases that ran, with a row for each refused
+    when it was made: failed, the code of its refusal and NaN, as the library
+    writes a case it refuses."""
+    if packed.count == len(chunk):
+        return out
+    ran = np.array([not isinstance(case, Refusal) for case in chunk])
+    whole = _Outcome(len(chunk), ())
+    whole.report = np.full((len(chunk),) + out.report.shape[1:], np.nan)
+    whole.report[ran] = out.report
+    if out.pipe is not None:
+        whole.pipe = np.full((len(chunk),) + out.pipe.shape[1:], np.nan)
+        whole.pipe[ran] = out.pipe
+    whole.status[:] = _STATUS_FAILED
+    whole.status[ran] = out.status
+    whole.codes[:] = [0 if ok else case.error.code for case, ok in zip(chunk, ran)]
+    whole.codes[ran] = out.codes
+    return whole
 
 
 class _Rows:
@@ -449,7 +478,11 @@ def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0
         much again when full, and holds up to twice the rows' memory at
         its last growth).
     A case that is refused or fails does not stop the others: its row has
-    status "failed" and its code, and a BrimlowWarning says how many.
+    status "failed" and its code (the library's refusal of a dict's values
+    when its case is made too; study[i] raises it), and a BrimlowWarning
+    says how many. A dict that is no case (an unknown key, a value of the
+    wrong type) raises ValueError or TypeError, and so does a case the sweep
+    entry cannot carry (a composition, ...): the sweep stops there.
     Ctrl-C stops the sweep within a fraction of a second."""
     threads = threads_of(jobs)
     count = _count_of(count)
@@ -461,6 +494,7 @@ def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0
     pipes = []
 
     def record(chunk, packed, out):
+        out = _with_refusals(chunk, packed, out)
         rows.add(chunk, packed, out)
         if out.pipe is not None:
             pipes.append(_PIPE.table(out.pipe.reshape(-1, len(_PIPE.names))).reshape(out.pipe.shape[:2]))
@@ -511,8 +545,8 @@ def _run_on_worker(packed, threads, times, tolerance):
 
 def _sweep_on_dask(cases, client, threads, times, tolerance, bar):
     from distributed import as_completed  # optional: Debian's python3-distributed
-    chunks = [list(map(as_case, given)) for given in _chunks(cases, _DASK_CHUNK)]
-    packs = [_Packed(chunk) for chunk in chunks]
+    chunks = [list(map(case_or_refusal, given)) for given in _chunks(cases, _DASK_CHUNK)]
+    packs = [_Packed(_accepted(chunk)) for chunk in chunks]
     futures = client.map(_run_on_worker, packs, threads=threads, times=times, tolerance=tolerance, pure=False)
     if bar.enabled:
         sizes = {future.key: len(chunk) for future, chunk in zip(futures, chunks)}

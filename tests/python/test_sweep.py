@@ -129,6 +129,24 @@ def test_a_bad_case_in_a_later_chunk_raises_and_leaves_no_helper(small_chunks):
     assert not sweep_helpers()
 
 
+def test_a_dict_the_library_refuses_is_a_failed_row_and_the_others_run(small_chunks):
+    good = [case._values for case in sweep_cases(12)]
+    refused = {"aperture": 0.1}  # below the fast model's smallest
+    cases = good[:9] + [refused] + good[9:]
+    with pytest.warns(brimlow.BrimlowWarning, match="1 of 13 cases failed"):
+        study = brimlow.sweep(iter(cases), times=TIMES)
+    alone = brimlow.sweep(good, times=TIMES)
+    code = brimlow._library.CODES["VORL_E_RANGE_APERTURE_LOW"]
+    assert list(study.rows["code"]) == [0] * 9 + [code] + [0] * 3 and list(study.failed) == [9]
+    kept = np.arange(13) != 9
+    assert same_bits(report_values(study)[kept], report_values(alone))
+    assert same_bits(study.pipe[kept].tolist(), alone.pipe.tolist())
+    assert np.isnan(report_values(study)[9]).all() and np.isnan(study.pipe[9].tolist()).all()
+    with pytest.raises(brimlow.BrimlowError) as failure:
+        study[9]
+    assert failure.value.code == code and failure.value.key == "aperture"
+
+
 def test_ctrl_c_stops_a_sweep_and_its_helper():
     endless = (brimlow.Case(breach_location_m=1e3 + i % 98e3) for i in range(10**7))
     threading.Timer(0.3, _thread.interrupt_main).start()
