@@ -80,6 +80,14 @@ GB wholePipeBranch(const AMBIENT* ambient, const IIG* gas, double beta, double p
     pipe.constructionError = error.eError();
   }
 
+  // A line below the pressure outside cannot flow out, whatever its inflow:
+  // the upstream pressure is at fault, not the inflow. (At that pressure
+  // exactly, the run's own check of the input refuses it.)
+  if (upstreamPressure < pipe.pa()) {
+    throw VORLERROR(VORL_E_INVALID_UPSTREAM_PRESSURE, "GBctor",
+                    "upstream pressure " + numberText(upstreamPressure) +
+                        " Pa is below the pressure outside the breach, " + numberText(pipe.pa()) + " Pa");
+  }
   if (chokeModelAllowed && isChoked(pipe.exit, 1.0)) {
     throw VORLERROR(VORL_E_INFLOW_CHOKED, "GBctor",
                     inflowBeyondLine(pipe, "it would be sonic at the far end of the pipe"));

@@ -396,4 +396,17 @@ TEST_F(InputTable, ACodeBlamesTheInputWhoseCheckGivesIt) {
   EXPECT_EQ(VorlErrorLogCount(), 0);
 }
 
+// A line below the pressure outside cannot flow out whatever its inflow: the
+// refusal blames the upstream pressure (it blamed the inflow, "at most 0 kg/s").
+TEST_F(InputTable, AnUpstreamPressureBelowTheOutsideIsItsOwnFaultNotTheInflows) {
+  for (const double inflow : {0.0, 5.0}) {
+    ModelHandle model(VorlModelCreateZel(kMethane));
+    VorlTotalInflowSet(model, inflow);
+    VorlErrorLogClear();
+    VorlUpstreamPressureSet(model, 60000.0);
+    EXPECT_EQ(VorlLastCode(), VORL_E_INVALID_UPSTREAM_PRESSURE) << inflow;
+    EXPECT_EQ(nameOf(VorlInputOfCode(VorlLastCode())), "upstream pressure") << inflow;
+  }
+}
+
 }  // namespace
