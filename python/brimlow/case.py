@@ -584,7 +584,8 @@ class Case:
         twice or a gauge ambient pressure ("0.6 barg") raises ValueError."""
         text = source if isinstance(source, str) and source.lstrip().startswith("{") else \
             Path(source).read_text(encoding="utf-8")
-        document = json.loads(_without_comments(text), object_pairs_hook=_object_once)
+        document = json.loads(_without_comments(text), object_pairs_hook=_object_of)
+        _refuse_repeated(document)
         if not isinstance(document, dict):
             _refuse("", "a case file holds one JSON object")
         values = _with_units(document)
@@ -758,14 +759,31 @@ def _suggestion(name):
     return f" (did you mean {near[0]!r}?)" if near else ""
 
 
-def _object_once(pairs):
-    """A JSON object of a case file, each key given once, as the tool takes it."""
-    read = {}
+class _Object(dict):
+    """A JSON object of a case file, with the first of its keys given twice."""
+
+    repeated = None
+
+
+def _object_of(pairs):
+    read = _Object()
     for name, value in pairs:
-        if name in read:
-            _refuse(name, "the key is given twice")
+        if name in read and read.repeated is None:
+            read.repeated = name
         read[name] = value
     return read
+
+
+def _refuse_repeated(value, path=""):
+    """A key given twice, named by its path as the tool names it ("valves[1].position_m")."""
+    if isinstance(value, list):
+        for index, item in enumerate(value):
+            _refuse_repeated(item, f"{path}[{index}]")
+    elif isinstance(value, _Object):
+        if value.repeated is not None:
+            _refuse(f"{path}.{value.repeated}" if path else value.repeated, "the key is given twice")
+        for name, item in value.items():
+            _refuse_repeated(item, f"{path}.{name}" if path else name)
 
 
 def _without_comments(text):

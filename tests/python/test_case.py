@@ -172,6 +172,7 @@ class TestCaseFileValues:
     @pytest.mark.parametrize("text, error, words", [
         ('{"ambient_pressure_Pa": "0.6 barg"}', ValueError, "ambient_pressure_Pa: .*give it absolute"),
         ('{"pipe_length_m": 1000, "pipe_length_m": 50000}', ValueError, "pipe_length_m: the key is given twice"),
+        ('{"valves": [{}, {"position_m": 1, "position_m": 2}]}', ValueError, r"valves\[1\].position_m: .* twice"),
         ('{"reference": 2}', ValueError, "reference: must be true or false"),
         ('{"valves_active": 2}', brimlow.BrimlowError, "valves_active: .*above 1"),
     ])
