@@ -29,8 +29,9 @@ ModelChoice checkedChoice(int choice) {
   return static_cast<ModelChoice>(choice);
 }
 
-// Each report time 0 or later and after the one before; raises 404 naming
-// the first that is not.
+// Each report time 0 or later, after the one before and no later than the
+// longest end time (the run ends at the last); raises 404 naming the first
+// that is not.
 std::vector<double> checkedReportTimes(const double* times, int count) {
   if (count < 0) {
     throw VORLERROR(VORL_E_INVALID_REFERENCE_REPORT_TIME, kSettingTag,
@@ -40,7 +41,7 @@ std::vector<double> checkedReportTimes(const double* times, int count) {
   std::vector<double> checked(times, times + count);
   for (std::size_t i = 0; i < checked.size(); ++i) {
     checkArgument(VORL_E_INVALID_REFERENCE_REPORT_TIME, checked[i], kSettingTag);
-    if (i > 0 && !(checked[i] > checked[i - 1])) {
+    if ((i > 0 && !(checked[i] > checked[i - 1])) || checked[i] > kLongestReferenceEndTime) {
       refuseArgument(VORL_E_INVALID_REFERENCE_REPORT_TIME, checked[i], kSettingTag);
     }
   }

@@ -29,7 +29,7 @@ const ArgumentCheck kArguments[] = {
     // The reference solution's array of report times (its scalar settings
     // are rows of the input table).
     {VORL_E_INVALID_REFERENCE_REPORT_TIME, "reference report time", "s",
-     "0 s or later, each after the one before, none after the end time", notNegative},
+     "0 s or later, each after the one before, at most 1e8 s and none after the end time", notNegative},
     {VORL_E_INVALID_REFERENCE_ROWS, "reference table rows", "", "0 or more", notNegative},
 };
 

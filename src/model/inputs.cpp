@@ -76,9 +76,6 @@ constexpr double kLeastCriticalPressure = 1e5;           // Pa
 constexpr double kGreatestCriticalPressure = 1e8;        // Pa
 constexpr double kLeastAcentricFactor = -0.5;
 constexpr double kGreatestAcentricFactor = 1.5;
-// About three years: far beyond any blow-down, short of a count of steps
-// that would not end.
-constexpr double kLongestReferenceEndTime = 1e8;  // s
 // The default grid divided by the refinement: a coarser grid than half the
 // default loses the breach's first flux; a finer one than a hundredth costs
 // hours to no purpose.

@@ -214,6 +214,10 @@ std::string plainNumber(double value);
 // (the one-call entry's lower bound of the orifice aperture) in a bore, and
 // for the reference solution a hole of 1 mm in any bore, the bore at most.
 constexpr double kReferenceSmallestHole = 0.001;  // m
+// The latest time the reference runs to (its end time, and so its last report
+// time): about three years, far beyond any blow-down, short of a count of
+// steps that would not end.
+constexpr double kLongestReferenceEndTime = 1e8;  // s
 double smallestAperture(ModelChoice choice, double bore) noexcept;
 double smallestHoleDiameter(ModelChoice choice, double bore) noexcept;
 

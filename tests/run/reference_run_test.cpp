@@ -358,6 +358,13 @@ const std::vector<Refusal>& refusals() {
          VorlReferenceReportTimesSet(m, &time, 1);
        },
        VORL_E_INVALID_REFERENCE_REPORT_TIME},
+      // The run would end at the last, beyond the longest end time (it broke down, 408).
+      {"report time 1e300 s",
+       [](VorlHandle m) {
+         const double times[] = {0.0, 10.0, 1e300};
+         VorlReferenceReportTimesSet(m, times, 3);
+       },
+       VORL_E_INVALID_REFERENCE_REPORT_TIME},
       {"report time count -1", [](VorlHandle m) { VorlReferenceReportTimesSet(m, nullptr, -1); },
        VORL_E_INVALID_REFERENCE_REPORT_TIME},
       {"report times null", [](VorlHandle m) { VorlReferenceReportTimesSet(m, nullptr, 2); }, VORL_E_MISSING_DATA},
