@@ -248,11 +248,15 @@ constexpr std::size_t kMaxNumberDigits = 9;
 // The number written by a text of digits and hyphens: "74828", the CAS form
 // "74-82-8"; 0 for any other text.
 int writtenNumber(std::string_view text) noexcept {
+  const auto digit = [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)) != 0; };
   int number = 0;
   std::size_t digits = 0;
-  for (const char ch : text) {
-    if (ch == '-') continue;
-    if (std::isdigit(static_cast<unsigned char>(ch)) == 0 || ++digits > kMaxNumberDigits) return 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
+    // A hyphen joins two digits, as in 74-82-8; one before the number or after
+    // it makes no registry number (-74828 is not methane).
+    if (ch == '-' && i > 0 && i + 1 < text.size() && digit(text[i - 1]) && digit(text[i + 1])) continue;
+    if (!digit(ch) || ++digits > kMaxNumberDigits) return 0;
     number = number * 10 + (ch - '0');
   }
   return number;

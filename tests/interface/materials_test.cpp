@@ -73,8 +73,9 @@ TEST_F(Materials, EachIsFoundByItsNameAliasesNumberAndCasNumberInAnySpelling) {
                                                    {"n-propane", 74986},          {"CO2", 124389}};
   for (const auto& [text, number] : spellings) EXPECT_EQ(VorlMaterialFind(text), number) << text;
   EXPECT_EQ(VorlErrorLogCount(), 0);
+  // A hyphen joins the digits of a registry number, and nothing else: -74828 is no material.
   for (const char* unknown : {"xenon", "74-82-9", "0", "12345", "", "  ", "-", "|", "co2x", "methane|CH4",
-                              "1234567890123"}) {
+                              "1234567890123", "-74828", "74828-", "74--828"}) {
     EXPECT_EQ(VorlMaterialFind(unknown), 0) << unknown;
   }
 }
