@@ -88,7 +88,7 @@ _OWN_KEYS = {
     "material": ("material", "", materials.material_name(lib.VorlCaseDefaultMaterial()),
                  "gas: a material name, its CAS number (\"74-82-8\") or its material number (74828); "
                  "see brimlow.materials()"),
-    "molar_mass_kg_per_kmol": ("optional", "kg/kmol", None, "instead of a material: an ideal gas of this molar mass"),
+    "molar_mass_kg_per_kmol": ("optional", "kg/kmol", None, "instead of a material: an ideal gas of this molar mass (2 to 1000 kg/kmol)"),
     "composition": ("composition", "", None,
                     "instead of a material: mole fractions of materials, {\"methane\": 0.93, \"ethane\": 0.07}, "
                     "summing to 1 within 1e-6"),

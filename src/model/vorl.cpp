@@ -70,7 +70,28 @@ VORL::VORL(int material) : gasId_(material) {
   }
 }
 
+namespace {
+
+// A gas given by its molecular weight alone: hydrogen's is the least of any
+// gas; a thousand is beyond any a line carries (the heaviest gases met are a
+// few hundred), where a mistyped weight would otherwise run as a gas.
+constexpr double kLeastMolecularWeight = 2.0;       // kg/kmol
+constexpr double kGreatestMolecularWeight = 1000.0;  // kg/kmol
+
+// (A weight not above 0 is the gas's own refusal, 13.)
+void checkMolecularWeight(double molecularWeight) {
+  if (molecularWeight > 0.0 &&
+      !(molecularWeight >= kLeastMolecularWeight && molecularWeight <= kGreatestMolecularWeight)) {
+    throw VORLERROR(VORL_E_INVALID_MOLECULAR_WEIGHT, "VORLCTOR",
+                    "molecular weight " + numberText(molecularWeight) + " kg/kmol is outside " +
+                        numberText(kLeastMolecularWeight) + " to " + numberText(kGreatestMolecularWeight) + " kg/kmol");
+  }
+}
+
+}  // namespace
+
 VORL::VORL(SimpleGas simple) : gasId_(0) {
+  checkMolecularWeight(simple.molecularWeight);
   acquireSharedProperties();
   try {
     finishConstruction(simple.molecularWeight);

@@ -88,6 +88,11 @@ TEST(ModelCreation, FailuresLeaveANullHandleAndAReport) {
     EXPECT_EQ(lastReport().code, VORL_E_NOT_POSITIVE);
     EXPECT_EQ(lastReport().tag, "IGCTOR");
   }
+  // Below hydrogen's or beyond any gas a line carries: a mistyped weight, not a gas.
+  for (double weight : {1e-300, 1.9, 1001.0, 1e308}) {
+    EXPECT_EQ(VorlModelCreateSimple(weight), nullptr) << weight;
+    EXPECT_EQ(lastReport().code, VORL_E_INVALID_MOLECULAR_WEIGHT) << weight;
+  }
   EXPECT_EQ(VorlModelCreateZel(999), nullptr);
   EXPECT_EQ(lastReport().code, VORL_E_UNKNOWN_MATERIAL);
   EXPECT_EQ(lastReport().tag, "VORLCTOR");

@@ -76,7 +76,7 @@ std::vector<CaseKey> keyTable() {
              "materials`",
              defaultMaterialName()),
       ownKey("molar_mass_kg_per_kmol", KeyKind::kMolarMass, "kg/kmol",
-             "instead of a material: an ideal gas of this molar mass", "none"),
+             "instead of a material: an ideal gas of this molar mass (2 to 1000 kg/kmol)", "none"),
       ownKey("composition", KeyKind::kComposition, "",
              "instead of a material: mole fractions of materials, {\"methane\": 0.93, \"ethane\": 0.07} (in a "
              "batch CSV cell methane:0.93;ethane:0.07), summing to 1 within 1e-6",
