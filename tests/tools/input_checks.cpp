@@ -128,6 +128,7 @@ const BadInput kBadInputs[] = {
     // The command line.
     {"no command", nullptr, kUsage, {"usage: brimlow"}, {}},
     {"unknown command", nullptr, kUsage, {"unknown command 'frobnicate'"}, {"frobnicate"}},
+    {"help of an unknown command", nullptr, kUsage, {"no help for 'frobnicate'"}, {"help", "frobnicate"}},
     {"unknown option", nullptr, kUsage, {"unknown option '--bogus'"}, {"run", "--bogus"}},
     {"two case files", nullptr, kUsage, {"more than one case file"}, {"run", "a.json", "b.json"}},
     {"plot format", nullptr, kUsage, {"--plot takes png or svg"}, {"run", "--plot=gif"}},

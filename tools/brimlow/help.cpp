@@ -360,12 +360,31 @@ std::string escapedCell(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+struct HelpTopic {
+  const char* name;
+  std::string (*text)();
+};
+
+constexpr HelpTopic kHelpTopics[] = {
+    {"brimlow", mainHelp}, {"run", runHelp}, {"batch", batchHelp}, {"materials", materialsHelp}, {"keys", keysHelp},
+};
+
+const HelpTopic* helpTopic(const std::string& name) {
+  for (const HelpTopic& topic : kHelpTopics) {
+    if (name == topic.name) return &topic;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool hasHelp(const std::string& command) { return helpTopic(command) != nullptr; }
+
 std::string helpText(const std::string& command) {
-  if (command == "run") return runHelp();
-  if (command == "batch") return batchHelp();
-  if (command == "materials") return materialsHelp();
-  if (command == "keys") return keysHelp();
-  return mainHelp();
+  const HelpTopic* topic = helpTopic(command);
+  return topic != nullptr ? topic->text() : mainHelp();
 }
 
 std::string keysMarkdown() {

@@ -8,8 +8,12 @@
 
 namespace brimlow {
 
-// "brimlow", "run", "batch", "materials" or "keys".
+// "brimlow", "run", "batch", "materials" or "keys" (the tool's own help for
+// any other name).
 std::string helpText(const std::string& command);
+
+// Whether the command has a help text of its own.
+bool hasHelp(const std::string& command);
 
 // The case keys as a Markdown table (| Key | Unit | Default | Meaning |).
 std::string keysMarkdown();

@@ -27,7 +27,12 @@ int withOutputChecked(int status) {
 int dispatch(const std::string& command, const std::vector<std::string>& arguments) {
   using namespace brimlow;
   if (command == "--help" || command == "-h" || command == "help") {
-    std::fputs(helpText(arguments.empty() ? "brimlow" : arguments.front()).c_str(), stdout);
+    const std::string topic = arguments.empty() ? "brimlow" : arguments.front();
+    if (!hasHelp(topic)) {
+      std::fprintf(stderr, "brimlow: no help for '%s': not a command (brimlow --help lists them)\n", topic.c_str());
+      return kExitUsage;
+    }
+    std::fputs(helpText(topic).c_str(), stdout);
     return kExitOk;
   }
   if (command == "--version") {
