@@ -244,7 +244,7 @@ def _slot_columns(packed):
 def _input_column(key, values):
     column = map(itemgetter(key.name), values)
     if key.kind == "optional":
-        return np.fromiter((np.nan if v is None else v for v in column), np.float64, len(values))
+        return np.array(list(column), np.float64)  # None, the key left out, becomes NaN
     if _key_dtype(key) is object:
         objects = np.empty(len(values), object)
         objects[:] = list(column)
@@ -265,11 +265,11 @@ def _fill_rows(rows, cases, packed, out):
         rows[name] = out.report[:, i]
 
 
-def _case_of_row(row):
-    """The case of a row of a study's table: the keys as it holds them."""
+def _case_of_row(table, index):
+    """The case of row index of a study's table: the keys as it holds them."""
     values = {}
     for key in _INPUT_KEYS:
-        value = row[key.name]
+        value = table[key.name][index]
         if key.kind == "optional":
             value = None if np.isnan(value) else float(value)
         elif key.kind == "flag":
@@ -286,6 +286,41 @@ def _case_of_row(row):
     if values.get("molar_mass_kg_per_kmol") is not None:
         values["material"] = None
     return Case(**values)
+
+
+# numpy fills every field of every row of a new structured array that holds
+# objects (82 fields: about 2 to 3 us a row here), and a column written into a
+# field of it touches a cache line a row: work that a sweep's helper would do
+# beside the library's threads. So a sweep fills its table as columns, an
+# array for each field, and the structured table is made once, when first
+# asked for.
+class _Columns:
+    """A study's table as columns, read and written by field name as the
+    structured array is."""
+
+    def __init__(self, size):
+        self.columns = {name: np.empty(size, _DTYPE[name]) for name in _DTYPE.names}
+
+    def __len__(self):
+        return len(self.columns["code"])
+
+    def __getitem__(self, name):
+        return self.columns[name]
+
+    def __setitem__(self, name, column):
+        self.columns[name][...] = column
+
+    def part(self, start, end):
+        """Rows start to end, a view."""
+        view = _Columns(0)
+        view.columns = {name: column[start:end] for name, column in self.columns.items()}
+        return view
+
+    def structured(self):
+        table = np.empty(len(self), _DTYPE)
+        for name, column in self.columns.items():
+            table[name] = column
+        return table
 
 
 class Study:
@@ -307,12 +342,19 @@ class Study:
     """
 
     def __init__(self, rows, pipe=None, times=None):
-        self.rows = rows
+        self._table = rows  # the structured array, or the columns a sweep filled
         self.pipe = pipe
         self.times = times
 
+    @property
+    def rows(self):
+        """The report as a numpy structured array (made at the first call)."""
+        if isinstance(self._table, _Columns):
+            self._table = self._table.structured()
+        return self._table
+
     def __len__(self):
-        return len(self.rows)
+        return len(self._table)
 
     def __getitem__(self, index):
         if isinstance(index, slice):
@@ -335,7 +377,7 @@ class Study:
 
     def case(self, index):
         """The case of row index."""
-        return _case_of_row(self.rows[self._row_number(index)])
+        return _case_of_row(self._table, self._row_number(index))
 
     @property
     def report(self):
@@ -343,12 +385,12 @@ class Study:
             import pandas
         except ImportError:
             return self.rows
-        return pandas.DataFrame({name: self.rows[name] for name in self.rows.dtype.names})
+        return pandas.DataFrame({name: self._table[name] for name in _DTYPE.names})
 
     @property
     def failed(self):
         """The indices of the cases that did not finish (refused, failed or not run)."""
-        return np.flatnonzero(self.rows["status"] != "ok")
+        return np.flatnonzero(self._table["status"] != "ok")
 
     @property
     def units(self):
@@ -370,7 +412,7 @@ class Study:
         return study_figure(self, x, y, by, path, ax)
 
     def __reduce__(self):
-        return (Study, (self.rows, self.pipe, self.times))
+        return (Study, (self._table, self.pipe, self.times))
 
 
 def _warn_of(rows):
@@ -430,10 +472,7 @@ def _with_refusals(chunk, packed, out):
 
 
 class _Rows:
-    """The study's table, grown chunk by chunk (to the number of cases when known).
-    Made at the first chunk, not before: numpy fills every field of a row that
-    holds objects, about 3 us a row here, which the helper of a sweep pays
-    while the library runs."""
+    """The study's table, grown chunk by chunk (to the number of cases when known)."""
 
     def __init__(self, expected):
         self.expected = expected
@@ -443,18 +482,20 @@ class _Rows:
     def add(self, cases, packed, out):
         end = self.count + len(cases)
         if self.rows is None:
-            self.rows = np.empty(max(self.expected or _CHUNK, end), _DTYPE)
+            self.rows = _Columns(max(self.expected or _CHUNK, end))
         if end > len(self.rows):
             # Half as much again: the old and the new table are held together for a moment.
-            grown = np.empty(max(end, len(self.rows) + len(self.rows) // 2), _DTYPE)
-            grown[:self.count] = self.rows[:self.count]
+            grown = _Columns(max(end, len(self.rows) + len(self.rows) // 2))
+            old = self.rows.part(0, self.count)
+            for name in _DTYPE.names:
+                grown[name][:self.count] = old[name]
             self.rows = grown
-        _fill_rows(self.rows[self.count:end], cases, packed, out)
+        _fill_rows(self.rows.part(self.count, end), cases, packed, out)
         self.count = end
 
     def table(self):
         # A view: a copy of a million rows would double the memory at the end.
-        return self.rows[:self.count] if self.rows is not None else np.empty(0, _DTYPE)
+        return self.rows.part(0, self.count) if self.rows is not None else np.empty(0, _DTYPE)
 
 
 def sweep(cases, jobs=None, progress=False, client=None, times=None, tolerance=0.0, count=None):

@@ -2,6 +2,7 @@
 for bit what a single run of its case gives, in the order of the cases."""
 import _thread
 import importlib
+import pickle
 import signal
 import threading
 
@@ -50,9 +51,13 @@ def assert_rows_are_single_runs(study, cases):
 def test_every_row_is_its_single_run_whatever_the_threads(jobs):
     cases = mixed_cases()
     study = brimlow.sweep(cases, jobs=jobs, times=TIMES)
-    assert list(study.rows["status"]) == ["ok"] * len(cases)
+    again = pickle.loads(pickle.dumps(study))
+    # Each case read back from the columns the sweep filled, from its table, and from a copy sent away.
     assert [study.case(i) for i in range(len(cases))] == cases
+    assert list(study.rows["status"]) == ["ok"] * len(cases)
     assert_rows_are_single_runs(study, cases)
+    assert [again.case(i) for i in range(len(cases))] == cases
+    assert same_bits(report_values(again), report_values(study))
 
 
 def test_a_failed_case_keeps_its_code_and_the_others_run():
