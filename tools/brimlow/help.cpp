@@ -358,10 +358,6 @@ std::string escapedCell(const std::string& text) {
   return out;
 }
 
-}  // namespace
-
-namespace {
-
 struct HelpTopic {
   const char* name;
   std::string (*text)();
