@@ -42,8 +42,8 @@ fi
 
 # Now and then Wine ends a program within 10 ms with a failing status before
 # the program has written a byte: it never reached its main (one test in each
-# of 2 of 8 runs of the 261 tests under ctest -j2, and once in CI). Such a start, and only such, is
-# made once more, and said on stderr. A program that ran and failed has
+# of 2 of 8 runs of the 261 tests under ctest -j2, and once in CI). Such a
+# start, and only such, is made once more, and said on stderr. A program that ran and failed has
 # written why, so its failure stands.
 out=$(mktemp "${TMPDIR:-/tmp}/vorl-wine-out.XXXXXX")
 err=$(mktemp "${TMPDIR:-/tmp}/vorl-wine-err.XXXXXX")
